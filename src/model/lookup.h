@@ -1,0 +1,20 @@
+// Lookups over the document tree: the first content group below an object and the category
+// that owns an object.
+#pragma once
+
+namespace velmo {
+
+class QObject;
+class QCategory;
+class QContentGroup;
+
+// Descends by first children until a content group: site → first hierarchy → first category
+// → its first page (or, without pages, its first sub-category) → first content group.
+QContentGroup *firstContentGroup(QObject *object);
+
+// The category an object belongs to: a category itself, a page's parent, a content group's
+// nearest category above it; a site or hierarchy answers for its first category. Null when
+// the answer is not a category.
+QCategory *owningCategory(QObject *object);
+
+} // namespace velmo

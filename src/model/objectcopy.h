@@ -1,0 +1,21 @@
+// Copies of document objects: deep clones of any class, and fresh identities for a duplicate.
+#pragma once
+
+#include <memory>
+
+namespace velmo {
+
+class QObject;
+
+// A deep copy of object of its own class (CopyFrom): identities are kept and each copied
+// child points at its source's parent, as the property forms' working copies need.
+std::unique_ptr<QObject> cloneObject(const QObject &object);
+
+// Gives object and everything below it new identities, depth first in list order, and points
+// each child at its (renewed) owner.
+void AssignFreshIds(QObject *object);
+
+// A duplicate for placing elsewhere (Ctrl-drag): a clone whose subtree has fresh identities.
+std::unique_ptr<QObject> duplicateSubtree(const QObject &object);
+
+} // namespace velmo

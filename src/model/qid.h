@@ -1,0 +1,39 @@
+// QID, the identity of every document object, and the process-wide sequence counter that
+// numbers identities within one run.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace velmo {
+
+class QArchive;
+
+// Counts every identity made in this run. The root object resets it to 0; it is never stored.
+extern qint32 sequenceCounter;
+
+// Returns the counter's current value and advances it. Wraps instead of overflowing.
+qint32 takeSequenceNumber();
+
+class QID
+{
+public:
+    constexpr QID() = default;
+    constexpr QID(qint32 t, qint32 s) : time(t), seq(s) {}
+
+    // A new identity: the current second and the next counter value.
+    static QID fresh();
+
+    bool isNull() const { return time == 0 && seq == 0; }
+    QString ToText() const;
+
+    int Store(QArchive &ar) const;
+    int Load(QArchive &ar);
+
+    friend constexpr bool operator==(const QID &, const QID &) = default;
+
+    qint32 time = 0;
+    qint32 seq = 0;
+};
+
+} // namespace velmo

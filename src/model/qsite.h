@@ -1,0 +1,59 @@
+// QSite, one web site of the document: its texts, template choices, menu level names, menu
+// hierarchies, genres and temporary storage box.
+#pragma once
+
+#include "model/qobject.h"
+#include "model/qobjectbox.h"
+#include "model/qobjectlist.h"
+
+#include <QStringList>
+
+#include <array>
+
+namespace velmo {
+
+class QSite : public QObject
+{
+public:
+    static constexpr qint32 kClassCode = kClassSite;
+    static constexpr int kLevelCount = 10;
+
+    QSite();
+    ~QSite() override;
+
+    int StoreBody(QArchive &ar) const override;
+    int LoadBody(QArchive &ar) override;
+    int RemoveChild(QObject *child) override;
+    int AddToTree(TreeItemHandle parentItem, QTreeSink &tree, QList<TreeItemHandle> *inserted,
+                  bool restoreState) override;
+    void ClearOutputMarks() override;
+    QObject *FindById(const QID &target) override;
+    // The end of every output walk: marks the chain and hands it to the page generator.
+    int OutputThroughSite(OutputContext &context, QString &path, ObjectChain &chain) override;
+
+    void CopyFrom(const QSite &other);
+
+    // Level names by index 0 to 9; other indexes give an empty text and are ignored by the setter.
+    QString levelName(int index) const;
+    void setLevelName(int index, const QString &text);
+
+    QString homeTitle;
+    QString summary;
+    QString siteUrl;
+    QString keywords;
+    QString author;
+    QString imageFolder;
+    QString mainCss;
+    QString templatePath;
+    std::array<QString, kLevelCount> levelNames;
+
+    // Scratch space of the generator while it writes this site; never stored.
+    QString outputBuffer;
+    QStringList outputStrings;
+
+    QClassificationList classifications;
+    QGenreList genres;
+    QObjectBox objectBox;
+};
+
+} // namespace velmo
