@@ -1,0 +1,13 @@
+// A message reporter that keeps every message, for tests that check what the user is told.
+#pragma once
+
+#include "model/messagereporter.h"
+
+#include <QStringList>
+
+class RecordingReporter : public velmo::MessageReporter
+{
+public:
+    void showMessage(const QString &text) override { messages.append(text); }
+    QStringList messages;
+};
