@@ -2,6 +2,7 @@
 // numbers identities within one run.
 #pragma once
 
+#include <QHashFunctions>
 #include <QString>
 #include <QtGlobal>
 
@@ -35,5 +36,10 @@ public:
     qint32 time = 0;
     qint32 seq = 0;
 };
+
+inline size_t qHash(const QID &id, size_t seed = 0) noexcept
+{
+    return ::qHashMulti(seed, id.time, id.seq);
+}
 
 } // namespace velmo

@@ -1,0 +1,425 @@
+// The root's shared operations and the lookups over a site: finding by identity, the first
+// content group, the owning category, the current site, deleting into the storage box,
+// reordering with wrap-around, the output walk and the built-in catalogue.
+#include "recordingreporter.h"
+
+#include "model/listmoves.h"
+#include "model/lookup.h"
+#include "model/qcategory.h"
+#include "model/qclassification.h"
+#include "model/qcondition.h"
+#include "model/qcontent.h"
+#include "model/qcontentgroup.h"
+#include "model/qgenre.h"
+#include "model/qglobal.h"
+#include "model/qobjectbox.h"
+#include "model/qpage.h"
+#include "model/qsite.h"
+
+#include <QTest>
+
+using namespace velmo;
+
+namespace {
+
+const QString kNoCurrentSite = QStringLiteral("選択サイトが取得できませんでした。");
+const QString kCannotSelect = QStringLiteral("サイトが選択できませんでした。");
+const QString kParentUnknown =
+    QStringLiteral("選択メニューの Tree 親クラスが判定できませんでした。");
+const QString kStorageRefused =
+    QStringLiteral("選択サイトが見つからないか、一時保存場所へ登録できませんでした。\r\n"
+                   "オブジェクトは削除されます。");
+
+template<class T>
+T *addTo(auto &list, velmo::QObject *owner, const QString &name = QString())
+{
+    auto *object = new T;
+    object->name = name;
+    list.Add(object, owner);
+    return object;
+}
+
+// A site of the document with:
+//   メニュー: A (folder menu_a) { pageA1 { g1 { g1sub }, g2 }, B (menu_b) { pageB1 { gB } } }
+//             Empty (no pages) { Deep { pageDeep { gDeep } } }
+//   プラグイン: pluginPage { gPlugin }
+struct Fixture
+{
+    explicit Fixture(QGlobal &global)
+    {
+        site = global.CreateSite();
+        menu = site->classifications.at(0);
+        plugin = site->classifications.at(1);
+        a = addTo<QCategory>(menu->categories, menu, QStringLiteral("A"));
+        a->folderName = QStringLiteral("menu_a");
+        pageA1 = addTo<QPage>(a->pages, a, QStringLiteral("A1"));
+        g1 = addTo<QContentGroup>(pageA1->contentGroups, pageA1);
+        g1sub = addTo<QContentGroup>(g1->subGroups, g1);
+        g2 = addTo<QContentGroup>(pageA1->contentGroups, pageA1);
+        b = addTo<QCategory>(a->categories, a, QStringLiteral("B"));
+        b->folderName = QStringLiteral("menu_b");
+        pageB1 = addTo<QPage>(b->pages, b);
+        gB = addTo<QContentGroup>(pageB1->contentGroups, pageB1);
+        empty = addTo<QCategory>(menu->categories, menu);
+        deep = addTo<QCategory>(empty->categories, empty);
+        pageDeep = addTo<QPage>(deep->pages, deep);
+        gDeep = addTo<QContentGroup>(pageDeep->contentGroups, pageDeep);
+        pluginPage = addTo<QPage>(plugin->pages, plugin);
+        gPlugin = addTo<QContentGroup>(pluginPage->contentGroups, pluginPage);
+    }
+
+    QSite *site;
+    QClassification *menu, *plugin;
+    QCategory *a, *b, *empty, *deep;
+    QPage *pageA1, *pageB1, *pageDeep, *pluginPage;
+    QContentGroup *g1, *g1sub, *g2, *gB, *gDeep, *gPlugin;
+};
+
+// Remembers the chain and path handed to it by the site.
+class RecordingGenerator : public PageGenerator
+{
+public:
+    int generatePage(QSite &target, OutputContext &context, const QString &subFolder,
+                     ObjectChain &chain) override
+    {
+        ++calls;
+        site = &target;
+        path = subFolder;
+        names.clear();
+        for (velmo::QObject *o : chain) {
+            names << o->name;
+            marked &= o->outputMark == 1;
+        }
+        context.outputPath = QStringLiteral("/out/") + subFolder;
+        return 1;
+    }
+    int calls = 0;
+    QSite *site = nullptr;
+    QString path;
+    QStringList names;
+    bool marked = true;
+};
+
+} // namespace
+
+class TestLookup : public ::QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void findById()
+    {
+        QGlobal global;
+        Fixture f(global);
+        QCOMPARE(f.site->FindById(f.site->id), f.site);
+        QCOMPARE(f.site->FindById(f.gDeep->id), f.gDeep);
+        QCOMPARE(f.site->FindById(f.g1sub->id), f.g1sub);
+        QCOMPARE(f.site->FindById(f.g1->contents.at(0)->id), f.g1->contents.at(0));
+        QCOMPARE(f.site->FindById(QID(123, 456)), nullptr);
+        // A hierarchy does not search its own pages.
+        QCOMPARE(f.plugin->FindById(f.pluginPage->id), nullptr);
+        QCOMPARE(f.site->FindById(f.gPlugin->id), nullptr);
+        // Related groups and conditions are not searched.
+        auto *related = addTo<QContentGroup>(f.g2->relatedGroups, f.g2);
+        QCOMPARE(f.site->FindById(related->id), nullptr);
+        auto *condition = addTo<QCondition>(f.pageA1->conditions, f.pageA1);
+        QCOMPARE(f.site->FindById(condition->id), nullptr);
+        // The first match wins when two objects share an identity.
+        f.gB->id = f.g2->id;
+        QCOMPARE(f.site->FindById(f.g2->id), f.g2);
+
+        // The box: the site does not search it; the box searches its elements' subtrees and
+        // compares other elements by identity only.
+        QCOMPARE(global.setCurrentSite(f.site), 1);
+        QCOMPARE(global.DeleteToStorage(f.pageB1), StorageResult::Stored);
+        QCOMPARE(f.site->FindById(f.pageB1->id), nullptr);
+        QCOMPARE(f.site->objectBox.FindById(f.pageB1->id), f.pageB1);
+        QCOMPARE(f.site->objectBox.FindById(f.gB->id), f.gB);
+        QCOMPARE(f.pageB1->parent(), &f.site->objectBox);
+        auto *content = new QContent;
+        f.site->objectBox.PutInBox(content);
+        QCOMPARE(f.site->objectBox.FindById(content->id), content);
+        QCOMPARE(f.site->objectBox.FindById(f.site->objectBox.id), &f.site->objectBox);
+    }
+
+    void firstContentGroupAndOwningCategory()
+    {
+        QGlobal global;
+        Fixture f(global);
+        QCOMPARE(firstContentGroup(f.site), f.g1);
+        QCOMPARE(firstContentGroup(f.b), f.gB);
+        QCOMPARE(firstContentGroup(f.g1sub), f.g1sub);
+        // A category without pages descends into its first sub-category.
+        QCOMPARE(firstContentGroup(f.empty), f.gDeep);
+        QCOMPARE(firstContentGroup(f.site->classifications.at(2)), nullptr);
+        QCOMPARE(firstContentGroup(f.g1->contents.at(0)), nullptr);
+        QCOMPARE(firstContentGroup(nullptr), nullptr);
+
+        QCOMPARE(owningCategory(f.site), f.a);
+        QCOMPARE(owningCategory(f.menu), f.a);
+        QCOMPARE(owningCategory(f.b), f.b);
+        QCOMPARE(owningCategory(f.pageB1), f.b);
+        QCOMPARE(owningCategory(f.g1sub), f.a);
+        // Plug-in pages hang under a hierarchy, not a category.
+        QCOMPARE(owningCategory(f.gPlugin), nullptr);
+        QCOMPARE(owningCategory(f.pluginPage), nullptr);
+        QCOMPARE(owningCategory(f.plugin), nullptr);
+
+        QVERIFY(f.a->IsHomeCategory());
+        QVERIFY(!f.b->IsHomeCategory());
+        QVERIFY(!f.empty->IsHomeCategory());
+        QCategory loose;
+        QVERIFY(!loose.IsHomeCategory());
+    }
+
+    void currentSite()
+    {
+        QGlobal global;
+        RecordingReporter reporter;
+        global.setReporter(&reporter);
+        Fixture f(global);
+        QVERIFY(global.isModified()); // creating a site marks the document modified
+
+        QCOMPARE(global.getCurrentSite(), nullptr);
+        QCOMPARE(reporter.messages, QStringList{kNoCurrentSite});
+
+        // Not a site, a site of no document, a copy with the same identity.
+        QCOMPARE(global.setCurrentSite(f.a), 0);
+        QSite stranger;
+        QCOMPARE(global.setCurrentSite(&stranger), 0);
+        QCOMPARE(global.setCurrentSite(nullptr), 0);
+        QCOMPARE(reporter.messages.count(kCannotSelect), 3);
+
+        QCOMPARE(global.setCurrentSite(f.site), 1);
+        QCOMPARE(global.getCurrentSite(), f.site);
+
+        // With a navigation tree, its root must be that very site.
+        velmo::QObject *root = nullptr;
+        global.navigationTreeRoot = [&root] { return root; };
+        reporter.messages.clear();
+        QCOMPARE(global.getCurrentSite(), nullptr);
+        root = f.site;
+        QCOMPARE(global.getCurrentSite(), f.site);
+        QCOMPARE(reporter.messages, QStringList{kNoCurrentSite});
+
+        // A site removed from the document is no longer current.
+        global.navigationTreeRoot = nullptr;
+        QCOMPARE(global.sites.RemoveAt(0), 0);
+        std::unique_ptr<QSite> removed(f.site);
+        QCOMPARE(global.getCurrentSite(), nullptr);
+
+        // "New" forgets the selection and the preview areas, keeps the catalogues.
+        global.AddBuiltInCatalogue();
+        global.previewAreas.append({0, QStringLiteral("<!--__x__-->(*)")});
+        global.previewAreaFlag = 1;
+        bool treeCleared = false;
+        global.clearNavigationTree = [&treeCleared] { treeCleared = true; };
+        global.CreateSite();
+        global.NewDocument();
+        QVERIFY(treeCleared);
+        QCOMPARE(global.sites.count(), 0);
+        QCOMPARE(global.currentSiteUnchecked(), nullptr);
+        QVERIFY(global.previewAreas.isEmpty());
+        QCOMPARE(global.previewAreaFlag, 0);
+        QCOMPARE(global.partTypes.count(), 12);
+    }
+
+    void deleteToStorage()
+    {
+        QGlobal global;
+        RecordingReporter reporter;
+        global.setReporter(&reporter);
+        Fixture f(global);
+        global.setCurrentSite(f.site);
+
+        // A category goes with all its pages.
+        QCOMPARE(global.DeleteToStorage(f.b), StorageResult::Stored);
+        QCOMPARE(f.a->categories.count(), 0);
+        QCOMPARE(f.site->objectBox.items.at(0), f.b);
+        QCOMPARE(f.b->parentId, f.site->objectBox.id);
+        QCOMPARE(f.b->pages.at(0), f.pageB1);
+
+        // Sub-groups and top-level groups of a page.
+        QCOMPARE(global.DeleteToStorage(f.g1sub), StorageResult::Stored);
+        QCOMPARE(global.DeleteToStorage(f.g2), StorageResult::Stored);
+        QCOMPARE(f.site->objectBox.items.count(), 3);
+        QVERIFY(reporter.messages.isEmpty());
+
+        // Parents that do not hold these objects in a deletable list: nothing moves.
+        QCOMPARE(global.DeleteToStorage(f.pluginPage), StorageResult::NotDetached);
+        QCOMPARE(f.plugin->pages.count(), 1);
+        QCOMPARE(global.DeleteToStorage(f.site->classifications.at(0)), StorageResult::NotDetached);
+        QCOMPARE(global.DeleteToStorage(f.g1->contents.at(0)), StorageResult::NotDetached);
+        QCOMPARE(reporter.messages.count(kParentUnknown), 3);
+
+        // Without a current site the object is destroyed, with both messages.
+        reporter.messages.clear();
+        global.NewDocument();
+        QSite site;
+        auto *category =
+            addTo<QCategory>(site.classifications.at(0)->categories, site.classifications.at(0));
+        QCOMPARE(global.DeleteToStorage(category), StorageResult::Destroyed);
+        QCOMPARE(site.classifications.at(0)->categories.count(), 0);
+        QCOMPARE(reporter.messages, (QStringList{kNoCurrentSite, kStorageRefused}));
+    }
+
+    void moveWrapping_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<int>("newIndex");
+        QTest::addColumn<QString>("order");
+        // clang-format off
+        QTest::newRow("up from middle")  << 3 << 1 << true  << 0 << "102";
+        QTest::newRow("up from first")   << 3 << 0 << true  << 2 << "120";
+        QTest::newRow("down from last")  << 3 << 2 << false << 0 << "201";
+        QTest::newRow("down from first") << 3 << 0 << false << 1 << "102";
+        QTest::newRow("single up")       << 1 << 0 << true  << 0 << "0";
+        QTest::newRow("single down")     << 1 << 0 << false << 0 << "0";
+        QTest::newRow("outside")         << 3 << 3 << true  << -1 << "012";
+        QTest::newRow("negative")        << 3 << -1 << false << -1 << "012";
+        // clang-format on
+    }
+
+    void moveWrapping()
+    {
+        QFETCH(int, size);
+        QFETCH(int, index);
+        QFETCH(bool, up);
+        QFETCH(int, newIndex);
+        QFETCH(QString, order);
+        QGlobal global;
+        QCategory owner;
+        for (int i = 0; i < size; ++i)
+            addTo<QPage>(owner.pages, &owner, QString::number(i));
+        const int result =
+            up ? moveUpWrapping(owner.pages, index) : moveDownWrapping(owner.pages, index);
+        QCOMPARE(result, newIndex);
+        QString actual;
+        for (QPage *page : owner.pages) {
+            actual += page->name;
+            QCOMPARE(page->parent(), &owner); // entries keep their parent
+        }
+        QCOMPARE(actual, order);
+    }
+
+    void moveObjectPicksItsParentsList()
+    {
+        QGlobal global;
+        Fixture f(global);
+        QCOMPARE(moveObjectDown(f.g1), 1);
+        QCOMPARE(f.pageA1->contentGroups.at(0), f.g2);
+        QCOMPARE(moveObjectUp(f.a), 1); // first of the hierarchy wraps to the end
+        QCOMPARE(f.menu->categories.at(1), f.a);
+        QCOMPARE(moveObjectUp(f.g1sub), 0);
+        QCOMPARE(moveObjectUp(f.pageB1), 0);
+        // Plug-in pages, sites and contents are not reordered here.
+        QCOMPARE(moveObjectUp(f.pluginPage), -1);
+        QCOMPARE(moveObjectUp(f.site), -1);
+        QCOMPARE(moveObjectUp(f.g1->contents.at(0)), -1);
+        QCOMPARE(moveObjectUp(nullptr), -1);
+    }
+
+    void outputWalk()
+    {
+        QGlobal global;
+        Fixture f(global);
+        RecordingGenerator generator;
+        OutputContext context{&generator, {}};
+        QString path = QStringLiteral("leftover");
+        ObjectChain chain;
+        f.g1sub->name = QStringLiteral("sub");
+        f.g1->name = QStringLiteral("g1");
+        f.pageA1->name = QStringLiteral("A1");
+        QCOMPARE(f.g1sub->contents.at(0)->OutputThroughSite(context, path, chain), 1);
+        // From a page under A (menu_a) and B (menu_b)…
+        chain.clear();
+        f.pageB1->name = QStringLiteral("B1");
+        QCOMPARE(f.pageB1->OutputThroughSite(context, path, chain), 1);
+        QCOMPARE(generator.path, QStringLiteral("menu_a/menu_b"));
+        QCOMPARE(generator.names,
+                 (QStringList{QStringLiteral("B1"), QStringLiteral("B"), QStringLiteral("A"),
+                              QStringLiteral("メニュー"), QString()}));
+        QCOMPARE(generator.site, f.site);
+        QVERIFY(generator.marked);
+        QCOMPARE(context.outputPath, QStringLiteral("/out/menu_a/menu_b"));
+        // The previous walk's marks were cleared before this one was marked.
+        QCOMPARE(f.g1sub->outputMark, 0);
+        QCOMPARE(f.b->outputMark, 1);
+
+        // A content walks through its groups; the page empties the path first.
+        chain.clear();
+        path = QStringLiteral("junk");
+        QCOMPARE(f.g1sub->contents.at(0)->OutputThroughSite(context, path, chain), 1);
+        QCOMPARE(generator.path, QStringLiteral("menu_a"));
+        QCOMPARE(chain.size(), 7);
+
+        // A group hanging under a category, or an object in the box, ends the walk.
+        const int calls = generator.calls;
+        auto *stray = addTo<QContentGroup>(f.gB->subGroups, f.gB);
+        QCOMPARE(f.b->RemoveChild(f.pageB1), 1);
+        std::unique_ptr<QPage> detached(f.pageB1);
+        chain.clear();
+        QCOMPARE(stray->OutputThroughSite(context, path, chain), 0);
+        QCOMPARE(chain.size(), 3);
+        QCOMPARE(generator.calls, calls);
+
+        // Plug-in pages walk through their hierarchy; without a generator nothing is written.
+        chain.clear();
+        OutputContext bare;
+        QCOMPARE(f.gPlugin->OutputThroughSite(bare, path, chain), 0);
+        QCOMPARE(chain.last(), f.site);
+        QCOMPARE(path, QString());
+        QCOMPARE(f.pluginPage->outputMark, 1);
+    }
+
+    void builtInCatalogue()
+    {
+        QGlobal global;
+        global.AddBuiltInCatalogue();
+        QCOMPARE(global.partTypes.count(), 12);
+        const qint32 codes[] = {0x40000001, 0x40000002, 0x40000004, 0x40000008,
+                                0x40000010, 0x40000020, 0x40000100, 0x40000200,
+                                0x40000400, 0x40001000, 0x40010000, 0x40020000};
+        for (int i = 0; i < 12; ++i) {
+            QCOMPARE(global.partTypes.at(i)->id, QID(0, codes[i]));
+            QCOMPARE(global.partTypes.at(i)->kind, codes[i]);
+            QCOMPARE(global.partTypes.at(i)->parent(), nullptr);
+        }
+        QCOMPARE(global.partTypes.at(0)->name, QStringLiteral("短い文字列(255)"));
+        QCOMPARE(global.partTypes.at(11)->name, QStringLiteral("画像リンク"));
+        QCOMPARE(global.contentTypes.count(), 1);
+        const QContentGroup *type = global.contentTypes.at(0);
+        QCOMPARE(type->id, QID(0, qint32(0x80001000u)));
+        QCOMPARE(type->name, QStringLiteral("文章(通常)"));
+        QCOMPARE(type->parentId, QID());
+        QStringList parts;
+        for (const QContent *c : type->contents) {
+            parts << c->name;
+            QCOMPARE(c->kind, QContent::kKindLongText);
+            QCOMPARE(c->parent(), type);
+        }
+        QCOMPARE(parts, (QStringList{QStringLiteral("内容"), QStringLiteral("章のタイトル"),
+                                     QStringLiteral("章の内容")}));
+
+        // Once per run, and never over entries a document already holds.
+        global.AddBuiltInCatalogue();
+        QCOMPARE(global.partTypes.count(), 12);
+        QGlobal nextRun;
+        auto *userType = new QContent;
+        userType->name = QStringLiteral("利用者の型");
+        nextRun.partTypes.Add(userType, nullptr);
+        auto *kept = new QContent;
+        kept->id = QID(0, 0x40000004);
+        kept->name = QStringLiteral("リンク（文書の）");
+        nextRun.partTypes.Add(kept, nullptr);
+        nextRun.AddBuiltInCatalogue();
+        QCOMPARE(nextRun.partTypes.count(), 13);
+        QCOMPARE(nextRun.partTypes.at(0), userType);
+        QCOMPARE(nextRun.partTypes.at(1)->name, QStringLiteral("リンク（文書の）"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLookup)
+#include "tst_lookup.moc"
