@@ -127,6 +127,9 @@ void QGlobal::AddBuiltInCatalogue()
         type->kind = QContentGroup::kKindBuiltInText;
         type->id = textTypeId;
         type->name = QStringLiteral("文章(通常)");
+        // The constructor's "内容" was put in under the identity the group had then.
+        for (QContent *part : type->contents)
+            part->SetParent(type);
         contentTypes.Add(type, nullptr);
         for (const char16_t *partName : {u"章のタイトル", u"章の内容"}) {
             auto *part = new QContent;

@@ -399,6 +399,7 @@ private Q_SLOTS:
             parts << c->name;
             QCOMPARE(c->kind, QContent::kKindLongText);
             QCOMPARE(c->parent(), type);
+            QCOMPARE(c->parentId, type->id);
         }
         QCOMPARE(parts, (QStringList{QStringLiteral("内容"), QStringLiteral("章のタイトル"),
                                      QStringLiteral("章の内容")}));

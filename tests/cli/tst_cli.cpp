@@ -1,0 +1,188 @@
+// velmo-cli as a user runs it: exit codes, what it writes, and the JSON dump of a document.
+#include "model/clock.h"
+#include "model/qcategory.h"
+#include "model/qclassification.h"
+#include "model/qcontent.h"
+#include "model/qcontentgroup.h"
+#include "model/qdocumentfile.h"
+#include "model/qglobal.h"
+#include "model/qpage.h"
+#include "model/qsite.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmo;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+Run runCli(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(VELMO_CLI), arguments);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A document with a catalogue entry and one site holding a category, a page, a group with a
+// Japanese text and a boxed page.
+QString writeDocument(const QString &path)
+{
+    setClockOverride(1700000000);
+    QGlobal global;
+    global.AddBuiltInCatalogue();
+    QSite *site = global.CreateSite();
+    site->name = QStringLiteral("パン屋");
+    site->homeTitle = QStringLiteral("まちのパン屋");
+    QClassification *menu = site->classifications.at(0);
+    auto *category = new QCategory;
+    category->name = QStringLiteral("商品");
+    menu->categories.Add(category, menu);
+    auto *page = new QPage;
+    page->title = QStringLiteral("食パン");
+    category->pages.Add(page, category);
+    auto *group = new QContentGroup;
+    group->contents.at(0)->value = QStringLiteral("<p>毎朝焼きます。</p>");
+    page->contentGroups.Add(group, page);
+    site->objectBox.PutInBox(new QPage);
+    setClockOverride(std::nullopt);
+    QDocumentFile::save(global, path);
+    return category->id.ToText();
+}
+
+} // namespace
+
+class TestCli : public ::QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void resaveWritesTheSameDocument()
+    {
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in.vlm"));
+        const QString out = dir.filePath(QStringLiteral("out.vlm"));
+        writeDocument(in);
+        const Run run = runCli({QStringLiteral("resave"), in, out});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        // Open and save add nothing: the built-in catalogue is not appended again.
+        QCOMPARE(readAll(out), readAll(in));
+    }
+
+    void resaveOfABrokenFileCreatesNothing()
+    {
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in.vlm"));
+        const QString out = dir.filePath(QStringLiteral("out.vlm"));
+        writeDocument(in);
+        QByteArray bytes = readAll(in);
+        bytes.truncate(bytes.size() / 2);
+        QFile file(in);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+
+        const Run run = runCli({QStringLiteral("resave"), in, out});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("開けませんでした")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(QStringLiteral("バイト目")), qPrintable(run.err));
+        QVERIFY(!QFile::exists(out));
+
+        const Run missing =
+            runCli({QStringLiteral("resave"), dir.filePath(QStringLiteral("none.vlm")), out});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(!missing.err.isEmpty());
+        QVERIFY(!QFile::exists(out));
+    }
+
+    void wrongArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("none") << QStringList();
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("build")};
+        QTest::newRow("resave without output")
+            << QStringList{QStringLiteral("resave"), QStringLiteral("a.vlm")};
+        QTest::newRow("dump with two files")
+            << QStringList{QStringLiteral("dump"), QStringLiteral("a"), QStringLiteral("b")};
+    }
+
+    void wrongArguments()
+    {
+        QFETCH(QStringList, arguments);
+        const Run run = runCli(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.err.contains(QStringLiteral("usage")));
+        QVERIFY(run.out.isEmpty());
+    }
+
+    void dumpShowsEveryObjectInOrder()
+    {
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in.vlm"));
+        const QString categoryId = writeDocument(in);
+        const Run run = runCli({QStringLiteral("dump"), in});
+        QCOMPARE(run.exitCode, 0);
+        QJsonParseError error;
+        const QJsonObject root = QJsonDocument::fromJson(run.out, &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+
+        QCOMPARE(root[u"partTypes"].toArray().size(), 12);
+        const QJsonObject textType = root[u"contentTypes"].toArray().at(0).toObject();
+        QCOMPARE(textType[u"id"].toString(), QStringLiteral("0_-2147479552"));
+        QCOMPARE(textType[u"contents"].toArray().size(), 3);
+
+        const QJsonObject site = root[u"sites"].toArray().at(0).toObject();
+        QCOMPARE(site[u"class"].toInt(), 10);
+        QCOMPARE(site[u"name"].toString(), QStringLiteral("パン屋"));
+        QCOMPARE(site[u"homeTitle"].toString(), QStringLiteral("まちのパン屋"));
+        QCOMPARE(site[u"parentId"].toString(), QStringLiteral("0_0"));
+        QCOMPARE(site[u"levelNames"].toArray().at(9).toString(), QStringLiteral("レベル１０"));
+        const QJsonArray hierarchies = site[u"classifications"].toArray();
+        QCOMPARE(hierarchies.size(), 3);
+        const QJsonObject menu = hierarchies.at(0).toObject();
+        QCOMPARE(menu[u"kind"].toString(), QStringLiteral("0x10200000"));
+        QCOMPARE(menu[u"parentId"].toString(), site[u"id"].toString());
+        const QJsonObject category = menu[u"categories"].toArray().at(0).toObject();
+        QCOMPARE(category[u"id"].toString(), categoryId);
+        QCOMPARE(category[u"parentId"].toString(), menu[u"id"].toString());
+        const QJsonObject page = category[u"pages"].toArray().at(0).toObject();
+        QCOMPARE(page[u"title"].toString(), QStringLiteral("食パン"));
+        const QJsonObject content = page[u"contentGroups"]
+                                        .toArray()
+                                        .at(0)
+                                        .toObject()[u"contents"]
+                                        .toArray()
+                                        .at(0)
+                                        .toObject();
+        QCOMPARE(content[u"value"].toString(), QStringLiteral("<p>毎朝焼きます。</p>"));
+        QCOMPARE(content[u"createdTime"].toInteger(), qint64(1700000000));
+        const QJsonObject box = site[u"objectBox"].toObject();
+        QCOMPARE(box[u"class"].toInt(), 10000);
+        QCOMPARE(box[u"items"].toArray().size(), 1);
+        QCOMPARE(box[u"items"].toArray().at(0).toObject()[u"class"].toInt(), 40);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
