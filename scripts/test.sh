@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds Velmo and runs its whole test suite. Installs the Debian packages it needs first.
+#   VELMO_BUILD_DIR   build folder (default: build)
+#   VELMO_CMAKE_ARGS  extra CMake arguments (CI adds -DVELMO_WERROR=ON, sanitizers)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup-deps.sh
+
+build="${VELMO_BUILD_DIR:-build}"
+# shellcheck disable=SC2086
+cmake -S . -B "$build" -G Ninja ${VELMO_CMAKE_ARGS:-}
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
