@@ -13,9 +13,11 @@
 #include "model/qgenre.h"
 #include "model/qglobal.h"
 #include "model/qobjectbox.h"
+#include "model/qobjectlistdisplay.h"
 #include "model/qpage.h"
 #include "model/qsite.h"
 
+#include <QDateTime>
 #include <QTest>
 
 using namespace velmo;
@@ -372,6 +374,31 @@ private Q_SLOTS:
         QCOMPARE(chain.last(), f.site);
         QCOMPARE(path, QString());
         QCOMPARE(f.pluginPage->outputMark, 1);
+    }
+
+    void objectListDisplay()
+    {
+        QGlobal global;
+        Fixture f(global);
+        f.site->author = QStringLiteral("山田");
+        f.site->createdTime = QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)).toSecsSinceEpoch();
+        QGenreList genres;
+        QCOMPARE(QObjectListDisplay::headers(genres.first()).last(), QStringLiteral("..."));
+
+        const QList<QObjectListDisplay::Row> sites = QObjectListDisplay::rows(global.sites);
+        QCOMPARE(QObjectListDisplay::headers(global.sites.first()),
+                 (QStringList{QStringLiteral("ＩＤ"), QStringLiteral("名称"),
+                              QStringLiteral("作成日時"), QStringLiteral("製作者")}));
+        QCOMPARE(sites.size(), 1);
+        QCOMPARE(sites[0].cells,
+                 (QStringList{f.site->id.ToText(), QString(), QStringLiteral("2024/03/05 07:08:09"),
+                              QStringLiteral("山田")}));
+        // Pages and conditions repeat their header; categories show their update time.
+        QCOMPARE(QObjectListDisplay::row(f.pageA1).cells.last(), QStringLiteral("タイトル"));
+        f.a->updatedTime = f.site->createdTime;
+        QCOMPARE(QObjectListDisplay::row(f.a).cells.last(), QStringLiteral("2024/03/05 07:08:09"));
+        QCOMPARE(QObjectListDisplay::headers(f.g1).last(), QStringLiteral("タイプｓ"));
+        QCOMPARE(QObjectListDisplay::row(f.site->classifications.at(0)).cells.last(), QString());
     }
 
     void builtInCatalogue()
