@@ -24,7 +24,7 @@ QString hex(qint32 value)
     return QStringLiteral("0x%1").arg(quint32(value), 8, 16, QLatin1Char('0'));
 }
 
-template <class List>
+template<class List>
 QJsonArray listToJson(const List &list)
 {
     QJsonArray array;

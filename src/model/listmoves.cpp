@@ -12,14 +12,13 @@ namespace {
 
 enum class Direction { Up, Down };
 
-template <class T>
+template<class T>
 int moveIn(QObjectListOf<T> &list, QObject *object, Direction direction)
 {
     const int index = list.indexOfObject(object);
     if (index < 0)
         return -1;
-    return direction == Direction::Up ? moveUpWrapping(list, index)
-                                      : moveDownWrapping(list, index);
+    return direction == Direction::Up ? moveUpWrapping(list, index) : moveDownWrapping(list, index);
 }
 
 int moveObject(QObject *object, Direction direction)

@@ -10,7 +10,7 @@ class QObject;
 
 // Moves entry index one place up; the first entry goes to the end. Returns the new index, or
 // -1 when index is outside the list. The entry keeps its parent.
-template <class T>
+template<class T>
 int moveUpWrapping(QObjectListOf<T> &list, int index)
 {
     T *entry = list.takeAt(index);
@@ -26,7 +26,7 @@ int moveUpWrapping(QObjectListOf<T> &list, int index)
 
 // Moves entry index one place down; the last entry goes to the front. Returns the new index,
 // or -1 when index is outside the list.
-template <class T>
+template<class T>
 int moveDownWrapping(QObjectListOf<T> &list, int index)
 {
     const bool wasLast = index == list.count() - 1;

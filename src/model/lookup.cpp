@@ -20,8 +20,9 @@ QContentGroup *firstContentGroup(QObject *object)
         } else if (auto *classification = object_cast<QClassification>(object)) {
             object = classification->categories.first();
         } else if (auto *category = object_cast<QCategory>(object)) {
-            object = category->pages.isEmpty() ? static_cast<QObject *>(category->categories.first())
-                                               : category->pages.first();
+            object = category->pages.isEmpty()
+                         ? static_cast<QObject *>(category->categories.first())
+                         : category->pages.first();
         } else if (auto *page = object_cast<QPage>(object)) {
             object = page->contentGroups.first();
         } else {

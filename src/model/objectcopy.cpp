@@ -15,7 +15,7 @@ namespace velmo {
 
 namespace {
 
-template <class T>
+template<class T>
 std::unique_ptr<QObject> cloneAs(const T &source)
 {
     auto copy = std::make_unique<T>();
@@ -23,7 +23,7 @@ std::unique_ptr<QObject> cloneAs(const T &source)
     return copy;
 }
 
-template <class List>
+template<class List>
 void renewChildren(QObject *owner, List &list)
 {
     for (QObject *child : list) {

@@ -235,9 +235,8 @@ int QArchive::readTag(std::initializer_list<QStringView> accepted)
         if (tag.size() == h.length) {
             bool same = true;
             for (qsizetype i = 0; i < tag.size() && same; ++i) {
-                const char16_t unit = h.width == 2
-                                          ? qFromLittleEndian<quint16>(data + 2 * i)
-                                          : char16_t(data[i]);
+                const char16_t unit =
+                    h.width == 2 ? qFromLittleEndian<quint16>(data + 2 * i) : char16_t(data[i]);
                 same = unit == tag[i].unicode();
             }
             if (same)
@@ -258,12 +257,13 @@ int QArchive::readTag(std::initializer_list<QStringView> accepted)
 void QArchive::checkCount(qint32 count, qint64 minElementBytes, QStringView what)
 {
     if (count > 0 && qint64(count) > remaining() / minElementBytes) {
-        fail(QStringLiteral("%1 バイト目の%2の数 %3 は、ファイルの残り（%4 バイト）に収まりません。")
-                 .arg(position() - 4)
-                 .arg(what)
-                 .arg(count)
-                 .arg(remaining()),
-             position() - 4);
+        fail(
+            QStringLiteral("%1 バイト目の%2の数 %3 は、ファイルの残り（%4 バイト）に収まりません。")
+                .arg(position() - 4)
+                .arg(what)
+                .arg(count)
+                .arg(remaining()),
+            position() - 4);
     }
 }
 

@@ -36,8 +36,7 @@ class ArchiveError
 {
 public:
     ArchiveError(QString message, qint64 offset) : m_message(std::move(message)), m_offset(offset)
-    {
-    }
+    {}
     const QString &message() const { return m_message; }
     qint64 offset() const { return m_offset; }
 

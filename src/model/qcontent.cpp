@@ -28,8 +28,8 @@ int QContent::LoadBody(QArchive &ar)
     return 1;
 }
 
-int QContent::AddToTree(TreeItemHandle parentItem, QTreeSink &tree,
-                        QList<TreeItemHandle> *inserted, bool restoreState)
+int QContent::AddToTree(TreeItemHandle parentItem, QTreeSink &tree, QList<TreeItemHandle> *inserted,
+                        bool restoreState)
 {
     const TreeItemHandle item = insertTreeItem(parentItem, tree, inserted, restoreState);
     finishTreeItem(parentItem, item, tree);

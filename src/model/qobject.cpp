@@ -152,10 +152,9 @@ TreeItemHandle QObject::insertTreeItem(TreeItemHandle parentItem, QTreeSink &tre
         inserted->append(item);
     if (restoreState) {
         treeItem = item;
-        tree.restoreItemState(item,
-                              treeItemState &
-                                  (QTreeSink::kStateExpanded | QTreeSink::kStateSelected),
-                              treeCheckState);
+        tree.restoreItemState(
+            item, treeItemState & (QTreeSink::kStateExpanded | QTreeSink::kStateSelected),
+            treeCheckState);
     }
     return item;
 }

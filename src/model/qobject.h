@@ -96,7 +96,7 @@ private:
 
 // The object as class T when its class code says T and it really is one; null otherwise.
 // Class codes come from files, so code that narrows an object goes through this.
-template <class T>
+template<class T>
 T *object_cast(QObject *object)
 {
     if (object == nullptr || object->typeCode != T::kClassCode)
@@ -104,7 +104,7 @@ T *object_cast(QObject *object)
     return dynamic_cast<T *>(object);
 }
 
-template <class T>
+template<class T>
 const T *object_cast(const QObject *object)
 {
     if (object == nullptr || object->typeCode != T::kClassCode)

@@ -16,7 +16,7 @@ class QObject;
 
 // One list behaviour for every element class. A list owns its elements: Clear and the
 // destructor destroy them, RemoveAt and Release hand them back without destroying them.
-template <class T>
+template<class T>
 class QObjectListOf
 {
 public:
