@@ -25,11 +25,11 @@ int QClassification::StoreBody(QArchive &ar) const
 
 int QClassification::LoadBody(QArchive &ar)
 {
-    const int version = ar.readTag({tags::ClassificationV1, tags::Classification});
+    // "QClassification::0001" had no page list; its page list stays empty.
+    const bool hasPages = ar.readTag({tags::ClassificationV1, tags::Classification}) == 1;
     kind = ar.readInt32();
     int ok = categories.Load(ar, this);
-    // Version 0001 had no page list; the list stays empty.
-    if (version == 1)
+    if (hasPages)
         ok &= pages.Load(ar, this);
     return ok;
 }

@@ -47,7 +47,8 @@ int QSite::StoreBody(QArchive &ar) const
 
 int QSite::LoadBody(QArchive &ar)
 {
-    const int version = ar.readTag({tags::SiteV1, tags::Site});
+    // "QSite::0001" had no box record; such a site keeps the empty box it was built with.
+    const bool hasBox = ar.readTag({tags::SiteV1, tags::Site}) == 1;
     for (QString *text : {&homeTitle, &summary, &siteUrl, &keywords, &author, &imageFolder,
                           &mainCss, &templatePath})
         *text = ar.readString();
@@ -55,8 +56,7 @@ int QSite::LoadBody(QArchive &ar)
         level = ar.readString();
     int ok = classifications.Load(ar, this);
     ok &= genres.Load(ar, this);
-    // Version 0001 had no box record; the site keeps the empty box it was built with.
-    if (version == 1)
+    if (hasBox)
         ok &= objectBox.Load(ar);
     return ok;
 }

@@ -62,9 +62,10 @@ ByteWriter &ByteWriter::str(const QString &text)
 ByteWriter &ByteWriter::str8(const QByteArray &bytes)
 {
     const auto n = quint64(bytes.size());
+    // 0xFFFE after the first FF would read as the UTF-16 marker, so it takes the long form.
     if (n < 0xFF)
         u8(quint8(n));
-    else if (n < 0xFFFF)
+    else if (n < 0xFFFE)
         u8(0xFF).u16(quint16(n));
     else
         u8(0xFF).u16(0xFFFF).u32(quint32(n));
