@@ -1,6 +1,7 @@
 // The little-endian archive codec of .vlm documents.
 #include "model/qarchive.h"
 
+#include <QIODevice>
 #include <QStringDecoder>
 #include <QStringList>
 #include <QtEndian>
@@ -11,6 +12,11 @@
 namespace velmo {
 
 namespace {
+
+// Writes to a device go out in pieces of about this size; the slack keeps a short field that
+// crosses the limit from reallocating the buffer.
+constexpr qsizetype kDeviceBufferBytes = 1024 * 1024;
+constexpr qsizetype kDeviceBufferSlack = 4096;
 
 QString shown(QStringView text)
 {
@@ -32,7 +38,17 @@ QArchive QArchive::forReading(QByteArrayView data)
 QArchive QArchive::forWriting(QByteArray &out)
 {
     QArchive ar;
+    ar.m_storing = true;
     ar.m_out = &out;
+    return ar;
+}
+
+QArchive QArchive::forWriting(QIODevice &device)
+{
+    QArchive ar;
+    ar.m_storing = true;
+    ar.m_device = &device;
+    ar.m_buffer.reserve(kDeviceBufferBytes + kDeviceBufferSlack);
     return ar;
 }
 
@@ -54,11 +70,38 @@ QArchive::NestingGuard::NestingGuard(QArchive &ar) : m_ar(ar)
 
 // ---- writing ----
 
+void QArchive::append(const char *data, qsizetype size)
+{
+    if (m_device == nullptr) {
+        m_out->append(data, size);
+        return;
+    }
+    m_buffer.append(data, size);
+    if (m_buffer.size() >= kDeviceBufferBytes)
+        flush();
+}
+
+qint64 QArchive::writtenBytes() const
+{
+    return m_device != nullptr ? m_flushed + m_buffer.size() : m_out->size();
+}
+
+void QArchive::flush()
+{
+    if (m_device == nullptr || m_buffer.isEmpty())
+        return;
+    if (m_device->write(m_buffer) != m_buffer.size())
+        fail(m_device->errorString(), m_flushed);
+    m_flushed += m_buffer.size();
+    // Keeps the capacity for the next piece.
+    m_buffer.resize(0);
+}
+
 void QArchive::writeInt32(qint32 value)
 {
     char bytes[4];
     qToLittleEndian(value, bytes);
-    m_out->append(bytes, 4);
+    append(bytes, 4);
 }
 
 void QArchive::writeTime(qint64 seconds)
@@ -67,7 +110,7 @@ void QArchive::writeTime(qint64 seconds)
         seconds < qint64(std::numeric_limits<qint32>::min())) {
         fail(QStringLiteral("日時 %1 はファイルに保存できる範囲（2106 年まで）を超えています。")
                  .arg(seconds),
-             m_out->size());
+             writtenBytes());
     }
     writeInt32(static_cast<qint32>(static_cast<quint32>(seconds & 0xFFFFFFFF)));
 }
@@ -93,14 +136,14 @@ void QArchive::writeString(QStringView text)
         qToLittleEndian<quint32>(quint32(length), header + n);
         n += 4;
     }
-    m_out->append(header, n);
+    append(header, n);
     if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-        m_out->append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     } else {
         for (QChar c : text) {
             char unit[2];
             qToLittleEndian<quint16>(c.unicode(), unit);
-            m_out->append(unit, 2);
+            append(unit, 2);
         }
     }
 }

@@ -9,6 +9,8 @@
 
 #include <initializer_list>
 
+QT_FORWARD_DECLARE_CLASS(QIODevice)
+
 namespace velmo {
 
 // Tags of the records, compared exactly (case-sensitive) on reading.
@@ -61,9 +63,12 @@ public:
     static QArchive forReading(QByteArrayView data);
     // A writer appending to out.
     static QArchive forWriting(QByteArray &out);
+    // A writer to device through a buffer of its own; flush() must end the writing. A failed
+    // write to the device is an ArchiveError with the device's error text.
+    static QArchive forWriting(QIODevice &device);
 
-    bool IsLoading() const { return m_out == nullptr; }
-    bool IsStoring() const { return m_out != nullptr; }
+    bool IsLoading() const { return !m_storing; }
+    bool IsStoring() const { return m_storing; }
 
     // Reading position (bytes from the start) and bytes left.
     qint64 position() const { return m_cur - m_begin; }
@@ -74,6 +79,8 @@ public:
     void writeTime(qint64 seconds);
     void writeString(QStringView text);
     void writeTag(QStringView tag) { writeString(tag); }
+    // Hands what is buffered to the device (nothing to do when writing to a byte array).
+    void flush();
 
     qint32 readInt32();
     // Sign-extends the stored 32 bits.
@@ -115,11 +122,20 @@ private:
     quint32 readU32();
     quint64 readU64();
     static QString decodeString(const uchar *data, qint64 length, int width);
+    void append(const char *data, qsizetype size);
+    // Bytes written so far, for the offset of a write error.
+    qint64 writtenBytes() const;
 
     const uchar *m_begin = nullptr;
     const uchar *m_cur = nullptr;
     const uchar *m_end = nullptr;
+    bool m_storing = false;
     QByteArray *m_out = nullptr;
+    // Writing to a device: the buffer is reused, so a large document never needs its whole
+    // size in memory (nor the page faults of first touching it).
+    QIODevice *m_device = nullptr;
+    QByteArray m_buffer;
+    qint64 m_flushed = 0;
     int m_depth = 0;
 };
 

@@ -98,18 +98,23 @@ bool QDocumentFile::toBytes(const QGlobal &global, QByteArray &out, QString *err
 
 bool QDocumentFile::save(const QGlobal &global, const QString &path)
 {
-    QByteArray bytes;
-    QString error;
-    if (!toBytes(global, bytes, &error)) {
-        global.report(saveFailure(path, error));
-        return false;
-    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         global.report(saveFailure(path, file.errorString()));
         return false;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // Streamed rather than built in memory first: a large document then costs neither its
+    // size in memory nor the time of faulting that memory in.
+    QArchive ar = QArchive::forWriting(file);
+    try {
+        global.Store(ar);
+        ar.flush();
+    } catch (const ArchiveError &e) {
+        file.cancelWriting();
+        global.report(saveFailure(path, e.message()));
+        return false;
+    }
+    if (!file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         global.report(saveFailure(path, reason));

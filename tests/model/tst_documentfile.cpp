@@ -318,6 +318,7 @@ private Q_SLOTS:
     void catalogueDoesNotGrowOverRuns_data();
     void catalogueDoesNotGrowOverRuns();
     void builtInCatalogueOncePerRun();
+    void largeSaveStreamsTheSameBytes();
 };
 
 void TestDocumentFile::cleanup()
@@ -762,4 +763,32 @@ void TestDocumentFile::builtInCatalogueOncePerRun()
 }
 
 QTEST_GUILESS_MAIN(TestDocumentFile)
+void TestDocumentFile::largeSaveStreamsTheSameBytes()
+{
+    // Saving streams the document to the file in pieces; a document of several pieces, with
+    // strings that straddle the piece boundaries, must still come out as the same bytes.
+    QGlobal global;
+    QSite *site = global.CreateSite();
+    QClassification *menu = site->classifications.at(0);
+    auto *category = new QCategory;
+    menu->categories.Add(category, menu);
+    for (int i = 0; i < 400; ++i) {
+        auto *page = new QPage;
+        category->pages.Add(page, category);
+        auto *group = new QContentGroup;
+        page->contentGroups.Add(group, page);
+        group->contents.at(0)->value = QString(2000 + i, QChar(u'あ' + i % 80));
+    }
+    QByteArray expected;
+    QVERIFY(QDocumentFile::toBytes(global, expected));
+    QVERIFY(expected.size() > 3 * 512 * 1024);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("large.vlm"));
+    QVERIFY(QDocumentFile::save(global, path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == expected);
+}
+
 #include "tst_documentfile.moc"
