@@ -1,0 +1,112 @@
+// The wildcard matcher.
+#include "generator/qwildcardmatcher.h"
+
+namespace velmo::gen {
+
+QStringList QWildcardMatcher::split(QStringView text, QStringView separator)
+{
+    QStringList pieces;
+    if (separator.isEmpty()) {
+        if (!text.isEmpty())
+            pieces << text.toString();
+        return pieces;
+    }
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = text.indexOf(separator, from);
+        if (at < 0)
+            break;
+        pieces << text.mid(from, at - from).toString();
+        from = at + separator.size();
+    }
+    if (from < text.size())
+        pieces << text.mid(from).toString();
+    return pieces;
+}
+
+int QWildcardMatcher::find(QStringView text, QStringView pattern, int start, QString *matched)
+{
+    if (start < 0 || start > text.size())
+        return -1;
+    // Pieces are searched in place rather than split into strings: markers are looked for
+    // thousands of times per site.
+    qsizetype position = start;
+    qsizetype matchStart = -1;
+    qsizetype pieceFrom = 0;
+    bool anyPiece = false;
+    while (pieceFrom <= pattern.size()) {
+        qsizetype pieceEnd = pattern.indexOf(u'*', pieceFrom);
+        const bool last = pieceEnd < 0;
+        if (last)
+            pieceEnd = pattern.size();
+        const QStringView piece = pattern.mid(pieceFrom, pieceEnd - pieceFrom);
+        // Empty pieces (a leading "*", "**") match where the search stands; a trailing empty
+        // piece is not a piece at all.
+        if (!(last && piece.isEmpty())) {
+            const qsizetype at = piece.isEmpty() ? position : text.indexOf(piece, position);
+            if (at < 0)
+                return -1;
+            if (!anyPiece)
+                matchStart = at;
+            anyPiece = true;
+            position = at + piece.size();
+        }
+        if (last)
+            break;
+        pieceFrom = pieceEnd + 1;
+    }
+    if (!anyPiece)
+        return -1;
+    if (matched != nullptr)
+        *matched = text.mid(matchStart, position - matchStart).toString();
+    return int(matchStart);
+}
+
+int QWildcardMatcher::replaceFirst(QString &text, QStringView matched, QStringView value)
+{
+    if (matched.isEmpty())
+        return 0;
+    const qsizetype at = text.indexOf(matched);
+    if (at < 0)
+        return 0;
+    text.replace(at, matched.size(), value.toString());
+    return 1;
+}
+
+int QWildcardMatcher::replaceMatch(QString &text, QStringView pattern, QStringView value, int start)
+{
+    QString matched;
+    const int at = find(text, pattern, start, &matched);
+    if (at < 0)
+        return -1;
+    text.replace(at, matched.size(), value.toString());
+    return at;
+}
+
+int QWildcardMatcher::replaceAll(QString &text, QStringView pattern, QStringView value)
+{
+    // A value may contain a new match of the pattern (a site title holding the site-title
+    // marker). Replacements that shorten the text end by themselves; the others are bounded
+    // by the number of matches present before the loop, so the loop always ends.
+    int present = 0;
+    {
+        QString matched;
+        int from = 0;
+        for (int at; (at = find(text, pattern, from, &matched)) >= 0;) {
+            ++present;
+            from = at + int(qMax<qsizetype>(matched.size(), 1));
+        }
+    }
+    int replaced = 0;
+    int growing = 0;
+    QString matched;
+    while (find(text, pattern, 0, &matched) >= 0) {
+        if (value.size() >= matched.size() && ++growing > present)
+            break;
+        replaceFirst(text, matched, value);
+        ++replaced;
+    }
+    return replaced;
+}
+
+} // namespace velmo::gen
