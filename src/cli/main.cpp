@@ -1,9 +1,12 @@
-// velmo-cli, the headless tool: resaves and dumps .vlm documents without a GUI.
+// velmo-cli, the headless tool: resaves, dumps and builds .vlm documents without a GUI.
 #include "cli/documentdump.h"
 
+#include "generator/siteoutput.h"
+#include "model/dataroot.h"
 #include "model/messagereporter.h"
 #include "model/qdocumentfile.h"
 #include "model/qglobal.h"
+#include "model/qsite.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,7 +28,9 @@ int usage()
     printError(QStringLiteral(
         "usage: velmo-cli resave IN.vlm OUT.vlm   open IN as the application does and save it "
         "as OUT\n"
-        "       velmo-cli dump IN.vlm             print the document as JSON"));
+        "       velmo-cli dump IN.vlm             print the document as JSON\n"
+        "       velmo-cli build DOC.vlm [--site NAME] [--home DIR]\n"
+        "                                         generate a site and publish it to DIR/web"));
     return kExitUsage;
 }
 
@@ -56,6 +61,76 @@ int dump(const QString &in)
     return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
 }
 
+// The folder of the installed sample template, beside the installed programs.
+QString installedShareFolder()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../share/velmo");
+}
+
+int build(const QStringList &args)
+{
+    QString document;
+    QString siteName;
+    QString home;
+    bool haveSite = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if ((arg == u"--site" || arg == u"--home") && i + 1 < args.size()) {
+            (arg == u"--site" ? siteName : home) = args.at(++i);
+            haveSite |= arg == u"--site";
+        } else if (!arg.startsWith(u"--") && document.isEmpty()) {
+            document = arg;
+        } else {
+            return usage();
+        }
+    }
+    if (document.isEmpty())
+        return usage();
+
+    velmo::QGlobal global(velmo::DataRoot::resolve(home, QCoreApplication::applicationDirPath(),
+                                                   installedShareFolder()));
+    if (!QFileInfo::exists(document)) {
+        printError(QStringLiteral("velmo-cli: %1: no such file").arg(document));
+        return kExitUsage;
+    }
+    if (!velmo::QDocumentFile::open(global, document))
+        return kExitUsage;
+
+    velmo::QSite *site = nullptr;
+    for (velmo::QSite *candidate : global.sites) {
+        if (!haveSite || candidate->name == siteName) {
+            site = candidate;
+            break;
+        }
+    }
+    if (site == nullptr) {
+        printError(haveSite ? QStringLiteral("velmo-cli: no site named \"%1\"").arg(siteName)
+                            : QStringLiteral("velmo-cli: the document has no site"));
+        return kExitFailed;
+    }
+    if (!global.setCurrentSite(site))
+        return kExitFailed;
+
+    velmo::gen::SiteOutput output(global);
+    QString published;
+    if (output.outputSite(&published) != velmo::gen::SiteOutput::Result::Done)
+        return kExitFailed;
+    const velmo::gen::OutputStatistics &stats = output.statistics();
+    const QString summary = QStringLiteral("published: %1\n"
+                                           "pages written: %2\n"
+                                           "pages unchanged: %3\n"
+                                           "files copied: %4\n"
+                                           "messages: %5\n")
+                                .arg(published)
+                                .arg(stats.pagesWritten)
+                                .arg(stats.pagesUnchanged)
+                                .arg(stats.filesCopied)
+                                .arg(stats.messages.size());
+    const QByteArray bytes = summary.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -69,5 +144,7 @@ int main(int argc, char **argv)
         return resave(args.at(1), args.at(2));
     if (command == u"dump" && args.size() == 2)
         return dump(args.at(1));
+    if (command == u"build")
+        return build(args.mid(1));
     return usage();
 }

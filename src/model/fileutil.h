@@ -35,8 +35,8 @@ void CopyFolderTree(const QString &source, const QString &destination);
 // outside the data root's temporary/ folder, which is the only place it is used.
 int DeleteFolder(const QString &path, const QString &temporaryRoot);
 // The relative link from base (a file, when its last component contains ".", or a folder) to
-// target, as written into pages: "./" or "../" steps, "/" separators, a "/" after each target
-// component without ".".
+// target, as written into pages: "./" or "../" steps, then the target's remaining components,
+// each followed by "/" unless it is the last and contains "." (a file name).
 QString RelativePath(const QString &target, const QString &base);
 // The existing entry whose path matches path without regard to case (an exact match wins);
 // an empty string when there is none. Linux names are case-sensitive, the documents' are not.

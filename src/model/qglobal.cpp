@@ -40,8 +40,10 @@ constexpr BuiltInPartType kBuiltInPartTypes[] = {
 // The element at the position of the site's identity is that very site.
 bool isDocumentSite(const QSiteList &sites, const QObject *site)
 {
-    const int index = sites.IndexOf(site->id);
-    return index >= 0 && static_cast<const QObject *>(sites.at(index)) == site;
+    // The address is looked for first: a site destroyed behind the root's back must not be
+    // read through a stale pointer.
+    const int position = sites.indexOfObject(site);
+    return position >= 0 && sites.IndexOf(site->id) == position;
 }
 
 } // namespace

@@ -1,0 +1,66 @@
+// Benchmarks of site generation: a whole "HTML出力" of 2,000- and 10,000-page sites, and the
+// regeneration of one page as the preview does it.
+#include "syntheticsite.h"
+
+#include "generator/siteoutput.h"
+#include "model/messagereporter.h"
+#include "model/qcontentgroup.h"
+#include "model/qglobal.h"
+#include "model/qpage.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class SilentReporter : public velmo::MessageReporter
+{
+public:
+    void showMessage(const QString &) override { ++count; }
+    int count = 0;
+};
+
+void BM_SiteOutput(benchmark::State &state)
+{
+    QTemporaryDir root;
+    velmo::QGlobal global(root.path());
+    SilentReporter reporter;
+    global.setReporter(&reporter);
+    makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
+    int pages = 0;
+    for (auto _ : state) {
+        velmo::gen::SiteOutput output(global);
+        output.outputSite();
+        pages = output.statistics().pagesWritten;
+    }
+    if (reporter.count != 0 || pages != state.range(0))
+        state.SkipWithError("the site did not generate cleanly");
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_SiteOutput)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RegeneratePage(benchmark::State &state)
+{
+    QTemporaryDir root;
+    velmo::QGlobal global(root.path());
+    SilentReporter reporter;
+    global.setReporter(&reporter);
+    const SyntheticSite site = makeSyntheticSite(global, root.path(), 50, 4, 2000);
+    velmo::gen::SiteOutput output(global);
+    output.outputSite();
+    global.previewAreaFlag = 0;
+    for (auto _ : state) {
+        QString path;
+        velmo::gen::SiteOutput preview(global);
+        benchmark::DoNotOptimize(
+            preview.outputObject(site.middlePage->contentGroups.first(), path));
+    }
+    if (reporter.count != 0)
+        state.SkipWithError("the page did not generate cleanly");
+}
+BENCHMARK(BM_RegeneratePage)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,24 @@
+// A synthetic site for the generator benchmarks: a template folder with a two-level menu and
+// one content template, and a site of top-level categories with sub-categories and pages.
+#pragma once
+
+#include <QString>
+
+namespace velmo {
+class QGlobal;
+class QPage;
+class QSite;
+} // namespace velmo
+
+struct SyntheticSite
+{
+    velmo::QSite *site = nullptr;
+    // A page in the middle of the site, for single-page regeneration.
+    velmo::QPage *middlePage = nullptr;
+};
+
+// Writes the template folder under root and adds a site of topCategories × subCategories
+// categories holding pages pages in all (spread evenly), three content groups of about 700
+// characters each per page, to global; makes it the current site.
+SyntheticSite makeSyntheticSite(velmo::QGlobal &global, const QString &root, int topCategories,
+                                int subCategories, int pages);

@@ -1,0 +1,18 @@
+// What one site output did, for the summary that velmo-cli prints.
+#pragma once
+
+#include <QStringList>
+
+namespace velmo::gen {
+
+struct OutputStatistics
+{
+    int pagesWritten = 0;
+    int pagesUnchanged = 0;
+    // Pictures and template files copied into the working folder.
+    int filesCopied = 0;
+    // Every message shown while generating, in order.
+    QStringList messages;
+};
+
+} // namespace velmo::gen

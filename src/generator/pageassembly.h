@@ -1,0 +1,29 @@
+// Turning a page template into a finished page: the style sheet link, menus, content blocks,
+// the site's and page's texts, hidden sections, switched-off areas and escape sequences.
+#pragma once
+
+#include <QString>
+
+namespace velmo {
+class QPage;
+}
+
+namespace velmo::gen {
+
+struct PageContext;
+
+class PageAssembly
+{
+public:
+    static const QString &styleSheetBlockPattern();
+
+    // Assembles text (the page template's content) in place for context's page.
+    static void assemble(const PageContext &context, QString &text);
+
+    // "A - B - page": the names of the enclosing ordinary categories, outermost first.
+    static QString pagePath(const QPage &page);
+    // The site's keywords, then "," and the page's own when it has any.
+    static QString keywords(const PageContext &context);
+};
+
+} // namespace velmo::gen

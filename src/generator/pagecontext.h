@@ -1,0 +1,35 @@
+// Everything the assembly of one page needs to know: the document root, the site and page
+// being generated, where the page goes, the template cache and the output statistics.
+#pragma once
+
+#include <QString>
+
+namespace velmo {
+class QGlobal;
+class QPage;
+class QSite;
+} // namespace velmo
+
+namespace velmo::gen {
+
+struct OutputStatistics;
+class TemplateCache;
+
+struct PageContext
+{
+    QGlobal *global = nullptr;
+    QSite *site = nullptr;
+    QPage *page = nullptr;
+    QString siteWorkingFolder;
+    QString outputPath;
+    TemplateCache *cache = nullptr;
+    OutputStatistics *statistics = nullptr;
+
+    // Shows a message (through the document's reporter) and keeps it for the summary.
+    void report(const QString &message) const;
+    // The data root's user_image/ and the site's image folder in the working folder.
+    QString userImageFolder() const;
+    QString siteImageFolder() const;
+};
+
+} // namespace velmo::gen

@@ -1,0 +1,80 @@
+// PreviewAreas: the marker scan of the page templates and the on/off lookup.
+#include "generator/previewareas.h"
+
+#include "generator/qwildcardmatcher.h"
+#include "model/fileutil.h"
+#include "model/qglobal.h"
+#include "model/qsite.h"
+
+#include <algorithm>
+
+namespace velmo::gen {
+
+namespace {
+
+const QString kStart = QStringLiteral("開始");
+const QString kEnd = QStringLiteral("終了");
+
+void collectPatterns(const QString &text, QStringList &patterns)
+{
+    static const QString marker = QStringLiteral("<!--__*__-->");
+    QString matched;
+    // Each search starts one character after the previous match, not after its end, so a
+    // marker that opens inside an unterminated one is still found.
+    for (int at = QWildcardMatcher::find(text, marker, 0, &matched); at >= 0;
+         at = QWildcardMatcher::find(text, marker, at + 1, &matched)) {
+        if (matched.contains(kEnd))
+            continue;
+        if (matched.contains(kStart)) {
+            QString closing = matched;
+            closing.replace(kStart, kEnd);
+            patterns << matched + u'*' + closing;
+        } else {
+            patterns << matched + QStringLiteral("(*)");
+        }
+    }
+}
+
+qsizetype indexOfPattern(const QList<PreviewArea> &areas, const QString &pattern)
+{
+    const auto it = std::find_if(areas.cbegin(), areas.cend(),
+                                 [&](const PreviewArea &area) { return area.pattern == pattern; });
+    return it == areas.cend() ? -1 : it - areas.cbegin();
+}
+
+} // namespace
+
+int PreviewAreas::CollectMarkers(QGlobal &global)
+{
+    global.previewAreaFlag = 1;
+    QStringList patterns;
+    if (const QSite *site = global.getCurrentSite()) {
+        const QString folder = site->templatePath + QGlobal::pageTemplateFolderName();
+        QStringList files;
+        ListFiles(folder + QStringLiteral("/*.html"), files);
+        for (const QString &file : std::as_const(files)) {
+            // A fresh text per file: a file that cannot be read leaves it untouched, and the
+            // previous template must not be scanned twice in its place.
+            QString text;
+            if (ReadTextFile(folder + u'/' + file, text) > 0)
+                collectPatterns(text, patterns);
+        }
+    }
+    for (const QString &pattern : std::as_const(patterns)) {
+        if (indexOfPattern(global.previewAreas, pattern) < 0)
+            global.previewAreas.append(PreviewArea{1, pattern});
+    }
+    return int(global.previewAreas.size());
+}
+
+int PreviewAreas::isMarkerOn(QGlobal &global, const QString &pattern)
+{
+    if (global.previewAreaFlag == 0)
+        return 1;
+    qsizetype index = indexOfPattern(global.previewAreas, pattern);
+    if (index < 0 && global.previewAreas.isEmpty() && CollectMarkers(global) > 0)
+        index = indexOfPattern(global.previewAreas, pattern);
+    return index < 0 ? 0 : global.previewAreas.at(index).on;
+}
+
+} // namespace velmo::gen

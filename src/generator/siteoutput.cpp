@@ -1,0 +1,333 @@
+// Generating a site or one page.
+#include "generator/siteoutput.h"
+
+#include "generator/imageoutput.h"
+#include "generator/pageassembly.h"
+#include "generator/pagecontext.h"
+#include "generator/sitepaths.h"
+#include "model/fileutil.h"
+#include "model/objectcopy.h"
+#include "model/qcategory.h"
+#include "model/qclassification.h"
+#include "model/qcontentgroup.h"
+#include "model/qglobal.h"
+#include "model/qpage.h"
+#include "model/qsite.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace velmo::gen {
+
+namespace {
+
+// The preview-area flag is 0 only while a whole site is output, whatever way the output ends.
+class WholeSiteFlag
+{
+public:
+    explicit WholeSiteFlag(QGlobal &global) : m_global(global) { m_global.previewAreaFlag = 0; }
+    ~WholeSiteFlag() { m_global.previewAreaFlag = 1; }
+    WholeSiteFlag(const WholeSiteFlag &) = delete;
+    WholeSiteFlag &operator=(const WholeSiteFlag &) = delete;
+
+private:
+    QGlobal &m_global;
+};
+
+void collectInto(QCategoryList &list, QList<QCategory *> &out)
+{
+    for (QCategory *category : list) {
+        if (category->typeCode != kClassCategory)
+            continue;
+        out << category;
+        if (category->kind == QCategory::kKindOrdinary ||
+            category->kind == QCategory::kKindLinkMenu)
+            collectInto(category->categories, out);
+    }
+}
+
+const QPage *nearestPageOf(const velmo::QObject *object)
+{
+    for (; object != nullptr; object = object->parent()) {
+        if (const auto *page = object_cast<QPage>(object))
+            return page;
+    }
+    return nullptr;
+}
+
+// Adds copies of the plug-in page's content groups to page for this one generation.
+void mergePluginPage(QPage &page, const QPage &plugin)
+{
+    for (const QContentGroup *group : plugin.contentGroups) {
+        std::unique_ptr<velmo::QObject> copy = duplicateSubtree(*group);
+        auto *merged = static_cast<QContentGroup *>(copy.release());
+        page.contentGroups.Add(merged, &page);
+        page.temporaryGroups << merged->id;
+    }
+}
+
+void undoPluginMerge(QPage &page)
+{
+    for (const QID &id : std::as_const(page.temporaryGroups)) {
+        const int index = page.contentGroups.IndexOf(id);
+        QContentGroup *group = page.contentGroups.at(index);
+        if (group != nullptr && page.RemoveContentGroup(group) >= 0)
+            delete group;
+    }
+    page.temporaryGroups.clear();
+}
+
+// SameTextInFile answers 0 for an empty text; an empty page that is already there counts as
+// unchanged too, so that regenerating an unchanged site touches no file.
+bool holdsText(const QString &path, const QString &text)
+{
+    if (text.isEmpty()) {
+        const QFileInfo info(path);
+        return info.isFile() && info.size() == 0;
+    }
+    return SameTextInFile(text, path) != 0;
+}
+
+bool copyIfDifferent(const QString &source, const QString &target)
+{
+    if (QFileInfo::exists(target) && SameFileContents(source, target))
+        return false;
+    const QString temporary = target + QStringLiteral(".part");
+    QFile::remove(temporary);
+    if (!QFile::copy(source, temporary))
+        return false;
+    QFile::remove(target);
+    return QFile::rename(temporary, target);
+}
+
+} // namespace
+
+SiteOutput::SiteOutput(QGlobal &global) : m_global(global) {}
+
+QList<QCategory *> SiteOutput::collectCategories(const QSite &site)
+{
+    QList<QCategory *> categories;
+    for (QClassification *classification : site.classifications)
+        collectInto(classification->categories, categories);
+    return categories;
+}
+
+QPage *SiteOutput::findHomePage(QSite &site)
+{
+    QClassification *first = site.classifications.first();
+    QCategory *home =
+        first != nullptr ? object_cast<QCategory>(first->categories.first()) : nullptr;
+    if (home == nullptr)
+        return nullptr;
+    if (home->kind != QCategory::kKindLinkMenu)
+        return home->pages.first();
+    velmo::QObject *target = site.FindById(home->linkTarget);
+    if (auto *page = object_cast<QPage>(target))
+        return page;
+    if (object_cast<QContentGroup>(target) != nullptr)
+        return const_cast<QPage *>(nearestPageOf(target));
+    return nullptr;
+}
+
+int SiteOutput::prepareWorkingFolder(QGlobal &global, velmo::QObject *object,
+                                     OutputStatistics *statistics)
+{
+    auto *site = object_cast<QSite>(object);
+    if (site == nullptr)
+        return 0;
+    const QString workingFolder = SitePaths::workingFolder(global, *site);
+    const QString templateCss = site->templatePath + QGlobal::cssFolderName();
+    if (SitePaths::isPlainName(site->mainCss)) {
+        const QString target = workingFolder + QGlobal::cssFolderName() + u'/' + site->mainCss;
+        CreateFolderPath(target);
+        const QString source = templateCss + u'/' + site->mainCss;
+        if (QFileInfo(source).isFile() && copyIfDifferent(source, target) && statistics)
+            ++statistics->filesCopied;
+    }
+    const QString images = workingFolder + QGlobal::templateImageFolderName();
+    CreateFolderPath(images + QStringLiteral("/a.jpg"));
+    const QString sourceImages = site->templatePath + QGlobal::templateImageFolderName();
+    QStringList names;
+    ListFiles(sourceImages + QStringLiteral("/*.*"), names);
+    for (const QString &name : names) {
+        if (copyIfDifferent(sourceImages + u'/' + name, images + u'/' + name) && statistics)
+            ++statistics->filesCopied;
+    }
+    return 1;
+}
+
+SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
+{
+    WholeSiteFlag wholeSite(m_global);
+    QSite *site = m_global.getCurrentSite();
+    if (site == nullptr) {
+        m_global.report(QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
+        m_statistics.messages << QStringLiteral(
+            "SiteOutput() 指定のサイト情報が取得できませんでした。");
+        return Result::NoSite;
+    }
+    const QString workingFolder = SitePaths::workingFolder(m_global, *site);
+    if (DeleteFolder(workingFolder, m_global.temporaryFolder()) == 0) {
+        PageContext{&m_global, site, nullptr, {}, {}, nullptr, &m_statistics}.report(
+            QStringLiteral("テンポラリファイルがクリアできませんでした。"));
+        return Result::NotCleared;
+    }
+    const Result result = generateAll(*site);
+    const QString published = SitePaths::publishedFolder(m_global, *site);
+    if (published.isEmpty()) {
+        PageContext{&m_global, site, nullptr, {}, {}, nullptr, &m_statistics}.report(
+            QStringLiteral("サイト名「%1」は公開フォルダの名前に使えません。\r\n"
+                           "サイトは作業フォルダ %2 に出力されました。")
+                .arg(site->name, workingFolder));
+    } else {
+        CopyFolderTree(workingFolder, published);
+    }
+    if (publishedFolder != nullptr)
+        *publishedFolder = published;
+    return result;
+}
+
+SiteOutput::Result SiteOutput::regenerateAll()
+{
+    QSite *site = m_global.getCurrentSite();
+    if (site == nullptr) {
+        PageContext{&m_global, nullptr, nullptr, {}, {}, nullptr, &m_statistics}.report(
+            QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
+        return Result::NoSite;
+    }
+    return generateAll(*site);
+}
+
+SiteOutput::Result SiteOutput::generateAll(QSite &site)
+{
+    m_cache.clear();
+    prepareWorkingFolder(m_global, &site, &m_statistics);
+    m_runSite = &site;
+    m_runCategories = collectCategories(site);
+    m_linkPathsByFolder.clear();
+    for (QCategory *category : std::as_const(m_runCategories)) {
+        for (QPage *page : category->pages) {
+            QContentGroup *first = page->contentGroups.first();
+            if (first == nullptr)
+                continue;
+            OutputContext context{this, {}};
+            QString path;
+            ObjectChain chain;
+            first->OutputThroughSite(context, path, chain);
+        }
+    }
+    m_runSite = nullptr;
+    m_runCategories.clear();
+    m_linkPathsByFolder.clear();
+    return Result::Done;
+}
+
+int SiteOutput::outputObject(velmo::QObject *object, QString &outputPath)
+{
+    if (object == nullptr)
+        return 0;
+    m_cache.clear();
+    OutputContext context{this, {}};
+    QString path;
+    ObjectChain chain;
+    const int written = object->OutputThroughSite(context, path, chain);
+    if (written != 0)
+        outputPath = context.outputPath;
+    return written;
+}
+
+void SiteOutput::updateLinkPaths(QSite &site, const QString &workingFolder,
+                                 const QString &outputPath)
+{
+    // Every category's link from this page's folder; pages of one folder share them, so a
+    // whole-site run computes them once per folder.
+    const QList<QCategory *> categories =
+        m_runSite == &site ? m_runCategories : collectCategories(site);
+    const QString folder = outputPath.left(outputPath.lastIndexOf(u'/'));
+    if (m_runSite == &site) {
+        auto it = m_linkPathsByFolder.constFind(folder);
+        if (it != m_linkPathsByFolder.constEnd() && it->size() == categories.size()) {
+            for (int i = 0; i < categories.size(); ++i)
+                categories[i]->auxText = it->at(i);
+            return;
+        }
+    }
+    QStringList paths;
+    paths.reserve(categories.size());
+    for (QCategory *category : categories) {
+        category->auxText =
+            RelativePath(SitePaths::categoryFolder(site, *category, workingFolder), outputPath);
+        paths << category->auxText;
+    }
+    if (m_runSite == &site)
+        m_linkPathsByFolder.insert(folder, paths);
+}
+
+int SiteOutput::generatePage(QSite &site, OutputContext &context, const QString &,
+                             ObjectChain &chain)
+{
+    QPage *page = nullptr;
+    for (velmo::QObject *object : chain) {
+        if ((page = object_cast<QPage>(object)) != nullptr)
+            break;
+    }
+    if (page == nullptr)
+        return 0;
+
+    QPage *home = findHomePage(site);
+    QString homeFileName;
+    if (home != nullptr) {
+        homeFileName = home->fileName;
+        home->fileName = QStringLiteral("index");
+        home->outputFlags |= QPage::kOutputHomePage;
+    }
+    const auto *parentClassification = object_cast<QClassification>(page->parent());
+    const bool isPluginPage = parentClassification != nullptr &&
+                              parentClassification->kind == QClassification::kKindPlugin;
+    if (!isPluginPage) {
+        QClassification *plugins = site.classifications.at(1);
+        if (plugins != nullptr && plugins->kind == QClassification::kKindPlugin) {
+            for (QPage *plugin : plugins->pages) {
+                if (plugin != page && plugin->templateName == page->templateName)
+                    mergePluginPage(*page, *plugin);
+            }
+        }
+    }
+
+    const QString workingFolder = SitePaths::workingFolder(m_global, site);
+    const QString outputPath = SitePaths::pageFile(site, *page, workingFolder);
+    int written = 0;
+    if (outputPath.isEmpty()) {
+        PageContext{&m_global, &site, page, workingFolder, {}, &m_cache, &m_statistics}.report(
+            QStringLiteral("ページ「%1」を出力できません。ファイル名またはフォルダ名が不正です。"
+                           "\r\n%2")
+                .arg(page->name, page->fileName));
+    } else {
+        QString text;
+        if (SitePaths::isPlainName(page->templateName))
+            text = m_cache.text(site.templatePath + QGlobal::pageTemplateFolderName() + u'/' +
+                                page->templateName);
+        updateLinkPaths(site, workingFolder, outputPath);
+        const PageContext pageContext{&m_global,  &site,    page,         workingFolder,
+                                      outputPath, &m_cache, &m_statistics};
+        PageAssembly::assemble(pageContext, text);
+        CreateFolderPath(outputPath);
+        if (holdsText(outputPath, text)) {
+            ++m_statistics.pagesUnchanged;
+            written = 1;
+        } else if (WriteTextFileIfChanged(text, outputPath) != 0) {
+            ++m_statistics.pagesWritten;
+            written = 1;
+        }
+        context.outputPath = outputPath;
+    }
+
+    if (home != nullptr) {
+        home->outputFlags &= ~QPage::kOutputHomePage;
+        home->fileName = homeFileName;
+    }
+    undoPluginMerge(*page);
+    return written;
+}
+
+} // namespace velmo::gen

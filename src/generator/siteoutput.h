@@ -1,0 +1,75 @@
+// Generating a whole site ("HTML出力", "全て更新") or one page (previews): preparing the site's
+// working folder, walking its pages, generating each page and publishing the result.
+#pragma once
+
+#include "generator/outputstatistics.h"
+#include "generator/templatecache.h"
+#include "model/qoutputcontext.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+namespace velmo {
+class QCategory;
+class QGlobal;
+class QObject;
+class QPage;
+class QSite;
+} // namespace velmo
+
+namespace velmo::gen {
+
+class SiteOutput : public velmo::PageGenerator
+{
+public:
+    enum class Result {
+        Done,
+        // No valid current site (reported).
+        NoSite,
+        // The working folder could not be deleted (reported); nothing was generated.
+        NotCleared,
+    };
+
+    explicit SiteOutput(QGlobal &global);
+
+    // "HTML出力" for the current site: rebuilds its working folder from nothing, generates every
+    // page of its categories and copies the folder to the published one, whose path is
+    // returned in publishedFolder for the caller to open. Every optional area is output.
+    Result outputSite(QString *publishedFolder = nullptr);
+    // "全て更新": the same generation into the existing working folder, with the preview
+    // options applied; nothing is published.
+    Result regenerateAll();
+    // Generates the page that holds object (a content, content group or page), as previews do;
+    // 1 and the written file's path when a page was written.
+    int outputObject(velmo::QObject *object, QString &outputPath);
+
+    // Copies the main style sheet and the template images into the site's working folder.
+    // 0 when object is not a site.
+    static int prepareWorkingFolder(QGlobal &global, velmo::QObject *object,
+                                    OutputStatistics *statistics = nullptr);
+    // The site's categories in menu order: each hierarchy's categories depth first, a category
+    // before its sub-categories.
+    static QList<QCategory *> collectCategories(const QSite &site);
+    // The page that is the site's home page, or null.
+    static QPage *findHomePage(QSite &site);
+
+    const OutputStatistics &statistics() const { return m_statistics; }
+
+    int generatePage(QSite &site, OutputContext &context, const QString &subFolder,
+                     ObjectChain &chain) override;
+
+private:
+    Result generateAll(QSite &site);
+    void updateLinkPaths(QSite &site, const QString &workingFolder, const QString &outputPath);
+
+    QGlobal &m_global;
+    TemplateCache m_cache;
+    OutputStatistics m_statistics;
+    // Within one whole-site run: the categories and, per output folder, their link paths.
+    const QSite *m_runSite = nullptr;
+    QList<QCategory *> m_runCategories;
+    QHash<QString, QStringList> m_linkPathsByFolder;
+};
+
+} // namespace velmo::gen

@@ -1,0 +1,293 @@
+// Running the menu and content-group templates of a page.
+#include "generator/templateexpansion.h"
+
+#include "generator/imageoutput.h"
+#include "generator/outputstatistics.h"
+#include "generator/pagecontext.h"
+#include "generator/previewareas.h"
+#include "generator/qtemplateprogram.h"
+#include "generator/qwildcardmatcher.h"
+#include "generator/sitepaths.h"
+#include "generator/templatecache.h"
+#include "model/fileutil.h"
+#include "model/qcategory.h"
+#include "model/qclassification.h"
+#include "model/qcontent.h"
+#include "model/qcontentgroup.h"
+#include "model/qpage.h"
+#include "model/qsite.h"
+#include "model/templatelibrary.h"
+
+namespace velmo::gen {
+
+namespace {
+
+constexpr int kMaxMenuLevels = 10;
+// Content groups nest; a document could nest them without end, the page cannot.
+constexpr int kMaxGroupNesting = 64;
+
+QString parseFailure(int result, const QString &path)
+{
+    return (result == -1 ? QStringLiteral("終端が見つかりません\r\n")
+                         : QStringLiteral("次の関数へ進めません\r\n")) +
+           path;
+}
+
+void prepareProgram(QTemplateProgram &program, const PageContext &context,
+                    const QList<QList<velmo::QObject *>> &levels)
+{
+    program.setSite(context.site);
+    program.setSiteWorkingFolder(context.siteWorkingFolder);
+    program.setPageOutputPath(context.outputPath);
+    for (int k = 0; k < levels.size(); ++k)
+        program.bindObjects(context.site->levelName(k), levels[k]);
+}
+
+void reportProgramMessages(const PageContext &context, const QTemplateProgram &program)
+{
+    for (const QString &message : program.messages())
+        context.report(message);
+}
+
+QString unifyLink(QString link)
+{
+    return ImageOutput::unifySeparators(link);
+}
+
+// The nearest category at or above object.
+const QCategory *nearestCategory(const velmo::QObject *object)
+{
+    for (; object != nullptr; object = object->parent()) {
+        if (const auto *category = object_cast<QCategory>(object))
+            return category;
+    }
+    return nullptr;
+}
+
+const QPage *nearestPage(const velmo::QObject *object)
+{
+    for (; object != nullptr; object = object->parent()) {
+        if (const auto *page = object_cast<QPage>(object))
+            return page;
+    }
+    return nullptr;
+}
+
+// The folder a page lives in: the working folder for the home page.
+QString pageFolder(const PageContext &context, const QPage *page, const QCategory &category)
+{
+    if (page != nullptr && (page->outputFlags & QPage::kOutputHomePage))
+        return context.siteWorkingFolder;
+    return SitePaths::categoryFolder(*context.site, category, context.siteWorkingFolder);
+}
+
+enum class CallResult { Replaced, Stop };
+
+CallResult expandIdLink(const PageContext &context, QString &text, const QString &matched)
+{
+    QString call = matched;
+    call.replace(u'(', u':').replace(u')', u':').replace(u',', u':');
+    const QStringList pieces = QWildcardMatcher::split(call, u":");
+    if (pieces.size() != 3) {
+        context.report(QStringLiteral("_id_link() パラメータ数が不正です。\r\n") + matched);
+        return CallResult::Stop;
+    }
+    const QID target(pieces[1].trimmed().toInt(), pieces[2].trimmed().toInt());
+    velmo::QObject *object = context.site->FindById(target);
+    if (object == nullptr) {
+        context.report(QStringLiteral("_id_link() 指定のオブジェクトが見つかりません。\r\n") +
+                       matched);
+        return CallResult::Stop;
+    }
+    const QCategory *category = nearestCategory(object);
+    if (category == nullptr) {
+        context.report(
+            QStringLiteral("_id_link() 指定のオブジェクトの親メニューが見つかりません。\r\n") +
+            matched);
+        return CallResult::Stop;
+    }
+    QString link;
+    if (const auto *page = object_cast<QPage>(object)) {
+        link = RelativePath(pageFolder(context, page, *category), context.outputPath) + u'/' +
+               page->fileName + QStringLiteral(".html");
+    } else if (object_cast<QContentGroup>(object) != nullptr) {
+        const QPage *holder = nearestPage(object);
+        QString anchor = object->name;
+        anchor.replace(u' ', u'_');
+        link = RelativePath(pageFolder(context, holder, *category), context.outputPath) + u'/' +
+               (holder != nullptr ? holder->fileName : QString()) + QStringLiteral(".html#") +
+               anchor;
+    } else {
+        link = RelativePath(pageFolder(context, nullptr, *category), context.outputPath);
+    }
+    QWildcardMatcher::replaceFirst(text, matched, unifyLink(link));
+    return CallResult::Replaced;
+}
+
+CallResult expandImage(const PageContext &context, QString &text, const QString &matched)
+{
+    QString call = matched;
+    call.replace(u'(', u':').replace(u')', u':').replace(u',', u':');
+    const QStringList pieces = QWildcardMatcher::split(call, u":");
+    if (pieces.size() != 4) {
+        context.report(QStringLiteral("_image() パラメータ数が不正です。\r\n") + matched);
+        return CallResult::Stop;
+    }
+    bool widthOk = false;
+    bool heightOk = false;
+    const int width = pieces[2].trimmed().toInt(&widthOk);
+    const int height = pieces[3].trimmed().toInt(&heightOk);
+    // Exactly one zero dimension would ask for an empty picture.
+    if (!widthOk || !heightOk || width < 0 || width > 30000 || height < 0 || height > 30000 ||
+        ((width == 0) != (height == 0))) {
+        context.report(QStringLiteral("_image() 画像の大きさが不正です。\r\n") + matched);
+        return CallResult::Stop;
+    }
+    const std::optional<QString> address =
+        ImageOutput::placeImage(context.userImageFolder(), context.siteImageFolder(), pieces[1],
+                                width, height, context.outputPath, context.statistics);
+    if (!address) {
+        context.report(QStringLiteral("_image() 指定の画像が見つかりません。\r\n") + matched);
+        return CallResult::Stop;
+    }
+    QWildcardMatcher::replaceFirst(text, matched, *address);
+    return CallResult::Replaced;
+}
+
+bool expandGroup(const PageContext &context, QContentGroup &group, int headingLevel,
+                 const QList<QList<velmo::QObject *>> &levels, TemplateExpansion::Blocks &blocks)
+{
+    if (headingLevel - 3 >= kMaxGroupNesting)
+        return true;
+    QString path = group.templateName;
+    if (TemplateLibrary::CheckTemplateFile(*context.global, &group, path) < 0)
+        return true;
+
+    QTemplateProgram program;
+    const int parsed = program.parse(context.cache->text(path));
+    if (parsed != 1) {
+        context.report(parseFailure(parsed, path));
+        return false;
+    }
+    prepareProgram(program, context, levels);
+    program.bindText(QStringLiteral("hx"), QStringLiteral("h%1").arg(headingLevel));
+    QList<velmo::QObject *> contents;
+    for (QContent *content : group.contents)
+        contents << content;
+    program.bindObjects(QStringLiteral("コンテンツ"), contents);
+    const int result = program.run();
+    reportProgramMessages(context, program);
+    if (result != 0) {
+        const QString output =
+            TemplateExpansion::expandLinksAndImages(context, program.outputText());
+        const QString &name = program.blockName();
+        auto it = std::find_if(blocks.begin(), blocks.end(),
+                               [&name](const auto &block) { return block.first == name; });
+        if (it != blocks.end())
+            it->second += output;
+        else
+            blocks.append({name, output});
+    }
+    for (QContentGroup *sub : group.subGroups) {
+        if (!expandGroup(context, *sub, headingLevel + 1, levels, blocks))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString TemplateExpansion::blockPattern(const QString &name)
+{
+    return QStringLiteral("<!--__") + name + QStringLiteral("開始__-->*<!--__") + name +
+           QStringLiteral("終了__-->");
+}
+
+QList<QList<velmo::QObject *>> TemplateExpansion::menuLevels(const PageContext &context)
+{
+    QList<QList<velmo::QObject *>> levels;
+    const QClassification *first = context.site->classifications.first();
+    if (first == nullptr)
+        return levels;
+    const QCategoryList *level = &first->categories;
+    while (level != nullptr && levels.size() < kMaxMenuLevels) {
+        QList<velmo::QObject *> entries;
+        const QCategory *selected = nullptr;
+        for (QCategory *category : *level) {
+            entries << category;
+            if (selected == nullptr && category->outputMark != 0)
+                selected = category;
+        }
+        levels << entries;
+        level = selected != nullptr ? &selected->categories : nullptr;
+    }
+    return levels;
+}
+
+void TemplateExpansion::expandMenus(const PageContext &context, QString &pageText)
+{
+    const QStringList &files = context.cache->menuTemplates(context.site->templatePath);
+    if (files.isEmpty())
+        return;
+    const QList<QList<velmo::QObject *>> levels = menuLevels(context);
+    for (const QString &path : files) {
+        const QString &text = context.cache->text(path);
+        QString call;
+        if (QWildcardMatcher::find(text, u"name(*)", 0, &call) < 0)
+            continue;
+        const QString name = call.mid(5, call.size() - 6);
+        const QString pattern = blockPattern(name);
+        if (QWildcardMatcher::find(pageText, pattern, 0) < 0)
+            continue;
+        // A menu switched off for previews is left out like a switched-off content block;
+        // expanding it anyway would make the switch do nothing.
+        if (!PreviewAreas::isMarkerOn(*context.global, pattern)) {
+            QWildcardMatcher::replaceMatch(pageText, pattern, QString(), 0);
+            continue;
+        }
+        QTemplateProgram program;
+        const int parsed = program.parse(text);
+        if (parsed != 1) {
+            context.report(parseFailure(parsed, path));
+            return;
+        }
+        prepareProgram(program, context, levels);
+        const int result = program.run();
+        reportProgramMessages(context, program);
+        QWildcardMatcher::replaceMatch(pageText, pattern,
+                                       result != 0 ? program.outputText() : QString(), 0);
+    }
+}
+
+bool TemplateExpansion::expandContentGroups(const PageContext &context, Blocks &blocks)
+{
+    const QList<QList<velmo::QObject *>> levels = menuLevels(context);
+    for (QContentGroup *group : context.page->contentGroups) {
+        if (!expandGroup(context, *group, 3, levels, blocks))
+            return false;
+    }
+    return true;
+}
+
+QString TemplateExpansion::expandLinksAndImages(const PageContext &context, QString text)
+{
+    // A replacement could itself spell a call (a page named "_image(…)"): expand at most the
+    // calls that were there to begin with.
+    int budget =
+        int(text.count(QStringLiteral("_image(")) + text.count(QStringLiteral("_id_link(")));
+    while (budget-- > 0) {
+        QString matched;
+        CallResult result;
+        if (QWildcardMatcher::find(text, u"_image(*)", 0, &matched) >= 0)
+            result = expandImage(context, text, matched);
+        else if (QWildcardMatcher::find(text, u"_id_link(*)", 0, &matched) >= 0)
+            result = expandIdLink(context, text, matched);
+        else
+            break;
+        if (result == CallResult::Stop)
+            break;
+    }
+    return text;
+}
+
+} // namespace velmo::gen

@@ -1,0 +1,44 @@
+// Running the template programs of a page: the menu templates that fill the page's menu
+// blocks, the content-group templates that fill its content blocks, and the expansion of
+// "_id_link(…)" and "_image(…)" in the generated content text.
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace velmo {
+class QContentGroup;
+class QObject;
+} // namespace velmo
+
+namespace velmo::gen {
+
+struct PageContext;
+class QTemplateProgram;
+
+class TemplateExpansion
+{
+public:
+    // Replaces the first occurrence of every menu block of the page text with its menu's output.
+    static void expandMenus(const PageContext &context, QString &pageText);
+
+    // Runs the content-group templates of the page, depth first; the output of groups that set
+    // the same block name is joined. False (after a message) when a template cannot be parsed:
+    // then no content block of the page is filled.
+    using Blocks = QList<QPair<QString, QString>>;
+    static bool expandContentGroups(const PageContext &context, Blocks &blocks);
+
+    // Expands "_image(path,w,h)" and "_id_link(time,seq)" in a generated text; a faulty call
+    // is reported and leaves itself and the calls after it as written.
+    static QString expandLinksAndImages(const PageContext &context, QString text);
+
+    // The menu levels of the page being generated: level 0 is the first hierarchy's
+    // categories, each next level the sub-categories of the marked entry of the one before.
+    static QList<QList<velmo::QObject *>> menuLevels(const PageContext &context);
+
+    // The block pattern named name.
+    static QString blockPattern(const QString &name);
+};
+
+} // namespace velmo::gen

@@ -1,0 +1,332 @@
+// File, folder and path helpers: UTF-8 text files written only when changed, folder listings,
+// folder creation, tree copies, guarded deletion, relative links and case-insensitive lookup.
+#include "model/fileutil.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <utility>
+
+namespace velmo {
+
+namespace {
+
+QString withSlashes(const QString &path)
+{
+    QString unified = path;
+    unified.replace(u'\\', u'/');
+    return unified;
+}
+
+// Pieces between separators; an empty rest after the last separator is dropped, so a trailing
+// "/" adds no component, while a leading one gives an empty first component.
+QStringList splitComponents(const QString &text)
+{
+    QStringList pieces = text.split(u'/');
+    if (!pieces.isEmpty() && pieces.constLast().isEmpty())
+        pieces.removeLast();
+    return pieces;
+}
+
+// Case-insensitive first, so that listings read naturally; case-sensitive as tie-break, so
+// that "A.html" and "a.html" still come out in one fixed order.
+void sortNames(QStringList &names)
+{
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+    });
+}
+
+// The file holds exactly these bytes. Comparing bytes rather than decoded text means a file
+// that differs only by a byte-order mark or by invalid UTF-8 counts as changed and is
+// rewritten clean.
+bool fileHoldsBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() != bytes.size())
+        return false;
+    return file.readAll() == bytes;
+}
+
+int listEntries(const QString &pattern, QStringList &names, QDir::Filters kind)
+{
+    const QString unified = withSlashes(pattern);
+    const qsizetype slash = unified.lastIndexOf(u'/');
+    QString folder = slash < 0 ? QStringLiteral(".") : unified.left(slash);
+    if (slash == 0)
+        folder = QStringLiteral("/");
+    QString mask = unified.mid(slash + 1);
+    if (mask.isEmpty())
+        return 0;
+    // "*.*" meant every entry on the original system; here it would demand a dot in the name.
+    if (mask == u"*.*")
+        mask = QStringLiteral("*");
+
+    QDir dir(folder);
+    if (!dir.exists())
+        return 0;
+    // Without QDir::CaseSensitive the name filter ignores case, as the extension test should.
+    // Dot files, this system's hidden entries, stay out: editors leave them beside templates.
+    QStringList found = dir.entryList(QStringList{mask}, kind | QDir::NoDotAndDotDot, QDir::NoSort);
+    sortNames(found);
+    names += found;
+    return int(found.size());
+}
+
+bool isStrictlyInside(const QString &path, const QString &root)
+{
+    const QString prefix = root.endsWith(u'/') ? root : root + u'/';
+    return path.size() > prefix.size() && path.startsWith(prefix);
+}
+
+} // namespace
+
+qsizetype ReadTextFile(const QString &path, QString &text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    // The decoder drops a leading byte-order mark, which editors on other systems add and
+    // which would otherwise travel into every generated page.
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    text = decoder.decode(file.readAll());
+    return text.size();
+}
+
+qsizetype SameTextInFile(const QString &text, const QString &path)
+{
+    return fileHoldsBytes(path, text.toUtf8()) ? text.size() : 0;
+}
+
+qsizetype WriteTextFileIfChanged(const QString &text, const QString &path)
+{
+    const QByteArray bytes = text.toUtf8();
+    // An empty text over an empty file is unchanged too, although its length reads as 0.
+    if (fileHoldsBytes(path, bytes))
+        return text.isEmpty() ? 1 : text.size();
+
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 0;
+    // A short write (full disk) must not pass for a written page.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return 0;
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return 0;
+    return bytes.size() + 1;
+}
+
+int SameFileContents(const QString &a, const QString &b)
+{
+    QFile first(a);
+    QFile second(b);
+    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly))
+        return 0;
+    if (first.size() != second.size())
+        return 0;
+    // Pieces, so that comparing large images does not hold both files in memory.
+    constexpr qint64 kChunk = 1 << 16;
+    while (!first.atEnd()) {
+        const QByteArray left = first.read(kChunk);
+        const QByteArray right = second.read(kChunk);
+        if (left.isEmpty() || left != right)
+            return 0;
+    }
+    return second.atEnd() ? 1 : 0;
+}
+
+bool FileExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+bool IsDirectory(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+int LastWriteTime(const QString &path, qint64 &seconds)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return 0;
+    seconds = info.lastModified().toSecsSinceEpoch();
+    return 1;
+}
+
+int ListFiles(const QString &pattern, QStringList &names)
+{
+    return listEntries(pattern, names, QDir::Files);
+}
+
+int ListFolders(const QString &pattern, QStringList &names)
+{
+    return listEntries(pattern, names, QDir::Dirs);
+}
+
+int CreateFolderPath(const QString &path)
+{
+    // Doubled separators leave empty components, which are skipped below.
+    const QStringList parts = splitComponents(withSlashes(path));
+    if (parts.isEmpty())
+        return 0;
+
+    // The first component was a drive on the original system; here it is either empty (an
+    // absolute path) or a folder of a relative path, which must exist like any other.
+    QString folder = parts.first();
+    const auto ensure = [](const QString &candidate) {
+        return IsDirectory(candidate) || QDir().mkdir(candidate) || IsDirectory(candidate);
+    };
+    if (parts.size() > 1 && !folder.isEmpty() && !ensure(folder))
+        return 0;
+    for (qsizetype i = 1; i + 1 < parts.size(); ++i) {
+        if (parts.at(i).isEmpty())
+            continue;
+        folder += u'/' + parts.at(i);
+        if (!ensure(folder))
+            return 0;
+    }
+    return 1;
+}
+
+void CopyFolderTree(const QString &source, const QString &destination)
+{
+    if (!IsDirectory(source))
+        return;
+    if (!IsDirectory(destination))
+        CreateFolderPath(destination + QStringLiteral("/test.dat"));
+    const QString sourceRoot = QFileInfo(source).canonicalFilePath();
+    const QString destinationRoot = QFileInfo(destination).canonicalFilePath();
+    if (sourceRoot.isEmpty() || destinationRoot.isEmpty() || sourceRoot == destinationRoot)
+        return;
+
+    // The listing is taken whole before anything is written, and the destination's own
+    // subtree is left out: a destination inside the source would otherwise be copied into
+    // itself again and again.
+    QStringList entries;
+    QDirIterator it(sourceRoot, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString entry = it.next();
+        if (entry == destinationRoot || isStrictlyInside(entry, destinationRoot))
+            continue;
+        entries << entry;
+    }
+
+    const QDir from(sourceRoot);
+    for (const QString &entry : std::as_const(entries)) {
+        const QString target = destinationRoot + u'/' + from.relativeFilePath(entry);
+        if (QFileInfo(entry).isDir()) {
+            if (!IsDirectory(target))
+                QDir().mkpath(target);
+            continue;
+        }
+        if (FileExists(target) && SameFileContents(entry, target))
+            continue;
+        QFile::remove(target);
+        QFile::copy(entry, target);
+    }
+}
+
+int DeleteFolder(const QString &path, const QString &temporaryRoot)
+{
+    if (path.isEmpty() || temporaryRoot.isEmpty())
+        return 0;
+    // Lexically first: ".." may not climb out of the root, and the path that was checked is
+    // the one deleted.
+    const QString target = QDir::cleanPath(QFileInfo(withSlashes(path)).absoluteFilePath());
+    const QString root = QDir::cleanPath(QFileInfo(withSlashes(temporaryRoot)).absoluteFilePath());
+    if (!isStrictlyInside(target, root))
+        return 0;
+
+    const QFileInfo info(target);
+    if (!info.exists() && !info.isSymLink())
+        return 1;
+
+    // Then physically: a symbolic link among the folders above the target could lead outside.
+    // The target itself is not resolved, so a link is removed as a link.
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    const QString canonicalParent = info.absoluteDir().canonicalPath();
+    if (canonicalRoot.isEmpty() || canonicalParent.isEmpty())
+        return 0;
+    const QString physical = canonicalParent + u'/' + info.fileName();
+    if (!isStrictlyInside(physical, canonicalRoot))
+        return 0;
+
+    if (info.isDir() && !info.isSymLink())
+        return QDir(physical).removeRecursively() ? 1 : 0;
+    return QFile::remove(physical) ? 1 : 0;
+}
+
+QString RelativePath(const QString &target, const QString &base)
+{
+    const QStringList targetParts = splitComponents(withSlashes(target));
+    QStringList baseParts = splitComponents(withSlashes(base));
+    if (!baseParts.isEmpty() && baseParts.constLast().contains(u'.'))
+        baseParts.removeLast();
+
+    qsizetype common = 0;
+    while (common < baseParts.size() && common < targetParts.size() &&
+           baseParts.at(common) == targetParts.at(common))
+        ++common;
+
+    QString link;
+    if (common == baseParts.size())
+        link = QStringLiteral("./");
+    else
+        link = QStringLiteral("../").repeated(baseParts.size() - common);
+    // Only the last component can be a file; a folder whose name holds a dot ("v1.2") still
+    // needs its separator, or the link would run into the next name.
+    for (qsizetype i = common; i < targetParts.size(); ++i) {
+        link += targetParts.at(i);
+        if (i + 1 < targetParts.size() || !targetParts.at(i).contains(u'.'))
+            link += u'/';
+    }
+    return link;
+}
+
+QString FindFileIgnoringCase(const QString &path)
+{
+    if (path.isEmpty())
+        return QString();
+    const QString unified = withSlashes(path);
+    if (QFileInfo::exists(unified))
+        return unified;
+
+    QString current = unified.startsWith(u'/') ? QStringLiteral("/") : QString();
+    const auto join = [](const QString &folder, const QString &name) {
+        if (folder.isEmpty())
+            return name;
+        return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+    };
+    for (const QString &part : unified.split(u'/', Qt::SkipEmptyParts)) {
+        const QString exact = join(current, part);
+        if (part == u"." || part == u".." || QFileInfo::exists(exact)) {
+            current = exact;
+            continue;
+        }
+        QStringList entries =
+            QDir(current.isEmpty() ? QStringLiteral(".") : current)
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
+        // Several names may differ only by case; the sort makes the choice the same every run.
+        sortNames(entries);
+        const auto match = std::find_if(entries.cbegin(), entries.cend(), [&](const QString &name) {
+            return QString::compare(name, part, Qt::CaseInsensitive) == 0;
+        });
+        if (match == entries.cend())
+            return QString();
+        current = join(current, *match);
+    }
+    return current;
+}
+
+} // namespace velmo

@@ -1,0 +1,89 @@
+// TemplateLibrary: listing a site's templates and resolving template names to files.
+#include "model/templatelibrary.h"
+
+#include "model/clock.h"
+#include "model/fileutil.h"
+#include "model/qglobal.h"
+#include "model/qobject.h"
+#include "model/qsite.h"
+
+namespace velmo {
+
+namespace {
+
+// Forms resolve names on every redraw; reading the folders each time would be wasteful,
+// and never reading them again would hide templates added while the program runs.
+constexpr qint64 kListLifetimeSeconds = 10;
+
+QStringList listFolder(const QString &folder, const QString &mask)
+{
+    QStringList names;
+    ListFiles(folder + u'/' + mask, names);
+    return names;
+}
+
+} // namespace
+
+int TemplateLibrary::ListTemplates(QGlobal &global)
+{
+    const QSite *site = global.getCurrentSite();
+    if (site == nullptr)
+        return 0;
+    const QString &base = site->templatePath;
+    global.menuTemplates =
+        listFolder(base + QGlobal::menuTemplateFolderName(), QStringLiteral("*.template"));
+    global.pageTemplates =
+        listFolder(base + QGlobal::pageTemplateFolderName(), QStringLiteral("*.html"));
+    global.contentTemplates =
+        listFolder(base + QGlobal::contentTemplateFolderName(), QStringLiteral("*.template"));
+    global.templatesListedAt = currentTime();
+    return 1;
+}
+
+int TemplateLibrary::CheckTemplateFile(QGlobal &global, QObject *object, QString &name)
+{
+    if (object == nullptr) {
+        global.report(
+            QStringLiteral("無効なオブジェクトポインタが指定されました。(CheckTemplateFile)"));
+        return -1;
+    }
+    // The site is asked for once, before the refresh, so that a missing site is reported
+    // once rather than by the refresh and again here.
+    const QSite *site = global.getCurrentSite();
+    if (site == nullptr)
+        return -1;
+
+    // A clock set back would otherwise keep the lists from ever being read again.
+    const qint64 now = currentTime();
+    if (now - global.templatesListedAt > kListLifetimeSeconds || now < global.templatesListedAt)
+        ListTemplates(global);
+
+    const QStringList *list = nullptr;
+    QString folder;
+    switch (object->typeCode) {
+    case kClassSite:
+        list = &global.menuTemplates;
+        folder = QGlobal::menuTemplateFolderName();
+        break;
+    case kClassPage:
+        list = &global.pageTemplates;
+        folder = QGlobal::pageTemplateFolderName();
+        break;
+    case kClassContentGroup:
+        list = &global.contentTemplates;
+        folder = QGlobal::contentTemplateFolderName();
+        break;
+    default:
+        global.report(
+            QStringLiteral("無効なオブジェクトタイプが指定されました。(CheckTemplateFile)"));
+        return -1;
+    }
+
+    const qsizetype index = list->indexOf(name);
+    if (index < 0)
+        return -1;
+    name = site->templatePath + folder + u'/' + name;
+    return int(index);
+}
+
+} // namespace velmo

@@ -1,0 +1,342 @@
+// Whole sites generated end to end from small template folders written by the tests: file
+// layout, the home page, menus, content blocks, links, preview areas and unsafe names.
+#include "recordingreporter.h"
+
+#include "generator/previewareas.h"
+#include "generator/siteoutput.h"
+#include "model/fileutil.h"
+#include "model/qcategory.h"
+#include "model/qclassification.h"
+#include "model/qcontent.h"
+#include "model/qcontentgroup.h"
+#include "model/qglobal.h"
+#include "model/qpage.h"
+#include "model/qsite.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmo;
+using velmo::gen::SiteOutput;
+
+namespace {
+
+void writeFile(const QString &path, const QString &text)
+{
+    QVERIFY(CreateFolderPath(path));
+    QVERIFY(WriteTextFileIfChanged(text, path) > 0);
+}
+
+QString readFile(const QString &path)
+{
+    QString text;
+    ReadTextFile(path, text);
+    return text;
+}
+
+const QString kPageTemplate = QStringLiteral(
+    "<html><head>"
+    "<!--__スタイルシート指定メタ開始__--><link rel=\"stylesheet\" href=\"old/x.css\">"
+    "<!--__スタイルシート指定メタ終了__-->"
+    "<title><!--__ページタイトル__-->(見本)</title>"
+    "<meta name=\"keywords\" content=\"<!--__ページキーワード__-->(kw)\"></head><body>"
+    "<h1><!--__サイト名__-->(サイト)</h1>"
+    "<p id=\"path\"><!--__ページパス__-->(パス)</p>"
+    "<nav><!--__メニュー開始__-->menu<!--__メニュー終了__--></nav>"
+    "<main><!--__本文開始__-->body<!--__本文終了__--></main>"
+    "<aside><!--__補足開始__-->extra<!--__補足終了__--></aside>"
+    "<NOT_OUTPUT>作者へのメモ</NOT_OUTPUT><footer>\\t©<!--__製作年__-->(2000)</footer>"
+    "</body></html>");
+
+const QString kMenuTemplate = QStringLiteral(
+    "name(メニュー)\n"
+    "for(int i=0; i<レベル１.メニュー数; i++){\n"
+    "put(<a href=\")replace(レベル１[i].相対パス)put(\">)replace(レベル１[i].タイトル)put(</a>)\n"
+    "}\n");
+
+const QString kTextTemplate = QStringLiteral("name(本文)\n"
+                                             "put(<section><)replace(hx)put(>)\n"
+                                             "replace(コンテンツ.内容)\n"
+                                             "put(</section>);\n");
+
+const QString kAsideTemplate = QStringLiteral("name(補足)\nreplace(コンテンツ.内容);\n");
+
+// A bakery site: 商品 (home, two pages, sub-category パン with one page) and 店舗 (one page).
+struct SiteFixture
+{
+    explicit SiteFixture(const QString &root) : global(root)
+    {
+        global.setReporter(&reporter);
+        const QString templates = root + QStringLiteral("/template/test");
+        writeFile(templates + QStringLiteral("/ページテンプレート/page.html"), kPageTemplate);
+        writeFile(templates + QStringLiteral("/メニューテンプレート/menu.template"), kMenuTemplate);
+        writeFile(templates + QStringLiteral("/コンテンツテンプレート/text.template"),
+                  kTextTemplate);
+        writeFile(templates + QStringLiteral("/コンテンツテンプレート/aside.template"),
+                  kAsideTemplate);
+        writeFile(templates + QStringLiteral("/css/main.css"), QStringLiteral("body{color:#333}"));
+        writeFile(templates + QStringLiteral("/template_image/logo.png"), QStringLiteral("png"));
+
+        site = global.CreateSite();
+        site->name = QStringLiteral("bakery");
+        site->homeTitle = QStringLiteral("こむぎ堂");
+        site->keywords = QStringLiteral("パン");
+        site->templatePath = templates;
+        site->mainCss = QStringLiteral("main.css");
+        site->imageFolder = QStringLiteral("image");
+        QClassification *menu = site->classifications.at(0);
+        goods = addCategory(menu, QStringLiteral("商品"), QStringLiteral("goods"));
+        home = addPage(goods, QStringLiteral("トップ"), QStringLiteral("top"));
+        second = addPage(goods, QStringLiteral("お知らせ"), QStringLiteral("news"));
+        bread = addCategory(goods, QStringLiteral("パン"), QStringLiteral("bread"));
+        breadPage = addPage(bread, QStringLiteral("食パン"), QStringLiteral("shokupan"));
+        breadPage->keywords = QStringLiteral("食パン");
+        shop = addCategory(menu, QStringLiteral("店舗"), QStringLiteral("shop"));
+        shopPage = addPage(shop, QStringLiteral("アクセス"), QStringLiteral("access"));
+        global.setCurrentSite(site);
+    }
+
+    QCategory *addCategory(velmo::QObject *parent, const QString &name, const QString &folder)
+    {
+        auto *category = new QCategory;
+        category->name = name;
+        category->folderName = folder;
+        if (auto *c = object_cast<QClassification>(parent))
+            c->categories.Add(category, c);
+        else
+            static_cast<QCategory *>(parent)->categories.Add(category, parent);
+        return category;
+    }
+
+    QPage *addPage(QCategory *category, const QString &name, const QString &file)
+    {
+        auto *page = new QPage;
+        page->name = name;
+        page->title = name + QStringLiteral("のページ");
+        page->fileName = file;
+        page->templateName = QStringLiteral("page.html");
+        category->pages.Add(page, category);
+        QContentGroup *group = addGroup(page, QStringLiteral("text.template"),
+                                        QStringLiteral("<p>") + name + QStringLiteral("</p>"));
+        group->name = QStringLiteral("本文 1");
+        return page;
+    }
+
+    QContentGroup *addGroup(QPage *page, const QString &templateName, const QString &text)
+    {
+        auto *group = new QContentGroup;
+        group->templateName = templateName;
+        group->contents.at(0)->value = text;
+        page->contentGroups.Add(group, page);
+        return group;
+    }
+
+    QString working() const { return global.temporaryFolder() + u'/' + site->id.ToText(); }
+
+    RecordingReporter reporter;
+    QGlobal global;
+    QSite *site = nullptr;
+    QCategory *goods = nullptr, *bread = nullptr, *shop = nullptr;
+    QPage *home = nullptr, *second = nullptr, *breadPage = nullptr, *shopPage = nullptr;
+};
+
+} // namespace
+
+class TestSiteOutput : public ::QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void wholeSite()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        SiteOutput output(f.global);
+        QString published;
+        QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
+        QVERIFY2(f.reporter.messages.isEmpty(), qPrintable(f.reporter.messages.join(u'\n')));
+        QCOMPARE(f.global.previewAreaFlag, 1);
+        QCOMPARE(published, root.path() + QStringLiteral("/web/bakery"));
+
+        // The home category's pages sit in the working folder itself; the home page is index.
+        const QString w = f.working();
+        QVERIFY(QFileInfo::exists(w + QStringLiteral("/index.html")));
+        QVERIFY(QFileInfo::exists(w + QStringLiteral("/news.html")));
+        QVERIFY(QFileInfo::exists(w + QStringLiteral("/bread/shokupan.html")));
+        QVERIFY(QFileInfo::exists(w + QStringLiteral("/shop/access.html")));
+        QVERIFY(!QFileInfo::exists(w + QStringLiteral("/top.html")));
+        QCOMPARE(readFile(w + QStringLiteral("/css/style.css")),
+                 QStringLiteral("body{color:#333}"));
+        QVERIFY(QFileInfo::exists(w + QStringLiteral("/css/main.css")));
+        QVERIFY(QFileInfo::exists(w + QStringLiteral("/template_image/logo.png")));
+        QCOMPARE(output.statistics().pagesWritten, 4);
+        // The home page's own name came back afterwards.
+        QCOMPARE(f.home->fileName, QStringLiteral("top"));
+        QCOMPARE(f.home->outputFlags, 0);
+
+        const QString index = readFile(w + QStringLiteral("/index.html"));
+        QVERIFY2(index.contains(QStringLiteral("href=\"./css/style.css\"")), qPrintable(index));
+        QVERIFY(index.contains(QStringLiteral("<title>トップのページ</title>")));
+        QVERIFY(index.contains(QStringLiteral("<h1>こむぎ堂</h1>")));
+        QVERIFY(index.contains(QStringLiteral("<p id=\"path\">商品 - トップ</p>")));
+        QVERIFY(index.contains(QStringLiteral("content=\"パン\"")));
+        QVERIFY(
+            index.contains(QStringLiteral("<main><section><h3><p>トップ</p></section></main>")));
+        QVERIFY(!index.contains(QStringLiteral("NOT_OUTPUT")));
+        QVERIFY(index.contains(QStringLiteral("<footer>\t©")));
+        // Menu links: the home category leads to index.html, the others to their first page.
+        QVERIFY2(index.contains(QStringLiteral("<a href=\"./index.html\">商品</a>"
+                                               "<a href=\"./shop/access.html\">店舗</a>")),
+                 qPrintable(index));
+
+        const QString bread = readFile(w + QStringLiteral("/bread/shokupan.html"));
+        QVERIFY(bread.contains(QStringLiteral("href=\"../css/style.css\"")));
+        QVERIFY(bread.contains(QStringLiteral("商品 - パン - 食パン")));
+        QVERIFY(bread.contains(QStringLiteral("content=\"パン,食パン\"")));
+        QVERIFY2(bread.contains(QStringLiteral("<a href=\"../index.html\">商品</a>"
+                                               "<a href=\"../shop/access.html\">店舗</a>")),
+                 qPrintable(bread));
+
+        // Published copy.
+        QCOMPARE(readFile(published + QStringLiteral("/bread/shokupan.html")), bread);
+    }
+
+    void linksSharedBlocksAndSubGroups()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        QContentGroup *target = f.breadPage->contentGroups.first();
+        target->name = QStringLiteral("焼き 時間");
+        f.addGroup(
+            f.shopPage, QStringLiteral("aside.template"),
+            QStringLiteral("[_id_link(%1,%2)]").arg(f.breadPage->id.time).arg(f.breadPage->id.seq));
+        f.addGroup(f.shopPage, QStringLiteral("aside.template"),
+                   QStringLiteral("[_id_link(%1,%2)]").arg(target->id.time).arg(target->id.seq));
+        QContentGroup *sub = f.addGroup(f.second, QStringLiteral("text.template"), QString());
+        f.second->RemoveContentGroup(sub);
+        f.second->contentGroups.first()->subGroups.Add(sub, f.second->contentGroups.first());
+        sub->contents.at(0)->value = QStringLiteral("<p>入れ子</p>");
+
+        SiteOutput output(f.global);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QVERIFY2(f.reporter.messages.isEmpty(), qPrintable(f.reporter.messages.join(u'\n')));
+        const QString access = readFile(f.working() + QStringLiteral("/shop/access.html"));
+        // Two groups with one block name: one block, in page order.
+        QVERIFY2(access.contains(QStringLiteral("<aside>[../bread/shokupan.html]"
+                                                "[../bread/shokupan.html#焼き_時間]</aside>")),
+                 qPrintable(access));
+        // A sub-group is one heading level deeper and joins its parent's block.
+        const QString news = readFile(f.working() + QStringLiteral("/news.html"));
+        QVERIFY2(news.contains(QStringLiteral("<section><h3><p>お知らせ</p></section>"
+                                              "<section><h4><p>入れ子</p></section>")),
+                 qPrintable(news));
+        // A block that no group of the page fills stays as the template wrote it.
+        QVERIFY2(news.contains(QStringLiteral("<aside><!--__補足開始__-->extra<!--__補足終了__-->"
+                                              "</aside>")),
+                 qPrintable(news));
+    }
+
+    void linkMenuFirstMakesItsTargetTheHomePage()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        QClassification *menu = f.site->classifications.at(0);
+        auto *link = new QCategory;
+        link->name = QStringLiteral("ようこそ");
+        link->setLinkMenu(true);
+        link->linkTarget = f.shopPage->id;
+        menu->categories.insertAt(0, link);
+        link->SetParent(menu);
+        SiteOutput output(f.global);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QVERIFY(QFileInfo::exists(f.working() + QStringLiteral("/index.html")));
+        QVERIFY(!QFileInfo::exists(f.working() + QStringLiteral("/shop/access.html")));
+        QVERIFY(QFileInfo::exists(f.working() + QStringLiteral("/goods/top.html")));
+        QCOMPARE(readFile(f.working() + QStringLiteral("/index.html")).count(u"アクセスのページ"),
+                 1);
+    }
+
+    void regeneratingAnUnchangedSiteTouchesNothing()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        SiteOutput first(f.global);
+        QCOMPARE(first.outputSite(), SiteOutput::Result::Done);
+        const QString page = f.working() + QStringLiteral("/bread/shokupan.html");
+        const QDateTime before = QFileInfo(page).lastModified();
+        QTest::qWait(1100);
+        f.global.previewAreaFlag = 0;
+        SiteOutput again(f.global);
+        QCOMPARE(again.regenerateAll(), SiteOutput::Result::Done);
+        QCOMPARE(again.statistics().pagesWritten, 0);
+        QCOMPARE(again.statistics().pagesUnchanged, 4);
+        QCOMPARE(QFileInfo(page).lastModified(), before);
+    }
+
+    void switchedOffAreasVanishInPreviews()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        QVERIFY(gen::PreviewAreas::CollectMarkers(f.global) > 0);
+        for (PreviewArea &area : f.global.previewAreas) {
+            if (area.pattern.contains(u"サイト名") || area.pattern.contains(u"メニュー開始"))
+                area.on = 0;
+        }
+        f.global.previewAreaFlag = 1;
+        SiteOutput output(f.global);
+        QString path;
+        QCOMPARE(output.outputObject(f.breadPage->contentGroups.first(), path), 1);
+        QCOMPARE(path, f.working() + QStringLiteral("/bread/shokupan.html"));
+        const QString text = readFile(path);
+        QVERIFY2(text.contains(QStringLiteral("<h1></h1>")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("<nav></nav>")));
+        QVERIFY(text.contains(QStringLiteral("<main><section>")));
+
+        // A whole-site output ignores the switches.
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QVERIFY(readFile(path).contains(QStringLiteral("<h1>こむぎ堂</h1>")));
+    }
+
+    void namesFromTheDocumentStayInsideTheSite()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        f.shopPage->fileName = QStringLiteral("../../../escaped");
+        f.bread->folderName = QStringLiteral("/tmp");
+        f.site->name = QStringLiteral("../outside");
+        SiteOutput output(f.global);
+        QString published;
+        QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
+        QVERIFY(published.isEmpty());
+        QCOMPARE(f.reporter.messages.size(), 3);
+        QVERIFY(f.reporter.messages[0].contains(QStringLiteral("出力できません")));
+        QVERIFY(!QFileInfo::exists(root.path() + QStringLiteral("/escaped.html")));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/shokupan.html")));
+        QVERIFY(!QFileInfo::exists(root.path() + QStringLiteral("/outside")));
+        // The other pages are still written.
+        QVERIFY(QFileInfo::exists(f.working() + QStringLiteral("/index.html")));
+    }
+
+    void missingTemplatesGiveEmptyPages()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        f.site->templatePath = root.path() + QStringLiteral("/none");
+        SiteOutput output(f.global);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QVERIFY(QFileInfo::exists(f.working() + QStringLiteral("/index.html")));
+        QCOMPARE(QFileInfo(f.working() + QStringLiteral("/index.html")).size(), 0);
+        QCOMPARE(QFileInfo(f.working() + QStringLiteral("/css/style.css")).size(), 0);
+
+        // Without a current site nothing starts.
+        f.global.NewDocument();
+        QCOMPARE(output.outputSite(), SiteOutput::Result::NoSite);
+        QVERIFY(f.reporter.messages.contains(
+            QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSiteOutput)
+#include "tst_siteoutput.moc"

@@ -1,0 +1,451 @@
+// File and path helpers on a real temporary folder: relative links, folder creation, UTF-8
+// text files written only when changed, listings, tree copies, guarded deletion,
+// case-insensitive lookup, and the choice of the data root.
+#include "model/dataroot.h"
+#include "model/fileutil.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace velmo;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime kLongAgo = QDateTime::fromSecsSinceEpoch(1'500'000'000);
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Moves a file's modification time into the past, so that any rewrite shows.
+void age(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(kLongAgo, QFileDevice::FileModificationTime));
+}
+
+QDateTime modified(const QString &path)
+{
+    return QFileInfo(path).lastModified();
+}
+
+// Sets or clears an environment variable for one test and restores it afterwards.
+class EnvironmentGuard
+{
+public:
+    explicit EnvironmentGuard(const char *name)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name))
+    {
+        m_value = qgetenv(name);
+    }
+    ~EnvironmentGuard()
+    {
+        if (m_had)
+            qputenv(m_name, m_value);
+        else
+            qunsetenv(m_name);
+    }
+    void set(const QString &value) { qputenv(m_name, value.toUtf8()); }
+    void unset() { qunsetenv(m_name); }
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_value;
+};
+
+} // namespace
+
+class TestFileUtil : public ::QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+
+    void relativePath_data();
+    void relativePath();
+
+    void createFolderPath();
+    void createFolderPathReportsBlockedFolder();
+
+    void readTextFile();
+    void writeTextFileIfChanged();
+    void writeTextFileIfChangedRewritesByteOrderMark();
+    void sameFileContents();
+
+    void listFiles();
+    void listFolders();
+
+    void copyFolderTree();
+    void copyFolderTreeIntoItself();
+
+    void deleteFolder();
+    void deleteFolderRefuses_data();
+    void deleteFolderRefuses();
+    void deleteFolderKeepsLinkedFolders();
+
+    void findFileIgnoringCase();
+
+    void dataRootOrder();
+    void dataRootSeedsOnce();
+
+private:
+    QString path(const QString &relative) const { return m_dir->filePath(relative); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestFileUtil::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestFileUtil::relativePath_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("expected");
+
+    // clang-format off
+    QTest::newRow("sibling folder")       << u"site\\menu_1\\page_1_.html"_s << u"site\\menu_2\\page_2_.html"_s << u"../menu_1/page_1_.html"_s;
+    QTest::newRow("same folder")          << u"site/menu_1/a.html"_s         << u"site/menu_1/b.html"_s         << u"./a.html"_s;
+    QTest::newRow("folder target")        << u"site/menu_1"_s                << u"site/index.html"_s            << u"./menu_1/"_s;
+    QTest::newRow("two levels up")        << u"site/css/style.css"_s         << u"site/a/b/page.html"_s         << u"../../css/style.css"_s;
+    QTest::newRow("ancestor folder")      << u"site"_s                       << u"site/a/page.html"_s           << u"../"_s;
+    QTest::newRow("base is a folder")     << u"site/css/style.css"_s         << u"site/menu"_s                  << u"../css/style.css"_s;
+    QTest::newRow("mixed separators")     << u"site/menu_1\\p.html"_s        << u"site\\menu_1/q.html"_s        << u"./p.html"_s;
+    QTest::newRow("absolute paths")       << u"/w/site/css/style.css"_s      << u"/w/site/index.html"_s         << u"./css/style.css"_s;
+    QTest::newRow("case matters")         << u"Site/a.html"_s                << u"site/b.html"_s                << u"../Site/a.html"_s;
+    QTest::newRow("dotted folder")        << u"site/v1.2/page.html"_s        << u"site/index.html"_s            << u"./v1.2/page.html"_s;
+    QTest::newRow("empty base")           << u"a/b.html"_s                   << QString()                        << u"./a/b.html"_s;
+    QTest::newRow("trailing separator")   << u"site/menu/"_s                 << u"site/index.html"_s            << u"./menu/"_s;
+    // clang-format on
+}
+
+void TestFileUtil::relativePath()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, base);
+    QFETCH(QString, expected);
+    QCOMPARE(RelativePath(target, base), expected);
+}
+
+void TestFileUtil::createFolderPath()
+{
+    // The last component names a file: folders up to it appear, the file does not.
+    const QString windowsStyle = path(u"a/b/test.dat"_s).replace(u'/', u'\\');
+    QCOMPARE(CreateFolderPath(windowsStyle), 1);
+    QVERIFY(IsDirectory(path(u"a"_s)));
+    QVERIFY(IsDirectory(path(u"a/b"_s)));
+    QVERIFY(!FileExists(path(u"a/b/test.dat"_s)));
+
+    QCOMPARE(CreateFolderPath(path(u"c//d/test.dat"_s)), 1);
+    QVERIFY(IsDirectory(path(u"c/d"_s)));
+
+    // A relative path's first folder is created too.
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    const int relative = CreateFolderPath(u"rel/sub/x.txt"_s);
+    QVERIFY(QDir::setCurrent(previous));
+    QCOMPARE(relative, 1);
+    QVERIFY(IsDirectory(path(u"rel/sub"_s)));
+
+    QCOMPARE(CreateFolderPath(QString()), 0);
+    QCOMPARE(CreateFolderPath(u"only-a-file.dat"_s), 1);
+}
+
+void TestFileUtil::createFolderPathReportsBlockedFolder()
+{
+    writeBytes(path(u"blocked"_s), "a file where a folder should be");
+    QCOMPARE(CreateFolderPath(path(u"blocked/inner/x.dat"_s)), 0);
+    QVERIFY(!IsDirectory(path(u"blocked"_s)));
+}
+
+void TestFileUtil::readTextFile()
+{
+    // Japanese, a character outside the BMP (two UTF-16 units) and a leading byte-order mark.
+    const QString expected = u"見出し\r\n𠮷野家"_s;
+    writeBytes(path(u"bom.html"_s), QByteArray("\xEF\xBB\xBF") + expected.toUtf8());
+    QString text;
+    QCOMPARE(ReadTextFile(path(u"bom.html"_s), text), expected.size());
+    QCOMPARE(text, expected);
+    QCOMPARE(text.size(), 9);
+
+    text = u"kept"_s;
+    QCOMPARE(ReadTextFile(path(u"missing.html"_s), text), 0);
+    QCOMPARE(text, u"kept"_s);
+    QCOMPARE(ReadTextFile(m_dir->path(), text), 0);
+    QCOMPARE(text, u"kept"_s);
+}
+
+void TestFileUtil::writeTextFileIfChanged()
+{
+    const QString file = path(u"page.html"_s);
+    const QString text = u"<title>サイト</title>"_s;
+    const QByteArray utf8 = text.toUtf8();
+
+    // Missing: created, byte count plus the terminator that is not written.
+    QCOMPARE(WriteTextFileIfChanged(text, file), utf8.size() + 1);
+    QCOMPARE(readBytes(file), utf8);
+
+    // Same text: untouched, the text's length returned.
+    age(file);
+    QCOMPARE(WriteTextFileIfChanged(text, file), text.size());
+    QCOMPARE(modified(file), kLongAgo);
+
+    // Other text: rewritten and truncated.
+    QCOMPARE(WriteTextFileIfChanged(u"短"_s, file), 4);
+    QCOMPARE(readBytes(file), u"短"_s.toUtf8());
+    QVERIFY(modified(file) != kLongAgo);
+
+    // An empty text over an empty file is no change either.
+    QCOMPARE(WriteTextFileIfChanged(QString(), file), 1);
+    age(file);
+    QCOMPARE(WriteTextFileIfChanged(QString(), file), 1);
+    QCOMPARE(modified(file), kLongAgo);
+
+    QCOMPARE(WriteTextFileIfChanged(text, path(u"no/such/folder/page.html"_s)), 0);
+    QCOMPARE(WriteTextFileIfChanged(text, m_dir->path()), 0);
+}
+
+void TestFileUtil::writeTextFileIfChangedRewritesByteOrderMark()
+{
+    // Generated pages carry no byte-order mark even when an older file had one.
+    const QString file = path(u"page.html"_s);
+    writeBytes(file, QByteArray("\xEF\xBB\xBF") + "same");
+    QCOMPARE(SameTextInFile(u"same"_s, file), 0);
+    QCOMPARE(WriteTextFileIfChanged(u"same"_s, file), 5);
+    QCOMPARE(readBytes(file), QByteArray("same"));
+    QCOMPARE(SameTextInFile(u"same"_s, file), 4);
+}
+
+void TestFileUtil::sameFileContents()
+{
+    writeBytes(path(u"a"_s), QByteArray(200'000, 'x'));
+    writeBytes(path(u"b"_s), QByteArray(200'000, 'x'));
+    QByteArray late(200'000, 'x');
+    late[199'999] = 'y';
+    writeBytes(path(u"c"_s), late);
+    writeBytes(path(u"d"_s), QByteArray(199'999, 'x'));
+
+    QCOMPARE(SameFileContents(path(u"a"_s), path(u"b"_s)), 1);
+    QCOMPARE(SameFileContents(path(u"a"_s), path(u"c"_s)), 0);
+    QCOMPARE(SameFileContents(path(u"a"_s), path(u"d"_s)), 0);
+    QCOMPARE(SameFileContents(path(u"a"_s), path(u"missing"_s)), 0);
+}
+
+void TestFileUtil::listFiles()
+{
+    for (const char16_t *name :
+         {u"b.html", u"a.HTML", u"C.Html", u"d.htm", u"noext", u".hidden.html"})
+        writeBytes(path(u"t/"_s + QString::fromUtf16(name)), "x");
+    QVERIFY(QDir().mkpath(path(u"t/folder.html"_s)));
+
+    QStringList names{u"earlier"_s};
+    QCOMPARE(ListFiles(path(u"t/*.html"_s), names), 3);
+    QCOMPARE(names, (QStringList{u"earlier"_s, u"a.HTML"_s, u"b.html"_s, u"C.Html"_s}));
+
+    // "*.*" is every file, with or without a dot, as it was where the templates come from.
+    names.clear();
+    QCOMPARE(ListFiles(path(u"t\\*.*"_s), names), 5);
+    QCOMPARE(names, (QStringList{u"a.HTML"_s, u"b.html"_s, u"C.Html"_s, u"d.htm"_s, u"noext"_s}));
+
+    names.clear();
+    QCOMPARE(ListFiles(path(u"missing/*.html"_s), names), 0);
+    QCOMPARE(ListFiles(path(u"t/"_s), names), 0);
+    QVERIFY(names.isEmpty());
+}
+
+void TestFileUtil::listFolders()
+{
+    QVERIFY(QDir().mkpath(path(u"t/サンプル１"_s)));
+    QVERIFY(QDir().mkpath(path(u"t/Beta"_s)));
+    QVERIFY(QDir().mkpath(path(u"t/alpha"_s)));
+    writeBytes(path(u"t/file.txt"_s), "x");
+
+    QStringList names;
+    QCOMPARE(ListFolders(path(u"t/*.*"_s), names), 3);
+    QCOMPARE(names, (QStringList{u"alpha"_s, u"Beta"_s, u"サンプル１"_s}));
+}
+
+void TestFileUtil::copyFolderTree()
+{
+    writeBytes(path(u"src/css/style.css"_s), "body{}");
+    writeBytes(path(u"src/ページテンプレート/top.html"_s), "top");
+    writeBytes(path(u"src/same.txt"_s), "same");
+    QVERIFY(QDir().mkpath(path(u"src/empty"_s)));
+
+    CopyFolderTree(path(u"src"_s), path(u"out/dst"_s));
+    QCOMPARE(readBytes(path(u"out/dst/css/style.css"_s)), QByteArray("body{}"));
+    QCOMPARE(readBytes(path(u"out/dst/ページテンプレート/top.html"_s)), QByteArray("top"));
+    QVERIFY(IsDirectory(path(u"out/dst/empty"_s)));
+
+    // Second run: only the file that changed (to a shorter text) is written.
+    writeBytes(path(u"src/css/style.css"_s), "p{}");
+    age(path(u"out/dst/same.txt"_s));
+    age(path(u"out/dst/css/style.css"_s));
+    CopyFolderTree(path(u"src"_s), path(u"out/dst"_s));
+    QCOMPARE(readBytes(path(u"out/dst/css/style.css"_s)), QByteArray("p{}"));
+    QVERIFY(modified(path(u"out/dst/css/style.css"_s)) != kLongAgo);
+    QCOMPARE(modified(path(u"out/dst/same.txt"_s)), kLongAgo);
+
+    // A missing source copies nothing and creates nothing.
+    CopyFolderTree(path(u"missing"_s), path(u"other"_s));
+    QVERIFY(!FileExists(path(u"other"_s)));
+}
+
+void TestFileUtil::copyFolderTreeIntoItself()
+{
+    writeBytes(path(u"tree/a.txt"_s), "a");
+    CopyFolderTree(path(u"tree"_s), path(u"tree/backup"_s));
+    QCOMPARE(readBytes(path(u"tree/backup/a.txt"_s)), QByteArray("a"));
+    QVERIFY(!FileExists(path(u"tree/backup/backup"_s)));
+}
+
+void TestFileUtil::deleteFolder()
+{
+    const QString root = path(u"temporary"_s);
+    writeBytes(path(u"temporary/site/css/style.css"_s), "x");
+    writeBytes(path(u"temporary/loose.txt"_s), "x");
+
+    QCOMPARE(DeleteFolder(path(u"temporary\\site\\"_s), root), 1);
+    QVERIFY(!FileExists(path(u"temporary/site"_s)));
+    QCOMPARE(DeleteFolder(path(u"temporary/loose.txt"_s), root), 1);
+    QVERIFY(!FileExists(path(u"temporary/loose.txt"_s)));
+    QVERIFY(IsDirectory(root));
+
+    // Nothing there is nothing to fail at.
+    QCOMPARE(DeleteFolder(path(u"temporary/never"_s), root), 1);
+}
+
+void TestFileUtil::deleteFolderRefuses_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("root");
+
+    // clang-format off
+    QTest::newRow("the root itself")     << u"temporary"_s                 << u"temporary"_s;
+    QTest::newRow("root with separator") << u"temporary/"_s                << u"temporary"_s;
+    QTest::newRow("outside")             << u"outside"_s                   << u"temporary"_s;
+    QTest::newRow("climbing out")        << u"temporary/../outside"_s      << u"temporary"_s;
+    QTest::newRow("climbing, backslash") << u"temporary\\site\\..\\.."_s   << u"temporary"_s;
+    QTest::newRow("name prefix only")    << u"temporary-old"_s             << u"temporary"_s;
+    QTest::newRow("through a link")      << u"temporary/link/victim"_s     << u"temporary"_s;
+    QTest::newRow("no root given")       << u"temporary/site"_s            << QString();
+    // clang-format on
+}
+
+void TestFileUtil::deleteFolderRefuses()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, root);
+    writeBytes(path(u"temporary/site/a.txt"_s), "x");
+    writeBytes(path(u"outside/victim/keep.txt"_s), "keep");
+    writeBytes(path(u"temporary-old/keep.txt"_s), "keep");
+    QVERIFY(QFile::link(path(u"outside"_s), path(u"temporary/link"_s)));
+
+    QCOMPARE(DeleteFolder(path(target), root.isEmpty() ? root : path(root)), 0);
+    QVERIFY(FileExists(path(u"temporary/site/a.txt"_s)));
+    QVERIFY(FileExists(path(u"outside/victim/keep.txt"_s)));
+    QVERIFY(FileExists(path(u"temporary-old/keep.txt"_s)));
+}
+
+void TestFileUtil::deleteFolderKeepsLinkedFolders()
+{
+    // Links inside the deleted tree go; what they point at stays.
+    writeBytes(path(u"outside/keep.txt"_s), "keep");
+    QVERIFY(QDir().mkpath(path(u"temporary/site"_s)));
+    QVERIFY(QFile::link(path(u"outside"_s), path(u"temporary/site/link"_s)));
+    QVERIFY(QFile::link(path(u"outside"_s), path(u"temporary/direct"_s)));
+
+    QCOMPARE(DeleteFolder(path(u"temporary/site"_s), path(u"temporary"_s)), 1);
+    QCOMPARE(DeleteFolder(path(u"temporary/direct"_s), path(u"temporary"_s)), 1);
+    QVERIFY(!QFileInfo(path(u"temporary/direct"_s)).isSymLink());
+    QVERIFY(!FileExists(path(u"temporary/site"_s)));
+    QCOMPARE(readBytes(path(u"outside/keep.txt"_s)), QByteArray("keep"));
+}
+
+void TestFileUtil::findFileIgnoringCase()
+{
+    writeBytes(path(u"Template/Page.HTML"_s), "x");
+    writeBytes(path(u"Template/x.txt"_s), "lower");
+    writeBytes(path(u"Template/X.txt"_s), "upper");
+
+    QCOMPARE(FindFileIgnoringCase(path(u"template/page.html"_s)), path(u"Template/Page.HTML"_s));
+    QCOMPARE(FindFileIgnoringCase(path(u"TEMPLATE\\PAGE.html"_s)), path(u"Template/Page.HTML"_s));
+    QCOMPARE(FindFileIgnoringCase(path(u"Template/x.txt"_s)), path(u"Template/x.txt"_s));
+    // Two candidates: the same one every time.
+    QCOMPARE(FindFileIgnoringCase(path(u"template/x.TXT"_s)), path(u"Template/X.txt"_s));
+    QCOMPARE(FindFileIgnoringCase(path(u"template/missing.html"_s)), QString());
+    QCOMPARE(FindFileIgnoringCase(path(u"nothing/page.html"_s)), QString());
+    QCOMPARE(FindFileIgnoringCase(QString()), QString());
+}
+
+void TestFileUtil::dataRootOrder()
+{
+    EnvironmentGuard home("VELMO_HOME");
+    EnvironmentGuard dataHome("XDG_DATA_HOME");
+    const QString portable = path(u"portable"_s);
+    QVERIFY(QDir().mkpath(portable + u"/template"_s));
+    const QString bare = path(u"bin"_s);
+    QVERIFY(QDir().mkpath(bare));
+
+    home.set(path(u"from-env"_s));
+    QCOMPARE(DataRoot::resolve(path(u"option/"_s), portable, QString()), path(u"option"_s));
+    QCOMPARE(DataRoot::resolve(QString(), portable, QString()), path(u"from-env"_s));
+
+    home.unset();
+    QCOMPARE(DataRoot::resolve(QString(), portable, QString()), portable);
+
+    dataHome.set(path(u"xdg"_s));
+    QCOMPARE(DataRoot::resolve(QString(), bare, QString()), path(u"xdg/velmo"_s));
+    QVERIFY(IsDirectory(path(u"xdg/velmo"_s)));
+
+    // A relative XDG_DATA_HOME is ignored for the home folder's default.
+    EnvironmentGuard userHome("HOME");
+    userHome.set(path(u"user"_s));
+    dataHome.set(u"relative/data"_s);
+    QCOMPARE(DataRoot::resolve(QString(), bare, QString()), path(u"user/.local/share/velmo"_s));
+}
+
+void TestFileUtil::dataRootSeedsOnce()
+{
+    EnvironmentGuard home("VELMO_HOME");
+    EnvironmentGuard dataHome("XDG_DATA_HOME");
+    home.unset();
+    dataHome.set(path(u"xdg"_s));
+    const QString share = path(u"share"_s);
+    writeBytes(share + u"/template/サンプル/サンプル１/ページテンプレート/top.html"_s, "sample");
+
+    const QString root = DataRoot::resolve(QString(), path(u"bin"_s), share);
+    const QString seeded = root + u"/template/サンプル/サンプル１/ページテンプレート/top.html"_s;
+    QCOMPARE(readBytes(seeded), QByteArray("sample"));
+
+    // The user's edit survives the next start.
+    writeBytes(seeded, "edited");
+    QCOMPARE(DataRoot::resolve(QString(), path(u"bin"_s), share), root);
+    QCOMPARE(readBytes(seeded), QByteArray("edited"));
+}
+
+QTEST_GUILESS_MAIN(TestFileUtil)
+#include "tst_fileutil.moc"

@@ -1,0 +1,212 @@
+// The template library over a template folder written for each test: the three template
+// lists, name resolution by object class, its messages, and the ten-second refresh.
+#include "recordingreporter.h"
+
+#include "model/clock.h"
+#include "model/qcategory.h"
+#include "model/qcontentgroup.h"
+#include "model/qglobal.h"
+#include "model/qpage.h"
+#include "model/qsite.h"
+#include "model/templatelibrary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace velmo;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kNullObject = u"無効なオブジェクトポインタが指定されました。(CheckTemplateFile)"_s;
+const QString kWrongClass = u"無効なオブジェクトタイプが指定されました。(CheckTemplateFile)"_s;
+const QString kNoCurrentSite = u"選択サイトが取得できませんでした。"_s;
+constexpr qint64 kNow = 1'700'000'000;
+
+void touch(const QString &path)
+{
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+class TestTemplateLibrary : public ::QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void listTemplates();
+    void listTemplatesWithoutSite();
+
+    void checkTemplateFile_data();
+    void checkTemplateFile();
+    void checkTemplateFileRejects();
+    void checkTemplateFileWithoutSite();
+    void refreshAfterTenSeconds();
+
+private:
+    QString templatePath() const { return m_dir->filePath(u"tpl"_s); }
+    void addTemplate(const QString &folder, const QString &name)
+    {
+        touch(templatePath() + folder + u'/' + name);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QGlobal> m_global;
+    RecordingReporter m_reporter;
+    QSite *m_site = nullptr;
+};
+
+void TestTemplateLibrary::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_global = std::make_unique<QGlobal>(m_dir->path());
+    m_reporter.messages.clear();
+    m_global->setReporter(&m_reporter);
+    m_site = m_global->CreateSite();
+    m_site->templatePath = templatePath();
+    QCOMPARE(m_global->setCurrentSite(m_site), 1);
+    setClockOverride(kNow);
+
+    addTemplate(QGlobal::menuTemplateFolderName(), u"menu.template"_s);
+    addTemplate(QGlobal::pageTemplateFolderName(), u"top.html"_s);
+    addTemplate(QGlobal::pageTemplateFolderName(), u"記事.HTML"_s);
+    addTemplate(QGlobal::pageTemplateFolderName(), u"readme.txt"_s);
+    addTemplate(QGlobal::contentTemplateFolderName(), u"list.template"_s);
+    addTemplate(QGlobal::contentTemplateFolderName(), u"block.template"_s);
+    // A folder with a template's extension is not a template.
+    QVERIFY(QDir().mkpath(templatePath() + QGlobal::pageTemplateFolderName() + u"/old.html"_s));
+}
+
+void TestTemplateLibrary::cleanup()
+{
+    setClockOverride(std::nullopt);
+    m_global.reset();
+}
+
+void TestTemplateLibrary::listTemplates()
+{
+    m_global->pageTemplates = QStringList{u"stale.html"_s};
+    QCOMPARE(TemplateLibrary::ListTemplates(*m_global), 1);
+    QCOMPARE(m_global->menuTemplates, QStringList{u"menu.template"_s});
+    QCOMPARE(m_global->pageTemplates, (QStringList{u"top.html"_s, u"記事.HTML"_s}));
+    QCOMPARE(m_global->contentTemplates, (QStringList{u"block.template"_s, u"list.template"_s}));
+    QCOMPARE(m_global->templatesListedAt, kNow);
+    QVERIFY(m_reporter.messages.isEmpty());
+}
+
+void TestTemplateLibrary::listTemplatesWithoutSite()
+{
+    m_global->NewDocument();
+    m_global->pageTemplates = QStringList{u"stale.html"_s};
+    QCOMPARE(TemplateLibrary::ListTemplates(*m_global), 0);
+    QCOMPARE(m_global->pageTemplates, QStringList{u"stale.html"_s});
+    QCOMPARE(m_global->templatesListedAt, 0);
+    QCOMPARE(m_reporter.messages, QStringList{kNoCurrentSite});
+}
+
+void TestTemplateLibrary::checkTemplateFile_data()
+{
+    QTest::addColumn<int>("classCode");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("folder");
+
+    const QString menu = QGlobal::menuTemplateFolderName();
+    const QString page = QGlobal::pageTemplateFolderName();
+    const QString content = QGlobal::contentTemplateFolderName();
+    // clang-format off
+    QTest::newRow("site: menu template")        << int(kClassSite)         << u"menu.template"_s  << 0  << menu;
+    QTest::newRow("page: second page template") << int(kClassPage)         << u"記事.HTML"_s      << 1  << page;
+    QTest::newRow("group: content template")    << int(kClassContentGroup) << u"list.template"_s  << 1  << content;
+    QTest::newRow("page: not in the folder")    << int(kClassPage)         << u"missing.html"_s   << -1 << QString();
+    QTest::newRow("page: case differs")         << int(kClassPage)         << u"TOP.html"_s       << -1 << QString();
+    QTest::newRow("page: not a template")       << int(kClassPage)         << u"readme.txt"_s     << -1 << QString();
+    QTest::newRow("page: a folder")             << int(kClassPage)         << u"old.html"_s       << -1 << QString();
+    QTest::newRow("page: menu template name")   << int(kClassPage)         << u"menu.template"_s  << -1 << QString();
+    QTest::newRow("site: empty name")           << int(kClassSite)         << QString()           << -1 << QString();
+    // clang-format on
+}
+
+void TestTemplateLibrary::checkTemplateFile()
+{
+    QFETCH(int, classCode);
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QFETCH(QString, folder);
+
+    QPage page;
+    QContentGroup group;
+    velmo::QObject *object = classCode == kClassSite   ? static_cast<velmo::QObject *>(m_site)
+                             : classCode == kClassPage ? static_cast<velmo::QObject *>(&page)
+                                                       : &group;
+    QString resolved = name;
+    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, object, resolved), index);
+    QCOMPARE(resolved, index < 0 ? name : templatePath() + folder + u'/' + name);
+    if (index >= 0)
+        QVERIFY(QFileInfo(resolved).isFile());
+    QVERIFY(m_reporter.messages.isEmpty());
+}
+
+void TestTemplateLibrary::checkTemplateFileRejects()
+{
+    QString name = u"top.html"_s;
+    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, nullptr, name), -1);
+    QCOMPARE(m_reporter.messages, QStringList{kNullObject});
+
+    m_reporter.messages.clear();
+    QCategory category;
+    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &category, name), -1);
+    QCOMPARE(m_reporter.messages, QStringList{kWrongClass});
+    QCOMPARE(name, u"top.html"_s);
+}
+
+void TestTemplateLibrary::checkTemplateFileWithoutSite()
+{
+    QPage page;
+    QString name = u"top.html"_s;
+    m_global->NewDocument();
+    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &page, name), -1);
+    QCOMPARE(name, u"top.html"_s);
+    // Told once, not once by the refresh and again by the lookup.
+    QCOMPARE(m_reporter.messages, QStringList{kNoCurrentSite});
+}
+
+void TestTemplateLibrary::refreshAfterTenSeconds()
+{
+    QPage page;
+    QCOMPARE(TemplateLibrary::ListTemplates(*m_global), 1);
+    addTemplate(QGlobal::pageTemplateFolderName(), u"new.html"_s);
+
+    // Ten seconds later the lists still stand: the new template is not known yet.
+    setClockOverride(kNow + 10);
+    QString name = u"new.html"_s;
+    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &page, name), -1);
+    QCOMPARE(m_global->templatesListedAt, kNow);
+
+    // One second more and they are read again.
+    setClockOverride(kNow + 11);
+    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &page, name), 0);
+    QCOMPARE(m_global->templatesListedAt, kNow + 11);
+
+    // A clock set back does not freeze the lists.
+    QVERIFY(QFile::remove(templatePath() + QGlobal::pageTemplateFolderName() + u"/new.html"_s));
+    setClockOverride(kNow);
+    name = u"new.html"_s;
+    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &page, name), -1);
+    QCOMPARE(m_global->templatesListedAt, kNow);
+}
+
+QTEST_GUILESS_MAIN(TestTemplateLibrary)
+#include "tst_templatelibrary.moc"
