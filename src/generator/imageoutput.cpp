@@ -81,6 +81,8 @@ std::optional<QString> ImageOutput::placeImage(const QString &userImageFolder,
         if (copyReplacing(source, target) && statistics != nullptr)
             ++statistics->filesCopied;
     }
+    if (statistics != nullptr)
+        statistics->producedFiles.insert(target);
     return unifySeparators(RelativePath(target, pageOutputPath));
 }
 

@@ -1,6 +1,7 @@
 // What one site output did, for the summary that velmo-cli prints.
 #pragma once
 
+#include <QSet>
 #include <QStringList>
 
 namespace velmo::gen {
@@ -13,6 +14,8 @@ struct OutputStatistics
     int filesCopied = 0;
     // Every message shown while generating, in order.
     QStringList messages;
+    // Every file the output wrote or found up to date in the working folder.
+    QSet<QString> producedFiles;
 };
 
 } // namespace velmo::gen

@@ -36,6 +36,8 @@ QString writeStyleSheet(const PageContext &context)
     const QString target = context.siteWorkingFolder + QStringLiteral("/css/style.css");
     CreateFolderPath(target);
     WriteTextFileIfChanged(css, target);
+    if (context.statistics != nullptr)
+        context.statistics->producedFiles.insert(target);
     return QStringLiteral("href=\"") +
            ImageOutput::unifySeparators(RelativePath(target, context.outputPath));
 }

@@ -14,6 +14,8 @@
 #include "model/qpage.h"
 #include "model/qsite.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -141,8 +143,12 @@ int SiteOutput::prepareWorkingFolder(QGlobal &global, velmo::QObject *object,
         const QString target = workingFolder + QGlobal::cssFolderName() + u'/' + site->mainCss;
         CreateFolderPath(target);
         const QString source = templateCss + u'/' + site->mainCss;
-        if (QFileInfo(source).isFile() && copyIfDifferent(source, target) && statistics)
-            ++statistics->filesCopied;
+        if (QFileInfo(source).isFile()) {
+            if (copyIfDifferent(source, target) && statistics)
+                ++statistics->filesCopied;
+            if (statistics)
+                statistics->producedFiles.insert(target);
+        }
     }
     const QString images = workingFolder + QGlobal::templateImageFolderName();
     CreateFolderPath(images + QStringLiteral("/a.jpg"));
@@ -152,6 +158,8 @@ int SiteOutput::prepareWorkingFolder(QGlobal &global, velmo::QObject *object,
     for (const QString &name : names) {
         if (copyIfDifferent(sourceImages + u'/' + name, images + u'/' + name) && statistics)
             ++statistics->filesCopied;
+        if (statistics)
+            statistics->producedFiles.insert(images + u'/' + name);
     }
     return 1;
 }
@@ -167,12 +175,23 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
         return Result::NoSite;
     }
     const QString workingFolder = SitePaths::workingFolder(m_global, *site);
-    if (DeleteFolder(workingFolder, m_global.temporaryFolder()) == 0) {
+    // The working folder must end up holding exactly this output. Rather than deleting it and
+    // creating every file again (inode churn that costs more than generating the pages), the
+    // output goes into it and whatever it did not produce is swept away afterwards; unchanged
+    // pages keep their times.
+    if (QFileInfo(workingFolder).exists() && !QFileInfo(workingFolder).isDir() &&
+        DeleteFolder(workingFolder, m_global.temporaryFolder()) == 0) {
         PageContext{&m_global, site, nullptr, {}, {}, nullptr, &m_statistics}.report(
             QStringLiteral("テンポラリファイルがクリアできませんでした。"));
         return Result::NotCleared;
     }
+    m_statistics.producedFiles.clear();
     const Result result = generateAll(*site);
+    if (!sweepWorkingFolder(workingFolder)) {
+        PageContext{&m_global, site, nullptr, {}, {}, nullptr, &m_statistics}.report(
+            QStringLiteral("テンポラリファイルがクリアできませんでした。"));
+        return Result::NotCleared;
+    }
     const QString published = SitePaths::publishedFolder(m_global, *site);
     if (published.isEmpty()) {
         PageContext{&m_global, site, nullptr, {}, {}, nullptr, &m_statistics}.report(
@@ -185,6 +204,30 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
     if (publishedFolder != nullptr)
         *publishedFolder = published;
     return result;
+}
+
+bool SiteOutput::sweepWorkingFolder(const QString &workingFolder)
+{
+    bool ok = true;
+    QStringList folders;
+    QDirIterator it(workingFolder,
+                    QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isDir() && !info.isSymLink()) {
+            folders << path;
+        } else if (!m_statistics.producedFiles.contains(path)) {
+            ok &= QFile::remove(path);
+        }
+    }
+    // Deepest first, so that emptied parents go too; folders still holding output stay.
+    std::sort(folders.begin(), folders.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &folder : std::as_const(folders))
+        QDir().rmdir(folder);
+    return ok;
 }
 
 SiteOutput::Result SiteOutput::regenerateAll()
@@ -311,7 +354,8 @@ int SiteOutput::generatePage(QSite &site, OutputContext &context, const QString 
         const PageContext pageContext{&m_global,  &site,    page,         workingFolder,
                                       outputPath, &m_cache, &m_statistics};
         PageAssembly::assemble(pageContext, text);
-        CreateFolderPath(outputPath);
+        m_cache.createFolderPath(outputPath);
+        m_statistics.producedFiles.insert(outputPath);
         if (holdsText(outputPath, text)) {
             ++m_statistics.pagesUnchanged;
             written = 1;
@@ -327,6 +371,13 @@ int SiteOutput::generatePage(QSite &site, OutputContext &context, const QString 
         home->fileName = homeFileName;
     }
     undoPluginMerge(*page);
+    // Within a whole-site run nothing else touches the model between two pages: clearing just
+    // this chain leaves every mark clear, so the next page need not clear the whole site.
+    if (m_runSite == &site) {
+        for (velmo::QObject *object : chain)
+            object->outputMark = 0;
+        site.outputMarksClean = true;
+    }
     return written;
 }
 

@@ -33,9 +33,10 @@ public:
 
     explicit SiteOutput(QGlobal &global);
 
-    // "HTML出力" for the current site: rebuilds its working folder from nothing, generates every
-    // page of its categories and copies the folder to the published one, whose path is
-    // returned in publishedFolder for the caller to open. Every optional area is output.
+    // "HTML出力" for the current site: generates every page of its categories so that its
+    // working folder holds exactly this output (nothing left from earlier ones), and copies
+    // the folder to the published one, whose path is returned in publishedFolder for the
+    // caller to open. Every optional area is output.
     Result outputSite(QString *publishedFolder = nullptr);
     // "全て更新": the same generation into the existing working folder, with the preview
     // options applied; nothing is published.
@@ -61,6 +62,9 @@ public:
 
 private:
     Result generateAll(QSite &site);
+    // Removes from the working folder every file this output did not produce, and the folders
+    // left empty; false when something could not be removed.
+    bool sweepWorkingFolder(const QString &workingFolder);
     void updateLinkPaths(QSite &site, const QString &workingFolder, const QString &outputPath);
 
     QGlobal &m_global;

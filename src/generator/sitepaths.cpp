@@ -9,6 +9,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace velmo::gen {
 
 QString SitePaths::workingFolder(const QGlobal &global, const QSite &site)
@@ -36,6 +38,17 @@ bool SitePaths::isPlainName(const QString &name)
 {
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
            !name.contains(u'\\') && !name.contains(QChar(0));
+}
+
+bool SitePaths::isRelativeInside(const QString &path)
+{
+    QString unified = path;
+    unified.replace(u'\\', u'/');
+    if (unified.startsWith(u'/') || unified.contains(QChar(0)))
+        return false;
+    const QStringList parts = unified.split(u'/', Qt::SkipEmptyParts);
+    return std::none_of(parts.begin(), parts.end(),
+                        [](const QString &part) { return part == u".."; });
 }
 
 QString SitePaths::categoryFolder(const QSite &site, const QCategory &category,

@@ -32,6 +32,8 @@ public:
     static QString pageFile(const QSite &site, const QPage &page, const QString &workingFolder);
     // A single folder or file name: not empty, no separator, not "." or "..".
     static bool isPlainName(const QString &name);
+    // A relative path that stays inside the folder it is appended to (empty is the folder).
+    static bool isRelativeInside(const QString &path);
 };
 
 } // namespace velmo::gen

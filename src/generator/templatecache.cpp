@@ -32,10 +32,33 @@ const QStringList &TemplateCache::menuTemplates(const QString &templatePath)
     return *it;
 }
 
+const QTemplateProgram &TemplateCache::program(const QString &path, int &parseResult)
+{
+    auto it = m_programs.find(path);
+    if (it == m_programs.end()) {
+        Parsed parsed;
+        parsed.result = parsed.program.parse(text(path));
+        it = m_programs.insert(path, parsed);
+    }
+    parseResult = it->result;
+    return it->program;
+}
+
+void TemplateCache::createFolderPath(const QString &filePath)
+{
+    const QString folder = filePath.left(filePath.lastIndexOf(u'/'));
+    if (m_folders.contains(folder))
+        return;
+    CreateFolderPath(filePath);
+    m_folders.insert(folder);
+}
+
 void TemplateCache::clear()
 {
     m_texts.clear();
     m_menuTemplates.clear();
+    m_programs.clear();
+    m_folders.clear();
 }
 
 } // namespace velmo::gen

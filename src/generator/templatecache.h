@@ -2,7 +2,10 @@
 // content templates, and reading them for each page would dominate the output time.
 #pragma once
 
+#include "generator/qtemplateprogram.h"
+
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -15,11 +18,23 @@ public:
     const QString &text(const QString &path);
     // The menu template files (full paths, in listing order) of a template folder.
     const QStringList &menuTemplates(const QString &templatePath);
+    // The file's program, parsed once; parseResult receives parse()'s result. Callers copy it
+    // to run it with their own bindings.
+    const QTemplateProgram &program(const QString &path, int &parseResult);
+    // Creates the folders of a file's path once per output (every page of a folder shares them).
+    void createFolderPath(const QString &filePath);
     void clear();
 
 private:
     QHash<QString, QString> m_texts;
     QHash<QString, QStringList> m_menuTemplates;
+    struct Parsed
+    {
+        QTemplateProgram program;
+        int result = 0;
+    };
+    QHash<QString, Parsed> m_programs;
+    QSet<QString> m_folders;
 };
 
 } // namespace velmo::gen

@@ -143,6 +143,11 @@ CallResult expandImage(const PageContext &context, QString &text, const QString 
         context.report(QStringLiteral("_image() 画像の大きさが不正です。\r\n") + matched);
         return CallResult::Stop;
     }
+    if (!SitePaths::isRelativeInside(context.site->imageFolder)) {
+        context.report(QStringLiteral("_image() 画像フォルダ名が不正です。\r\n") +
+                       context.site->imageFolder);
+        return CallResult::Stop;
+    }
     const std::optional<QString> address =
         ImageOutput::placeImage(context.userImageFolder(), context.siteImageFolder(), pieces[1],
                                 width, height, context.outputPath, context.statistics);
@@ -163,8 +168,8 @@ bool expandGroup(const PageContext &context, QContentGroup &group, int headingLe
     if (TemplateLibrary::CheckTemplateFile(*context.global, &group, path) < 0)
         return true;
 
-    QTemplateProgram program;
-    const int parsed = program.parse(context.cache->text(path));
+    int parsed = 0;
+    QTemplateProgram program = context.cache->program(path, parsed);
     if (parsed != 1) {
         context.report(parseFailure(parsed, path));
         return false;
@@ -245,8 +250,8 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
             QWildcardMatcher::replaceMatch(pageText, pattern, QString(), 0);
             continue;
         }
-        QTemplateProgram program;
-        const int parsed = program.parse(text);
+        int parsed = 0;
+        QTemplateProgram program = context.cache->program(path, parsed);
         if (parsed != 1) {
             context.report(parseFailure(parsed, path));
             return;

@@ -88,6 +88,7 @@ void QSite::ClearOutputMarks()
     outputMark = 0;
     for (QClassification *classification : classifications)
         classification->ClearOutputMarks();
+    outputMarksClean = true;
 }
 
 QObject *QSite::FindById(const QID &target)
@@ -104,7 +105,9 @@ QObject *QSite::FindById(const QID &target)
 int QSite::OutputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     chain.append(this);
-    ClearOutputMarks();
+    if (!outputMarksClean)
+        ClearOutputMarks();
+    outputMarksClean = false;
     for (QObject *object : chain)
         object->outputMark = 1;
     if (context.generator == nullptr)

@@ -54,6 +54,11 @@ public:
     QClassificationList classifications;
     QGenreList genres;
     QObjectBox objectBox;
+
+    // False while an output walk may have left marks set. A generator that clears the marks of
+    // its chain itself sets it again, and the next walk then skips clearing the whole site,
+    // which would otherwise make a whole-site output quadratic in the number of pages.
+    bool outputMarksClean = false;
 };
 
 } // namespace velmo

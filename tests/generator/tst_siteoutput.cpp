@@ -319,6 +319,43 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(f.working() + QStringLiteral("/index.html")));
     }
 
+    void imagesAndStaleFiles()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        writeFile(root.path() + QStringLiteral("/user_image/shop/Front.JPG"),
+                  QStringLiteral("jpg"));
+        f.addGroup(f.shopPage, QStringLiteral("aside.template"),
+                   QStringLiteral("<img src=\"_image(shop/front.jpg,0,0)\">"
+                                  "<img src=\"_image(../secret.txt,0,0)\">"));
+        const QString stale = f.working() + QStringLiteral("/old/removed.html");
+        writeFile(stale, QStringLiteral("古いページ"));
+        SiteOutput output(f.global);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        // Found without regard to case, placed under the site's image folder.
+        const QString access = readFile(f.working() + QStringLiteral("/shop/access.html"));
+        QVERIFY2(access.contains(QStringLiteral("<img src=\"../image/shop/front.jpg\">")),
+                 qPrintable(access));
+        QCOMPARE(readFile(f.working() + QStringLiteral("/image/shop/front.jpg")),
+                 QStringLiteral("jpg"));
+        // A path out of the user image folder is refused; the call stays as written.
+        QVERIFY(access.contains(QStringLiteral("_image(../secret.txt,0,0)")));
+        QCOMPARE(f.reporter.messages,
+                 QStringList{QStringLiteral("_image() 指定の画像が見つかりません。\r\n"
+                                            "_image(../secret.txt,0,0)")});
+        // Nothing of an earlier output survives in the working folder.
+        QVERIFY(!QFileInfo::exists(stale));
+        QVERIFY(!QFileInfo::exists(f.working() + QStringLiteral("/old")));
+
+        // An image folder name that climbs out of the working folder is refused.
+        f.reporter.messages.clear();
+        f.site->imageFolder = QStringLiteral("../../escape");
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QVERIFY(!QFileInfo::exists(root.path() + QStringLiteral("/escape")));
+        QVERIFY(f.reporter.messages.value(0).startsWith(
+            QStringLiteral("_image() 画像フォルダ名が不正です。")));
+    }
+
     void missingTemplatesGiveEmptyPages()
     {
         QTemporaryDir root;
