@@ -24,21 +24,6 @@ bool isSafeRelativePath(const QString &path)
     return !parts.isEmpty();
 }
 
-// Copies through a temporary name so that a target is never left half written.
-bool copyReplacing(const QString &source, const QString &target)
-{
-    const QString temporary = target + QStringLiteral(".part");
-    QFile::remove(temporary);
-    if (!QFile::copy(source, temporary))
-        return false;
-    QFile::remove(target);
-    if (!QFile::rename(temporary, target)) {
-        QFile::remove(temporary);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 QString ImageOutput::unifySeparators(QString path)
@@ -78,7 +63,7 @@ std::optional<QString> ImageOutput::placeImage(const QString &userImageFolder,
     LastWriteTime(source, sourceTime);
     if (LastWriteTime(target, targetTime) == 0 || targetTime < sourceTime) {
         CreateFolderPath(target);
-        if (copyReplacing(source, target) && statistics != nullptr)
+        if (CopyFileReplacing(source, target) && statistics != nullptr)
             ++statistics->filesCopied;
     }
     if (statistics != nullptr)

@@ -94,12 +94,7 @@ bool copyIfDifferent(const QString &source, const QString &target)
 {
     if (QFileInfo::exists(target) && SameFileContents(source, target))
         return false;
-    const QString temporary = target + QStringLiteral(".part");
-    QFile::remove(temporary);
-    if (!QFile::copy(source, temporary))
-        return false;
-    QFile::remove(target);
-    return QFile::rename(temporary, target);
+    return CopyFileReplacing(source, target);
 }
 
 } // namespace

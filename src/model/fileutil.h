@@ -29,6 +29,9 @@ int ListFolders(const QString &pattern, QStringList &names);
 // Creates every missing folder of path except its last component, which names a file.
 // Returns 0 when the path has no component or a folder cannot be created, else 1.
 int CreateFolderPath(const QString &path);
+// Copies source over target through a temporary file renamed into place, so that target is
+// never left half written; false (target untouched) on failure.
+bool CopyFileReplacing(const QString &source, const QString &target);
 // Copies a folder tree, rewriting only files that are missing or differ.
 void CopyFolderTree(const QString &source, const QString &destination);
 // Deletes a folder with everything in it, or a file; 1 on success. Refuses (0) anything
