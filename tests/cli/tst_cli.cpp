@@ -1,5 +1,6 @@
 // velmo-cli as a user runs it: exit codes, what it writes, and the JSON dump of a document.
 #include "model/clock.h"
+#include "model/fileutil.h"
 #include "model/qcategory.h"
 #include "model/qclassification.h"
 #include "model/qcontent.h"
@@ -134,6 +135,73 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.err.contains(QStringLiteral("usage")));
         QVERIFY(run.out.isEmpty());
+    }
+
+    void buildGeneratesAndPublishes()
+    {
+        QTemporaryDir home;
+        const QString templates = home.filePath(QStringLiteral("template/simple"));
+        const QString page = templates + QStringLiteral("/ページテンプレート/page.html");
+        const QString content = templates + QStringLiteral("/コンテンツテンプレート/text.template");
+        QVERIFY(CreateFolderPath(page) && CreateFolderPath(content));
+        WriteTextFileIfChanged(QStringLiteral("<h1><!--__サイト名__-->(x)</h1>"
+                                              "<!--__本文開始__--><!--__本文終了__-->"),
+                               page);
+        WriteTextFileIfChanged(QStringLiteral("name(本文)\nreplace(コンテンツ.内容);\n"), content);
+
+        const QString document = home.filePath(QStringLiteral("doc.vlm"));
+        {
+            QGlobal global;
+            QSite *site = global.CreateSite();
+            site->name = QStringLiteral("パン屋");
+            site->homeTitle = QStringLiteral("まちのパン屋");
+            site->templatePath = templates;
+            QClassification *menu = site->classifications.at(0);
+            auto *category = new QCategory;
+            menu->categories.Add(category, menu);
+            auto *first = new QPage;
+            first->templateName = QStringLiteral("page.html");
+            category->pages.Add(first, category);
+            auto *group = new QContentGroup;
+            group->templateName = QStringLiteral("text.template");
+            group->contents.at(0)->value = QStringLiteral("<p>毎朝焼きます。</p>_id_link(1,2)");
+            first->contentGroups.Add(group, first);
+            QVERIFY(QDocumentFile::save(global, document));
+        }
+
+        const Run run =
+            runCli({QStringLiteral("build"), document, QStringLiteral("--home"), home.path()});
+        QCOMPARE(run.exitCode, 0);
+        const QString published = home.filePath(QStringLiteral("web/パン屋"));
+        const QString out = QString::fromUtf8(run.out);
+        QVERIFY2(out.contains(QStringLiteral("published: ") + published), qPrintable(out));
+        QVERIFY(out.contains(QStringLiteral("pages written: 1")));
+        QVERIFY(out.contains(QStringLiteral("messages: 1")));
+        // The text's dangling link is reported in full on stderr; the output still completes.
+        QVERIFY2(
+            run.err.contains(QStringLiteral("_id_link() 指定のオブジェクトが見つかりません。")),
+            qPrintable(run.err));
+        QString index;
+        ReadTextFile(published + QStringLiteral("/index.html"), index);
+        QVERIFY2(index.startsWith(QStringLiteral("<h1>まちのパン屋</h1><p>毎朝焼きます。</p>")),
+                 qPrintable(index));
+
+        const Run again =
+            runCli({QStringLiteral("build"), document, QStringLiteral("--home"), home.path()});
+        QCOMPARE(again.exitCode, 0);
+        QVERIFY(QString::fromUtf8(again.out).contains(QStringLiteral("pages unchanged: 1")));
+
+        const Run noSite = runCli({QStringLiteral("build"), document, QStringLiteral("--site"),
+                                   QStringLiteral("花屋"), QStringLiteral("--home"), home.path()});
+        QCOMPARE(noSite.exitCode, 1);
+        QVERIFY(noSite.err.contains(QStringLiteral("花屋")));
+
+        const Run broken =
+            runCli({QStringLiteral("build"), home.filePath(QStringLiteral("none.vlm")),
+                    QStringLiteral("--home"), home.path()});
+        QCOMPARE(broken.exitCode, 2);
+        const Run usage = runCli({QStringLiteral("build"), document, QStringLiteral("--site")});
+        QCOMPARE(usage.exitCode, 2);
     }
 
     void dumpShowsEveryObjectInOrder()
