@@ -49,9 +49,12 @@ void reportProgramMessages(const PageContext &context, const QTemplateProgram &p
         context.report(message);
 }
 
-QString unifyLink(QString link)
+// "_image(a.jpg,10,20)" → "_image", "a.jpg", "10", "20".
+QStringList callPieces(const QString &matched)
 {
-    return ImageOutput::unifySeparators(link);
+    QString call = matched;
+    call.replace(u'(', u':').replace(u')', u':').replace(u',', u':');
+    return QWildcardMatcher::split(call, u":");
 }
 
 // The nearest category at or above object.
@@ -85,9 +88,7 @@ enum class CallResult { Replaced, Stop };
 
 CallResult expandIdLink(const PageContext &context, QString &text, const QString &matched)
 {
-    QString call = matched;
-    call.replace(u'(', u':').replace(u')', u':').replace(u',', u':');
-    const QStringList pieces = QWildcardMatcher::split(call, u":");
+    const QStringList pieces = callPieces(matched);
     if (pieces.size() != 3) {
         context.report(QStringLiteral("_id_link() パラメータ数が不正です。\r\n") + matched);
         return CallResult::Stop;
@@ -120,15 +121,13 @@ CallResult expandIdLink(const PageContext &context, QString &text, const QString
     } else {
         link = RelativePath(pageFolder(context, nullptr, *category), context.outputPath);
     }
-    QWildcardMatcher::replaceFirst(text, matched, unifyLink(link));
+    QWildcardMatcher::replaceFirst(text, matched, ImageOutput::unifySeparators(link));
     return CallResult::Replaced;
 }
 
 CallResult expandImage(const PageContext &context, QString &text, const QString &matched)
 {
-    QString call = matched;
-    call.replace(u'(', u':').replace(u')', u':').replace(u',', u':');
-    const QStringList pieces = QWildcardMatcher::split(call, u":");
+    const QStringList pieces = callPieces(matched);
     if (pieces.size() != 4) {
         context.report(QStringLiteral("_image() パラメータ数が不正です。\r\n") + matched);
         return CallResult::Stop;
