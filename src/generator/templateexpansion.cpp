@@ -1,6 +1,8 @@
 // Running the menu and content-group templates of a page.
 #include "generator/templateexpansion.h"
 
+#include <utility>
+
 #include "generator/imageoutput.h"
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
@@ -86,7 +88,7 @@ QString pageFolder(const PageContext &context, const QPage *page, const QCategor
 
 enum class CallResult { Replaced, Stop };
 
-CallResult expandIdLink(const PageContext &context, QString &text, const QString &matched)
+CallResult expandIdLink(const PageContext &context, const QString &matched, QString &value)
 {
     const QStringList pieces = callPieces(matched);
     if (pieces.size() != 3) {
@@ -121,11 +123,11 @@ CallResult expandIdLink(const PageContext &context, QString &text, const QString
     } else {
         link = RelativePath(pageFolder(context, nullptr, *category), context.outputPath);
     }
-    QWildcardMatcher::replaceFirst(text, matched, ImageOutput::unifySeparators(link));
+    value = ImageOutput::unifySeparators(link);
     return CallResult::Replaced;
 }
 
-CallResult expandImage(const PageContext &context, QString &text, const QString &matched)
+CallResult expandImage(const PageContext &context, const QString &matched, QString &value)
 {
     const QStringList pieces = callPieces(matched);
     if (pieces.size() != 4) {
@@ -154,7 +156,7 @@ CallResult expandImage(const PageContext &context, QString &text, const QString 
         context.report(QStringLiteral("_image() 指定の画像が見つかりません。\r\n") + matched);
         return CallResult::Stop;
     }
-    QWildcardMatcher::replaceFirst(text, matched, *address);
+    value = *address;
     return CallResult::Replaced;
 }
 
@@ -275,20 +277,35 @@ bool TemplateExpansion::expandContentGroups(const PageContext &context, Blocks &
 
 QString TemplateExpansion::expandLinksAndImages(const PageContext &context, QString text)
 {
-    // A replacement could itself spell a call (a page named "_image(…)"): expand at most the
-    // calls that were there to begin with.
-    int budget =
-        int(text.count(QStringLiteral("_image(")) + text.count(QStringLiteral("_id_link(")));
-    while (budget-- > 0) {
+    // All image calls first, then all link calls, each pass left to right into a new text.
+    // Searching from the start again after every call and moving the rest of the text for
+    // every replacement made a content template that repeats a text holding calls thousands
+    // of times run for hours. What a replacement inserts is not searched again, so a page
+    // named "_image(…)" stays a name.
+    using Expand = CallResult (*)(const PageContext &, const QString &, QString &);
+    const std::pair<QStringView, Expand> passes[] = {{u"_image(*)", expandImage},
+                                                     {u"_id_link(*)", expandIdLink}};
+    for (const auto &[pattern, expand] : passes) {
+        QString result;
+        qsizetype from = 0;
+        bool stopped = false;
         QString matched;
-        CallResult result;
-        if (QWildcardMatcher::find(text, u"_image(*)", 0, &matched) >= 0)
-            result = expandImage(context, text, matched);
-        else if (QWildcardMatcher::find(text, u"_id_link(*)", 0, &matched) >= 0)
-            result = expandIdLink(context, text, matched);
-        else
-            break;
-        if (result == CallResult::Stop)
+        for (int at; (at = QWildcardMatcher::find(text, pattern, int(from), &matched)) >= 0;) {
+            QString value;
+            if (expand(context, matched, value) == CallResult::Stop) {
+                stopped = true;
+                break;
+            }
+            result += QStringView(text).mid(from, at - from);
+            result += value;
+            from = at + matched.size();
+        }
+        if (from > 0) {
+            result += QStringView(text).mid(from);
+            text = std::move(result);
+        }
+        // After a faulty call the calls after it stay as written, links included.
+        if (stopped)
             break;
     }
     return text;
