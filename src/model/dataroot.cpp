@@ -32,7 +32,7 @@ QString DataRoot::resolve(const QString &homeOption, const QString &executableFo
         QFileInfo(executableFolder).isWritable())
         return absoluteClean(executableFolder);
 
-    // The base directory specification ignores a relative XDG_DATA_HOME.
+    // XDG base directory rules: a relative XDG_DATA_HOME is ignored.
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
