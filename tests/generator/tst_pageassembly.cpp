@@ -2,6 +2,7 @@
 // path, the style sheet block, hidden sections, escape sequences, content blocks and the
 // preview switches, and a whole-site output that ignores those switches.
 #include "recordingreporter.h"
+#include "textfiles.h"
 
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
@@ -25,19 +26,6 @@ using namespace velmo;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void writeFile(const QString &path, const QString &text)
-{
-    QVERIFY(CreateFolderPath(path));
-    QVERIFY(WriteTextFileIfChanged(text, path) > 0);
-}
-
-QString readFile(const QString &path)
-{
-    QString text;
-    ReadTextFile(path, text);
-    return text;
-}
 
 const QString kStyleBlock = u"<!--__スタイルシート指定メタ開始__-->"
                             u"<link rel=\"stylesheet\" href=\"old/x.css\">"

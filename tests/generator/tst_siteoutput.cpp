@@ -1,6 +1,7 @@
 // Whole sites generated end to end from small template folders written by the tests: file
 // layout, the home page, menus, content blocks, links, preview areas and unsafe names.
 #include "recordingreporter.h"
+#include "textfiles.h"
 
 #include "generator/previewareas.h"
 #include "generator/siteoutput.h"
@@ -22,19 +23,6 @@ using namespace velmo;
 using velmo::gen::SiteOutput;
 
 namespace {
-
-void writeFile(const QString &path, const QString &text)
-{
-    QVERIFY(CreateFolderPath(path));
-    QVERIFY(WriteTextFileIfChanged(text, path) > 0);
-}
-
-QString readFile(const QString &path)
-{
-    QString text;
-    ReadTextFile(path, text);
-    return text;
-}
 
 const QString kPageTemplate = QStringLiteral(
     "<html><head>"

@@ -1,0 +1,21 @@
+// Writing and reading the small UTF-8 files (templates, pages) that generator tests lay out.
+#pragma once
+
+#include "model/fileutil.h"
+
+#include <QTest>
+
+// Creates the folders on the way; fails the calling test when the file cannot be written.
+inline void writeFile(const QString &path, const QString &text)
+{
+    QVERIFY(velmo::CreateFolderPath(path));
+    QVERIFY(velmo::WriteTextFileIfChanged(text, path) > 0);
+}
+
+// The file's text, or an empty text when it cannot be read.
+inline QString readFile(const QString &path)
+{
+    QString text;
+    velmo::ReadTextFile(path, text);
+    return text;
+}
