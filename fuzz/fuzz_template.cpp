@@ -220,8 +220,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             program.bindObjects(f.site->levelName(k), levels[k]);
         program.bindText(QStringLiteral("hx"), QStringLiteral("h3"));
         program.bindObjects(QStringLiteral("コンテンツ"), f.page->contentGroups.first()->contents);
-        if (program.run() != gen::QTemplateProgram::NotStarted)
-            gen::TemplateExpansion::expandLinksAndImages(context, program.outputText());
+        // Its output then goes through the rest of the page as a content block would: the
+        // markers a repeated content text brings along reach the page's replacements.
+        if (program.run() != gen::QTemplateProgram::NotStarted) {
+            QString block =
+                gen::TemplateExpansion::expandLinksAndImages(context, program.outputText());
+            f.global.previewAreaFlag = 0;
+            gen::PageAssembly::assemble(context, block);
+        }
     }
 
     gen::TemplateExpansion::expandLinksAndImages(context, text);

@@ -100,6 +100,41 @@ int QWildcardMatcher::replaceAll(QString &text, QStringView pattern, QStringView
     int replaced = 0;
     int growing = 0;
     QString matched;
+    // A match starts where the pattern's first piece first occurs. After a replacement, the
+    // next match can start before the untouched rest of the text only if that piece occurs in
+    // the value or across its edges; otherwise it is the rest's own next match. Building the
+    // result as it goes keeps a page holding thousands of markers (a content text repeated by
+    // a loop) linear, where searching from the start after every replacement was quadratic.
+    const qsizetype star = pattern.indexOf(u'*');
+    const QStringView head = star < 0 ? pattern : pattern.left(star);
+    if (!head.isEmpty()) {
+        QString done;
+        qsizetype from = 0;
+        bool rescan = false;
+        for (int at; (at = find(text, pattern, int(from), &matched)) >= 0;) {
+            if (value.size() >= matched.size() && ++growing > present)
+                break;
+            done += QStringView(text).mid(from, at - from);
+            const qsizetype valueAt = done.size();
+            done += value;
+            from = at + matched.size();
+            ++replaced;
+            const qsizetype windowAt = qMax<qsizetype>(0, valueAt - (head.size() - 1));
+            QString window = done.mid(windowAt);
+            window += QStringView(text).mid(from, head.size() - 1);
+            const qsizetype hit = window.indexOf(head);
+            if (hit >= 0 && windowAt + hit < done.size()) {
+                rescan = true;
+                break;
+            }
+        }
+        if (from > 0) {
+            done += QStringView(text).mid(from);
+            text = std::move(done);
+        }
+        if (!rescan)
+            return replaced;
+    }
     while (find(text, pattern, 0, &matched) >= 0) {
         if (value.size() >= matched.size() && ++growing > present)
             break;

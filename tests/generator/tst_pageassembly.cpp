@@ -140,6 +140,8 @@ private Q_SLOTS:
         QTest::newRow("not-output sections")        << u"a<NOT_OUTPUT>x</NOT_OUTPUT>b<not_output>y</not_output>c<Not_Output>z</Not_Output>"_s
                                                     << u"abc<Not_Output>z</Not_Output>"_s;
         QTest::newRow("escape sequences")           << u"a\\rb\\nc\\td\\x"_s << u"a\rb\nc\td\\x"_s;
+        QTest::newRow("removal forms a section")    << u"<NOT_<NOT_OUTPUT>x</NOT_OUTPUT>OUTPUT>y</NOT_OUTPUT>z"_s << u"z"_s;
+        QTest::newRow("thousands of markers")       << u"<!--__サイト名__-->(x)|"_s.repeated(5000) << u"こむぎ堂|"_s.repeated(5000);
         // clang-format on
     }
 
