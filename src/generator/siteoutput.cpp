@@ -101,6 +101,12 @@ bool copyIfDifferent(const QString &source, const QString &target)
 
 SiteOutput::SiteOutput(QGlobal &global) : m_global(global) {}
 
+void SiteOutput::report(const QString &message)
+{
+    m_global.report(message);
+    m_statistics.messages << message;
+}
+
 QList<QCategory *> SiteOutput::collectCategories(const QSite &site)
 {
     QList<QCategory *> categories;
@@ -164,9 +170,7 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
     WholeSiteFlag wholeSite(m_global);
     QSite *site = m_global.getCurrentSite();
     if (site == nullptr) {
-        m_global.report(QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
-        m_statistics.messages << QStringLiteral(
-            "SiteOutput() 指定のサイト情報が取得できませんでした。");
+        report(QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
         return Result::NoSite;
     }
     const QString workingFolder = SitePaths::workingFolder(m_global, *site);
@@ -176,23 +180,20 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
     // pages keep their times.
     if (QFileInfo(workingFolder).exists() && !QFileInfo(workingFolder).isDir() &&
         DeleteFolder(workingFolder, m_global.temporaryFolder()) == 0) {
-        PageContext{&m_global, site, nullptr, {}, {}, nullptr, &m_statistics}.report(
-            QStringLiteral("テンポラリファイルがクリアできませんでした。"));
+        report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
         return Result::NotCleared;
     }
     m_statistics.producedFiles.clear();
     const Result result = generateAll(*site);
     if (!sweepWorkingFolder(workingFolder)) {
-        PageContext{&m_global, site, nullptr, {}, {}, nullptr, &m_statistics}.report(
-            QStringLiteral("テンポラリファイルがクリアできませんでした。"));
+        report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
         return Result::NotCleared;
     }
     const QString published = SitePaths::publishedFolder(m_global, *site);
     if (published.isEmpty()) {
-        PageContext{&m_global, site, nullptr, {}, {}, nullptr, &m_statistics}.report(
-            QStringLiteral("サイト名「%1」は公開フォルダの名前に使えません。\r\n"
-                           "サイトは作業フォルダ %2 に出力されました。")
-                .arg(site->name, workingFolder));
+        report(QStringLiteral("サイト名「%1」は公開フォルダの名前に使えません。\r\n"
+                              "サイトは作業フォルダ %2 に出力されました。")
+                   .arg(site->name, workingFolder));
     } else {
         CopyFolderTree(workingFolder, published);
     }
@@ -229,8 +230,7 @@ SiteOutput::Result SiteOutput::regenerateAll()
 {
     QSite *site = m_global.getCurrentSite();
     if (site == nullptr) {
-        PageContext{&m_global, nullptr, nullptr, {}, {}, nullptr, &m_statistics}.report(
-            QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
+        report(QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
         return Result::NoSite;
     }
     return generateAll(*site);
@@ -336,10 +336,9 @@ int SiteOutput::generatePage(QSite &site, OutputContext &context, const QString 
     const QString outputPath = SitePaths::pageFile(site, *page, workingFolder);
     int written = 0;
     if (outputPath.isEmpty()) {
-        PageContext{&m_global, &site, page, workingFolder, {}, &m_cache, &m_statistics}.report(
-            QStringLiteral("ページ「%1」を出力できません。ファイル名またはフォルダ名が不正です。"
-                           "\r\n%2")
-                .arg(page->name, page->fileName));
+        report(QStringLiteral("ページ「%1」を出力できません。ファイル名またはフォルダ名が不正です。"
+                              "\r\n%2")
+                   .arg(page->name, page->fileName));
     } else {
         QString text;
         if (SitePaths::isPlainName(page->templateName))

@@ -61,6 +61,8 @@ public:
                      ObjectChain &chain) override;
 
 private:
+    // Shows a message and keeps it for the summary.
+    void report(const QString &message);
     Result generateAll(QSite &site);
     // Removes from the working folder every file this output did not produce, and the folders
     // left empty; false when something could not be removed.
