@@ -8,6 +8,9 @@
 #include "model/qglobal.h"
 #include "model/qpage.h"
 
+#include <memory>
+#include <vector>
+
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -47,6 +50,37 @@ void BM_SiteOutput(benchmark::State &state)
     state.counters["pages"] = pages;
 }
 BENCHMARK(BM_SiteOutput)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The first output of a site: nothing in the working folder or the published folder yet, so
+// every page is created and every file published.
+void BM_SiteOutputFirst(benchmark::State &state)
+{
+    struct Run
+    {
+        QTemporaryDir root = benchRoot();
+        velmo::QGlobal global{root.path()};
+        SilentReporter reporter;
+    };
+    // Runs are kept until the end: removing their folders must not be timed.
+    std::vector<std::unique_ptr<Run>> runs;
+    int pages = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto &run = runs.emplace_back(std::make_unique<Run>());
+        run->global.setReporter(&run->reporter);
+        makeSyntheticSite(run->global, run->root.path(), 50, 4, int(state.range(0)));
+        state.ResumeTiming();
+        velmo::gen::SiteOutput output(run->global);
+        output.outputSite();
+        pages = output.statistics().pagesWritten;
+    }
+    for (const auto &run : runs) {
+        if (run->reporter.count != 0 || pages != state.range(0))
+            state.SkipWithError("the site did not generate cleanly");
+    }
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_SiteOutputFirst)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_RegenerateAll(benchmark::State &state)
 {

@@ -6,6 +6,7 @@
 #include "generator/pagecontext.h"
 #include "generator/previewareas.h"
 #include "generator/qwildcardmatcher.h"
+#include "generator/templatecache.h"
 #include "generator/templateexpansion.h"
 #include "model/fileutil.h"
 #include "model/qcategory.h"
@@ -28,16 +29,19 @@ bool isOn(const PageContext &context, const QString &pattern)
 // template has none) and returns the page's link to it as "href=\"…".
 QString writeStyleSheet(const PageContext &context)
 {
-    const QString source =
-        context.site->templatePath + QGlobal::cssFolderName() + u'/' + context.site->mainCss;
-    QString css;
-    if (!context.site->mainCss.isEmpty())
-        ReadTextFile(source, css);
     const QString target = context.siteWorkingFolder + QStringLiteral("/css/style.css");
-    CreateFolderPath(target);
-    WriteTextFileIfChanged(css, target);
-    if (context.statistics != nullptr)
-        context.statistics->producedFiles.insert(target);
+    // Every page of a run copies the same style sheet: once is enough.
+    if (context.cache == nullptr || context.cache->claimOnce(target)) {
+        const QString source =
+            context.site->templatePath + QGlobal::cssFolderName() + u'/' + context.site->mainCss;
+        QString css;
+        if (!context.site->mainCss.isEmpty())
+            ReadTextFile(source, css);
+        CreateFolderPath(target);
+        WriteTextFileIfChanged(css, target);
+        if (context.statistics != nullptr)
+            context.statistics->producedFiles.insert(target);
+    }
     return QStringLiteral("href=\"") +
            ImageOutput::unifySeparators(RelativePath(target, context.outputPath));
 }

@@ -353,7 +353,7 @@ int SiteOutput::generatePage(QSite &site, OutputContext &context, const QString 
         if (holdsText(outputPath, text)) {
             ++m_statistics.pagesUnchanged;
             written = 1;
-        } else if (WriteTextFileIfChanged(text, outputPath) != 0) {
+        } else if (WriteTextFile(text, outputPath)) {
             ++m_statistics.pagesWritten;
             written = 1;
         }

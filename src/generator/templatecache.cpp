@@ -53,8 +53,17 @@ void TemplateCache::createFolderPath(const QString &filePath)
     m_folders.insert(folder);
 }
 
+bool TemplateCache::claimOnce(const QString &key)
+{
+    if (m_claimed.contains(key))
+        return false;
+    m_claimed.insert(key);
+    return true;
+}
+
 void TemplateCache::clear()
 {
+    m_claimed.clear();
     m_texts.clear();
     m_menuTemplates.clear();
     m_programs.clear();

@@ -23,6 +23,9 @@ public:
     const QTemplateProgram &program(const QString &path, int &parseResult);
     // Creates the folders of a file's path once per output (every page of a folder shares them).
     void createFolderPath(const QString &filePath);
+    // True the first time a key is claimed in this output: work that every page would repeat
+    // with the same result (the style sheet copy) is done by the first page only.
+    bool claimOnce(const QString &key);
     void clear();
 
 private:
@@ -35,6 +38,7 @@ private:
     };
     QHash<QString, Parsed> m_programs;
     QSet<QString> m_folders;
+    QSet<QString> m_claimed;
 };
 
 } // namespace velmo::gen

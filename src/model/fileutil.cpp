@@ -84,6 +84,18 @@ int listEntries(const QString &pattern, QStringList &names, QDir::Filters kind)
     return int(found.size());
 }
 
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    // A short write (full disk) must not pass for a written page.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return false;
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
 bool isStrictlyInside(const QString &path, const QString &root)
 {
     const QString prefix = root.endsWith(u'/') ? root : root + u'/';
@@ -115,17 +127,12 @@ qsizetype WriteTextFileIfChanged(const QString &text, const QString &path)
     // An empty text over an empty file is unchanged too, although its length reads as 0.
     if (fileHoldsBytes(path, bytes))
         return text.isEmpty() ? 1 : text.size();
+    return writeBytes(path, bytes) ? bytes.size() + 1 : 0;
+}
 
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return 0;
-    // A short write (full disk) must not pass for a written page.
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return 0;
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return 0;
-    return bytes.size() + 1;
+bool WriteTextFile(const QString &text, const QString &path)
+{
+    return writeBytes(path, text.toUtf8());
 }
 
 int SameFileContents(const QString &a, const QString &b)
@@ -215,27 +222,33 @@ void CopyFolderTree(const QString &source, const QString &destination)
     // The listing is taken whole before anything is written, and the destination's own
     // subtree is left out: a destination inside the source would otherwise be copied into
     // itself again and again.
-    QStringList entries;
+    QList<QFileInfo> entries;
     QDirIterator it(sourceRoot, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString entry = it.next();
-        if (entry == destinationRoot || isStrictlyInside(entry, destinationRoot))
+        it.next();
+        const QFileInfo entry = it.fileInfo();
+        const QString path = entry.filePath();
+        if (path == destinationRoot || isStrictlyInside(path, destinationRoot))
             continue;
         entries << entry;
     }
 
-    const QDir from(sourceRoot);
-    for (const QString &entry : std::as_const(entries)) {
-        const QString target = destinationRoot + u'/' + from.relativeFilePath(entry);
-        if (QFileInfo(entry).isDir()) {
-            if (!IsDirectory(target))
+    // Publishing a site walks thousands of files: the listing's own file information and one
+    // look at each target decide most cases, and only targets of equal size are read.
+    const qsizetype rootLength = sourceRoot.size();
+    for (const QFileInfo &entry : std::as_const(entries)) {
+        const QString from = entry.filePath();
+        const QString target = destinationRoot + from.mid(rootLength);
+        const QFileInfo existing(target);
+        if (entry.isDir()) {
+            if (!existing.isDir())
                 QDir().mkpath(target);
             continue;
         }
-        if (FileExists(target) && SameFileContents(entry, target))
+        if (existing.exists() && existing.size() == entry.size() && SameFileContents(from, target))
             continue;
-        CopyFileReplacing(entry, target);
+        CopyFileReplacing(from, target);
     }
 }
 

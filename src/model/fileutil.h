@@ -15,6 +15,8 @@ qsizetype SameTextInFile(const QString &text, const QString &path);
 // Writes text as UTF-8 (no byte-order mark) unless the file already holds exactly that text.
 // Returns the byte count plus one, SameTextInFile's result when unchanged, or 0 on failure.
 qsizetype WriteTextFileIfChanged(const QString &text, const QString &path);
+// Writes text as UTF-8 (no byte-order mark) over whatever the file holds; false on failure.
+bool WriteTextFile(const QString &text, const QString &path);
 // 1 when both files open and hold the same bytes; else 0.
 int SameFileContents(const QString &a, const QString &b);
 bool FileExists(const QString &path);

@@ -309,6 +309,11 @@ void TestFileUtil::copyFolderTree()
     QVERIFY(modified(path(u"out/dst/css/style.css"_s)) != kLongAgo);
     QCOMPARE(modified(path(u"out/dst/same.txt"_s)), kLongAgo);
 
+    // Equal sizes are no proof of equal contents.
+    writeBytes(path(u"src/same.txt"_s), "SAME");
+    CopyFolderTree(path(u"src"_s), path(u"out/dst"_s));
+    QCOMPARE(readBytes(path(u"out/dst/same.txt"_s)), QByteArray("SAME"));
+
     // A missing source copies nothing and creates nothing.
     CopyFolderTree(path(u"missing"_s), path(u"other"_s));
     QVERIFY(!FileExists(path(u"other"_s)));
