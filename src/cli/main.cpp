@@ -1,5 +1,7 @@
-// velmo-cli, the headless tool: resaves, dumps and builds .vlm documents without a GUI.
+// velmo-cli, the headless tool: resaves, dumps and builds .vlm documents without a GUI, and
+// writes the sample document.
 #include "cli/documentdump.h"
+#include "cli/sampledocument.h"
 
 #include "generator/siteoutput.h"
 #include "model/dataroot.h"
@@ -30,7 +32,10 @@ int usage()
         "as OUT\n"
         "       velmo-cli dump IN.vlm             print the document as JSON\n"
         "       velmo-cli build DOC.vlm [--site NAME] [--home DIR]\n"
-        "                                         generate a site and publish it to DIR/web"));
+        "                                         generate a site and publish it to DIR/web\n"
+        "       velmo-cli sample OUT.vlm [--home DIR]\n"
+        "                                         write the sample document, its site on the\n"
+        "                                         sample template of DIR"));
     return kExitUsage;
 }
 
@@ -120,13 +125,47 @@ int build(const QStringList &args)
                                            "pages written: %2\n"
                                            "pages unchanged: %3\n"
                                            "files copied: %4\n"
-                                           "messages: %5\n")
+                                           "pictures scaled: %5\n"
+                                           "pictures from the cache: %6\n"
+                                           "messages: %7\n")
                                 .arg(published)
                                 .arg(stats.pagesWritten)
                                 .arg(stats.pagesUnchanged)
                                 .arg(stats.filesCopied)
+                                .arg(stats.picturesScaled)
+                                .arg(stats.picturesFromCache)
                                 .arg(stats.messages.size());
     const QByteArray bytes = summary.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return kExitOk;
+}
+
+int sample(const QStringList &args)
+{
+    QString out;
+    QString home;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == u"--home" && i + 1 < args.size() && home.isEmpty())
+            home = args.at(++i);
+        else if (!arg.startsWith(u"--") && out.isEmpty())
+            out = arg;
+        else
+            return usage();
+    }
+    if (out.isEmpty())
+        return usage();
+
+    velmo::QGlobal global(velmo::DataRoot::resolve(home, QCoreApplication::applicationDirPath(),
+                                                   installedShareFolder()));
+    if (!velmo::SampleDocument::write(global, out))
+        return kExitFailed;
+    // The document is still worth having (the template can be put there later), but a build
+    // of it would give empty pages until then.
+    if (!QFileInfo(global.sampleTemplateFolder()).isDir())
+        printError(QStringLiteral("velmo-cli: the sample template %1 does not exist yet")
+                       .arg(global.sampleTemplateFolder()));
+    const QByteArray bytes = QStringLiteral("written: %1\n").arg(out).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     return kExitOk;
 }
@@ -146,5 +185,7 @@ int main(int argc, char **argv)
         return dump(args.at(1));
     if (command == u"build")
         return build(args.mid(1));
+    if (command == u"sample")
+        return sample(args.mid(1));
     return usage();
 }

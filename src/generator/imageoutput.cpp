@@ -1,11 +1,15 @@
-// Placing pictures into a generated site.
+// Placing pictures into a generated site, with a cache of scaled copies that outlives the
+// working folder.
 #include "generator/imageoutput.h"
 
-#include "generator/outputstatistics.h"
-#include "model/fileutil.h"
-
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+
+#include "generator/outputstatistics.h"
+#include "imaging/imageobject.h"
+#include "model/fileutil.h"
 
 namespace velmo::gen {
 
@@ -22,6 +26,26 @@ bool isSafeRelativePath(const QString &path)
             return false;
     }
     return !parts.isEmpty();
+}
+
+// Milliseconds rather than seconds: a picture saved again within the second that its copy was
+// made must still count as newer.
+bool isFresh(const QString &target, const QFileInfo &source)
+{
+    const QFileInfo info(target);
+    return info.isFile() && info.lastModified() >= source.lastModified();
+}
+
+QString extensionOf(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot < 0 ? QString() : fileName.mid(dot);
+}
+
+void countCopy(OutputStatistics *statistics, int OutputStatistics::*counter)
+{
+    if (statistics != nullptr)
+        ++(statistics->*counter);
 }
 
 } // namespace
@@ -41,34 +65,102 @@ QString ImageOutput::scaledFileName(const QString &fileName, int width, int heig
     return result;
 }
 
-std::optional<QString> ImageOutput::placeImage(const QString &userImageFolder,
-                                               const QString &siteImageFolder, const QString &path,
-                                               int /*width*/, int /*height*/,
-                                               const QString &pageOutputPath,
+std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QString &path,
+                                               int width, int height, const QString &pageOutputPath,
                                                OutputStatistics *statistics)
 {
     const QString relative = unifySeparators(path.trimmed());
     if (!isSafeRelativePath(relative))
         return std::nullopt;
+    const QString userFolder = unifySeparators(folders.userImageFolder);
     // Linux file names are case-sensitive, the pictures' names in old texts are not.
-    const QString source = FindFileIgnoringCase(unifySeparators(userImageFolder + u'/' + relative));
-    if (source.isEmpty() || !QFileInfo(source).isFile())
+    const QString source = FindFileIgnoringCase(unifySeparators(userFolder + u'/' + relative));
+    const QFileInfo sourceInfo(source);
+    if (source.isEmpty() || !sourceInfo.isFile())
+        return std::nullopt;
+    // The header is enough to choose between copy and scaling: regenerating with unchanged
+    // pictures decodes nothing. A file without a readable header is no picture.
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    if (!img::ImageObject::readImageSize(source, &sourceWidth, &sourceHeight))
         return std::nullopt;
 
-    // Scaling comes with the image object; until then every picture is placed unscaled,
-    // under its own name, beside the others in the site's image folder.
-    const QString target = unifySeparators(siteImageFolder + u'/' + relative);
-    qint64 sourceTime = 0;
-    qint64 targetTime = 0;
-    LastWriteTime(source, sourceTime);
-    if (LastWriteTime(target, targetTime) == 0 || targetTime < sourceTime) {
-        CreateFolderPath(target);
-        if (CopyFileReplacing(source, target) && statistics != nullptr)
-            ++statistics->filesCopied;
+    // Targets take the source's real name, so that "A.jpg" and "a.jpg" in two texts share
+    // one copy.
+    const QString prefix = userFolder + u'/';
+    const QString below = source.startsWith(prefix) ? source.mid(prefix.size()) : relative;
+    QString target = unifySeparators(folders.siteImageFolder + u'/' + below);
+    const bool unscaled =
+        (width == 0 && height == 0) || (width == sourceWidth && height == sourceHeight);
+    if (unscaled) {
+        if (!isFresh(target, sourceInfo)) {
+            CreateFolderPath(target);
+            if (CopyFileReplacing(source, target))
+                countCopy(statistics, &OutputStatistics::filesCopied);
+        }
+    } else {
+        const qsizetype slash = target.lastIndexOf(u'/');
+        target = target.left(slash + 1) + scaledFileName(target.mid(slash + 1), width, height);
+        if (!isFresh(target, sourceInfo) &&
+            !writeScaled(sourceInfo, target, width, height, folders.cacheFolder, statistics))
+            return std::nullopt;
     }
     if (statistics != nullptr)
         statistics->producedFiles.insert(target);
     return unifySeparators(RelativePath(target, pageOutputPath));
+}
+
+// Scales the source into target, through the cache: a copy made for the same source (path,
+// write time and size) at the same size is reused instead of decoding and encoding again.
+// False only when the source cannot be decoded; a failed save is not reported, the page
+// still refers to the target.
+bool ImageOutput::writeScaled(const QFileInfo &source, const QString &target, int width, int height,
+                              const QString &cacheFolder, OutputStatistics *statistics)
+{
+    QString cached;
+    QString keyFile;
+    QString key;
+    if (!cacheFolder.isEmpty()) {
+        const QString sourcePath = source.absoluteFilePath();
+        const QByteArray name = QCryptographicHash::hash(
+            (sourcePath + QStringLiteral("|%1|%2").arg(width).arg(height)).toUtf8(),
+            QCryptographicHash::Sha1);
+        // The extension stays the source's, so that saving chooses the same encoder as for
+        // the target.
+        cached =
+            cacheFolder + u'/' + QString::fromLatin1(name.toHex()) + extensionOf(source.fileName());
+        keyFile = cached + QStringLiteral(".key");
+        key = QStringLiteral("%1\n%2\n%3\n")
+                  .arg(sourcePath)
+                  .arg(source.lastModified().toMSecsSinceEpoch())
+                  .arg(source.size());
+        if (QFileInfo(cached).isFile() && SameTextInFile(key, keyFile) != 0) {
+            CreateFolderPath(target);
+            if (CopyFileReplacing(cached, target)) {
+                countCopy(statistics, &OutputStatistics::picturesFromCache);
+                return true;
+            }
+        }
+    }
+
+    img::ImageObject image;
+    if (image.Load(source.filePath()) == 0)
+        return false;
+    image.Resize(width, height, 2);
+    countCopy(statistics, &OutputStatistics::picturesScaled);
+    CreateFolderPath(target);
+    if (cached.isEmpty()) {
+        image.Save(target);
+        return true;
+    }
+    // The key goes last and only after a complete save: a key on disk always describes the
+    // picture beside it.
+    QFile::remove(keyFile);
+    CreateFolderPath(cached);
+    if (image.Save(cached) != 0 && WriteTextFile(key, keyFile) && CopyFileReplacing(cached, target))
+        return true;
+    image.Save(target);
+    return true;
 }
 
 } // namespace velmo::gen

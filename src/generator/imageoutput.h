@@ -1,10 +1,13 @@
 // Placing the pictures that content texts ask for with "_image(path,width,height)" into the
-// site's image folder, only when the copy is missing or older than its source.
+// site's image folder: copied as they are, or scaled and re-encoded, only when the copy is
+// missing or older than its source.
 #pragma once
 
 #include <QString>
 
 #include <optional>
+
+class QFileInfo;
 
 namespace velmo::gen {
 
@@ -13,12 +16,21 @@ struct OutputStatistics;
 class ImageOutput
 {
 public:
-    // userImageFolder: the data root's user_image/; siteImageFolder: the site working folder's
-    // image folder. Returns the picture's address relative to the page, or nothing when the
-    // source is missing or the path would leave the user image folder.
-    static std::optional<QString> placeImage(const QString &userImageFolder,
-                                             const QString &siteImageFolder, const QString &path,
-                                             int width, int height, const QString &pageOutputPath,
+    struct Folders
+    {
+        // The data root's user_image/, where the sources are.
+        QString userImageFolder;
+        // The site working folder's image folder, where the copies go.
+        QString siteImageFolder;
+        // Where scaled copies are kept across outputs (the working folder may be emptied);
+        // empty for none.
+        QString cacheFolder;
+    };
+
+    // Returns the picture's address relative to the page, or nothing when the source is
+    // missing, cannot be decoded or the path would leave the user image folder.
+    static std::optional<QString> placeImage(const Folders &folders, const QString &path, int width,
+                                             int height, const QString &pageOutputPath,
                                              OutputStatistics *statistics = nullptr);
 
     // "a.b.jpg" at 100 by 50 → "a_w100_h50.b_w100_h50.jpg": every "." of the file name.
@@ -26,6 +38,10 @@ public:
 
     // Turns "\" into "/" and collapses "//".
     static QString unifySeparators(QString path);
+
+private:
+    static bool writeScaled(const QFileInfo &source, const QString &target, int width, int height,
+                            const QString &cacheFolder, OutputStatistics *statistics);
 };
 
 } // namespace velmo::gen

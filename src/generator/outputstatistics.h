@@ -12,6 +12,9 @@ struct OutputStatistics
     int pagesUnchanged = 0;
     // Pictures and template files copied into the working folder.
     int filesCopied = 0;
+    // Scaled pictures decoded, scaled and encoded, and those taken from the cache instead.
+    int picturesScaled = 0;
+    int picturesFromCache = 0;
     // Every message shown while generating, in order.
     QStringList messages;
     // Every file the output wrote or found up to date in the working folder.

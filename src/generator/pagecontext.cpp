@@ -24,4 +24,10 @@ QString PageContext::siteImageFolder() const
     return siteWorkingFolder + u'/' + site->imageFolder;
 }
 
+ImageOutput::Folders PageContext::imageFolders() const
+{
+    return {userImageFolder(), siteImageFolder(),
+            global->temporaryFolder() + QStringLiteral("/.image-cache")};
+}
+
 } // namespace velmo::gen

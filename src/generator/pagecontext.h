@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "generator/imageoutput.h"
+
 namespace velmo {
 class QGlobal;
 class QPage;
@@ -30,6 +32,8 @@ struct PageContext
     // The data root's user_image/ and the site's image folder in the working folder.
     QString userImageFolder() const;
     QString siteImageFolder() const;
+    // Both, and the cache of scaled pictures in the data root's temporary/.
+    ImageOutput::Folders imageFolders() const;
 };
 
 } // namespace velmo::gen

@@ -149,9 +149,8 @@ CallResult expandImage(const PageContext &context, const QString &matched, QStri
                        context.site->imageFolder);
         return CallResult::Stop;
     }
-    const std::optional<QString> address =
-        ImageOutput::placeImage(context.userImageFolder(), context.siteImageFolder(), pieces[1],
-                                width, height, context.outputPath, context.statistics);
+    const std::optional<QString> address = ImageOutput::placeImage(
+        context.imageFolders(), pieces[1], width, height, context.outputPath, context.statistics);
     if (!address) {
         context.report(QStringLiteral("_image() 指定の画像が見つかりません。\r\n") + matched);
         return CallResult::Stop;

@@ -39,11 +39,21 @@ QString DataRoot::resolve(const QString &homeOption, const QString &executableFo
     const QString root = absoluteClean(dataHome + QStringLiteral("/velmo"));
     QDir().mkpath(root);
 
-    // Seeded once only: copying again on every start would overwrite templates the user edited.
-    const QString sample = installedShareFolder + QStringLiteral("/template");
-    const QString templates = root + QStringLiteral("/template");
-    if (!installedShareFolder.isEmpty() && IsDirectory(sample) && !FileExists(templates))
-        CopyFolderTree(sample, templates);
+    // Seeded once, when the folder that would hold the seed does not exist yet: copying again
+    // on every start would overwrite templates the user edited, or bring back sample pictures
+    // the user deleted.
+    if (!installedShareFolder.isEmpty()) {
+        const struct
+        {
+            QString seed;
+            QString owner;
+        } seeds[] = {{QStringLiteral("/template"), QStringLiteral("/template")},
+                     {QStringLiteral("/user_image/sample"), QStringLiteral("/user_image")}};
+        for (const auto &[seed, owner] : seeds) {
+            if (IsDirectory(installedShareFolder + seed) && !FileExists(root + owner))
+                CopyFolderTree(installedShareFolder + seed, root + seed);
+        }
+    }
     return root;
 }
 

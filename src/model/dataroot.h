@@ -11,7 +11,8 @@ class DataRoot
 public:
     // The first that applies: homeOption (--home), the VELMO_HOME variable, executableFolder
     // when it holds template/ and is writable, else $XDG_DATA_HOME/velmo (~/.local/share/velmo),
-    // created and, when it has no template/ yet, seeded from installedShareFolder/template.
+    // created and seeded from installedShareFolder with template/ when it has none, and with
+    // user_image/sample/ when it has no user_image/ yet.
     // Returns an absolute path without a trailing "/".
     static QString resolve(const QString &homeOption, const QString &executableFolder,
                            const QString &installedShareFolder);

@@ -10,11 +10,14 @@
 #include "model/qpage.h"
 #include "model/qsite.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -126,6 +129,14 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("resave"), QStringLiteral("a.vlm")};
         QTest::newRow("dump with two files")
             << QStringList{QStringLiteral("dump"), QStringLiteral("a"), QStringLiteral("b")};
+        QTest::newRow("sample without output") << QStringList{QStringLiteral("sample")};
+        QTest::newRow("sample with two outputs") << QStringList{
+            QStringLiteral("sample"), QStringLiteral("a.vlm"), QStringLiteral("b.vlm")};
+        QTest::newRow("sample home without folder") << QStringList{
+            QStringLiteral("sample"), QStringLiteral("a.vlm"), QStringLiteral("--home")};
+        QTest::newRow("sample with a build option")
+            << QStringList{QStringLiteral("sample"), QStringLiteral("a.vlm"),
+                           QStringLiteral("--site"), QStringLiteral("x")};
     }
 
     void wrongArguments()
@@ -135,6 +146,99 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.err.contains(QStringLiteral("usage")));
         QVERIFY(run.out.isEmpty());
+        QVERIFY(!QFile::exists(QStringLiteral("a.vlm")));
+    }
+
+    // The sample document built on the template and pictures that the build put beside the
+    // programs: every page there, nothing left unexpanded, every link and picture found.
+    void sampleBuildsIntoACompleteSite()
+    {
+        QTemporaryDir home;
+        const QString programs = QStringLiteral(VELMO_PROGRAM_DIR);
+        QVERIFY2(IsDirectory(programs + QStringLiteral("/template")), qPrintable(programs));
+        CopyFolderTree(programs + QStringLiteral("/template"),
+                       home.filePath(QStringLiteral("template")));
+        CopyFolderTree(programs + QStringLiteral("/user_image"),
+                       home.filePath(QStringLiteral("user_image")));
+
+        const QString document = home.filePath(QStringLiteral("sample.vlm"));
+        const Run sample =
+            runCli({QStringLiteral("sample"), document, QStringLiteral("--home"), home.path()});
+        QCOMPARE(sample.exitCode, 0);
+        QVERIFY2(sample.err.isEmpty(), qPrintable(sample.err));
+        QVERIFY(QFileInfo(document).size() > 0);
+
+        const Run build =
+            runCli({QStringLiteral("build"), document, QStringLiteral("--home"), home.path()});
+        QCOMPARE(build.exitCode, 0);
+        QVERIFY2(build.err.isEmpty(), qPrintable(build.err));
+        QVERIFY(QString::fromUtf8(build.out).contains(QStringLiteral("messages: 0")));
+
+        const QDir site(home.filePath(QStringLiteral("web/サンプルサイト")));
+        const QStringList pages = {QStringLiteral("index.html"),
+                                   QStringLiteral("news.html"),
+                                   QStringLiteral("menu/index.html"),
+                                   QStringLiteral("menu/coffee/index.html"),
+                                   QStringLiteral("menu/sweets/index.html"),
+                                   QStringLiteral("about/index.html"),
+                                   QStringLiteral("about/shop.html"),
+                                   QStringLiteral("guide/index.html")};
+        // Addresses in href and src; scheme addresses and bare anchors are not files.
+        static const QRegularExpression address(
+            QStringLiteral("(?:href|src)=\"([^\"#:]+)(?:#([^\"]*))?\""));
+        int links = 0;
+        for (const QString &page : pages) {
+            QString text;
+            QVERIFY2(ReadTextFile(site.filePath(page), text) > 0, qPrintable(page));
+            // The style sheet block is put back with its link rewritten, markers and all.
+            text.remove(QStringLiteral("<!--__スタイルシート指定メタ開始__-->"));
+            text.remove(QStringLiteral("<!--__スタイルシート指定メタ終了__-->"));
+            for (const QString &left : {QStringLiteral("<!--__"), QStringLiteral("_image("),
+                                        QStringLiteral("_id_link("), QStringLiteral("NOT_OUTPUT")})
+                QVERIFY2(!text.contains(left), qPrintable(page + u' ' + left));
+
+            const QDir folder = QFileInfo(site.filePath(page)).dir();
+            for (const QRegularExpressionMatch &match : address.globalMatch(text)) {
+                const QString target = QDir::cleanPath(folder.filePath(match.captured(1)));
+                QVERIFY2(target.startsWith(site.path()) && QFileInfo(target).isFile(),
+                         qPrintable(page + QStringLiteral(": ") + match.captured(0)));
+                if (match.hasCaptured(2)) {
+                    QString targetText;
+                    ReadTextFile(target, targetText);
+                    QVERIFY2(
+                        targetText.contains(QStringLiteral("id=\"%1\"").arg(match.captured(2))),
+                        qPrintable(page + QStringLiteral(": ") + match.captured(0)));
+                }
+                ++links;
+            }
+        }
+        QVERIFY(links > 100);
+
+        // Internal links from the texts, from the home page's folder and from two below it.
+        QString index;
+        ReadTextFile(site.filePath(QStringLiteral("index.html")), index);
+        QVERIFY(index.contains(QStringLiteral("<a class=\"button\" href=\"./menu/index.html\">")));
+        QVERIFY(index.contains(QStringLiteral("href=\"./about/shop.html#アクセス\"")));
+        QVERIFY(index.contains(QStringLiteral("src=\"./image/sample/landscape")));
+        QString coffee;
+        ReadTextFile(site.filePath(QStringLiteral("menu/coffee/index.html")), coffee);
+        QVERIFY(coffee.contains(QStringLiteral("href=\"../../css/style.css\"")));
+        QVERIFY(
+            coffee.contains(QStringLiteral("<li class=\"is-current\"><a href=\"./index.html\"")));
+        QVERIFY(site.exists(QStringLiteral("css/light.css")));
+        QVERIFY(site.exists(QStringLiteral("template_image/logo.svg")));
+    }
+
+    void sampleReportsAFileItCannotWrite()
+    {
+        QTemporaryDir home;
+        const QString document = home.filePath(QStringLiteral("missing/folder/sample.vlm"));
+        const Run run =
+            runCli({QStringLiteral("sample"), document, QStringLiteral("--home"), home.path()});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(!run.err.isEmpty());
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(!QFileInfo::exists(document));
     }
 
     void buildGeneratesAndPublishes()

@@ -14,8 +14,10 @@
 #include "model/qpage.h"
 #include "model/qsite.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -256,6 +258,7 @@ private Q_SLOTS:
         const QDateTime before = QFileInfo(page).lastModified();
         QTest::qWait(1100);
         f.global.previewAreaFlag = 0;
+        const QStringList firstMessages = f.reporter.messages;
         SiteOutput again(f.global);
         QCOMPARE(again.regenerateAll(), SiteOutput::Result::Done);
         QCOMPARE(again.statistics().pagesWritten, 0);
@@ -311,21 +314,43 @@ private Q_SLOTS:
     {
         QTemporaryDir root;
         SiteFixture f(root.path());
-        writeFile(root.path() + QStringLiteral("/user_image/shop/Front.JPG"),
-                  QStringLiteral("jpg"));
+        const QString source = root.path() + QStringLiteral("/user_image/shop/Front.JPG");
+        QVERIFY(CreateFolderPath(source));
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(source, "JPEG"));
         f.addGroup(f.shopPage, QStringLiteral("aside.template"),
                    QStringLiteral("<img src=\"_image(shop/front.jpg,0,0)\">"
+                                  "<img src=\"_image(shop/front.jpg,20,15)\">"
                                   "<img src=\"_image(../secret.txt,0,0)\">"));
         const QString stale = f.working() + QStringLiteral("/old/removed.html");
         writeFile(stale, QStringLiteral("古いページ"));
         SiteOutput output(f.global);
         QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
-        // Found without regard to case, placed under the site's image folder.
+        // Found without regard to case, placed under the site's image folder by its own name.
         const QString access = readFile(f.working() + QStringLiteral("/shop/access.html"));
-        QVERIFY2(access.contains(QStringLiteral("<img src=\"../image/shop/front.jpg\">")),
+        QVERIFY2(access.contains(QStringLiteral("<img src=\"../image/shop/Front.JPG\">"
+                                                "<img src=\"../image/shop/Front_w20_h15.JPG\">")),
                  qPrintable(access));
-        QCOMPARE(readFile(f.working() + QStringLiteral("/image/shop/front.jpg")),
-                 QStringLiteral("jpg"));
+        const QString copy = f.working() + QStringLiteral("/image/shop/Front.JPG");
+        const QString scaled = f.working() + QStringLiteral("/image/shop/Front_w20_h15.JPG");
+        QCOMPARE(QImage(copy).size(), QSize(40, 30));
+        QCOMPARE(QImage(scaled).size(), QSize(20, 15));
+        QCOMPARE(output.statistics().picturesScaled, 1);
+
+        // Regenerating with unchanged pictures decodes and copies nothing and leaves the
+        // pictures' times alone.
+        const QDateTime copyTime = QFileInfo(copy).lastModified();
+        const QDateTime scaledTime = QFileInfo(scaled).lastModified();
+        const QStringList firstMessages = f.reporter.messages;
+        SiteOutput again(f.global);
+        QCOMPARE(again.regenerateAll(), SiteOutput::Result::Done);
+        QCOMPARE(again.statistics().picturesScaled + again.statistics().picturesFromCache, 0);
+        QCOMPARE(again.statistics().filesCopied, 0);
+        QCOMPARE(QFileInfo(copy).lastModified(), copyTime);
+        QCOMPARE(QFileInfo(scaled).lastModified(), scaledTime);
+        QCOMPARE(f.reporter.messages, firstMessages + firstMessages);
+        f.reporter.messages = firstMessages;
         // A path out of the user image folder is refused; the call stays as written.
         QVERIFY(access.contains(QStringLiteral("_image(../secret.txt,0,0)")));
         QCOMPARE(f.reporter.messages,

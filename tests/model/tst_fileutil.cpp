@@ -107,6 +107,7 @@ private Q_SLOTS:
 
     void dataRootOrder();
     void dataRootSeedsOnce();
+    void dataRootSeedsSamplePicturesWhereMissing();
 
 private:
     QString path(const QString &relative) const { return m_dir->filePath(relative); }
@@ -450,6 +451,43 @@ void TestFileUtil::dataRootSeedsOnce()
     writeBytes(seeded, "edited");
     QCOMPARE(DataRoot::resolve(QString(), path(u"bin"_s), share), root);
     QCOMPARE(readBytes(seeded), QByteArray("edited"));
+}
+
+void TestFileUtil::dataRootSeedsSamplePicturesWhereMissing()
+{
+    EnvironmentGuard home("VELMO_HOME");
+    EnvironmentGuard dataHome("XDG_DATA_HOME");
+    home.unset();
+    dataHome.set(path(u"xdg"_s));
+    const QString share = path(u"share"_s);
+    writeBytes(share + u"/template/サンプル/サンプル１/css/light.css"_s, "installed");
+    writeBytes(share + u"/user_image/sample/lake.jpg"_s, "lake");
+    // A data root from before the pictures were installed, with a template the user changed.
+    const QString userTemplate = path(u"xdg/velmo/template/サンプル/サンプル１/css/light.css"_s);
+    writeBytes(userTemplate, "mine");
+
+    const QString root = DataRoot::resolve(QString(), path(u"bin"_s), share);
+    const QString picture = root + u"/user_image/sample/lake.jpg"_s;
+    QCOMPARE(readBytes(picture), QByteArray("lake"));
+    QCOMPARE(readBytes(userTemplate), QByteArray("mine"));
+
+    // Once there, the folder is the user's: an edited picture survives, a deleted one stays
+    // deleted.
+    writeBytes(picture, "edited");
+    writeBytes(share + u"/user_image/sample/forest.jpg"_s, "forest");
+    QCOMPARE(DataRoot::resolve(QString(), path(u"bin"_s), share), root);
+    QCOMPARE(readBytes(picture), QByteArray("edited"));
+    QVERIFY(!QFileInfo::exists(root + u"/user_image/sample/forest.jpg"_s));
+    // A sample folder the user deleted does not come back.
+    QVERIFY(QDir(root + u"/user_image/sample"_s).removeRecursively());
+    QCOMPARE(DataRoot::resolve(QString(), path(u"bin"_s), share), root);
+    QVERIFY(!FileExists(root + u"/user_image/sample"_s));
+
+    // Without an installed share folder nothing is seeded and nothing fails.
+    dataHome.set(path(u"elsewhere"_s));
+    const QString bare = DataRoot::resolve(QString(), path(u"bin"_s), path(u"no-share"_s));
+    QVERIFY(IsDirectory(bare));
+    QVERIFY(!FileExists(bare + u"/user_image"_s));
 }
 
 QTEST_GUILESS_MAIN(TestFileUtil)
