@@ -1,0 +1,144 @@
+// Benchmarks of the navigation tree on a 2,000-page site, offscreen: refilling the menu tree
+// (laid out and painted), and a click on a page up to the request to show its preview.
+#include "syntheticsite.h"
+
+#include "app/qtreectrl.h"
+#include "model/messagereporter.h"
+#include "model/qcategory.h"
+#include "model/qcontentgroup.h"
+#include "model/qglobal.h"
+#include "model/qpage.h"
+#include "model/qsite.h"
+
+#include <chrono>
+
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kPages = 2000;
+
+class SilentReporter : public velmo::MessageReporter
+{
+public:
+    void showMessage(const QString &) override { ++count; }
+    int count = 0;
+};
+
+// A shown menu tree of a 2,000-page site whose hierarchy and categories the user has opened,
+// so that every page is a visible row.
+struct ShownSite
+{
+    ShownSite()
+    {
+        global.setReporter(&reporter);
+        site = makeSyntheticSite(global, root.path(), 10, 4, kPages);
+        tree.resize(320, 700);
+        tree.show();
+        tree.fill(site.site);
+        const QList<velmo::TreeItemHandle> handles = tree.itemHandles();
+        for (velmo::TreeItemHandle handle : handles) {
+            const velmo::QObject *object = tree.objectAt(tree.itemForHandle(handle));
+            if (object != nullptr && object->typeCode != velmo::kClassPage &&
+                object->typeCode != velmo::kClassContentGroup &&
+                object->typeCode != velmo::kClassContent)
+                tree.itemForHandle(handle)->setExpanded(true);
+        }
+        QApplication::processEvents();
+    }
+
+    QTemporaryDir root{QDir::currentPath() + QStringLiteral("/velmo-bench-XXXXXX")};
+    velmo::QGlobal global{root.path()};
+    SilentReporter reporter;
+    SyntheticSite site;
+    QTreeCtrl tree{global};
+};
+
+void BM_RefillMenuTree(benchmark::State &state)
+{
+    ShownSite shown;
+    for (auto _ : state) {
+        shown.tree.fill(shown.site.site);
+        // The delayed layout and the paint belong to what the user waits for.
+        shown.tree.doItemsLayout();
+        shown.tree.repaint();
+    }
+    if (shown.reporter.count != 0 || shown.tree.itemHandles().size() < kPages)
+        state.SkipWithError("the tree did not fill cleanly");
+    state.counters["items"] = double(shown.tree.itemHandles().size());
+}
+BENCHMARK(BM_RefillMenuTree)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+void click(QTreeCtrl &tree, QTreeWidgetItem *item)
+{
+    const QRect row = tree.visualItemRect(item);
+    const QPointF at(row.left() + 10, row.center().y());
+    const QPointF global = tree.viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(tree.viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(tree.viewport(), &release);
+}
+
+void BM_SelectPageToPreview(benchmark::State &state)
+{
+    ShownSite shown;
+    // Two pages next to each other in the middle of the site, clicked in turn.
+    velmo::QPage *middle = shown.site.middlePage;
+    auto *category = velmo::object_cast<velmo::QCategory>(middle->parent());
+    const int index = category->pages.indexOfObject(middle);
+    QTreeWidgetItem *pages[2] = {
+        shown.tree.itemForHandle(middle->treeItem),
+        shown.tree.itemForHandle(category->pages.at(index == 0 ? 1 : index - 1)->treeItem)};
+    shown.tree.scrollToItem(pages[0]);
+    QApplication::processEvents();
+
+    std::chrono::steady_clock::time_point clicked;
+    std::chrono::steady_clock::time_point requested;
+    int requests = 0;
+    QObject::connect(&shown.tree, &QTreeCtrl::previewRequested, &shown.tree, [&] {
+        requested = std::chrono::steady_clock::now();
+        ++requests;
+    });
+    int turn = 0;
+    for (auto _ : state) {
+        clicked = std::chrono::steady_clock::now();
+        click(shown.tree, pages[turn++ % 2]);
+        state.SetIterationTime(std::chrono::duration<double>(requested - clicked).count());
+        // The posted selection report is delivered outside the measured time.
+        QApplication::processEvents();
+    }
+    if (shown.reporter.count != 0 || requests != int(state.iterations()))
+        state.SkipWithError("not every click led to a preview");
+}
+BENCHMARK(BM_SelectPageToPreview)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // A benchmark needs no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,36 @@
+// The external programs the user configured (browsers, text editors, a graphics editor), where
+// the settings keep them, and the one way the program starts any of them.
+#pragma once
+
+#include "model/qglobal.h"
+
+#include <QList>
+#include <QString>
+
+#include <array>
+
+class QSettings;
+
+// One stored program path: its settings group and key, and the entry of the record it fills.
+struct ExternalProgramEntry
+{
+    QString group;
+    QString key;
+    std::array<QString, 3> velmo::ExternalProgramSettings::*field;
+    int index;
+};
+
+// The seven stored paths, in the order of the directory settings dialog. Graphics editors 2
+// and 3 are not stored.
+const QList<ExternalProgramEntry> &externalProgramEntries();
+
+// Missing values read as empty paths.
+velmo::ExternalProgramSettings readExternalProgramSettings(QSettings &settings);
+// Writes all seven values, empty ones included.
+void writeExternalProgramSettings(QSettings &settings,
+                                  const velmo::ExternalProgramSettings &programs);
+
+// Starts program with parameters split as a command line (double quotes group words, """ is a
+// literal quote); a folder is opened in the desktop's file manager instead. Returns false when
+// nothing could be started; callers, like the user, are not told why.
+bool launchProgram(const QString &program, const QString &parameters);

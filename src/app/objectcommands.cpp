@@ -1,0 +1,261 @@
+// The object commands of the menu tree and their effect on the document.
+#include "app/objectcommands.h"
+
+#include "app/objectwalk.h"
+#include "model/listmoves.h"
+#include "model/objectcopy.h"
+#include "model/qcategory.h"
+#include "model/qclassification.h"
+#include "model/qcontentgroup.h"
+#include "model/qglobal.h"
+#include "model/qpage.h"
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using velmo::object_cast;
+
+namespace {
+
+ObjectCommands::ContextMenu makeMenu(const QString &name, int position,
+                                     QList<ObjectCommands::MenuItem> items)
+{
+    return {name, position, std::move(items)};
+}
+
+// Appends object to target's list for objects of its class; false for any other pair.
+bool appendTo(velmo::QObject *target, velmo::QObject *object)
+{
+    if (auto *category = object_cast<velmo::QCategory>(object)) {
+        if (auto *parent = object_cast<velmo::QCategory>(target)) {
+            parent->categories.Add(category, parent);
+            return true;
+        }
+        if (auto *parent = object_cast<velmo::QClassification>(target)) {
+            parent->categories.Add(category, parent);
+            return true;
+        }
+    } else if (auto *page = object_cast<velmo::QPage>(object)) {
+        if (auto *parent = object_cast<velmo::QCategory>(target)) {
+            parent->pages.Add(page, parent);
+            return true;
+        }
+    } else if (auto *group = object_cast<velmo::QContentGroup>(object)) {
+        if (auto *parent = object_cast<velmo::QPage>(target)) {
+            parent->contentGroups.Add(group, parent);
+            return true;
+        }
+        if (auto *parent = object_cast<velmo::QContentGroup>(target)) {
+            parent->subGroups.Add(group, parent);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isAcceptedPair(const velmo::QObject *source, const velmo::QObject *target)
+{
+    if (object_cast<velmo::QCategory>(source) != nullptr)
+        return object_cast<velmo::QCategory>(target) || object_cast<velmo::QClassification>(target);
+    if (object_cast<velmo::QPage>(source) != nullptr)
+        return object_cast<velmo::QCategory>(target) != nullptr;
+    if (object_cast<velmo::QContentGroup>(source) != nullptr)
+        return object_cast<velmo::QPage>(target) || object_cast<velmo::QContentGroup>(target);
+    return false;
+}
+
+velmo::QContentGroup *newContentGroup()
+{
+    auto *group = new velmo::QContentGroup;
+    group->name = u"コンテンツ%1"_s.arg(group->id.seq);
+    // Bit 0 off, bit 4 on: how a group made from the tree starts out in the content editor.
+    group->groupOption = (group->groupOption & ~0x1) | 0x10;
+    return group;
+}
+
+} // namespace
+
+QString ObjectCommands::unknownClassMessage()
+{
+    return u"判定できないクラスがTreeCtrlに配置されています。"_s;
+}
+
+ObjectCommands::MenuKind ObjectCommands::contextMenuFor(const velmo::QObject *object,
+                                                        ContextMenu *menu)
+{
+    ContextMenu chosen;
+    if (object == nullptr)
+        return MenuKind::None;
+    if (const auto *classification = object_cast<velmo::QClassification>(object)) {
+        switch (classification->kind) {
+        case velmo::QClassification::kKindMenu:
+            chosen = makeMenu(u"class_category"_s, 1, {{NewCategory, u"新規メニュー追加 (&W)"_s}});
+            break;
+        case velmo::QClassification::kKindPlugin:
+            chosen = makeMenu(u"class_plugin"_s, 3,
+                              {{NewPluginPage, u"新規プラグインページ追加 (&W)"_s}});
+            break;
+        case velmo::QClassification::kKindData:
+            chosen = makeMenu(u"class_data"_s, 5, {{NewData, u"新規データ追加 (&W)"_s}});
+            break;
+        default:
+            return MenuKind::Unknown;
+        }
+    } else if (const auto *category = object_cast<velmo::QCategory>(object)) {
+        if (category->kind != velmo::QCategory::kKindOrdinary &&
+            category->kind != velmo::QCategory::kKindLinkMenu)
+            return MenuKind::Unknown;
+        chosen = makeMenu(u"category"_s, 2,
+                          {{NewCategory, u"新規メニュー追加 (&W)"_s},
+                           {NewPage, u"新規ページ追加"_s},
+                           {0, QString()},
+                           {DeleteCategory, u"メニュー項目削除 (&D)"_s}});
+    } else if (object_cast<velmo::QPage>(object) != nullptr) {
+        chosen = makeMenu(u"page"_s, 8,
+                          {{NewContentGroup, u"新規コンテンツ作成 (&W)"_s},
+                           {0, QString()},
+                           {DeletePage, u"ページ削除 (&D)"_s}});
+    } else if (object_cast<velmo::QContentGroup>(object) != nullptr) {
+        chosen = makeMenu(u"content_group"_s, 9,
+                          {{NewContentGroup, u"新規コンテンツ追加 (&W)"_s},
+                           {0, QString()},
+                           {DeleteContentGroup, u"コンテンツ削除 (&D)"_s}});
+    } else {
+        switch (object->typeCode) {
+        case velmo::kClassSite:
+        case velmo::kClassContent:
+        case velmo::kClassCondition:
+        case velmo::kClassGenre:
+            return MenuKind::None;
+        default:
+            return MenuKind::Unknown;
+        }
+    }
+    if (menu != nullptr)
+        *menu = chosen;
+    return MenuKind::Shown;
+}
+
+ObjectCommands::Outcome ObjectCommands::run(int command, velmo::QObject *target)
+{
+    Outcome outcome;
+    if (target == nullptr)
+        return outcome;
+    switch (command) {
+    case NewCategory:
+        if (auto *classification = object_cast<velmo::QClassification>(target)) {
+            auto *category = new velmo::QCategory;
+            category->name = u"メニュー"_s;
+            classification->categories.Add(category, classification);
+            outcome.changed = true;
+        } else if (auto *parent = object_cast<velmo::QCategory>(target)) {
+            auto *category = new velmo::QCategory;
+            category->name = u"メニュー"_s;
+            parent->categories.Add(category, parent);
+            outcome.changed = true;
+        }
+        break;
+    case NewPluginPage:
+        if (auto *classification = object_cast<velmo::QClassification>(target)) {
+            auto *page = new velmo::QPage;
+            page->name = u"プラグインページ"_s;
+            classification->pages.Add(page, classification);
+            outcome.changed = true;
+        }
+        break;
+    case NewPage:
+        if (auto *category = object_cast<velmo::QCategory>(target)) {
+            auto *page = new velmo::QPage;
+            page->name = u"ページ"_s;
+            category->pages.Add(page, category);
+            outcome.changed = true;
+        }
+        break;
+    case NewContentGroup:
+        if (auto *page = object_cast<velmo::QPage>(target)) {
+            velmo::QContentGroup *group = newContentGroup();
+            const auto *owner = object_cast<velmo::QClassification>(page->parent());
+            if (owner != nullptr && owner->kind == velmo::QClassification::kKindPlugin)
+                group->kind = velmo::QContentGroup::kKindPlugin;
+            page->contentGroups.Add(group, page);
+            outcome.changed = true;
+        } else if (auto *parent = object_cast<velmo::QContentGroup>(target)) {
+            velmo::QContentGroup *group = newContentGroup();
+            group->kind = parent->kind;
+            parent->subGroups.Add(group, parent);
+            outcome.changed = true;
+        }
+        break;
+    case DeleteCategory:
+        return deleteToStorage(target, velmo::kClassCategory);
+    case DeletePage:
+        return deleteToStorage(target, velmo::kClassPage);
+    case DeleteContentGroup:
+        return deleteToStorage(target, velmo::kClassContentGroup);
+    default:
+        // No handler (32809, 32810, anything unknown): not even a rebuild.
+        return outcome;
+    }
+    outcome.rebuildMenuTree = true;
+    return outcome;
+}
+
+ObjectCommands::Outcome ObjectCommands::deleteToStorage(velmo::QObject *target,
+                                                        qint32 expectedClass)
+{
+    Outcome outcome;
+    outcome.rebuildMenuTree = true;
+    if (target->typeCode != expectedClass)
+        return outcome;
+    switch (m_global.DeleteToStorage(target)) {
+    case velmo::StorageResult::NotDetached:
+        // Reported; the object stays and nothing is rebuilt.
+        return {};
+    case velmo::StorageResult::Stored:
+        outcome.refreshStorageTree = true;
+        outcome.changed = true;
+        break;
+    case velmo::StorageResult::Destroyed:
+        outcome.changed = true;
+        break;
+    }
+    return outcome;
+}
+
+bool ObjectCommands::moveUp(velmo::QObject *object)
+{
+    return velmo::moveObjectUp(object) >= 0;
+}
+
+bool ObjectCommands::moveDown(velmo::QObject *object)
+{
+    return velmo::moveObjectDown(object) >= 0;
+}
+
+bool ObjectCommands::canDrop(const velmo::QObject *source, const velmo::QObject *target)
+{
+    if (source == nullptr || target == nullptr || !isAcceptedPair(source, target))
+        return false;
+    // Under itself the object would own itself: it would leave the document and never be freed.
+    return !isAncestorOrSelf(source, target);
+}
+
+bool ObjectCommands::dropObject(velmo::QObject *source, velmo::QObject *target, bool copy)
+{
+    if (!canDrop(source, target))
+        return false;
+    if (copy) {
+        std::unique_ptr<velmo::QObject> duplicate = velmo::duplicateSubtree(*source);
+        if (!appendTo(target, duplicate.get()))
+            return false;
+        duplicate.release();
+        return true;
+    }
+    velmo::QObject *parent = source->parent();
+    if (parent == nullptr || parent->RemoveChild(source) == 0)
+        return false;
+    source->SetParent(nullptr);
+    // The pair was checked above, so the append cannot refuse.
+    appendTo(target, source);
+    return true;
+}

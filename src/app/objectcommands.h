@@ -1,0 +1,88 @@
+// ObjectCommands, what the menu tree's context menu, its "上へ"/"下へ" buttons and drag and drop
+// do to the document: which menu an object gets, new categories, pages and content groups,
+// moving objects into the storage box, reordering, and moving or copying by drop.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace velmo {
+class QGlobal;
+class QObject;
+} // namespace velmo
+
+class ObjectCommands
+{
+public:
+    // The menu command IDs of the original program.
+    enum Command : int {
+        NewCategory = 32777,
+        DeleteCategory = 32778,
+        NewPage = 32784,
+        DeletePage = 32785,
+        NewContentGroup = 32796,
+        DeleteContentGroup = 32797,
+        NewPluginPage = 32806,
+        // Offered or defined, but without a handler: choosing them does nothing.
+        NewLinkData = 32809,
+        NewData = 32810,
+    };
+
+    struct MenuItem
+    {
+        // 0 for a separator.
+        int command = 0;
+        QString caption;
+    };
+
+    struct ContextMenu
+    {
+        // The sub-menu's name and position in the original menu resource.
+        QString name;
+        int position = -1;
+        QList<MenuItem> items;
+    };
+
+    enum class MenuKind {
+        // A menu is shown.
+        Shown,
+        // Sites, contents, conditions and genres have no menu.
+        None,
+        // A classification or category of an unknown kind, or an unknown class: the user is told.
+        Unknown,
+    };
+
+    // What a command asks of the navigation form afterwards.
+    struct Outcome
+    {
+        bool rebuildMenuTree = false;
+        bool refreshStorageTree = false;
+        // The document changed.
+        bool changed = false;
+    };
+
+    explicit ObjectCommands(velmo::QGlobal &global) : m_global(global) {}
+
+    static MenuKind contextMenuFor(const velmo::QObject *object, ContextMenu *menu);
+    static QString unknownClassMessage();
+
+    // Runs command on target (the selected object, which the caller has checked still exists).
+    Outcome run(int command, velmo::QObject *target);
+
+    // "上へ" / "下へ": true when the object moved within its parent's list (a one-entry list
+    // counts, its order simply stays).
+    static bool moveUp(velmo::QObject *object);
+    static bool moveDown(velmo::QObject *object);
+
+    // Whether dropping source on target does anything: one of the accepted pairs, and target
+    // is neither source nor below it.
+    static bool canDrop(const velmo::QObject *source, const velmo::QObject *target);
+    // Appends source (move) or a copy of it with fresh identities (copy) to target's list for
+    // it. A move needs source's parent to let go of it. True when the document changed.
+    static bool dropObject(velmo::QObject *source, velmo::QObject *target, bool copy);
+
+private:
+    Outcome deleteToStorage(velmo::QObject *target, qint32 expectedClass);
+
+    velmo::QGlobal &m_global;
+};

@@ -1,0 +1,38 @@
+// QPreviewView, the upper right pane: holds the browser preview form and shows there whatever
+// showInPreview asks for.
+#pragma once
+
+#include <QFrame>
+#include <QPointer>
+
+class QIEPreviewDialog;
+
+namespace velmo {
+class QGlobal;
+}
+
+class QPreviewView : public QFrame
+{
+    Q_OBJECT
+
+public:
+    QPreviewView(velmo::QGlobal &global, QWidget *parent = nullptr);
+
+    // A new or opened document: creates the preview form when there is none yet and shows the
+    // home page.
+    void onInitialUpdate();
+    // A posted preview request arrived: shows the document's preview address. Ignored once the
+    // preview form is gone.
+    void onPreviewNavigate();
+
+    QIEPreviewDialog *previewDialog() const;
+
+private:
+    velmo::QGlobal &m_global;
+    // Cleared by Qt when the form is destroyed, which is how the pane forgets it.
+    QPointer<QIEPreviewDialog> m_preview;
+};
+
+// Stores address as the document's preview address and asks pane, through the event queue, to
+// show it; requests are handled in the order they were made. Always 1.
+int showInPreview(velmo::QGlobal &global, QPreviewView *pane, const QString &address);

@@ -1,0 +1,57 @@
+// Shared set-up of the GUI tests: a private configuration folder, what the embedded browser
+// needs before the application exists, and a started application whose dialogs never block.
+#pragma once
+
+#include "app/cmainframe.h"
+#include "app/cvelmoapp.h"
+#include "app/cvelmodoc.h"
+#include "app/cvelmoview.h"
+#include "model/qglobal.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace apptest {
+
+// For a test class's static initMain(): runs before the QApplication is made.
+void initMain();
+
+QString fixture(const QString &name);
+QByteArray readAll(const QString &path);
+bool writeAll(const QString &path, const QByteArray &bytes);
+
+// Runs handler on the top-level widget named objectName once it is visible — a modal dialog
+// that what the test does next will open. Gives up after a few seconds.
+void whenShown(const QString &objectName, std::function<void(QWidget *)> handler);
+
+// An application on a data root and a settings file of its own, in a temporary folder. Message
+// boxes and file dialogs answer from their queues only.
+class AppFixture
+{
+public:
+    AppFixture();
+
+    // Start-up as the program does it, with document (may be empty) on the command line.
+    bool start(const QString &document = QString());
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    CVelmoApp &app() { return m_app; }
+    CVelmoDoc &doc() { return m_app.document(); }
+    CMainFrame *frame() { return m_app.mainFrame(); }
+    // The navigation form start-up put into the left pane.
+    CVelmoView *navigation() const;
+    velmo::QGlobal &global() { return m_global; }
+    QSettings &settings() { return m_settings; }
+    QMessageBoxWrapper &messageBoxes() { return m_app.messageBoxes(); }
+    QFileDialogWrapper &fileDialogs() { return m_app.fileDialogs(); }
+
+private:
+    QTemporaryDir m_dir;
+    velmo::QGlobal m_global;
+    QSettings m_settings;
+    CVelmoApp m_app;
+};
+
+} // namespace apptest

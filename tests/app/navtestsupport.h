@@ -1,0 +1,78 @@
+// Shared pieces of the navigation tests: a small site on a template of its own, finding tree
+// items by their labels, and driving clicks, context menus and drops as the user would.
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QTreeCtrl;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace velmo {
+class QCategory;
+class QClassification;
+class QContentGroup;
+class QGlobal;
+class QPage;
+class QSite;
+} // namespace velmo
+
+namespace navtest {
+
+// A page template that shows the page's title in its heading, and a style sheet.
+void writeTemplate(const QString &folder);
+
+// Site "テストサイト": hierarchy "メニュー" with categories "お知らせ" (pages "ニュース1",
+// "ニュース2", sub-category "過去ログ") and "会社概要" (page "沿革"); each page holds one content
+// group "本文" (named after its page for "ニュース2": "本文2"); hierarchy "プラグイン" is empty.
+struct SampleSite
+{
+    velmo::QSite *site = nullptr;
+    velmo::QClassification *menu = nullptr;
+    velmo::QClassification *plugins = nullptr;
+    velmo::QCategory *news = nullptr;
+    velmo::QCategory *archive = nullptr;
+    velmo::QCategory *about = nullptr;
+    velmo::QPage *news1 = nullptr;
+    velmo::QPage *news2 = nullptr;
+    velmo::QPage *history = nullptr;
+    velmo::QContentGroup *news1Body = nullptr;
+    velmo::QContentGroup *news2Body = nullptr;
+};
+SampleSite makeSampleSite(velmo::QGlobal &global, const QString &templateFolder,
+                          const QString &name = QStringLiteral("テストサイト"));
+
+// The item reached from the top level by these labels, or null.
+QTreeWidgetItem *findItem(QTreeWidget *tree, const QStringList &labels);
+QStringList childLabels(const QTreeWidgetItem *item);
+
+// A point on the item's label, in viewport coordinates.
+QPoint labelPoint(QTreeWidget *tree, const QTreeWidgetItem *item);
+void leftClick(QTreeWidget *tree, const QTreeWidgetItem *item);
+
+// What a right click on an item brought up.
+struct MenuResult
+{
+    bool shown = false;
+    QString title;
+    // Captions in order; separators as "-".
+    QStringList captions;
+    bool chosen = false;
+};
+
+// Right-clicks item through the window system, as a user does, and chooses the entry captioned
+// caption from the context menu that opens (an empty caption closes the menu unchosen).
+// beforeChoosing runs while the menu is open.
+MenuResult rightClickAndChoose(QTreeCtrl *tree, const QTreeWidgetItem *item, const QString &caption,
+                               const std::function<void()> &beforeChoosing = {});
+
+// Drags item of from onto onto of to with the given keys, by the events a real drag delivers
+// to the target's viewport. Returns whether the target marked onto as the drop target.
+bool dragAndDrop(QTreeCtrl *from, QTreeWidgetItem *item, QTreeCtrl *to, QTreeWidgetItem *onto,
+                 Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+} // namespace navtest

@@ -1,0 +1,552 @@
+// The document as the user meets it: start-up with or without a document, New, Open, Save and
+// Save As through the menu with answered dialogs, broken and empty files, dropped files and
+// closing the window, and what the navigation form shows after each.
+#include "app/qtreectrl.h"
+#include "apptestsupport.h"
+#include "model/qclassification.h"
+#include "model/qcontent.h"
+#include "model/qdocumentfile.h"
+#include "model/qsite.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+using apptest::AppFixture;
+using apptest::fixture;
+
+namespace {
+
+QStringList siteNames(const velmo::QGlobal &global)
+{
+    QStringList names;
+    for (const velmo::QSite *site : global.sites)
+        names << site->name;
+    return names;
+}
+
+QStringList partTypeNames(const velmo::QGlobal &global)
+{
+    QStringList names;
+    for (const auto *part : global.partTypes)
+        names << part->name;
+    return names;
+}
+
+// A copy of a fixture in the test's folder, so that saving may change it.
+QString copyFixture(AppFixture &f, const QString &name, const QString &as)
+{
+    const QString target = f.path(as);
+    QFile::remove(target);
+    if (!QFile::copy(fixture(name), target))
+        return QString();
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+void trigger(AppFixture &f, CMainFrame::Command command)
+{
+    f.frame()->commandAction(command)->trigger();
+}
+
+QString saveQuestion(const QString &name)
+{
+    return u"Save changes to %1?"_s.arg(name);
+}
+
+QStringList comboEntries(const QComboBox *combo)
+{
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
+}
+
+// What the navigation form shows of the document: every site in the combo, and the current
+// site in the menu tree with the hierarchies below it and its storage box below that.
+void verifyNavigationShows(AppFixture &f, int siteIndex)
+{
+    CVelmoView *navigation = f.navigation();
+    QVERIFY(navigation != nullptr);
+    QCOMPARE(comboEntries(navigation->siteCombo()), siteNames(f.global()));
+    QCOMPARE(navigation->siteCombo()->currentIndex(), siteIndex);
+    velmo::QSite *site = f.global().sites.at(siteIndex);
+    QVERIFY(site != nullptr);
+    QCOMPARE(f.global().getCurrentSite(), site);
+
+    const QTreeCtrl *menu = navigation->menuTree();
+    QCOMPARE(menu->rootObject(), site);
+    QCOMPARE(menu->topLevelItemCount(), 1);
+    const QTreeWidgetItem *top = menu->topLevelItem(0);
+    QCOMPARE(top->text(0), site->name);
+    QVERIFY(top->isExpanded());
+    QStringList hierarchies;
+    for (const velmo::QClassification *classification : site->classifications)
+        hierarchies << classification->name;
+    QStringList shown;
+    for (int i = 0; i < top->childCount(); ++i)
+        shown << top->child(i)->text(0);
+    QCOMPARE(shown, hierarchies.mid(0, 2));
+    QCOMPARE(navigation->storageTree()->rootObject(), &site->objectBox);
+}
+
+void verifyNavigationEmpty(AppFixture &f)
+{
+    CVelmoView *navigation = f.navigation();
+    QVERIFY(navigation != nullptr);
+    QCOMPARE(navigation->siteCombo()->count(), 0);
+    QCOMPARE(navigation->menuTree()->topLevelItemCount(), 0);
+    QCOMPARE(navigation->storageTree()->topLevelItemCount(), 0);
+}
+
+} // namespace
+
+class TestAppDocument : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { apptest::initMain(); }
+
+private Q_SLOTS:
+    void startsWithCommandLineDocument();
+    void startsEmptyWhenCommandLineDocumentFails();
+    void startsEmptyWithoutDocument();
+    void parsesCommandLine_data();
+    void parsesCommandLine();
+    void newAsksToSave_data();
+    void newAsksToSave();
+    void saveAsWritesReopenableFile();
+    void saveWritesToTheDocumentsFile();
+    void failedSaveKeepsDocumentModified();
+    void brokenFileKeepsDocument_data();
+    void brokenFileKeepsDocument();
+    void emptyFileKeepsContent();
+    void openingTheOpenDocumentDoesNotReadIt();
+    void droppedDocumentIsOpened();
+    void openedDocumentShowsItsFirstSite();
+    void closingAsksToSave_data();
+    void closingAsksToSave();
+};
+
+void TestAppDocument::startsWithCommandLineDocument()
+{
+    AppFixture f;
+    const QString sample = fixture(u"sample.vlm"_s);
+    QVERIFY(f.start(sample));
+
+    QCOMPARE(f.frame()->windowTitle(), u"sample.vlm - Velmo"_s);
+    QVERIFY(f.frame()->isMaximized());
+    QCOMPARE(f.doc().pathName(), QFileInfo(sample).absoluteFilePath());
+    // The navigation form's first look at a document flags it modified: closing offers to save.
+    QVERIFY(f.doc().isModified());
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
+
+    // The file's catalogues followed by the built-in entries it lacks, as start-up adds them.
+    velmo::QGlobal reference;
+    QVERIFY(velmo::QDocumentFile::open(reference, sample));
+    reference.AddBuiltInCatalogue();
+    QVERIFY(!reference.sites.isEmpty());
+    QCOMPARE(siteNames(f.global()), siteNames(reference));
+    QCOMPARE(partTypeNames(f.global()), partTypeNames(reference));
+    QCOMPARE(f.global().contentTypes.count(), reference.contentTypes.count());
+    QCOMPARE(f.app().recentFiles().files(), QStringList{QFileInfo(sample).absoluteFilePath()});
+    verifyNavigationShows(f, 0);
+}
+
+void TestAppDocument::startsEmptyWhenCommandLineDocumentFails()
+{
+    AppFixture f;
+    const QString broken = fixture(u"truncated.vlm"_s);
+    QVERIFY(f.start(broken));
+
+    const QStringList shown = f.messageBoxes().shownTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().contains(u"開けませんでした"_s) && shown.first().contains(broken),
+             qPrintable(shown.first()));
+    QVERIFY(f.frame()->isVisible());
+    QCOMPARE(f.frame()->windowTitle(), u"Untitled - Velmo"_s);
+    QVERIFY(f.doc().pathName().isEmpty());
+    QVERIFY(f.global().sites.isEmpty());
+    QVERIFY(f.app().recentFiles().files().isEmpty());
+    verifyNavigationEmpty(f);
+}
+
+void TestAppDocument::startsEmptyWithoutDocument()
+{
+    AppFixture f;
+    QVERIFY(f.start());
+    QCOMPARE(f.frame()->windowTitle(), u"Untitled - Velmo"_s);
+    // Even an untouched new document counts as modified once the navigation form has seen it.
+    QVERIFY(f.doc().isModified());
+    QVERIFY(f.global().sites.isEmpty());
+    // The built-in catalogue is there from the start.
+    QVERIFY(partTypeNames(f.global()).contains(u"長い文字列(∞)"_s));
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
+    verifyNavigationEmpty(f);
+}
+
+void TestAppDocument::parsesCommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("error");
+
+    // clang-format off
+    QTest::newRow("nothing")          << QStringList{}                                 << QString()    << QString()        << false;
+    QTest::newRow("document")         << QStringList{u"a.vlm"_s}                       << QString()    << u"a.vlm"_s       << false;
+    QTest::newRow("home and file")    << QStringList{u"--home"_s, u"/d"_s, u"a.vlm"_s} << u"/d"_s      << u"a.vlm"_s       << false;
+    QTest::newRow("home with =")      << QStringList{u"--home=/d"_s}                   << u"/d"_s      << QString()        << false;
+    QTest::newRow("file then home")   << QStringList{u"b c.vlm"_s, u"--home"_s, u"/d"_s} << u"/d"_s    << u"b c.vlm"_s     << false;
+    QTest::newRow("home without dir") << QStringList{u"a.vlm"_s, u"--home"_s}          << QString()    << QString()        << true;
+    QTest::newRow("unknown option")   << QStringList{u"--bogus"_s, u"a.vlm"_s}         << QString()    << QString()        << true;
+    QTest::newRow("two documents")    << QStringList{u"a.vlm"_s, u"b.vlm"_s}           << QString()    << QString()        << true;
+    // clang-format on
+}
+
+void TestAppDocument::parsesCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, home);
+    QFETCH(QString, file);
+    QFETCH(bool, error);
+
+    const CVelmoApp::CommandLineInfo info = CVelmoApp::parseCommandLine(arguments);
+    QCOMPARE(info.homeFolder, home);
+    QCOMPARE(info.fileName, file);
+    QCOMPARE(!info.error.isEmpty(), error);
+}
+
+void TestAppDocument::newAsksToSave_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("replaced");
+    QTest::addColumn<bool>("saved");
+
+    QTest::newRow("yes") << int(QMessageBox::Yes) << true << true;
+    QTest::newRow("no") << int(QMessageBox::No) << true << false;
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << false << false;
+}
+
+void TestAppDocument::newAsksToSave()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, replaced);
+    QFETCH(bool, saved);
+
+    AppFixture f;
+    const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
+    QVERIFY(f.start(document));
+    const QByteArray before = apptest::readAll(document);
+    f.global().CreateSite()->name = u"追加サイト"_s;
+    QVERIFY(f.doc().isModified());
+
+    f.messageBoxes().queueAnswer(QMessageBox::StandardButton(answer));
+    f.frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.frame()));
+    QTest::keyClick(f.frame(), Qt::Key_N, Qt::ControlModifier);
+
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(document)});
+    QCOMPARE(f.messageBoxes().queuedAnswers(), 0);
+    if (replaced) {
+        QCOMPARE(f.frame()->windowTitle(), u"Untitled - Velmo"_s);
+        QVERIFY(f.global().sites.isEmpty());
+        verifyNavigationEmpty(f);
+    } else {
+        QCOMPARE(f.frame()->windowTitle(), u"doc.vlm - Velmo"_s);
+        QVERIFY(siteNames(f.global()).contains(u"追加サイト"_s));
+        QCOMPARE(f.navigation()->menuTree()->rootObject(), f.global().sites.first());
+    }
+    // Flagged again by the new document's first view update, or still the edited one.
+    QVERIFY(f.doc().isModified());
+
+    const QByteArray after = apptest::readAll(document);
+    QCOMPARE(after != before, saved);
+    if (saved) {
+        velmo::QGlobal reread;
+        QVERIFY(velmo::QDocumentFile::open(reread, document));
+        QCOMPARE(siteNames(reread).last(), u"追加サイト"_s);
+    }
+}
+
+void TestAppDocument::saveAsWritesReopenableFile()
+{
+    AppFixture f;
+    QVERIFY(f.start());
+    velmo::QSite *site = f.global().CreateSite();
+    site->name = u"新しいサイト"_s;
+    site->homeTitle = u"ようこそ"_s;
+    const velmo::QID id = site->id;
+
+    // Save on a document without a file goes through Save As; the suffix is added.
+    f.fileDialogs().queueFileName(f.path(u"mysite"_s));
+    trigger(f, CMainFrame::Command::FileSave);
+    const QString saved = f.path(u"mysite.vlm"_s);
+    QVERIFY(QFileInfo::exists(saved));
+    const QFileDialogWrapper::Request request = f.fileDialogs().requests().constLast();
+    QCOMPARE(request.mode, QFileDialogWrapper::Mode::Save);
+    QCOMPARE(request.directory, u"Untitled.vlm"_s);
+    QVERIFY(request.nameFilters.contains(u"Velmo Files (*.vlm)"_s));
+    QCOMPARE(f.frame()->windowTitle(), u"mysite.vlm - Velmo"_s);
+    QVERIFY(!f.doc().isModified());
+    QCOMPARE(f.app().recentFiles().files().value(0), saved);
+
+    // Not modified any more: New asks nothing. The new document is flagged by its first view
+    // update, so Open asks about it.
+    trigger(f, CMainFrame::Command::FileNew);
+    QVERIFY(f.global().sites.isEmpty());
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
+    QVERIFY(f.doc().isModified());
+
+    f.messageBoxes().queueAnswer(QMessageBox::No);
+    f.fileDialogs().queueFileName(saved);
+    trigger(f, CMainFrame::Command::FileOpen);
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(u"Untitled"_s)});
+    QCOMPARE(f.fileDialogs().requests().constLast().mode, QFileDialogWrapper::Mode::Open);
+    QCOMPARE(f.fileDialogs().queuedFileNames(), 0);
+    QCOMPARE(f.global().sites.count(), 1);
+    QCOMPARE(f.global().sites.first()->name, u"新しいサイト"_s);
+    QCOMPARE(f.global().sites.first()->homeTitle, u"ようこそ"_s);
+    QCOMPARE(f.global().sites.first()->id, id);
+    QCOMPARE(f.frame()->windowTitle(), u"mysite.vlm - Velmo"_s);
+    verifyNavigationShows(f, 0);
+}
+
+void TestAppDocument::saveWritesToTheDocumentsFile()
+{
+    AppFixture f;
+    const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
+    QVERIFY(f.start(document));
+    f.global().sites.first()->name = u"改名したサイト"_s;
+    markDocumentModified(f.global());
+
+    f.frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.frame()));
+    QTest::keyClick(f.frame(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(f.fileDialogs().requests().isEmpty());
+    QVERIFY(!f.doc().isModified());
+
+    velmo::QGlobal reread;
+    QVERIFY(velmo::QDocumentFile::open(reread, document));
+    QCOMPARE(siteNames(reread), siteNames(f.global()));
+    QCOMPARE(siteNames(reread).first(), u"改名したサイト"_s);
+}
+
+void TestAppDocument::failedSaveKeepsDocumentModified()
+{
+    AppFixture f;
+    QVERIFY(f.start());
+    f.global().CreateSite()->name = u"保存できないサイト"_s;
+    const QString target = f.path(u"no such folder/site.vlm"_s);
+
+    f.fileDialogs().queueFileName(target);
+    trigger(f, CMainFrame::Command::FileSaveAs);
+
+    const QStringList shown = f.messageBoxes().shownTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().contains(u"保存できませんでした"_s), qPrintable(shown.first()));
+    QVERIFY(!QFileInfo::exists(target));
+    QVERIFY(f.doc().isModified());
+    QVERIFY(f.doc().pathName().isEmpty());
+    QCOMPARE(f.frame()->windowTitle(), u"Untitled - Velmo"_s);
+    QVERIFY(f.app().recentFiles().files().isEmpty());
+}
+
+void TestAppDocument::brokenFileKeepsDocument_data()
+{
+    QTest::addColumn<QString>("broken");
+    for (const char *name : {"truncated.vlm", "bad_tag.vlm", "bad_class_code.vlm", "huge_count.vlm",
+                             "lying_length.vlm", "deep_nesting.vlm"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestAppDocument::brokenFileKeepsDocument()
+{
+    QFETCH(QString, broken);
+
+    AppFixture f;
+    const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
+    QVERIFY(f.start(document));
+    const QByteArray bytes = apptest::readAll(document);
+    velmo::QSite *added = f.global().CreateSite();
+    added->name = u"未保存のサイト"_s;
+    QCOMPARE(f.global().setCurrentSite(added), 1);
+    QList<velmo::QSite *> sites;
+    for (velmo::QSite *site : f.global().sites)
+        sites << site;
+    const QStringList parts = partTypeNames(f.global());
+
+    f.messageBoxes().queueAnswer(QMessageBox::No);
+    f.fileDialogs().queueFileName(fixture(broken));
+    trigger(f, CMainFrame::Command::FileOpen);
+
+    const QStringList shown = f.messageBoxes().shownTexts();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.at(0), saveQuestion(document));
+    QVERIFY2(shown.at(1).contains(u"開けませんでした"_s) && shown.at(1).contains(fixture(broken)),
+             qPrintable(shown.at(1)));
+
+    // The window and the model are as they were; the document's file was not touched.
+    QCOMPARE(f.frame()->windowTitle(), u"doc.vlm - Velmo"_s);
+    QCOMPARE(f.doc().pathName(), document);
+    QVERIFY(f.doc().isModified());
+    QList<velmo::QSite *> after;
+    for (velmo::QSite *site : f.global().sites)
+        after << site;
+    QCOMPARE(after, sites);
+    QCOMPARE(f.global().currentSiteUnchecked(), added);
+    QCOMPARE(partTypeNames(f.global()), parts);
+    QCOMPARE(apptest::readAll(document), bytes);
+    QVERIFY(!f.app().recentFiles().files().contains(fixture(broken)));
+
+    // The program goes on: the next good file opens.
+    f.messageBoxes().clearShownTexts();
+    f.messageBoxes().queueAnswer(QMessageBox::No);
+    QCOMPARE(f.app().openDocumentFile(fixture(u"sample.vlm"_s)), CVelmoApp::OpenResult::Opened);
+    QCOMPARE(f.frame()->windowTitle(), u"sample.vlm - Velmo"_s);
+    QVERIFY(!siteNames(f.global()).contains(u"未保存のサイト"_s));
+}
+
+void TestAppDocument::emptyFileKeepsContent()
+{
+    AppFixture f;
+    const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
+    QVERIFY(f.start(document));
+    const QStringList names = siteNames(f.global());
+    const QString empty = f.path(u"empty.vlm"_s);
+    QVERIFY(apptest::writeAll(empty, QByteArray()));
+
+    f.messageBoxes().queueAnswer(QMessageBox::No);
+    QCOMPARE(f.app().openDocumentFile(empty), CVelmoApp::OpenResult::Opened);
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(document)});
+    QCOMPARE(f.frame()->windowTitle(), u"empty.vlm - Velmo"_s);
+    QCOMPARE(siteNames(f.global()), names);
+    // The kept content now belongs to the empty file, which it is not saved in yet.
+    QVERIFY(f.doc().isModified());
+    verifyNavigationShows(f, 0);
+}
+
+void TestAppDocument::openingTheOpenDocumentDoesNotReadIt()
+{
+    AppFixture f;
+    const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
+    QVERIFY(f.start(document));
+    f.global().sites.first()->name = u"編集中"_s;
+    markDocumentModified(f.global());
+
+    QCOMPARE(f.app().openDocumentFile(document), CVelmoApp::OpenResult::Opened);
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
+    QCOMPARE(f.global().sites.first()->name, u"編集中"_s);
+    QVERIFY(f.doc().isModified());
+}
+
+void TestAppDocument::droppedDocumentIsOpened()
+{
+    AppFixture f;
+    QVERIFY(f.start());
+    const QString document = copyFixture(f, u"sample.vlm"_s, u"dropped.vlm"_s);
+    const QString text = f.path(u"notes.txt"_s);
+    QVERIFY(apptest::writeAll(text, "not a document"));
+    // The new document counts as modified, so the drop asks about it first.
+    f.messageBoxes().queueAnswer(QMessageBox::No);
+
+    QMimeData onlyText;
+    onlyText.setUrls({QUrl::fromLocalFile(text)});
+    QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &onlyText, Qt::LeftButton,
+                            Qt::NoModifier);
+    QApplication::sendEvent(f.frame(), &refused);
+    QVERIFY(!refused.isAccepted());
+
+    QMimeData mixed;
+    mixed.setUrls({QUrl::fromLocalFile(text), QUrl::fromLocalFile(document)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mixed, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.frame(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mixed, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.frame(), &drop);
+    QVERIFY(drop.isAccepted());
+
+    QTRY_COMPARE(f.frame()->windowTitle(), u"dropped.vlm - Velmo"_s);
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(u"Untitled"_s)});
+    QVERIFY(!f.global().sites.isEmpty());
+    QCOMPARE(f.doc().pathName(), document);
+    verifyNavigationShows(f, 0);
+}
+
+void TestAppDocument::openedDocumentShowsItsFirstSite()
+{
+    AppFixture f;
+    const QString sample = fixture(u"sample.vlm"_s);
+    const QString more = f.path(u"more.vlm"_s);
+    int sampleSites = 0;
+    {
+        velmo::QGlobal larger;
+        QVERIFY(velmo::QDocumentFile::open(larger, sample));
+        sampleSites = int(larger.sites.count());
+        larger.CreateSite()->name = u"二つ目の追加"_s;
+        larger.CreateSite()->name = u"最後の追加"_s;
+        QVERIFY(velmo::QDocumentFile::save(larger, more));
+    }
+    QVERIFY(f.start(more));
+
+    // The user chooses the last site, beyond the count of the document opened next.
+    QComboBox *combo = f.navigation()->siteCombo();
+    const int last = combo->count() - 1;
+    QCOMPARE(last, sampleSites + 1);
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_End);
+    QCOMPARE(combo->currentIndex(), last);
+    QCOMPARE(f.navigation()->menuTree()->topLevelItem(0)->text(0), u"最後の追加"_s);
+
+    // A choice made in another document means nothing here: the first site is shown.
+    f.messageBoxes().clearShownTexts();
+    f.messageBoxes().queueAnswer(QMessageBox::No);
+    QCOMPARE(f.app().openDocumentFile(sample), CVelmoApp::OpenResult::Opened);
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(more)});
+    verifyNavigationShows(f, 0);
+}
+
+void TestAppDocument::closingAsksToSave_data()
+{
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<bool>("saved");
+
+    QTest::newRow("yes") << true << int(QMessageBox::Yes) << true << true;
+    QTest::newRow("no") << true << int(QMessageBox::No) << true << false;
+    QTest::newRow("cancel") << true << int(QMessageBox::Cancel) << false << false;
+    // An opened document counts as modified from its first view update on.
+    QTest::newRow("untouched, cancel") << false << int(QMessageBox::Cancel) << false << false;
+}
+
+void TestAppDocument::closingAsksToSave()
+{
+    QFETCH(bool, edit);
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    QFETCH(bool, saved);
+
+    AppFixture f;
+    const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
+    QVERIFY(f.start(document));
+    const QByteArray before = apptest::readAll(document);
+    if (edit)
+        f.global().CreateSite()->name = u"閉じる前のサイト"_s;
+
+    f.messageBoxes().queueAnswer(QMessageBox::StandardButton(answer));
+    trigger(f, CMainFrame::Command::AppExit);
+
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(document)});
+    QCOMPARE(f.frame()->isVisible(), !closed);
+    QCOMPARE(apptest::readAll(document) != before, saved);
+}
+
+QTEST_MAIN(TestAppDocument)
+#include "tst_appdocument.moc"

@@ -1,0 +1,544 @@
+// The object commands on the document: which context menu an object gets, new categories,
+// pages and content groups, moving into the storage box, reordering, and drops.
+#include "app/objectcommands.h"
+#include "model/qcategory.h"
+#include "model/qclassification.h"
+#include "model/qcondition.h"
+#include "model/qcontent.h"
+#include "model/qcontentgroup.h"
+#include "model/qgenre.h"
+#include "model/qglobal.h"
+#include "model/qpage.h"
+#include "model/qsite.h"
+#include "recordingreporter.h"
+
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using Command = ObjectCommands::Command;
+
+namespace {
+
+const QString kParentUnknown = u"選択メニューの Tree 親クラスが判定できませんでした。"_s;
+const QString kNoStorage = u"選択サイトが見つからないか、一時保存場所へ登録できませんでした。\r\n"
+                           u"オブジェクトは削除されます。"_s;
+
+// A site with categories A (pages P1, P2, P3; sub-category A1 with page Q) and B, a plug-in
+// page under the second hierarchy, and content group G (sub-group G1) on page P1.
+struct Fixture
+{
+    explicit Fixture(bool makeCurrent = true)
+    {
+        global.setReporter(&reporter);
+        site = global.CreateSite();
+        menu = site->classifications.at(0);
+        plugins = site->classifications.at(1);
+        a = category(menu, u"A"_s);
+        b = category(menu, u"B"_s);
+        a1 = new velmo::QCategory;
+        a1->name = u"A1"_s;
+        a->categories.Add(a1, a);
+        p1 = page(a, u"P1"_s);
+        p2 = page(a, u"P2"_s);
+        p3 = page(a, u"P3"_s);
+        q = page(a1, u"Q"_s);
+        pluginPage = new velmo::QPage;
+        pluginPage->name = u"Plugin"_s;
+        plugins->pages.Add(pluginPage, plugins);
+        g = new velmo::QContentGroup;
+        g->name = u"G"_s;
+        p1->contentGroups.Add(g, p1);
+        g1 = new velmo::QContentGroup;
+        g1->name = u"G1"_s;
+        g->subGroups.Add(g1, g);
+        if (makeCurrent)
+            global.setCurrentSite(site);
+    }
+
+    static velmo::QCategory *category(velmo::QClassification *parent, const QString &name)
+    {
+        auto *created = new velmo::QCategory;
+        created->name = name;
+        parent->categories.Add(created, parent);
+        return created;
+    }
+
+    static velmo::QPage *page(velmo::QCategory *parent, const QString &name)
+    {
+        auto *created = new velmo::QPage;
+        created->name = name;
+        parent->pages.Add(created, parent);
+        return created;
+    }
+
+    RecordingReporter reporter;
+    velmo::QGlobal global;
+    velmo::QSite *site = nullptr;
+    velmo::QClassification *menu = nullptr;
+    velmo::QClassification *plugins = nullptr;
+    velmo::QCategory *a = nullptr;
+    velmo::QCategory *a1 = nullptr;
+    velmo::QCategory *b = nullptr;
+    velmo::QPage *p1 = nullptr;
+    velmo::QPage *p2 = nullptr;
+    velmo::QPage *p3 = nullptr;
+    velmo::QPage *q = nullptr;
+    velmo::QPage *pluginPage = nullptr;
+    velmo::QContentGroup *g = nullptr;
+    velmo::QContentGroup *g1 = nullptr;
+};
+
+template<class List>
+QStringList names(const List &list)
+{
+    QStringList result;
+    for (const auto *element : list)
+        result << element->name;
+    return result;
+}
+
+// Every identity in the subtree, depth first.
+void collectIds(const velmo::QObject *object, QList<velmo::QID> &ids)
+{
+    ids << object->id;
+    if (const auto *category = dynamic_cast<const velmo::QCategory *>(object)) {
+        for (const auto *page : category->pages)
+            collectIds(page, ids);
+        for (const auto *sub : category->categories)
+            collectIds(sub, ids);
+    } else if (const auto *page = dynamic_cast<const velmo::QPage *>(object)) {
+        for (const auto *group : page->contentGroups)
+            collectIds(group, ids);
+    } else if (const auto *group = dynamic_cast<const velmo::QContentGroup *>(object)) {
+        for (const auto *sub : group->subGroups)
+            collectIds(sub, ids);
+        for (const auto *content : group->contents)
+            collectIds(content, ids);
+    }
+}
+
+// The last object of like's class in target's list for it.
+const velmo::QObject *lastChildLike(const velmo::QObject *target, const velmo::QObject *like)
+{
+    if (const auto *category = dynamic_cast<const velmo::QCategory *>(target))
+        return like->typeCode == velmo::kClassPage
+                   ? static_cast<const velmo::QObject *>(category->pages.last())
+                   : category->categories.last();
+    if (const auto *classification = dynamic_cast<const velmo::QClassification *>(target))
+        return classification->categories.last();
+    if (const auto *page = dynamic_cast<const velmo::QPage *>(target))
+        return page->contentGroups.last();
+    if (const auto *group = dynamic_cast<const velmo::QContentGroup *>(target))
+        return group->subGroups.last();
+    return nullptr;
+}
+
+using ObjectMaker = std::function<velmo::QObject *(Fixture &)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(ObjectMaker)
+
+class TestObjectCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void contextMenu_data();
+    void contextMenu();
+    void newObjects();
+    void newContentGroups();
+    void commandOnOtherClassOnlyRebuilds_data();
+    void commandOnOtherClassOnlyRebuilds();
+    void deleteToStorage();
+    void deleteRefusedByParent();
+    void deleteWithoutCurrentSiteDestroys();
+    void upAndDownWrap();
+    void drop_data();
+    void drop();
+    void dropRefusedByParentChangesNothing();
+    void copyHasFreshIdentities();
+    void dropOnItselfOrBelowRefused();
+};
+
+void TestObjectCommands::contextMenu_data()
+{
+    QTest::addColumn<ObjectMaker>("make");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("captions");
+
+    const auto classification = [](qint32 kind) {
+        return ObjectMaker([kind](Fixture &f) {
+            f.menu->kind = kind;
+            return f.menu;
+        });
+    };
+    const auto category = [](qint32 kind) {
+        return ObjectMaker([kind](Fixture &f) {
+            f.a->kind = kind;
+            return f.a;
+        });
+    };
+    const QStringList categoryItems = {u"新規メニュー追加 (&W)"_s, u"新規ページ追加"_s, u"-"_s,
+                                       u"メニュー項目削除 (&D)"_s};
+    const int shown = int(ObjectCommands::MenuKind::Shown);
+    const int none = int(ObjectCommands::MenuKind::None);
+    const int unknown = int(ObjectCommands::MenuKind::Unknown);
+
+    // clang-format off
+    QTest::newRow("menu hierarchy") << classification(velmo::QClassification::kKindMenu)
+        << shown << u"class_category"_s << QStringList{u"新規メニュー追加 (&W)"_s};
+    QTest::newRow("plug-in hierarchy") << classification(velmo::QClassification::kKindPlugin)
+        << shown << u"class_plugin"_s << QStringList{u"新規プラグインページ追加 (&W)"_s};
+    QTest::newRow("data hierarchy") << classification(velmo::QClassification::kKindData)
+        << shown << u"class_data"_s << QStringList{u"新規データ追加 (&W)"_s};
+    QTest::newRow("hierarchy of no kind") << classification(velmo::QClassification::kKindDefault)
+        << unknown << QString() << QStringList();
+    QTest::newRow("category") << category(velmo::QCategory::kKindOrdinary)
+        << shown << u"category"_s << categoryItems;
+    QTest::newRow("link menu") << category(velmo::QCategory::kKindLinkMenu)
+        << shown << u"category"_s << categoryItems;
+    QTest::newRow("category of another kind") << category(0x20400000)
+        << unknown << QString() << QStringList();
+    QTest::newRow("page") << ObjectMaker([](Fixture &f) { return f.p1; })
+        << shown << u"page"_s
+        << QStringList{u"新規コンテンツ作成 (&W)"_s, u"-"_s, u"ページ削除 (&D)"_s};
+    QTest::newRow("content group") << ObjectMaker([](Fixture &f) { return f.g; })
+        << shown << u"content_group"_s
+        << QStringList{u"新規コンテンツ追加 (&W)"_s, u"-"_s, u"コンテンツ削除 (&D)"_s};
+    QTest::newRow("site") << ObjectMaker([](Fixture &f) { return f.site; })
+        << none << QString() << QStringList();
+    QTest::newRow("content") << ObjectMaker([](Fixture &f) { return f.g->contents.first(); })
+        << none << QString() << QStringList();
+    QTest::newRow("genre") << ObjectMaker([](Fixture &f) {
+            auto *genre = new velmo::QGenre;
+            f.site->genres.Add(genre, f.site);
+            return genre; })
+        << none << QString() << QStringList();
+    QTest::newRow("condition") << ObjectMaker([](Fixture &f) {
+            auto *condition = new velmo::QCondition;
+            f.p1->conditions.Add(condition, f.p1);
+            return condition; })
+        << none << QString() << QStringList();
+    QTest::newRow("storage box") << ObjectMaker([](Fixture &f) { return &f.site->objectBox; })
+        << unknown << QString() << QStringList();
+    // clang-format on
+}
+
+void TestObjectCommands::contextMenu()
+{
+    QFETCH(ObjectMaker, make);
+    QFETCH(int, kind);
+    QFETCH(QString, name);
+    QFETCH(QStringList, captions);
+
+    Fixture f;
+    ObjectCommands::ContextMenu menu;
+    QCOMPARE(int(ObjectCommands::contextMenuFor(make(f), &menu)), kind);
+    QCOMPARE(menu.name, name);
+    QStringList shown;
+    for (const ObjectCommands::MenuItem &item : std::as_const(menu.items))
+        shown << (item.command == 0 ? u"-"_s : item.caption);
+    QCOMPARE(shown, captions);
+}
+
+void TestObjectCommands::newObjects()
+{
+    Fixture f;
+    ObjectCommands commands(f.global);
+
+    ObjectCommands::Outcome outcome = commands.run(Command::NewCategory, f.menu);
+    QVERIFY(outcome.rebuildMenuTree && outcome.changed && !outcome.refreshStorageTree);
+    QCOMPARE(names(f.menu->categories), QStringList({u"A"_s, u"B"_s, u"メニュー"_s}));
+    const velmo::QCategory *created = f.menu->categories.last();
+    QCOMPARE(created->kind, velmo::QCategory::kKindOrdinary);
+    QCOMPARE(created->parent(), f.menu);
+
+    // Under a link menu the new category is an ordinary one too.
+    f.b->kind = velmo::QCategory::kKindLinkMenu;
+    QVERIFY(commands.run(Command::NewCategory, f.b).changed);
+    QCOMPARE(names(f.b->categories), QStringList{u"メニュー"_s});
+    QCOMPARE(f.b->categories.first()->kind, velmo::QCategory::kKindOrdinary);
+
+    QVERIFY(commands.run(Command::NewPage, f.b).changed);
+    QCOMPARE(names(f.b->pages), QStringList{u"ページ"_s});
+    QCOMPARE(f.b->pages.first()->parent(), f.b);
+
+    QVERIFY(commands.run(Command::NewPluginPage, f.plugins).changed);
+    QCOMPARE(names(f.plugins->pages), QStringList({u"Plugin"_s, u"プラグインページ"_s}));
+
+    // Offered or defined, but without a handler.
+    for (int command : {int(Command::NewData), int(Command::NewLinkData)}) {
+        outcome = commands.run(command, f.menu);
+        QVERIFY(!outcome.rebuildMenuTree && !outcome.changed);
+    }
+    QVERIFY(f.reporter.messages.isEmpty());
+}
+
+void TestObjectCommands::newContentGroups()
+{
+    Fixture f;
+    ObjectCommands commands(f.global);
+    f.g->kind = velmo::QContentGroup::kKindOther;
+
+    QVERIFY(commands.run(Command::NewContentGroup, f.p2).changed);
+    const velmo::QContentGroup *onPage = f.p2->contentGroups.last();
+    QCOMPARE(onPage->name, u"コンテンツ%1"_s.arg(onPage->id.seq));
+    QCOMPARE(onPage->kind, velmo::QContentGroup::kKindDefault);
+    QCOMPARE(onPage->groupOption & 0x11, 0x10);
+
+    QVERIFY(commands.run(Command::NewContentGroup, f.pluginPage).changed);
+    QCOMPARE(f.pluginPage->contentGroups.last()->kind, velmo::QContentGroup::kKindPlugin);
+
+    f.g->groupOption = 0x1;
+    QVERIFY(commands.run(Command::NewContentGroup, f.g).changed);
+    QCOMPARE(names(f.g->subGroups), QStringList({u"G1"_s, f.g->subGroups.last()->name}));
+    const velmo::QContentGroup *nested = f.g->subGroups.last();
+    QCOMPARE(nested->kind, velmo::QContentGroup::kKindOther);
+    QCOMPARE(nested->groupOption & 0x11, 0x10);
+    QCOMPARE(nested->parent(), f.g);
+    QVERIFY(nested->name != onPage->name);
+}
+
+void TestObjectCommands::commandOnOtherClassOnlyRebuilds_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<ObjectMaker>("make");
+
+    const ObjectMaker page([](Fixture &f) { return f.p1; });
+    const ObjectMaker category([](Fixture &f) { return f.a; });
+    const ObjectMaker site([](Fixture &f) { return f.site; });
+    // clang-format off
+    QTest::newRow("new category on a page") << int(Command::NewCategory) << page;
+    QTest::newRow("new page on a hierarchy") << int(Command::NewPage)
+                                             << ObjectMaker([](Fixture &f) { return f.menu; });
+    QTest::newRow("new content on a category") << int(Command::NewContentGroup) << category;
+    QTest::newRow("plug-in page on a category") << int(Command::NewPluginPage) << category;
+    QTest::newRow("delete menu on a page") << int(Command::DeleteCategory) << page;
+    QTest::newRow("delete page on a category") << int(Command::DeletePage) << category;
+    QTest::newRow("delete content on the site") << int(Command::DeleteContentGroup) << site;
+    // clang-format on
+}
+
+void TestObjectCommands::commandOnOtherClassOnlyRebuilds()
+{
+    QFETCH(int, command);
+    QFETCH(ObjectMaker, make);
+
+    Fixture f;
+    ObjectCommands commands(f.global);
+    const ObjectCommands::Outcome outcome = commands.run(command, make(f));
+    QVERIFY(outcome.rebuildMenuTree);
+    QVERIFY(!outcome.changed);
+    QVERIFY(!outcome.refreshStorageTree);
+    QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
+    QCOMPARE(names(f.menu->categories), QStringList({u"A"_s, u"B"_s}));
+    QVERIFY(f.site->objectBox.items.isEmpty());
+    QVERIFY(f.reporter.messages.isEmpty());
+}
+
+void TestObjectCommands::deleteToStorage()
+{
+    Fixture f;
+    ObjectCommands commands(f.global);
+
+    ObjectCommands::Outcome outcome = commands.run(Command::DeleteCategory, f.a);
+    QVERIFY(outcome.rebuildMenuTree && outcome.refreshStorageTree && outcome.changed);
+    QCOMPARE(names(f.menu->categories), QStringList{u"B"_s});
+    QCOMPARE(f.site->objectBox.items.count(), 1);
+    QCOMPARE(f.site->objectBox.items.first(), f.a);
+    QCOMPARE(f.a->parent(), &f.site->objectBox);
+    // Its pages and sub-categories went with it.
+    QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
+    QCOMPARE(f.a1->parent(), f.a);
+
+    outcome = commands.run(Command::DeleteContentGroup, f.g1);
+    QVERIFY(outcome.refreshStorageTree);
+    QVERIFY(f.g->subGroups.isEmpty());
+    QCOMPARE(f.site->objectBox.items.count(), 2);
+    QVERIFY(f.reporter.messages.isEmpty());
+}
+
+void TestObjectCommands::deleteRefusedByParent()
+{
+    Fixture f;
+    ObjectCommands commands(f.global);
+
+    // A plug-in page hangs under a hierarchy, which is no parent a page is deleted from.
+    const ObjectCommands::Outcome outcome = commands.run(Command::DeletePage, f.pluginPage);
+    QVERIFY(!outcome.rebuildMenuTree && !outcome.changed);
+    QCOMPARE(f.reporter.messages, QStringList{kParentUnknown});
+    QCOMPARE(f.pluginPage->parent(), f.plugins);
+    QCOMPARE(f.plugins->pages.count(), 1);
+    QVERIFY(f.site->objectBox.items.isEmpty());
+}
+
+void TestObjectCommands::deleteWithoutCurrentSiteDestroys()
+{
+    Fixture f(false);
+    ObjectCommands commands(f.global);
+
+    const ObjectCommands::Outcome outcome = commands.run(Command::DeletePage, f.p2);
+    QVERIFY(outcome.rebuildMenuTree && outcome.changed && !outcome.refreshStorageTree);
+    QCOMPARE(f.reporter.messages.last(), kNoStorage);
+    QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P3"_s}));
+    QVERIFY(f.site->objectBox.items.isEmpty());
+}
+
+void TestObjectCommands::upAndDownWrap()
+{
+    Fixture f;
+    QVERIFY(ObjectCommands::moveUp(f.p1));
+    QCOMPARE(names(f.a->pages), QStringList({u"P2"_s, u"P3"_s, u"P1"_s}));
+    QVERIFY(ObjectCommands::moveDown(f.p1));
+    QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
+    QVERIFY(ObjectCommands::moveDown(f.p2));
+    QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P3"_s, u"P2"_s}));
+    QCOMPARE(f.p2->parent(), f.a);
+
+    // A one-entry list counts as a move, and stays as it is.
+    QVERIFY(ObjectCommands::moveUp(f.q));
+    QCOMPARE(names(f.a1->pages), QStringList{u"Q"_s});
+    QVERIFY(ObjectCommands::moveDown(f.a1));
+    QCOMPARE(names(f.a->categories), QStringList{u"A1"_s});
+
+    QVERIFY(ObjectCommands::moveUp(f.b));
+    QCOMPARE(names(f.menu->categories), QStringList({u"B"_s, u"A"_s}));
+    // Hierarchies and plug-in pages are in no list these buttons reorder.
+    QVERIFY(!ObjectCommands::moveUp(f.menu));
+    QVERIFY(!ObjectCommands::moveDown(f.pluginPage));
+}
+
+void TestObjectCommands::drop_data()
+{
+    QTest::addColumn<ObjectMaker>("source");
+    QTest::addColumn<ObjectMaker>("target");
+    QTest::addColumn<bool>("accepted");
+
+    const ObjectMaker b([](Fixture &f) { return f.b; });
+    const ObjectMaker a1([](Fixture &f) { return f.a1; });
+    const ObjectMaker menu([](Fixture &f) { return f.menu; });
+    const ObjectMaker p2([](Fixture &f) { return f.p2; });
+    const ObjectMaker g1([](Fixture &f) { return f.g1; });
+    const ObjectMaker g([](Fixture &f) { return f.g; });
+    // clang-format off
+    QTest::newRow("category on category")       << a1 << b    << true;
+    QTest::newRow("category on hierarchy")      << a1 << menu << true;
+    QTest::newRow("page on category")           << p2 << b    << true;
+    QTest::newRow("group on page")              << g1 << p2   << true;
+    QTest::newRow("group on group")             << g  << ObjectMaker([](Fixture &f) {
+                                                           return f.p2->contentGroups.first(); })
+                                                      << true;
+    QTest::newRow("page on page")               << p2 << ObjectMaker([](Fixture &f) { return f.p3; })
+                                                      << false;
+    QTest::newRow("page on hierarchy")          << p2 << menu << false;
+    QTest::newRow("category on page")           << a1 << p2   << false;
+    QTest::newRow("group on category")          << g1 << b    << false;
+    QTest::newRow("hierarchy on category")      << menu << b  << false;
+    QTest::newRow("site on category")           << ObjectMaker([](Fixture &f) { return f.site; })
+                                                      << b    << false;
+    // clang-format on
+}
+
+void TestObjectCommands::drop()
+{
+    QFETCH(ObjectMaker, source);
+    QFETCH(ObjectMaker, target);
+    QFETCH(bool, accepted);
+
+    for (bool copy : {false, true}) {
+        Fixture f;
+        auto *group = new velmo::QContentGroup;
+        group->name = u"G2"_s;
+        f.p2->contentGroups.Add(group, f.p2);
+        velmo::QObject *s = source(f);
+        velmo::QObject *t = target(f);
+        velmo::QObject *oldParent = s->parent();
+
+        QCOMPARE(ObjectCommands::canDrop(s, t), accepted);
+        QCOMPARE(ObjectCommands::dropObject(s, t, copy), accepted);
+        if (!accepted) {
+            QCOMPARE(s->parent(), oldParent);
+            continue;
+        }
+        const velmo::QObject *last = lastChildLike(t, s);
+        QVERIFY(last != nullptr);
+        QCOMPARE(last->name, s->name);
+        QCOMPARE(last->parent(), t);
+        if (copy) {
+            // The original stays; a copy with an identity of its own comes last under the target.
+            QCOMPARE(s->parent(), oldParent);
+            QVERIFY(last != s);
+            QVERIFY(last->id != s->id);
+        } else {
+            QCOMPARE(last, s);
+            QCOMPARE(s->parent(), t);
+            QCOMPARE(s->parentId, t->id);
+            QVERIFY(oldParent->FindById(s->id) == nullptr);
+            QCOMPARE(t->FindById(s->id), s);
+        }
+    }
+}
+
+void TestObjectCommands::dropRefusedByParentChangesNothing()
+{
+    Fixture f;
+    // The plug-in hierarchy does not let go of its pages.
+    QVERIFY(!ObjectCommands::dropObject(f.pluginPage, f.b, false));
+    QCOMPARE(f.pluginPage->parent(), f.plugins);
+    QCOMPARE(f.plugins->pages.count(), 1);
+    QVERIFY(f.b->pages.isEmpty());
+}
+
+void TestObjectCommands::copyHasFreshIdentities()
+{
+    Fixture f;
+    auto *nested = new velmo::QContentGroup;
+    f.g1->subGroups.Add(nested, f.g1);
+    QVERIFY(ObjectCommands::dropObject(f.p1, f.b, true));
+
+    QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
+    QCOMPARE(f.b->pages.count(), 1);
+    const velmo::QPage *copy = f.b->pages.first();
+    QCOMPARE(copy->name, u"P1"_s);
+    QCOMPARE(copy->parent(), f.b);
+
+    QList<velmo::QID> original;
+    QList<velmo::QID> copied;
+    collectIds(f.p1, original);
+    collectIds(copy, copied);
+    QCOMPARE(copied.size(), original.size());
+    for (const velmo::QID &id : std::as_const(copied))
+        QVERIFY2(!original.contains(id), qPrintable(id.ToText()));
+    // Each copied child points at its copied parent.
+    const velmo::QContentGroup *copiedGroup = copy->contentGroups.first();
+    QCOMPARE(copiedGroup->parent(), copy);
+    QCOMPARE(copiedGroup->parentId, copy->id);
+    QCOMPARE(copiedGroup->subGroups.first()->parentId, copiedGroup->id);
+    QCOMPARE(copiedGroup->subGroups.first()->subGroups.first()->parentId,
+             copiedGroup->subGroups.first()->id);
+}
+
+void TestObjectCommands::dropOnItselfOrBelowRefused()
+{
+    Fixture f;
+    auto *deeper = new velmo::QCategory;
+    f.a1->categories.Add(deeper, f.a1);
+    for (bool copy : {false, true}) {
+        QVERIFY(!ObjectCommands::dropObject(f.a, f.a1, copy));
+        QVERIFY(!ObjectCommands::dropObject(f.a, deeper, copy));
+        QVERIFY(!ObjectCommands::dropObject(f.a, f.a, copy));
+        QVERIFY(!ObjectCommands::dropObject(f.g, f.g1, copy));
+    }
+    QCOMPARE(f.a->parent(), f.menu);
+    QCOMPARE(names(f.a->categories), QStringList{u"A1"_s});
+    QCOMPARE(names(f.a1->categories), QStringList{deeper->name});
+    QVERIFY(f.g1->subGroups.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestObjectCommands)
+#include "tst_objectcommands.moc"

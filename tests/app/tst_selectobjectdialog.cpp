@@ -1,0 +1,198 @@
+// The object selection dialog: the fully expanded tree, the preselection by identity, OK only
+// on a page or a content group, Cancel, and a root that went away.
+#include "app/qselectobjectdialog.h"
+#include "app/qtreectrl.h"
+#include "model/qcategory.h"
+#include "model/qclassification.h"
+#include "model/qcontentgroup.h"
+#include "model/qglobal.h"
+#include "model/qpage.h"
+#include "model/qsite.h"
+#include "navtestsupport.h"
+#include "recordingreporter.h"
+
+#include <QDeadlineTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+using navtest::findItem;
+
+namespace {
+
+const QString kChoosePage = u"ページかコンテンツを選択して [OK] を押してください。"_s;
+
+// Runs handler on the dialog once it is up, while DoModal waits.
+void whenOpen(QSelectObjectDialog &dialog, std::function<void()> handler)
+{
+    auto *timer = new QTimer(&dialog);
+    const QDeadlineTimer deadline(5000);
+    QObject::connect(timer, &QTimer::timeout, timer, [=, &dialog] {
+        if (!dialog.isVisible() && !deadline.hasExpired())
+            return;
+        timer->stop();
+        if (dialog.isVisible())
+            handler();
+        else
+            qWarning("the dialog did not open");
+    });
+    timer->start(10);
+}
+
+void clickButton(QSelectObjectDialog &dialog, const QString &name)
+{
+    QTest::mouseClick(dialog.findChild<QPushButton *>(name), Qt::LeftButton);
+}
+
+} // namespace
+
+class TestSelectObjectDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void opensFullyExpandedWithTexts();
+    void preselectedGroupIsReturnedByOk();
+    void okOnlyOnPageOrContentGroup();
+    void cancelReturnsNothing();
+    void hierarchyWithoutCategories();
+    void rootGoneMeansEmptyTree();
+
+private:
+    QTemporaryDir m_dir;
+    RecordingReporter m_reporter;
+    std::unique_ptr<velmo::QGlobal> m_global;
+    navtest::SampleSite m_site;
+};
+
+void TestSelectObjectDialog::init()
+{
+    m_reporter.messages.clear();
+    m_global = std::make_unique<velmo::QGlobal>(m_dir.path());
+    m_global->setReporter(&m_reporter);
+    m_site = navtest::makeSampleSite(*m_global, m_dir.filePath(u"tpl"_s));
+}
+
+void TestSelectObjectDialog::cleanup()
+{
+    m_global.reset();
+}
+
+void TestSelectObjectDialog::opensFullyExpandedWithTexts()
+{
+    QSelectObjectDialog dialog(*m_global);
+    QCOMPARE(dialog.windowTitle(), u"オブジェクトの選択"_s);
+    dialog.setCaptionText(QSelectObjectDialog::linkTargetCaption());
+    dialog.setDescriptionText(QSelectObjectDialog::linkTargetDescription());
+    dialog.setRootObject(m_site.menu);
+    dialog.initDialog();
+
+    QCOMPARE(dialog.windowTitle(), u"リンク先ページ選択"_s);
+    QCOMPARE(dialog.findChild<QPlainTextEdit *>(u"descriptionEdit"_s)->toPlainText(),
+             u"リンク先のページかコンテンツを選択して[OK]を押してください。"_s);
+    QTreeCtrl *tree = dialog.tree();
+    QCOMPARE(tree->topLevelItemCount(), 1);
+    QCOMPARE(tree->topLevelItem(0)->text(0), u"メニュー"_s);
+    QCOMPARE(tree->itemHandles().size(), 13);
+    for (velmo::TreeItemHandle handle : tree->itemHandles())
+        QVERIFY(tree->itemForHandle(handle)->isExpanded());
+    QVERIFY(tree->selectedItems().isEmpty());
+    // Nothing of the dialog's tree is kept in the objects.
+    QCOMPARE(m_site.news1->treeItem, velmo::TreeItemHandle(0));
+}
+
+void TestSelectObjectDialog::preselectedGroupIsReturnedByOk()
+{
+    QSelectObjectDialog dialog(*m_global);
+    dialog.setRootObject(m_site.menu);
+    dialog.setSelectedObject(m_site.news2Body);
+    whenOpen(dialog, [&] {
+        QCOMPARE(dialog.tree()->selectedObject(), m_site.news2Body);
+        clickButton(dialog, u"okButton"_s);
+    });
+    QCOMPARE(dialog.DoModal(), int(QDialog::Accepted));
+    QCOMPARE(dialog.selectedObject(), m_site.news2Body);
+    QVERIFY(m_reporter.messages.isEmpty());
+}
+
+void TestSelectObjectDialog::okOnlyOnPageOrContentGroup()
+{
+    QSelectObjectDialog dialog(*m_global);
+    dialog.setRootObject(m_site.menu);
+    dialog.setSelectedObject(m_site.news);
+    whenOpen(dialog, [&] {
+        QTreeCtrl *tree = dialog.tree();
+        // A category: refused, and the dialog stays.
+        clickButton(dialog, u"okButton"_s);
+        QCOMPARE(m_reporter.messages, QStringList{kChoosePage});
+        QVERIFY(dialog.isVisible());
+        navtest::leftClick(tree, findItem(tree, {u"メニュー"_s}));
+        clickButton(dialog, u"okButton"_s);
+        QCOMPARE(m_reporter.messages.size(), 2);
+        navtest::leftClick(tree, findItem(tree, {u"メニュー"_s, u"会社概要"_s, u"沿革"_s}));
+        clickButton(dialog, u"okButton"_s);
+    });
+    QCOMPARE(dialog.DoModal(), int(QDialog::Accepted));
+    QCOMPARE(dialog.selectedObject(), m_site.history);
+    QCOMPARE(m_reporter.messages.size(), 2);
+}
+
+void TestSelectObjectDialog::cancelReturnsNothing()
+{
+    QSelectObjectDialog dialog(*m_global);
+    dialog.setRootObject(m_site.menu);
+    whenOpen(dialog, [&] {
+        navtest::leftClick(dialog.tree(),
+                           findItem(dialog.tree(), {u"メニュー"_s, u"お知らせ"_s, u"ニュース1"_s}));
+        QCOMPARE(dialog.selectedObject(), m_site.news1);
+        clickButton(dialog, u"cancelButton"_s);
+    });
+    QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+    QVERIFY(dialog.selectedObject() == nullptr);
+
+    // Escape is Cancel as well.
+    dialog.setSelectedObject(m_site.news1);
+    whenOpen(dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+    QVERIFY(dialog.selectedObject() == nullptr);
+}
+
+void TestSelectObjectDialog::hierarchyWithoutCategories()
+{
+    QSelectObjectDialog dialog(*m_global);
+    dialog.setRootObject(m_site.site->classifications.at(2));
+    whenOpen(dialog, [&] {
+        QCOMPARE(dialog.tree()->topLevelItemCount(), 1);
+        QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 0);
+        navtest::leftClick(dialog.tree(), dialog.tree()->topLevelItem(0));
+        clickButton(dialog, u"okButton"_s);
+        QCOMPARE(m_reporter.messages, QStringList{kChoosePage});
+        clickButton(dialog, u"cancelButton"_s);
+    });
+    QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+}
+
+void TestSelectObjectDialog::rootGoneMeansEmptyTree()
+{
+    QSelectObjectDialog dialog(*m_global);
+    dialog.setRootObject(m_site.archive);
+    dialog.setSelectedObject(m_site.news1);
+    m_site.news->categories.Clear();
+    dialog.initDialog();
+    QCOMPARE(dialog.tree()->topLevelItemCount(), 0);
+    QCOMPARE(dialog.windowTitle(), u"オブジェクトの選択"_s);
+
+    // A preselected object that went away is not returned.
+    m_site.news->pages.Clear();
+    QVERIFY(dialog.selectedObject() == nullptr);
+}
+
+QTEST_MAIN(TestSelectObjectDialog)
+#include "tst_selectobjectdialog.moc"
