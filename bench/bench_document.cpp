@@ -9,10 +9,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "model/document.h"
+#include "model/documentfile.h"
 #include "model/messagereporter.h"
-#include "model/qdocumentfile.h"
-#include "model/qglobal.h"
-#include "model/qsite.h"
+#include "model/site.h"
 #include "syntheticdocument.h"
 
 namespace {
@@ -35,8 +35,8 @@ struct Fixture
     {
         document.global->setReporter(&reporter);
         path = folder.filePath(QStringLiteral("document.vlm"));
-        if (!QDocumentFile::toBytes(*document.global, bytes) ||
-            !QDocumentFile::save(*document.global, path)) {
+        if (!DocumentFile::toBytes(*document.global, bytes) ||
+            !DocumentFile::save(*document.global, path)) {
             error = "the synthetic document could not be written";
             return;
         }
@@ -47,10 +47,10 @@ struct Fixture
             error = "the saved file differs from the document's bytes";
             return;
         }
-        QGlobal reloaded;
+        Document reloaded;
         QByteArray again;
-        if (!QDocumentFile::openBytes(reloaded, bytes) ||
-            !QDocumentFile::toBytes(reloaded, again) || again != bytes)
+        if (!DocumentFile::openBytes(reloaded, bytes) || !DocumentFile::toBytes(reloaded, again) ||
+            again != bytes)
             error = "the synthetic document does not survive a load and save unchanged";
     }
 
@@ -88,7 +88,7 @@ void timeLoad(benchmark::State &state, Fixture &f, Open open)
     for (auto _ : state) {
         // Building the empty root and destroying the loaded model are not part of a load.
         state.PauseTiming();
-        auto global = std::make_unique<QGlobal>();
+        auto global = std::make_unique<Document>();
         global->setReporter(&reporter);
         state.ResumeTiming();
         const bool ok = open(*global);
@@ -106,14 +106,14 @@ void timeLoad(benchmark::State &state, Fixture &f, Open open)
 void BM_LoadFromMemory(benchmark::State &state)
 {
     if (Fixture *f = readyFixture(state))
-        timeLoad(state, *f, [f](QGlobal &g) { return QDocumentFile::openBytes(g, f->bytes); });
+        timeLoad(state, *f, [f](Document &g) { return DocumentFile::openBytes(g, f->bytes); });
 }
 BENCHMARK(BM_LoadFromMemory)->Unit(benchmark::kMillisecond);
 
 void BM_LoadFromFile(benchmark::State &state)
 {
     if (Fixture *f = readyFixture(state))
-        timeLoad(state, *f, [f](QGlobal &g) { return QDocumentFile::open(g, f->path); });
+        timeLoad(state, *f, [f](Document &g) { return DocumentFile::open(g, f->path); });
 }
 BENCHMARK(BM_LoadFromFile)->Unit(benchmark::kMillisecond);
 
@@ -124,7 +124,7 @@ void BM_SaveToFile(benchmark::State &state)
         return;
     const QString target = f->folder.filePath(QStringLiteral("saved.vlm"));
     for (auto _ : state) {
-        if (!QDocumentFile::save(*f->document.global, target)) {
+        if (!DocumentFile::save(*f->document.global, target)) {
             state.SkipWithError(qPrintable(f->reporter.last));
             break;
         }
@@ -142,7 +142,7 @@ void BM_SaveToBytes(benchmark::State &state)
         return;
     QByteArray out;
     for (auto _ : state) {
-        if (!QDocumentFile::toBytes(*f->document.global, out)) {
+        if (!DocumentFile::toBytes(*f->document.global, out)) {
             state.SkipWithError("the document could not be encoded");
             break;
         }
@@ -157,10 +157,10 @@ void BM_FindByIdInLastSite(benchmark::State &state)
     Fixture *f = readyFixture(state);
     if (f == nullptr)
         return;
-    QSite *site = f->document.global->sites.last();
-    const QID target = f->document.lastObjectId;
+    Site *site = f->document.global->sites.last();
+    const ObjectId target = f->document.lastObjectId;
     for (auto _ : state) {
-        velmo::QObject *found = site->FindById(target);
+        velmo::Object *found = site->findById(target);
         benchmark::DoNotOptimize(found);
         if (found != f->document.lastObject) {
             state.SkipWithError("the last object was not found");
@@ -176,11 +176,11 @@ void BM_FindByIdThroughAllSites(benchmark::State &state)
     Fixture *f = readyFixture(state);
     if (f == nullptr)
         return;
-    const QID target = f->document.lastObjectId;
+    const ObjectId target = f->document.lastObjectId;
     for (auto _ : state) {
-        velmo::QObject *found = nullptr;
-        for (QSite *site : f->document.global->sites) {
-            found = site->FindById(target);
+        velmo::Object *found = nullptr;
+        for (Site *site : f->document.global->sites) {
+            found = site->findById(target);
             if (found != nullptr)
                 break;
         }

@@ -87,8 +87,8 @@ void BM_LoadResizeSave(benchmark::State &state)
     const Fixture &f = fixture();
     for (auto _ : state) {
         ImageObject image;
-        if (!image.Load(f.source) || !image.Resize(800, 600, ImageObject::Bicubic) ||
-            !image.Save(f.target))
+        if (!image.load(f.source) || !image.resize(800, 600, ImageObject::Bicubic) ||
+            !image.save(f.target))
             return state.SkipWithError("the pipeline failed");
     }
 }
@@ -101,7 +101,7 @@ void BM_Decode(benchmark::State &state)
     const Fixture &f = fixture();
     for (auto _ : state) {
         ImageObject image;
-        if (!image.Load(f.source))
+        if (!image.load(f.source))
             return state.SkipWithError("decoding failed");
         benchmark::DoNotOptimize(image.pixels().data);
     }
@@ -113,13 +113,13 @@ void BM_ResizeBicubic(benchmark::State &state)
     if (!prepare())
         return state.SkipWithError("cannot write the source picture");
     ImageObject loaded;
-    if (!loaded.Load(fixture().source))
+    if (!loaded.load(fixture().source))
         return state.SkipWithError("decoding failed");
     for (auto _ : state) {
         state.PauseTiming();
         ImageObject image = loaded;
         state.ResumeTiming();
-        if (!image.Resize(800, 600, ImageObject::Bicubic))
+        if (!image.resize(800, 600, ImageObject::Bicubic))
             return state.SkipWithError("scaling failed");
     }
 }
@@ -130,10 +130,10 @@ void BM_EncodeJpeg(benchmark::State &state)
     if (!prepare())
         return state.SkipWithError("cannot write the source picture");
     ImageObject image;
-    if (!image.Load(fixture().source) || !image.Resize(800, 600, ImageObject::Bicubic))
+    if (!image.load(fixture().source) || !image.resize(800, 600, ImageObject::Bicubic))
         return state.SkipWithError("decoding or scaling failed");
     for (auto _ : state) {
-        if (!image.Save(fixture().target))
+        if (!image.save(fixture().target))
             return state.SkipWithError("encoding failed");
     }
 }

@@ -2,13 +2,13 @@
 // (laid out and painted), and a click on a page up to the request to show its preview.
 #include "syntheticsite.h"
 
-#include "app/qtreectrl.h"
+#include "app/objecttree.h"
+#include "model/category.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/messagereporter.h"
-#include "model/qcategory.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <chrono>
 
@@ -43,7 +43,7 @@ struct ShownSite
         tree.fill(site.site);
         const QList<velmo::TreeItemHandle> handles = tree.itemHandles();
         for (velmo::TreeItemHandle handle : handles) {
-            const velmo::QObject *object = tree.objectAt(tree.itemForHandle(handle));
+            const velmo::Object *object = tree.objectAt(tree.itemForHandle(handle));
             if (object != nullptr && object->typeCode != velmo::kClassPage &&
                 object->typeCode != velmo::kClassContentGroup &&
                 object->typeCode != velmo::kClassContent)
@@ -53,10 +53,10 @@ struct ShownSite
     }
 
     QTemporaryDir root{QDir::currentPath() + QStringLiteral("/velmo-bench-XXXXXX")};
-    velmo::QGlobal global{root.path()};
+    velmo::Document global{root.path()};
     SilentReporter reporter;
     SyntheticSite site;
-    QTreeCtrl tree{global};
+    ObjectTree tree{global};
 };
 
 void BM_RefillMenuTree(benchmark::State &state)
@@ -77,7 +77,7 @@ BENCHMARK(BM_RefillMenuTree)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-void click(QTreeCtrl &tree, QTreeWidgetItem *item)
+void click(ObjectTree &tree, QTreeWidgetItem *item)
 {
     const QRect row = tree.visualItemRect(item);
     const QPointF at(row.left() + 10, row.center().y());
@@ -94,8 +94,8 @@ void BM_SelectPageToPreview(benchmark::State &state)
 {
     ShownSite shown;
     // Two pages next to each other in the middle of the site, clicked in turn.
-    velmo::QPage *middle = shown.site.middlePage;
-    auto *category = velmo::object_cast<velmo::QCategory>(middle->parent());
+    velmo::Page *middle = shown.site.middlePage;
+    auto *category = velmo::object_cast<velmo::Category>(middle->parent());
     const int index = category->pages.indexOfObject(middle);
     QTreeWidgetItem *pages[2] = {
         shown.tree.itemForHandle(middle->treeItem),
@@ -106,7 +106,7 @@ void BM_SelectPageToPreview(benchmark::State &state)
     std::chrono::steady_clock::time_point clicked;
     std::chrono::steady_clock::time_point requested;
     int requests = 0;
-    QObject::connect(&shown.tree, &QTreeCtrl::previewRequested, &shown.tree, [&] {
+    QObject::connect(&shown.tree, &ObjectTree::previewRequested, &shown.tree, [&] {
         requested = std::chrono::steady_clock::now();
         ++requests;
     });

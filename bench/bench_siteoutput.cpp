@@ -3,10 +3,10 @@
 #include "syntheticsite.h"
 
 #include "generator/siteoutput.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/messagereporter.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
+#include "model/page.h"
 
 #include <memory>
 #include <vector>
@@ -35,7 +35,7 @@ public:
 void BM_SiteOutput(benchmark::State &state)
 {
     QTemporaryDir root = benchRoot();
-    velmo::QGlobal global(root.path());
+    velmo::Document global(root.path());
     SilentReporter reporter;
     global.setReporter(&reporter);
     makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
@@ -58,7 +58,7 @@ void BM_SiteOutputFirst(benchmark::State &state)
     struct Run
     {
         QTemporaryDir root = benchRoot();
-        velmo::QGlobal global{root.path()};
+        velmo::Document global{root.path()};
         SilentReporter reporter;
     };
     // Runs are kept until the end: removing their folders must not be timed.
@@ -85,7 +85,7 @@ BENCHMARK(BM_SiteOutputFirst)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterati
 void BM_RegenerateAll(benchmark::State &state)
 {
     QTemporaryDir root = benchRoot();
-    velmo::QGlobal global(root.path());
+    velmo::Document global(root.path());
     SilentReporter reporter;
     global.setReporter(&reporter);
     makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
@@ -103,7 +103,7 @@ BENCHMARK(BM_RegenerateAll)->Arg(2000)->Unit(benchmark::kMillisecond)->Iteration
 void BM_RegeneratePage(benchmark::State &state)
 {
     QTemporaryDir root = benchRoot();
-    velmo::QGlobal global(root.path());
+    velmo::Document global(root.path());
     SilentReporter reporter;
     global.setReporter(&reporter);
     const SyntheticSite site = makeSyntheticSite(global, root.path(), 50, 4, 2000);

@@ -11,9 +11,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "model/document.h"
+#include "model/documentfile.h"
 #include "model/messagereporter.h"
-#include "model/qdocumentfile.h"
-#include "model/qglobal.h"
 #include "syntheticdocument.h"
 
 namespace {
@@ -75,10 +75,10 @@ int measure(const QString &path)
         clearRefs.open(QIODevice::WriteOnly))
         clearRefs.write("5");
     CountingReporter reporter;
-    QGlobal global;
+    Document global;
     global.setReporter(&reporter);
     const qint64 baseline = statusBytes("VmRSS");
-    const bool ok = QDocumentFile::open(global, path);
+    const bool ok = DocumentFile::open(global, path);
     const qint64 peak = statusBytes("VmHWM");
     const qint64 resident = statusBytes("VmRSS");
     if (!ok || reporter.count > 0 || baseline < 0 || peak < 0)
@@ -100,7 +100,7 @@ bool writeSynthetic(const QString &path, qint64 objects, quint64 seed)
     const bench::SyntheticDocument document = bench::generateSyntheticDocument(objects, seed);
     CountingReporter reporter;
     document.global->setReporter(&reporter);
-    return QDocumentFile::save(*document.global, path);
+    return DocumentFile::save(*document.global, path);
 }
 
 } // namespace

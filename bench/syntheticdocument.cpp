@@ -6,16 +6,16 @@
 #include <utility>
 #include <vector>
 
+#include "model/category.h"
+#include "model/classification.h"
 #include "model/clock.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcondition.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qgenre.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/condition.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/genre.h"
+#include "model/page.h"
+#include "model/site.h"
 
 namespace velmo::bench {
 
@@ -31,7 +31,7 @@ constexpr int kChainDepth = 5;
 constexpr int kMaxRandomDepth = 3;
 constexpr int kTextLength = 200;
 constexpr qint64 kPinnedClock = 1700000000;
-// Made by QGlobal::CreateSite: the site, its three hierarchies and its box.
+// Made by Document::createSite: the site, its three hierarchies and its box.
 constexpr qint64 kSiteSkeletonObjects = 5;
 constexpr int kGenresPerSite = 3;
 // The box holds one deleted page with one group: page, group, the group's own part.
@@ -91,9 +91,9 @@ struct PartType
 };
 
 const PartType kPartTypes[] = {
-    {u"本文", QContent::kKindLongText}, {u"見出し", QContent::kKindShortText},
-    {u"リンク先", QContent::kKindLink}, {u"画像", QContent::kKindImage},
-    {u"日付", QContent::kKindDateTime}, {u"価格", QContent::kKindMoney},
+    {u"本文", Content::kKindLongText}, {u"見出し", Content::kKindShortText},
+    {u"リンク先", Content::kKindLink}, {u"画像", Content::kKindImage},
+    {u"日付", Content::kKindDateTime}, {u"価格", Content::kKindMoney},
 };
 
 const char16_t *const kGenreNames[kGenresPerSite] = {u"ニュース", u"製品", u"コラム"};
@@ -111,30 +111,30 @@ public:
 class Builder
 {
 public:
-    Builder(QGlobal &global, quint64 seed) : m_global(global), m_random(seed) {}
+    Builder(Document &global, quint64 seed) : m_global(global), m_random(seed) {}
 
     void buildSite(qint64 objects, int number);
-    QContent *lastContent() const
+    Content *lastContent() const
     {
         return m_lastTopGroup != nullptr ? m_lastTopGroup->contents.last() : nullptr;
     }
 
 private:
     QString text(int length);
-    QCategory *newCategory();
-    void buildCategories(QSite &site, qint64 count, std::vector<QCategory *> &searchOrder);
+    Category *newCategory();
+    void buildCategories(Site &site, qint64 count, std::vector<Category *> &searchOrder);
     // Each returns what it could not use: less than a page.
-    qint64 fillCategory(QCategory &category, qint64 objects);
-    void makePage(QCategory &category, qint64 objects);
-    QContentGroup *makeGroup(QContentGroupList &list, QObject *owner, qint64 objects);
-    void addContent(QContentGroup &group);
+    qint64 fillCategory(Category &category, qint64 objects);
+    void makePage(Category &category, qint64 objects);
+    ContentGroup *makeGroup(ContentGroupList &list, Object *owner, qint64 objects);
+    void addContent(ContentGroup &group);
 
-    QGlobal &m_global;
+    Document &m_global;
     Random m_random;
     int m_categoryNumber = 0;
     int m_pageNumber = 0;
-    QID m_previousPage;
-    QContentGroup *m_lastTopGroup = nullptr;
+    ObjectId m_previousPage;
+    ContentGroup *m_lastTopGroup = nullptr;
 };
 
 QString Builder::text(int length)
@@ -148,54 +148,54 @@ QString Builder::text(int length)
     return result;
 }
 
-QCategory *Builder::newCategory()
+Category *Builder::newCategory()
 {
-    auto *category = new QCategory;
+    auto *category = new Category;
     category->name = QString::fromUtf16(m_random.pick(kCategoryNames)) + u' ' +
                      QString::number(++m_categoryNumber);
     category->memo = text(20);
     return category;
 }
 
-void appendInSearchOrder(QCategory *category, std::vector<QCategory *> &out)
+void appendInSearchOrder(Category *category, std::vector<Category *> &out)
 {
     // A category's pages are searched before its sub-categories, so pre-order is search order.
     out.push_back(category);
-    for (QCategory *child : category->categories)
+    for (Category *child : category->categories)
         appendInSearchOrder(child, out);
 }
 
-void Builder::buildCategories(QSite &site, qint64 count, std::vector<QCategory *> &searchOrder)
+void Builder::buildCategories(Site &site, qint64 count, std::vector<Category *> &searchOrder)
 {
-    QClassification *menu = site.classifications.first();
+    Classification *menu = site.classifications.first();
     const qint64 topCount = std::min<qint64>(m_random.between(3, 6), count - kChainDepth);
-    std::vector<std::pair<QCategory *, int>> parents;
+    std::vector<std::pair<Category *, int>> parents;
     for (qint64 i = 0; i < topCount; ++i) {
-        QCategory *top = newCategory();
-        menu->categories.Add(top, menu);
+        Category *top = newCategory();
+        menu->categories.add(top, menu);
         parents.emplace_back(top, 1);
     }
     for (qint64 i = topCount + kChainDepth; i < count; ++i) {
         const auto [parent, depth] = parents[size_t(m_random.next() % parents.size())];
-        QCategory *child = newCategory();
-        parent->categories.Add(child, parent);
+        Category *child = newCategory();
+        parent->categories.add(child, parent);
         if (depth + 1 < kMaxRandomDepth)
             parents.emplace_back(child, depth + 1);
     }
     // Added last, the chain is the last branch of the last top category.
-    QCategory *tail = menu->categories.last();
+    Category *tail = menu->categories.last();
     for (int i = 0; i < kChainDepth; ++i) {
-        QCategory *child = newCategory();
-        tail->categories.Add(child, tail);
+        Category *child = newCategory();
+        tail->categories.add(child, tail);
         tail = child;
     }
-    for (QCategory *top : menu->categories)
+    for (Category *top : menu->categories)
         appendInSearchOrder(top, searchOrder);
 }
 
 void Builder::buildSite(qint64 objects, int number)
 {
-    QSite *site = m_global.CreateSite();
+    Site *site = m_global.createSite();
     site->name = QStringLiteral("サイト%1").arg(number);
     site->homeTitle = text(30);
     site->summary = text(80);
@@ -205,21 +205,21 @@ void Builder::buildSite(qint64 objects, int number)
     qint64 left = objects - kSiteSkeletonObjects;
 
     for (const char16_t *genreName : kGenreNames) {
-        auto *genre = new QGenre;
+        auto *genre = new Genre;
         genre->name = QString::fromUtf16(genreName);
-        site->genres.Add(genre, site);
+        site->genres.add(genre, site);
     }
     left -= kGenresPerSite;
 
-    auto *deleted = new QPage;
+    auto *deleted = new Page;
     deleted->name = QStringLiteral("削除したページ");
     makeGroup(deleted->contentGroups, deleted, kBoxObjects - 1);
-    site->objectBox.PutInBox(deleted);
+    site->objectBox.putInBox(deleted);
     left -= kBoxObjects;
 
     const qint64 categoryCount =
         std::clamp<qint64>(objects / kObjectsPerCategory, kChainDepth + 3, kMaxCategoriesPerSite);
-    std::vector<QCategory *> categories;
+    std::vector<Category *> categories;
     buildCategories(*site, categoryCount, categories);
     left -= categoryCount;
 
@@ -247,7 +247,7 @@ void Builder::buildSite(qint64 objects, int number)
         addContent(*m_lastTopGroup);
 }
 
-qint64 Builder::fillCategory(QCategory &category, qint64 objects)
+qint64 Builder::fillCategory(Category &category, qint64 objects)
 {
     while (objects >= kMinPageObjects) {
         qint64 size = m_random.between(10, 36);
@@ -259,9 +259,9 @@ qint64 Builder::fillCategory(QCategory &category, qint64 objects)
     return objects;
 }
 
-void Builder::makePage(QCategory &category, qint64 objects)
+void Builder::makePage(Category &category, qint64 objects)
 {
-    auto *page = new QPage;
+    auto *page = new Page;
     ++m_pageNumber;
     page->name = QStringLiteral("ページ%1").arg(m_pageNumber);
     page->title = text(24);
@@ -269,15 +269,15 @@ void Builder::makePage(QCategory &category, qint64 objects)
     page->keywords = QStringLiteral("キーワード,検索,案内");
     page->templateName = QStringLiteral("標準ページ");
     page->fileName = QStringLiteral("page_%1").arg(m_pageNumber);
-    category.pages.Add(page, &category);
+    category.pages.add(page, &category);
     qint64 left = objects - 1;
 
     if (left >= 4 && !m_previousPage.isNull() && m_random.oneIn(8)) {
-        auto *condition = new QCondition;
+        auto *condition = new Condition;
         condition->targets = {m_previousPage};
         condition->mode = 1;
         condition->firstText = QStringLiteral("前のページ");
-        page->conditions.Add(condition, page);
+        page->conditions.add(condition, page);
         --left;
     }
     m_previousPage = page->id;
@@ -291,14 +291,14 @@ void Builder::makePage(QCategory &category, qint64 objects)
     }
 }
 
-QContentGroup *Builder::makeGroup(QContentGroupList &list, QObject *owner, qint64 objects)
+ContentGroup *Builder::makeGroup(ContentGroupList &list, Object *owner, qint64 objects)
 {
     // The constructor has already made the group's own part, "内容".
-    auto *group = new QContentGroup;
+    auto *group = new ContentGroup;
     group->name = text(12);
     group->templateName = QStringLiteral("標準コンテンツ");
     group->contents.first()->value = text(kTextLength);
-    list.Add(group, owner);
+    list.add(group, owner);
     qint64 extra = objects - 2;
     if (extra >= 4 && m_random.oneIn(6)) {
         const qint64 size = m_random.between(2, 4);
@@ -310,42 +310,42 @@ QContentGroup *Builder::makeGroup(QContentGroupList &list, QObject *owner, qint6
     return group;
 }
 
-void Builder::addContent(QContentGroup &group)
+void Builder::addContent(ContentGroup &group)
 {
     const PartType &type = m_random.pick(kPartTypes);
-    auto *content = new QContent;
+    auto *content = new Content;
     content->name = QString::fromUtf16(type.name);
     content->kind = type.kind;
     content->value = text(kTextLength);
-    group.AddContent(content);
+    group.addContent(content);
 }
 
 template<class List>
 qint64 countList(const List &list);
 
-qint64 countTree(const QObject &object)
+qint64 countTree(const Object &object)
 {
-    if (auto *site = dynamic_cast<const QSite *>(&object)) {
+    if (auto *site = dynamic_cast<const Site *>(&object)) {
         return 1 + countList(site->classifications) + countList(site->genres) +
                countTree(site->objectBox);
     }
-    if (auto *box = dynamic_cast<const QObjectBox *>(&object)) {
+    if (auto *box = dynamic_cast<const ObjectBox *>(&object)) {
         // The box writes only its categories, pages and content groups.
         qint64 n = 1;
-        for (const QObject *item : box->items) {
-            if (object_cast<QCategory>(item) || object_cast<QPage>(item) ||
-                object_cast<QContentGroup>(item))
+        for (const Object *item : box->items) {
+            if (object_cast<Category>(item) || object_cast<Page>(item) ||
+                object_cast<ContentGroup>(item))
                 n += countTree(*item);
         }
         return n;
     }
-    if (auto *classification = dynamic_cast<const QClassification *>(&object))
+    if (auto *classification = dynamic_cast<const Classification *>(&object))
         return 1 + countList(classification->categories) + countList(classification->pages);
-    if (auto *category = dynamic_cast<const QCategory *>(&object))
+    if (auto *category = dynamic_cast<const Category *>(&object))
         return 1 + countList(category->pages) + countList(category->categories);
-    if (auto *page = dynamic_cast<const QPage *>(&object))
+    if (auto *page = dynamic_cast<const Page *>(&object))
         return 1 + countList(page->contentGroups) + countList(page->conditions);
-    if (auto *group = dynamic_cast<const QContentGroup *>(&object)) {
+    if (auto *group = dynamic_cast<const ContentGroup *>(&object)) {
         return 1 + countList(group->subGroups) + countList(group->contents) +
                countList(group->relatedGroups);
     }
@@ -356,7 +356,7 @@ template<class List>
 qint64 countList(const List &list)
 {
     qint64 n = 0;
-    for (const QObject *element : list)
+    for (const Object *element : list)
         n += countTree(*element);
     return n;
 }
@@ -367,9 +367,9 @@ SyntheticDocument generateSyntheticDocument(qint64 objectCount, quint64 seed)
 {
     const PinnedClock pinned;
     SyntheticDocument document;
-    document.global = std::make_unique<QGlobal>();
-    QGlobal &global = *document.global;
-    global.AddBuiltInCatalogue();
+    document.global = std::make_unique<Document>();
+    Document &global = *document.global;
+    global.addBuiltInCatalogue();
 
     qint64 left = std::max(objectCount, kMinimumSyntheticObjects) - countObjects(global);
     const qint64 siteCount = std::max<qint64>(1, (left + kObjectsPerSite - 1) / kObjectsPerSite);
@@ -387,7 +387,7 @@ SyntheticDocument generateSyntheticDocument(qint64 objectCount, quint64 seed)
     return document;
 }
 
-qint64 countObjects(const QGlobal &global)
+qint64 countObjects(const Document &global)
 {
     return countList(global.contentTypes) + countList(global.partTypes) + countList(global.sites);
 }

@@ -6,22 +6,22 @@
 
 #include <memory>
 
-#include "model/qid.h"
+#include "model/objectid.h"
 
 namespace velmo {
-class QGlobal;
-class QObject;
+class Document;
+class Object;
 } // namespace velmo
 
 namespace velmo::bench {
 
 struct SyntheticDocument
 {
-    std::unique_ptr<QGlobal> global;
+    std::unique_ptr<Document> global;
     // The part that a search of the last site (or of all sites) reaches last: the last content
     // of the last page of that site's deepest category chain.
-    QID lastObjectId;
-    const QObject *lastObject = nullptr;
+    ObjectId lastObjectId;
+    const Object *lastObject = nullptr;
     // Object records the document's file holds, the built-in catalogue included.
     qint64 objectCount = 0;
 };
@@ -34,6 +34,6 @@ inline constexpr qint64 kMinimumSyntheticObjects = 1000;
 SyntheticDocument generateSyntheticDocument(qint64 objectCount, quint64 seed = 1);
 
 // Objects that the document's file holds as object records.
-qint64 countObjects(const QGlobal &global);
+qint64 countObjects(const Document &global);
 
 } // namespace velmo::bench

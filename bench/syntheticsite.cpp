@@ -1,14 +1,14 @@
 // A synthetic site for the generator benchmarks.
 #include "syntheticsite.h"
 
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/fileutil.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QList>
 
@@ -16,8 +16,8 @@ namespace {
 
 void write(const QString &path, const QString &text)
 {
-    velmo::CreateFolderPath(path);
-    velmo::WriteTextFileIfChanged(text, path);
+    velmo::createFolderPath(path);
+    velmo::writeTextFileIfChanged(text, path);
 }
 
 const char16_t kPage[] =
@@ -69,7 +69,7 @@ QString bodyText(int n)
 
 } // namespace
 
-SyntheticSite makeSyntheticSite(velmo::QGlobal &global, const QString &root, int topCategories,
+SyntheticSite makeSyntheticSite(velmo::Document &global, const QString &root, int topCategories,
                                 int subCategories, int pages)
 {
     using namespace velmo;
@@ -81,7 +81,7 @@ SyntheticSite makeSyntheticSite(velmo::QGlobal &global, const QString &root, int
           QString::fromUtf16(kContent));
     write(templates + QStringLiteral("/css/main.css"), QStringLiteral("body{margin:0}"));
 
-    QSite *site = global.CreateSite();
+    Site *site = global.createSite();
     site->name = QStringLiteral("bench");
     site->homeTitle = QStringLiteral("ベンチマークのサイト");
     site->summary = QStringLiteral("合成されたサイト");
@@ -91,42 +91,42 @@ SyntheticSite makeSyntheticSite(velmo::QGlobal &global, const QString &root, int
     site->mainCss = QStringLiteral("main.css");
     site->imageFolder = QStringLiteral("image");
 
-    QList<QCategory *> leaves;
-    QClassification *menu = site->classifications.at(0);
+    QList<Category *> leaves;
+    Classification *menu = site->classifications.at(0);
     for (int t = 0; t < topCategories; ++t) {
-        auto *top = new QCategory;
+        auto *top = new Category;
         top->name = QStringLiteral("カテゴリ%1").arg(t);
         top->folderName = QStringLiteral("c%1").arg(t);
-        menu->categories.Add(top, menu);
+        menu->categories.add(top, menu);
         leaves << top;
         for (int s = 0; s < subCategories; ++s) {
-            auto *sub = new QCategory;
+            auto *sub = new Category;
             sub->name = QStringLiteral("サブ%1-%2").arg(t).arg(s);
             sub->folderName = QStringLiteral("s%1").arg(s);
-            top->categories.Add(sub, top);
+            top->categories.add(sub, top);
             leaves << sub;
         }
     }
     SyntheticSite result{site, nullptr};
     for (int p = 0; p < pages; ++p) {
-        QCategory *category = leaves[p % leaves.size()];
-        auto *page = new QPage;
+        Category *category = leaves[p % leaves.size()];
+        auto *page = new Page;
         page->name = QStringLiteral("ページ%1").arg(p);
         page->title = QStringLiteral("ページ%1のタイトル").arg(p);
         page->summary = QStringLiteral("ページ%1の概要").arg(p);
         page->fileName = QStringLiteral("p%1").arg(p);
         page->templateName = QStringLiteral("page.html");
-        category->pages.Add(page, category);
+        category->pages.add(page, category);
         for (int g = 0; g < 3; ++g) {
-            auto *group = new QContentGroup;
+            auto *group = new ContentGroup;
             group->name = QStringLiteral("章%1").arg(g);
             group->templateName = QStringLiteral("text.template");
             group->contents.at(0)->value = bodyText(p * 3 + g);
-            auto *title = new QContent;
+            auto *title = new Content;
             title->name = QStringLiteral("章のタイトル");
             title->value = QStringLiteral("第%1章").arg(g + 1);
-            group->AddContent(title);
-            page->contentGroups.Add(group, page);
+            group->addContent(title);
+            page->contentGroups.add(group, page);
         }
         if (p == pages / 2)
             result.middlePage = page;

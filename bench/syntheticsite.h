@@ -5,20 +5,20 @@
 #include <QString>
 
 namespace velmo {
-class QGlobal;
-class QPage;
-class QSite;
+class Document;
+class Page;
+class Site;
 } // namespace velmo
 
 struct SyntheticSite
 {
-    velmo::QSite *site = nullptr;
+    velmo::Site *site = nullptr;
     // A page in the middle of the site, for single-page regeneration.
-    velmo::QPage *middlePage = nullptr;
+    velmo::Page *middlePage = nullptr;
 };
 
 // Writes the template folder under root and adds a site of topCategories × subCategories
 // categories holding pages pages in all (spread evenly), three content groups of about 700
 // characters each per page, to global; makes it the current site.
-SyntheticSite makeSyntheticSite(velmo::QGlobal &global, const QString &root, int topCategories,
+SyntheticSite makeSyntheticSite(velmo::Document &global, const QString &root, int topCategories,
                                 int subCategories, int pages);

@@ -9,10 +9,10 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include "model/archive.h"
+#include "model/document.h"
+#include "model/documentfile.h"
 #include "model/messagereporter.h"
-#include "model/qarchive.h"
-#include "model/qdocumentfile.h"
-#include "model/qglobal.h"
 
 namespace {
 
@@ -35,26 +35,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     DroppingReporter silent;
     const QByteArrayView input(data, qsizetype(size));
 
-    velmo::QGlobal global;
+    velmo::Document global;
     global.setReporter(&silent);
-    if (!velmo::QDocumentFile::openBytes(global, input))
+    if (!velmo::DocumentFile::openBytes(global, input))
         return 0;
 
     // A document that opened holds only values the writer can encode (times were read as
     // 32 bits), so failing to write it is a fault as much as a crash is.
     QByteArray first;
     QString error;
-    if (!velmo::QDocumentFile::toBytes(global, first, &error))
+    if (!velmo::DocumentFile::toBytes(global, first, &error))
         failRoundTrip("first save failed:", error);
 
     // The first save may differ from the input (old tags, 8-bit strings, parent identities
     // corrected); from there on the bytes must be a fixed point.
-    velmo::QGlobal reopened;
+    velmo::Document reopened;
     reopened.setReporter(&silent);
-    if (!velmo::QDocumentFile::openBytes(reopened, first, &error))
+    if (!velmo::DocumentFile::openBytes(reopened, first, &error))
         failRoundTrip("reopening the saved bytes failed:", error);
     QByteArray second;
-    if (!velmo::QDocumentFile::toBytes(reopened, second, &error))
+    if (!velmo::DocumentFile::toBytes(reopened, second, &error))
         failRoundTrip("second save failed:", error);
     if (first != second)
         failRoundTrip("the second save differs from the first");
@@ -62,9 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Saving to a file streams through the archive's device buffer; it must write the same.
     QBuffer device;
     device.open(QIODevice::WriteOnly);
-    velmo::QArchive ar = velmo::QArchive::forWriting(device);
+    velmo::Archive ar = velmo::Archive::forWriting(device);
     try {
-        reopened.Store(ar);
+        reopened.store(ar);
         ar.flush();
     } catch (const velmo::ArchiveError &e) {
         failRoundTrip("the streamed save failed:", e.message());

@@ -12,18 +12,18 @@
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
 #include "generator/previewareas.h"
-#include "generator/qtemplateprogram.h"
 #include "generator/templatecache.h"
 #include "generator/templateexpansion.h"
+#include "generator/templateprogram.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/fileutil.h"
 #include "model/messagereporter.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 using namespace velmo;
 
@@ -37,8 +37,8 @@ public:
 
 void writeFile(const QString &path, const QString &text)
 {
-    CreateFolderPath(path);
-    WriteTextFileIfChanged(text, path);
+    createFolderPath(path);
+    writeTextFileIfChanged(text, path);
 }
 
 // Fixed, small identities: the dictionary can then spell "_id_link(1,n)" calls that reach
@@ -48,7 +48,7 @@ qint32 nextNumber = 1;
 template<class T>
 T *numbered(T *object)
 {
-    object->id = QID(1, nextNumber++);
+    object->id = ObjectId(1, nextNumber++);
     return object;
 }
 
@@ -61,71 +61,70 @@ struct Fixture
     {
         global.setReporter(&silent);
         const QString templates = root.path() + QStringLiteral("/template/fuzz");
-        writeFile(templates + QGlobal::pageTemplateFolderName() + QStringLiteral("/page.html"),
+        writeFile(templates + Document::pageTemplateFolderName() + QStringLiteral("/page.html"),
                   QStringLiteral("<!--__スタイルシート指定メタ開始__--><link href=\"x.css\">"
                                  "<!--__スタイルシート指定メタ終了__-->"
                                  "<h1><!--__サイト名__-->(名)</h1><!--__サイト概要__-->(概要)"
                                  "<!--__メニュー開始__-->m<!--__メニュー終了__-->"
                                  "<!--__本文開始__-->b<!--__本文終了__-->"));
-        writeFile(templates + QGlobal::menuTemplateFolderName() + QStringLiteral("/menu.template"),
+        writeFile(templates + Document::menuTemplateFolderName() + QStringLiteral("/menu.template"),
                   QStringLiteral("name(メニュー)\nfor(int i=0; i<レベル１.メニュー数; i++){\n"
                                  "if(レベル１[i].選択){\nput(<b>)\n}\n"
                                  "put(<a href=\")replace(レベル１[i].相対パス)put(\">)"
                                  "replace(レベル１[i].タイトル)put(</a>)\n}\n"));
-        writeFile(templates + QGlobal::contentTemplateFolderName() +
+        writeFile(templates + Document::contentTemplateFolderName() +
                       QStringLiteral("/text.template"),
                   QStringLiteral("name(本文)\nput(<)replace(hx)put(>)"
                                  "replace(コンテンツ.章のタイトル)put(</)replace(hx)put(>)\n"
                                  "replace(コンテンツ.内容);\n"));
-        writeFile(templates + QGlobal::cssFolderName() + QStringLiteral("/main.css"),
+        writeFile(templates + Document::cssFolderName() + QStringLiteral("/main.css"),
                   QStringLiteral("body{}"));
         writeFile(root.path() + QStringLiteral("/user_image/photo.jpg"), QStringLiteral("jpg"));
 
-        site = numbered(global.CreateSite());
+        site = numbered(global.createSite());
         site->name = QStringLiteral("fuzz");
         site->homeTitle = QStringLiteral("ファズ\\n堂");
         site->keywords = QStringLiteral("a,b");
         site->templatePath = templates;
         site->mainCss = QStringLiteral("main.css");
         site->imageFolder = QStringLiteral("image");
-        QClassification *menu = numbered(site->classifications.at(0));
+        Classification *menu = numbered(site->classifications.at(0));
 
-        QCategory *home = addCategory(menu->categories, menu, QStringLiteral("ホーム"), u"home");
-        QPage *top = addPage(home, QStringLiteral("トップ"), QStringLiteral("index"));
-        top->outputFlags = QPage::kOutputHomePage;
-        QCategory *products = addCategory(menu->categories, menu, QStringLiteral("製品"), u"p");
-        QCategory *fresh =
+        Category *home = addCategory(menu->categories, menu, QStringLiteral("ホーム"), u"home");
+        Page *top = addPage(home, QStringLiteral("トップ"), QStringLiteral("index"));
+        top->outputFlags = Page::kOutputHomePage;
+        Category *products = addCategory(menu->categories, menu, QStringLiteral("製品"), u"p");
+        Category *fresh =
             addCategory(products->categories, products, QStringLiteral("新製品"), u"new");
         addCategory(products->categories, products, QStringLiteral("旧製品"), u"old");
         page = addPage(fresh, QStringLiteral("春の新作"), QStringLiteral("spring"));
         page->keywords = QStringLiteral("春");
 
-        auto *group = numbered(new QContentGroup);
+        auto *group = numbered(new ContentGroup);
         group->name = QStringLiteral("新作 一覧");
         group->templateName = QStringLiteral("text.template");
         group->contents.at(0)->value =
             QStringLiteral("<p>_id_link(1,4)\\t_image(photo.jpg,0,0)</p>");
         numbered(group->contents.at(0));
-        auto *title = numbered(new QContent);
+        auto *title = numbered(new Content);
         title->name = QStringLiteral("章のタイトル");
         title->value = QStringLiteral("新作");
-        group->AddContent(title);
-        page->contentGroups.Add(group, page);
-        auto *nested = numbered(new QContentGroup);
+        group->addContent(title);
+        page->contentGroups.add(group, page);
+        auto *nested = numbered(new ContentGroup);
         nested->templateName = QStringLiteral("text.template");
         numbered(nested->contents.at(0))->value = QStringLiteral("入れ子");
-        group->subGroups.Add(nested, group);
+        group->subGroups.add(nested, group);
 
-        QCategory *link =
-            addCategory(products->categories, products, QStringLiteral("一覧へ"), u"");
+        Category *link = addCategory(products->categories, products, QStringLiteral("一覧へ"), u"");
         link->setLinkMenu(true);
         link->linkTarget = group->id;
-        QCategory *dangling = addCategory(menu->categories, menu, QStringLiteral("行方不明"), u"");
+        Category *dangling = addCategory(menu->categories, menu, QStringLiteral("行方不明"), u"");
         dangling->setLinkMenu(true);
-        dangling->linkTarget = QID(9, 9);
+        dangling->linkTarget = ObjectId(9, 9);
 
         // The chain of the page being generated, with the links page generation leaves on it.
-        for (velmo::QObject *up = page; up != nullptr; up = up->parent())
+        for (velmo::Object *up = page; up != nullptr; up = up->parent())
             up->outputMark = 1;
         home->auxText = QStringLiteral("../../");
         products->auxText = QStringLiteral("../");
@@ -142,39 +141,39 @@ struct Fixture
         context.cache = &cache;
 
         // Preview areas from the page template, two of them switched off.
-        gen::PreviewAreas::CollectMarkers(global);
+        gen::PreviewAreas::collectMarkers(global);
         for (PreviewArea &area : global.previewAreas) {
             if (area.pattern.contains(u"サイト概要") || area.pattern.contains(u"本文"))
                 area.on = 0;
         }
     }
 
-    QCategory *addCategory(QCategoryList &list, velmo::QObject *parent, const QString &name,
-                           QStringView folder)
+    Category *addCategory(CategoryList &list, velmo::Object *parent, const QString &name,
+                          QStringView folder)
     {
-        auto *category = numbered(new QCategory);
+        auto *category = numbered(new Category);
         category->name = name;
         category->folderName = folder.toString();
-        list.Add(category, parent);
+        list.add(category, parent);
         return category;
     }
 
-    QPage *addPage(QCategory *category, const QString &name, const QString &file)
+    Page *addPage(Category *category, const QString &name, const QString &file)
     {
-        auto *created = numbered(new QPage);
+        auto *created = numbered(new Page);
         created->name = name;
         created->title = name + QStringLiteral("\\r\\n");
         created->fileName = file;
         created->templateName = QStringLiteral("page.html");
-        category->pages.Add(created, category);
+        category->pages.add(created, category);
         return created;
     }
 
     QTemporaryDir root;
     DroppingReporter silent;
-    QGlobal global;
-    QSite *site = nullptr;
-    QPage *page = nullptr;
+    Document global;
+    Site *site = nullptr;
+    Page *page = nullptr;
     QString working;
     gen::TemplateCache cache;
     gen::PageContext context;
@@ -210,19 +209,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     context.statistics = &statistics;
 
     // As a content template: the levels and bindings expandGroup gives a page's own group.
-    gen::QTemplateProgram program;
+    gen::TemplateProgram program;
     program.setSite(f.site);
     program.setSiteWorkingFolder(f.working);
     program.setPageOutputPath(context.outputPath);
-    if (program.parse(text) == gen::QTemplateProgram::Parsed) {
-        const QList<QList<velmo::QObject *>> levels = gen::TemplateExpansion::menuLevels(context);
+    if (program.parse(text) == gen::TemplateProgram::Parsed) {
+        const QList<QList<velmo::Object *>> levels = gen::TemplateExpansion::menuLevels(context);
         for (int k = 0; k < levels.size(); ++k)
             program.bindObjects(f.site->levelName(k), levels[k]);
         program.bindText(QStringLiteral("hx"), QStringLiteral("h3"));
         program.bindObjects(QStringLiteral("コンテンツ"), f.page->contentGroups.first()->contents);
         // Its output then goes through the rest of the page as a content block would: the
         // markers a repeated content text brings along reach the page's replacements.
-        if (program.run() != gen::QTemplateProgram::NotStarted) {
+        if (program.run() != gen::TemplateProgram::NotStarted) {
             QString block =
                 gen::TemplateExpansion::expandLinksAndImages(context, program.outputText());
             f.global.previewAreaFlag = 0;

@@ -9,18 +9,18 @@
 #include <QStringEncoder>
 #include <QtEndian>
 
+#include "model/archive.h"
+#include "model/category.h"
+#include "model/classification.h"
 #include "model/clock.h"
-#include "model/qarchive.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcondition.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qdocumentfile.h"
-#include "model/qgenre.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/condition.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/documentfile.h"
+#include "model/genre.h"
+#include "model/page.h"
+#include "model/site.h"
 
 using namespace velmo;
 
@@ -29,7 +29,7 @@ namespace {
 QByteArray encoded(QStringView text)
 {
     QByteArray out;
-    QArchive ar = QArchive::forWriting(out);
+    Archive ar = Archive::forWriting(out);
     ar.writeString(text);
     return out;
 }
@@ -46,108 +46,108 @@ QByteArray emptyListBytes()
     return encoded(tags::ObjectList) + int32Bytes(0);
 }
 
-QByteArray documentBytes(const QGlobal &global)
+QByteArray documentBytes(const Document &global)
 {
     QByteArray bytes;
-    if (!QDocumentFile::toBytes(global, bytes))
+    if (!DocumentFile::toBytes(global, bytes))
         std::fprintf(stderr, "a seed document could not be written\n");
     return bytes;
 }
 
-QPage *addPage(QCategory &category, const QString &name)
+Page *addPage(Category &category, const QString &name)
 {
-    auto *page = new QPage;
+    auto *page = new Page;
     page->name = name;
     page->title = name + QStringLiteral("のタイトル");
     page->fileName = QStringLiteral("page_%1").arg(page->id.seq);
-    category.pages.Add(page, &category);
+    category.pages.add(page, &category);
     return page;
 }
 
-QContentGroup *addGroup(QPage &page, const QString &text)
+ContentGroup *addGroup(Page &page, const QString &text)
 {
-    auto *group = new QContentGroup;
+    auto *group = new ContentGroup;
     group->name = QStringLiteral("グループ");
     group->contents.first()->value = text;
-    page.contentGroups.Add(group, &page);
+    page.contentGroups.add(group, &page);
     return group;
 }
 
 // Every class and list of the file, in a few objects.
-void fillSite(QSite &site)
+void fillSite(Site &site)
 {
     site.name = QStringLiteral("見本サイト");
     site.homeTitle = QStringLiteral("ホーム");
     site.siteUrl = QStringLiteral("https://example.org/");
-    QClassification *menu = site.classifications.at(0);
-    QClassification *plugin = site.classifications.at(1);
+    Classification *menu = site.classifications.at(0);
+    Classification *plugin = site.classifications.at(1);
 
-    auto *news = new QCategory;
+    auto *news = new Category;
     news->name = QStringLiteral("お知らせ");
-    menu->categories.Add(news, menu);
-    QPage *first = addPage(*news, QStringLiteral("最初のページ"));
-    QContentGroup *group = addGroup(*first, QStringLiteral("本文です。"));
-    auto *sub = new QContentGroup;
+    menu->categories.add(news, menu);
+    Page *first = addPage(*news, QStringLiteral("最初のページ"));
+    ContentGroup *group = addGroup(*first, QStringLiteral("本文です。"));
+    auto *sub = new ContentGroup;
     sub->name = QStringLiteral("小見出し");
-    group->subGroups.Add(sub, group);
-    auto *related = new QContentGroup;
-    related->kind = QContentGroup::kKindOther;
-    group->relatedGroups.Add(related, group);
-    auto *link = new QContent;
-    link->kind = QContent::kKindLink;
+    group->subGroups.add(sub, group);
+    auto *related = new ContentGroup;
+    related->kind = ContentGroup::kKindOther;
+    group->relatedGroups.add(related, group);
+    auto *link = new Content;
+    link->kind = Content::kKindLink;
     link->value = QStringLiteral("https://example.org/a");
-    group->AddContent(link);
+    group->addContent(link);
     // A string of 255 units takes the long length form.
     addGroup(*first, QString(255, QChar(u'あ')));
 
-    auto *inner = new QCategory;
+    auto *inner = new Category;
     inner->name = QStringLiteral("過去の記事");
-    news->categories.Add(inner, news);
-    QPage *second = addPage(*inner, QStringLiteral("二番目"));
-    auto *condition = new QCondition;
+    news->categories.add(inner, news);
+    Page *second = addPage(*inner, QStringLiteral("二番目"));
+    auto *condition = new Condition;
     condition->targets = {first->id, second->id};
     condition->mode = 2;
     condition->firstText = QStringLiteral("条件");
-    second->conditions.Add(condition, second);
+    second->conditions.add(condition, second);
 
-    auto *linkMenu = new QCategory;
+    auto *linkMenu = new Category;
     linkMenu->name = QStringLiteral("リンク");
     linkMenu->setLinkMenu(true);
     linkMenu->linkTarget = first->id;
     linkMenu->linkTitle = QStringLiteral("最初へ");
-    menu->categories.Add(linkMenu, menu);
+    menu->categories.add(linkMenu, menu);
 
-    auto *pluginPage = new QPage;
+    auto *pluginPage = new Page;
     pluginPage->name = QStringLiteral("プラグイン");
-    plugin->pages.Add(pluginPage, plugin);
+    plugin->pages.add(pluginPage, plugin);
 
-    auto *genre = new QGenre;
+    auto *genre = new Genre;
     genre->name = QStringLiteral("ニュース");
-    site.genres.Add(genre, &site);
+    site.genres.add(genre, &site);
 
-    auto *boxed = new QCategory;
+    auto *boxed = new Category;
     boxed->name = QStringLiteral("削除したメニュー");
-    site.objectBox.PutInBox(boxed);
-    auto *boxedPage = new QPage;
-    site.objectBox.PutInBox(boxedPage);
-    site.objectBox.PutInBox(new QContentGroup);
+    site.objectBox.putInBox(boxed);
+    auto *boxedPage = new Page;
+    site.objectBox.putInBox(boxedPage);
+    site.objectBox.putInBox(new ContentGroup);
 }
 
 // The site as the first file version wrote it: no object box record and classifications
 // without a page list. The site must be the document's last record and its hierarchies empty.
-QByteArray oldVersionBytes(const QGlobal &global, const QSite &site)
+QByteArray oldVersionBytes(const Document &global, const Site &site)
 {
     QByteArray bytes = documentBytes(global);
     QByteArray box;
-    QArchive ar = QArchive::forWriting(box);
-    site.objectBox.Store(ar);
+    Archive ar = Archive::forWriting(box);
+    site.objectBox.store(ar);
     if (!bytes.endsWith(box)) {
         std::fprintf(stderr, "the object box is not the last record\n");
         return {};
     }
     bytes.chop(box.size());
     bytes.replace(encoded(tags::Site), encoded(tags::SiteV1));
-    for (const QClassification *classification : site.classifications) {
+    for (const Classification *classification : site.classifications) {
         const QByteArray kind = int32Bytes(classification->kind);
         bytes.replace(encoded(tags::Classification) + kind + emptyListBytes() + emptyListBytes(),
                       encoded(tags::ClassificationV1) + kind + emptyListBytes());
@@ -156,7 +156,7 @@ QByteArray oldVersionBytes(const QGlobal &global, const QSite &site)
 }
 
 // The site's name as an 8-bit Shift_JIS string, as Japanese Windows wrote text.
-QByteArray eightBitBytes(const QGlobal &global, const QSite &site)
+QByteArray eightBitBytes(const Document &global, const Site &site)
 {
     QByteArray bytes = documentBytes(global);
     QStringEncoder encoder("windows-31j");
@@ -195,19 +195,19 @@ int main(int argc, char **argv)
     setClockOverride(1700000000);
     bool ok = true;
     {
-        QGlobal global;
+        Document global;
         ok &= writeSeed(folder, QStringLiteral("empty.vlm"), documentBytes(global));
-        global.AddBuiltInCatalogue();
+        global.addBuiltInCatalogue();
         ok &= writeSeed(folder, QStringLiteral("catalogue.vlm"), documentBytes(global));
     }
     {
-        QGlobal global;
-        fillSite(*global.CreateSite());
+        Document global;
+        fillSite(*global.createSite());
         ok &= writeSeed(folder, QStringLiteral("site.vlm"), documentBytes(global));
     }
     {
-        QGlobal global;
-        QSite *site = global.CreateSite();
+        Document global;
+        Site *site = global.createSite();
         site->name = QStringLiteral("旧形式");
         ok &= writeSeed(folder, QStringLiteral("oldversions.vlm"), oldVersionBytes(global, *site));
         site->name = QStringLiteral("八ビット");

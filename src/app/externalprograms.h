@@ -2,7 +2,7 @@
 // the settings keep them, and the one way the program starts any of them.
 #pragma once
 
-#include "model/qglobal.h"
+#include "model/document.h"
 
 #include <QList>
 #include <QString>

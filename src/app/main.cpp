@@ -1,7 +1,7 @@
 // velmo, the desktop program: wires the data root, the settings and the application object.
-#include "app/cvelmoapp.h"
+#include "app/application.h"
 #include "model/dataroot.h"
-#include "model/qglobal.h"
+#include "model/document.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -10,19 +10,19 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char **argv)
 {
-    CVelmoApp::prepareApplication();
+    Application::prepareApplication();
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(VELMO_VERSION));
 
-    const CVelmoApp::CommandLineInfo commandLine =
-        CVelmoApp::parseCommandLine(QApplication::arguments().mid(1));
+    const Application::CommandLineInfo commandLine =
+        Application::parseCommandLine(QApplication::arguments().mid(1));
     const QString programFolder = QApplication::applicationDirPath();
     // Destroyed last, after the windows and the document that use it.
-    velmo::QGlobal global(velmo::DataRoot::resolve(commandLine.homeFolder, programFolder,
-                                                   programFolder + u"/../share/velmo"_s));
-    const std::unique_ptr<QSettings> settings = CVelmoApp::createSettings();
+    velmo::Document global(velmo::DataRoot::resolve(commandLine.homeFolder, programFolder,
+                                                    programFolder + u"/../share/velmo"_s));
+    const std::unique_ptr<QSettings> settings = Application::createSettings();
 
-    CVelmoApp app(global, *settings);
+    Application app(global, *settings);
     if (!app.initInstance(commandLine))
         return 1;
     return QApplication::exec();

@@ -2,13 +2,13 @@
 #include "app/objectcommands.h"
 
 #include "app/objectwalk.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/listmoves.h"
 #include "model/objectcopy.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
+#include "model/page.h"
 
 #include <memory>
 
@@ -24,49 +24,49 @@ ObjectCommands::ContextMenu makeMenu(const QString &name, int position,
 }
 
 // Appends object to target's list for objects of its class; false for any other pair.
-bool appendTo(velmo::QObject *target, velmo::QObject *object)
+bool appendTo(velmo::Object *target, velmo::Object *object)
 {
-    if (auto *category = object_cast<velmo::QCategory>(object)) {
-        if (auto *parent = object_cast<velmo::QCategory>(target)) {
-            parent->categories.Add(category, parent);
+    if (auto *category = object_cast<velmo::Category>(object)) {
+        if (auto *parent = object_cast<velmo::Category>(target)) {
+            parent->categories.add(category, parent);
             return true;
         }
-        if (auto *parent = object_cast<velmo::QClassification>(target)) {
-            parent->categories.Add(category, parent);
+        if (auto *parent = object_cast<velmo::Classification>(target)) {
+            parent->categories.add(category, parent);
             return true;
         }
-    } else if (auto *page = object_cast<velmo::QPage>(object)) {
-        if (auto *parent = object_cast<velmo::QCategory>(target)) {
-            parent->pages.Add(page, parent);
+    } else if (auto *page = object_cast<velmo::Page>(object)) {
+        if (auto *parent = object_cast<velmo::Category>(target)) {
+            parent->pages.add(page, parent);
             return true;
         }
-    } else if (auto *group = object_cast<velmo::QContentGroup>(object)) {
-        if (auto *parent = object_cast<velmo::QPage>(target)) {
-            parent->contentGroups.Add(group, parent);
+    } else if (auto *group = object_cast<velmo::ContentGroup>(object)) {
+        if (auto *parent = object_cast<velmo::Page>(target)) {
+            parent->contentGroups.add(group, parent);
             return true;
         }
-        if (auto *parent = object_cast<velmo::QContentGroup>(target)) {
-            parent->subGroups.Add(group, parent);
+        if (auto *parent = object_cast<velmo::ContentGroup>(target)) {
+            parent->subGroups.add(group, parent);
             return true;
         }
     }
     return false;
 }
 
-bool isAcceptedPair(const velmo::QObject *source, const velmo::QObject *target)
+bool isAcceptedPair(const velmo::Object *source, const velmo::Object *target)
 {
-    if (object_cast<velmo::QCategory>(source) != nullptr)
-        return object_cast<velmo::QCategory>(target) || object_cast<velmo::QClassification>(target);
-    if (object_cast<velmo::QPage>(source) != nullptr)
-        return object_cast<velmo::QCategory>(target) != nullptr;
-    if (object_cast<velmo::QContentGroup>(source) != nullptr)
-        return object_cast<velmo::QPage>(target) || object_cast<velmo::QContentGroup>(target);
+    if (object_cast<velmo::Category>(source) != nullptr)
+        return object_cast<velmo::Category>(target) || object_cast<velmo::Classification>(target);
+    if (object_cast<velmo::Page>(source) != nullptr)
+        return object_cast<velmo::Category>(target) != nullptr;
+    if (object_cast<velmo::ContentGroup>(source) != nullptr)
+        return object_cast<velmo::Page>(target) || object_cast<velmo::ContentGroup>(target);
     return false;
 }
 
-velmo::QContentGroup *newContentGroup()
+velmo::ContentGroup *newContentGroup()
 {
-    auto *group = new velmo::QContentGroup;
+    auto *group = new velmo::ContentGroup;
     group->name = u"コンテンツ%1"_s.arg(group->id.seq);
     // Bit 0 off, bit 4 on: how a group made from the tree starts out in the content editor.
     group->groupOption = (group->groupOption & ~0x1) | 0x10;
@@ -80,42 +80,42 @@ QString ObjectCommands::unknownClassMessage()
     return u"判定できないクラスがTreeCtrlに配置されています。"_s;
 }
 
-ObjectCommands::MenuKind ObjectCommands::contextMenuFor(const velmo::QObject *object,
+ObjectCommands::MenuKind ObjectCommands::contextMenuFor(const velmo::Object *object,
                                                         ContextMenu *menu)
 {
     ContextMenu chosen;
     if (object == nullptr)
         return MenuKind::None;
-    if (const auto *classification = object_cast<velmo::QClassification>(object)) {
+    if (const auto *classification = object_cast<velmo::Classification>(object)) {
         switch (classification->kind) {
-        case velmo::QClassification::kKindMenu:
+        case velmo::Classification::kKindMenu:
             chosen = makeMenu(u"class_category"_s, 1, {{NewCategory, u"新規メニュー追加 (&W)"_s}});
             break;
-        case velmo::QClassification::kKindPlugin:
+        case velmo::Classification::kKindPlugin:
             chosen = makeMenu(u"class_plugin"_s, 3,
                               {{NewPluginPage, u"新規プラグインページ追加 (&W)"_s}});
             break;
-        case velmo::QClassification::kKindData:
+        case velmo::Classification::kKindData:
             chosen = makeMenu(u"class_data"_s, 5, {{NewData, u"新規データ追加 (&W)"_s}});
             break;
         default:
             return MenuKind::Unknown;
         }
-    } else if (const auto *category = object_cast<velmo::QCategory>(object)) {
-        if (category->kind != velmo::QCategory::kKindOrdinary &&
-            category->kind != velmo::QCategory::kKindLinkMenu)
+    } else if (const auto *category = object_cast<velmo::Category>(object)) {
+        if (category->kind != velmo::Category::kKindOrdinary &&
+            category->kind != velmo::Category::kKindLinkMenu)
             return MenuKind::Unknown;
         chosen = makeMenu(u"category"_s, 2,
                           {{NewCategory, u"新規メニュー追加 (&W)"_s},
                            {NewPage, u"新規ページ追加"_s},
                            {0, QString()},
                            {DeleteCategory, u"メニュー項目削除 (&D)"_s}});
-    } else if (object_cast<velmo::QPage>(object) != nullptr) {
+    } else if (object_cast<velmo::Page>(object) != nullptr) {
         chosen = makeMenu(u"page"_s, 8,
                           {{NewContentGroup, u"新規コンテンツ作成 (&W)"_s},
                            {0, QString()},
                            {DeletePage, u"ページ削除 (&D)"_s}});
-    } else if (object_cast<velmo::QContentGroup>(object) != nullptr) {
+    } else if (object_cast<velmo::ContentGroup>(object) != nullptr) {
         chosen = makeMenu(u"content_group"_s, 9,
                           {{NewContentGroup, u"新規コンテンツ追加 (&W)"_s},
                            {0, QString()},
@@ -136,53 +136,53 @@ ObjectCommands::MenuKind ObjectCommands::contextMenuFor(const velmo::QObject *ob
     return MenuKind::Shown;
 }
 
-ObjectCommands::Outcome ObjectCommands::run(int command, velmo::QObject *target)
+ObjectCommands::Outcome ObjectCommands::run(int command, velmo::Object *target)
 {
     Outcome outcome;
     if (target == nullptr)
         return outcome;
     switch (command) {
     case NewCategory:
-        if (auto *classification = object_cast<velmo::QClassification>(target)) {
-            auto *category = new velmo::QCategory;
+        if (auto *classification = object_cast<velmo::Classification>(target)) {
+            auto *category = new velmo::Category;
             category->name = u"メニュー"_s;
-            classification->categories.Add(category, classification);
+            classification->categories.add(category, classification);
             outcome.changed = true;
-        } else if (auto *parent = object_cast<velmo::QCategory>(target)) {
-            auto *category = new velmo::QCategory;
+        } else if (auto *parent = object_cast<velmo::Category>(target)) {
+            auto *category = new velmo::Category;
             category->name = u"メニュー"_s;
-            parent->categories.Add(category, parent);
+            parent->categories.add(category, parent);
             outcome.changed = true;
         }
         break;
     case NewPluginPage:
-        if (auto *classification = object_cast<velmo::QClassification>(target)) {
-            auto *page = new velmo::QPage;
+        if (auto *classification = object_cast<velmo::Classification>(target)) {
+            auto *page = new velmo::Page;
             page->name = u"プラグインページ"_s;
-            classification->pages.Add(page, classification);
+            classification->pages.add(page, classification);
             outcome.changed = true;
         }
         break;
     case NewPage:
-        if (auto *category = object_cast<velmo::QCategory>(target)) {
-            auto *page = new velmo::QPage;
+        if (auto *category = object_cast<velmo::Category>(target)) {
+            auto *page = new velmo::Page;
             page->name = u"ページ"_s;
-            category->pages.Add(page, category);
+            category->pages.add(page, category);
             outcome.changed = true;
         }
         break;
     case NewContentGroup:
-        if (auto *page = object_cast<velmo::QPage>(target)) {
-            velmo::QContentGroup *group = newContentGroup();
-            const auto *owner = object_cast<velmo::QClassification>(page->parent());
-            if (owner != nullptr && owner->kind == velmo::QClassification::kKindPlugin)
-                group->kind = velmo::QContentGroup::kKindPlugin;
-            page->contentGroups.Add(group, page);
+        if (auto *page = object_cast<velmo::Page>(target)) {
+            velmo::ContentGroup *group = newContentGroup();
+            const auto *owner = object_cast<velmo::Classification>(page->parent());
+            if (owner != nullptr && owner->kind == velmo::Classification::kKindPlugin)
+                group->kind = velmo::ContentGroup::kKindPlugin;
+            page->contentGroups.add(group, page);
             outcome.changed = true;
-        } else if (auto *parent = object_cast<velmo::QContentGroup>(target)) {
-            velmo::QContentGroup *group = newContentGroup();
+        } else if (auto *parent = object_cast<velmo::ContentGroup>(target)) {
+            velmo::ContentGroup *group = newContentGroup();
             group->kind = parent->kind;
-            parent->subGroups.Add(group, parent);
+            parent->subGroups.add(group, parent);
             outcome.changed = true;
         }
         break;
@@ -200,14 +200,13 @@ ObjectCommands::Outcome ObjectCommands::run(int command, velmo::QObject *target)
     return outcome;
 }
 
-ObjectCommands::Outcome ObjectCommands::deleteToStorage(velmo::QObject *target,
-                                                        qint32 expectedClass)
+ObjectCommands::Outcome ObjectCommands::deleteToStorage(velmo::Object *target, qint32 expectedClass)
 {
     Outcome outcome;
     outcome.rebuildMenuTree = true;
     if (target->typeCode != expectedClass)
         return outcome;
-    switch (m_global.DeleteToStorage(target)) {
+    switch (m_global.deleteToStorage(target)) {
     case velmo::StorageResult::NotDetached:
         // Reported; the object stays and nothing is rebuilt.
         return {};
@@ -222,17 +221,17 @@ ObjectCommands::Outcome ObjectCommands::deleteToStorage(velmo::QObject *target,
     return outcome;
 }
 
-bool ObjectCommands::moveUp(velmo::QObject *object)
+bool ObjectCommands::moveUp(velmo::Object *object)
 {
     return velmo::moveObjectUp(object) >= 0;
 }
 
-bool ObjectCommands::moveDown(velmo::QObject *object)
+bool ObjectCommands::moveDown(velmo::Object *object)
 {
     return velmo::moveObjectDown(object) >= 0;
 }
 
-bool ObjectCommands::canDrop(const velmo::QObject *source, const velmo::QObject *target)
+bool ObjectCommands::canDrop(const velmo::Object *source, const velmo::Object *target)
 {
     if (source == nullptr || target == nullptr || !isAcceptedPair(source, target))
         return false;
@@ -240,21 +239,21 @@ bool ObjectCommands::canDrop(const velmo::QObject *source, const velmo::QObject 
     return !isAncestorOrSelf(source, target);
 }
 
-bool ObjectCommands::dropObject(velmo::QObject *source, velmo::QObject *target, bool copy)
+bool ObjectCommands::dropObject(velmo::Object *source, velmo::Object *target, bool copy)
 {
     if (!canDrop(source, target))
         return false;
     if (copy) {
-        std::unique_ptr<velmo::QObject> duplicate = velmo::duplicateSubtree(*source);
+        std::unique_ptr<velmo::Object> duplicate = velmo::duplicateSubtree(*source);
         if (!appendTo(target, duplicate.get()))
             return false;
         duplicate.release();
         return true;
     }
-    velmo::QObject *parent = source->parent();
-    if (parent == nullptr || parent->RemoveChild(source) == 0)
+    velmo::Object *parent = source->parent();
+    if (parent == nullptr || parent->removeChild(source) == 0)
         return false;
-    source->SetParent(nullptr);
+    source->setParent(nullptr);
     // The pair was checked above, so the append cannot refuse.
     appendTo(target, source);
     return true;

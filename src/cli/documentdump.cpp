@@ -1,16 +1,16 @@
 // The document as JSON.
 #include "cli/documentdump.h"
 
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcondition.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qgenre.h"
-#include "model/qglobal.h"
-#include "model/qobjectbox.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/condition.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/genre.h"
+#include "model/objectbox.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,22 +33,22 @@ QJsonArray listToJson(const List &list)
     return array;
 }
 
-QJsonArray idsToJson(const QList<QID> &ids)
+QJsonArray idsToJson(const QList<ObjectId> &ids)
 {
     QJsonArray array;
-    for (const QID &id : ids)
-        array.append(id.ToText());
+    for (const ObjectId &id : ids)
+        array.append(id.toText());
     return array;
 }
 
 } // namespace
 
-QJsonObject DocumentDump::objectToJson(const QObject &object)
+QJsonObject DocumentDump::objectToJson(const Object &object)
 {
     QJsonObject json;
-    json[u"id"] = object.id.ToText();
+    json[u"id"] = object.id.toText();
     json[u"class"] = object.typeCode;
-    json[u"parentId"] = object.parentId.ToText();
+    json[u"parentId"] = object.parentId.toText();
     json[u"reservedValue"] = object.reservedValue;
     json[u"enabled"] = object.enabled;
     json[u"createdTime"] = object.createdTime;
@@ -56,7 +56,7 @@ QJsonObject DocumentDump::objectToJson(const QObject &object)
     json[u"name"] = object.name;
     json[u"memo"] = object.memo;
 
-    if (auto *site = dynamic_cast<const QSite *>(&object)) {
+    if (auto *site = dynamic_cast<const Site *>(&object)) {
         json[u"homeTitle"] = site->homeTitle;
         json[u"summary"] = site->summary;
         json[u"siteUrl"] = site->siteUrl;
@@ -72,19 +72,19 @@ QJsonObject DocumentDump::objectToJson(const QObject &object)
         json[u"classifications"] = listToJson(site->classifications);
         json[u"genres"] = listToJson(site->genres);
         json[u"objectBox"] = objectToJson(site->objectBox);
-    } else if (auto *classification = dynamic_cast<const QClassification *>(&object)) {
+    } else if (auto *classification = dynamic_cast<const Classification *>(&object)) {
         json[u"kind"] = hex(classification->kind);
         json[u"categories"] = listToJson(classification->categories);
         json[u"pages"] = listToJson(classification->pages);
-    } else if (auto *category = dynamic_cast<const QCategory *>(&object)) {
+    } else if (auto *category = dynamic_cast<const Category *>(&object)) {
         json[u"kind"] = hex(category->kind);
         json[u"pages"] = listToJson(category->pages);
         json[u"categories"] = listToJson(category->categories);
-        json[u"linkTarget"] = category->linkTarget.ToText();
+        json[u"linkTarget"] = category->linkTarget.toText();
         json[u"linkTitle"] = category->linkTitle;
         json[u"folderName"] = category->folderName;
         json[u"auxText"] = category->auxText;
-    } else if (auto *page = dynamic_cast<const QPage *>(&object)) {
+    } else if (auto *page = dynamic_cast<const Page *>(&object)) {
         json[u"contentGroups"] = listToJson(page->contentGroups);
         json[u"conditions"] = listToJson(page->conditions);
         json[u"title"] = page->title;
@@ -92,29 +92,29 @@ QJsonObject DocumentDump::objectToJson(const QObject &object)
         json[u"keywords"] = page->keywords;
         json[u"templateName"] = page->templateName;
         json[u"fileName"] = page->fileName;
-    } else if (auto *group = dynamic_cast<const QContentGroup *>(&object)) {
+    } else if (auto *group = dynamic_cast<const ContentGroup *>(&object)) {
         json[u"kind"] = hex(group->kind);
         json[u"groupOption"] = group->groupOption;
         json[u"subGroups"] = listToJson(group->subGroups);
         json[u"contents"] = listToJson(group->contents);
         json[u"relatedGroups"] = listToJson(group->relatedGroups);
         json[u"templateName"] = group->templateName;
-    } else if (auto *content = dynamic_cast<const QContent *>(&object)) {
+    } else if (auto *content = dynamic_cast<const Content *>(&object)) {
         json[u"kind"] = hex(content->kind);
         json[u"value"] = content->value;
-    } else if (auto *condition = dynamic_cast<const QCondition *>(&object)) {
+    } else if (auto *condition = dynamic_cast<const Condition *>(&object)) {
         json[u"targets"] = idsToJson(condition->targets);
         json[u"mode"] = condition->mode;
-        json[u"reference"] = condition->reference.ToText();
+        json[u"reference"] = condition->reference.toText();
         json[u"firstText"] = condition->firstText;
         json[u"secondText"] = condition->secondText;
-    } else if (auto *box = dynamic_cast<const QObjectBox *>(&object)) {
+    } else if (auto *box = dynamic_cast<const ObjectBox *>(&object)) {
         json[u"items"] = listToJson(box->items);
     }
     return json;
 }
 
-QJsonObject DocumentDump::toJson(const QGlobal &global)
+QJsonObject DocumentDump::toJson(const Document &global)
 {
     QJsonObject json;
     json[u"contentTypes"] = listToJson(global.contentTypes);
@@ -123,7 +123,7 @@ QJsonObject DocumentDump::toJson(const QGlobal &global)
     return json;
 }
 
-QByteArray DocumentDump::toUtf8(const QGlobal &global)
+QByteArray DocumentDump::toUtf8(const Document &global)
 {
     return QJsonDocument(toJson(global)).toJson(QJsonDocument::Indented);
 }

@@ -6,17 +6,17 @@
 
 namespace velmo {
 
-class QGlobal;
-class QObject;
+class Document;
+class Object;
 
 class DocumentDump
 {
 public:
     // Every object with its identity ("time_seq"), class code, parent identity, stored fields
     // and children in list order; the catalogues and each site's box.
-    static QJsonObject toJson(const QGlobal &global);
-    static QJsonObject objectToJson(const QObject &object);
-    static QByteArray toUtf8(const QGlobal &global);
+    static QJsonObject toJson(const Document &global);
+    static QJsonObject objectToJson(const Object &object);
+    static QByteArray toUtf8(const Document &global);
 };
 
 } // namespace velmo

@@ -5,10 +5,10 @@
 
 #include "generator/siteoutput.h"
 #include "model/dataroot.h"
+#include "model/document.h"
+#include "model/documentfile.h"
 #include "model/messagereporter.h"
-#include "model/qdocumentfile.h"
-#include "model/qglobal.h"
-#include "model/qsite.h"
+#include "model/site.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -41,24 +41,24 @@ int usage()
 
 int resave(const QString &in, const QString &out)
 {
-    velmo::QGlobal global(QCoreApplication::applicationDirPath());
+    velmo::Document global(QCoreApplication::applicationDirPath());
     if (!QFileInfo::exists(in)) {
         printError(QStringLiteral("velmo-cli: %1: no such file").arg(in));
         return kExitFailed;
     }
-    if (!velmo::QDocumentFile::open(global, in))
+    if (!velmo::DocumentFile::open(global, in))
         return kExitFailed;
-    return velmo::QDocumentFile::save(global, out) ? kExitOk : kExitFailed;
+    return velmo::DocumentFile::save(global, out) ? kExitOk : kExitFailed;
 }
 
 int dump(const QString &in)
 {
-    velmo::QGlobal global(QCoreApplication::applicationDirPath());
+    velmo::Document global(QCoreApplication::applicationDirPath());
     if (!QFileInfo::exists(in)) {
         printError(QStringLiteral("velmo-cli: %1: no such file").arg(in));
         return kExitFailed;
     }
-    if (!velmo::QDocumentFile::open(global, in))
+    if (!velmo::DocumentFile::open(global, in))
         return kExitFailed;
     const QByteArray json = velmo::DocumentDump::toUtf8(global);
     if (std::fwrite(json.constData(), 1, size_t(json.size()), stdout) != size_t(json.size()))
@@ -92,17 +92,17 @@ int build(const QStringList &args)
     if (document.isEmpty())
         return usage();
 
-    velmo::QGlobal global(velmo::DataRoot::resolve(home, QCoreApplication::applicationDirPath(),
-                                                   installedShareFolder()));
+    velmo::Document global(velmo::DataRoot::resolve(home, QCoreApplication::applicationDirPath(),
+                                                    installedShareFolder()));
     if (!QFileInfo::exists(document)) {
         printError(QStringLiteral("velmo-cli: %1: no such file").arg(document));
         return kExitUsage;
     }
-    if (!velmo::QDocumentFile::open(global, document))
+    if (!velmo::DocumentFile::open(global, document))
         return kExitUsage;
 
-    velmo::QSite *site = nullptr;
-    for (velmo::QSite *candidate : global.sites) {
+    velmo::Site *site = nullptr;
+    for (velmo::Site *candidate : global.sites) {
         if (!haveSite || candidate->name == siteName) {
             site = candidate;
             break;
@@ -156,8 +156,8 @@ int sample(const QStringList &args)
     if (out.isEmpty())
         return usage();
 
-    velmo::QGlobal global(velmo::DataRoot::resolve(home, QCoreApplication::applicationDirPath(),
-                                                   installedShareFolder()));
+    velmo::Document global(velmo::DataRoot::resolve(home, QCoreApplication::applicationDirPath(),
+                                                    installedShareFolder()));
     if (!velmo::SampleDocument::write(global, out))
         return kExitFailed;
     // The document is still worth having (the template can be put there later), but a build

@@ -2,14 +2,14 @@
 // user would through the navigation tree and the forms.
 #include "cli/sampledocument.h"
 
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qdocumentfile.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/documentfile.h"
+#include "model/page.h"
+#include "model/site.h"
 
 using namespace Qt::StringLiterals;
 
@@ -27,7 +27,7 @@ const QString kSection = u"標準セクション.template"_s;
 const QString kChapter = u"章立てセクション.template"_s;
 const QString kNote = u"囲み記事.template"_s;
 
-QString idLink(const QObject *target)
+QString idLink(const Object *target)
 {
     return u"_id_link(%1,%2)"_s.arg(target->id.time).arg(target->id.seq);
 }
@@ -51,87 +51,87 @@ QString figure(const QString &classes, const QString &img, const QString &captio
 class Builder
 {
 public:
-    explicit Builder(QSite &site) : m_menu(*site.classifications.at(0)) {}
+    explicit Builder(Site &site) : m_menu(*site.classifications.at(0)) {}
 
-    QCategory *category(QObject *parent, const QString &name, const QString &folder)
+    Category *category(Object *parent, const QString &name, const QString &folder)
     {
-        auto *category = new QCategory;
+        auto *category = new Category;
         category->name = name;
         category->folderName = folder;
-        if (auto *classification = object_cast<QClassification>(parent))
-            classification->categories.Add(category, classification);
+        if (auto *classification = object_cast<Classification>(parent))
+            classification->categories.add(category, classification);
         else
-            static_cast<QCategory *>(parent)->categories.Add(category, parent);
+            static_cast<Category *>(parent)->categories.add(category, parent);
         return category;
     }
 
-    QCategory *topCategory(const QString &name, const QString &folder)
+    Category *topCategory(const QString &name, const QString &folder)
     {
         return category(&m_menu, name, folder);
     }
 
-    static QPage *page(QCategory *category, const QString &name, const QString &title,
-                       const QString &fileName, const QString &templateName, const QString &summary,
-                       const QString &keywords)
+    static Page *page(Category *category, const QString &name, const QString &title,
+                      const QString &fileName, const QString &templateName, const QString &summary,
+                      const QString &keywords)
     {
-        auto *page = new QPage;
+        auto *page = new Page;
         page->name = name;
         page->title = title;
         page->fileName = fileName;
         page->templateName = templateName;
         page->summary = summary;
         page->keywords = keywords;
-        category->pages.Add(page, category);
+        category->pages.add(page, category);
         return page;
     }
 
     // A group as the tree makes it: named, with its one "内容" content holding text.
-    static QContentGroup *group(QObject *parent, const QString &templateName, const QString &name,
-                                const QString &text)
+    static ContentGroup *group(Object *parent, const QString &templateName, const QString &name,
+                               const QString &text)
     {
-        auto *group = new QContentGroup;
+        auto *group = new ContentGroup;
         group->name = name;
         group->templateName = templateName;
         group->groupOption = kNewGroupOption;
         group->contents.at(0)->value = text;
-        if (auto *page = object_cast<QPage>(parent)) {
-            page->contentGroups.Add(group, page);
+        if (auto *page = object_cast<Page>(parent)) {
+            page->contentGroups.add(group, page);
         } else {
-            auto *outer = static_cast<QContentGroup *>(parent);
+            auto *outer = static_cast<ContentGroup *>(parent);
             group->kind = outer->kind;
-            outer->subGroups.Add(group, outer);
+            outer->subGroups.add(group, outer);
         }
         return group;
     }
 
     // A chapter group carries the two further parts of the built-in "文章(通常)" type.
-    static QContentGroup *chapter(QPage *page, const QString &name, const QString &title,
-                                  const QString &lead, const QString &body)
+    static ContentGroup *chapter(Page *page, const QString &name, const QString &title,
+                                 const QString &lead, const QString &body)
     {
-        QContentGroup *chapter = group(page, kChapter, name, lead);
+        ContentGroup *chapter = group(page, kChapter, name, lead);
         addPart(chapter, u"章のタイトル"_s, title);
         addPart(chapter, u"章の内容"_s, body);
         return chapter;
     }
 
 private:
-    static void addPart(QContentGroup *group, const QString &name, const QString &value)
+    static void addPart(ContentGroup *group, const QString &name, const QString &value)
     {
-        auto *content = new QContent;
+        auto *content = new Content;
         content->name = name;
-        content->kind = QContent::kKindLongText;
+        content->kind = Content::kKindLongText;
         content->value = value;
-        group->AddContent(content);
+        group->addContent(content);
     }
 
-    QClassification &m_menu;
+    Classification &m_menu;
 };
 
 } // namespace
 
-QSite *SampleDocument::addSite(QGlobal &global)
+Site *SampleDocument::addSite(Document &global)
 {
-    QSite *site = global.CreateSite();
+    Site *site = global.createSite();
     site->name = u"サンプルサイト"_s;
     site->homeTitle = u"こもれび珈琲店"_s;
     site->summary = u"森のそばの小さな珈琲店です。自家焙煎のコーヒーと、毎朝焼き上げるお菓子を"
@@ -147,49 +147,48 @@ QSite *SampleDocument::addSite(QGlobal &global)
     Builder build(*site);
 
     // The structure first: texts link to pages and groups made further down.
-    QCategory *home = build.topCategory(u"ホーム"_s, u"home"_s);
-    QPage *welcome = Builder::page(
+    Category *home = build.topCategory(u"ホーム"_s, u"home"_s);
+    Page *welcome = Builder::page(
         home, u"ようこそ"_s, u"木漏れ日の下で、ひと休み"_s, u"welcome"_s, kIndexPage,
         u"こもれび珈琲店のホームページです。お店のこと、メニュー、営業時間をご案内します。"_s,
         QString());
-    QPage *news = Builder::page(home, u"お知らせ"_s, u"お知らせ"_s, u"news"_s, kStandardPage,
-                                u"営業日の変更や新しいメニューなど、お店からのお知らせです。"_s,
-                                u"お知らせ,営業日"_s);
+    Page *news = Builder::page(home, u"お知らせ"_s, u"お知らせ"_s, u"news"_s, kStandardPage,
+                               u"営業日の変更や新しいメニューなど、お店からのお知らせです。"_s,
+                               u"お知らせ,営業日"_s);
 
-    QCategory *menu = build.topCategory(u"メニュー"_s, u"menu"_s);
-    QPage *menuList =
+    Category *menu = build.topCategory(u"メニュー"_s, u"menu"_s);
+    Page *menuList =
         Builder::page(menu, u"メニュー一覧"_s, u"メニュー一覧"_s, u"index"_s, kStandardPage,
                       u"自家焙煎のコーヒーと、毎朝焼き上げるお菓子をご用意しています。"_s,
                       u"メニュー,ドリンク,価格"_s);
-    QCategory *coffee = build.category(menu, u"コーヒー"_s, u"coffee"_s);
-    QPage *coffeePage = Builder::page(
+    Category *coffee = build.category(menu, u"コーヒー"_s, u"coffee"_s);
+    Page *coffeePage = Builder::page(
         coffee, u"コーヒー"_s, u"自家焙煎のコーヒー"_s, u"index"_s, kStandardPage,
         u"生豆の選び方から焙煎、淹れ方まで、一杯のコーヒーができるまでをご紹介します。"_s,
         u"ハンドドリップ,コーヒー豆,焙煎"_s);
-    QCategory *sweets = build.category(menu, u"焼き菓子"_s, u"sweets"_s);
-    QPage *sweetsPage =
+    Category *sweets = build.category(menu, u"焼き菓子"_s, u"sweets"_s);
+    Page *sweetsPage =
         Builder::page(sweets, u"焼き菓子"_s, u"毎朝焼き上げるお菓子"_s, u"index"_s, kStandardPage,
                       u"国産の小麦とバターで、毎朝少しずつ焼き上げています。"_s,
                       u"クッキー,スコーン,ブラウニー"_s);
 
-    QCategory *about = build.topCategory(u"お店について"_s, u"about"_s);
-    QPage *story =
+    Category *about = build.topCategory(u"お店について"_s, u"about"_s);
+    Page *story =
         Builder::page(about, u"お店のこと"_s, u"お店について"_s, u"index"_s, kWidePage,
                       u"こもれび珈琲店ができるまでと、お店で大切にしていることをお話しします。"_s,
                       u"店主,山小屋"_s);
-    QPage *shop =
-        Builder::page(about, u"店舗情報"_s, u"店舗情報・アクセス"_s, u"shop"_s, kStandardPage,
-                      u"営業時間と定休日、お店までの道順をご案内します。"_s,
-                      u"営業時間,定休日,アクセス,駐車場"_s);
+    Page *shop = Builder::page(about, u"店舗情報"_s, u"店舗情報・アクセス"_s, u"shop"_s,
+                               kStandardPage, u"営業時間と定休日、お店までの道順をご案内します。"_s,
+                               u"営業時間,定休日,アクセス,駐車場"_s);
 
-    QCategory *guide = build.topCategory(u"このサイトについて"_s, u"guide"_s);
-    QPage *guidePage = Builder::page(
+    Category *guide = build.topCategory(u"このサイトについて"_s, u"guide"_s);
+    Page *guidePage = Builder::page(
         guide, u"サンプルの使い方"_s, u"このサンプルサイトについて"_s, u"index"_s, kWidePage,
         u"このサイトは Velmo に付属するサンプルです。テンプレートと画像の使い方をご紹介します。"_s,
         u"Velmo,テンプレート,サンプル"_s);
 
     // A link menu entry: it holds no page and leads to a group of the shop page.
-    QCategory *access = build.topCategory(u"アクセス"_s, u"access"_s);
+    Category *access = build.topCategory(u"アクセス"_s, u"access"_s);
     access->setLinkMenu(true);
 
     // 店舗情報 comes first: the home page links to its access group.
@@ -201,7 +200,7 @@ QSite *SampleDocument::addSite(QGlobal &global)
                    u"<dt>お支払い</dt><dd>現金、各種クレジットカード、電子マネー</dd>"
                    u"</dl>"
                    u"<p>テラス席は、ペットをお連れの方もご利用いただけます。</p>"_s);
-    QContentGroup *accessGroup = Builder::group(
+    ContentGroup *accessGroup = Builder::group(
         shop, kSection, u"アクセス"_s,
         u"<dl class=\"info-list\">"
         u"<dt>住所</dt><dd>〒000-0000　森野県こもれび市木立町1-2-3</dd>"
@@ -317,7 +316,7 @@ QSite *SampleDocument::addSite(QGlobal &global)
             u"<li>インドネシア　マンデリン（深煎り）</li>"
             u"</ul>"
             u"<p>お好みの挽き方をお申し付けください。</p>"_s);
-    QContentGroup *brewing =
+    ContentGroup *brewing =
         Builder::group(coffeePage, kSection, u"おいしい淹れ方"_s,
                        u"<p>ご家庭でも、少しの工夫でぐっとおいしくなります。</p>"
                        u"<ol>"
@@ -410,11 +409,11 @@ QSite *SampleDocument::addSite(QGlobal &global)
     return site;
 }
 
-bool SampleDocument::write(QGlobal &global, const QString &path)
+bool SampleDocument::write(Document &global, const QString &path)
 {
-    global.AddBuiltInCatalogue();
+    global.addBuiltInCatalogue();
     addSite(global);
-    return QDocumentFile::save(global, path);
+    return DocumentFile::save(global, path);
 }
 
 } // namespace velmo

@@ -6,18 +6,18 @@
 
 namespace velmo {
 
-class QGlobal;
-class QSite;
+class Document;
+class Site;
 
 class SampleDocument
 {
 public:
     // Appends the demonstration site to global's sites, on global's sample template folder.
-    static QSite *addSite(QGlobal &global);
+    static Site *addSite(Document &global);
 
     // Writes a document holding the built-in catalogue and the demonstration site to path.
     // False when the file cannot be written; the reason has gone to global's reporter.
-    static bool write(QGlobal &global, const QString &path);
+    static bool write(Document &global, const QString &path);
 };
 
 } // namespace velmo

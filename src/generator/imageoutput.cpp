@@ -74,7 +74,7 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
         return std::nullopt;
     const QString userFolder = unifySeparators(folders.userImageFolder);
     // Linux file names are case-sensitive, the pictures' names in old texts are not.
-    const QString source = FindFileIgnoringCase(unifySeparators(userFolder + u'/' + relative));
+    const QString source = findFileIgnoringCase(unifySeparators(userFolder + u'/' + relative));
     const QFileInfo sourceInfo(source);
     if (source.isEmpty() || !sourceInfo.isFile())
         return std::nullopt;
@@ -94,8 +94,8 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
         (width == 0 && height == 0) || (width == sourceWidth && height == sourceHeight);
     if (unscaled) {
         if (!isFresh(target, sourceInfo)) {
-            CreateFolderPath(target);
-            if (CopyFileReplacing(source, target))
+            createFolderPath(target);
+            if (copyFileReplacing(source, target))
                 countCopy(statistics, &OutputStatistics::filesCopied);
         }
     } else {
@@ -107,7 +107,7 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
     }
     if (statistics != nullptr)
         statistics->producedFiles.insert(target);
-    return unifySeparators(RelativePath(target, pageOutputPath));
+    return unifySeparators(relativePath(target, pageOutputPath));
 }
 
 // Scales the source into target, through the cache: a copy made for the same source (path,
@@ -134,9 +134,9 @@ bool ImageOutput::writeScaled(const QFileInfo &source, const QString &target, in
                   .arg(sourcePath)
                   .arg(source.lastModified().toMSecsSinceEpoch())
                   .arg(source.size());
-        if (QFileInfo(cached).isFile() && SameTextInFile(key, keyFile) != 0) {
-            CreateFolderPath(target);
-            if (CopyFileReplacing(cached, target)) {
+        if (QFileInfo(cached).isFile() && sameTextInFile(key, keyFile) != 0) {
+            createFolderPath(target);
+            if (copyFileReplacing(cached, target)) {
                 countCopy(statistics, &OutputStatistics::picturesFromCache);
                 return true;
             }
@@ -144,22 +144,22 @@ bool ImageOutput::writeScaled(const QFileInfo &source, const QString &target, in
     }
 
     img::ImageObject image;
-    if (image.Load(source.filePath()) == 0)
+    if (image.load(source.filePath()) == 0)
         return false;
-    image.Resize(width, height, 2);
+    image.resize(width, height, 2);
     countCopy(statistics, &OutputStatistics::picturesScaled);
-    CreateFolderPath(target);
+    createFolderPath(target);
     if (cached.isEmpty()) {
-        image.Save(target);
+        image.save(target);
         return true;
     }
     // The key goes last and only after a complete save: a key on disk always describes the
     // picture beside it.
     QFile::remove(keyFile);
-    CreateFolderPath(cached);
-    if (image.Save(cached) != 0 && WriteTextFile(key, keyFile) && CopyFileReplacing(cached, target))
+    createFolderPath(cached);
+    if (image.save(cached) != 0 && writeTextFile(key, keyFile) && copyFileReplacing(cached, target))
         return true;
-    image.Save(target);
+    image.save(target);
     return true;
 }
 

@@ -5,14 +5,14 @@
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
 #include "generator/previewareas.h"
-#include "generator/qwildcardmatcher.h"
 #include "generator/templatecache.h"
 #include "generator/templateexpansion.h"
+#include "generator/wildcardmatcher.h"
+#include "model/category.h"
+#include "model/document.h"
 #include "model/fileutil.h"
-#include "model/qcategory.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QDate>
 
@@ -33,17 +33,17 @@ QString writeStyleSheet(const PageContext &context)
     // Every page of a run copies the same style sheet: once is enough.
     if (context.cache == nullptr || context.cache->claimOnce(target)) {
         const QString source =
-            context.site->templatePath + QGlobal::cssFolderName() + u'/' + context.site->mainCss;
+            context.site->templatePath + Document::cssFolderName() + u'/' + context.site->mainCss;
         QString css;
         if (!context.site->mainCss.isEmpty())
-            ReadTextFile(source, css);
-        CreateFolderPath(target);
-        WriteTextFileIfChanged(css, target);
+            readTextFile(source, css);
+        createFolderPath(target);
+        writeTextFileIfChanged(css, target);
         if (context.statistics != nullptr)
             context.statistics->producedFiles.insert(target);
     }
     return QStringLiteral("href=\"") +
-           ImageOutput::unifySeparators(RelativePath(target, context.outputPath));
+           ImageOutput::unifySeparators(relativePath(target, context.outputPath));
 }
 
 void replaceStyleSheetBlock(const PageContext &context, QString &text)
@@ -54,10 +54,10 @@ void replaceStyleSheetBlock(const PageContext &context, QString &text)
         return;
     const QString link = writeStyleSheet(context);
     QString block;
-    if (QWildcardMatcher::find(text, pattern, 0, &block) < 0)
+    if (WildcardMatcher::find(text, pattern, 0, &block) < 0)
         return;
-    QWildcardMatcher::replaceMatch(block, u"href*.css", link, 0);
-    QWildcardMatcher::replaceMatch(text, pattern, block, 0);
+    WildcardMatcher::replaceMatch(block, u"href*.css", link, 0);
+    WildcardMatcher::replaceMatch(text, pattern, block, 0);
 }
 
 } // namespace
@@ -69,12 +69,12 @@ const QString &PageAssembly::styleSheetBlockPattern()
     return pattern;
 }
 
-QString PageAssembly::pagePath(const QPage &page)
+QString PageAssembly::pagePath(const Page &page)
 {
     QString path;
-    for (const velmo::QObject *up = page.parent(); up != nullptr && up->typeCode != kClassSite;
+    for (const velmo::Object *up = page.parent(); up != nullptr && up->typeCode != kClassSite;
          up = up->parent()) {
-        const auto *category = object_cast<QCategory>(up);
+        const auto *category = object_cast<Category>(up);
         if (category != nullptr && !category->isLinkMenu())
             path = category->name + QStringLiteral(" - ") + path;
     }
@@ -99,13 +99,13 @@ void PageAssembly::assemble(const PageContext &context, QString &text)
     if (TemplateExpansion::expandContentGroups(context, blocks)) {
         for (const auto &[name, output] : blocks) {
             const QString pattern = TemplateExpansion::blockPattern(name);
-            QWildcardMatcher::replaceMatch(text, pattern,
-                                           isOn(context, pattern) ? output : QString(), 0);
+            WildcardMatcher::replaceMatch(text, pattern,
+                                          isOn(context, pattern) ? output : QString(), 0);
         }
     }
 
-    const QSite &site = *context.site;
-    const QPage &page = *context.page;
+    const Site &site = *context.site;
+    const Page &page = *context.page;
     const QPair<const char16_t *, QString> values[] = {
         {u"<!--__サイト名__-->(*)", site.homeTitle},
         {u"<!--__サイト概要__-->(*)", site.summary},
@@ -118,17 +118,17 @@ void PageAssembly::assemble(const PageContext &context, QString &text)
     };
     for (const auto &[marker, value] : values) {
         const QString pattern = QString::fromUtf16(marker);
-        QWildcardMatcher::replaceAll(text, pattern, isOn(context, pattern) ? value : QString());
+        WildcardMatcher::replaceAll(text, pattern, isOn(context, pattern) ? value : QString());
     }
 
-    QWildcardMatcher::replaceAll(text, u"<NOT_OUTPUT>*</NOT_OUTPUT>", u"");
-    QWildcardMatcher::replaceAll(text, u"<not_output>*</not_output>", u"");
+    WildcardMatcher::replaceAll(text, u"<NOT_OUTPUT>*</NOT_OUTPUT>", u"");
+    WildcardMatcher::replaceAll(text, u"<not_output>*</not_output>", u"");
 
     // isMarkerOn may rescan and so change the list: walk a copy.
     const QList<PreviewArea> areas = context.global->previewAreas;
     for (const PreviewArea &area : areas) {
         if (!isOn(context, area.pattern))
-            QWildcardMatcher::replaceAll(text, area.pattern, u"");
+            WildcardMatcher::replaceAll(text, area.pattern, u"");
     }
 
     text.replace(QStringLiteral("\\r"), QStringLiteral("\r"));

@@ -5,7 +5,7 @@
 #include <QString>
 
 namespace velmo {
-class QPage;
+class Page;
 }
 
 namespace velmo::gen {
@@ -21,7 +21,7 @@ public:
     static void assemble(const PageContext &context, QString &text);
 
     // "A - B - page": the names of the enclosing ordinary categories, outermost first.
-    static QString pagePath(const QPage &page);
+    static QString pagePath(const Page &page);
     // The site's keywords, then "," and the page's own when it has any.
     static QString keywords(const PageContext &context);
 };

@@ -2,8 +2,8 @@
 #include "generator/pagecontext.h"
 
 #include "generator/outputstatistics.h"
-#include "model/qglobal.h"
-#include "model/qsite.h"
+#include "model/document.h"
+#include "model/site.h"
 
 namespace velmo::gen {
 

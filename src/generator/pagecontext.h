@@ -7,9 +7,9 @@
 #include "generator/imageoutput.h"
 
 namespace velmo {
-class QGlobal;
-class QPage;
-class QSite;
+class Document;
+class Page;
+class Site;
 } // namespace velmo
 
 namespace velmo::gen {
@@ -19,9 +19,9 @@ class TemplateCache;
 
 struct PageContext
 {
-    QGlobal *global = nullptr;
-    QSite *site = nullptr;
-    QPage *page = nullptr;
+    Document *global = nullptr;
+    Site *site = nullptr;
+    Page *page = nullptr;
     QString siteWorkingFolder;
     QString outputPath;
     TemplateCache *cache = nullptr;

@@ -1,10 +1,10 @@
 // PreviewAreas: the marker scan of the page templates and the on/off lookup.
 #include "generator/previewareas.h"
 
-#include "generator/qwildcardmatcher.h"
+#include "generator/wildcardmatcher.h"
+#include "model/document.h"
 #include "model/fileutil.h"
-#include "model/qglobal.h"
-#include "model/qsite.h"
+#include "model/site.h"
 
 #include <algorithm>
 
@@ -21,8 +21,8 @@ void collectPatterns(const QString &text, QStringList &patterns)
     QString matched;
     // Each search starts one character after the previous match, not after its end, so a
     // marker that opens inside an unterminated one is still found.
-    for (int at = QWildcardMatcher::find(text, marker, 0, &matched); at >= 0;
-         at = QWildcardMatcher::find(text, marker, at + 1, &matched)) {
+    for (int at = WildcardMatcher::find(text, marker, 0, &matched); at >= 0;
+         at = WildcardMatcher::find(text, marker, at + 1, &matched)) {
         if (matched.contains(kEnd))
             continue;
         if (matched.contains(kStart)) {
@@ -44,19 +44,19 @@ qsizetype indexOfPattern(const QList<PreviewArea> &areas, const QString &pattern
 
 } // namespace
 
-int PreviewAreas::CollectMarkers(QGlobal &global)
+int PreviewAreas::collectMarkers(Document &global)
 {
     global.previewAreaFlag = 1;
     QStringList patterns;
-    if (const QSite *site = global.getCurrentSite()) {
-        const QString folder = site->templatePath + QGlobal::pageTemplateFolderName();
+    if (const Site *site = global.getCurrentSite()) {
+        const QString folder = site->templatePath + Document::pageTemplateFolderName();
         QStringList files;
-        ListFiles(folder + QStringLiteral("/*.html"), files);
+        listFiles(folder + QStringLiteral("/*.html"), files);
         for (const QString &file : std::as_const(files)) {
             // A fresh text per file: a file that cannot be read leaves it untouched, and the
             // previous template must not be scanned twice in its place.
             QString text;
-            if (ReadTextFile(folder + u'/' + file, text) > 0)
+            if (readTextFile(folder + u'/' + file, text) > 0)
                 collectPatterns(text, patterns);
         }
     }
@@ -67,12 +67,12 @@ int PreviewAreas::CollectMarkers(QGlobal &global)
     return int(global.previewAreas.size());
 }
 
-int PreviewAreas::isMarkerOn(QGlobal &global, const QString &pattern)
+int PreviewAreas::isMarkerOn(Document &global, const QString &pattern)
 {
     if (global.previewAreaFlag == 0)
         return 1;
     qsizetype index = indexOfPattern(global.previewAreas, pattern);
-    if (index < 0 && global.previewAreas.isEmpty() && CollectMarkers(global) > 0)
+    if (index < 0 && global.previewAreas.isEmpty() && collectMarkers(global) > 0)
         index = indexOfPattern(global.previewAreas, pattern);
     return index < 0 ? 0 : global.previewAreas.at(index).on;
 }

@@ -5,7 +5,7 @@
 #include <QString>
 
 namespace velmo {
-class QGlobal;
+class Document;
 }
 
 namespace velmo::gen {
@@ -16,10 +16,10 @@ public:
     // Scans the current site's page templates for markers and appends a switched-on entry for
     // every marker pattern not yet listed; existing entries and their values stay. Sets the
     // preview-area flag to 1. Returns the number of entries afterwards.
-    static int CollectMarkers(QGlobal &global);
+    static int collectMarkers(Document &global);
     // 1 when the area of pattern is to be output: always during a whole-site output (flag 0),
     // else the entry's value; an unlisted pattern is off, and an empty list is filled first.
-    static int isMarkerOn(QGlobal &global, const QString &pattern);
+    static int isMarkerOn(Document &global, const QString &pattern);
 };
 
 } // namespace velmo::gen

@@ -5,14 +5,14 @@
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
 #include "generator/sitepaths.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/fileutil.h"
 #include "model/objectcopy.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -27,59 +27,58 @@ namespace {
 class WholeSiteFlag
 {
 public:
-    explicit WholeSiteFlag(QGlobal &global) : m_global(global) { m_global.previewAreaFlag = 0; }
+    explicit WholeSiteFlag(Document &global) : m_global(global) { m_global.previewAreaFlag = 0; }
     ~WholeSiteFlag() { m_global.previewAreaFlag = 1; }
     WholeSiteFlag(const WholeSiteFlag &) = delete;
     WholeSiteFlag &operator=(const WholeSiteFlag &) = delete;
 
 private:
-    QGlobal &m_global;
+    Document &m_global;
 };
 
-void collectInto(QCategoryList &list, QList<QCategory *> &out)
+void collectInto(CategoryList &list, QList<Category *> &out)
 {
-    for (QCategory *category : list) {
+    for (Category *category : list) {
         if (category->typeCode != kClassCategory)
             continue;
         out << category;
-        if (category->kind == QCategory::kKindOrdinary ||
-            category->kind == QCategory::kKindLinkMenu)
+        if (category->kind == Category::kKindOrdinary || category->kind == Category::kKindLinkMenu)
             collectInto(category->categories, out);
     }
 }
 
-const QPage *nearestPageOf(const velmo::QObject *object)
+const Page *nearestPageOf(const velmo::Object *object)
 {
     for (; object != nullptr; object = object->parent()) {
-        if (const auto *page = object_cast<QPage>(object))
+        if (const auto *page = object_cast<Page>(object))
             return page;
     }
     return nullptr;
 }
 
 // Adds copies of the plug-in page's content groups to page for this one generation.
-void mergePluginPage(QPage &page, const QPage &plugin)
+void mergePluginPage(Page &page, const Page &plugin)
 {
-    for (const QContentGroup *group : plugin.contentGroups) {
-        std::unique_ptr<velmo::QObject> copy = duplicateSubtree(*group);
-        auto *merged = static_cast<QContentGroup *>(copy.release());
-        page.contentGroups.Add(merged, &page);
+    for (const ContentGroup *group : plugin.contentGroups) {
+        std::unique_ptr<velmo::Object> copy = duplicateSubtree(*group);
+        auto *merged = static_cast<ContentGroup *>(copy.release());
+        page.contentGroups.add(merged, &page);
         page.temporaryGroups << merged->id;
     }
 }
 
-void undoPluginMerge(QPage &page)
+void undoPluginMerge(Page &page)
 {
-    for (const QID &id : std::as_const(page.temporaryGroups)) {
-        const int index = page.contentGroups.IndexOf(id);
-        QContentGroup *group = page.contentGroups.at(index);
-        if (group != nullptr && page.RemoveContentGroup(group) >= 0)
+    for (const ObjectId &id : std::as_const(page.temporaryGroups)) {
+        const int index = page.contentGroups.indexOf(id);
+        ContentGroup *group = page.contentGroups.at(index);
+        if (group != nullptr && page.removeContentGroup(group) >= 0)
             delete group;
     }
     page.temporaryGroups.clear();
 }
 
-// SameTextInFile answers 0 for an empty text; an empty page that is already there counts as
+// sameTextInFile answers 0 for an empty text; an empty page that is already there counts as
 // unchanged too, so that regenerating an unchanged site touches no file.
 bool holdsText(const QString &path, const QString &text)
 {
@@ -87,19 +86,19 @@ bool holdsText(const QString &path, const QString &text)
         const QFileInfo info(path);
         return info.isFile() && info.size() == 0;
     }
-    return SameTextInFile(text, path) != 0;
+    return sameTextInFile(text, path) != 0;
 }
 
 bool copyIfDifferent(const QString &source, const QString &target)
 {
-    if (QFileInfo::exists(target) && SameFileContents(source, target))
+    if (QFileInfo::exists(target) && sameFileContents(source, target))
         return false;
-    return CopyFileReplacing(source, target);
+    return copyFileReplacing(source, target);
 }
 
 } // namespace
 
-SiteOutput::SiteOutput(QGlobal &global) : m_global(global) {}
+SiteOutput::SiteOutput(Document &global) : m_global(global) {}
 
 void SiteOutput::report(const QString &message)
 {
@@ -107,42 +106,41 @@ void SiteOutput::report(const QString &message)
     m_statistics.messages << message;
 }
 
-QList<QCategory *> SiteOutput::collectCategories(const QSite &site)
+QList<Category *> SiteOutput::collectCategories(const Site &site)
 {
-    QList<QCategory *> categories;
-    for (QClassification *classification : site.classifications)
+    QList<Category *> categories;
+    for (Classification *classification : site.classifications)
         collectInto(classification->categories, categories);
     return categories;
 }
 
-QPage *SiteOutput::findHomePage(QSite &site)
+Page *SiteOutput::findHomePage(Site &site)
 {
-    QClassification *first = site.classifications.first();
-    QCategory *home =
-        first != nullptr ? object_cast<QCategory>(first->categories.first()) : nullptr;
+    Classification *first = site.classifications.first();
+    Category *home = first != nullptr ? object_cast<Category>(first->categories.first()) : nullptr;
     if (home == nullptr)
         return nullptr;
-    if (home->kind != QCategory::kKindLinkMenu)
+    if (home->kind != Category::kKindLinkMenu)
         return home->pages.first();
-    velmo::QObject *target = site.FindById(home->linkTarget);
-    if (auto *page = object_cast<QPage>(target))
+    velmo::Object *target = site.findById(home->linkTarget);
+    if (auto *page = object_cast<Page>(target))
         return page;
-    if (object_cast<QContentGroup>(target) != nullptr)
-        return const_cast<QPage *>(nearestPageOf(target));
+    if (object_cast<ContentGroup>(target) != nullptr)
+        return const_cast<Page *>(nearestPageOf(target));
     return nullptr;
 }
 
-int SiteOutput::prepareWorkingFolder(QGlobal &global, velmo::QObject *object,
+int SiteOutput::prepareWorkingFolder(Document &global, velmo::Object *object,
                                      OutputStatistics *statistics)
 {
-    auto *site = object_cast<QSite>(object);
+    auto *site = object_cast<Site>(object);
     if (site == nullptr)
         return 0;
     const QString workingFolder = SitePaths::workingFolder(global, *site);
-    const QString templateCss = site->templatePath + QGlobal::cssFolderName();
+    const QString templateCss = site->templatePath + Document::cssFolderName();
     if (SitePaths::isPlainName(site->mainCss)) {
-        const QString target = workingFolder + QGlobal::cssFolderName() + u'/' + site->mainCss;
-        CreateFolderPath(target);
+        const QString target = workingFolder + Document::cssFolderName() + u'/' + site->mainCss;
+        createFolderPath(target);
         const QString source = templateCss + u'/' + site->mainCss;
         if (QFileInfo(source).isFile()) {
             if (copyIfDifferent(source, target) && statistics)
@@ -151,11 +149,11 @@ int SiteOutput::prepareWorkingFolder(QGlobal &global, velmo::QObject *object,
                 statistics->producedFiles.insert(target);
         }
     }
-    const QString images = workingFolder + QGlobal::templateImageFolderName();
-    CreateFolderPath(images + QStringLiteral("/a.jpg"));
-    const QString sourceImages = site->templatePath + QGlobal::templateImageFolderName();
+    const QString images = workingFolder + Document::templateImageFolderName();
+    createFolderPath(images + QStringLiteral("/a.jpg"));
+    const QString sourceImages = site->templatePath + Document::templateImageFolderName();
     QStringList names;
-    ListFiles(sourceImages + QStringLiteral("/*.*"), names);
+    listFiles(sourceImages + QStringLiteral("/*.*"), names);
     for (const QString &name : names) {
         if (copyIfDifferent(sourceImages + u'/' + name, images + u'/' + name) && statistics)
             ++statistics->filesCopied;
@@ -168,7 +166,7 @@ int SiteOutput::prepareWorkingFolder(QGlobal &global, velmo::QObject *object,
 SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
 {
     WholeSiteFlag wholeSite(m_global);
-    QSite *site = m_global.getCurrentSite();
+    Site *site = m_global.getCurrentSite();
     if (site == nullptr) {
         report(QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
         return Result::NoSite;
@@ -179,7 +177,7 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
     // output goes into it and whatever it did not produce is swept away afterwards; unchanged
     // pages keep their times.
     if (QFileInfo(workingFolder).exists() && !QFileInfo(workingFolder).isDir() &&
-        DeleteFolder(workingFolder, m_global.temporaryFolder()) == 0) {
+        deleteFolder(workingFolder, m_global.temporaryFolder()) == 0) {
         report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
         return Result::NotCleared;
     }
@@ -195,7 +193,7 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
                               "サイトは作業フォルダ %2 に出力されました。")
                    .arg(site->name, workingFolder));
     } else {
-        CopyFolderTree(workingFolder, published);
+        copyFolderTree(workingFolder, published);
     }
     if (publishedFolder != nullptr)
         *publishedFolder = published;
@@ -228,7 +226,7 @@ bool SiteOutput::sweepWorkingFolder(const QString &workingFolder)
 
 SiteOutput::Result SiteOutput::regenerateAll()
 {
-    QSite *site = m_global.getCurrentSite();
+    Site *site = m_global.getCurrentSite();
     if (site == nullptr) {
         report(QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
         return Result::NoSite;
@@ -236,22 +234,22 @@ SiteOutput::Result SiteOutput::regenerateAll()
     return generateAll(*site);
 }
 
-SiteOutput::Result SiteOutput::generateAll(QSite &site)
+SiteOutput::Result SiteOutput::generateAll(Site &site)
 {
     m_cache.clear();
     prepareWorkingFolder(m_global, &site, &m_statistics);
     m_runSite = &site;
     m_runCategories = collectCategories(site);
     m_linkPathsByFolder.clear();
-    for (QCategory *category : std::as_const(m_runCategories)) {
-        for (QPage *page : category->pages) {
-            QContentGroup *first = page->contentGroups.first();
+    for (Category *category : std::as_const(m_runCategories)) {
+        for (Page *page : category->pages) {
+            ContentGroup *first = page->contentGroups.first();
             if (first == nullptr)
                 continue;
             OutputContext context{this, {}};
             QString path;
             ObjectChain chain;
-            first->OutputThroughSite(context, path, chain);
+            first->outputThroughSite(context, path, chain);
         }
     }
     m_runSite = nullptr;
@@ -260,7 +258,7 @@ SiteOutput::Result SiteOutput::generateAll(QSite &site)
     return Result::Done;
 }
 
-int SiteOutput::outputObject(velmo::QObject *object, QString &outputPath)
+int SiteOutput::outputObject(velmo::Object *object, QString &outputPath)
 {
     if (object == nullptr)
         return 0;
@@ -268,18 +266,18 @@ int SiteOutput::outputObject(velmo::QObject *object, QString &outputPath)
     OutputContext context{this, {}};
     QString path;
     ObjectChain chain;
-    const int written = object->OutputThroughSite(context, path, chain);
+    const int written = object->outputThroughSite(context, path, chain);
     if (written != 0)
         outputPath = context.outputPath;
     return written;
 }
 
-void SiteOutput::updateLinkPaths(QSite &site, const QString &workingFolder,
+void SiteOutput::updateLinkPaths(Site &site, const QString &workingFolder,
                                  const QString &outputPath)
 {
     // Every category's link from this page's folder; pages of one folder share them, so a
     // whole-site run computes them once per folder.
-    const QList<QCategory *> categories =
+    const QList<Category *> categories =
         m_runSite == &site ? m_runCategories : collectCategories(site);
     const QString folder = outputPath.left(outputPath.lastIndexOf(u'/'));
     if (m_runSite == &site) {
@@ -292,40 +290,40 @@ void SiteOutput::updateLinkPaths(QSite &site, const QString &workingFolder,
     }
     QStringList paths;
     paths.reserve(categories.size());
-    for (QCategory *category : categories) {
+    for (Category *category : categories) {
         category->auxText =
-            RelativePath(SitePaths::categoryFolder(site, *category, workingFolder), outputPath);
+            relativePath(SitePaths::categoryFolder(site, *category, workingFolder), outputPath);
         paths << category->auxText;
     }
     if (m_runSite == &site)
         m_linkPathsByFolder.insert(folder, paths);
 }
 
-int SiteOutput::generatePage(QSite &site, OutputContext &context, const QString &,
+int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &,
                              ObjectChain &chain)
 {
-    QPage *page = nullptr;
-    for (velmo::QObject *object : chain) {
-        if ((page = object_cast<QPage>(object)) != nullptr)
+    Page *page = nullptr;
+    for (velmo::Object *object : chain) {
+        if ((page = object_cast<Page>(object)) != nullptr)
             break;
     }
     if (page == nullptr)
         return 0;
 
-    QPage *home = findHomePage(site);
+    Page *home = findHomePage(site);
     QString homeFileName;
     if (home != nullptr) {
         homeFileName = home->fileName;
         home->fileName = QStringLiteral("index");
-        home->outputFlags |= QPage::kOutputHomePage;
+        home->outputFlags |= Page::kOutputHomePage;
     }
-    const auto *parentClassification = object_cast<QClassification>(page->parent());
+    const auto *parentClassification = object_cast<Classification>(page->parent());
     const bool isPluginPage = parentClassification != nullptr &&
-                              parentClassification->kind == QClassification::kKindPlugin;
+                              parentClassification->kind == Classification::kKindPlugin;
     if (!isPluginPage) {
-        QClassification *plugins = site.classifications.at(1);
-        if (plugins != nullptr && plugins->kind == QClassification::kKindPlugin) {
-            for (QPage *plugin : plugins->pages) {
+        Classification *plugins = site.classifications.at(1);
+        if (plugins != nullptr && plugins->kind == Classification::kKindPlugin) {
+            for (Page *plugin : plugins->pages) {
                 if (plugin != page && plugin->templateName == page->templateName)
                     mergePluginPage(*page, *plugin);
             }
@@ -342,7 +340,7 @@ int SiteOutput::generatePage(QSite &site, OutputContext &context, const QString 
     } else {
         QString text;
         if (SitePaths::isPlainName(page->templateName))
-            text = m_cache.text(site.templatePath + QGlobal::pageTemplateFolderName() + u'/' +
+            text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +
                                 page->templateName);
         updateLinkPaths(site, workingFolder, outputPath);
         const PageContext pageContext{&m_global,  &site,    page,         workingFolder,
@@ -353,7 +351,7 @@ int SiteOutput::generatePage(QSite &site, OutputContext &context, const QString 
         if (holdsText(outputPath, text)) {
             ++m_statistics.pagesUnchanged;
             written = 1;
-        } else if (WriteTextFile(text, outputPath)) {
+        } else if (writeTextFile(text, outputPath)) {
             ++m_statistics.pagesWritten;
             written = 1;
         }
@@ -361,14 +359,14 @@ int SiteOutput::generatePage(QSite &site, OutputContext &context, const QString 
     }
 
     if (home != nullptr) {
-        home->outputFlags &= ~QPage::kOutputHomePage;
+        home->outputFlags &= ~Page::kOutputHomePage;
         home->fileName = homeFileName;
     }
     undoPluginMerge(*page);
     // Within a whole-site run nothing else touches the model between two pages: clearing just
     // this chain leaves every mark clear, so the next page need not clear the whole site.
     if (m_runSite == &site) {
-        for (velmo::QObject *object : chain)
+        for (velmo::Object *object : chain)
             object->outputMark = 0;
         site.outputMarksClean = true;
     }

@@ -4,18 +4,18 @@
 
 #include "generator/outputstatistics.h"
 #include "generator/templatecache.h"
-#include "model/qoutputcontext.h"
+#include "model/outputcontext.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
 
 namespace velmo {
-class QCategory;
-class QGlobal;
-class QObject;
-class QPage;
-class QSite;
+class Category;
+class Document;
+class Object;
+class Page;
+class Site;
 } // namespace velmo
 
 namespace velmo::gen {
@@ -31,7 +31,7 @@ public:
         NotCleared,
     };
 
-    explicit SiteOutput(QGlobal &global);
+    explicit SiteOutput(Document &global);
 
     // "HTML出力" for the current site: generates every page of its categories so that its
     // working folder holds exactly this output (nothing left from earlier ones), and copies
@@ -43,38 +43,38 @@ public:
     Result regenerateAll();
     // Generates the page that holds object (a content, content group or page), as previews do;
     // 1 and the written file's path when a page was written.
-    int outputObject(velmo::QObject *object, QString &outputPath);
+    int outputObject(velmo::Object *object, QString &outputPath);
 
     // Copies the main style sheet and the template images into the site's working folder.
     // 0 when object is not a site.
-    static int prepareWorkingFolder(QGlobal &global, velmo::QObject *object,
+    static int prepareWorkingFolder(Document &global, velmo::Object *object,
                                     OutputStatistics *statistics = nullptr);
     // The site's categories in menu order: each hierarchy's categories depth first, a category
     // before its sub-categories.
-    static QList<QCategory *> collectCategories(const QSite &site);
+    static QList<Category *> collectCategories(const Site &site);
     // The page that is the site's home page, or null.
-    static QPage *findHomePage(QSite &site);
+    static Page *findHomePage(Site &site);
 
     const OutputStatistics &statistics() const { return m_statistics; }
 
-    int generatePage(QSite &site, OutputContext &context, const QString &subFolder,
+    int generatePage(Site &site, OutputContext &context, const QString &subFolder,
                      ObjectChain &chain) override;
 
 private:
     // Shows a message and keeps it for the summary.
     void report(const QString &message);
-    Result generateAll(QSite &site);
+    Result generateAll(Site &site);
     // Removes from the working folder every file this output did not produce, and the folders
     // left empty; false when something could not be removed.
     bool sweepWorkingFolder(const QString &workingFolder);
-    void updateLinkPaths(QSite &site, const QString &workingFolder, const QString &outputPath);
+    void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
 
-    QGlobal &m_global;
+    Document &m_global;
     TemplateCache m_cache;
     OutputStatistics m_statistics;
     // Within one whole-site run: the categories and, per output folder, their link paths.
-    const QSite *m_runSite = nullptr;
-    QList<QCategory *> m_runCategories;
+    const Site *m_runSite = nullptr;
+    QList<Category *> m_runCategories;
     QHash<QString, QStringList> m_linkPathsByFolder;
 };
 

@@ -1,11 +1,11 @@
 // Where a site's pages go.
 #include "generator/sitepaths.h"
 
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/document.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QStringList>
 
@@ -13,24 +13,24 @@
 
 namespace velmo::gen {
 
-QString SitePaths::workingFolder(const QGlobal &global, const QSite &site)
+QString SitePaths::workingFolder(const Document &global, const Site &site)
 {
-    QString identity = site.id.ToText();
+    QString identity = site.id.toText();
     if (identity.isEmpty())
         identity = QStringLiteral("site");
     return global.temporaryFolder() + u'/' + identity;
 }
 
-QString SitePaths::publishedFolder(const QGlobal &global, const QSite &site)
+QString SitePaths::publishedFolder(const Document &global, const Site &site)
 {
     if (!isPlainName(site.name))
         return QString();
     return global.webFolder() + u'/' + site.name;
 }
 
-const QCategory *SitePaths::homeCategory(const QSite &site)
+const Category *SitePaths::homeCategory(const Site &site)
 {
-    const QClassification *first = site.classifications.first();
+    const Classification *first = site.classifications.first();
     return first != nullptr ? first->categories.first() : nullptr;
 }
 
@@ -51,13 +51,13 @@ bool SitePaths::isRelativeInside(const QString &path)
                         [](const QString &part) { return part == u".."; });
 }
 
-QString SitePaths::categoryFolder(const QSite &site, const QCategory &category,
+QString SitePaths::categoryFolder(const Site &site, const Category &category,
                                   const QString &workingFolder)
 {
-    const QCategory *home = homeCategory(site);
+    const Category *home = homeCategory(site);
     QStringList names;
-    for (const QObject *up = &category; up != nullptr; up = up->parent()) {
-        const auto *c = object_cast<QCategory>(up);
+    for (const Object *up = &category; up != nullptr; up = up->parent()) {
+        const auto *c = object_cast<Category>(up);
         if (c == nullptr)
             break;
         if (c != home)
@@ -72,16 +72,16 @@ QString SitePaths::categoryFolder(const QSite &site, const QCategory &category,
     return folder;
 }
 
-QString SitePaths::pageFile(const QSite &site, const QPage &page, const QString &workingFolder)
+QString SitePaths::pageFile(const Site &site, const Page &page, const QString &workingFolder)
 {
-    if (page.outputFlags & QPage::kOutputHomePage)
+    if (page.outputFlags & Page::kOutputHomePage)
         return workingFolder + QStringLiteral("/index.html");
     if (!isPlainName(page.fileName + QStringLiteral(".html")) || page.fileName.isEmpty())
         return QString();
     QString folder = workingFolder;
-    if (const auto *category = object_cast<QCategory>(page.parent())) {
-        for (const QObject *up = category; up != nullptr; up = up->parent()) {
-            const auto *c = object_cast<QCategory>(up);
+    if (const auto *category = object_cast<Category>(page.parent())) {
+        for (const Object *up = category; up != nullptr; up = up->parent()) {
+            const auto *c = object_cast<Category>(up);
             if (c == nullptr)
                 break;
             if (!c->folderName.isEmpty() && !isPlainName(c->folderName))

@@ -5,10 +5,10 @@
 #include <QString>
 
 namespace velmo {
-class QCategory;
-class QGlobal;
-class QPage;
-class QSite;
+class Category;
+class Document;
+class Page;
+class Site;
 } // namespace velmo
 
 namespace velmo::gen {
@@ -17,19 +17,19 @@ class SitePaths
 {
 public:
     // temporary/<time>_<seq> ("site" when the identity text is empty).
-    static QString workingFolder(const QGlobal &global, const QSite &site);
+    static QString workingFolder(const Document &global, const Site &site);
     // web/<site name>; empty when the name cannot be a folder name.
-    static QString publishedFolder(const QGlobal &global, const QSite &site);
+    static QString publishedFolder(const Document &global, const Site &site);
     // The first category of the first hierarchy: its pages and sub-categories are written
     // straight into the working folder, which is also where links to it point.
-    static const QCategory *homeCategory(const QSite &site);
+    static const Category *homeCategory(const Site &site);
     // The folder of a category's pages: the working folder followed by the folder names of the
     // category and its enclosing categories, outermost first, the home category adding none.
-    static QString categoryFolder(const QSite &site, const QCategory &category,
+    static QString categoryFolder(const Site &site, const Category &category,
                                   const QString &workingFolder);
     // The file a page is written to (the home page is index.html in the working folder); empty
     // when a folder or file name on the way is not a plain single name.
-    static QString pageFile(const QSite &site, const QPage &page, const QString &workingFolder);
+    static QString pageFile(const Site &site, const Page &page, const QString &workingFolder);
     // A single folder or file name: not empty, no separator, not "." or "..".
     static bool isPlainName(const QString &name);
     // A relative path that stays inside the folder it is appended to (empty is the folder).

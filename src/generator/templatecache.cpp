@@ -1,8 +1,8 @@
 // Template texts read once per site output.
 #include "generator/templatecache.h"
 
+#include "model/document.h"
 #include "model/fileutil.h"
-#include "model/qglobal.h"
 
 namespace velmo::gen {
 
@@ -11,7 +11,7 @@ const QString &TemplateCache::text(const QString &path)
     auto it = m_texts.find(path);
     if (it == m_texts.end()) {
         QString content;
-        ReadTextFile(path, content);
+        readTextFile(path, content);
         it = m_texts.insert(path, content);
     }
     return *it;
@@ -21,9 +21,9 @@ const QStringList &TemplateCache::menuTemplates(const QString &templatePath)
 {
     auto it = m_menuTemplates.find(templatePath);
     if (it == m_menuTemplates.end()) {
-        const QString folder = templatePath + QGlobal::menuTemplateFolderName();
+        const QString folder = templatePath + Document::menuTemplateFolderName();
         QStringList names;
-        ListFiles(folder + QStringLiteral("/*.template"), names);
+        listFiles(folder + QStringLiteral("/*.template"), names);
         QStringList paths;
         for (const QString &name : names)
             paths << folder + u'/' + name;
@@ -32,7 +32,7 @@ const QStringList &TemplateCache::menuTemplates(const QString &templatePath)
     return *it;
 }
 
-const QTemplateProgram &TemplateCache::program(const QString &path, int &parseResult)
+const TemplateProgram &TemplateCache::program(const QString &path, int &parseResult)
 {
     auto it = m_programs.find(path);
     if (it == m_programs.end()) {
@@ -49,7 +49,7 @@ void TemplateCache::createFolderPath(const QString &filePath)
     const QString folder = filePath.left(filePath.lastIndexOf(u'/'));
     if (m_folders.contains(folder))
         return;
-    CreateFolderPath(filePath);
+    velmo::createFolderPath(filePath);
     m_folders.insert(folder);
 }
 

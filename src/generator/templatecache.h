@@ -2,7 +2,7 @@
 // content templates, and reading them for each page would dominate the output time.
 #pragma once
 
-#include "generator/qtemplateprogram.h"
+#include "generator/templateprogram.h"
 
 #include <QHash>
 #include <QSet>
@@ -20,7 +20,7 @@ public:
     const QStringList &menuTemplates(const QString &templatePath);
     // The file's program, parsed once; parseResult receives parse()'s result. Callers copy it
     // to run it with their own bindings.
-    const QTemplateProgram &program(const QString &path, int &parseResult);
+    const TemplateProgram &program(const QString &path, int &parseResult);
     // Creates the folders of a file's path once per output (every page of a folder shares them).
     void createFolderPath(const QString &filePath);
     // True the first time a key is claimed in this output: work that every page would repeat
@@ -33,7 +33,7 @@ private:
     QHash<QString, QStringList> m_menuTemplates;
     struct Parsed
     {
-        QTemplateProgram program;
+        TemplateProgram program;
         int result = 0;
     };
     QHash<QString, Parsed> m_programs;

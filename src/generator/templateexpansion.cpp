@@ -7,17 +7,17 @@
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
 #include "generator/previewareas.h"
-#include "generator/qtemplateprogram.h"
-#include "generator/qwildcardmatcher.h"
 #include "generator/sitepaths.h"
 #include "generator/templatecache.h"
+#include "generator/templateprogram.h"
+#include "generator/wildcardmatcher.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
 #include "model/fileutil.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 #include "model/templatelibrary.h"
 
 namespace velmo::gen {
@@ -35,8 +35,8 @@ QString parseFailure(int result, const QString &path)
            path;
 }
 
-void prepareProgram(QTemplateProgram &program, const PageContext &context,
-                    const QList<QList<velmo::QObject *>> &levels)
+void prepareProgram(TemplateProgram &program, const PageContext &context,
+                    const QList<QList<velmo::Object *>> &levels)
 {
     program.setSite(context.site);
     program.setSiteWorkingFolder(context.siteWorkingFolder);
@@ -45,7 +45,7 @@ void prepareProgram(QTemplateProgram &program, const PageContext &context,
         program.bindObjects(context.site->levelName(k), levels[k]);
 }
 
-void reportProgramMessages(const PageContext &context, const QTemplateProgram &program)
+void reportProgramMessages(const PageContext &context, const TemplateProgram &program)
 {
     for (const QString &message : program.messages())
         context.report(message);
@@ -56,32 +56,32 @@ QStringList callPieces(const QString &matched)
 {
     QString call = matched;
     call.replace(u'(', u':').replace(u')', u':').replace(u',', u':');
-    return QWildcardMatcher::split(call, u":");
+    return WildcardMatcher::split(call, u":");
 }
 
 // The nearest category at or above object.
-const QCategory *nearestCategory(const velmo::QObject *object)
+const Category *nearestCategory(const velmo::Object *object)
 {
     for (; object != nullptr; object = object->parent()) {
-        if (const auto *category = object_cast<QCategory>(object))
+        if (const auto *category = object_cast<Category>(object))
             return category;
     }
     return nullptr;
 }
 
-const QPage *nearestPage(const velmo::QObject *object)
+const Page *nearestPage(const velmo::Object *object)
 {
     for (; object != nullptr; object = object->parent()) {
-        if (const auto *page = object_cast<QPage>(object))
+        if (const auto *page = object_cast<Page>(object))
             return page;
     }
     return nullptr;
 }
 
 // The folder a page lives in: the working folder for the home page.
-QString pageFolder(const PageContext &context, const QPage *page, const QCategory &category)
+QString pageFolder(const PageContext &context, const Page *page, const Category &category)
 {
-    if (page != nullptr && (page->outputFlags & QPage::kOutputHomePage))
+    if (page != nullptr && (page->outputFlags & Page::kOutputHomePage))
         return context.siteWorkingFolder;
     return SitePaths::categoryFolder(*context.site, category, context.siteWorkingFolder);
 }
@@ -95,14 +95,14 @@ CallResult expandIdLink(const PageContext &context, const QString &matched, QStr
         context.report(QStringLiteral("_id_link() パラメータ数が不正です。\r\n") + matched);
         return CallResult::Stop;
     }
-    const QID target(pieces[1].trimmed().toInt(), pieces[2].trimmed().toInt());
-    velmo::QObject *object = context.site->FindById(target);
+    const ObjectId target(pieces[1].trimmed().toInt(), pieces[2].trimmed().toInt());
+    velmo::Object *object = context.site->findById(target);
     if (object == nullptr) {
         context.report(QStringLiteral("_id_link() 指定のオブジェクトが見つかりません。\r\n") +
                        matched);
         return CallResult::Stop;
     }
-    const QCategory *category = nearestCategory(object);
+    const Category *category = nearestCategory(object);
     if (category == nullptr) {
         context.report(
             QStringLiteral("_id_link() 指定のオブジェクトの親メニューが見つかりません。\r\n") +
@@ -110,18 +110,18 @@ CallResult expandIdLink(const PageContext &context, const QString &matched, QStr
         return CallResult::Stop;
     }
     QString link;
-    if (const auto *page = object_cast<QPage>(object)) {
-        link = RelativePath(pageFolder(context, page, *category), context.outputPath) + u'/' +
+    if (const auto *page = object_cast<Page>(object)) {
+        link = relativePath(pageFolder(context, page, *category), context.outputPath) + u'/' +
                page->fileName + QStringLiteral(".html");
-    } else if (object_cast<QContentGroup>(object) != nullptr) {
-        const QPage *holder = nearestPage(object);
+    } else if (object_cast<ContentGroup>(object) != nullptr) {
+        const Page *holder = nearestPage(object);
         QString anchor = object->name;
         anchor.replace(u' ', u'_');
-        link = RelativePath(pageFolder(context, holder, *category), context.outputPath) + u'/' +
+        link = relativePath(pageFolder(context, holder, *category), context.outputPath) + u'/' +
                (holder != nullptr ? holder->fileName : QString()) + QStringLiteral(".html#") +
                anchor;
     } else {
-        link = RelativePath(pageFolder(context, nullptr, *category), context.outputPath);
+        link = relativePath(pageFolder(context, nullptr, *category), context.outputPath);
     }
     value = ImageOutput::unifySeparators(link);
     return CallResult::Replaced;
@@ -159,25 +159,25 @@ CallResult expandImage(const PageContext &context, const QString &matched, QStri
     return CallResult::Replaced;
 }
 
-bool expandGroup(const PageContext &context, QContentGroup &group, int headingLevel,
-                 const QList<QList<velmo::QObject *>> &levels, TemplateExpansion::Blocks &blocks)
+bool expandGroup(const PageContext &context, ContentGroup &group, int headingLevel,
+                 const QList<QList<velmo::Object *>> &levels, TemplateExpansion::Blocks &blocks)
 {
     if (headingLevel - 3 >= kMaxGroupNesting)
         return true;
     QString path = group.templateName;
-    if (TemplateLibrary::CheckTemplateFile(*context.global, &group, path) < 0)
+    if (TemplateLibrary::checkTemplateFile(*context.global, &group, path) < 0)
         return true;
 
     int parsed = 0;
-    QTemplateProgram program = context.cache->program(path, parsed);
+    TemplateProgram program = context.cache->program(path, parsed);
     if (parsed != 1) {
         context.report(parseFailure(parsed, path));
         return false;
     }
     prepareProgram(program, context, levels);
     program.bindText(QStringLiteral("hx"), QStringLiteral("h%1").arg(headingLevel));
-    QList<velmo::QObject *> contents;
-    for (QContent *content : group.contents)
+    QList<velmo::Object *> contents;
+    for (Content *content : group.contents)
         contents << content;
     program.bindObjects(QStringLiteral("コンテンツ"), contents);
     const int result = program.run();
@@ -193,7 +193,7 @@ bool expandGroup(const PageContext &context, QContentGroup &group, int headingLe
         else
             blocks.append({name, output});
     }
-    for (QContentGroup *sub : group.subGroups) {
+    for (ContentGroup *sub : group.subGroups) {
         if (!expandGroup(context, *sub, headingLevel + 1, levels, blocks))
             return false;
     }
@@ -208,17 +208,17 @@ QString TemplateExpansion::blockPattern(const QString &name)
            QStringLiteral("終了__-->");
 }
 
-QList<QList<velmo::QObject *>> TemplateExpansion::menuLevels(const PageContext &context)
+QList<QList<velmo::Object *>> TemplateExpansion::menuLevels(const PageContext &context)
 {
-    QList<QList<velmo::QObject *>> levels;
-    const QClassification *first = context.site->classifications.first();
+    QList<QList<velmo::Object *>> levels;
+    const Classification *first = context.site->classifications.first();
     if (first == nullptr)
         return levels;
-    const QCategoryList *level = &first->categories;
+    const CategoryList *level = &first->categories;
     while (level != nullptr && levels.size() < kMaxMenuLevels) {
-        QList<velmo::QObject *> entries;
-        const QCategory *selected = nullptr;
-        for (QCategory *category : *level) {
+        QList<velmo::Object *> entries;
+        const Category *selected = nullptr;
+        for (Category *category : *level) {
             entries << category;
             if (selected == nullptr && category->outputMark != 0)
                 selected = category;
@@ -234,24 +234,24 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
     const QStringList &files = context.cache->menuTemplates(context.site->templatePath);
     if (files.isEmpty())
         return;
-    const QList<QList<velmo::QObject *>> levels = menuLevels(context);
+    const QList<QList<velmo::Object *>> levels = menuLevels(context);
     for (const QString &path : files) {
         const QString &text = context.cache->text(path);
         QString call;
-        if (QWildcardMatcher::find(text, u"name(*)", 0, &call) < 0)
+        if (WildcardMatcher::find(text, u"name(*)", 0, &call) < 0)
             continue;
         const QString name = call.mid(5, call.size() - 6);
         const QString pattern = blockPattern(name);
-        if (QWildcardMatcher::find(pageText, pattern, 0) < 0)
+        if (WildcardMatcher::find(pageText, pattern, 0) < 0)
             continue;
         // A menu switched off for previews is left out like a switched-off content block;
         // expanding it anyway would make the switch do nothing.
         if (!PreviewAreas::isMarkerOn(*context.global, pattern)) {
-            QWildcardMatcher::replaceMatch(pageText, pattern, QString(), 0);
+            WildcardMatcher::replaceMatch(pageText, pattern, QString(), 0);
             continue;
         }
         int parsed = 0;
-        QTemplateProgram program = context.cache->program(path, parsed);
+        TemplateProgram program = context.cache->program(path, parsed);
         if (parsed != 1) {
             context.report(parseFailure(parsed, path));
             return;
@@ -259,15 +259,15 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
         prepareProgram(program, context, levels);
         const int result = program.run();
         reportProgramMessages(context, program);
-        QWildcardMatcher::replaceMatch(pageText, pattern,
-                                       result != 0 ? program.outputText() : QString(), 0);
+        WildcardMatcher::replaceMatch(pageText, pattern,
+                                      result != 0 ? program.outputText() : QString(), 0);
     }
 }
 
 bool TemplateExpansion::expandContentGroups(const PageContext &context, Blocks &blocks)
 {
-    const QList<QList<velmo::QObject *>> levels = menuLevels(context);
-    for (QContentGroup *group : context.page->contentGroups) {
+    const QList<QList<velmo::Object *>> levels = menuLevels(context);
+    for (ContentGroup *group : context.page->contentGroups) {
         if (!expandGroup(context, *group, 3, levels, blocks))
             return false;
     }
@@ -289,7 +289,7 @@ QString TemplateExpansion::expandLinksAndImages(const PageContext &context, QStr
         qsizetype from = 0;
         bool stopped = false;
         QString matched;
-        for (int at; (at = QWildcardMatcher::find(text, pattern, int(from), &matched)) >= 0;) {
+        for (int at; (at = WildcardMatcher::find(text, pattern, int(from), &matched)) >= 0;) {
             QString value;
             if (expand(context, matched, value) == CallResult::Stop) {
                 stopped = true;

@@ -8,14 +8,14 @@
 #include <QString>
 
 namespace velmo {
-class QContentGroup;
-class QObject;
+class ContentGroup;
+class Object;
 } // namespace velmo
 
 namespace velmo::gen {
 
 struct PageContext;
-class QTemplateProgram;
+class TemplateProgram;
 
 class TemplateExpansion
 {
@@ -35,7 +35,7 @@ public:
 
     // The menu levels of the page being generated: level 0 is the first hierarchy's
     // categories, each next level the sub-categories of the marked entry of the one before.
-    static QList<QList<velmo::QObject *>> menuLevels(const PageContext &context);
+    static QList<QList<velmo::Object *>> menuLevels(const PageContext &context);
 
     // The block pattern named name.
     static QString blockPattern(const QString &name);

@@ -258,7 +258,7 @@ void ImageObject::replacePixels(cv::Mat pixels, int width, int height)
     m_height = height;
 }
 
-int ImageObject::Create(int width, int height, int newMode)
+int ImageObject::create(int width, int height, int newMode)
 {
     if (!withinSides(width, height))
         return 0;
@@ -285,9 +285,9 @@ int ImageObject::Create(int width, int height, int newMode)
     return 1;
 }
 
-int ImageObject::Load(const QString &filePath)
+int ImageObject::load(const QString &filePath)
 {
-    Free();
+    free();
     int result = 0;
     try {
         result = decodeInto(filePath);
@@ -297,7 +297,7 @@ int ImageObject::Load(const QString &filePath)
         result = 0;
     }
     if (result == 0) {
-        Free();
+        free();
         return 0;
     }
     mode = 1;
@@ -456,9 +456,9 @@ int ImageObject::decodeInto(const QString &filePath)
     return 1;
 }
 
-int ImageObject::LoadWithInfo(const QString &filePath)
+int ImageObject::loadWithInfo(const QString &filePath)
 {
-    if (Load(filePath) == 0)
+    if (load(filePath) == 0)
         return 0;
     const QFileInfo info(filePath);
     FileStatus status;
@@ -476,7 +476,7 @@ int ImageObject::LoadWithInfo(const QString &filePath)
     return 1;
 }
 
-int ImageObject::Resize(int width, int height, int interpolation)
+int ImageObject::resize(int width, int height, int interpolation)
 {
     if (m_pixels.empty() || width <= 0 || height <= 0 || width > kMaxSide ||
         height > kMaxResizeHeight)
@@ -497,7 +497,7 @@ int ImageObject::Resize(int width, int height, int interpolation)
     return 1;
 }
 
-int ImageObject::FitIntoBox(int boxWidth, int boxHeight, quint32 background)
+int ImageObject::fitIntoBox(int boxWidth, int boxHeight, quint32 background)
 {
     if (!withinSides(boxWidth, boxHeight))
         return 0;
@@ -533,7 +533,7 @@ int ImageObject::FitIntoBox(int boxWidth, int boxHeight, quint32 background)
     return 1;
 }
 
-void ImageObject::Fill(int left, int top, int right, int bottom, quint32 value)
+void ImageObject::fill(int left, int top, int right, int bottom, quint32 value)
 {
     const int x0 = std::max(left, 0);
     const int y0 = std::max(top, 0);
@@ -545,7 +545,7 @@ void ImageObject::Fill(int left, int top, int right, int bottom, quint32 value)
     changed = true;
 }
 
-int ImageObject::DrawInto(QImage &bitmap) const
+int ImageObject::drawInto(QImage &bitmap) const
 {
     if (m_pixels.empty() || bitmap.width() != m_width || bitmap.height() != m_height)
         return 0;
@@ -580,7 +580,7 @@ int ImageObject::DrawInto(QImage &bitmap) const
     }
 }
 
-int ImageObject::Save(const QString &filePath) const
+int ImageObject::save(const QString &filePath) const
 {
     if (m_pixels.empty())
         return 0;
@@ -641,7 +641,7 @@ int ImageObject::Save(const QString &filePath) const
     return file.commit() ? 1 : 0;
 }
 
-void ImageObject::Free()
+void ImageObject::free()
 {
     m_pixels.release();
     m_workBuffer.release();

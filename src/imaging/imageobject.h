@@ -11,7 +11,7 @@
 
 namespace velmo::img {
 
-// A file's status when it was loaded with LoadWithInfo; times in seconds since 1970.
+// A file's status when it was loaded with loadWithInfo; times in seconds since 1970.
 struct FileStatus
 {
     qint64 created = 0;
@@ -24,7 +24,7 @@ struct FileStatus
 class ImageObject
 {
 public:
-    // Every size that Create, Load and FitIntoBox make lies in 0..kMaxSide; Resize refuses a
+    // Every size that Create, Load and fitIntoBox make lies in 0..kMaxSide; Resize refuses a
     // height above kMaxResizeHeight, which is lower than kMaxSide.
     static constexpr int kMaxSide = 65536;
     static constexpr int kMaxResizeHeight = 64436;
@@ -43,29 +43,29 @@ public:
 
     // An uninitialised picture of that size; mode 2 adds a work buffer of the same size.
     // 0 (nothing changed) outside 0..kMaxSide or when memory runs out.
-    int Create(int width, int height, int mode);
+    int create(int width, int height, int mode);
     // 1, or 0 with the picture empty when the file cannot be read, is truncated, claims a size
     // outside the limits or cannot be decoded.
-    int Load(const QString &filePath);
+    int load(const QString &filePath);
     // As Load; on success also records path, fileStatus and loadedWidth/loadedHeight.
-    int LoadWithInfo(const QString &filePath);
+    int loadWithInfo(const QString &filePath);
     // Scales to exactly width x height with interpolation 0, 1 or 2. 0 (picture unchanged) for an
     // empty picture, a size that is not positive or above the limits, or another interpolation.
-    int Resize(int width, int height, int interpolation);
+    int resize(int width, int height, int interpolation);
     // Scales the picture (nearest neighbour, aspect kept) into a box of that size filled with
     // background. An empty picture becomes a box of background alone. 0 outside 0..kMaxSide.
-    int FitIntoBox(int boxWidth, int boxHeight, quint32 background);
+    int fitIntoBox(int boxWidth, int boxHeight, quint32 background);
     // Sets the pixels of [left, right) x [top, bottom) that lie inside the picture to value
     // (0xAARRGGBB, which is B, G, R, A in memory).
-    void Fill(int left, int top, int right, int bottom, quint32 value);
+    void fill(int left, int top, int right, int bottom, quint32 value);
     // Copies the picture into a bitmap of exactly its size: RGB32 gets it opaque, ARGB32 with
     // its alpha as it is, other non-indexed formats converted. 0 (bitmap untouched) otherwise.
-    int DrawInto(QImage &bitmap) const;
+    int drawInto(QImage &bitmap) const;
     // Writes the picture with the encoder chosen from sourceExtension, else from the target's
     // extension, at the depth of sourceBitsPerPixel. 0, with any existing file untouched, when
     // no encoder matches or writing fails.
-    int Save(const QString &filePath) const;
-    void Free();
+    int save(const QString &filePath) const;
+    void free();
 
     // The picture size a file's header claims, without decoding; false when it is not known.
     static bool readImageSize(const QString &filePath, int *width, int *height);

@@ -28,7 +28,7 @@ QString DataRoot::resolve(const QString &homeOption, const QString &executableFo
 
     // A build tree or an unpacked portable copy: everything stays beside the program.
     if (!executableFolder.isEmpty() &&
-        IsDirectory(executableFolder + QStringLiteral("/template")) &&
+        isDirectory(executableFolder + QStringLiteral("/template")) &&
         QFileInfo(executableFolder).isWritable())
         return absoluteClean(executableFolder);
 
@@ -50,8 +50,8 @@ QString DataRoot::resolve(const QString &homeOption, const QString &executableFo
         } seeds[] = {{QStringLiteral("/template"), QStringLiteral("/template")},
                      {QStringLiteral("/user_image/sample"), QStringLiteral("/user_image")}};
         for (const auto &[seed, owner] : seeds) {
-            if (IsDirectory(installedShareFolder + seed) && !FileExists(root + owner))
-                CopyFolderTree(installedShareFolder + seed, root + seed);
+            if (isDirectory(installedShareFolder + seed) && !fileExists(root + owner))
+                copyFolderTree(installedShareFolder + seed, root + seed);
         }
     }
     return root;

@@ -104,7 +104,7 @@ bool isStrictlyInside(const QString &path, const QString &root)
 
 } // namespace
 
-qsizetype ReadTextFile(const QString &path, QString &text)
+qsizetype readTextFile(const QString &path, QString &text)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -116,12 +116,12 @@ qsizetype ReadTextFile(const QString &path, QString &text)
     return text.size();
 }
 
-qsizetype SameTextInFile(const QString &text, const QString &path)
+qsizetype sameTextInFile(const QString &text, const QString &path)
 {
     return fileHoldsBytes(path, text.toUtf8()) ? text.size() : 0;
 }
 
-qsizetype WriteTextFileIfChanged(const QString &text, const QString &path)
+qsizetype writeTextFileIfChanged(const QString &text, const QString &path)
 {
     const QByteArray bytes = text.toUtf8();
     // An empty text over an empty file is unchanged too, although its length reads as 0.
@@ -130,12 +130,12 @@ qsizetype WriteTextFileIfChanged(const QString &text, const QString &path)
     return writeBytes(path, bytes) ? bytes.size() + 1 : 0;
 }
 
-bool WriteTextFile(const QString &text, const QString &path)
+bool writeTextFile(const QString &text, const QString &path)
 {
     return writeBytes(path, text.toUtf8());
 }
 
-int SameFileContents(const QString &a, const QString &b)
+int sameFileContents(const QString &a, const QString &b)
 {
     QFile first(a);
     QFile second(b);
@@ -154,17 +154,17 @@ int SameFileContents(const QString &a, const QString &b)
     return second.atEnd() ? 1 : 0;
 }
 
-bool FileExists(const QString &path)
+bool fileExists(const QString &path)
 {
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
-bool IsDirectory(const QString &path)
+bool isDirectory(const QString &path)
 {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
-int LastWriteTime(const QString &path, qint64 &seconds)
+int lastWriteTime(const QString &path, qint64 &seconds)
 {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
@@ -173,17 +173,17 @@ int LastWriteTime(const QString &path, qint64 &seconds)
     return 1;
 }
 
-int ListFiles(const QString &pattern, QStringList &names)
+int listFiles(const QString &pattern, QStringList &names)
 {
     return listEntries(pattern, names, QDir::Files);
 }
 
-int ListFolders(const QString &pattern, QStringList &names)
+int listFolders(const QString &pattern, QStringList &names)
 {
     return listEntries(pattern, names, QDir::Dirs);
 }
 
-int CreateFolderPath(const QString &path)
+int createFolderPath(const QString &path)
 {
     // Doubled separators leave empty components, which are skipped below.
     const QStringList parts = splitComponents(withSlashes(path));
@@ -194,7 +194,7 @@ int CreateFolderPath(const QString &path)
     // absolute path) or a folder of a relative path, which must exist like any other.
     QString folder = parts.first();
     const auto ensure = [](const QString &candidate) {
-        return IsDirectory(candidate) || QDir().mkdir(candidate) || IsDirectory(candidate);
+        return isDirectory(candidate) || QDir().mkdir(candidate) || isDirectory(candidate);
     };
     if (parts.size() > 1 && !folder.isEmpty() && !ensure(folder))
         return 0;
@@ -208,12 +208,12 @@ int CreateFolderPath(const QString &path)
     return 1;
 }
 
-void CopyFolderTree(const QString &source, const QString &destination)
+void copyFolderTree(const QString &source, const QString &destination)
 {
-    if (!IsDirectory(source))
+    if (!isDirectory(source))
         return;
-    if (!IsDirectory(destination))
-        CreateFolderPath(destination + QStringLiteral("/test.dat"));
+    if (!isDirectory(destination))
+        createFolderPath(destination + QStringLiteral("/test.dat"));
     const QString sourceRoot = QFileInfo(source).canonicalFilePath();
     const QString destinationRoot = QFileInfo(destination).canonicalFilePath();
     if (sourceRoot.isEmpty() || destinationRoot.isEmpty() || sourceRoot == destinationRoot)
@@ -246,13 +246,13 @@ void CopyFolderTree(const QString &source, const QString &destination)
                 QDir().mkpath(target);
             continue;
         }
-        if (existing.exists() && existing.size() == entry.size() && SameFileContents(from, target))
+        if (existing.exists() && existing.size() == entry.size() && sameFileContents(from, target))
             continue;
-        CopyFileReplacing(from, target);
+        copyFileReplacing(from, target);
     }
 }
 
-bool CopyFileReplacing(const QString &source, const QString &target)
+bool copyFileReplacing(const QString &source, const QString &target)
 {
     // Plain reads and writes: QFile::copy goes through a synced temporary file, which costs a
     // disk flush per file when a whole site is published.
@@ -286,7 +286,7 @@ bool CopyFileReplacing(const QString &source, const QString &target)
     return true;
 }
 
-int DeleteFolder(const QString &path, const QString &temporaryRoot)
+int deleteFolder(const QString &path, const QString &temporaryRoot)
 {
     if (path.isEmpty() || temporaryRoot.isEmpty())
         return 0;
@@ -316,7 +316,7 @@ int DeleteFolder(const QString &path, const QString &temporaryRoot)
     return QFile::remove(physical) ? 1 : 0;
 }
 
-QString RelativePath(const QString &target, const QString &base)
+QString relativePath(const QString &target, const QString &base)
 {
     const QStringList targetParts = splitComponents(withSlashes(target));
     QStringList baseParts = splitComponents(withSlashes(base));
@@ -343,7 +343,7 @@ QString RelativePath(const QString &target, const QString &base)
     return link;
 }
 
-QString FindFileIgnoringCase(const QString &path)
+QString findFileIgnoringCase(const QString &path)
 {
     if (path.isEmpty())
         return QString();

@@ -9,42 +9,42 @@ namespace velmo {
 
 // Reads a UTF-8 file whole; returns the text's length in UTF-16 units, or 0 (text left as it
 // was) when the file cannot be opened.
-qsizetype ReadTextFile(const QString &path, QString &text);
+qsizetype readTextFile(const QString &path, QString &text);
 // The length of the file's text when it exists and its text equals text exactly; else 0.
-qsizetype SameTextInFile(const QString &text, const QString &path);
+qsizetype sameTextInFile(const QString &text, const QString &path);
 // Writes text as UTF-8 (no byte-order mark) unless the file already holds exactly that text.
-// Returns the byte count plus one, SameTextInFile's result when unchanged, or 0 on failure.
-qsizetype WriteTextFileIfChanged(const QString &text, const QString &path);
+// Returns the byte count plus one, sameTextInFile's result when unchanged, or 0 on failure.
+qsizetype writeTextFileIfChanged(const QString &text, const QString &path);
 // Writes text as UTF-8 (no byte-order mark) over whatever the file holds; false on failure.
-bool WriteTextFile(const QString &text, const QString &path);
+bool writeTextFile(const QString &text, const QString &path);
 // 1 when both files open and hold the same bytes; else 0.
-int SameFileContents(const QString &a, const QString &b);
-bool FileExists(const QString &path);
-bool IsDirectory(const QString &path);
+int sameFileContents(const QString &a, const QString &b);
+bool fileExists(const QString &path);
+bool isDirectory(const QString &path);
 // 1 and the last write time (seconds since 1970) when the entry exists; else 0.
-int LastWriteTime(const QString &path, qint64 &seconds);
+int lastWriteTime(const QString &path, qint64 &seconds);
 // Appends the names (without folder) of the files matching pattern ("folder/*.html": the
 // extension matched without regard to case); returns how many were appended.
-int ListFiles(const QString &pattern, QStringList &names);
+int listFiles(const QString &pattern, QStringList &names);
 // The same for folders (never "." or "..").
-int ListFolders(const QString &pattern, QStringList &names);
+int listFolders(const QString &pattern, QStringList &names);
 // Creates every missing folder of path except its last component, which names a file.
 // Returns 0 when the path has no component or a folder cannot be created, else 1.
-int CreateFolderPath(const QString &path);
+int createFolderPath(const QString &path);
 // Copies source over target through a temporary file renamed into place, so that target is
 // never left half written; false (target untouched) on failure.
-bool CopyFileReplacing(const QString &source, const QString &target);
+bool copyFileReplacing(const QString &source, const QString &target);
 // Copies a folder tree, rewriting only files that are missing or differ.
-void CopyFolderTree(const QString &source, const QString &destination);
+void copyFolderTree(const QString &source, const QString &destination);
 // Deletes a folder with everything in it, or a file; 1 on success. Refuses (0) anything
 // outside the data root's temporary/ folder, which is the only place it is used.
-int DeleteFolder(const QString &path, const QString &temporaryRoot);
+int deleteFolder(const QString &path, const QString &temporaryRoot);
 // The relative link from base (a file, when its last component contains ".", or a folder) to
 // target, as written into pages: "./" or "../" steps, then the target's remaining components,
 // each followed by "/" unless it is the last and contains "." (a file name).
-QString RelativePath(const QString &target, const QString &base);
+QString relativePath(const QString &target, const QString &base);
 // The existing entry whose path matches path without regard to case (an exact match wins);
 // an empty string when there is none. Linux names are case-sensitive, the documents' are not.
-QString FindFileIgnoringCase(const QString &path);
+QString findFileIgnoringCase(const QString &path);
 
 } // namespace velmo

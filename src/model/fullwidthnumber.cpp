@@ -3,7 +3,7 @@
 
 namespace velmo {
 
-QString FullWidthNumber(qint64 number)
+QString fullWidthNumber(qint64 number)
 {
     const QString ascii = QString::number(number);
     QString result;

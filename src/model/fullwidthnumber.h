@@ -6,6 +6,6 @@
 namespace velmo {
 
 // Callers pass non-negative numbers; a negative one keeps a full-width minus sign.
-QString FullWidthNumber(qint64 number);
+QString fullWidthNumber(qint64 number);
 
 } // namespace velmo

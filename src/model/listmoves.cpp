@@ -1,10 +1,10 @@
 // Moving an object of the menu tree within its parent's list.
 #include "model/listmoves.h"
 
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontentgroup.h"
-#include "model/qpage.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/contentgroup.h"
+#include "model/page.h"
 
 namespace velmo {
 
@@ -13,7 +13,7 @@ namespace {
 enum class Direction { Up, Down };
 
 template<class T>
-int moveIn(QObjectListOf<T> &list, QObject *object, Direction direction)
+int moveIn(ObjectListOf<T> &list, Object *object, Direction direction)
 {
     const int index = list.indexOfObject(object);
     if (index < 0)
@@ -21,23 +21,23 @@ int moveIn(QObjectListOf<T> &list, QObject *object, Direction direction)
     return direction == Direction::Up ? moveUpWrapping(list, index) : moveDownWrapping(list, index);
 }
 
-int moveObject(QObject *object, Direction direction)
+int moveObject(Object *object, Direction direction)
 {
     if (object == nullptr)
         return -1;
-    QObject *up = object->parent();
-    if (object_cast<QCategory>(object) != nullptr) {
-        if (auto *category = object_cast<QCategory>(up))
+    Object *up = object->parent();
+    if (object_cast<Category>(object) != nullptr) {
+        if (auto *category = object_cast<Category>(up))
             return moveIn(category->categories, object, direction);
-        if (auto *classification = object_cast<QClassification>(up))
+        if (auto *classification = object_cast<Classification>(up))
             return moveIn(classification->categories, object, direction);
-    } else if (object_cast<QPage>(object) != nullptr) {
-        if (auto *category = object_cast<QCategory>(up))
+    } else if (object_cast<Page>(object) != nullptr) {
+        if (auto *category = object_cast<Category>(up))
             return moveIn(category->pages, object, direction);
-    } else if (object_cast<QContentGroup>(object) != nullptr) {
-        if (auto *page = object_cast<QPage>(up))
+    } else if (object_cast<ContentGroup>(object) != nullptr) {
+        if (auto *page = object_cast<Page>(up))
             return moveIn(page->contentGroups, object, direction);
-        if (auto *group = object_cast<QContentGroup>(up))
+        if (auto *group = object_cast<ContentGroup>(up))
             return moveIn(group->subGroups, object, direction);
     }
     return -1;
@@ -45,12 +45,12 @@ int moveObject(QObject *object, Direction direction)
 
 } // namespace
 
-int moveObjectUp(QObject *object)
+int moveObjectUp(Object *object)
 {
     return moveObject(object, Direction::Up);
 }
 
-int moveObjectDown(QObject *object)
+int moveObjectDown(Object *object)
 {
     return moveObject(object, Direction::Down);
 }

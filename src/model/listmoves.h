@@ -2,16 +2,16 @@
 // that holds an object of the menu tree.
 #pragma once
 
-#include "model/qobjectlist.h"
+#include "model/objectlist.h"
 
 namespace velmo {
 
-class QObject;
+class Object;
 
 // Moves entry index one place up; the first entry goes to the end. Returns the new index, or
 // -1 when index is outside the list. The entry keeps its parent.
 template<class T>
-int moveUpWrapping(QObjectListOf<T> &list, int index)
+int moveUpWrapping(ObjectListOf<T> &list, int index)
 {
     T *entry = list.takeAt(index);
     if (entry == nullptr)
@@ -27,7 +27,7 @@ int moveUpWrapping(QObjectListOf<T> &list, int index)
 // Moves entry index one place down; the last entry goes to the front. Returns the new index,
 // or -1 when index is outside the list.
 template<class T>
-int moveDownWrapping(QObjectListOf<T> &list, int index)
+int moveDownWrapping(ObjectListOf<T> &list, int index)
 {
     const bool wasLast = index == list.count() - 1;
     T *entry = list.takeAt(index);
@@ -44,7 +44,7 @@ int moveDownWrapping(QObjectListOf<T> &list, int index)
 // The same moves on the list of its parent that holds object (a category under a category or
 // hierarchy, a page under a category, a content group under a page or group). Returns the new
 // index, or -1 for any other combination.
-int moveObjectUp(QObject *object);
-int moveObjectDown(QObject *object);
+int moveObjectUp(Object *object);
+int moveObjectDown(Object *object);
 
 } // namespace velmo

@@ -1,29 +1,28 @@
 // Lookups over the document tree.
 #include "model/lookup.h"
 
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontentgroup.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/contentgroup.h"
+#include "model/page.h"
+#include "model/site.h"
 
 namespace velmo {
 
-QContentGroup *firstContentGroup(QObject *object)
+ContentGroup *firstContentGroup(Object *object)
 {
     // Bounded by the depth of the tree: every step goes one level down.
     while (object != nullptr) {
-        if (auto *group = object_cast<QContentGroup>(object))
+        if (auto *group = object_cast<ContentGroup>(object))
             return group;
-        if (auto *site = object_cast<QSite>(object)) {
+        if (auto *site = object_cast<Site>(object)) {
             object = site->classifications.first();
-        } else if (auto *classification = object_cast<QClassification>(object)) {
+        } else if (auto *classification = object_cast<Classification>(object)) {
             object = classification->categories.first();
-        } else if (auto *category = object_cast<QCategory>(object)) {
-            object = category->pages.isEmpty()
-                         ? static_cast<QObject *>(category->categories.first())
-                         : category->pages.first();
-        } else if (auto *page = object_cast<QPage>(object)) {
+        } else if (auto *category = object_cast<Category>(object)) {
+            object = category->pages.isEmpty() ? static_cast<Object *>(category->categories.first())
+                                               : category->pages.first();
+        } else if (auto *page = object_cast<Page>(object)) {
             object = page->contentGroups.first();
         } else {
             return nullptr;
@@ -32,24 +31,24 @@ QContentGroup *firstContentGroup(QObject *object)
     return nullptr;
 }
 
-QCategory *owningCategory(QObject *object)
+Category *owningCategory(Object *object)
 {
-    if (auto *site = object_cast<QSite>(object)) {
+    if (auto *site = object_cast<Site>(object)) {
         object = site->classifications.first();
         if (object == nullptr)
             return nullptr;
     }
-    if (auto *classification = object_cast<QClassification>(object))
-        return object_cast<QCategory>(classification->categories.first());
-    if (auto *category = object_cast<QCategory>(object))
+    if (auto *classification = object_cast<Classification>(object))
+        return object_cast<Category>(classification->categories.first());
+    if (auto *category = object_cast<Category>(object))
         return category;
-    if (auto *page = object_cast<QPage>(object))
-        return object_cast<QCategory>(page->parent());
-    if (object_cast<QContentGroup>(object) != nullptr) {
-        QObject *up = object->parent();
+    if (auto *page = object_cast<Page>(object))
+        return object_cast<Category>(page->parent());
+    if (object_cast<ContentGroup>(object) != nullptr) {
+        Object *up = object->parent();
         while (up != nullptr && up->typeCode != kClassCategory)
             up = up->parent();
-        return object_cast<QCategory>(up);
+        return object_cast<Category>(up);
     }
     return nullptr;
 }

@@ -4,17 +4,17 @@
 
 namespace velmo {
 
-class QObject;
-class QCategory;
-class QContentGroup;
+class Object;
+class Category;
+class ContentGroup;
 
 // Descends by first children until a content group: site → first hierarchy → first category
 // → its first page (or, without pages, its first sub-category) → first content group.
-QContentGroup *firstContentGroup(QObject *object);
+ContentGroup *firstContentGroup(Object *object);
 
 // The category an object belongs to: a category itself, a page's parent, a content group's
 // nearest category above it; a site or hierarchy answers for its first category. Null when
 // the answer is not a category.
-QCategory *owningCategory(QObject *object);
+Category *owningCategory(Object *object);
 
 } // namespace velmo

@@ -1,95 +1,95 @@
 // Deep clones and fresh identities of document objects.
 #include "model/objectcopy.h"
 
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcondition.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qgenre.h"
-#include "model/qobjectbox.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/condition.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/genre.h"
+#include "model/objectbox.h"
+#include "model/page.h"
+#include "model/site.h"
 
 namespace velmo {
 
 namespace {
 
 template<class T>
-std::unique_ptr<QObject> cloneAs(const T &source)
+std::unique_ptr<Object> cloneAs(const T &source)
 {
     auto copy = std::make_unique<T>();
-    copy->CopyFrom(source);
+    copy->copyFrom(source);
     return copy;
 }
 
 template<class List>
-void renewChildren(QObject *owner, List &list)
+void renewChildren(Object *owner, List &list)
 {
-    for (QObject *child : list) {
-        child->SetParent(owner);
-        AssignFreshIds(child);
+    for (Object *child : list) {
+        child->setParent(owner);
+        assignFreshIds(child);
     }
 }
 
 } // namespace
 
-std::unique_ptr<QObject> cloneObject(const QObject &object)
+std::unique_ptr<Object> cloneObject(const Object &object)
 {
     // The real class decides, not the stored class code.
-    if (auto *site = dynamic_cast<const QSite *>(&object))
+    if (auto *site = dynamic_cast<const Site *>(&object))
         return cloneAs(*site);
-    if (auto *classification = dynamic_cast<const QClassification *>(&object))
+    if (auto *classification = dynamic_cast<const Classification *>(&object))
         return cloneAs(*classification);
-    if (auto *category = dynamic_cast<const QCategory *>(&object))
+    if (auto *category = dynamic_cast<const Category *>(&object))
         return cloneAs(*category);
-    if (auto *page = dynamic_cast<const QPage *>(&object))
+    if (auto *page = dynamic_cast<const Page *>(&object))
         return cloneAs(*page);
-    if (auto *group = dynamic_cast<const QContentGroup *>(&object))
+    if (auto *group = dynamic_cast<const ContentGroup *>(&object))
         return cloneAs(*group);
-    if (auto *content = dynamic_cast<const QContent *>(&object))
+    if (auto *content = dynamic_cast<const Content *>(&object))
         return cloneAs(*content);
-    if (auto *condition = dynamic_cast<const QCondition *>(&object))
+    if (auto *condition = dynamic_cast<const Condition *>(&object))
         return cloneAs(*condition);
-    if (auto *genre = dynamic_cast<const QGenre *>(&object))
+    if (auto *genre = dynamic_cast<const Genre *>(&object))
         return cloneAs(*genre);
-    if (auto *box = dynamic_cast<const QObjectBox *>(&object))
+    if (auto *box = dynamic_cast<const ObjectBox *>(&object))
         return cloneAs(*box);
     return cloneAs(object);
 }
 
-void AssignFreshIds(QObject *object)
+void assignFreshIds(Object *object)
 {
     if (object == nullptr)
         return;
-    object->id = QID::fresh();
-    if (auto *site = dynamic_cast<QSite *>(object)) {
+    object->id = ObjectId::fresh();
+    if (auto *site = dynamic_cast<Site *>(object)) {
         renewChildren(site, site->classifications);
         renewChildren(site, site->genres);
-        site->objectBox.id = QID::fresh();
+        site->objectBox.id = ObjectId::fresh();
         renewChildren(&site->objectBox, site->objectBox.items);
-    } else if (auto *classification = dynamic_cast<QClassification *>(object)) {
+    } else if (auto *classification = dynamic_cast<Classification *>(object)) {
         renewChildren(classification, classification->categories);
         renewChildren(classification, classification->pages);
-    } else if (auto *category = dynamic_cast<QCategory *>(object)) {
+    } else if (auto *category = dynamic_cast<Category *>(object)) {
         renewChildren(category, category->pages);
         renewChildren(category, category->categories);
-    } else if (auto *page = dynamic_cast<QPage *>(object)) {
+    } else if (auto *page = dynamic_cast<Page *>(object)) {
         renewChildren(page, page->contentGroups);
         renewChildren(page, page->conditions);
-    } else if (auto *group = dynamic_cast<QContentGroup *>(object)) {
+    } else if (auto *group = dynamic_cast<ContentGroup *>(object)) {
         renewChildren(group, group->subGroups);
         renewChildren(group, group->contents);
         renewChildren(group, group->relatedGroups);
-    } else if (auto *box = dynamic_cast<QObjectBox *>(object)) {
+    } else if (auto *box = dynamic_cast<ObjectBox *>(object)) {
         renewChildren(box, box->items);
     }
 }
 
-std::unique_ptr<QObject> duplicateSubtree(const QObject &object)
+std::unique_ptr<Object> duplicateSubtree(const Object &object)
 {
-    std::unique_ptr<QObject> copy = cloneObject(object);
-    AssignFreshIds(copy.get());
+    std::unique_ptr<Object> copy = cloneObject(object);
+    assignFreshIds(copy.get());
     return copy;
 }
 

@@ -5,17 +5,17 @@
 
 namespace velmo {
 
-class QObject;
+class Object;
 
-// A deep copy of object of its own class (CopyFrom): identities are kept and each copied
+// A deep copy of object of its own class (copyFrom): identities are kept and each copied
 // child points at its source's parent, as the property forms' working copies need.
-std::unique_ptr<QObject> cloneObject(const QObject &object);
+std::unique_ptr<Object> cloneObject(const Object &object);
 
 // Gives object and everything below it new identities, depth first in list order, and points
 // each child at its (renewed) owner.
-void AssignFreshIds(QObject *object);
+void assignFreshIds(Object *object);
 
 // A duplicate for placing elsewhere (Ctrl-drag): a clone whose subtree has fresh identities.
-std::unique_ptr<QObject> duplicateSubtree(const QObject &object);
+std::unique_ptr<Object> duplicateSubtree(const Object &object);
 
 } // namespace velmo

@@ -2,10 +2,10 @@
 #include "model/templatelibrary.h"
 
 #include "model/clock.h"
+#include "model/document.h"
 #include "model/fileutil.h"
-#include "model/qglobal.h"
-#include "model/qobject.h"
-#include "model/qsite.h"
+#include "model/object.h"
+#include "model/site.h"
 
 namespace velmo {
 
@@ -18,29 +18,29 @@ constexpr qint64 kListLifetimeSeconds = 10;
 QStringList listFolder(const QString &folder, const QString &mask)
 {
     QStringList names;
-    ListFiles(folder + u'/' + mask, names);
+    listFiles(folder + u'/' + mask, names);
     return names;
 }
 
 } // namespace
 
-int TemplateLibrary::ListTemplates(QGlobal &global)
+int TemplateLibrary::listTemplates(Document &global)
 {
-    const QSite *site = global.getCurrentSite();
+    const Site *site = global.getCurrentSite();
     if (site == nullptr)
         return 0;
     const QString &base = site->templatePath;
     global.menuTemplates =
-        listFolder(base + QGlobal::menuTemplateFolderName(), QStringLiteral("*.template"));
+        listFolder(base + Document::menuTemplateFolderName(), QStringLiteral("*.template"));
     global.pageTemplates =
-        listFolder(base + QGlobal::pageTemplateFolderName(), QStringLiteral("*.html"));
+        listFolder(base + Document::pageTemplateFolderName(), QStringLiteral("*.html"));
     global.contentTemplates =
-        listFolder(base + QGlobal::contentTemplateFolderName(), QStringLiteral("*.template"));
+        listFolder(base + Document::contentTemplateFolderName(), QStringLiteral("*.template"));
     global.templatesListedAt = currentTime();
     return 1;
 }
 
-int TemplateLibrary::CheckTemplateFile(QGlobal &global, QObject *object, QString &name)
+int TemplateLibrary::checkTemplateFile(Document &global, Object *object, QString &name)
 {
     if (object == nullptr) {
         global.report(
@@ -49,29 +49,29 @@ int TemplateLibrary::CheckTemplateFile(QGlobal &global, QObject *object, QString
     }
     // The site is asked for once, before the refresh, so that a missing site is reported
     // once rather than by the refresh and again here.
-    const QSite *site = global.getCurrentSite();
+    const Site *site = global.getCurrentSite();
     if (site == nullptr)
         return -1;
 
     // A clock set back would otherwise keep the lists from ever being read again.
     const qint64 now = currentTime();
     if (now - global.templatesListedAt > kListLifetimeSeconds || now < global.templatesListedAt)
-        ListTemplates(global);
+        listTemplates(global);
 
     const QStringList *list = nullptr;
     QString folder;
     switch (object->typeCode) {
     case kClassSite:
         list = &global.menuTemplates;
-        folder = QGlobal::menuTemplateFolderName();
+        folder = Document::menuTemplateFolderName();
         break;
     case kClassPage:
         list = &global.pageTemplates;
-        folder = QGlobal::pageTemplateFolderName();
+        folder = Document::pageTemplateFolderName();
         break;
     case kClassContentGroup:
         list = &global.contentTemplates;
-        folder = QGlobal::contentTemplateFolderName();
+        folder = Document::contentTemplateFolderName();
         break;
     default:
         global.report(

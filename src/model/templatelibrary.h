@@ -6,20 +6,20 @@
 
 namespace velmo {
 
-class QGlobal;
-class QObject;
+class Document;
+class Object;
 
 class TemplateLibrary
 {
 public:
     // Re-reads the three template lists of the current site and stamps the time; 1, or 0
     // without a current site (lists left as they were).
-    static int ListTemplates(QGlobal &global);
+    static int listTemplates(Document &global);
     // The index of name in the list that fits object (a site: menu templates, a page: page
     // templates, a content group: content templates), name then becoming the template's full
     // path; -1 with name unchanged when it is not listed or nothing can be looked up. Lists
     // older than ten seconds are read again first.
-    static int CheckTemplateFile(QGlobal &global, QObject *object, QString &name);
+    static int checkTemplateFile(Document &global, Object *object, QString &name);
 };
 
 } // namespace velmo

@@ -34,7 +34,7 @@ void initMain()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(u"config"_s)));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(u"data"_s)));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(u"cache"_s)));
-    CVelmoApp::prepareApplication();
+    Application::prepareApplication();
 }
 
 QString fixture(const QString &name)
@@ -91,17 +91,17 @@ AppFixture::AppFixture()
 
 bool AppFixture::start(const QString &document)
 {
-    CVelmoApp::CommandLineInfo commandLine;
+    Application::CommandLineInfo commandLine;
     commandLine.fileName = document;
     if (!m_app.initInstance(commandLine))
         return false;
     return QTest::qWaitForWindowExposed(m_app.mainFrame());
 }
 
-CVelmoView *AppFixture::navigation() const
+NavigationPane *AppFixture::navigation() const
 {
-    const CMainFrame *frame = m_app.mainFrame();
-    return frame != nullptr ? qobject_cast<CVelmoView *>(frame->navigationView()) : nullptr;
+    const MainWindow *frame = m_app.mainFrame();
+    return frame != nullptr ? qobject_cast<NavigationPane *>(frame->navigationView()) : nullptr;
 }
 
 } // namespace apptest

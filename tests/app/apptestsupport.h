@@ -2,11 +2,11 @@
 // needs before the application exists, and a started application whose dialogs never block.
 #pragma once
 
-#include "app/cmainframe.h"
-#include "app/cvelmoapp.h"
-#include "app/cvelmodoc.h"
-#include "app/cvelmoview.h"
-#include "model/qglobal.h"
+#include "app/application.h"
+#include "app/documentsession.h"
+#include "app/mainwindow.h"
+#include "app/navigationpane.h"
+#include "model/document.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -37,21 +37,21 @@ public:
     bool start(const QString &document = QString());
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    CVelmoApp &app() { return m_app; }
-    CVelmoDoc &doc() { return m_app.document(); }
-    CMainFrame *frame() { return m_app.mainFrame(); }
+    Application &app() { return m_app; }
+    DocumentSession &doc() { return m_app.document(); }
+    MainWindow *frame() { return m_app.mainFrame(); }
     // The navigation form start-up put into the left pane.
-    CVelmoView *navigation() const;
-    velmo::QGlobal &global() { return m_global; }
+    NavigationPane *navigation() const;
+    velmo::Document &global() { return m_global; }
     QSettings &settings() { return m_settings; }
-    QMessageBoxWrapper &messageBoxes() { return m_app.messageBoxes(); }
-    QFileDialogWrapper &fileDialogs() { return m_app.fileDialogs(); }
+    MessageBoxWrapper &messageBoxes() { return m_app.messageBoxes(); }
+    FileDialogWrapper &fileDialogs() { return m_app.fileDialogs(); }
 
 private:
     QTemporaryDir m_dir;
-    velmo::QGlobal m_global;
+    velmo::Document m_global;
     QSettings m_settings;
-    CVelmoApp m_app;
+    Application m_app;
 };
 
 } // namespace apptest

@@ -1,15 +1,15 @@
 // Shared pieces of the navigation tests.
 #include "navtestsupport.h"
 
-#include "app/qtreectrl.h"
-#include "app/qtreedragdata.h"
+#include "app/objecttree.h"
+#include "app/treedragdata.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/fileutil.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -35,50 +35,50 @@ void writeTemplate(const QString &folder)
         u"<body><h1><!--__ページタイトル__-->(title)</h1></body></html>\n"_s;
     const QString pagePath = folder + u"/ページテンプレート/page.html"_s;
     const QString cssPath = folder + u"/css/style.css"_s;
-    QVERIFY(velmo::CreateFolderPath(pagePath));
-    QVERIFY(velmo::WriteTextFileIfChanged(page, pagePath) > 0);
-    QVERIFY(velmo::CreateFolderPath(cssPath));
-    QVERIFY(velmo::WriteTextFileIfChanged(u"body { margin: 0 }\n"_s, cssPath) > 0);
+    QVERIFY(velmo::createFolderPath(pagePath));
+    QVERIFY(velmo::writeTextFileIfChanged(page, pagePath) > 0);
+    QVERIFY(velmo::createFolderPath(cssPath));
+    QVERIFY(velmo::writeTextFileIfChanged(u"body { margin: 0 }\n"_s, cssPath) > 0);
 }
 
 namespace {
 
-velmo::QPage *addPage(velmo::QCategory *category, const QString &name, const QString &file,
-                      const QString &bodyName, velmo::QContentGroup **body)
+velmo::Page *addPage(velmo::Category *category, const QString &name, const QString &file,
+                     const QString &bodyName, velmo::ContentGroup **body)
 {
-    auto *page = new velmo::QPage;
+    auto *page = new velmo::Page;
     page->name = name;
     page->title = name + u"のタイトル"_s;
     page->fileName = file;
     page->templateName = u"page.html"_s;
-    category->pages.Add(page, category);
-    auto *group = new velmo::QContentGroup;
+    category->pages.add(page, category);
+    auto *group = new velmo::ContentGroup;
     group->name = bodyName;
-    page->contentGroups.Add(group, page);
+    page->contentGroups.add(group, page);
     if (body != nullptr)
         *body = group;
     return page;
 }
 
-velmo::QCategory *addCategory(velmo::QObject *parent, const QString &name, const QString &folder)
+velmo::Category *addCategory(velmo::Object *parent, const QString &name, const QString &folder)
 {
-    auto *category = new velmo::QCategory;
+    auto *category = new velmo::Category;
     category->name = name;
     category->folderName = folder;
-    if (auto *classification = velmo::object_cast<velmo::QClassification>(parent))
-        classification->categories.Add(category, classification);
-    else if (auto *up = velmo::object_cast<velmo::QCategory>(parent))
-        up->categories.Add(category, up);
+    if (auto *classification = velmo::object_cast<velmo::Classification>(parent))
+        classification->categories.add(category, classification);
+    else if (auto *up = velmo::object_cast<velmo::Category>(parent))
+        up->categories.add(category, up);
     return category;
 }
 
 } // namespace
 
-SampleSite makeSampleSite(velmo::QGlobal &global, const QString &templateFolder,
+SampleSite makeSampleSite(velmo::Document &global, const QString &templateFolder,
                           const QString &name)
 {
     SampleSite s;
-    s.site = global.CreateSite();
+    s.site = global.createSite();
     s.site->name = name;
     s.site->templatePath = templateFolder;
     s.site->mainCss = u"style.css"_s;
@@ -136,8 +136,8 @@ void leftClick(QTreeWidget *tree, const QTreeWidgetItem *item)
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, labelPoint(tree, item));
 }
 
-MenuResult rightClickAndChoose(QTreeCtrl *tree, const QTreeWidgetItem *item, const QString &caption,
-                               const std::function<void()> &beforeChoosing)
+MenuResult rightClickAndChoose(ObjectTree *tree, const QTreeWidgetItem *item,
+                               const QString &caption, const std::function<void()> &beforeChoosing)
 {
     auto result = std::make_shared<MenuResult>();
     auto *timer = new QTimer;
@@ -185,10 +185,10 @@ MenuResult rightClickAndChoose(QTreeCtrl *tree, const QTreeWidgetItem *item, con
     return *result;
 }
 
-bool dragAndDrop(QTreeCtrl *from, QTreeWidgetItem *item, QTreeCtrl *to, QTreeWidgetItem *onto,
+bool dragAndDrop(ObjectTree *from, QTreeWidgetItem *item, ObjectTree *to, QTreeWidgetItem *onto,
                  Qt::KeyboardModifiers modifiers)
 {
-    const std::unique_ptr<QTreeDragData> data(from->createDragData(item));
+    const std::unique_ptr<TreeDragData> data(from->createDragData(item));
     if (data == nullptr)
         return false;
     const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction;

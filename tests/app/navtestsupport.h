@@ -8,17 +8,17 @@
 
 #include <functional>
 
-class QTreeCtrl;
+class ObjectTree;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace velmo {
-class QCategory;
-class QClassification;
-class QContentGroup;
-class QGlobal;
-class QPage;
-class QSite;
+class Category;
+class Classification;
+class ContentGroup;
+class Document;
+class Page;
+class Site;
 } // namespace velmo
 
 namespace navtest {
@@ -31,19 +31,19 @@ void writeTemplate(const QString &folder);
 // group "本文" (named after its page for "ニュース2": "本文2"); hierarchy "プラグイン" is empty.
 struct SampleSite
 {
-    velmo::QSite *site = nullptr;
-    velmo::QClassification *menu = nullptr;
-    velmo::QClassification *plugins = nullptr;
-    velmo::QCategory *news = nullptr;
-    velmo::QCategory *archive = nullptr;
-    velmo::QCategory *about = nullptr;
-    velmo::QPage *news1 = nullptr;
-    velmo::QPage *news2 = nullptr;
-    velmo::QPage *history = nullptr;
-    velmo::QContentGroup *news1Body = nullptr;
-    velmo::QContentGroup *news2Body = nullptr;
+    velmo::Site *site = nullptr;
+    velmo::Classification *menu = nullptr;
+    velmo::Classification *plugins = nullptr;
+    velmo::Category *news = nullptr;
+    velmo::Category *archive = nullptr;
+    velmo::Category *about = nullptr;
+    velmo::Page *news1 = nullptr;
+    velmo::Page *news2 = nullptr;
+    velmo::Page *history = nullptr;
+    velmo::ContentGroup *news1Body = nullptr;
+    velmo::ContentGroup *news2Body = nullptr;
 };
-SampleSite makeSampleSite(velmo::QGlobal &global, const QString &templateFolder,
+SampleSite makeSampleSite(velmo::Document &global, const QString &templateFolder,
                           const QString &name = QStringLiteral("テストサイト"));
 
 // The item reached from the top level by these labels, or null.
@@ -67,12 +67,13 @@ struct MenuResult
 // Right-clicks item through the window system, as a user does, and chooses the entry captioned
 // caption from the context menu that opens (an empty caption closes the menu unchosen).
 // beforeChoosing runs while the menu is open.
-MenuResult rightClickAndChoose(QTreeCtrl *tree, const QTreeWidgetItem *item, const QString &caption,
+MenuResult rightClickAndChoose(ObjectTree *tree, const QTreeWidgetItem *item,
+                               const QString &caption,
                                const std::function<void()> &beforeChoosing = {});
 
 // Drags item of from onto onto of to with the given keys, by the events a real drag delivers
 // to the target's viewport. Returns whether the target marked onto as the drop target.
-bool dragAndDrop(QTreeCtrl *from, QTreeWidgetItem *item, QTreeCtrl *to, QTreeWidgetItem *onto,
+bool dragAndDrop(ObjectTree *from, QTreeWidgetItem *item, ObjectTree *to, QTreeWidgetItem *onto,
                  Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 } // namespace navtest

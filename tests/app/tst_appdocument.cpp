@@ -1,12 +1,12 @@
 // The document as the user meets it: start-up with or without a document, New, Open, Save and
 // Save As through the menu with answered dialogs, broken and empty files, dropped files and
 // closing the window, and what the navigation form shows after each.
-#include "app/qtreectrl.h"
+#include "app/objecttree.h"
 #include "apptestsupport.h"
-#include "model/qclassification.h"
-#include "model/qcontent.h"
-#include "model/qdocumentfile.h"
-#include "model/qsite.h"
+#include "model/classification.h"
+#include "model/content.h"
+#include "model/documentfile.h"
+#include "model/site.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -22,15 +22,15 @@ using apptest::fixture;
 
 namespace {
 
-QStringList siteNames(const velmo::QGlobal &global)
+QStringList siteNames(const velmo::Document &global)
 {
     QStringList names;
-    for (const velmo::QSite *site : global.sites)
+    for (const velmo::Site *site : global.sites)
         names << site->name;
     return names;
 }
 
-QStringList partTypeNames(const velmo::QGlobal &global)
+QStringList partTypeNames(const velmo::Document &global)
 {
     QStringList names;
     for (const auto *part : global.partTypes)
@@ -49,7 +49,7 @@ QString copyFixture(AppFixture &f, const QString &name, const QString &as)
     return target;
 }
 
-void trigger(AppFixture &f, CMainFrame::Command command)
+void trigger(AppFixture &f, MainWindow::Command command)
 {
     f.frame()->commandAction(command)->trigger();
 }
@@ -71,22 +71,22 @@ QStringList comboEntries(const QComboBox *combo)
 // site in the menu tree with the hierarchies below it and its storage box below that.
 void verifyNavigationShows(AppFixture &f, int siteIndex)
 {
-    CVelmoView *navigation = f.navigation();
+    NavigationPane *navigation = f.navigation();
     QVERIFY(navigation != nullptr);
     QCOMPARE(comboEntries(navigation->siteCombo()), siteNames(f.global()));
     QCOMPARE(navigation->siteCombo()->currentIndex(), siteIndex);
-    velmo::QSite *site = f.global().sites.at(siteIndex);
+    velmo::Site *site = f.global().sites.at(siteIndex);
     QVERIFY(site != nullptr);
     QCOMPARE(f.global().getCurrentSite(), site);
 
-    const QTreeCtrl *menu = navigation->menuTree();
+    const ObjectTree *menu = navigation->menuTree();
     QCOMPARE(menu->rootObject(), site);
     QCOMPARE(menu->topLevelItemCount(), 1);
     const QTreeWidgetItem *top = menu->topLevelItem(0);
     QCOMPARE(top->text(0), site->name);
     QVERIFY(top->isExpanded());
     QStringList hierarchies;
-    for (const velmo::QClassification *classification : site->classifications)
+    for (const velmo::Classification *classification : site->classifications)
         hierarchies << classification->name;
     QStringList shown;
     for (int i = 0; i < top->childCount(); ++i)
@@ -97,7 +97,7 @@ void verifyNavigationShows(AppFixture &f, int siteIndex)
 
 void verifyNavigationEmpty(AppFixture &f)
 {
-    CVelmoView *navigation = f.navigation();
+    NavigationPane *navigation = f.navigation();
     QVERIFY(navigation != nullptr);
     QCOMPARE(navigation->siteCombo()->count(), 0);
     QCOMPARE(navigation->menuTree()->topLevelItemCount(), 0);
@@ -148,9 +148,9 @@ void TestAppDocument::startsWithCommandLineDocument()
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
 
     // The file's catalogues followed by the built-in entries it lacks, as start-up adds them.
-    velmo::QGlobal reference;
-    QVERIFY(velmo::QDocumentFile::open(reference, sample));
-    reference.AddBuiltInCatalogue();
+    velmo::Document reference;
+    QVERIFY(velmo::DocumentFile::open(reference, sample));
+    reference.addBuiltInCatalogue();
     QVERIFY(!reference.sites.isEmpty());
     QCOMPARE(siteNames(f.global()), siteNames(reference));
     QCOMPARE(partTypeNames(f.global()), partTypeNames(reference));
@@ -217,7 +217,7 @@ void TestAppDocument::parsesCommandLine()
     QFETCH(QString, file);
     QFETCH(bool, error);
 
-    const CVelmoApp::CommandLineInfo info = CVelmoApp::parseCommandLine(arguments);
+    const Application::CommandLineInfo info = Application::parseCommandLine(arguments);
     QCOMPARE(info.homeFolder, home);
     QCOMPARE(info.fileName, file);
     QCOMPARE(!info.error.isEmpty(), error);
@@ -244,7 +244,7 @@ void TestAppDocument::newAsksToSave()
     const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
     QVERIFY(f.start(document));
     const QByteArray before = apptest::readAll(document);
-    f.global().CreateSite()->name = u"追加サイト"_s;
+    f.global().createSite()->name = u"追加サイト"_s;
     QVERIFY(f.doc().isModified());
 
     f.messageBoxes().queueAnswer(QMessageBox::StandardButton(answer));
@@ -269,8 +269,8 @@ void TestAppDocument::newAsksToSave()
     const QByteArray after = apptest::readAll(document);
     QCOMPARE(after != before, saved);
     if (saved) {
-        velmo::QGlobal reread;
-        QVERIFY(velmo::QDocumentFile::open(reread, document));
+        velmo::Document reread;
+        QVERIFY(velmo::DocumentFile::open(reread, document));
         QCOMPARE(siteNames(reread).last(), u"追加サイト"_s);
     }
 }
@@ -279,18 +279,18 @@ void TestAppDocument::saveAsWritesReopenableFile()
 {
     AppFixture f;
     QVERIFY(f.start());
-    velmo::QSite *site = f.global().CreateSite();
+    velmo::Site *site = f.global().createSite();
     site->name = u"新しいサイト"_s;
     site->homeTitle = u"ようこそ"_s;
-    const velmo::QID id = site->id;
+    const velmo::ObjectId id = site->id;
 
     // Save on a document without a file goes through Save As; the suffix is added.
     f.fileDialogs().queueFileName(f.path(u"mysite"_s));
-    trigger(f, CMainFrame::Command::FileSave);
+    trigger(f, MainWindow::Command::FileSave);
     const QString saved = f.path(u"mysite.vlm"_s);
     QVERIFY(QFileInfo::exists(saved));
-    const QFileDialogWrapper::Request request = f.fileDialogs().requests().constLast();
-    QCOMPARE(request.mode, QFileDialogWrapper::Mode::Save);
+    const FileDialogWrapper::Request request = f.fileDialogs().requests().constLast();
+    QCOMPARE(request.mode, FileDialogWrapper::Mode::Save);
     QCOMPARE(request.directory, u"Untitled.vlm"_s);
     QVERIFY(request.nameFilters.contains(u"Velmo Files (*.vlm)"_s));
     QCOMPARE(f.frame()->windowTitle(), u"mysite.vlm - Velmo"_s);
@@ -299,16 +299,16 @@ void TestAppDocument::saveAsWritesReopenableFile()
 
     // Not modified any more: New asks nothing. The new document is flagged by its first view
     // update, so Open asks about it.
-    trigger(f, CMainFrame::Command::FileNew);
+    trigger(f, MainWindow::Command::FileNew);
     QVERIFY(f.global().sites.isEmpty());
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
     QVERIFY(f.doc().isModified());
 
     f.messageBoxes().queueAnswer(QMessageBox::No);
     f.fileDialogs().queueFileName(saved);
-    trigger(f, CMainFrame::Command::FileOpen);
+    trigger(f, MainWindow::Command::FileOpen);
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(u"Untitled"_s)});
-    QCOMPARE(f.fileDialogs().requests().constLast().mode, QFileDialogWrapper::Mode::Open);
+    QCOMPARE(f.fileDialogs().requests().constLast().mode, FileDialogWrapper::Mode::Open);
     QCOMPARE(f.fileDialogs().queuedFileNames(), 0);
     QCOMPARE(f.global().sites.count(), 1);
     QCOMPARE(f.global().sites.first()->name, u"新しいサイト"_s);
@@ -332,8 +332,8 @@ void TestAppDocument::saveWritesToTheDocumentsFile()
     QVERIFY(f.fileDialogs().requests().isEmpty());
     QVERIFY(!f.doc().isModified());
 
-    velmo::QGlobal reread;
-    QVERIFY(velmo::QDocumentFile::open(reread, document));
+    velmo::Document reread;
+    QVERIFY(velmo::DocumentFile::open(reread, document));
     QCOMPARE(siteNames(reread), siteNames(f.global()));
     QCOMPARE(siteNames(reread).first(), u"改名したサイト"_s);
 }
@@ -342,11 +342,11 @@ void TestAppDocument::failedSaveKeepsDocumentModified()
 {
     AppFixture f;
     QVERIFY(f.start());
-    f.global().CreateSite()->name = u"保存できないサイト"_s;
+    f.global().createSite()->name = u"保存できないサイト"_s;
     const QString target = f.path(u"no such folder/site.vlm"_s);
 
     f.fileDialogs().queueFileName(target);
-    trigger(f, CMainFrame::Command::FileSaveAs);
+    trigger(f, MainWindow::Command::FileSaveAs);
 
     const QStringList shown = f.messageBoxes().shownTexts();
     QCOMPARE(shown.size(), 1);
@@ -374,17 +374,17 @@ void TestAppDocument::brokenFileKeepsDocument()
     const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
     QVERIFY(f.start(document));
     const QByteArray bytes = apptest::readAll(document);
-    velmo::QSite *added = f.global().CreateSite();
+    velmo::Site *added = f.global().createSite();
     added->name = u"未保存のサイト"_s;
     QCOMPARE(f.global().setCurrentSite(added), 1);
-    QList<velmo::QSite *> sites;
-    for (velmo::QSite *site : f.global().sites)
+    QList<velmo::Site *> sites;
+    for (velmo::Site *site : f.global().sites)
         sites << site;
     const QStringList parts = partTypeNames(f.global());
 
     f.messageBoxes().queueAnswer(QMessageBox::No);
     f.fileDialogs().queueFileName(fixture(broken));
-    trigger(f, CMainFrame::Command::FileOpen);
+    trigger(f, MainWindow::Command::FileOpen);
 
     const QStringList shown = f.messageBoxes().shownTexts();
     QCOMPARE(shown.size(), 2);
@@ -396,8 +396,8 @@ void TestAppDocument::brokenFileKeepsDocument()
     QCOMPARE(f.frame()->windowTitle(), u"doc.vlm - Velmo"_s);
     QCOMPARE(f.doc().pathName(), document);
     QVERIFY(f.doc().isModified());
-    QList<velmo::QSite *> after;
-    for (velmo::QSite *site : f.global().sites)
+    QList<velmo::Site *> after;
+    for (velmo::Site *site : f.global().sites)
         after << site;
     QCOMPARE(after, sites);
     QCOMPARE(f.global().currentSiteUnchecked(), added);
@@ -408,7 +408,7 @@ void TestAppDocument::brokenFileKeepsDocument()
     // The program goes on: the next good file opens.
     f.messageBoxes().clearShownTexts();
     f.messageBoxes().queueAnswer(QMessageBox::No);
-    QCOMPARE(f.app().openDocumentFile(fixture(u"sample.vlm"_s)), CVelmoApp::OpenResult::Opened);
+    QCOMPARE(f.app().openDocumentFile(fixture(u"sample.vlm"_s)), Application::OpenResult::Opened);
     QCOMPARE(f.frame()->windowTitle(), u"sample.vlm - Velmo"_s);
     QVERIFY(!siteNames(f.global()).contains(u"未保存のサイト"_s));
 }
@@ -423,7 +423,7 @@ void TestAppDocument::emptyFileKeepsContent()
     QVERIFY(apptest::writeAll(empty, QByteArray()));
 
     f.messageBoxes().queueAnswer(QMessageBox::No);
-    QCOMPARE(f.app().openDocumentFile(empty), CVelmoApp::OpenResult::Opened);
+    QCOMPARE(f.app().openDocumentFile(empty), Application::OpenResult::Opened);
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(document)});
     QCOMPARE(f.frame()->windowTitle(), u"empty.vlm - Velmo"_s);
     QCOMPARE(siteNames(f.global()), names);
@@ -440,7 +440,7 @@ void TestAppDocument::openingTheOpenDocumentDoesNotReadIt()
     f.global().sites.first()->name = u"編集中"_s;
     markDocumentModified(f.global());
 
-    QCOMPARE(f.app().openDocumentFile(document), CVelmoApp::OpenResult::Opened);
+    QCOMPARE(f.app().openDocumentFile(document), Application::OpenResult::Opened);
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
     QCOMPARE(f.global().sites.first()->name, u"編集中"_s);
     QVERIFY(f.doc().isModified());
@@ -486,12 +486,12 @@ void TestAppDocument::openedDocumentShowsItsFirstSite()
     const QString more = f.path(u"more.vlm"_s);
     int sampleSites = 0;
     {
-        velmo::QGlobal larger;
-        QVERIFY(velmo::QDocumentFile::open(larger, sample));
+        velmo::Document larger;
+        QVERIFY(velmo::DocumentFile::open(larger, sample));
         sampleSites = int(larger.sites.count());
-        larger.CreateSite()->name = u"二つ目の追加"_s;
-        larger.CreateSite()->name = u"最後の追加"_s;
-        QVERIFY(velmo::QDocumentFile::save(larger, more));
+        larger.createSite()->name = u"二つ目の追加"_s;
+        larger.createSite()->name = u"最後の追加"_s;
+        QVERIFY(velmo::DocumentFile::save(larger, more));
     }
     QVERIFY(f.start(more));
 
@@ -507,7 +507,7 @@ void TestAppDocument::openedDocumentShowsItsFirstSite()
     // A choice made in another document means nothing here: the first site is shown.
     f.messageBoxes().clearShownTexts();
     f.messageBoxes().queueAnswer(QMessageBox::No);
-    QCOMPARE(f.app().openDocumentFile(sample), CVelmoApp::OpenResult::Opened);
+    QCOMPARE(f.app().openDocumentFile(sample), Application::OpenResult::Opened);
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(more)});
     verifyNavigationShows(f, 0);
 }
@@ -538,10 +538,10 @@ void TestAppDocument::closingAsksToSave()
     QVERIFY(f.start(document));
     const QByteArray before = apptest::readAll(document);
     if (edit)
-        f.global().CreateSite()->name = u"閉じる前のサイト"_s;
+        f.global().createSite()->name = u"閉じる前のサイト"_s;
 
     f.messageBoxes().queueAnswer(QMessageBox::StandardButton(answer));
-    trigger(f, CMainFrame::Command::AppExit);
+    trigger(f, MainWindow::Command::AppExit);
 
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(document)});
     QCOMPARE(f.frame()->isVisible(), !closed);

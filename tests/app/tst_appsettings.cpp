@@ -2,8 +2,8 @@
 // "ディレクトリ設定"), the recent-file list with its ten entries, and where the settings file
 // lives.
 #include "app/externalprograms.h"
-#include "app/qpathsettingdialog.h"
-#include "app/qrecentfilelist.h"
+#include "app/programpathsdialog.h"
+#include "app/recentfilelist.h"
 #include "apptestsupport.h"
 
 #include <QAction>
@@ -33,17 +33,17 @@ QStringList allPaths(const velmo::ExternalProgramSettings &programs)
 // Opens "ディレクトリ設定" from the menu and lets edit work on the dialog before pressing
 // the button named finish.
 void runPathDialog(AppFixture &f, const QString &finish,
-                   const std::function<void(QPathSettingDialog *)> &edit)
+                   const std::function<void(ProgramPathsDialog *)> &edit)
 {
     bool seen = false;
     apptest::whenShown(u"pathSettingDialog"_s, [&](QWidget *window) {
         seen = true;
-        auto *dialog = qobject_cast<QPathSettingDialog *>(window);
+        auto *dialog = qobject_cast<ProgramPathsDialog *>(window);
         QVERIFY(dialog != nullptr);
         edit(dialog);
         QTest::mouseClick(dialog->findChild<QPushButton *>(finish), Qt::LeftButton);
     });
-    f.frame()->commandAction(CMainFrame::Command::PathSetting)->trigger();
+    f.frame()->commandAction(MainWindow::Command::PathSetting)->trigger();
     QVERIFY(seen);
 }
 
@@ -74,7 +74,7 @@ private Q_SLOTS:
 
 void TestAppSettings::settingsFileIsInTheConfigurationFolder()
 {
-    const std::unique_ptr<QSettings> settings = CVelmoApp::createSettings();
+    const std::unique_ptr<QSettings> settings = Application::createSettings();
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     QVERIFY(!config.isEmpty());
     QCOMPARE(QFileInfo(settings->fileName()).absoluteFilePath(),
@@ -84,14 +84,14 @@ void TestAppSettings::settingsFileIsInTheConfigurationFolder()
     programs.browserPaths[1] = u"/opt/ブラウザ/bin/browser"_s;
     programs.graphicsEditorPaths[0] = u"/usr/bin/gimp"_s;
     writeExternalProgramSettings(*settings, programs);
-    QRecentFileList recent;
+    RecentFileList recent;
     recent.add(u"/tmp/文書.vlm"_s);
     recent.save(*settings);
 
     // A second store on the same file sees it all; the file uses the sections' own names.
-    const std::unique_ptr<QSettings> again = CVelmoApp::createSettings();
+    const std::unique_ptr<QSettings> again = Application::createSettings();
     QCOMPARE(allPaths(readExternalProgramSettings(*again)), allPaths(programs));
-    QRecentFileList reread;
+    RecentFileList reread;
     reread.load(*again);
     QCOMPARE(reread.files(), QStringList{u"/tmp/文書.vlm"_s});
     const QByteArray text = apptest::readAll(settings->fileName());
@@ -138,7 +138,7 @@ void TestAppSettings::entriesMapToTheirFields()
     QSettings written(dir.filePath(u"Written.ini"_s), QSettings::IniFormat);
     writeExternalProgramSettings(written, programs);
     QCOMPARE(written.value(group + u'/' + key).toString(), u"/usr/bin/program"_s);
-    QCOMPARE(written.allKeys().size(), QPathSettingDialog::kRows);
+    QCOMPARE(written.allKeys().size(), ProgramPathsDialog::kRows);
 }
 
 void TestAppSettings::missingValuesReadEmpty()
@@ -170,13 +170,13 @@ void TestAppSettings::dialogShowsStoredValues()
     QStringList labels;
     QString shown;
     QString caption;
-    runPathDialog(f, u"cancelButton"_s, [&](QPathSettingDialog *dialog) {
+    runPathDialog(f, u"cancelButton"_s, [&](ProgramPathsDialog *dialog) {
         caption = dialog->windowTitle();
         shown = dialog->findChild<QLineEdit *>(u"browser3Edit"_s)->text();
         for (const QString &name : {u"browser1"_s, u"browser2"_s, u"browser3"_s, u"editor1"_s,
                                     u"editor2"_s, u"editor3"_s, u"graphicsEditor1"_s})
             labels << dialog->findChild<QLabel *>(name + u"Label"_s)->text();
-        QCOMPARE(dialog->findChildren<QPushButton *>().size(), QPathSettingDialog::kRows + 2);
+        QCOMPARE(dialog->findChildren<QPushButton *>().size(), ProgramPathsDialog::kRows + 2);
         QCOMPARE(dialog->findChild<QPushButton *>(u"editor2Browse"_s)->text(), u"．．．"_s);
     });
     QCOMPARE(caption, u"ディレクトリ設定"_s);
@@ -196,7 +196,7 @@ void TestAppSettings::dialogOkStoresEveryField()
     f.settings().setValue(u"EditorPath/Editor1"_s, u"/usr/bin/vi"_s);
     QVERIFY(f.start());
 
-    runPathDialog(f, u"okButton"_s, [](QPathSettingDialog *dialog) {
+    runPathDialog(f, u"okButton"_s, [](ProgramPathsDialog *dialog) {
         dialog->findChild<QLineEdit *>(u"browser1Edit"_s)->clear();
         auto *graphics = dialog->findChild<QLineEdit *>(u"graphicsEditor1Edit"_s);
         QTest::keyClicks(graphics, u"/usr/bin/krita"_s);
@@ -223,7 +223,7 @@ void TestAppSettings::dialogCancelChangesNothing()
     f.settings().sync();
     const QByteArray before = apptest::readAll(f.settings().fileName());
 
-    runPathDialog(f, u"cancelButton"_s, [](QPathSettingDialog *dialog) {
+    runPathDialog(f, u"cancelButton"_s, [](ProgramPathsDialog *dialog) {
         auto *editor = dialog->findChild<QLineEdit *>(u"editor3Edit"_s);
         editor->clear();
         QTest::keyClicks(editor, u"/somewhere/else"_s);
@@ -238,7 +238,7 @@ void TestAppSettings::browseReplacesOnlyWhenChosen()
 {
     AppFixture f;
     QVERIFY(f.start());
-    QPathSettingDialog dialog(f.settings(), f.fileDialogs());
+    ProgramPathsDialog dialog(f.settings(), f.fileDialogs());
     auto *editor = dialog.findChild<QLineEdit *>(u"editor1Edit"_s);
     auto *browse = dialog.findChild<QPushButton *>(u"editor1Browse"_s);
     editor->setText(u"/usr/local/bin/old-editor"_s);
@@ -247,8 +247,8 @@ void TestAppSettings::browseReplacesOnlyWhenChosen()
     QTest::mouseClick(browse, Qt::LeftButton);
     QCOMPARE(editor->text(), u"/usr/bin/new-editor"_s);
     // The picker started in the folder of the path that was there.
-    const QFileDialogWrapper::Request request = f.fileDialogs().requests().constLast();
-    QCOMPARE(request.mode, QFileDialogWrapper::Mode::Open);
+    const FileDialogWrapper::Request request = f.fileDialogs().requests().constLast();
+    QCOMPARE(request.mode, FileDialogWrapper::Mode::Open);
     QCOMPARE(request.directory, u"/usr/local/bin"_s);
 
     f.fileDialogs().queueFileName(QString());
@@ -260,7 +260,7 @@ void TestAppSettings::browseReplacesOnlyWhenChosen()
 
 void TestAppSettings::recentListKeepsTenNewestFirst()
 {
-    QRecentFileList list;
+    RecentFileList list;
     for (int i = 1; i <= 12; ++i)
         list.add(u"/docs/site%1.vlm"_s.arg(i));
     QCOMPARE(list.files().size(), 10);
@@ -274,8 +274,8 @@ void TestAppSettings::recentListKeepsTenNewestFirst()
     QCOMPARE(list.files().count(u"/docs/site5.vlm"_s), 1);
     QCOMPARE(list.files().at(1), u"/docs/site12.vlm"_s);
 
-    QCOMPARE(QRecentFileList::menuText(0, u"/a/b.vlm"_s), u"&1 /a/b.vlm"_s);
-    QCOMPARE(QRecentFileList::menuText(9, u"/a/R&D.vlm"_s), u"1&0 /a/R&&D.vlm"_s);
+    QCOMPARE(RecentFileList::menuText(0, u"/a/b.vlm"_s), u"&1 /a/b.vlm"_s);
+    QCOMPARE(RecentFileList::menuText(9, u"/a/R&D.vlm"_s), u"1&0 /a/R&&D.vlm"_s);
 }
 
 void TestAppSettings::recentListRoundTrip()
@@ -288,7 +288,7 @@ void TestAppSettings::recentListRoundTrip()
     settings.setValue(u"Recent File List/File3"_s, u"/docs/b.vlm"_s);
     settings.setValue(u"Recent File List/File11"_s, u"/docs/z.vlm"_s);
 
-    QRecentFileList list;
+    RecentFileList list;
     list.load(settings);
     QCOMPARE(list.files(), QStringList({u"/docs/a.vlm"_s, u"/docs/b.vlm"_s}));
 
@@ -318,16 +318,16 @@ void TestAppSettings::recentMenuFollowsOpenedDocuments()
         paths.prepend(f.path(u"doc%1.vlm"_s.arg(i)));
         QVERIFY(QFile::copy(apptest::fixture(u"sample.vlm"_s), paths.first()));
         f.messageBoxes().queueAnswer(QMessageBox::No);
-        QCOMPARE(f.app().openDocumentFile(paths.first()), CVelmoApp::OpenResult::Opened);
+        QCOMPARE(f.app().openDocumentFile(paths.first()), Application::OpenResult::Opened);
         QCOMPARE(f.messageBoxes().queuedAnswers(), 0);
     }
     QVERIFY(!placeholder->isVisible());
     for (int i = 0; i < 10; ++i) {
         QVERIFY(entries.at(i)->isVisible());
-        QCOMPARE(entries.at(i)->text(), QRecentFileList::menuText(i, paths.at(i)));
+        QCOMPARE(entries.at(i)->text(), RecentFileList::menuText(i, paths.at(i)));
     }
     // Kept in the settings at once.
-    QRecentFileList stored;
+    RecentFileList stored;
     stored.load(f.settings());
     QCOMPARE(stored.files(), paths.mid(0, 10));
 
@@ -336,7 +336,7 @@ void TestAppSettings::recentMenuFollowsOpenedDocuments()
     entries.at(4)->trigger();
     QCOMPARE(f.messageBoxes().queuedAnswers(), 0);
     QCOMPARE(f.doc().pathName(), paths.at(4));
-    QCOMPARE(entries.at(0)->text(), QRecentFileList::menuText(0, paths.at(4)));
+    QCOMPARE(entries.at(0)->text(), RecentFileList::menuText(0, paths.at(4)));
 }
 
 void TestAppSettings::failingRecentEntryLeavesTheList()
@@ -348,7 +348,7 @@ void TestAppSettings::failingRecentEntryLeavesTheList()
     QVERIFY(QFile::copy(apptest::fixture(u"sample.vlm"_s), gone));
     QVERIFY(f.start(gone));
     f.messageBoxes().queueAnswer(QMessageBox::No);
-    QCOMPARE(f.app().openDocumentFile(good), CVelmoApp::OpenResult::Opened);
+    QCOMPARE(f.app().openDocumentFile(good), Application::OpenResult::Opened);
     QCOMPARE(f.app().recentFiles().files(), QStringList({good, gone}));
     QVERIFY(QFile::remove(gone));
 
@@ -370,7 +370,7 @@ void TestAppSettings::failingRecentEntryLeavesTheList()
     f.app().recentFiles().add(gone);
     markDocumentModified(f.global());
     f.messageBoxes().queueAnswer(QMessageBox::Cancel);
-    QCOMPARE(f.app().onOpenRecentFile(0), CVelmoApp::OpenResult::Cancelled);
+    QCOMPARE(f.app().onOpenRecentFile(0), Application::OpenResult::Cancelled);
     QCOMPARE(f.app().recentFiles().files().first(), gone);
     QCOMPARE(f.doc().pathName(), good);
 }

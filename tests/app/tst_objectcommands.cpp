@@ -1,15 +1,15 @@
 // The object commands on the document: which context menu an object gets, new categories,
 // pages and content groups, moving into the storage box, reordering, and drops.
 #include "app/objectcommands.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcondition.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qgenre.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/condition.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/genre.h"
+#include "model/page.h"
+#include "model/site.h"
 #include "recordingreporter.h"
 
 #include <QTest>
@@ -33,62 +33,62 @@ struct Fixture
     explicit Fixture(bool makeCurrent = true)
     {
         global.setReporter(&reporter);
-        site = global.CreateSite();
+        site = global.createSite();
         menu = site->classifications.at(0);
         plugins = site->classifications.at(1);
         a = category(menu, u"A"_s);
         b = category(menu, u"B"_s);
-        a1 = new velmo::QCategory;
+        a1 = new velmo::Category;
         a1->name = u"A1"_s;
-        a->categories.Add(a1, a);
+        a->categories.add(a1, a);
         p1 = page(a, u"P1"_s);
         p2 = page(a, u"P2"_s);
         p3 = page(a, u"P3"_s);
         q = page(a1, u"Q"_s);
-        pluginPage = new velmo::QPage;
+        pluginPage = new velmo::Page;
         pluginPage->name = u"Plugin"_s;
-        plugins->pages.Add(pluginPage, plugins);
-        g = new velmo::QContentGroup;
+        plugins->pages.add(pluginPage, plugins);
+        g = new velmo::ContentGroup;
         g->name = u"G"_s;
-        p1->contentGroups.Add(g, p1);
-        g1 = new velmo::QContentGroup;
+        p1->contentGroups.add(g, p1);
+        g1 = new velmo::ContentGroup;
         g1->name = u"G1"_s;
-        g->subGroups.Add(g1, g);
+        g->subGroups.add(g1, g);
         if (makeCurrent)
             global.setCurrentSite(site);
     }
 
-    static velmo::QCategory *category(velmo::QClassification *parent, const QString &name)
+    static velmo::Category *category(velmo::Classification *parent, const QString &name)
     {
-        auto *created = new velmo::QCategory;
+        auto *created = new velmo::Category;
         created->name = name;
-        parent->categories.Add(created, parent);
+        parent->categories.add(created, parent);
         return created;
     }
 
-    static velmo::QPage *page(velmo::QCategory *parent, const QString &name)
+    static velmo::Page *page(velmo::Category *parent, const QString &name)
     {
-        auto *created = new velmo::QPage;
+        auto *created = new velmo::Page;
         created->name = name;
-        parent->pages.Add(created, parent);
+        parent->pages.add(created, parent);
         return created;
     }
 
     RecordingReporter reporter;
-    velmo::QGlobal global;
-    velmo::QSite *site = nullptr;
-    velmo::QClassification *menu = nullptr;
-    velmo::QClassification *plugins = nullptr;
-    velmo::QCategory *a = nullptr;
-    velmo::QCategory *a1 = nullptr;
-    velmo::QCategory *b = nullptr;
-    velmo::QPage *p1 = nullptr;
-    velmo::QPage *p2 = nullptr;
-    velmo::QPage *p3 = nullptr;
-    velmo::QPage *q = nullptr;
-    velmo::QPage *pluginPage = nullptr;
-    velmo::QContentGroup *g = nullptr;
-    velmo::QContentGroup *g1 = nullptr;
+    velmo::Document global;
+    velmo::Site *site = nullptr;
+    velmo::Classification *menu = nullptr;
+    velmo::Classification *plugins = nullptr;
+    velmo::Category *a = nullptr;
+    velmo::Category *a1 = nullptr;
+    velmo::Category *b = nullptr;
+    velmo::Page *p1 = nullptr;
+    velmo::Page *p2 = nullptr;
+    velmo::Page *p3 = nullptr;
+    velmo::Page *q = nullptr;
+    velmo::Page *pluginPage = nullptr;
+    velmo::ContentGroup *g = nullptr;
+    velmo::ContentGroup *g1 = nullptr;
 };
 
 template<class List>
@@ -101,18 +101,18 @@ QStringList names(const List &list)
 }
 
 // Every identity in the subtree, depth first.
-void collectIds(const velmo::QObject *object, QList<velmo::QID> &ids)
+void collectIds(const velmo::Object *object, QList<velmo::ObjectId> &ids)
 {
     ids << object->id;
-    if (const auto *category = dynamic_cast<const velmo::QCategory *>(object)) {
+    if (const auto *category = dynamic_cast<const velmo::Category *>(object)) {
         for (const auto *page : category->pages)
             collectIds(page, ids);
         for (const auto *sub : category->categories)
             collectIds(sub, ids);
-    } else if (const auto *page = dynamic_cast<const velmo::QPage *>(object)) {
+    } else if (const auto *page = dynamic_cast<const velmo::Page *>(object)) {
         for (const auto *group : page->contentGroups)
             collectIds(group, ids);
-    } else if (const auto *group = dynamic_cast<const velmo::QContentGroup *>(object)) {
+    } else if (const auto *group = dynamic_cast<const velmo::ContentGroup *>(object)) {
         for (const auto *sub : group->subGroups)
             collectIds(sub, ids);
         for (const auto *content : group->contents)
@@ -121,22 +121,22 @@ void collectIds(const velmo::QObject *object, QList<velmo::QID> &ids)
 }
 
 // The last object of like's class in target's list for it.
-const velmo::QObject *lastChildLike(const velmo::QObject *target, const velmo::QObject *like)
+const velmo::Object *lastChildLike(const velmo::Object *target, const velmo::Object *like)
 {
-    if (const auto *category = dynamic_cast<const velmo::QCategory *>(target))
+    if (const auto *category = dynamic_cast<const velmo::Category *>(target))
         return like->typeCode == velmo::kClassPage
-                   ? static_cast<const velmo::QObject *>(category->pages.last())
+                   ? static_cast<const velmo::Object *>(category->pages.last())
                    : category->categories.last();
-    if (const auto *classification = dynamic_cast<const velmo::QClassification *>(target))
+    if (const auto *classification = dynamic_cast<const velmo::Classification *>(target))
         return classification->categories.last();
-    if (const auto *page = dynamic_cast<const velmo::QPage *>(target))
+    if (const auto *page = dynamic_cast<const velmo::Page *>(target))
         return page->contentGroups.last();
-    if (const auto *group = dynamic_cast<const velmo::QContentGroup *>(target))
+    if (const auto *group = dynamic_cast<const velmo::ContentGroup *>(target))
         return group->subGroups.last();
     return nullptr;
 }
 
-using ObjectMaker = std::function<velmo::QObject *(Fixture &)>;
+using ObjectMaker = std::function<velmo::Object *(Fixture &)>;
 
 } // namespace
 
@@ -190,17 +190,17 @@ void TestObjectCommands::contextMenu_data()
     const int unknown = int(ObjectCommands::MenuKind::Unknown);
 
     // clang-format off
-    QTest::newRow("menu hierarchy") << classification(velmo::QClassification::kKindMenu)
+    QTest::newRow("menu hierarchy") << classification(velmo::Classification::kKindMenu)
         << shown << u"class_category"_s << QStringList{u"新規メニュー追加 (&W)"_s};
-    QTest::newRow("plug-in hierarchy") << classification(velmo::QClassification::kKindPlugin)
+    QTest::newRow("plug-in hierarchy") << classification(velmo::Classification::kKindPlugin)
         << shown << u"class_plugin"_s << QStringList{u"新規プラグインページ追加 (&W)"_s};
-    QTest::newRow("data hierarchy") << classification(velmo::QClassification::kKindData)
+    QTest::newRow("data hierarchy") << classification(velmo::Classification::kKindData)
         << shown << u"class_data"_s << QStringList{u"新規データ追加 (&W)"_s};
-    QTest::newRow("hierarchy of no kind") << classification(velmo::QClassification::kKindDefault)
+    QTest::newRow("hierarchy of no kind") << classification(velmo::Classification::kKindDefault)
         << unknown << QString() << QStringList();
-    QTest::newRow("category") << category(velmo::QCategory::kKindOrdinary)
+    QTest::newRow("category") << category(velmo::Category::kKindOrdinary)
         << shown << u"category"_s << categoryItems;
-    QTest::newRow("link menu") << category(velmo::QCategory::kKindLinkMenu)
+    QTest::newRow("link menu") << category(velmo::Category::kKindLinkMenu)
         << shown << u"category"_s << categoryItems;
     QTest::newRow("category of another kind") << category(0x20400000)
         << unknown << QString() << QStringList();
@@ -215,13 +215,13 @@ void TestObjectCommands::contextMenu_data()
     QTest::newRow("content") << ObjectMaker([](Fixture &f) { return f.g->contents.first(); })
         << none << QString() << QStringList();
     QTest::newRow("genre") << ObjectMaker([](Fixture &f) {
-            auto *genre = new velmo::QGenre;
-            f.site->genres.Add(genre, f.site);
+            auto *genre = new velmo::Genre;
+            f.site->genres.add(genre, f.site);
             return genre; })
         << none << QString() << QStringList();
     QTest::newRow("condition") << ObjectMaker([](Fixture &f) {
-            auto *condition = new velmo::QCondition;
-            f.p1->conditions.Add(condition, f.p1);
+            auto *condition = new velmo::Condition;
+            f.p1->conditions.add(condition, f.p1);
             return condition; })
         << none << QString() << QStringList();
     QTest::newRow("storage box") << ObjectMaker([](Fixture &f) { return &f.site->objectBox; })
@@ -254,15 +254,15 @@ void TestObjectCommands::newObjects()
     ObjectCommands::Outcome outcome = commands.run(Command::NewCategory, f.menu);
     QVERIFY(outcome.rebuildMenuTree && outcome.changed && !outcome.refreshStorageTree);
     QCOMPARE(names(f.menu->categories), QStringList({u"A"_s, u"B"_s, u"メニュー"_s}));
-    const velmo::QCategory *created = f.menu->categories.last();
-    QCOMPARE(created->kind, velmo::QCategory::kKindOrdinary);
+    const velmo::Category *created = f.menu->categories.last();
+    QCOMPARE(created->kind, velmo::Category::kKindOrdinary);
     QCOMPARE(created->parent(), f.menu);
 
     // Under a link menu the new category is an ordinary one too.
-    f.b->kind = velmo::QCategory::kKindLinkMenu;
+    f.b->kind = velmo::Category::kKindLinkMenu;
     QVERIFY(commands.run(Command::NewCategory, f.b).changed);
     QCOMPARE(names(f.b->categories), QStringList{u"メニュー"_s});
-    QCOMPARE(f.b->categories.first()->kind, velmo::QCategory::kKindOrdinary);
+    QCOMPARE(f.b->categories.first()->kind, velmo::Category::kKindOrdinary);
 
     QVERIFY(commands.run(Command::NewPage, f.b).changed);
     QCOMPARE(names(f.b->pages), QStringList{u"ページ"_s});
@@ -283,22 +283,22 @@ void TestObjectCommands::newContentGroups()
 {
     Fixture f;
     ObjectCommands commands(f.global);
-    f.g->kind = velmo::QContentGroup::kKindOther;
+    f.g->kind = velmo::ContentGroup::kKindOther;
 
     QVERIFY(commands.run(Command::NewContentGroup, f.p2).changed);
-    const velmo::QContentGroup *onPage = f.p2->contentGroups.last();
+    const velmo::ContentGroup *onPage = f.p2->contentGroups.last();
     QCOMPARE(onPage->name, u"コンテンツ%1"_s.arg(onPage->id.seq));
-    QCOMPARE(onPage->kind, velmo::QContentGroup::kKindDefault);
+    QCOMPARE(onPage->kind, velmo::ContentGroup::kKindDefault);
     QCOMPARE(onPage->groupOption & 0x11, 0x10);
 
     QVERIFY(commands.run(Command::NewContentGroup, f.pluginPage).changed);
-    QCOMPARE(f.pluginPage->contentGroups.last()->kind, velmo::QContentGroup::kKindPlugin);
+    QCOMPARE(f.pluginPage->contentGroups.last()->kind, velmo::ContentGroup::kKindPlugin);
 
     f.g->groupOption = 0x1;
     QVERIFY(commands.run(Command::NewContentGroup, f.g).changed);
     QCOMPARE(names(f.g->subGroups), QStringList({u"G1"_s, f.g->subGroups.last()->name}));
-    const velmo::QContentGroup *nested = f.g->subGroups.last();
-    QCOMPARE(nested->kind, velmo::QContentGroup::kKindOther);
+    const velmo::ContentGroup *nested = f.g->subGroups.last();
+    QCOMPARE(nested->kind, velmo::ContentGroup::kKindOther);
     QCOMPARE(nested->groupOption & 0x11, 0x10);
     QCOMPARE(nested->parent(), f.g);
     QVERIFY(nested->name != onPage->name);
@@ -452,12 +452,12 @@ void TestObjectCommands::drop()
 
     for (bool copy : {false, true}) {
         Fixture f;
-        auto *group = new velmo::QContentGroup;
+        auto *group = new velmo::ContentGroup;
         group->name = u"G2"_s;
-        f.p2->contentGroups.Add(group, f.p2);
-        velmo::QObject *s = source(f);
-        velmo::QObject *t = target(f);
-        velmo::QObject *oldParent = s->parent();
+        f.p2->contentGroups.add(group, f.p2);
+        velmo::Object *s = source(f);
+        velmo::Object *t = target(f);
+        velmo::Object *oldParent = s->parent();
 
         QCOMPARE(ObjectCommands::canDrop(s, t), accepted);
         QCOMPARE(ObjectCommands::dropObject(s, t, copy), accepted);
@@ -465,7 +465,7 @@ void TestObjectCommands::drop()
             QCOMPARE(s->parent(), oldParent);
             continue;
         }
-        const velmo::QObject *last = lastChildLike(t, s);
+        const velmo::Object *last = lastChildLike(t, s);
         QVERIFY(last != nullptr);
         QCOMPARE(last->name, s->name);
         QCOMPARE(last->parent(), t);
@@ -478,8 +478,8 @@ void TestObjectCommands::drop()
             QCOMPARE(last, s);
             QCOMPARE(s->parent(), t);
             QCOMPARE(s->parentId, t->id);
-            QVERIFY(oldParent->FindById(s->id) == nullptr);
-            QCOMPARE(t->FindById(s->id), s);
+            QVERIFY(oldParent->findById(s->id) == nullptr);
+            QCOMPARE(t->findById(s->id), s);
         }
     }
 }
@@ -497,25 +497,25 @@ void TestObjectCommands::dropRefusedByParentChangesNothing()
 void TestObjectCommands::copyHasFreshIdentities()
 {
     Fixture f;
-    auto *nested = new velmo::QContentGroup;
-    f.g1->subGroups.Add(nested, f.g1);
+    auto *nested = new velmo::ContentGroup;
+    f.g1->subGroups.add(nested, f.g1);
     QVERIFY(ObjectCommands::dropObject(f.p1, f.b, true));
 
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
     QCOMPARE(f.b->pages.count(), 1);
-    const velmo::QPage *copy = f.b->pages.first();
+    const velmo::Page *copy = f.b->pages.first();
     QCOMPARE(copy->name, u"P1"_s);
     QCOMPARE(copy->parent(), f.b);
 
-    QList<velmo::QID> original;
-    QList<velmo::QID> copied;
+    QList<velmo::ObjectId> original;
+    QList<velmo::ObjectId> copied;
     collectIds(f.p1, original);
     collectIds(copy, copied);
     QCOMPARE(copied.size(), original.size());
-    for (const velmo::QID &id : std::as_const(copied))
-        QVERIFY2(!original.contains(id), qPrintable(id.ToText()));
+    for (const velmo::ObjectId &id : std::as_const(copied))
+        QVERIFY2(!original.contains(id), qPrintable(id.toText()));
     // Each copied child points at its copied parent.
-    const velmo::QContentGroup *copiedGroup = copy->contentGroups.first();
+    const velmo::ContentGroup *copiedGroup = copy->contentGroups.first();
     QCOMPARE(copiedGroup->parent(), copy);
     QCOMPARE(copiedGroup->parentId, copy->id);
     QCOMPARE(copiedGroup->subGroups.first()->parentId, copiedGroup->id);
@@ -526,8 +526,8 @@ void TestObjectCommands::copyHasFreshIdentities()
 void TestObjectCommands::dropOnItselfOrBelowRefused()
 {
     Fixture f;
-    auto *deeper = new velmo::QCategory;
-    f.a1->categories.Add(deeper, f.a1);
+    auto *deeper = new velmo::Category;
+    f.a1->categories.add(deeper, f.a1);
     for (bool copy : {false, true}) {
         QVERIFY(!ObjectCommands::dropObject(f.a, f.a1, copy));
         QVERIFY(!ObjectCommands::dropObject(f.a, deeper, copy));

@@ -1,13 +1,13 @@
 // The object selection dialog: the fully expanded tree, the preselection by identity, OK only
 // on a page or a content group, Cancel, and a root that went away.
-#include "app/qselectobjectdialog.h"
-#include "app/qtreectrl.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "app/objecttree.h"
+#include "app/selectobjectdialog.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/page.h"
+#include "model/site.h"
 #include "navtestsupport.h"
 #include "recordingreporter.h"
 
@@ -27,8 +27,8 @@ namespace {
 
 const QString kChoosePage = u"ページかコンテンツを選択して [OK] を押してください。"_s;
 
-// Runs handler on the dialog once it is up, while DoModal waits.
-void whenOpen(QSelectObjectDialog &dialog, std::function<void()> handler)
+// Runs handler on the dialog once it is up, while doModal waits.
+void whenOpen(SelectObjectDialog &dialog, std::function<void()> handler)
 {
     auto *timer = new QTimer(&dialog);
     const QDeadlineTimer deadline(5000);
@@ -44,7 +44,7 @@ void whenOpen(QSelectObjectDialog &dialog, std::function<void()> handler)
     timer->start(10);
 }
 
-void clickButton(QSelectObjectDialog &dialog, const QString &name)
+void clickButton(SelectObjectDialog &dialog, const QString &name)
 {
     QTest::mouseClick(dialog.findChild<QPushButton *>(name), Qt::LeftButton);
 }
@@ -68,14 +68,14 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_dir;
     RecordingReporter m_reporter;
-    std::unique_ptr<velmo::QGlobal> m_global;
+    std::unique_ptr<velmo::Document> m_global;
     navtest::SampleSite m_site;
 };
 
 void TestSelectObjectDialog::init()
 {
     m_reporter.messages.clear();
-    m_global = std::make_unique<velmo::QGlobal>(m_dir.path());
+    m_global = std::make_unique<velmo::Document>(m_dir.path());
     m_global->setReporter(&m_reporter);
     m_site = navtest::makeSampleSite(*m_global, m_dir.filePath(u"tpl"_s));
 }
@@ -87,17 +87,17 @@ void TestSelectObjectDialog::cleanup()
 
 void TestSelectObjectDialog::opensFullyExpandedWithTexts()
 {
-    QSelectObjectDialog dialog(*m_global);
+    SelectObjectDialog dialog(*m_global);
     QCOMPARE(dialog.windowTitle(), u"オブジェクトの選択"_s);
-    dialog.setCaptionText(QSelectObjectDialog::linkTargetCaption());
-    dialog.setDescriptionText(QSelectObjectDialog::linkTargetDescription());
+    dialog.setCaptionText(SelectObjectDialog::linkTargetCaption());
+    dialog.setDescriptionText(SelectObjectDialog::linkTargetDescription());
     dialog.setRootObject(m_site.menu);
     dialog.initDialog();
 
     QCOMPARE(dialog.windowTitle(), u"リンク先ページ選択"_s);
     QCOMPARE(dialog.findChild<QPlainTextEdit *>(u"descriptionEdit"_s)->toPlainText(),
              u"リンク先のページかコンテンツを選択して[OK]を押してください。"_s);
-    QTreeCtrl *tree = dialog.tree();
+    ObjectTree *tree = dialog.tree();
     QCOMPARE(tree->topLevelItemCount(), 1);
     QCOMPARE(tree->topLevelItem(0)->text(0), u"メニュー"_s);
     QCOMPARE(tree->itemHandles().size(), 13);
@@ -110,25 +110,25 @@ void TestSelectObjectDialog::opensFullyExpandedWithTexts()
 
 void TestSelectObjectDialog::preselectedGroupIsReturnedByOk()
 {
-    QSelectObjectDialog dialog(*m_global);
+    SelectObjectDialog dialog(*m_global);
     dialog.setRootObject(m_site.menu);
     dialog.setSelectedObject(m_site.news2Body);
     whenOpen(dialog, [&] {
         QCOMPARE(dialog.tree()->selectedObject(), m_site.news2Body);
         clickButton(dialog, u"okButton"_s);
     });
-    QCOMPARE(dialog.DoModal(), int(QDialog::Accepted));
+    QCOMPARE(dialog.doModal(), int(QDialog::Accepted));
     QCOMPARE(dialog.selectedObject(), m_site.news2Body);
     QVERIFY(m_reporter.messages.isEmpty());
 }
 
 void TestSelectObjectDialog::okOnlyOnPageOrContentGroup()
 {
-    QSelectObjectDialog dialog(*m_global);
+    SelectObjectDialog dialog(*m_global);
     dialog.setRootObject(m_site.menu);
     dialog.setSelectedObject(m_site.news);
     whenOpen(dialog, [&] {
-        QTreeCtrl *tree = dialog.tree();
+        ObjectTree *tree = dialog.tree();
         // A category: refused, and the dialog stays.
         clickButton(dialog, u"okButton"_s);
         QCOMPARE(m_reporter.messages, QStringList{kChoosePage});
@@ -139,14 +139,14 @@ void TestSelectObjectDialog::okOnlyOnPageOrContentGroup()
         navtest::leftClick(tree, findItem(tree, {u"メニュー"_s, u"会社概要"_s, u"沿革"_s}));
         clickButton(dialog, u"okButton"_s);
     });
-    QCOMPARE(dialog.DoModal(), int(QDialog::Accepted));
+    QCOMPARE(dialog.doModal(), int(QDialog::Accepted));
     QCOMPARE(dialog.selectedObject(), m_site.history);
     QCOMPARE(m_reporter.messages.size(), 2);
 }
 
 void TestSelectObjectDialog::cancelReturnsNothing()
 {
-    QSelectObjectDialog dialog(*m_global);
+    SelectObjectDialog dialog(*m_global);
     dialog.setRootObject(m_site.menu);
     whenOpen(dialog, [&] {
         navtest::leftClick(dialog.tree(),
@@ -154,19 +154,19 @@ void TestSelectObjectDialog::cancelReturnsNothing()
         QCOMPARE(dialog.selectedObject(), m_site.news1);
         clickButton(dialog, u"cancelButton"_s);
     });
-    QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+    QCOMPARE(dialog.doModal(), int(QDialog::Rejected));
     QVERIFY(dialog.selectedObject() == nullptr);
 
     // Escape is Cancel as well.
     dialog.setSelectedObject(m_site.news1);
     whenOpen(dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
-    QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+    QCOMPARE(dialog.doModal(), int(QDialog::Rejected));
     QVERIFY(dialog.selectedObject() == nullptr);
 }
 
 void TestSelectObjectDialog::hierarchyWithoutCategories()
 {
-    QSelectObjectDialog dialog(*m_global);
+    SelectObjectDialog dialog(*m_global);
     dialog.setRootObject(m_site.site->classifications.at(2));
     whenOpen(dialog, [&] {
         QCOMPARE(dialog.tree()->topLevelItemCount(), 1);
@@ -176,21 +176,21 @@ void TestSelectObjectDialog::hierarchyWithoutCategories()
         QCOMPARE(m_reporter.messages, QStringList{kChoosePage});
         clickButton(dialog, u"cancelButton"_s);
     });
-    QCOMPARE(dialog.DoModal(), int(QDialog::Rejected));
+    QCOMPARE(dialog.doModal(), int(QDialog::Rejected));
 }
 
 void TestSelectObjectDialog::rootGoneMeansEmptyTree()
 {
-    QSelectObjectDialog dialog(*m_global);
+    SelectObjectDialog dialog(*m_global);
     dialog.setRootObject(m_site.archive);
     dialog.setSelectedObject(m_site.news1);
-    m_site.news->categories.Clear();
+    m_site.news->categories.clear();
     dialog.initDialog();
     QCOMPARE(dialog.tree()->topLevelItemCount(), 0);
     QCOMPARE(dialog.windowTitle(), u"オブジェクトの選択"_s);
 
     // A preselected object that went away is not returned.
-    m_site.news->pages.Clear();
+    m_site.news->pages.clear();
     QVERIFY(dialog.selectedObject() == nullptr);
 }
 

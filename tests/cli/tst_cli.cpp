@@ -1,14 +1,14 @@
 // velmo-cli as a user runs it: exit codes, what it writes, and the JSON dump of a document.
+#include "model/category.h"
+#include "model/classification.h"
 #include "model/clock.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/documentfile.h"
 #include "model/fileutil.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qdocumentfile.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,30 +53,30 @@ QByteArray readAll(const QString &path)
 QString writeDocument(const QString &path)
 {
     setClockOverride(1700000000);
-    QGlobal global;
-    global.AddBuiltInCatalogue();
-    QSite *site = global.CreateSite();
+    Document global;
+    global.addBuiltInCatalogue();
+    Site *site = global.createSite();
     site->name = QStringLiteral("パン屋");
     site->homeTitle = QStringLiteral("まちのパン屋");
-    QClassification *menu = site->classifications.at(0);
-    auto *category = new QCategory;
+    Classification *menu = site->classifications.at(0);
+    auto *category = new Category;
     category->name = QStringLiteral("商品");
-    menu->categories.Add(category, menu);
-    auto *page = new QPage;
+    menu->categories.add(category, menu);
+    auto *page = new Page;
     page->title = QStringLiteral("食パン");
-    category->pages.Add(page, category);
-    auto *group = new QContentGroup;
+    category->pages.add(page, category);
+    auto *group = new ContentGroup;
     group->contents.at(0)->value = QStringLiteral("<p>毎朝焼きます。</p>");
-    page->contentGroups.Add(group, page);
-    site->objectBox.PutInBox(new QPage);
+    page->contentGroups.add(group, page);
+    site->objectBox.putInBox(new Page);
     setClockOverride(std::nullopt);
-    QDocumentFile::save(global, path);
-    return category->id.ToText();
+    DocumentFile::save(global, path);
+    return category->id.toText();
 }
 
 } // namespace
 
-class TestCli : public ::QObject
+class TestCli : public QObject
 {
     Q_OBJECT
 
@@ -155,10 +155,10 @@ private Q_SLOTS:
     {
         QTemporaryDir home;
         const QString programs = QStringLiteral(VELMO_PROGRAM_DIR);
-        QVERIFY2(IsDirectory(programs + QStringLiteral("/template")), qPrintable(programs));
-        CopyFolderTree(programs + QStringLiteral("/template"),
+        QVERIFY2(isDirectory(programs + QStringLiteral("/template")), qPrintable(programs));
+        copyFolderTree(programs + QStringLiteral("/template"),
                        home.filePath(QStringLiteral("template")));
-        CopyFolderTree(programs + QStringLiteral("/user_image"),
+        copyFolderTree(programs + QStringLiteral("/user_image"),
                        home.filePath(QStringLiteral("user_image")));
 
         const QString document = home.filePath(QStringLiteral("sample.vlm"));
@@ -189,7 +189,7 @@ private Q_SLOTS:
         int links = 0;
         for (const QString &page : pages) {
             QString text;
-            QVERIFY2(ReadTextFile(site.filePath(page), text) > 0, qPrintable(page));
+            QVERIFY2(readTextFile(site.filePath(page), text) > 0, qPrintable(page));
             // The style sheet block is put back with its link rewritten, markers and all.
             text.remove(QStringLiteral("<!--__スタイルシート指定メタ開始__-->"));
             text.remove(QStringLiteral("<!--__スタイルシート指定メタ終了__-->"));
@@ -204,7 +204,7 @@ private Q_SLOTS:
                          qPrintable(page + QStringLiteral(": ") + match.captured(0)));
                 if (match.hasCaptured(2)) {
                     QString targetText;
-                    ReadTextFile(target, targetText);
+                    readTextFile(target, targetText);
                     QVERIFY2(
                         targetText.contains(QStringLiteral("id=\"%1\"").arg(match.captured(2))),
                         qPrintable(page + QStringLiteral(": ") + match.captured(0)));
@@ -216,12 +216,12 @@ private Q_SLOTS:
 
         // Internal links from the texts, from the home page's folder and from two below it.
         QString index;
-        ReadTextFile(site.filePath(QStringLiteral("index.html")), index);
+        readTextFile(site.filePath(QStringLiteral("index.html")), index);
         QVERIFY(index.contains(QStringLiteral("<a class=\"button\" href=\"./menu/index.html\">")));
         QVERIFY(index.contains(QStringLiteral("href=\"./about/shop.html#アクセス\"")));
         QVERIFY(index.contains(QStringLiteral("src=\"./image/sample/landscape")));
         QString coffee;
-        ReadTextFile(site.filePath(QStringLiteral("menu/coffee/index.html")), coffee);
+        readTextFile(site.filePath(QStringLiteral("menu/coffee/index.html")), coffee);
         QVERIFY(coffee.contains(QStringLiteral("href=\"../../css/style.css\"")));
         QVERIFY(
             coffee.contains(QStringLiteral("<li class=\"is-current\"><a href=\"./index.html\"")));
@@ -247,30 +247,30 @@ private Q_SLOTS:
         const QString templates = home.filePath(QStringLiteral("template/simple"));
         const QString page = templates + QStringLiteral("/ページテンプレート/page.html");
         const QString content = templates + QStringLiteral("/コンテンツテンプレート/text.template");
-        QVERIFY(CreateFolderPath(page) && CreateFolderPath(content));
-        WriteTextFileIfChanged(QStringLiteral("<h1><!--__サイト名__-->(x)</h1>"
+        QVERIFY(createFolderPath(page) && createFolderPath(content));
+        writeTextFileIfChanged(QStringLiteral("<h1><!--__サイト名__-->(x)</h1>"
                                               "<!--__本文開始__--><!--__本文終了__-->"),
                                page);
-        WriteTextFileIfChanged(QStringLiteral("name(本文)\nreplace(コンテンツ.内容);\n"), content);
+        writeTextFileIfChanged(QStringLiteral("name(本文)\nreplace(コンテンツ.内容);\n"), content);
 
         const QString document = home.filePath(QStringLiteral("doc.vlm"));
         {
-            QGlobal global;
-            QSite *site = global.CreateSite();
+            Document global;
+            Site *site = global.createSite();
             site->name = QStringLiteral("パン屋");
             site->homeTitle = QStringLiteral("まちのパン屋");
             site->templatePath = templates;
-            QClassification *menu = site->classifications.at(0);
-            auto *category = new QCategory;
-            menu->categories.Add(category, menu);
-            auto *first = new QPage;
+            Classification *menu = site->classifications.at(0);
+            auto *category = new Category;
+            menu->categories.add(category, menu);
+            auto *first = new Page;
             first->templateName = QStringLiteral("page.html");
-            category->pages.Add(first, category);
-            auto *group = new QContentGroup;
+            category->pages.add(first, category);
+            auto *group = new ContentGroup;
             group->templateName = QStringLiteral("text.template");
             group->contents.at(0)->value = QStringLiteral("<p>毎朝焼きます。</p>_id_link(1,2)");
-            first->contentGroups.Add(group, first);
-            QVERIFY(QDocumentFile::save(global, document));
+            first->contentGroups.add(group, first);
+            QVERIFY(DocumentFile::save(global, document));
         }
 
         const Run run =
@@ -286,7 +286,7 @@ private Q_SLOTS:
             run.err.contains(QStringLiteral("_id_link() 指定のオブジェクトが見つかりません。")),
             qPrintable(run.err));
         QString index;
-        ReadTextFile(published + QStringLiteral("/index.html"), index);
+        readTextFile(published + QStringLiteral("/index.html"), index);
         QVERIFY2(index.startsWith(QStringLiteral("<h1>まちのパン屋</h1><p>毎朝焼きます。</p>")),
                  qPrintable(index));
 

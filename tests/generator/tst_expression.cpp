@@ -1,14 +1,14 @@
 // Template expressions: operator classification, offsets, and operands evaluated against a
 // small site (integers, loop variables, named texts, menu level and content properties, and
 // the links of ordinary and link menu entries).
-#include "generator/qexpression.h"
+#include "generator/expression.h"
 
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QTest>
 
@@ -16,26 +16,26 @@
 #include <memory>
 
 using namespace velmo;
+using velmo::gen::Expression;
 using velmo::gen::ExpressionContext;
 using velmo::gen::LoopVariable;
-using velmo::gen::QExpression;
 using namespace Qt::StringLiterals;
 
 namespace {
 
 template<class T>
-T *addTo(auto &list, velmo::QObject *owner, const QString &name)
+T *addTo(auto &list, velmo::Object *owner, const QString &name)
 {
     auto *object = new T;
     object->name = name;
-    list.Add(object, owner);
+    list.add(object, owner);
     return object;
 }
 
 template<class T>
-QList<velmo::QObject *> objectsOf(const QObjectListOf<T> &list)
+QList<velmo::Object *> objectsOf(const ObjectListOf<T> &list)
 {
-    QList<velmo::QObject *> objects;
+    QList<velmo::Object *> objects;
     for (T *element : list)
         objects << element;
     return objects;
@@ -54,7 +54,7 @@ QList<LoopVariable> variablesFrom(const QString &text)
 
 } // namespace
 
-class TestExpression : public ::QObject
+class TestExpression : public QObject
 {
     Q_OBJECT
 
@@ -70,9 +70,9 @@ private Q_SLOTS:
     void homePageLinkFollowsOutputFolder();
 
 private:
-    std::unique_ptr<QSite> m_site;
+    std::unique_ptr<Site> m_site;
     ExpressionContext m_context;
-    QCategory *m_home = nullptr;
+    Category *m_home = nullptr;
 };
 
 // The page being generated is page_b in menu_b. Level 1 of the menu:
@@ -82,53 +82,53 @@ private:
 // Level 2 is B's B1 and B2; the contents are those of page_b's group "Group One".
 void TestExpression::initTestCase()
 {
-    m_site = std::make_unique<QSite>();
+    m_site = std::make_unique<Site>();
     m_site->imageFolder = QStringLiteral("image");
-    QClassification *menu = m_site->classifications.at(0);
+    Classification *menu = m_site->classifications.at(0);
 
-    m_home = addTo<QCategory>(menu->categories, menu, QStringLiteral("Home"));
+    m_home = addTo<Category>(menu->categories, menu, QStringLiteral("Home"));
     // Links to the home page must not use the home category's folder.
     m_home->auxText = QStringLiteral("WRONG/");
-    QPage *homePage = addTo<QPage>(m_home->pages, m_home, QStringLiteral("ホーム"));
+    Page *homePage = addTo<Page>(m_home->pages, m_home, QStringLiteral("ホーム"));
     homePage->fileName = QStringLiteral("index");
-    homePage->outputFlags |= QPage::kOutputHomePage;
+    homePage->outputFlags |= Page::kOutputHomePage;
 
-    QCategory *b = addTo<QCategory>(menu->categories, menu, QStringLiteral("B"));
+    Category *b = addTo<Category>(menu->categories, menu, QStringLiteral("B"));
     b->auxText = QStringLiteral("./");
-    QPage *pageB = addTo<QPage>(b->pages, b, QStringLiteral("B page"));
+    Page *pageB = addTo<Page>(b->pages, b, QStringLiteral("B page"));
     pageB->fileName = QStringLiteral("page_b");
-    QContentGroup *groupOn =
-        addTo<QContentGroup>(pageB->contentGroups, pageB, QStringLiteral("Group One"));
+    ContentGroup *groupOn =
+        addTo<ContentGroup>(pageB->contentGroups, pageB, QStringLiteral("Group One"));
     for (const auto &[name, value] :
          {std::pair{u"本文", u"hello"}, std::pair{u"本文", u"second"}}) {
-        auto *content = new QContent;
+        auto *content = new Content;
         content->name = QString::fromUtf16(name);
         content->value = QString::fromUtf16(value);
-        groupOn->AddContent(content);
+        groupOn->addContent(content);
     }
-    addTo<QCategory>(b->categories, b, QStringLiteral("B1"));
-    addTo<QCategory>(b->categories, b, QStringLiteral("B2"));
+    addTo<Category>(b->categories, b, QStringLiteral("B1"));
+    addTo<Category>(b->categories, b, QStringLiteral("B2"));
     m_site->outputMark = menu->outputMark = b->outputMark = pageB->outputMark =
         groupOn->outputMark = 1;
 
-    addTo<QCategory>(menu->categories, menu, QStringLiteral("Empty"))->auxText =
+    addTo<Category>(menu->categories, menu, QStringLiteral("Empty"))->auxText =
         QStringLiteral("../menu_e/");
-    QCategory *c = addTo<QCategory>(menu->categories, menu, QStringLiteral("C"));
+    Category *c = addTo<Category>(menu->categories, menu, QStringLiteral("C"));
     c->auxText = QStringLiteral("../menu_c/");
-    QPage *pageC = addTo<QPage>(c->pages, c, QStringLiteral("C page"));
+    Page *pageC = addTo<Page>(c->pages, c, QStringLiteral("C page"));
     pageC->fileName = QStringLiteral("page_c");
-    QContentGroup *groupOff =
-        addTo<QContentGroup>(pageC->contentGroups, pageC, QStringLiteral("Other Group"));
+    ContentGroup *groupOff =
+        addTo<ContentGroup>(pageC->contentGroups, pageC, QStringLiteral("Other Group"));
 
-    auto addLink = [menu](const QString &name, const QID &target) {
-        QCategory *link = addTo<QCategory>(menu->categories, menu, name);
+    auto addLink = [menu](const QString &name, const ObjectId &target) {
+        Category *link = addTo<Category>(menu->categories, menu, name);
         link->setLinkMenu(true);
         link->linkTarget = target;
         return link;
     };
     addLink(QStringLiteral("ByTitle"), pageC->id)->linkTitle =
         QStringLiteral("https://example.com/");
-    addLink(QStringLiteral("Missing"), QID(-5, -5));
+    addLink(QStringLiteral("Missing"), ObjectId(-5, -5));
     addLink(QStringLiteral("ToPage"), pageC->id);
     addLink(QStringLiteral("ToHome"), homePage->id);
     addLink(QStringLiteral("ToGroupOn"), groupOn->id);
@@ -183,7 +183,7 @@ void TestExpression::classify()
     QFETCH(QString, text);
     QFETCH(int, code);
     QFETCH(QStringList, operands);
-    const QExpression::Classification result = QExpression::classify(text);
+    const Expression::TextClass result = Expression::classify(text);
     QCOMPARE(result.code, code);
     QCOMPARE(result.operands, operands);
 }
@@ -216,7 +216,7 @@ void TestExpression::offsetOf()
     QFETCH(QString, variables);
     QFETCH(int, offset);
     QFETCH(QString, rest);
-    QCOMPARE(QExpression::offsetOf(part, variablesFrom(variables)), offset);
+    QCOMPARE(Expression::offsetOf(part, variablesFrom(variables)), offset);
     QCOMPARE(part, rest);
 }
 
@@ -228,8 +228,8 @@ void TestExpression::evaluate_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("integer");
 
-    constexpr int F = QExpression::Failed, T = QExpression::Text, I = QExpression::Integer,
-                  B = QExpression::Truth;
+    constexpr int F = Expression::Failed, T = Expression::Text, I = Expression::Integer,
+                  B = Expression::Truth;
     constexpr int kMax = std::numeric_limits<int>::max();
 
     // clang-format off
@@ -308,10 +308,10 @@ void TestExpression::evaluate()
     context.loopVariables = variablesFrom(variables);
     QString gotText;
     int gotInteger = 0;
-    QCOMPARE(int(QExpression::evaluate(operand, context, gotText, gotInteger)), kind);
-    if (kind == QExpression::Text)
+    QCOMPARE(int(Expression::evaluate(operand, context, gotText, gotInteger)), kind);
+    if (kind == Expression::Text)
         QCOMPARE(gotText, text);
-    else if (kind != QExpression::Failed)
+    else if (kind != Expression::Failed)
         QCOMPARE(gotInteger, integer);
 }
 
@@ -323,13 +323,13 @@ void TestExpression::homePageLinkFollowsOutputFolder()
     QString text;
     int integer = 0;
     context.pageOutputPath = QStringLiteral("/w/site/index.html");
-    QCOMPARE(QExpression::evaluate(u"レベル１[0].相対パス", context, text, integer),
-             QExpression::Text);
+    QCOMPARE(Expression::evaluate(u"レベル１[0].相対パス", context, text, integer),
+             Expression::Text);
     QCOMPARE(text, QStringLiteral("./index.html"));
 
     context.pageOutputPath = QStringLiteral("/w/site/menu_1/menu_2/page.html");
-    QCOMPARE(QExpression::evaluate(u"レベル１[7].相対パス", context, text, integer),
-             QExpression::Text);
+    QCOMPARE(Expression::evaluate(u"レベル１[7].相対パス", context, text, integer),
+             Expression::Text);
     QCOMPARE(text, QStringLiteral("../../index.html"));
 }
 

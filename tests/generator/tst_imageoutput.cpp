@@ -69,7 +69,7 @@ public:
         painter.drawEllipse(QRect(width / 4, height / 4, width / 2, height / 2));
         painter.end();
         const QString path = folders.userImageFolder + u'/' + relative;
-        [&] { QVERIFY(velmo::CreateFolderPath(path)); }();
+        [&] { QVERIFY(velmo::createFolderPath(path)); }();
         [&] { QVERIFY(image.save(path)); }();
         setModified(path, kLongAgo);
         return path;
@@ -231,7 +231,7 @@ private Q_SLOTS:
         Fixture f;
         const QString source = f.folders.userImageFolder + u"/broken.png"_s;
         if (bytes != "-") {
-            QVERIFY(velmo::CreateFolderPath(source));
+            QVERIFY(velmo::createFolderPath(source));
             QFile file(source);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(bytes);

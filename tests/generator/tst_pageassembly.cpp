@@ -8,14 +8,14 @@
 #include "generator/pagecontext.h"
 #include "generator/siteoutput.h"
 #include "generator/templatecache.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/fileutil.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -42,7 +42,7 @@ struct Fixture
         writeFile(templates + u"/css/main.css"_s, u"body{}"_s);
         writeFile(templates + u"/コンテンツテンプレート/text.template"_s,
                   u"name(本文)\nreplace(コンテンツ.内容);\n"_s);
-        site = global.CreateSite();
+        site = global.createSite();
         site->name = u"bakery"_s;
         site->homeTitle = u"こむぎ堂"_s;
         site->summary = u"概要文"_s;
@@ -50,7 +50,7 @@ struct Fixture
         site->keywords = u"パン"_s;
         site->templatePath = templates;
         site->mainCss = u"main.css"_s;
-        QClassification *menu = site->classifications.at(0);
+        Classification *menu = site->classifications.at(0);
         auto *goods = addCategory(menu->categories, menu, u"商品"_s);
         top = addPage(goods, u"トップ"_s, u"top"_s);
         auto *featured = addCategory(goods->categories, goods, u"おすすめ"_s);
@@ -69,33 +69,33 @@ struct Fixture
         context.cache = &cache;
     }
 
-    QCategory *addCategory(QCategoryList &list, velmo::QObject *parent, const QString &name)
+    Category *addCategory(CategoryList &list, velmo::Object *parent, const QString &name)
     {
-        auto *category = new QCategory;
+        auto *category = new Category;
         category->name = name;
         category->folderName = name;
-        list.Add(category, parent);
+        list.add(category, parent);
         return category;
     }
 
-    QPage *addPage(QCategory *category, const QString &name, const QString &file)
+    Page *addPage(Category *category, const QString &name, const QString &file)
     {
-        auto *created = new QPage;
+        auto *created = new Page;
         created->name = name;
         created->title = name + u"のページ"_s;
         created->fileName = file;
         created->templateName = u"page.html"_s;
-        category->pages.Add(created, category);
+        category->pages.add(created, category);
         return created;
     }
 
     // Pages are written through their first content group: a page without one is skipped.
-    QContentGroup *addContentGroup(QPage *owner, const QString &text)
+    ContentGroup *addContentGroup(Page *owner, const QString &text)
     {
-        auto *group = new QContentGroup;
+        auto *group = new ContentGroup;
         group->templateName = u"text.template"_s;
         group->contents.at(0)->value = text;
-        owner->contentGroups.Add(group, owner);
+        owner->contentGroups.add(group, owner);
         return group;
     }
 
@@ -106,10 +106,10 @@ struct Fixture
     }
 
     RecordingReporter reporter;
-    QGlobal global;
-    QSite *site = nullptr;
-    QPage *top = nullptr;
-    QPage *page = nullptr;
+    Document global;
+    Site *site = nullptr;
+    Page *top = nullptr;
+    Page *page = nullptr;
     QString working;
     gen::TemplateCache cache;
     gen::PageContext context;
@@ -117,7 +117,7 @@ struct Fixture
 
 } // namespace
 
-class TestPageAssembly : public ::QObject
+class TestPageAssembly : public QObject
 {
     Q_OBJECT
 
@@ -241,7 +241,7 @@ private Q_SLOTS:
         QTemporaryDir root;
         Fixture f(root.path());
         const QString link = u"_id_link(%1,%2)"_s.arg(f.page->id.time).arg(f.page->id.seq);
-        QContentGroup *group = f.addContentGroup(f.page, QString());
+        ContentGroup *group = f.addContentGroup(f.page, QString());
         const QString block = u"<!--__本文開始__-->body<!--__本文終了__-->"_s;
 
         // Many calls in one text: every one expanded, none left behind.
@@ -276,7 +276,7 @@ private Q_SLOTS:
         gen::SiteOutput output(f.global);
         QCOMPARE(output.outputSite(), gen::SiteOutput::Result::Done);
         const QString index =
-            readFile(f.global.temporaryFolder() + u'/' + f.site->id.ToText() + u"/index.html"_s);
+            readFile(f.global.temporaryFolder() + u'/' + f.site->id.toText() + u"/index.html"_s);
         QVERIFY2(index.contains(u"href=\"./css/style.css\""_s), qPrintable(index));
         QVERIFY(index.contains(u"<h1>こむぎ堂</h1><p>パン</p>"_s));
         QVERIFY(index.contains(u"<aside><!--__補足開始__-->extra<!--__補足終了__--></aside>"_s));

@@ -3,8 +3,8 @@
 #include "recordingreporter.h"
 
 #include "generator/previewareas.h"
-#include "model/qglobal.h"
-#include "model/qsite.h"
+#include "model/document.h"
+#include "model/site.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +28,7 @@ const QString kAuthor = u"<!--__サイト作者__-->(*)"_s;
 
 } // namespace
 
-class TestPreviewAreas : public ::QObject
+class TestPreviewAreas : public QObject
 {
     Q_OBJECT
 
@@ -48,7 +48,7 @@ private:
     void writeTemplate(const QString &name, const QString &text)
     {
         const QString path =
-            m_dir->filePath(u"tpl"_s) + QGlobal::pageTemplateFolderName() + u'/' + name;
+            m_dir->filePath(u"tpl"_s) + Document::pageTemplateFolderName() + u'/' + name;
         QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -56,7 +56,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QGlobal> m_global;
+    std::unique_ptr<Document> m_global;
     RecordingReporter m_reporter;
 };
 
@@ -64,10 +64,10 @@ void TestPreviewAreas::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_global = std::make_unique<QGlobal>(m_dir->path());
+    m_global = std::make_unique<Document>(m_dir->path());
     m_reporter.messages.clear();
     m_global->setReporter(&m_reporter);
-    QSite *site = m_global->CreateSite();
+    Site *site = m_global->createSite();
     site->templatePath = m_dir->filePath(u"tpl"_s);
     QCOMPARE(m_global->setCurrentSite(site), 1);
 
@@ -83,13 +83,13 @@ void TestPreviewAreas::init()
 void TestPreviewAreas::collectMarkers()
 {
     m_global->previewAreaFlag = 0;
-    QCOMPARE(PreviewAreas::CollectMarkers(*m_global), 3);
+    QCOMPARE(PreviewAreas::collectMarkers(*m_global), 3);
     QCOMPARE(m_global->previewAreaFlag, 1);
     const QList<PreviewArea> expected{{1, kTitle}, {1, kMenu}, {1, kAuthor}};
     QCOMPARE(m_global->previewAreas, expected);
 
     // A second scan finds nothing new.
-    QCOMPARE(PreviewAreas::CollectMarkers(*m_global), 3);
+    QCOMPARE(PreviewAreas::collectMarkers(*m_global), 3);
     QCOMPARE(m_global->previewAreas, expected);
     QVERIFY(m_reporter.messages.isEmpty());
 }
@@ -98,7 +98,7 @@ void TestPreviewAreas::collectMarkersKeepsValues()
 {
     const QString gone = u"<!--__消えた__-->(*)"_s;
     m_global->previewAreas = {{0, kAuthor}, {0, gone}};
-    QCOMPARE(PreviewAreas::CollectMarkers(*m_global), 4);
+    QCOMPARE(PreviewAreas::collectMarkers(*m_global), 4);
     const QList<PreviewArea> expected{{0, kAuthor}, {0, gone}, {1, kTitle}, {1, kMenu}};
     QCOMPARE(m_global->previewAreas, expected);
 }
@@ -109,7 +109,7 @@ void TestPreviewAreas::collectMarkersStartsAfterEachMatchStart()
     // because the next search starts one character into the first match.
     writeTemplate(u"a.html"_s, u"<!--__外<!--__内__-->(x)"_s);
     writeTemplate(u"b.HTML"_s, QString());
-    QCOMPARE(PreviewAreas::CollectMarkers(*m_global), 2);
+    QCOMPARE(PreviewAreas::collectMarkers(*m_global), 2);
     const QList<PreviewArea> expected{{1, u"<!--__外<!--__内__-->(*)"_s},
                                       {1, u"<!--__内__-->(*)"_s}};
     QCOMPARE(m_global->previewAreas, expected);
@@ -117,9 +117,9 @@ void TestPreviewAreas::collectMarkersStartsAfterEachMatchStart()
 
 void TestPreviewAreas::collectMarkersWithoutSite()
 {
-    m_global->NewDocument();
+    m_global->newDocument();
     m_global->previewAreas = {{0, kTitle}};
-    QCOMPARE(PreviewAreas::CollectMarkers(*m_global), 1);
+    QCOMPARE(PreviewAreas::collectMarkers(*m_global), 1);
     QCOMPARE(m_global->previewAreaFlag, 1);
     QCOMPARE(m_reporter.messages, QStringList{u"選択サイトが取得できませんでした。"_s});
 }

@@ -5,14 +5,14 @@
 
 #include "generator/previewareas.h"
 #include "generator/siteoutput.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/fileutil.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -69,14 +69,14 @@ struct SiteFixture
         writeFile(templates + QStringLiteral("/css/main.css"), QStringLiteral("body{color:#333}"));
         writeFile(templates + QStringLiteral("/template_image/logo.png"), QStringLiteral("png"));
 
-        site = global.CreateSite();
+        site = global.createSite();
         site->name = QStringLiteral("bakery");
         site->homeTitle = QStringLiteral("こむぎ堂");
         site->keywords = QStringLiteral("パン");
         site->templatePath = templates;
         site->mainCss = QStringLiteral("main.css");
         site->imageFolder = QStringLiteral("image");
-        QClassification *menu = site->classifications.at(0);
+        Classification *menu = site->classifications.at(0);
         goods = addCategory(menu, QStringLiteral("商品"), QStringLiteral("goods"));
         home = addPage(goods, QStringLiteral("トップ"), QStringLiteral("top"));
         second = addPage(goods, QStringLiteral("お知らせ"), QStringLiteral("news"));
@@ -88,53 +88,53 @@ struct SiteFixture
         global.setCurrentSite(site);
     }
 
-    QCategory *addCategory(velmo::QObject *parent, const QString &name, const QString &folder)
+    Category *addCategory(velmo::Object *parent, const QString &name, const QString &folder)
     {
-        auto *category = new QCategory;
+        auto *category = new Category;
         category->name = name;
         category->folderName = folder;
-        if (auto *c = object_cast<QClassification>(parent))
-            c->categories.Add(category, c);
+        if (auto *c = object_cast<Classification>(parent))
+            c->categories.add(category, c);
         else
-            static_cast<QCategory *>(parent)->categories.Add(category, parent);
+            static_cast<Category *>(parent)->categories.add(category, parent);
         return category;
     }
 
-    QPage *addPage(QCategory *category, const QString &name, const QString &file)
+    Page *addPage(Category *category, const QString &name, const QString &file)
     {
-        auto *page = new QPage;
+        auto *page = new Page;
         page->name = name;
         page->title = name + QStringLiteral("のページ");
         page->fileName = file;
         page->templateName = QStringLiteral("page.html");
-        category->pages.Add(page, category);
-        QContentGroup *group = addGroup(page, QStringLiteral("text.template"),
-                                        QStringLiteral("<p>") + name + QStringLiteral("</p>"));
+        category->pages.add(page, category);
+        ContentGroup *group = addGroup(page, QStringLiteral("text.template"),
+                                       QStringLiteral("<p>") + name + QStringLiteral("</p>"));
         group->name = QStringLiteral("本文 1");
         return page;
     }
 
-    QContentGroup *addGroup(QPage *page, const QString &templateName, const QString &text)
+    ContentGroup *addGroup(Page *page, const QString &templateName, const QString &text)
     {
-        auto *group = new QContentGroup;
+        auto *group = new ContentGroup;
         group->templateName = templateName;
         group->contents.at(0)->value = text;
-        page->contentGroups.Add(group, page);
+        page->contentGroups.add(group, page);
         return group;
     }
 
-    QString working() const { return global.temporaryFolder() + u'/' + site->id.ToText(); }
+    QString working() const { return global.temporaryFolder() + u'/' + site->id.toText(); }
 
     RecordingReporter reporter;
-    QGlobal global;
-    QSite *site = nullptr;
-    QCategory *goods = nullptr, *bread = nullptr, *shop = nullptr;
-    QPage *home = nullptr, *second = nullptr, *breadPage = nullptr, *shopPage = nullptr;
+    Document global;
+    Site *site = nullptr;
+    Category *goods = nullptr, *bread = nullptr, *shop = nullptr;
+    Page *home = nullptr, *second = nullptr, *breadPage = nullptr, *shopPage = nullptr;
 };
 
 } // namespace
 
-class TestSiteOutput : public ::QObject
+class TestSiteOutput : public QObject
 {
     Q_OBJECT
 
@@ -197,16 +197,16 @@ private Q_SLOTS:
     {
         QTemporaryDir root;
         SiteFixture f(root.path());
-        QContentGroup *target = f.breadPage->contentGroups.first();
+        ContentGroup *target = f.breadPage->contentGroups.first();
         target->name = QStringLiteral("焼き 時間");
         f.addGroup(
             f.shopPage, QStringLiteral("aside.template"),
             QStringLiteral("[_id_link(%1,%2)]").arg(f.breadPage->id.time).arg(f.breadPage->id.seq));
         f.addGroup(f.shopPage, QStringLiteral("aside.template"),
                    QStringLiteral("[_id_link(%1,%2)]").arg(target->id.time).arg(target->id.seq));
-        QContentGroup *sub = f.addGroup(f.second, QStringLiteral("text.template"), QString());
-        f.second->RemoveContentGroup(sub);
-        f.second->contentGroups.first()->subGroups.Add(sub, f.second->contentGroups.first());
+        ContentGroup *sub = f.addGroup(f.second, QStringLiteral("text.template"), QString());
+        f.second->removeContentGroup(sub);
+        f.second->contentGroups.first()->subGroups.add(sub, f.second->contentGroups.first());
         sub->contents.at(0)->value = QStringLiteral("<p>入れ子</p>");
 
         SiteOutput output(f.global);
@@ -232,13 +232,13 @@ private Q_SLOTS:
     {
         QTemporaryDir root;
         SiteFixture f(root.path());
-        QClassification *menu = f.site->classifications.at(0);
-        auto *link = new QCategory;
+        Classification *menu = f.site->classifications.at(0);
+        auto *link = new Category;
         link->name = QStringLiteral("ようこそ");
         link->setLinkMenu(true);
         link->linkTarget = f.shopPage->id;
         menu->categories.insertAt(0, link);
-        link->SetParent(menu);
+        link->setParent(menu);
         SiteOutput output(f.global);
         QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
         QVERIFY(QFileInfo::exists(f.working() + QStringLiteral("/index.html")));
@@ -270,7 +270,7 @@ private Q_SLOTS:
     {
         QTemporaryDir root;
         SiteFixture f(root.path());
-        QVERIFY(gen::PreviewAreas::CollectMarkers(f.global) > 0);
+        QVERIFY(gen::PreviewAreas::collectMarkers(f.global) > 0);
         for (PreviewArea &area : f.global.previewAreas) {
             if (area.pattern.contains(u"サイト名") || area.pattern.contains(u"メニュー開始"))
                 area.on = 0;
@@ -315,7 +315,7 @@ private Q_SLOTS:
         QTemporaryDir root;
         SiteFixture f(root.path());
         const QString source = root.path() + QStringLiteral("/user_image/shop/Front.JPG");
-        QVERIFY(CreateFolderPath(source));
+        QVERIFY(createFolderPath(source));
         QImage picture(40, 30, QImage::Format_RGB32);
         picture.fill(Qt::darkCyan);
         QVERIFY(picture.save(source, "JPEG"));
@@ -381,7 +381,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(f.working() + QStringLiteral("/css/style.css")).size(), 0);
 
         // Without a current site nothing starts.
-        f.global.NewDocument();
+        f.global.newDocument();
         QCOMPARE(output.outputSite(), SiteOutput::Result::NoSite);
         QVERIFY(f.reporter.messages.contains(
             QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。")));

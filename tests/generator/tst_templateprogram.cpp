@@ -1,21 +1,21 @@
 // Template function programs: the records and positions the parser produces, its two errors,
 // and what runs produce for put, replace, for and if, including the language's quirks and the
 // limits that keep hostile templates from hanging or exhausting the stack.
-#include "generator/qtemplateprogram.h"
+#include "generator/templateprogram.h"
 
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qsite.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/site.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 
 using namespace velmo;
 using velmo::gen::Instruction;
-using velmo::gen::QTemplateProgram;
+using velmo::gen::TemplateProgram;
 using namespace Qt::StringLiterals;
 
-class TestTemplateProgram : public ::QObject
+class TestTemplateProgram : public QObject
 {
     Q_OBJECT
 
@@ -39,23 +39,23 @@ private Q_SLOTS:
 private:
     // A program over the menu "メニュー" (A, then B on the chain), with the texts "title" and
     // "hx".
-    void prepare(QTemplateProgram &program);
+    void prepare(TemplateProgram &program);
 
-    QSite m_site;
+    Site m_site;
 };
 
 void TestTemplateProgram::initTestCase()
 {
-    QClassification *menu = m_site.classifications.at(0);
+    Classification *menu = m_site.classifications.at(0);
     for (const QString &name : {u"A"_s, u"B"_s}) {
-        auto *category = new QCategory;
+        auto *category = new Category;
         category->name = name;
-        menu->categories.Add(category, menu);
+        menu->categories.add(category, menu);
     }
     menu->categories.at(1)->outputMark = 1;
 }
 
-void TestTemplateProgram::prepare(QTemplateProgram &program)
+void TestTemplateProgram::prepare(TemplateProgram &program)
 {
     program.setSite(&m_site);
     program.bindObjects(u"メニュー"_s, m_site.classifications.at(0)->categories);
@@ -84,7 +84,7 @@ void TestTemplateProgram::records()
 {
     QFETCH(int, index);
     QFETCH(QList<int>, fields);
-    QTemplateProgram program;
+    TemplateProgram program;
     QCOMPARE(program.parse(u"put(a) for(x){\nput(b)}name(m);"_s), 1);
     QCOMPARE(program.instructions().size(), 5);
     const Instruction &record = program.instructions().at(index);
@@ -99,7 +99,7 @@ void TestTemplateProgram::records()
 // own "}" still ends it; a text full of such bodies must not take quadratic time to parse.
 void TestTemplateProgram::bracesInArguments()
 {
-    QTemplateProgram program;
+    TemplateProgram program;
     prepare(program);
     QCOMPARE(program.parse(u"if(1==1){\nput({)}put(a);if(1==1){\nput(b)}"_s), 1);
     QCOMPARE(program.instructions().at(0).bodyLength, -1);
@@ -148,7 +148,7 @@ void TestTemplateProgram::parseResults()
 {
     QFETCH(QString, text);
     QFETCH(int, result);
-    QTemplateProgram program;
+    TemplateProgram program;
     QCOMPARE(program.parse(text), result);
 }
 
@@ -159,13 +159,13 @@ void TestTemplateProgram::nestingIsBounded()
     auto nested = [](int depth) {
         return u"for(int i=0;i<1;i++){\n"_s.repeated(depth) + u"put(x)"_s + u"}"_s.repeated(depth);
     };
-    QTemplateProgram program;
+    TemplateProgram program;
     prepare(program);
-    QCOMPARE(program.parse(nested(QTemplateProgram::kMaxNesting)), 1);
+    QCOMPARE(program.parse(nested(TemplateProgram::kMaxNesting)), 1);
     QCOMPARE(program.run(), 1);
     QCOMPARE(program.outputText(), u"x"_s);
 
-    QCOMPARE(program.parse(nested(QTemplateProgram::kMaxNesting + 1)), -2);
+    QCOMPARE(program.parse(nested(TemplateProgram::kMaxNesting + 1)), -2);
     QCOMPARE(program.parse(u"if(x){\n"_s.repeated(100000)), -2);
     QCOMPARE(program.run(), 0);
 }
@@ -226,7 +226,7 @@ void TestTemplateProgram::runs()
     QFETCH(QString, text);
     QFETCH(QString, output);
     QFETCH(int, result);
-    QTemplateProgram program;
+    TemplateProgram program;
     prepare(program);
     QCOMPARE(program.parse(text), 1);
     QCOMPARE(program.run(), result);
@@ -236,7 +236,7 @@ void TestTemplateProgram::runs()
 
 void TestTemplateProgram::nameAndDescription()
 {
-    QTemplateProgram program;
+    TemplateProgram program;
     prepare(program);
     QCOMPARE(program.parse(u"name( メニュー１ );description(説明 です);put(x);"_s), 1);
     QCOMPARE(program.run(), 1);
@@ -249,13 +249,13 @@ void TestTemplateProgram::nameAndDescription()
 // Later loops of the same run share the spent budget.
 void TestTemplateProgram::loopPassesAreCapped()
 {
-    QTemplateProgram program;
+    TemplateProgram program;
     prepare(program);
     QCOMPARE(program.parse(u"for(int i=0;i<2000000000;i++){\nput(x)}put(y);"
                            u"for(int j=0;j<3;j++){\nput(z)}"_s),
              1);
     QCOMPARE(program.run(), 1);
-    QCOMPARE(program.outputText(), QString(QTemplateProgram::kMaxLoopPasses, u'x') + u'y');
+    QCOMPARE(program.outputText(), QString(TemplateProgram::kMaxLoopPasses, u'x') + u'y');
     QCOMPARE(program.messages(),
              QStringList{u"for() の繰り返しが上限（100000 回）に達しました。"_s});
 
@@ -268,20 +268,20 @@ void TestTemplateProgram::loopPassesAreCapped()
 
 void TestTemplateProgram::outputIsCapped()
 {
-    QTemplateProgram program;
+    TemplateProgram program;
     prepare(program);
     program.bindText(u"big"_s, QString(1000, u'b'));
     QCOMPARE(program.parse(u"for(int i=0;i<99999;i++){\nreplace(big)}put(end);"_s), 1);
     QCOMPARE(program.run(), -10);
-    QVERIFY(program.outputText().size() <= QTemplateProgram::kMaxOutputLength);
-    QVERIFY(program.outputText().size() > QTemplateProgram::kMaxOutputLength - 1000);
+    QVERIFY(program.outputText().size() <= TemplateProgram::kMaxOutputLength);
+    QVERIFY(program.outputText().size() > TemplateProgram::kMaxOutputLength - 1000);
     QVERIFY(!program.outputText().endsWith(u"end"_s));
-    QCOMPARE(program.messages(), QStringList{QTemplateProgram::outputLimitMessage()});
+    QCOMPARE(program.messages(), QStringList{TemplateProgram::outputLimitMessage()});
 }
 
 void TestTemplateProgram::refusesToStart()
 {
-    QTemplateProgram program;
+    TemplateProgram program;
     QCOMPARE(program.parse(u"put(x);"_s), 1);
     QCOMPARE(program.run(), 0); // no site
     QCOMPARE(program.outputText(), QString());

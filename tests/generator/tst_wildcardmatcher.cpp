@@ -1,10 +1,10 @@
 // The wildcard matcher: splitting, first-occurrence matching without backtracking, and the
 // replace operations that page assembly runs for every marker.
-#include "generator/qwildcardmatcher.h"
+#include "generator/wildcardmatcher.h"
 
 #include <QTest>
 
-using velmo::gen::QWildcardMatcher;
+using velmo::gen::WildcardMatcher;
 using namespace Qt::StringLiterals;
 
 class TestWildcardMatcher : public QObject
@@ -34,7 +34,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, separator);
         QFETCH(QStringList, pieces);
-        QCOMPARE(QWildcardMatcher::split(text, separator), pieces);
+        QCOMPARE(WildcardMatcher::split(text, separator), pieces);
     }
 
     void find_data()
@@ -76,14 +76,14 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(QString, matched);
         QString actual;
-        QCOMPARE(QWildcardMatcher::find(text, pattern, start, &actual), index);
+        QCOMPARE(WildcardMatcher::find(text, pattern, start, &actual), index);
         if (index >= 0)
             QCOMPARE(actual, matched);
     }
 
     void replaceOperations()
     {
-        QWildcardMatcher matcher(QStringLiteral("a<x>b<x>c"));
+        WildcardMatcher matcher(QStringLiteral("a<x>b<x>c"));
         QCOMPARE(matcher.replaceFirst(u"<x>", u"1"), 1);
         QCOMPARE(matcher.text(), QStringLiteral("a1b<x>c"));
         QCOMPARE(matcher.replaceFirst(u"<y>", u"1"), 0);
@@ -93,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(matcher.replaceMatch(u"<*>", u"z", 0), -1);
 
         QString separate = QStringLiteral("<link href=\"old/x.css\">");
-        QCOMPARE(QWildcardMatcher::replaceMatch(separate, u"href*.css", u"href=\"css/style.css", 0),
+        QCOMPARE(WildcardMatcher::replaceMatch(separate, u"href*.css", u"href=\"css/style.css", 0),
                  6);
         QCOMPARE(separate, QStringLiteral("<link href=\"css/style.css\">"));
     }
@@ -101,11 +101,11 @@ private Q_SLOTS:
     void replaceAll()
     {
         QString text = QStringLiteral("<h1><!--__T__-->(見本)</h1><p><!--__T__-->(x)</p>");
-        QCOMPARE(QWildcardMatcher::replaceAll(text, u"<!--__T__-->(*)", u"題名"), 2);
+        QCOMPARE(WildcardMatcher::replaceAll(text, u"<!--__T__-->(*)", u"題名"), 2);
         QCOMPARE(text, QStringLiteral("<h1>題名</h1><p>題名</p>"));
 
         QString hidden = QStringLiteral("a<NOT_OUTPUT>1</NOT_OUTPUT>b<NOT_OUTPUT>2</NOT_OUTPUT>");
-        QCOMPARE(QWildcardMatcher::replaceAll(hidden, u"<NOT_OUTPUT>*</NOT_OUTPUT>", u""), 2);
+        QCOMPARE(WildcardMatcher::replaceAll(hidden, u"<NOT_OUTPUT>*</NOT_OUTPUT>", u""), 2);
         QCOMPARE(hidden, QStringLiteral("ab"));
     }
 
@@ -114,12 +114,12 @@ private Q_SLOTS:
         // A title that contains the title marker would otherwise be replaced forever.
         QString text = QStringLiteral("<!--__T__-->(a) and <!--__T__-->(b)");
         const QString value = QStringLiteral("<!--__T__-->(loop)");
-        QCOMPARE(QWildcardMatcher::replaceAll(text, u"<!--__T__-->(*)", value), 2);
+        QCOMPARE(WildcardMatcher::replaceAll(text, u"<!--__T__-->(*)", value), 2);
         QVERIFY(text.size() < 200);
 
         QString growing = QStringLiteral("<!--__T__-->()");
-        QVERIFY(QWildcardMatcher::replaceAll(growing, u"<!--__T__-->(*)",
-                                             u"<!--__T__-->(<!--__T__-->())") <= 1);
+        QVERIFY(WildcardMatcher::replaceAll(growing, u"<!--__T__-->(*)",
+                                            u"<!--__T__-->(<!--__T__-->())") <= 1);
     }
 };
 

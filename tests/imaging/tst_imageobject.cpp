@@ -278,7 +278,7 @@ QSet<QString> folderEntries(const QString &folder)
 
 } // namespace
 
-class TestImageObject : public ::QObject
+class TestImageObject : public QObject
 {
     Q_OBJECT
 
@@ -376,7 +376,7 @@ void TestImageObject::roundTrip()
     writeSource(path(sourceName), sourceFormat, original);
 
     ImageObject image;
-    QCOMPARE(image.Load(path(sourceName)), 1);
+    QCOMPARE(image.load(path(sourceName)), 1);
     QCOMPARE(image.width(), original.width());
     QCOMPARE(image.height(), original.height());
     QCOMPARE(image.sourceBitsPerPixel, loadedBits);
@@ -387,7 +387,7 @@ void TestImageObject::roundTrip()
     // Everything but a picture with alpha arrives opaque.
     QVERIFY(maxDifference(loaded, sourceHasAlpha ? original : opaque(original), true) <= tolerance);
 
-    QCOMPARE(image.Save(path(targetName)), 1);
+    QCOMPARE(image.save(path(targetName)), 1);
     QCOMPARE(savedBits(path(targetName)), savedBitsExpected);
     const QImage saved(path(targetName));
     QVERIFY(!saved.isNull());
@@ -449,7 +449,7 @@ void TestImageObject::sourceDepth()
 
     writeBytes(path(name), bytes);
     ImageObject image;
-    QCOMPARE(image.Load(path(name)), 1);
+    QCOMPARE(image.load(path(name)), 1);
     QCOMPARE(image.sourceBitsPerPixel, bits);
     QCOMPARE(image.sourceColorTable.size(), tableSize);
     const QRgb pixel = image.pixels().at<QRgb>(0, 0);
@@ -470,14 +470,14 @@ void TestImageObject::gifKeepsPaletteAndTransparency()
     writeBytes(path(u"t.gif"_s), gifBytes(indexed));
 
     ImageObject image;
-    QCOMPARE(image.Load(path(u"t.gif"_s)), 1);
+    QCOMPARE(image.load(path(u"t.gif"_s)), 1);
     QCOMPARE(image.sourceBitsPerPixel, 8);
     QCOMPARE(image.sourceColorTable.size(), 4);
     QCOMPARE(qAlpha(image.sourceColorTable.at(2)), 0);
     // In memory every 8-bit pixel is opaque, a transparent one in its entry's colour.
     QCOMPARE(image.pixels().at<QRgb>(0, 2), qRgb(0, 0, 255));
 
-    QCOMPARE(image.Save(path(u"out.gif"_s)), 1);
+    QCOMPARE(image.save(path(u"out.gif"_s)), 1);
     QCOMPARE(gifGlobalPalette(path(u"out.gif"_s)).mid(0, 2),
              QList<QRgb>({qRgb(255, 0, 0), qRgb(0, 255, 0)}));
     const QImage saved = QImage(path(u"out.gif"_s)).convertToFormat(QImage::Format_ARGB32);
@@ -491,12 +491,12 @@ void TestImageObject::eightBitSaveMapsOntoSourcePalette()
     const QImage original = makePicture(Indexed);
     writeSource(path(u"s.gif"_s), "gif", original);
     ImageObject image;
-    QCOMPARE(image.Load(path(u"s.gif"_s)), 1);
+    QCOMPARE(image.load(path(u"s.gif"_s)), 1);
     const QList<QRgb> sourcePalette = gifGlobalPalette(path(u"s.gif"_s));
 
     // Bicubic scaling makes colours the palette does not have; the file keeps the palette.
-    QCOMPARE(image.Resize(41, 29, ImageObject::Bicubic), 1);
-    QCOMPARE(image.Save(path(u"scaled.gif"_s)), 1);
+    QCOMPARE(image.resize(41, 29, ImageObject::Bicubic), 1);
+    QCOMPARE(image.save(path(u"scaled.gif"_s)), 1);
     QCOMPARE(gifGlobalPalette(path(u"scaled.gif"_s)), sourcePalette);
     const QImage saved = QImage(path(u"scaled.gif"_s)).convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(saved.size(), QSize(41, 29));
@@ -506,7 +506,7 @@ void TestImageObject::eightBitSaveMapsOntoSourcePalette()
 
     // Written as PNG (".gif" would choose GIF whatever the target) it is a palette PNG.
     image.sourceExtension = u".GIF"_s;
-    QCOMPARE(image.Save(path(u"scaled.png"_s)), 1);
+    QCOMPARE(image.save(path(u"scaled.png"_s)), 1);
     QCOMPARE(savedBits(path(u"scaled.png"_s)), 8);
     const QImage png(path(u"scaled.png"_s));
     QCOMPARE(png.format(), QImage::Format_Indexed8);
@@ -522,9 +522,9 @@ void TestImageObject::gifReducesManyColours()
             gradient.setPixel(x, y, qRgb(x, y * 4, 255 - x));
     gradient.save(path(u"g.png"_s));
     ImageObject image;
-    QCOMPARE(image.Load(path(u"g.png"_s)), 1);
+    QCOMPARE(image.load(path(u"g.png"_s)), 1);
     image.sourceExtension = u".gif"_s;
-    QCOMPARE(image.Save(path(u"g.gif"_s)), 1);
+    QCOMPARE(image.save(path(u"g.gif"_s)), 1);
     QCOMPARE(savedBits(path(u"g.gif"_s)), 8);
     const QImage saved(path(u"g.gif"_s));
     QCOMPARE(saved.size(), gradient.size());
@@ -537,10 +537,10 @@ void TestImageObject::gifReducesManyColours()
     alpha.setPixel(1, 0, qRgba(10, 10, 10, 100));
     alpha.setPixel(2, 0, qRgba(10, 10, 10, 200));
     alpha.save(path(u"a.png"_s));
-    QCOMPARE(image.Load(path(u"a.png"_s)), 1);
+    QCOMPARE(image.load(path(u"a.png"_s)), 1);
     QCOMPARE(image.sourceBitsPerPixel, 32);
     image.sourceExtension = u".GIF"_s;
-    QCOMPARE(image.Save(path(u"a.gif"_s)), 1);
+    QCOMPARE(image.save(path(u"a.gif"_s)), 1);
     const QImage savedAlpha = QImage(path(u"a.gif"_s)).convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(qAlpha(savedAlpha.pixel(0, 0)), 0);
     QCOMPARE(qAlpha(savedAlpha.pixel(1, 0)), 0);
@@ -576,11 +576,11 @@ void TestImageObject::encoderByExtension()
     QFETCH(QByteArray, magic);
 
     ImageObject image;
-    QCOMPARE(image.Create(20, 10, 1), 1);
-    image.Fill(0, 0, 20, 10, 0xff336699u);
+    QCOMPARE(image.create(20, 10, 1), 1);
+    image.fill(0, 0, 20, 10, 0xff336699u);
     image.sourceBitsPerPixel = 24;
     image.sourceExtension = sourceExtension;
-    QCOMPARE(image.Save(path(targetName)), 1);
+    QCOMPARE(image.save(path(targetName)), 1);
     QVERIFY(readBytes(path(targetName)).startsWith(magic));
     QImage solid(20, 10, QImage::Format_RGB32);
     solid.fill(qRgb(0x33, 0x66, 0x99));
@@ -592,15 +592,15 @@ void TestImageObject::unknownExtensionWritesNothing()
     makePicture(Rgb).save(path(u"s.png"_s));
     QVERIFY(QFile::copy(path(u"s.png"_s), path(u"pic.dat"_s)));
     ImageObject image;
-    QCOMPARE(image.Load(path(u"pic.dat"_s)), 1); // decoded by content
+    QCOMPARE(image.load(path(u"pic.dat"_s)), 1); // decoded by content
     QCOMPARE(image.sourceExtension, u".dat"_s);
-    QCOMPARE(image.Save(path(u"out.dat"_s)), 0);
-    QCOMPARE(image.Save(path(u"noextension"_s)), 0);
+    QCOMPARE(image.save(path(u"out.dat"_s)), 0);
+    QCOMPARE(image.save(path(u"noextension"_s)), 0);
     QVERIFY(!QFileInfo::exists(path(u"out.dat"_s)));
     QVERIFY(!QFileInfo::exists(path(u"noextension"_s)));
     // An existing file of that name is left alone.
     writeBytes(path(u"keep.dat"_s), "old");
-    QCOMPARE(image.Save(path(u"keep.dat"_s)), 0);
+    QCOMPARE(image.save(path(u"keep.dat"_s)), 0);
     QCOMPARE(readBytes(path(u"keep.dat"_s)), QByteArray("old"));
 }
 
@@ -608,17 +608,17 @@ void TestImageObject::transparentThroughoutSavesOpaque()
 {
     // A screen grab's pixels have a cleared top byte; saved with alpha they would vanish.
     ImageObject image;
-    QCOMPARE(image.Create(8, 8, 1), 1);
-    image.Fill(0, 0, 8, 8, 0x00204060u);
+    QCOMPARE(image.create(8, 8, 1), 1);
+    image.fill(0, 0, 8, 8, 0x00204060u);
     image.sourceBitsPerPixel = 32;
     image.sourceExtension = u".png"_s;
-    QCOMPARE(image.Save(path(u"grab.png"_s)), 1);
+    QCOMPARE(image.save(path(u"grab.png"_s)), 1);
     QCOMPARE(savedBits(path(u"grab.png"_s)), 32);
     QCOMPARE(QImage(path(u"grab.png"_s)).pixel(3, 3), qRgba(0x20, 0x40, 0x60, 255));
 
     // One visible pixel is enough for the alpha to count.
-    image.Fill(0, 0, 1, 1, 0x80204060u);
-    QCOMPARE(image.Save(path(u"alpha.png"_s)), 1);
+    image.fill(0, 0, 1, 1, 0x80204060u);
+    QCOMPARE(image.save(path(u"alpha.png"_s)), 1);
     QCOMPARE(qAlpha(QImage(path(u"alpha.png"_s)).pixel(3, 3)), 0);
 }
 
@@ -649,10 +649,10 @@ void TestImageObject::fitIntoBox()
 
     const quint32 background = 0xff0000ffu;
     ImageObject image;
-    QCOMPARE(image.Create(picture.width(), picture.height(), 1), 1);
-    image.Fill(0, 0, picture.width(), picture.height(), 0xffff0000u);
+    QCOMPARE(image.create(picture.width(), picture.height(), 1), 1);
+    image.fill(0, 0, picture.width(), picture.height(), 0xffff0000u);
     image.changed = false;
-    QCOMPARE(image.FitIntoBox(box.width(), box.height(), background), 1);
+    QCOMPARE(image.fitIntoBox(box.width(), box.height(), background), 1);
     QCOMPARE(image.width(), box.width());
     QCOMPARE(image.height(), box.height());
     QVERIFY(image.changed);
@@ -672,29 +672,29 @@ void TestImageObject::fitIntoBox()
 void TestImageObject::fitIntoBoxEdges()
 {
     ImageObject image;
-    QCOMPARE(image.Create(30, 20, 1), 1);
-    image.Fill(0, 0, 30, 20, 0xff112233u);
-    image.Fill(0, 0, 1, 1, 0xff445566u);
+    QCOMPARE(image.create(30, 20, 1), 1);
+    image.fill(0, 0, 30, 20, 0xff112233u);
+    image.fill(0, 0, 1, 1, 0xff445566u);
 
     // Already the box's size: untouched, not even re-scaled.
     image.changed = false;
-    QCOMPARE(image.FitIntoBox(30, 20, 0xffffffffu), 1);
+    QCOMPARE(image.fitIntoBox(30, 20, 0xffffffffu), 1);
     QVERIFY(!image.changed);
     QCOMPARE(image.pixels().at<QRgb>(0, 0), 0xff445566u);
 
     // Outside the limits: nothing happens.
-    QCOMPARE(image.FitIntoBox(65537, 10, 0), 0);
-    QCOMPARE(image.FitIntoBox(10, -1, 0), 0);
+    QCOMPARE(image.fitIntoBox(65537, 10, 0), 0);
+    QCOMPARE(image.fitIntoBox(10, -1, 0), 0);
     QCOMPARE(image.width(), 30);
 
     // A picture that failed to load becomes a plain box, so a thumbnail list still draws it.
     ImageObject empty;
-    QCOMPARE(empty.FitIntoBox(16, 8, 0xffabcdefu), 1);
+    QCOMPARE(empty.fitIntoBox(16, 8, 0xffabcdefu), 1);
     QCOMPARE(empty.width(), 16);
     QCOMPARE(empty.pixels().at<QRgb>(7, 15), 0xffabcdefu);
 
     // A box without area leaves no pixels.
-    QCOMPARE(image.FitIntoBox(0, 10, 0), 1);
+    QCOMPARE(image.fitIntoBox(0, 10, 0), 1);
     QVERIFY(image.isEmpty());
     QCOMPARE(image.width(), 0);
 }
@@ -727,15 +727,15 @@ void TestImageObject::resizeLimits()
     QFETCH(int, result);
 
     ImageObject image;
-    QCOMPARE(image.Create(4, 3, 1), 1);
-    image.Fill(0, 0, 4, 3, 0xff808080u);
-    QCOMPARE(image.Resize(size.width(), size.height(), interpolation), result);
+    QCOMPARE(image.create(4, 3, 1), 1);
+    image.fill(0, 0, 4, 3, 0xff808080u);
+    QCOMPARE(image.resize(size.width(), size.height(), interpolation), result);
     const QSize expected = result == 1 ? size : QSize(4, 3);
     QCOMPARE(QSize(image.width(), image.height()), expected);
     QCOMPARE(QSize(image.pixels().cols, image.pixels().rows), expected);
 
     ImageObject empty;
-    QCOMPARE(empty.Resize(5, 5, 0), 0);
+    QCOMPARE(empty.resize(5, 5, 0), 0);
     QVERIFY(empty.isEmpty());
 }
 
@@ -743,12 +743,12 @@ void TestImageObject::resizeInterpolation()
 {
     // Two pixels, black and white: nearest neighbour repeats them, bilinear blends them.
     ImageObject nearest;
-    QCOMPARE(nearest.Create(2, 1, 1), 1);
-    nearest.Fill(0, 0, 1, 1, 0xff000000u);
-    nearest.Fill(1, 0, 2, 1, 0xffffffffu);
+    QCOMPARE(nearest.create(2, 1, 1), 1);
+    nearest.fill(0, 0, 1, 1, 0xff000000u);
+    nearest.fill(1, 0, 2, 1, 0xffffffffu);
     ImageObject bilinear = nearest;
-    QCOMPARE(nearest.Resize(8, 1, ImageObject::Nearest), 1);
-    QCOMPARE(bilinear.Resize(8, 1, ImageObject::Bilinear), 1);
+    QCOMPARE(nearest.resize(8, 1, ImageObject::Nearest), 1);
+    QCOMPARE(bilinear.resize(8, 1, ImageObject::Bilinear), 1);
     int blended = 0;
     for (int x = 0; x < 8; ++x) {
         const QRgb n = nearest.pixels().at<QRgb>(0, x);
@@ -764,21 +764,21 @@ void TestImageObject::resizeInterpolation()
 void TestImageObject::createLimits()
 {
     ImageObject image;
-    QCOMPARE(image.Create(65537, 1, 1), 0);
-    QCOMPARE(image.Create(1, -1, 1), 0);
+    QCOMPARE(image.create(65537, 1, 1), 0);
+    QCOMPARE(image.create(1, -1, 1), 0);
     QVERIFY(image.isEmpty());
-    QCOMPARE(image.Create(0, 0, 1), 1);
+    QCOMPARE(image.create(0, 0, 1), 1);
     QVERIFY(image.isEmpty());
 
-    QCOMPARE(image.Create(6, 4, 2), 1);
+    QCOMPARE(image.create(6, 4, 2), 1);
     QCOMPARE(image.mode, 2);
     QCOMPARE(image.workBuffer().total() * image.workBuffer().elemSize(), size_t(6 * 4 * 4));
     // A refused size keeps the picture there is.
-    QCOMPARE(image.Create(70000, 4, 1), 0);
+    QCOMPARE(image.create(70000, 4, 1), 0);
     QCOMPARE(image.width(), 6);
     QCOMPARE(image.mode, 2);
 
-    image.Free();
+    image.free();
     QCOMPARE(image.width(), 0);
     QCOMPARE(image.height(), 0);
     QVERIFY(image.isEmpty());
@@ -808,10 +808,10 @@ void TestImageObject::fillClipping()
     QFETCH(QRect, filled);
 
     ImageObject image;
-    QCOMPARE(image.Create(10, 8, 1), 1);
-    image.Fill(0, 0, 10, 8, 0xff000000u);
+    QCOMPARE(image.create(10, 8, 1), 1);
+    image.fill(0, 0, 10, 8, 0xff000000u);
     image.changed = false;
-    image.Fill(rect.left(), rect.top(), rect.right(), rect.bottom(), 0x80ff8040u);
+    image.fill(rect.left(), rect.top(), rect.right(), rect.bottom(), 0x80ff8040u);
     QRect found;
     for (int y = 0; y < 8; ++y) {
         for (int x = 0; x < 10; ++x) {
@@ -828,34 +828,34 @@ void TestImageObject::fillClipping()
 void TestImageObject::drawInto()
 {
     ImageObject image;
-    QCOMPARE(image.Create(5, 3, 1), 1);
-    image.Fill(0, 0, 5, 3, 0x40102030u);
+    QCOMPARE(image.create(5, 3, 1), 1);
+    image.fill(0, 0, 5, 3, 0x40102030u);
 
     QImage wrongSize(5, 4, QImage::Format_ARGB32);
     wrongSize.fill(0xff0000ffu);
-    QCOMPARE(image.DrawInto(wrongSize), 0);
+    QCOMPARE(image.drawInto(wrongSize), 0);
     QCOMPARE(wrongSize.pixel(0, 0), 0xff0000ffu);
 
     QImage argb(5, 3, QImage::Format_ARGB32);
     argb.fill(0u);
-    QCOMPARE(image.DrawInto(argb), 1);
+    QCOMPARE(image.drawInto(argb), 1);
     QCOMPARE(argb.pixel(4, 2), 0x40102030u);
 
     QImage rgb(5, 3, QImage::Format_RGB32);
     rgb.fill(0u);
-    QCOMPARE(image.DrawInto(rgb), 1);
+    QCOMPARE(image.drawInto(rgb), 1);
     QCOMPARE(rgb.pixel(4, 2), 0xff102030u);
 
     QImage rgb888(5, 3, QImage::Format_RGB888);
-    QCOMPARE(image.DrawInto(rgb888), 1);
+    QCOMPARE(image.drawInto(rgb888), 1);
     QCOMPARE(rgb888.pixel(1, 1), 0xff102030u);
 
     QImage indexed(5, 3, QImage::Format_Indexed8);
-    QCOMPARE(image.DrawInto(indexed), 0);
+    QCOMPARE(image.drawInto(indexed), 0);
 
     ImageObject empty;
     QImage none;
-    QCOMPARE(empty.DrawInto(none), 0);
+    QCOMPARE(empty.drawInto(none), 0);
 }
 
 void TestImageObject::brokenFiles_data()
@@ -902,14 +902,14 @@ void TestImageObject::brokenFiles()
     writeBytes(path(name), bytes);
     makePicture(Rgb).save(path(u"good.png"_s));
     ImageObject image;
-    QCOMPARE(image.Load(path(u"good.png"_s)), 1);
-    QCOMPARE(image.Load(path(name)), 0);
+    QCOMPARE(image.load(path(u"good.png"_s)), 1);
+    QCOMPARE(image.load(path(name)), 0);
     QVERIFY(image.isEmpty());
     QCOMPARE(image.width(), 0);
     QCOMPARE(image.height(), 0);
-    QCOMPARE(image.LoadWithInfo(path(name)), 0);
+    QCOMPARE(image.loadWithInfo(path(name)), 0);
     QVERIFY(image.path.isEmpty());
-    QCOMPARE(image.Save(path(u"out.png"_s)), 0);
+    QCOMPARE(image.save(path(u"out.png"_s)), 0);
     QVERIFY(!QFileInfo::exists(path(u"out.png"_s)));
 }
 
@@ -944,7 +944,7 @@ void TestImageObject::hostileHeaders()
     QElapsedTimer timer;
     timer.start();
     ImageObject image;
-    QCOMPARE(image.Load(path(name)), 0);
+    QCOMPARE(image.load(path(name)), 0);
     QVERIFY(image.isEmpty());
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
 }
@@ -978,7 +978,7 @@ void TestImageObject::loadWithInfo()
 {
     makePicture(Rgb, 40, 30).save(path(u"pic.png"_s));
     ImageObject image;
-    QCOMPARE(image.LoadWithInfo(path(u"pic.png"_s)), 1);
+    QCOMPARE(image.loadWithInfo(path(u"pic.png"_s)), 1);
     const QFileInfo info(path(u"pic.png"_s));
     QCOMPARE(image.path, path(u"pic.png"_s));
     QCOMPARE(image.fileStatus.size, info.size());
@@ -988,7 +988,7 @@ void TestImageObject::loadWithInfo()
     QCOMPARE(image.loadedWidth, 40);
     QCOMPARE(image.loadedHeight, 30);
     // The loaded size outlives the picture's change into a thumbnail.
-    QCOMPARE(image.FitIntoBox(10, 10, 0xffffffffu), 1);
+    QCOMPARE(image.fitIntoBox(10, 10, 0xffffffffu), 1);
     QCOMPARE(image.loadedWidth, 40);
     QCOMPARE(image.width(), 10);
 }
@@ -996,13 +996,13 @@ void TestImageObject::loadWithInfo()
 void TestImageObject::copyIsDeep()
 {
     ImageObject a;
-    QCOMPARE(a.Create(3, 3, 1), 1);
-    a.Fill(0, 0, 3, 3, 0xff010203u);
+    QCOMPARE(a.create(3, 3, 1), 1);
+    a.fill(0, 0, 3, 3, 0xff010203u);
     ImageObject b = a;
-    b.Fill(0, 0, 3, 3, 0xff040506u);
+    b.fill(0, 0, 3, 3, 0xff040506u);
     QCOMPARE(a.pixels().at<QRgb>(1, 1), 0xff010203u);
     a = b;
-    b.Fill(0, 0, 3, 3, 0xff070809u);
+    b.fill(0, 0, 3, 3, 0xff070809u);
     QCOMPARE(a.pixels().at<QRgb>(1, 1), 0xff040506u);
 }
 
@@ -1045,11 +1045,11 @@ void TestImageObject::failedSaveLeavesTarget()
     const QSet<QString> before = existingTarget ? folderEntries(dir) : QSet<QString>();
 
     ImageObject image;
-    QCOMPARE(image.Create(pictureWidth, 1, 1), 1);
-    image.Fill(0, 0, pictureWidth, 1, 0xff102030u);
+    QCOMPARE(image.create(pictureWidth, 1, 1), 1);
+    image.fill(0, 0, pictureWidth, 1, 0xff102030u);
     image.sourceBitsPerPixel = 24;
     image.sourceExtension = u".gif"_s;
-    QCOMPARE(image.Save(target), 0);
+    QCOMPARE(image.save(target), 0);
 
     if (readOnlyFolder)
         QFile::setPermissions(dir, writable);

@@ -1,11 +1,11 @@
-// The archive's byte forms: tags, the QID record, the empty document, strings in every length
+// The archive's byte forms: tags, the ObjectId record, the empty document, strings in every length
 // form, 32-bit times, and the reader's refusal of lengths and tags it cannot trust.
 #include "bytewriter.h"
-#include "model/qarchive.h"
-#include "model/qdocumentfile.h"
-#include "model/qglobal.h"
-#include "model/qid.h"
-#include "model/qsite.h"
+#include "model/archive.h"
+#include "model/document.h"
+#include "model/documentfile.h"
+#include "model/objectid.h"
+#include "model/site.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -17,19 +17,19 @@ using namespace velmo;
 
 namespace {
 
-QByteArray written(const std::function<void(QArchive &)> &write)
+QByteArray written(const std::function<void(Archive &)> &write)
 {
     QByteArray out;
-    QArchive ar = QArchive::forWriting(out);
+    Archive ar = Archive::forWriting(out);
     write(ar);
     return out;
 }
 
 // The error a read raised, or nothing when the read went through.
 std::optional<ArchiveError> readFailure(QByteArrayView bytes,
-                                        const std::function<void(QArchive &)> &read)
+                                        const std::function<void(Archive &)> &read)
 {
-    QArchive ar = QArchive::forReading(bytes);
+    Archive ar = Archive::forReading(bytes);
     try {
         read(ar);
     } catch (const ArchiveError &e) {
@@ -55,7 +55,7 @@ QByteArray utf16le(const QString &text)
 
 } // namespace
 
-class TestArchive : public ::QObject
+class TestArchive : public QObject
 {
     Q_OBJECT
 
@@ -78,28 +78,28 @@ private Q_SLOTS:
 
 void TestArchive::tagAndQidRecord()
 {
-    const QByteArray tag = written([](QArchive &ar) { ar.writeTag(tags::QID); });
+    const QByteArray tag = written([](Archive &ar) { ar.writeTag(tags::ObjectId); });
     QCOMPARE(tag.toHex(), QByteArray("fffeff09510049004400"
                                      "3a003a003000300030003100"));
     QCOMPARE(tag.size(), 22);
 
     // Negative values make a sign or byte-order slip visible.
-    const QByteArray record = written([](QArchive &ar) { QID(1700000000, -2).Store(ar); });
+    const QByteArray record = written([](Archive &ar) { ObjectId(1700000000, -2).store(ar); });
     QCOMPARE(record.size(), 30);
     QCOMPARE(record.mid(22).toHex(), QByteArray("00f15365feffffff"));
 
-    QID back;
-    QArchive ar = QArchive::forReading(record);
-    QCOMPARE(back.Load(ar), 1);
-    QCOMPARE(back, QID(1700000000, -2));
+    ObjectId back;
+    Archive ar = Archive::forReading(record);
+    QCOMPARE(back.load(ar), 1);
+    QCOMPARE(back, ObjectId(1700000000, -2));
     QCOMPARE(ar.remaining(), 0);
 }
 
 void TestArchive::emptyDocument()
 {
-    QGlobal global;
+    Document global;
     QByteArray bytes;
-    QVERIFY(QDocumentFile::toBytes(global, bytes));
+    QVERIFY(DocumentFile::toBytes(global, bytes));
     QCOMPARE(bytes.size(), 156);
     const QByteArray expected = ByteWriter()
                                     .tag(QStringLiteral("QGlobal::0001"))
@@ -134,13 +134,13 @@ void TestArchive::writtenLengthForms()
     QString text(units, Qt::Uninitialized);
     for (int i = 0; i < units; ++i)
         text[i] = QChar(char16_t(0x3042 + i % 80));
-    const QByteArray bytes = written([&](QArchive &ar) { ar.writeString(text); });
+    const QByteArray bytes = written([&](Archive &ar) { ar.writeString(text); });
 
     QCOMPARE(bytes.left(header.size()).toHex(), header.toHex());
     QCOMPARE(bytes.size(), header.size() + 2 * units);
     QCOMPARE(bytes.mid(header.size()), utf16le(text));
 
-    QArchive ar = QArchive::forReading(bytes);
+    Archive ar = Archive::forReading(bytes);
     QCOMPARE(ar.readString(), text);
     QCOMPARE(ar.remaining(), 0);
 }
@@ -191,7 +191,7 @@ void TestArchive::readLengthForms()
 
     // A trailing integer shows that the string took exactly its own bytes.
     const QByteArray stream = bytes + ByteWriter().i32(-7).bytes();
-    QArchive ar = QArchive::forReading(stream);
+    Archive ar = Archive::forReading(stream);
     QCOMPARE(ar.readString(), text);
     QCOMPARE(ar.readInt32(), -7);
     QCOMPARE(ar.remaining(), 0);
@@ -234,7 +234,7 @@ void TestArchive::refusedStrings()
 
     // A length is checked against what the file holds before anything is allocated: a string
     // that claims gigabytes must fail with an archive error, not with an allocation failure.
-    const auto error = readFailure(bytes, [](QArchive &ar) {
+    const auto error = readFailure(bytes, [](Archive &ar) {
         ar.readInt32();
         ar.readString();
     });
@@ -265,8 +265,8 @@ void TestArchive::times()
     QFETCH(QByteArray, bytes);
     QFETCH(qint64, readBack);
 
-    QCOMPARE(written([&](QArchive &ar) { ar.writeTime(seconds); }).toHex(), bytes.toHex());
-    QArchive ar = QArchive::forReading(bytes);
+    QCOMPARE(written([&](Archive &ar) { ar.writeTime(seconds); }).toHex(), bytes.toHex());
+    Archive ar = Archive::forReading(bytes);
     QCOMPARE(ar.readTime(), readBack);
 }
 
@@ -274,7 +274,7 @@ void TestArchive::timeBeyond32Bits()
 {
     for (const qint64 seconds : {qint64(0x100000000), qint64(0x7FFFFFFFFFFFFFFF)}) {
         QByteArray out;
-        QArchive ar = QArchive::forWriting(out);
+        Archive ar = Archive::forWriting(out);
         ar.writeInt32(0);
         QVERIFY_THROWS_EXCEPTION(ArchiveError, ar.writeTime(seconds));
         // Nothing of the refused value reaches the output.
@@ -307,7 +307,7 @@ void TestArchive::tagsCompareExactly()
 
     const QByteArray stream = ByteWriter().i32(0).raw(bytes).bytes();
     int index = -2;
-    const auto error = readFailure(stream, [&](QArchive &ar) {
+    const auto error = readFailure(stream, [&](Archive &ar) {
         ar.readInt32();
         index = ar.readTag({tags::SiteV1, tags::Site});
     });
@@ -324,21 +324,21 @@ void TestArchive::tagsCompareExactly()
 void TestArchive::wrongDirectionRefused()
 {
     const QByteArray record = ByteWriter().qid(5, 6).bytes();
-    QArchive reader = QArchive::forReading(record);
-    QID id(1, 2);
-    QCOMPARE(id.Store(reader), 0);
-    QGlobal global;
-    QCOMPARE(global.Store(reader), 0);
-    QCOMPARE(global.sites.Store(reader), 0);
+    Archive reader = Archive::forReading(record);
+    ObjectId id(1, 2);
+    QCOMPARE(id.store(reader), 0);
+    Document global;
+    QCOMPARE(global.store(reader), 0);
+    QCOMPARE(global.sites.store(reader), 0);
     // Nothing was consumed: the record still reads in full.
     QCOMPARE(reader.position(), 0);
 
     QByteArray out;
-    QArchive writer = QArchive::forWriting(out);
-    QCOMPARE(id.Load(writer), 0);
-    QCOMPARE(id, QID(1, 2));
-    QCOMPARE(global.sites.Load(writer, nullptr), 0);
-    QCOMPARE(global.Load(writer), 0);
+    Archive writer = Archive::forWriting(out);
+    QCOMPARE(id.load(writer), 0);
+    QCOMPARE(id, ObjectId(1, 2));
+    QCOMPARE(global.sites.load(writer, nullptr), 0);
+    QCOMPARE(global.load(writer), 0);
     QVERIFY(out.isEmpty());
 }
 

@@ -1,19 +1,19 @@
 // Opening and saving whole documents: the fixtures written by make_fixtures.py, round trips,
 // old record versions, broken files, failed saves and the built-in catalogue across runs.
 #include "bytewriter.h"
+#include "model/archive.h"
+#include "model/category.h"
+#include "model/classification.h"
 #include "model/clock.h"
-#include "model/qarchive.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcondition.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qdocumentfile.h"
-#include "model/qgenre.h"
-#include "model/qglobal.h"
-#include "model/qobjectbox.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/condition.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/documentfile.h"
+#include "model/genre.h"
+#include "model/objectbox.h"
+#include "model/page.h"
+#include "model/site.h"
 #include "recordingreporter.h"
 
 #include <QDir>
@@ -47,11 +47,11 @@ bool writeAll(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QByteArray toBytes(const QGlobal &global)
+QByteArray toBytes(const Document &global)
 {
     QByteArray bytes;
     QString error;
-    if (!QDocumentFile::toBytes(global, bytes, &error))
+    if (!DocumentFile::toBytes(global, bytes, &error))
         qWarning("toBytes failed: %s", qPrintable(error));
     return bytes;
 }
@@ -78,17 +78,17 @@ bool namesOffset(const QString &message, qint64 offset)
         QRegularExpression(QStringLiteral("(?<![0-9])%1(?![0-9])").arg(offset)));
 }
 
-QString text(const QID &id)
+QString text(const ObjectId &id)
 {
-    return id.ToText();
+    return id.toText();
 }
 
 // Every stored field of an object and of everything it owns, one line per object, with the
 // identity of the object it is attached to in memory. Two documents that describe alike hold
 // the same values in the same fields.
-void describe(const velmo::QObject &object, QStringList &out, const QString &indent = QString())
+void describe(const velmo::Object &object, QStringList &out, const QString &indent = QString())
 {
-    const velmo::QObject *owner = object.parent();
+    const velmo::Object *owner = object.parent();
     QString line = QStringLiteral("%1%2 %3 parent=%4 owner=%5 reserved=%6 enabled=%7 %8..%9")
                        .arg(indent)
                        .arg(object.typeCode)
@@ -101,12 +101,12 @@ void describe(const velmo::QObject &object, QStringList &out, const QString &ind
     line += QStringLiteral(" name=[%1] memo=[%2]").arg(object.name, object.memo);
 
     const QString inner = indent + QStringLiteral("  ");
-    QList<const velmo::QObject *> children;
+    QList<const velmo::Object *> children;
     auto add = [&children](const auto &list) {
         for (const auto *element : list)
             children << element;
     };
-    if (auto *site = dynamic_cast<const QSite *>(&object)) {
+    if (auto *site = dynamic_cast<const Site *>(&object)) {
         for (const QString *field :
              {&site->homeTitle, &site->summary, &site->siteUrl, &site->keywords, &site->author,
               &site->imageFolder, &site->mainCss, &site->templatePath})
@@ -116,13 +116,13 @@ void describe(const velmo::QObject &object, QStringList &out, const QString &ind
         add(site->classifications);
         add(site->genres);
         children << &site->objectBox;
-    } else if (auto *classification = dynamic_cast<const QClassification *>(&object)) {
+    } else if (auto *classification = dynamic_cast<const Classification *>(&object)) {
         line += QStringLiteral(" kind=%1 categories=%2")
                     .arg(classification->kind)
                     .arg(classification->categories.count());
         add(classification->categories);
         add(classification->pages);
-    } else if (auto *category = dynamic_cast<const QCategory *>(&object)) {
+    } else if (auto *category = dynamic_cast<const Category *>(&object)) {
         line += QStringLiteral(" kind=%1 link=%2 [%3] folder=[%4] aux=[%5] pages=%6")
                     .arg(category->kind)
                     .arg(text(category->linkTarget), category->linkTitle, category->folderName,
@@ -130,14 +130,14 @@ void describe(const velmo::QObject &object, QStringList &out, const QString &ind
                     .arg(category->pages.count());
         add(category->pages);
         add(category->categories);
-    } else if (auto *page = dynamic_cast<const QPage *>(&object)) {
+    } else if (auto *page = dynamic_cast<const Page *>(&object)) {
         line +=
             QStringLiteral(" [%1] [%2] [%3] [%4] [%5] groups=%6")
                 .arg(page->title, page->summary, page->keywords, page->templateName, page->fileName)
                 .arg(page->contentGroups.count());
         add(page->contentGroups);
         add(page->conditions);
-    } else if (auto *group = dynamic_cast<const QContentGroup *>(&object)) {
+    } else if (auto *group = dynamic_cast<const ContentGroup *>(&object)) {
         line += QStringLiteral(" kind=%1 option=%2 template=[%3] sub=%4 contents=%5")
                     .arg(group->kind)
                     .arg(group->groupOption)
@@ -147,25 +147,25 @@ void describe(const velmo::QObject &object, QStringList &out, const QString &ind
         add(group->subGroups);
         add(group->contents);
         add(group->relatedGroups);
-    } else if (auto *content = dynamic_cast<const QContent *>(&object)) {
+    } else if (auto *content = dynamic_cast<const Content *>(&object)) {
         line += QStringLiteral(" kind=%1 value=[%2]").arg(content->kind).arg(content->value);
-    } else if (auto *condition = dynamic_cast<const QCondition *>(&object)) {
+    } else if (auto *condition = dynamic_cast<const Condition *>(&object)) {
         QStringList targets;
-        for (const QID &target : condition->targets)
+        for (const ObjectId &target : condition->targets)
             targets << text(target);
         line += QStringLiteral(" targets=%1 mode=%2 reference=%3 [%4] [%5]")
                     .arg(targets.join(u','))
                     .arg(condition->mode)
                     .arg(text(condition->reference), condition->firstText, condition->secondText);
-    } else if (auto *box = dynamic_cast<const QObjectBox *>(&object)) {
+    } else if (auto *box = dynamic_cast<const ObjectBox *>(&object)) {
         add(box->items);
     }
     out << line;
-    for (const velmo::QObject *child : children)
+    for (const velmo::Object *child : children)
         describe(*child, out, inner);
 }
 
-QStringList describe(const QGlobal &global)
+QStringList describe(const Document &global)
 {
     QStringList out;
     for (const auto *type : global.contentTypes)
@@ -179,38 +179,38 @@ QStringList describe(const QGlobal &global)
     return out;
 }
 
-QContent *newContent(const QString &name, qint32 kind, const QString &value)
+Content *newContent(const QString &name, qint32 kind, const QString &value)
 {
-    auto *content = new QContent;
+    auto *content = new Content;
     content->name = name;
     content->kind = kind;
     content->value = value;
     return content;
 }
 
-QContentGroup *newGroup(const QString &name)
+ContentGroup *newGroup(const QString &name)
 {
-    auto *group = new QContentGroup;
+    auto *group = new ContentGroup;
     group->name = name;
     return group;
 }
 
 // A document that sets every stored field of every class to something other than its
 // default, with Japanese texts and strings long enough for the wider length forms.
-void buildFullDocument(QGlobal &global)
+void buildFullDocument(Document &global)
 {
     setClockOverride(1704067200); // 2024-01-01
 
     auto *type = newGroup(QStringLiteral("お知らせ枠"));
-    type->kind = QContentGroup::kKindOther;
+    type->kind = ContentGroup::kKindOther;
     type->groupOption = 3;
     type->templateName = QStringLiteral("お知らせ.html");
-    type->AddContent(newContent(QStringLiteral("日付"), QContent::kKindDateTime, QString()));
-    global.contentTypes.Add(type, nullptr);
-    global.partTypes.Add(newContent(QStringLiteral("金額(int)"), QContent::kKindMoney, QString()),
+    type->addContent(newContent(QStringLiteral("日付"), Content::kKindDateTime, QString()));
+    global.contentTypes.add(type, nullptr);
+    global.partTypes.add(newContent(QStringLiteral("金額(int)"), Content::kKindMoney, QString()),
                          nullptr);
 
-    QSite *site = global.CreateSite();
+    Site *site = global.createSite();
     site->name = QStringLiteral("みどり歯科");
     site->memo = QString(300, QChar(u'メ'));
     site->reservedValue = 7;
@@ -222,12 +222,12 @@ void buildFullDocument(QGlobal &global)
     site->imageFolder = QStringLiteral("image");
     site->mainCss = QStringLiteral("green.css");
     site->templatePath = QStringLiteral("/srv/velmo/template/緑");
-    for (int i = 0; i < QSite::kLevelCount; ++i)
+    for (int i = 0; i < Site::kLevelCount; ++i)
         site->setLevelName(i, QStringLiteral("第%1階層").arg(i + 1));
 
-    QClassification *menu = site->classifications.at(0);
+    Classification *menu = site->classifications.at(0);
     menu->createdTime = 1600000000;
-    auto *category = new QCategory;
+    auto *category = new Category;
     category->name = QStringLiteral("診療案内");
     category->memo = QStringLiteral("毎年四月に見直す");
     category->enabled = 0;
@@ -235,16 +235,16 @@ void buildFullDocument(QGlobal &global)
     category->updatedTime = 0x7FFFFFFF;
     category->folderName = QStringLiteral("shinryou");
     category->auxText = QStringLiteral("../");
-    menu->categories.Add(category, menu);
+    menu->categories.add(category, menu);
 
-    auto *link = new QCategory;
+    auto *link = new Category;
     link->name = QStringLiteral("予約");
     link->setLinkMenu(true);
-    link->linkTarget = QID(-1, -2);
+    link->linkTarget = ObjectId(-1, -2);
     link->linkTitle = QStringLiteral("ネット予約はこちら");
-    category->categories.Add(link, category);
+    category->categories.add(link, category);
 
-    auto *page = new QPage;
+    auto *page = new Page;
     page->name = QStringLiteral("小児歯科");
     page->title = QStringLiteral("小児歯科のご案内");
     page->summary =
@@ -252,51 +252,51 @@ void buildFullDocument(QGlobal &global)
     page->keywords = QStringLiteral("小児歯科,フッ素");
     page->templateName = QStringLiteral("標準ページ.html");
     page->fileName = QStringLiteral("kids");
-    category->pages.Add(page, category);
+    category->pages.add(page, category);
 
     auto *group = newGroup(QStringLiteral("本文"));
-    group->kind = QContentGroup::kKindBuiltInText;
+    group->kind = ContentGroup::kKindBuiltInText;
     group->groupOption = 1;
     group->templateName = QStringLiteral("文章(通常).html");
     group->contents.first()->value = QStringLiteral("<p>フッ素塗布を行っています。</p>");
     // Long enough for the 32-bit length form.
-    group->AddContent(newContent(QStringLiteral("章の内容"), QContent::kKindLongText,
+    group->addContent(newContent(QStringLiteral("章の内容"), Content::kKindLongText,
                                  QString(70000, QChar(u'歯'))));
-    group->subGroups.Add(newGroup(QStringLiteral("補足")), group);
-    group->relatedGroups.Add(newGroup(QStringLiteral("関連する診療")), group);
-    page->contentGroups.Add(group, page);
+    group->subGroups.add(newGroup(QStringLiteral("補足")), group);
+    group->relatedGroups.add(newGroup(QStringLiteral("関連する診療")), group);
+    page->contentGroups.add(group, page);
 
-    auto *condition = new QCondition;
+    auto *condition = new Condition;
     condition->name = QStringLiteral("土曜のみ");
-    condition->targets = {category->id, QID(0, -5)};
+    condition->targets = {category->id, ObjectId(0, -5)};
     condition->mode = -3;
     condition->firstText = QStringLiteral("曜日");
     condition->secondText = QStringLiteral("土");
-    page->conditions.Add(condition, page);
+    page->conditions.add(condition, page);
 
-    auto *pluginPage = new QPage;
+    auto *pluginPage = new Page;
     pluginPage->name = QStringLiteral("フッター");
-    QClassification *plugins = site->classifications.at(1);
-    plugins->pages.Add(pluginPage, plugins);
+    Classification *plugins = site->classifications.at(1);
+    plugins->pages.add(pluginPage, plugins);
 
-    auto *genre = new QGenre;
+    auto *genre = new Genre;
     genre->name = QStringLiteral("予防");
-    site->genres.Add(genre, site);
+    site->genres.add(genre, site);
 
-    auto *stored = new QCategory;
+    auto *stored = new Category;
     stored->name = QStringLiteral("旧メニュー");
-    site->objectBox.PutInBox(stored);
-    auto *storedPage = new QPage;
+    site->objectBox.putInBox(stored);
+    auto *storedPage = new Page;
     storedPage->name = QStringLiteral("下書き");
-    site->objectBox.PutInBox(storedPage);
-    site->objectBox.PutInBox(newGroup(QStringLiteral("古い案内")));
+    site->objectBox.putInBox(storedPage);
+    site->objectBox.putInBox(newGroup(QStringLiteral("古い案内")));
 
-    global.CreateSite()->name = QStringLiteral("空のサイト");
+    global.createSite()->name = QStringLiteral("空のサイト");
 }
 
 } // namespace
 
-class TestDocumentFile : public ::QObject
+class TestDocumentFile : public QObject
 {
     Q_OBJECT
 
@@ -332,15 +332,15 @@ void TestDocumentFile::sampleResavesIdentically()
     // give the very same bytes.
     const QByteArray original = readAll(fixture(QStringLiteral("sample.vlm")));
     QVERIFY(!original.isEmpty());
-    QGlobal global;
+    Document global;
     RecordingReporter reporter;
     global.setReporter(&reporter);
-    QVERIFY(QDocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
     QCOMPARE(reporter.messages, QStringList());
 
     QTemporaryDir dir;
     const QString saved = dir.filePath(QStringLiteral("sample.vlm"));
-    QVERIFY(QDocumentFile::save(global, saved));
+    QVERIFY(DocumentFile::save(global, saved));
     QCOMPARE(firstDifference(readAll(saved), original), -1);
 
     // Identical bytes could also come from fields read into the wrong members and written
@@ -348,9 +348,9 @@ void TestDocumentFile::sampleResavesIdentically()
     QCOMPARE(global.contentTypes.count(), 1);
     QCOMPARE(global.contentTypes.first()->contents.count(), 3);
     QCOMPARE(global.partTypes.count(), 4);
-    QCOMPARE(global.partTypes.at(3)->id, QID(0, QContent::kKindImage));
+    QCOMPARE(global.partTypes.at(3)->id, ObjectId(0, Content::kKindImage));
     QCOMPARE(global.sites.count(), 2);
-    QSite *bakery = global.sites.first();
+    Site *bakery = global.sites.first();
     QCOMPARE(bakery->name, QStringLiteral("こむぎ堂"));
     QCOMPARE(bakery->homeTitle, QStringLiteral("まちのパン屋 こむぎ堂"));
     QVERIFY(bakery->summary.contains(QStringLiteral("います。\r\n国産")));
@@ -361,26 +361,26 @@ void TestDocumentFile::sampleResavesIdentically()
     QVERIFY(bakery->templatePath.endsWith(QStringLiteral("/サンプル/サンプル１")));
     QCOMPARE(bakery->levelName(9), QStringLiteral("レベル１０"));
 
-    QClassification *menu = bakery->classifications.first();
-    QCOMPARE(menu->kind, QClassification::kKindMenu);
+    Classification *menu = bakery->classifications.first();
+    QCOMPARE(menu->kind, Classification::kKindMenu);
     QCOMPARE(menu->categories.count(), 5);
-    QCategory *reservation = menu->categories.last();
+    Category *reservation = menu->categories.last();
     QVERIFY(reservation->isLinkMenu());
     QCOMPARE(reservation->linkTitle, QStringLiteral("ご予約はこちら"));
-    QCategory *access = menu->categories.at(3);
+    Category *access = menu->categories.at(3);
     QCOMPARE(reservation->linkTarget, access->pages.first()->id);
     QCOMPARE(access->folderName, QStringLiteral("access"));
 
-    QPage *accessPage = access->pages.first();
+    Page *accessPage = access->pages.first();
     QCOMPARE(accessPage->title, QStringLiteral("店舗案内・アクセス"));
     QCOMPARE(accessPage->fileName, QStringLiteral("access"));
     QCOMPARE(accessPage->conditions.count(), 1);
-    const QCondition *weekend = accessPage->conditions.first();
-    QCOMPARE(weekend->targets, QList<QID>({menu->categories.at(2)->id, accessPage->id}));
+    const Condition *weekend = accessPage->conditions.first();
+    QCOMPARE(weekend->targets, QList<ObjectId>({menu->categories.at(2)->id, accessPage->id}));
     QCOMPARE(weekend->secondText, QStringLiteral("土,日"));
 
-    QCategory *breads = menu->categories.at(1)->categories.first();
-    QContentGroup *details = breads->pages.first()->contentGroups.first();
+    Category *breads = menu->categories.at(1)->categories.first();
+    ContentGroup *details = breads->pages.first()->contentGroups.first();
     QCOMPARE(details->groupOption, 1);
     QCOMPARE(details->contents.at(1)->value, QStringLiteral("1斤 380円（税込）"));
     QCOMPARE(details->relatedGroups.first()->name, QStringLiteral("あわせて人気"));
@@ -389,7 +389,7 @@ void TestDocumentFile::sampleResavesIdentically()
     QCOMPARE(bakery->classifications.at(1)->pages.first()->name, QStringLiteral("サイドバー"));
     QCOMPARE(bakery->genres.count(), 2);
     QList<qint32> boxed;
-    for (const velmo::QObject *element : bakery->objectBox.items)
+    for (const velmo::Object *element : bakery->objectBox.items)
         boxed << element->typeCode;
     QCOMPARE(boxed, QList<qint32>({kClassCategory, kClassPage, kClassContentGroup}));
     QCOMPARE(bakery->objectBox.items.first()->enabled, 0);
@@ -397,33 +397,33 @@ void TestDocumentFile::sampleResavesIdentically()
 
 void TestDocumentFile::roundTripKeepsEveryField()
 {
-    QGlobal global;
+    Document global;
     buildFullDocument(global);
     const QByteArray first = toBytes(global);
     QVERIFY(!first.isEmpty());
 
-    QGlobal reloaded;
+    Document reloaded;
     QString error;
-    QVERIFY2(QDocumentFile::openBytes(reloaded, first, &error), qPrintable(error));
+    QVERIFY2(DocumentFile::openBytes(reloaded, first, &error), qPrintable(error));
     QCOMPARE(describe(reloaded), describe(global));
     QCOMPARE(firstDifference(toBytes(reloaded), first), -1);
 }
 
 void TestDocumentFile::oldVersionsLoadAndSaveAsNew()
 {
-    QGlobal global;
-    QVERIFY(QDocumentFile::open(global, fixture(QStringLiteral("old_versions.vlm"))));
+    Document global;
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("old_versions.vlm"))));
     QCOMPARE(global.sites.count(), 1);
-    QSite *clinic = global.sites.first();
+    Site *clinic = global.sites.first();
     QCOMPARE(clinic->homeTitle, QStringLiteral("ひだまり内科クリニック"));
     QCOMPARE(clinic->genres.count(), 1);
     // The box is the one the constructor made.
     QVERIFY(clinic->objectBox.items.isEmpty());
     QCOMPARE(clinic->objectBox.name, QStringLiteral("オブジェクトボックス"));
     QCOMPARE(clinic->classifications.count(), 3);
-    for (const QClassification *classification : clinic->classifications)
+    for (const Classification *classification : clinic->classifications)
         QVERIFY(classification->pages.isEmpty());
-    const QCategory *guide = clinic->classifications.first()->categories.first();
+    const Category *guide = clinic->classifications.first()->categories.first();
     QCOMPARE(guide->pages.first()->title, QStringLiteral("診療時間のご案内"));
 
     const QByteArray saved = toBytes(global);
@@ -433,8 +433,8 @@ void TestDocumentFile::oldVersionsLoadAndSaveAsNew()
     QCOMPARE(saved.count(tagBytes(QStringLiteral("QClassification::0002"))), 3);
     QCOMPARE(saved.count(tagBytes(QStringLiteral("QObjectBox::0001"))), 1);
 
-    QGlobal reloaded;
-    QVERIFY(QDocumentFile::openBytes(reloaded, saved));
+    Document reloaded;
+    QVERIFY(DocumentFile::openBytes(reloaded, saved));
     QCOMPARE(describe(reloaded), describe(global));
 }
 
@@ -445,46 +445,46 @@ void TestDocumentFile::storedParentIdIsCorrected()
     ByteWriter w;
     w.tag(QStringLiteral("QGlobal::0001")).listHeader(1);
     w.objectHeader(0, 77, kClassContentGroup, 12, 34, QStringLiteral("枠"));
-    w.tag(QStringLiteral("QContentGroup::0001")).i32(QContentGroup::kKindDefault).i32(0);
+    w.tag(QStringLiteral("QContentGroup::0001")).i32(ContentGroup::kKindDefault).i32(0);
     w.emptyList().listHeader(1);
     w.objectHeader(1700000000, 78, kClassContent, 99, 98, QStringLiteral("内容"));
-    w.tag(QStringLiteral("QContent::0001")).i32(QContent::kKindLongText).str(QString());
+    w.tag(QStringLiteral("QContent::0001")).i32(Content::kKindLongText).str(QString());
     w.emptyList().str(QString());
     w.emptyList().emptyList();
 
-    QGlobal global;
+    Document global;
     QString error;
-    QVERIFY2(QDocumentFile::openBytes(global, w.bytes(), &error), qPrintable(error));
-    QContentGroup *type = global.contentTypes.first();
-    QCOMPARE(type->parentId, QID());
+    QVERIFY2(DocumentFile::openBytes(global, w.bytes(), &error), qPrintable(error));
+    ContentGroup *type = global.contentTypes.first();
+    QCOMPARE(type->parentId, ObjectId());
     QCOMPARE(type->parent(), nullptr);
-    QContent *part = type->contents.first();
-    QCOMPARE(part->parentId, QID(0, 77));
+    Content *part = type->contents.first();
+    QCOMPARE(part->parentId, ObjectId(0, 77));
     QCOMPARE(part->parent(), type);
 }
 
 void TestDocumentFile::boxKeepsOnlyBoxedClasses()
 {
-    QGlobal global;
-    QSite *site = global.CreateSite();
-    auto *category = new QCategory;
+    Document global;
+    Site *site = global.createSite();
+    auto *category = new Category;
     category->name = QStringLiteral("箱の分類");
-    auto *page = new QPage;
+    auto *page = new Page;
     page->name = QStringLiteral("箱のページ");
-    auto *condition = new QCondition;
+    auto *condition = new Condition;
     condition->name = QStringLiteral("箱の条件");
     // Put in out of class order: the file keeps categories, pages, then groups.
-    site->objectBox.PutInBox(newGroup(QStringLiteral("箱の枠")));
-    site->objectBox.PutInBox(newContent(QStringLiteral("箱の部品"), QContent::kKindShortText, {}));
-    site->objectBox.PutInBox(page);
-    site->objectBox.PutInBox(condition);
-    site->objectBox.PutInBox(category);
+    site->objectBox.putInBox(newGroup(QStringLiteral("箱の枠")));
+    site->objectBox.putInBox(newContent(QStringLiteral("箱の部品"), Content::kKindShortText, {}));
+    site->objectBox.putInBox(page);
+    site->objectBox.putInBox(condition);
+    site->objectBox.putInBox(category);
 
-    QGlobal reloaded;
-    QVERIFY(QDocumentFile::openBytes(reloaded, toBytes(global)));
+    Document reloaded;
+    QVERIFY(DocumentFile::openBytes(reloaded, toBytes(global)));
     QStringList names;
-    QObjectBox &box = reloaded.sites.first()->objectBox;
-    for (const velmo::QObject *element : box.items) {
+    ObjectBox &box = reloaded.sites.first()->objectBox;
+    for (const velmo::Object *element : box.items) {
         names << element->name;
         QCOMPARE(element->parent(), &box);
         QCOMPARE(element->parentId, box.id);
@@ -495,14 +495,14 @@ void TestDocumentFile::boxKeepsOnlyBoxedClasses()
 
 void TestDocumentFile::eightBitStringsAreCodePage932()
 {
-    QGlobal global;
-    QVERIFY(QDocumentFile::open(global, fixture(QStringLiteral("eight_bit.vlm"))));
-    const QSite *site = global.sites.first();
+    Document global;
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("eight_bit.vlm"))));
+    const Site *site = global.sites.first();
     QCOMPARE(site->name, QStringLiteral("ｻﾝﾌﾟﾙ"));
     QCOMPARE(site->homeTitle, QStringLiteral("日本語"));
-    const QCategory *news = site->classifications.first()->categories.first();
+    const Category *news = site->classifications.first()->categories.first();
     QCOMPARE(news->name, QStringLiteral("お知らせ"));
-    const QPage *page = news->pages.first();
+    const Page *page = news->pages.first();
     QCOMPARE(page->name, QStringLiteral("日本語のページ"));
     QCOMPARE(page->title, QStringLiteral("ﾃｽﾄ ページ"));
     QCOMPARE(page->contentGroups.first()->contents.first()->value,
@@ -511,8 +511,8 @@ void TestDocumentFile::eightBitStringsAreCodePage932()
     // Saving writes the same texts as UTF-16.
     const QByteArray saved = toBytes(global);
     QVERIFY(saved.contains(tagBytes(QStringLiteral("ｻﾝﾌﾟﾙ"))));
-    QGlobal reloaded;
-    QVERIFY(QDocumentFile::openBytes(reloaded, saved));
+    Document reloaded;
+    QVERIFY(DocumentFile::openBytes(reloaded, saved));
     QCOMPARE(describe(reloaded), describe(global));
 }
 
@@ -556,7 +556,7 @@ void TestDocumentFile::brokenFilesFail_data()
     const QByteArray deep = load("deep_nesting.vlm");
     const QByteArray objectTag = ByteWriter().str8("QObject::0001").bytes();
     qsizetype at = -1;
-    for (int i = 0; i <= QArchive::kMaxNesting; ++i)
+    for (int i = 0; i <= Archive::kMaxNesting; ++i)
         at = deep.indexOf(objectTag, at + 1);
     QVERIFY(at > 0);
     QTest::newRow("deep nesting") << QStringLiteral("deep_nesting.vlm") << qint64(at) << 0 << 0;
@@ -569,13 +569,13 @@ void TestDocumentFile::brokenFilesFail()
     QFETCH(int, contentTypes);
     QFETCH(int, partTypes);
 
-    QGlobal global;
+    Document global;
     RecordingReporter reporter;
     global.setReporter(&reporter);
-    QVERIFY(QDocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
     QCOMPARE(global.setCurrentSite(global.sites.first()), 1);
 
-    QVERIFY(!QDocumentFile::open(global, fixture(file)));
+    QVERIFY(!DocumentFile::open(global, fixture(file)));
     QCOMPARE(reporter.messages.size(), 1);
     const QString message = reporter.messages.first();
     QVERIFY2(message.contains(fixture(file)), qPrintable(message));
@@ -594,9 +594,9 @@ void TestDocumentFile::failureKeepsCatalogueReadSoFar()
     const qsizetype name = sample.indexOf(tagBytes(QStringLiteral("リンク")));
     QVERIFY(name > 0);
 
-    QGlobal global;
+    Document global;
     QString error;
-    QVERIFY(!QDocumentFile::openBytes(global, sample.left(name + 6), &error));
+    QVERIFY(!DocumentFile::openBytes(global, sample.left(name + 6), &error));
     QVERIFY(!error.isEmpty());
     QVERIFY(global.sites.isEmpty());
     QCOMPARE(global.contentTypes.count(), 1);
@@ -611,14 +611,14 @@ void TestDocumentFile::emptyFileChangesNothing()
     const QString empty = dir.filePath(QStringLiteral("empty.vlm"));
     QVERIFY(writeAll(empty, QByteArray()));
 
-    QGlobal global;
+    Document global;
     RecordingReporter reporter;
     global.setReporter(&reporter);
-    QVERIFY(QDocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
     QCOMPARE(global.setCurrentSite(global.sites.at(1)), 1);
     const QStringList before = describe(global);
 
-    QVERIFY(QDocumentFile::open(global, empty));
+    QVERIFY(DocumentFile::open(global, empty));
     QCOMPARE(reporter.messages, QStringList());
     QCOMPARE(describe(global), before);
     QCOMPARE(global.currentSiteUnchecked(), global.sites.at(1));
@@ -628,24 +628,24 @@ void TestDocumentFile::unwritableTimeKeepsPreviousFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("komugi.vlm"));
-    QGlobal global;
+    Document global;
     RecordingReporter reporter;
     global.setReporter(&reporter);
-    QVERIFY(QDocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
-    QVERIFY(QDocumentFile::save(global, path));
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
+    QVERIFY(DocumentFile::save(global, path));
     const QByteArray before = readAll(path);
 
     // February 2106 is past what 32 unsigned bits hold; the object sits deep in the last site.
-    QSite *lessons = global.sites.last();
-    QContent *part = lessons->classifications.first()
-                         ->categories.first()
-                         ->pages.first()
-                         ->contentGroups.first()
-                         ->contents.last();
+    Site *lessons = global.sites.last();
+    Content *part = lessons->classifications.first()
+                        ->categories.first()
+                        ->pages.first()
+                        ->contentGroups.first()
+                        ->contents.last();
     part->createdTime = qint64(0x100000000);
     part->name = QStringLiteral("変更後");
 
-    QVERIFY(!QDocumentFile::save(global, path));
+    QVERIFY(!DocumentFile::save(global, path));
     QCOMPARE(reporter.messages.size(), 1);
     QVERIFY(reporter.messages.first().contains(path));
     QCOMPARE(firstDifference(readAll(path), before), -1);
@@ -678,11 +678,11 @@ void TestDocumentFile::unwritableTarget()
         QVERIFY(writeAll(kept, "kept"));
     }
 
-    QGlobal global;
+    Document global;
     RecordingReporter reporter;
     global.setReporter(&reporter);
-    QVERIFY(QDocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
-    QVERIFY(!QDocumentFile::save(global, path));
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
+    QVERIFY(!DocumentFile::save(global, path));
     QCOMPARE(reporter.messages.size(), 1);
     QVERIFY(reporter.messages.first().contains(path));
 
@@ -725,16 +725,16 @@ void TestDocumentFile::catalogueDoesNotGrowOverRuns()
     QString previous = start;
     QList<QByteArray> saves;
     for (int run = 0; run < 3; ++run) {
-        QGlobal global;
+        Document global;
         if (!previous.isEmpty())
-            QVERIFY(QDocumentFile::open(global, previous));
-        global.AddBuiltInCatalogue();
+            QVERIFY(DocumentFile::open(global, previous));
+        global.addBuiltInCatalogue();
 
         QCOMPARE(global.partTypes.count(), 12);
         QSet<QString> ids;
         QStringList names;
-        for (const QContent *part : global.partTypes) {
-            ids << part->id.ToText();
+        for (const Content *part : global.partTypes) {
+            ids << part->id.toText();
             names << part->name;
         }
         QCOMPARE(ids.size(), 12);
@@ -743,7 +743,7 @@ void TestDocumentFile::catalogueDoesNotGrowOverRuns()
         QCOMPARE(global.contentTypes.first()->contents.count(), 3);
 
         previous = dir.filePath(QStringLiteral("run%1.vlm").arg(run));
-        QVERIFY(QDocumentFile::save(global, previous));
+        QVERIFY(DocumentFile::save(global, previous));
         saves << readAll(previous);
     }
     QCOMPARE(firstDifference(saves.at(1), saves.at(0)), -1);
@@ -752,13 +752,13 @@ void TestDocumentFile::catalogueDoesNotGrowOverRuns()
 
 void TestDocumentFile::builtInCatalogueOncePerRun()
 {
-    QGlobal global;
-    QVERIFY(QDocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
-    global.AddBuiltInCatalogue();
+    Document global;
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
+    global.addBuiltInCatalogue();
     QCOMPARE(global.partTypes.count(), 12);
     // A later open in the same run replaces the catalogue, and start-up does not come again.
-    QVERIFY(QDocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
-    global.AddBuiltInCatalogue();
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
+    global.addBuiltInCatalogue();
     QCOMPARE(global.partTypes.count(), 4);
 }
 
@@ -767,25 +767,25 @@ void TestDocumentFile::largeSaveStreamsTheSameBytes()
 {
     // Saving streams the document to the file in pieces; a document of several pieces, with
     // strings that straddle the piece boundaries, must still come out as the same bytes.
-    QGlobal global;
-    QSite *site = global.CreateSite();
-    QClassification *menu = site->classifications.at(0);
-    auto *category = new QCategory;
-    menu->categories.Add(category, menu);
+    Document global;
+    Site *site = global.createSite();
+    Classification *menu = site->classifications.at(0);
+    auto *category = new Category;
+    menu->categories.add(category, menu);
     for (int i = 0; i < 400; ++i) {
-        auto *page = new QPage;
-        category->pages.Add(page, category);
-        auto *group = new QContentGroup;
-        page->contentGroups.Add(group, page);
+        auto *page = new Page;
+        category->pages.add(page, category);
+        auto *group = new ContentGroup;
+        page->contentGroups.add(group, page);
         group->contents.at(0)->value = QString(2000 + i, QChar(u'あ' + i % 80));
     }
     QByteArray expected;
-    QVERIFY(QDocumentFile::toBytes(global, expected));
+    QVERIFY(DocumentFile::toBytes(global, expected));
     QVERIFY(expected.size() > 3 * 512 * 1024);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("large.vlm"));
-    QVERIFY(QDocumentFile::save(global, path));
+    QVERIFY(DocumentFile::save(global, path));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll() == expected);

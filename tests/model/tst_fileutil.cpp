@@ -74,7 +74,7 @@ private:
 
 } // namespace
 
-class TestFileUtil : public ::QObject
+class TestFileUtil : public QObject
 {
     Q_OBJECT
 
@@ -148,38 +148,38 @@ void TestFileUtil::relativePath()
     QFETCH(QString, target);
     QFETCH(QString, base);
     QFETCH(QString, expected);
-    QCOMPARE(RelativePath(target, base), expected);
+    QCOMPARE(velmo::relativePath(target, base), expected);
 }
 
 void TestFileUtil::createFolderPath()
 {
     // The last component names a file: folders up to it appear, the file does not.
     const QString windowsStyle = path(u"a/b/test.dat"_s).replace(u'/', u'\\');
-    QCOMPARE(CreateFolderPath(windowsStyle), 1);
-    QVERIFY(IsDirectory(path(u"a"_s)));
-    QVERIFY(IsDirectory(path(u"a/b"_s)));
-    QVERIFY(!FileExists(path(u"a/b/test.dat"_s)));
+    QCOMPARE(velmo::createFolderPath(windowsStyle), 1);
+    QVERIFY(velmo::isDirectory(path(u"a"_s)));
+    QVERIFY(velmo::isDirectory(path(u"a/b"_s)));
+    QVERIFY(!velmo::fileExists(path(u"a/b/test.dat"_s)));
 
-    QCOMPARE(CreateFolderPath(path(u"c//d/test.dat"_s)), 1);
-    QVERIFY(IsDirectory(path(u"c/d"_s)));
+    QCOMPARE(velmo::createFolderPath(path(u"c//d/test.dat"_s)), 1);
+    QVERIFY(velmo::isDirectory(path(u"c/d"_s)));
 
     // A relative path's first folder is created too.
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
-    const int relative = CreateFolderPath(u"rel/sub/x.txt"_s);
+    const int relative = velmo::createFolderPath(u"rel/sub/x.txt"_s);
     QVERIFY(QDir::setCurrent(previous));
     QCOMPARE(relative, 1);
-    QVERIFY(IsDirectory(path(u"rel/sub"_s)));
+    QVERIFY(velmo::isDirectory(path(u"rel/sub"_s)));
 
-    QCOMPARE(CreateFolderPath(QString()), 0);
-    QCOMPARE(CreateFolderPath(u"only-a-file.dat"_s), 1);
+    QCOMPARE(velmo::createFolderPath(QString()), 0);
+    QCOMPARE(velmo::createFolderPath(u"only-a-file.dat"_s), 1);
 }
 
 void TestFileUtil::createFolderPathReportsBlockedFolder()
 {
     writeBytes(path(u"blocked"_s), "a file where a folder should be");
-    QCOMPARE(CreateFolderPath(path(u"blocked/inner/x.dat"_s)), 0);
-    QVERIFY(!IsDirectory(path(u"blocked"_s)));
+    QCOMPARE(velmo::createFolderPath(path(u"blocked/inner/x.dat"_s)), 0);
+    QVERIFY(!velmo::isDirectory(path(u"blocked"_s)));
 }
 
 void TestFileUtil::readTextFile()
@@ -188,14 +188,14 @@ void TestFileUtil::readTextFile()
     const QString expected = u"見出し\r\n𠮷野家"_s;
     writeBytes(path(u"bom.html"_s), QByteArray("\xEF\xBB\xBF") + expected.toUtf8());
     QString text;
-    QCOMPARE(ReadTextFile(path(u"bom.html"_s), text), expected.size());
+    QCOMPARE(velmo::readTextFile(path(u"bom.html"_s), text), expected.size());
     QCOMPARE(text, expected);
     QCOMPARE(text.size(), 9);
 
     text = u"kept"_s;
-    QCOMPARE(ReadTextFile(path(u"missing.html"_s), text), 0);
+    QCOMPARE(velmo::readTextFile(path(u"missing.html"_s), text), 0);
     QCOMPARE(text, u"kept"_s);
-    QCOMPARE(ReadTextFile(m_dir->path(), text), 0);
+    QCOMPARE(velmo::readTextFile(m_dir->path(), text), 0);
     QCOMPARE(text, u"kept"_s);
 }
 
@@ -206,27 +206,27 @@ void TestFileUtil::writeTextFileIfChanged()
     const QByteArray utf8 = text.toUtf8();
 
     // Missing: created, byte count plus the terminator that is not written.
-    QCOMPARE(WriteTextFileIfChanged(text, file), utf8.size() + 1);
+    QCOMPARE(velmo::writeTextFileIfChanged(text, file), utf8.size() + 1);
     QCOMPARE(readBytes(file), utf8);
 
     // Same text: untouched, the text's length returned.
     age(file);
-    QCOMPARE(WriteTextFileIfChanged(text, file), text.size());
+    QCOMPARE(velmo::writeTextFileIfChanged(text, file), text.size());
     QCOMPARE(modified(file), kLongAgo);
 
     // Other text: rewritten and truncated.
-    QCOMPARE(WriteTextFileIfChanged(u"短"_s, file), 4);
+    QCOMPARE(velmo::writeTextFileIfChanged(u"短"_s, file), 4);
     QCOMPARE(readBytes(file), u"短"_s.toUtf8());
     QVERIFY(modified(file) != kLongAgo);
 
     // An empty text over an empty file is no change either.
-    QCOMPARE(WriteTextFileIfChanged(QString(), file), 1);
+    QCOMPARE(velmo::writeTextFileIfChanged(QString(), file), 1);
     age(file);
-    QCOMPARE(WriteTextFileIfChanged(QString(), file), 1);
+    QCOMPARE(velmo::writeTextFileIfChanged(QString(), file), 1);
     QCOMPARE(modified(file), kLongAgo);
 
-    QCOMPARE(WriteTextFileIfChanged(text, path(u"no/such/folder/page.html"_s)), 0);
-    QCOMPARE(WriteTextFileIfChanged(text, m_dir->path()), 0);
+    QCOMPARE(velmo::writeTextFileIfChanged(text, path(u"no/such/folder/page.html"_s)), 0);
+    QCOMPARE(velmo::writeTextFileIfChanged(text, m_dir->path()), 0);
 }
 
 void TestFileUtil::writeTextFileIfChangedRewritesByteOrderMark()
@@ -234,10 +234,10 @@ void TestFileUtil::writeTextFileIfChangedRewritesByteOrderMark()
     // Generated pages carry no byte-order mark even when an older file had one.
     const QString file = path(u"page.html"_s);
     writeBytes(file, QByteArray("\xEF\xBB\xBF") + "same");
-    QCOMPARE(SameTextInFile(u"same"_s, file), 0);
-    QCOMPARE(WriteTextFileIfChanged(u"same"_s, file), 5);
+    QCOMPARE(velmo::sameTextInFile(u"same"_s, file), 0);
+    QCOMPARE(velmo::writeTextFileIfChanged(u"same"_s, file), 5);
     QCOMPARE(readBytes(file), QByteArray("same"));
-    QCOMPARE(SameTextInFile(u"same"_s, file), 4);
+    QCOMPARE(velmo::sameTextInFile(u"same"_s, file), 4);
 }
 
 void TestFileUtil::sameFileContents()
@@ -249,10 +249,10 @@ void TestFileUtil::sameFileContents()
     writeBytes(path(u"c"_s), late);
     writeBytes(path(u"d"_s), QByteArray(199'999, 'x'));
 
-    QCOMPARE(SameFileContents(path(u"a"_s), path(u"b"_s)), 1);
-    QCOMPARE(SameFileContents(path(u"a"_s), path(u"c"_s)), 0);
-    QCOMPARE(SameFileContents(path(u"a"_s), path(u"d"_s)), 0);
-    QCOMPARE(SameFileContents(path(u"a"_s), path(u"missing"_s)), 0);
+    QCOMPARE(velmo::sameFileContents(path(u"a"_s), path(u"b"_s)), 1);
+    QCOMPARE(velmo::sameFileContents(path(u"a"_s), path(u"c"_s)), 0);
+    QCOMPARE(velmo::sameFileContents(path(u"a"_s), path(u"d"_s)), 0);
+    QCOMPARE(velmo::sameFileContents(path(u"a"_s), path(u"missing"_s)), 0);
 }
 
 void TestFileUtil::listFiles()
@@ -263,17 +263,17 @@ void TestFileUtil::listFiles()
     QVERIFY(QDir().mkpath(path(u"t/folder.html"_s)));
 
     QStringList names{u"earlier"_s};
-    QCOMPARE(ListFiles(path(u"t/*.html"_s), names), 3);
+    QCOMPARE(velmo::listFiles(path(u"t/*.html"_s), names), 3);
     QCOMPARE(names, (QStringList{u"earlier"_s, u"a.HTML"_s, u"b.html"_s, u"C.Html"_s}));
 
     // "*.*" is every file, with or without a dot, as it was where the templates come from.
     names.clear();
-    QCOMPARE(ListFiles(path(u"t\\*.*"_s), names), 5);
+    QCOMPARE(velmo::listFiles(path(u"t\\*.*"_s), names), 5);
     QCOMPARE(names, (QStringList{u"a.HTML"_s, u"b.html"_s, u"C.Html"_s, u"d.htm"_s, u"noext"_s}));
 
     names.clear();
-    QCOMPARE(ListFiles(path(u"missing/*.html"_s), names), 0);
-    QCOMPARE(ListFiles(path(u"t/"_s), names), 0);
+    QCOMPARE(velmo::listFiles(path(u"missing/*.html"_s), names), 0);
+    QCOMPARE(velmo::listFiles(path(u"t/"_s), names), 0);
     QVERIFY(names.isEmpty());
 }
 
@@ -285,7 +285,7 @@ void TestFileUtil::listFolders()
     writeBytes(path(u"t/file.txt"_s), "x");
 
     QStringList names;
-    QCOMPARE(ListFolders(path(u"t/*.*"_s), names), 3);
+    QCOMPARE(velmo::listFolders(path(u"t/*.*"_s), names), 3);
     QCOMPARE(names, (QStringList{u"alpha"_s, u"Beta"_s, u"サンプル１"_s}));
 }
 
@@ -296,36 +296,36 @@ void TestFileUtil::copyFolderTree()
     writeBytes(path(u"src/same.txt"_s), "same");
     QVERIFY(QDir().mkpath(path(u"src/empty"_s)));
 
-    CopyFolderTree(path(u"src"_s), path(u"out/dst"_s));
+    velmo::copyFolderTree(path(u"src"_s), path(u"out/dst"_s));
     QCOMPARE(readBytes(path(u"out/dst/css/style.css"_s)), QByteArray("body{}"));
     QCOMPARE(readBytes(path(u"out/dst/ページテンプレート/top.html"_s)), QByteArray("top"));
-    QVERIFY(IsDirectory(path(u"out/dst/empty"_s)));
+    QVERIFY(velmo::isDirectory(path(u"out/dst/empty"_s)));
 
     // Second run: only the file that changed (to a shorter text) is written.
     writeBytes(path(u"src/css/style.css"_s), "p{}");
     age(path(u"out/dst/same.txt"_s));
     age(path(u"out/dst/css/style.css"_s));
-    CopyFolderTree(path(u"src"_s), path(u"out/dst"_s));
+    velmo::copyFolderTree(path(u"src"_s), path(u"out/dst"_s));
     QCOMPARE(readBytes(path(u"out/dst/css/style.css"_s)), QByteArray("p{}"));
     QVERIFY(modified(path(u"out/dst/css/style.css"_s)) != kLongAgo);
     QCOMPARE(modified(path(u"out/dst/same.txt"_s)), kLongAgo);
 
     // Equal sizes are no proof of equal contents.
     writeBytes(path(u"src/same.txt"_s), "SAME");
-    CopyFolderTree(path(u"src"_s), path(u"out/dst"_s));
+    velmo::copyFolderTree(path(u"src"_s), path(u"out/dst"_s));
     QCOMPARE(readBytes(path(u"out/dst/same.txt"_s)), QByteArray("SAME"));
 
     // A missing source copies nothing and creates nothing.
-    CopyFolderTree(path(u"missing"_s), path(u"other"_s));
-    QVERIFY(!FileExists(path(u"other"_s)));
+    velmo::copyFolderTree(path(u"missing"_s), path(u"other"_s));
+    QVERIFY(!velmo::fileExists(path(u"other"_s)));
 }
 
 void TestFileUtil::copyFolderTreeIntoItself()
 {
     writeBytes(path(u"tree/a.txt"_s), "a");
-    CopyFolderTree(path(u"tree"_s), path(u"tree/backup"_s));
+    velmo::copyFolderTree(path(u"tree"_s), path(u"tree/backup"_s));
     QCOMPARE(readBytes(path(u"tree/backup/a.txt"_s)), QByteArray("a"));
-    QVERIFY(!FileExists(path(u"tree/backup/backup"_s)));
+    QVERIFY(!velmo::fileExists(path(u"tree/backup/backup"_s)));
 }
 
 void TestFileUtil::deleteFolder()
@@ -334,14 +334,14 @@ void TestFileUtil::deleteFolder()
     writeBytes(path(u"temporary/site/css/style.css"_s), "x");
     writeBytes(path(u"temporary/loose.txt"_s), "x");
 
-    QCOMPARE(DeleteFolder(path(u"temporary\\site\\"_s), root), 1);
-    QVERIFY(!FileExists(path(u"temporary/site"_s)));
-    QCOMPARE(DeleteFolder(path(u"temporary/loose.txt"_s), root), 1);
-    QVERIFY(!FileExists(path(u"temporary/loose.txt"_s)));
-    QVERIFY(IsDirectory(root));
+    QCOMPARE(velmo::deleteFolder(path(u"temporary\\site\\"_s), root), 1);
+    QVERIFY(!velmo::fileExists(path(u"temporary/site"_s)));
+    QCOMPARE(velmo::deleteFolder(path(u"temporary/loose.txt"_s), root), 1);
+    QVERIFY(!velmo::fileExists(path(u"temporary/loose.txt"_s)));
+    QVERIFY(velmo::isDirectory(root));
 
     // Nothing there is nothing to fail at.
-    QCOMPARE(DeleteFolder(path(u"temporary/never"_s), root), 1);
+    QCOMPARE(velmo::deleteFolder(path(u"temporary/never"_s), root), 1);
 }
 
 void TestFileUtil::deleteFolderRefuses_data()
@@ -370,10 +370,10 @@ void TestFileUtil::deleteFolderRefuses()
     writeBytes(path(u"temporary-old/keep.txt"_s), "keep");
     QVERIFY(QFile::link(path(u"outside"_s), path(u"temporary/link"_s)));
 
-    QCOMPARE(DeleteFolder(path(target), root.isEmpty() ? root : path(root)), 0);
-    QVERIFY(FileExists(path(u"temporary/site/a.txt"_s)));
-    QVERIFY(FileExists(path(u"outside/victim/keep.txt"_s)));
-    QVERIFY(FileExists(path(u"temporary-old/keep.txt"_s)));
+    QCOMPARE(velmo::deleteFolder(path(target), root.isEmpty() ? root : path(root)), 0);
+    QVERIFY(velmo::fileExists(path(u"temporary/site/a.txt"_s)));
+    QVERIFY(velmo::fileExists(path(u"outside/victim/keep.txt"_s)));
+    QVERIFY(velmo::fileExists(path(u"temporary-old/keep.txt"_s)));
 }
 
 void TestFileUtil::deleteFolderKeepsLinkedFolders()
@@ -384,10 +384,10 @@ void TestFileUtil::deleteFolderKeepsLinkedFolders()
     QVERIFY(QFile::link(path(u"outside"_s), path(u"temporary/site/link"_s)));
     QVERIFY(QFile::link(path(u"outside"_s), path(u"temporary/direct"_s)));
 
-    QCOMPARE(DeleteFolder(path(u"temporary/site"_s), path(u"temporary"_s)), 1);
-    QCOMPARE(DeleteFolder(path(u"temporary/direct"_s), path(u"temporary"_s)), 1);
+    QCOMPARE(velmo::deleteFolder(path(u"temporary/site"_s), path(u"temporary"_s)), 1);
+    QCOMPARE(velmo::deleteFolder(path(u"temporary/direct"_s), path(u"temporary"_s)), 1);
     QVERIFY(!QFileInfo(path(u"temporary/direct"_s)).isSymLink());
-    QVERIFY(!FileExists(path(u"temporary/site"_s)));
+    QVERIFY(!velmo::fileExists(path(u"temporary/site"_s)));
     QCOMPARE(readBytes(path(u"outside/keep.txt"_s)), QByteArray("keep"));
 }
 
@@ -397,14 +397,16 @@ void TestFileUtil::findFileIgnoringCase()
     writeBytes(path(u"Template/x.txt"_s), "lower");
     writeBytes(path(u"Template/X.txt"_s), "upper");
 
-    QCOMPARE(FindFileIgnoringCase(path(u"template/page.html"_s)), path(u"Template/Page.HTML"_s));
-    QCOMPARE(FindFileIgnoringCase(path(u"TEMPLATE\\PAGE.html"_s)), path(u"Template/Page.HTML"_s));
-    QCOMPARE(FindFileIgnoringCase(path(u"Template/x.txt"_s)), path(u"Template/x.txt"_s));
+    QCOMPARE(velmo::findFileIgnoringCase(path(u"template/page.html"_s)),
+             path(u"Template/Page.HTML"_s));
+    QCOMPARE(velmo::findFileIgnoringCase(path(u"TEMPLATE\\PAGE.html"_s)),
+             path(u"Template/Page.HTML"_s));
+    QCOMPARE(velmo::findFileIgnoringCase(path(u"Template/x.txt"_s)), path(u"Template/x.txt"_s));
     // Two candidates: the same one every time.
-    QCOMPARE(FindFileIgnoringCase(path(u"template/x.TXT"_s)), path(u"Template/X.txt"_s));
-    QCOMPARE(FindFileIgnoringCase(path(u"template/missing.html"_s)), QString());
-    QCOMPARE(FindFileIgnoringCase(path(u"nothing/page.html"_s)), QString());
-    QCOMPARE(FindFileIgnoringCase(QString()), QString());
+    QCOMPARE(velmo::findFileIgnoringCase(path(u"template/x.TXT"_s)), path(u"Template/X.txt"_s));
+    QCOMPARE(velmo::findFileIgnoringCase(path(u"template/missing.html"_s)), QString());
+    QCOMPARE(velmo::findFileIgnoringCase(path(u"nothing/page.html"_s)), QString());
+    QCOMPARE(velmo::findFileIgnoringCase(QString()), QString());
 }
 
 void TestFileUtil::dataRootOrder()
@@ -425,7 +427,7 @@ void TestFileUtil::dataRootOrder()
 
     dataHome.set(path(u"xdg"_s));
     QCOMPARE(DataRoot::resolve(QString(), bare, QString()), path(u"xdg/velmo"_s));
-    QVERIFY(IsDirectory(path(u"xdg/velmo"_s)));
+    QVERIFY(velmo::isDirectory(path(u"xdg/velmo"_s)));
 
     // A relative XDG_DATA_HOME is ignored for the home folder's default.
     EnvironmentGuard userHome("HOME");
@@ -481,13 +483,13 @@ void TestFileUtil::dataRootSeedsSamplePicturesWhereMissing()
     // A sample folder the user deleted does not come back.
     QVERIFY(QDir(root + u"/user_image/sample"_s).removeRecursively());
     QCOMPARE(DataRoot::resolve(QString(), path(u"bin"_s), share), root);
-    QVERIFY(!FileExists(root + u"/user_image/sample"_s));
+    QVERIFY(!velmo::fileExists(root + u"/user_image/sample"_s));
 
     // Without an installed share folder nothing is seeded and nothing fails.
     dataHome.set(path(u"elsewhere"_s));
     const QString bare = DataRoot::resolve(QString(), path(u"bin"_s), path(u"no-share"_s));
-    QVERIFY(IsDirectory(bare));
-    QVERIFY(!FileExists(bare + u"/user_image"_s));
+    QVERIFY(velmo::isDirectory(bare));
+    QVERIFY(!velmo::fileExists(bare + u"/user_image"_s));
 }
 
 QTEST_GUILESS_MAIN(TestFileUtil)

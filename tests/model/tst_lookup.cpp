@@ -3,19 +3,19 @@
 // reordering with wrap-around, the output walk and the built-in catalogue.
 #include "recordingreporter.h"
 
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/condition.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/genre.h"
 #include "model/listmoves.h"
 #include "model/lookup.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcondition.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qgenre.h"
-#include "model/qglobal.h"
-#include "model/qobjectbox.h"
-#include "model/qobjectlistdisplay.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/objectbox.h"
+#include "model/objectlistdisplay.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QDateTime>
 #include <QTest>
@@ -33,11 +33,11 @@ const QString kStorageRefused =
                    "オブジェクトは削除されます。");
 
 template<class T>
-T *addTo(auto &list, velmo::QObject *owner, const QString &name = QString())
+T *addTo(auto &list, velmo::Object *owner, const QString &name = QString())
 {
     auto *object = new T;
     object->name = name;
-    list.Add(object, owner);
+    list.add(object, owner);
     return object;
 }
 
@@ -47,48 +47,48 @@ T *addTo(auto &list, velmo::QObject *owner, const QString &name = QString())
 //   プラグイン: pluginPage { gPlugin }
 struct Fixture
 {
-    explicit Fixture(QGlobal &global)
+    explicit Fixture(Document &global)
     {
-        site = global.CreateSite();
+        site = global.createSite();
         menu = site->classifications.at(0);
         plugin = site->classifications.at(1);
-        a = addTo<QCategory>(menu->categories, menu, QStringLiteral("A"));
+        a = addTo<Category>(menu->categories, menu, QStringLiteral("A"));
         a->folderName = QStringLiteral("menu_a");
-        pageA1 = addTo<QPage>(a->pages, a, QStringLiteral("A1"));
-        g1 = addTo<QContentGroup>(pageA1->contentGroups, pageA1);
-        g1sub = addTo<QContentGroup>(g1->subGroups, g1);
-        g2 = addTo<QContentGroup>(pageA1->contentGroups, pageA1);
-        b = addTo<QCategory>(a->categories, a, QStringLiteral("B"));
+        pageA1 = addTo<Page>(a->pages, a, QStringLiteral("A1"));
+        g1 = addTo<ContentGroup>(pageA1->contentGroups, pageA1);
+        g1sub = addTo<ContentGroup>(g1->subGroups, g1);
+        g2 = addTo<ContentGroup>(pageA1->contentGroups, pageA1);
+        b = addTo<Category>(a->categories, a, QStringLiteral("B"));
         b->folderName = QStringLiteral("menu_b");
-        pageB1 = addTo<QPage>(b->pages, b);
-        gB = addTo<QContentGroup>(pageB1->contentGroups, pageB1);
-        empty = addTo<QCategory>(menu->categories, menu);
-        deep = addTo<QCategory>(empty->categories, empty);
-        pageDeep = addTo<QPage>(deep->pages, deep);
-        gDeep = addTo<QContentGroup>(pageDeep->contentGroups, pageDeep);
-        pluginPage = addTo<QPage>(plugin->pages, plugin);
-        gPlugin = addTo<QContentGroup>(pluginPage->contentGroups, pluginPage);
+        pageB1 = addTo<Page>(b->pages, b);
+        gB = addTo<ContentGroup>(pageB1->contentGroups, pageB1);
+        empty = addTo<Category>(menu->categories, menu);
+        deep = addTo<Category>(empty->categories, empty);
+        pageDeep = addTo<Page>(deep->pages, deep);
+        gDeep = addTo<ContentGroup>(pageDeep->contentGroups, pageDeep);
+        pluginPage = addTo<Page>(plugin->pages, plugin);
+        gPlugin = addTo<ContentGroup>(pluginPage->contentGroups, pluginPage);
     }
 
-    QSite *site;
-    QClassification *menu, *plugin;
-    QCategory *a, *b, *empty, *deep;
-    QPage *pageA1, *pageB1, *pageDeep, *pluginPage;
-    QContentGroup *g1, *g1sub, *g2, *gB, *gDeep, *gPlugin;
+    Site *site;
+    Classification *menu, *plugin;
+    Category *a, *b, *empty, *deep;
+    Page *pageA1, *pageB1, *pageDeep, *pluginPage;
+    ContentGroup *g1, *g1sub, *g2, *gB, *gDeep, *gPlugin;
 };
 
 // Remembers the chain and path handed to it by the site.
 class RecordingGenerator : public PageGenerator
 {
 public:
-    int generatePage(QSite &target, OutputContext &context, const QString &subFolder,
+    int generatePage(Site &target, OutputContext &context, const QString &subFolder,
                      ObjectChain &chain) override
     {
         ++calls;
         site = &target;
         path = subFolder;
         names.clear();
-        for (velmo::QObject *o : chain) {
+        for (velmo::Object *o : chain) {
             names << o->name;
             marked &= o->outputMark == 1;
         }
@@ -96,7 +96,7 @@ public:
         return 1;
     }
     int calls = 0;
-    QSite *site = nullptr;
+    Site *site = nullptr;
     QString path;
     QStringList names;
     bool marked = true;
@@ -104,49 +104,49 @@ public:
 
 } // namespace
 
-class TestLookup : public ::QObject
+class TestLookup : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void findById()
     {
-        QGlobal global;
+        Document global;
         Fixture f(global);
-        QCOMPARE(f.site->FindById(f.site->id), f.site);
-        QCOMPARE(f.site->FindById(f.gDeep->id), f.gDeep);
-        QCOMPARE(f.site->FindById(f.g1sub->id), f.g1sub);
-        QCOMPARE(f.site->FindById(f.g1->contents.at(0)->id), f.g1->contents.at(0));
-        QCOMPARE(f.site->FindById(QID(123, 456)), nullptr);
+        QCOMPARE(f.site->findById(f.site->id), f.site);
+        QCOMPARE(f.site->findById(f.gDeep->id), f.gDeep);
+        QCOMPARE(f.site->findById(f.g1sub->id), f.g1sub);
+        QCOMPARE(f.site->findById(f.g1->contents.at(0)->id), f.g1->contents.at(0));
+        QCOMPARE(f.site->findById(ObjectId(123, 456)), nullptr);
         // A hierarchy does not search its own pages.
-        QCOMPARE(f.plugin->FindById(f.pluginPage->id), nullptr);
-        QCOMPARE(f.site->FindById(f.gPlugin->id), nullptr);
+        QCOMPARE(f.plugin->findById(f.pluginPage->id), nullptr);
+        QCOMPARE(f.site->findById(f.gPlugin->id), nullptr);
         // Related groups and conditions are not searched.
-        auto *related = addTo<QContentGroup>(f.g2->relatedGroups, f.g2);
-        QCOMPARE(f.site->FindById(related->id), nullptr);
-        auto *condition = addTo<QCondition>(f.pageA1->conditions, f.pageA1);
-        QCOMPARE(f.site->FindById(condition->id), nullptr);
+        auto *related = addTo<ContentGroup>(f.g2->relatedGroups, f.g2);
+        QCOMPARE(f.site->findById(related->id), nullptr);
+        auto *condition = addTo<Condition>(f.pageA1->conditions, f.pageA1);
+        QCOMPARE(f.site->findById(condition->id), nullptr);
         // The first match wins when two objects share an identity.
         f.gB->id = f.g2->id;
-        QCOMPARE(f.site->FindById(f.g2->id), f.g2);
+        QCOMPARE(f.site->findById(f.g2->id), f.g2);
 
         // The box: the site does not search it; the box searches its elements' subtrees and
         // compares other elements by identity only.
         QCOMPARE(global.setCurrentSite(f.site), 1);
-        QCOMPARE(global.DeleteToStorage(f.pageB1), StorageResult::Stored);
-        QCOMPARE(f.site->FindById(f.pageB1->id), nullptr);
-        QCOMPARE(f.site->objectBox.FindById(f.pageB1->id), f.pageB1);
-        QCOMPARE(f.site->objectBox.FindById(f.gB->id), f.gB);
+        QCOMPARE(global.deleteToStorage(f.pageB1), StorageResult::Stored);
+        QCOMPARE(f.site->findById(f.pageB1->id), nullptr);
+        QCOMPARE(f.site->objectBox.findById(f.pageB1->id), f.pageB1);
+        QCOMPARE(f.site->objectBox.findById(f.gB->id), f.gB);
         QCOMPARE(f.pageB1->parent(), &f.site->objectBox);
-        auto *content = new QContent;
-        f.site->objectBox.PutInBox(content);
-        QCOMPARE(f.site->objectBox.FindById(content->id), content);
-        QCOMPARE(f.site->objectBox.FindById(f.site->objectBox.id), &f.site->objectBox);
+        auto *content = new Content;
+        f.site->objectBox.putInBox(content);
+        QCOMPARE(f.site->objectBox.findById(content->id), content);
+        QCOMPARE(f.site->objectBox.findById(f.site->objectBox.id), &f.site->objectBox);
     }
 
     void firstContentGroupAndOwningCategory()
     {
-        QGlobal global;
+        Document global;
         Fixture f(global);
         QCOMPARE(firstContentGroup(f.site), f.g1);
         QCOMPARE(firstContentGroup(f.b), f.gB);
@@ -167,16 +167,16 @@ private Q_SLOTS:
         QCOMPARE(owningCategory(f.pluginPage), nullptr);
         QCOMPARE(owningCategory(f.plugin), nullptr);
 
-        QVERIFY(f.a->IsHomeCategory());
-        QVERIFY(!f.b->IsHomeCategory());
-        QVERIFY(!f.empty->IsHomeCategory());
-        QCategory loose;
-        QVERIFY(!loose.IsHomeCategory());
+        QVERIFY(f.a->isHomeCategory());
+        QVERIFY(!f.b->isHomeCategory());
+        QVERIFY(!f.empty->isHomeCategory());
+        Category loose;
+        QVERIFY(!loose.isHomeCategory());
     }
 
     void currentSite()
     {
-        QGlobal global;
+        Document global;
         RecordingReporter reporter;
         global.setReporter(&reporter);
         Fixture f(global);
@@ -187,7 +187,7 @@ private Q_SLOTS:
 
         // Not a site, a site of no document, a copy with the same identity.
         QCOMPARE(global.setCurrentSite(f.a), 0);
-        QSite stranger;
+        Site stranger;
         QCOMPARE(global.setCurrentSite(&stranger), 0);
         QCOMPARE(global.setCurrentSite(nullptr), 0);
         QCOMPARE(reporter.messages.count(kCannotSelect), 3);
@@ -196,7 +196,7 @@ private Q_SLOTS:
         QCOMPARE(global.getCurrentSite(), f.site);
 
         // With a navigation tree, its root must be that very site.
-        velmo::QObject *root = nullptr;
+        velmo::Object *root = nullptr;
         global.navigationTreeRoot = [&root] { return root; };
         reporter.messages.clear();
         QCOMPARE(global.getCurrentSite(), nullptr);
@@ -206,18 +206,18 @@ private Q_SLOTS:
 
         // A site removed from the document is no longer current.
         global.navigationTreeRoot = nullptr;
-        QCOMPARE(global.sites.RemoveAt(0), 0);
-        std::unique_ptr<QSite> removed(f.site);
+        QCOMPARE(global.sites.removeAt(0), 0);
+        std::unique_ptr<Site> removed(f.site);
         QCOMPARE(global.getCurrentSite(), nullptr);
 
         // "New" forgets the selection and the preview areas, keeps the catalogues.
-        global.AddBuiltInCatalogue();
+        global.addBuiltInCatalogue();
         global.previewAreas.append({0, QStringLiteral("<!--__x__-->(*)")});
         global.previewAreaFlag = 1;
         bool treeCleared = false;
         global.clearNavigationTree = [&treeCleared] { treeCleared = true; };
-        global.CreateSite();
-        global.NewDocument();
+        global.createSite();
+        global.newDocument();
         QVERIFY(treeCleared);
         QCOMPARE(global.sites.count(), 0);
         QCOMPARE(global.currentSiteUnchecked(), nullptr);
@@ -228,39 +228,39 @@ private Q_SLOTS:
 
     void deleteToStorage()
     {
-        QGlobal global;
+        Document global;
         RecordingReporter reporter;
         global.setReporter(&reporter);
         Fixture f(global);
         global.setCurrentSite(f.site);
 
         // A category goes with all its pages.
-        QCOMPARE(global.DeleteToStorage(f.b), StorageResult::Stored);
+        QCOMPARE(global.deleteToStorage(f.b), StorageResult::Stored);
         QCOMPARE(f.a->categories.count(), 0);
         QCOMPARE(f.site->objectBox.items.at(0), f.b);
         QCOMPARE(f.b->parentId, f.site->objectBox.id);
         QCOMPARE(f.b->pages.at(0), f.pageB1);
 
         // Sub-groups and top-level groups of a page.
-        QCOMPARE(global.DeleteToStorage(f.g1sub), StorageResult::Stored);
-        QCOMPARE(global.DeleteToStorage(f.g2), StorageResult::Stored);
+        QCOMPARE(global.deleteToStorage(f.g1sub), StorageResult::Stored);
+        QCOMPARE(global.deleteToStorage(f.g2), StorageResult::Stored);
         QCOMPARE(f.site->objectBox.items.count(), 3);
         QVERIFY(reporter.messages.isEmpty());
 
         // Parents that do not hold these objects in a deletable list: nothing moves.
-        QCOMPARE(global.DeleteToStorage(f.pluginPage), StorageResult::NotDetached);
+        QCOMPARE(global.deleteToStorage(f.pluginPage), StorageResult::NotDetached);
         QCOMPARE(f.plugin->pages.count(), 1);
-        QCOMPARE(global.DeleteToStorage(f.site->classifications.at(0)), StorageResult::NotDetached);
-        QCOMPARE(global.DeleteToStorage(f.g1->contents.at(0)), StorageResult::NotDetached);
+        QCOMPARE(global.deleteToStorage(f.site->classifications.at(0)), StorageResult::NotDetached);
+        QCOMPARE(global.deleteToStorage(f.g1->contents.at(0)), StorageResult::NotDetached);
         QCOMPARE(reporter.messages.count(kParentUnknown), 3);
 
         // Without a current site the object is destroyed, with both messages.
         reporter.messages.clear();
-        global.NewDocument();
-        QSite site;
+        global.newDocument();
+        Site site;
         auto *category =
-            addTo<QCategory>(site.classifications.at(0)->categories, site.classifications.at(0));
-        QCOMPARE(global.DeleteToStorage(category), StorageResult::Destroyed);
+            addTo<Category>(site.classifications.at(0)->categories, site.classifications.at(0));
+        QCOMPARE(global.deleteToStorage(category), StorageResult::Destroyed);
         QCOMPARE(site.classifications.at(0)->categories.count(), 0);
         QCOMPARE(reporter.messages, (QStringList{kNoCurrentSite, kStorageRefused}));
     }
@@ -291,15 +291,15 @@ private Q_SLOTS:
         QFETCH(bool, up);
         QFETCH(int, newIndex);
         QFETCH(QString, order);
-        QGlobal global;
-        QCategory owner;
+        Document global;
+        Category owner;
         for (int i = 0; i < size; ++i)
-            addTo<QPage>(owner.pages, &owner, QString::number(i));
+            addTo<Page>(owner.pages, &owner, QString::number(i));
         const int result =
             up ? moveUpWrapping(owner.pages, index) : moveDownWrapping(owner.pages, index);
         QCOMPARE(result, newIndex);
         QString actual;
-        for (QPage *page : owner.pages) {
+        for (Page *page : owner.pages) {
             actual += page->name;
             QCOMPARE(page->parent(), &owner); // entries keep their parent
         }
@@ -308,7 +308,7 @@ private Q_SLOTS:
 
     void moveObjectPicksItsParentsList()
     {
-        QGlobal global;
+        Document global;
         Fixture f(global);
         QCOMPARE(moveObjectDown(f.g1), 1);
         QCOMPARE(f.pageA1->contentGroups.at(0), f.g2);
@@ -325,7 +325,7 @@ private Q_SLOTS:
 
     void outputWalk()
     {
-        QGlobal global;
+        Document global;
         Fixture f(global);
         RecordingGenerator generator;
         OutputContext context{&generator, {}};
@@ -334,11 +334,11 @@ private Q_SLOTS:
         f.g1sub->name = QStringLiteral("sub");
         f.g1->name = QStringLiteral("g1");
         f.pageA1->name = QStringLiteral("A1");
-        QCOMPARE(f.g1sub->contents.at(0)->OutputThroughSite(context, path, chain), 1);
+        QCOMPARE(f.g1sub->contents.at(0)->outputThroughSite(context, path, chain), 1);
         // From a page under A (menu_a) and B (menu_b)…
         chain.clear();
         f.pageB1->name = QStringLiteral("B1");
-        QCOMPARE(f.pageB1->OutputThroughSite(context, path, chain), 1);
+        QCOMPARE(f.pageB1->outputThroughSite(context, path, chain), 1);
         QCOMPARE(generator.path, QStringLiteral("menu_a/menu_b"));
         QCOMPARE(generator.names,
                  (QStringList{QStringLiteral("B1"), QStringLiteral("B"), QStringLiteral("A"),
@@ -353,24 +353,24 @@ private Q_SLOTS:
         // A content walks through its groups; the page empties the path first.
         chain.clear();
         path = QStringLiteral("junk");
-        QCOMPARE(f.g1sub->contents.at(0)->OutputThroughSite(context, path, chain), 1);
+        QCOMPARE(f.g1sub->contents.at(0)->outputThroughSite(context, path, chain), 1);
         QCOMPARE(generator.path, QStringLiteral("menu_a"));
         QCOMPARE(chain.size(), 7);
 
         // A group hanging under a category, or an object in the box, ends the walk.
         const int calls = generator.calls;
-        auto *stray = addTo<QContentGroup>(f.gB->subGroups, f.gB);
-        QCOMPARE(f.b->RemoveChild(f.pageB1), 1);
-        std::unique_ptr<QPage> detached(f.pageB1);
+        auto *stray = addTo<ContentGroup>(f.gB->subGroups, f.gB);
+        QCOMPARE(f.b->removeChild(f.pageB1), 1);
+        std::unique_ptr<Page> detached(f.pageB1);
         chain.clear();
-        QCOMPARE(stray->OutputThroughSite(context, path, chain), 0);
+        QCOMPARE(stray->outputThroughSite(context, path, chain), 0);
         QCOMPARE(chain.size(), 3);
         QCOMPARE(generator.calls, calls);
 
         // Plug-in pages walk through their hierarchy; without a generator nothing is written.
         chain.clear();
         OutputContext bare;
-        QCOMPARE(f.gPlugin->OutputThroughSite(bare, path, chain), 0);
+        QCOMPARE(f.gPlugin->outputThroughSite(bare, path, chain), 0);
         QCOMPARE(chain.last(), f.site);
         QCOMPARE(path, QString());
         QCOMPARE(f.pluginPage->outputMark, 1);
@@ -378,53 +378,53 @@ private Q_SLOTS:
 
     void objectListDisplay()
     {
-        QGlobal global;
+        Document global;
         Fixture f(global);
         f.site->author = QStringLiteral("山田");
         f.site->createdTime = QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)).toSecsSinceEpoch();
-        QGenreList genres;
-        QCOMPARE(QObjectListDisplay::headers(genres.first()).last(), QStringLiteral("..."));
+        GenreList genres;
+        QCOMPARE(ObjectListDisplay::headers(genres.first()).last(), QStringLiteral("..."));
 
-        const QList<QObjectListDisplay::Row> sites = QObjectListDisplay::rows(global.sites);
-        QCOMPARE(QObjectListDisplay::headers(global.sites.first()),
+        const QList<ObjectListDisplay::Row> sites = ObjectListDisplay::rows(global.sites);
+        QCOMPARE(ObjectListDisplay::headers(global.sites.first()),
                  (QStringList{QStringLiteral("ＩＤ"), QStringLiteral("名称"),
                               QStringLiteral("作成日時"), QStringLiteral("製作者")}));
         QCOMPARE(sites.size(), 1);
         QCOMPARE(sites[0].cells,
-                 (QStringList{f.site->id.ToText(), QString(), QStringLiteral("2024/03/05 07:08:09"),
+                 (QStringList{f.site->id.toText(), QString(), QStringLiteral("2024/03/05 07:08:09"),
                               QStringLiteral("山田")}));
         // Pages and conditions repeat their header; categories show their update time.
-        QCOMPARE(QObjectListDisplay::row(f.pageA1).cells.last(), QStringLiteral("タイトル"));
+        QCOMPARE(ObjectListDisplay::row(f.pageA1).cells.last(), QStringLiteral("タイトル"));
         f.a->updatedTime = f.site->createdTime;
-        QCOMPARE(QObjectListDisplay::row(f.a).cells.last(), QStringLiteral("2024/03/05 07:08:09"));
-        QCOMPARE(QObjectListDisplay::headers(f.g1).last(), QStringLiteral("タイプｓ"));
-        QCOMPARE(QObjectListDisplay::row(f.site->classifications.at(0)).cells.last(), QString());
+        QCOMPARE(ObjectListDisplay::row(f.a).cells.last(), QStringLiteral("2024/03/05 07:08:09"));
+        QCOMPARE(ObjectListDisplay::headers(f.g1).last(), QStringLiteral("タイプｓ"));
+        QCOMPARE(ObjectListDisplay::row(f.site->classifications.at(0)).cells.last(), QString());
     }
 
     void builtInCatalogue()
     {
-        QGlobal global;
-        global.AddBuiltInCatalogue();
+        Document global;
+        global.addBuiltInCatalogue();
         QCOMPARE(global.partTypes.count(), 12);
         const qint32 codes[] = {0x40000001, 0x40000002, 0x40000004, 0x40000008,
                                 0x40000010, 0x40000020, 0x40000100, 0x40000200,
                                 0x40000400, 0x40001000, 0x40010000, 0x40020000};
         for (int i = 0; i < 12; ++i) {
-            QCOMPARE(global.partTypes.at(i)->id, QID(0, codes[i]));
+            QCOMPARE(global.partTypes.at(i)->id, ObjectId(0, codes[i]));
             QCOMPARE(global.partTypes.at(i)->kind, codes[i]);
             QCOMPARE(global.partTypes.at(i)->parent(), nullptr);
         }
         QCOMPARE(global.partTypes.at(0)->name, QStringLiteral("短い文字列(255)"));
         QCOMPARE(global.partTypes.at(11)->name, QStringLiteral("画像リンク"));
         QCOMPARE(global.contentTypes.count(), 1);
-        const QContentGroup *type = global.contentTypes.at(0);
-        QCOMPARE(type->id, QID(0, qint32(0x80001000u)));
+        const ContentGroup *type = global.contentTypes.at(0);
+        QCOMPARE(type->id, ObjectId(0, qint32(0x80001000u)));
         QCOMPARE(type->name, QStringLiteral("文章(通常)"));
-        QCOMPARE(type->parentId, QID());
+        QCOMPARE(type->parentId, ObjectId());
         QStringList parts;
-        for (const QContent *c : type->contents) {
+        for (const Content *c : type->contents) {
             parts << c->name;
-            QCOMPARE(c->kind, QContent::kKindLongText);
+            QCOMPARE(c->kind, Content::kKindLongText);
             QCOMPARE(c->parent(), type);
             QCOMPARE(c->parentId, type->id);
         }
@@ -432,17 +432,17 @@ private Q_SLOTS:
                                      QStringLiteral("章の内容")}));
 
         // Once per run, and never over entries a document already holds.
-        global.AddBuiltInCatalogue();
+        global.addBuiltInCatalogue();
         QCOMPARE(global.partTypes.count(), 12);
-        QGlobal nextRun;
-        auto *userType = new QContent;
+        Document nextRun;
+        auto *userType = new Content;
         userType->name = QStringLiteral("利用者の型");
-        nextRun.partTypes.Add(userType, nullptr);
-        auto *kept = new QContent;
-        kept->id = QID(0, 0x40000004);
+        nextRun.partTypes.add(userType, nullptr);
+        auto *kept = new Content;
+        kept->id = ObjectId(0, 0x40000004);
         kept->name = QStringLiteral("リンク（文書の）");
-        nextRun.partTypes.Add(kept, nullptr);
-        nextRun.AddBuiltInCatalogue();
+        nextRun.partTypes.add(kept, nullptr);
+        nextRun.addBuiltInCatalogue();
         QCOMPARE(nextRun.partTypes.count(), 13);
         QCOMPARE(nextRun.partTypes.at(0), userType);
         QCOMPARE(nextRun.partTypes.at(1)->name, QStringLiteral("リンク（文書の）"));

@@ -1,18 +1,18 @@
 // Document objects: construction defaults, identities, parent links, copies with fresh
 // identities, child removal and what each class shows in the navigation tree.
+#include "model/category.h"
+#include "model/classification.h"
 #include "model/clock.h"
+#include "model/condition.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
 #include "model/fullwidthnumber.h"
+#include "model/genre.h"
+#include "model/objectbox.h"
 #include "model/objectcopy.h"
-#include "model/qcategory.h"
-#include "model/qclassification.h"
-#include "model/qcondition.h"
-#include "model/qcontent.h"
-#include "model/qcontentgroup.h"
-#include "model/qgenre.h"
-#include "model/qglobal.h"
-#include "model/qobjectbox.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/page.h"
+#include "model/site.h"
 
 #include <QSet>
 #include <QTest>
@@ -23,12 +23,12 @@ using namespace velmo;
 
 namespace {
 
-// Records what AddToTree inserts, as "depth:name/icon" lines.
-class RecordingTree : public QTreeSink
+// Records what addToTree inserts, as "depth:name/icon" lines.
+class RecordingTree : public TreeSink
 {
 public:
     TreeItemHandle insertItem(TreeItemHandle parent, const QString &text, int image,
-                              int selectedImage, velmo::QObject *) override
+                              int selectedImage, velmo::Object *) override
     {
         const int depth = parent == 0 ? 0 : depths.value(parent) + 1;
         const TreeItemHandle item = ++lastHandle;
@@ -51,20 +51,20 @@ public:
 };
 
 // Every identity in a subtree, through the lists that a copy duplicates.
-void collectIds(const velmo::QObject *object, QList<QID> &ids)
+void collectIds(const velmo::Object *object, QList<ObjectId> &ids)
 {
     ids << object->id;
-    if (auto *category = dynamic_cast<const QCategory *>(object)) {
+    if (auto *category = dynamic_cast<const Category *>(object)) {
         for (auto *page : category->pages)
             collectIds(page, ids);
         for (auto *sub : category->categories)
             collectIds(sub, ids);
-    } else if (auto *page = dynamic_cast<const QPage *>(object)) {
+    } else if (auto *page = dynamic_cast<const Page *>(object)) {
         for (auto *group : page->contentGroups)
             collectIds(group, ids);
         for (auto *condition : page->conditions)
             collectIds(condition, ids);
-    } else if (auto *group = dynamic_cast<const QContentGroup *>(object)) {
+    } else if (auto *group = dynamic_cast<const ContentGroup *>(object)) {
         for (auto *sub : group->subGroups)
             collectIds(sub, ids);
         for (auto *content : group->contents)
@@ -75,24 +75,24 @@ void collectIds(const velmo::QObject *object, QList<QID> &ids)
 }
 
 // Every object's parentId equals the identity of the object that owns it.
-void verifyParentIds(const velmo::QObject *object)
+void verifyParentIds(const velmo::Object *object)
 {
-    auto check = [object](const velmo::QObject *child) {
+    auto check = [object](const velmo::Object *child) {
         QCOMPARE(child->parent(), object);
         QCOMPARE(child->parentId, object->id);
         verifyParentIds(child);
     };
-    if (auto *category = dynamic_cast<const QCategory *>(object)) {
+    if (auto *category = dynamic_cast<const Category *>(object)) {
         for (auto *page : category->pages)
             check(page);
         for (auto *sub : category->categories)
             check(sub);
-    } else if (auto *page = dynamic_cast<const QPage *>(object)) {
+    } else if (auto *page = dynamic_cast<const Page *>(object)) {
         for (auto *group : page->contentGroups)
             check(group);
         for (auto *condition : page->conditions)
             check(condition);
-    } else if (auto *group = dynamic_cast<const QContentGroup *>(object)) {
+    } else if (auto *group = dynamic_cast<const ContentGroup *>(object)) {
         for (auto *sub : group->subGroups)
             check(sub);
         for (auto *content : group->contents)
@@ -104,32 +104,32 @@ void verifyParentIds(const velmo::QObject *object)
 
 // A category with two pages, a sub-category, groups with sub-groups, related groups and a
 // condition: every list that copies and re-identification walk.
-std::unique_ptr<QCategory> makeCategoryTree()
+std::unique_ptr<Category> makeCategoryTree()
 {
-    auto category = std::make_unique<QCategory>();
+    auto category = std::make_unique<Category>();
     category->name = QStringLiteral("商品");
     for (int i = 0; i < 2; ++i) {
-        auto *page = new QPage;
+        auto *page = new Page;
         page->title = QStringLiteral("ページ%1").arg(i);
-        category->pages.Add(page, category.get());
-        auto *group = new QContentGroup;
-        page->contentGroups.Add(group, page);
-        auto *sub = new QContentGroup;
-        group->subGroups.Add(sub, group);
-        group->relatedGroups.Add(new QContentGroup, group);
-        auto *condition = new QCondition;
-        condition->targets << QID(1, 2) << QID(3, 4);
-        page->conditions.Add(condition, page);
+        category->pages.add(page, category.get());
+        auto *group = new ContentGroup;
+        page->contentGroups.add(group, page);
+        auto *sub = new ContentGroup;
+        group->subGroups.add(sub, group);
+        group->relatedGroups.add(new ContentGroup, group);
+        auto *condition = new Condition;
+        condition->targets << ObjectId(1, 2) << ObjectId(3, 4);
+        page->conditions.add(condition, page);
     }
-    auto *sub = new QCategory;
-    sub->pages.Add(new QPage, sub);
-    category->categories.Add(sub, category.get());
+    auto *sub = new Category;
+    sub->pages.add(new Page, sub);
+    category->categories.add(sub, category.get());
     return category;
 }
 
 } // namespace
 
-class TestObjects : public ::QObject
+class TestObjects : public QObject
 {
     Q_OBJECT
 
@@ -139,57 +139,57 @@ private Q_SLOTS:
 
     void identities()
     {
-        QGlobal global;
+        Document global;
         QCOMPARE(sequenceCounter, 0);
-        QContent a;
-        QContent b;
+        Content a;
+        Content b;
         // Identity and the initial parent identity each take a counter value.
-        QCOMPARE(a.id, QID(1700000000, 0));
-        QCOMPARE(a.parentId, QID(1700000000, 1));
+        QCOMPARE(a.id, ObjectId(1700000000, 0));
+        QCOMPARE(a.parentId, ObjectId(1700000000, 1));
         QCOMPARE(b.id.seq, 2);
         QVERIFY(a.id != b.id);
-        QCOMPARE(QID(0, 7).ToText(), QStringLiteral("0_7"));
-        QCOMPARE(QID(-5, -1).ToText(), QStringLiteral("-5_-1"));
-        QVERIFY(QID().isNull());
+        QCOMPARE(ObjectId(0, 7).toText(), QStringLiteral("0_7"));
+        QCOMPARE(ObjectId(-5, -1).toText(), QStringLiteral("-5_-1"));
+        QVERIFY(ObjectId().isNull());
 
         // A category's link target takes one more value; a condition's reference likewise.
         const qint32 before = sequenceCounter;
-        QCategory category;
+        Category category;
         QCOMPARE(sequenceCounter, before + 3);
         QVERIFY(category.linkTarget.isNull());
-        QCondition condition;
+        Condition condition;
         QCOMPARE(sequenceCounter, before + 6);
         QVERIFY(!condition.reference.isNull());
 
-        // A new QGlobal starts the count again.
-        QGlobal again;
+        // A new Document starts the count again.
+        Document again;
         QCOMPARE(sequenceCounter, 0);
     }
 
     void constructionDefaults()
     {
-        QGlobal global;
+        Document global;
         sequenceCounter = 41;
-        QCategory category;
+        Category category;
         QCOMPARE(category.id.seq, 41);
         QCOMPARE(category.folderName, QStringLiteral("menu_41"));
-        QCOMPARE(category.kind, QCategory::kKindOrdinary);
+        QCOMPARE(category.kind, Category::kKindOrdinary);
         QCOMPARE(category.typeCode, 30);
         QCOMPARE(category.enabled, 1);
         QCOMPARE(category.createdTime, qint64(1700000000));
 
         sequenceCounter = 7;
-        QPage page;
+        Page page;
         QCOMPARE(page.fileName, QStringLiteral("page_7_"));
 
-        QContentGroup group;
-        QCOMPARE(group.kind, QContentGroup::kKindDefault);
+        ContentGroup group;
+        QCOMPARE(group.kind, ContentGroup::kKindDefault);
         QCOMPARE(group.contents.count(), 1);
         QCOMPARE(group.contents.at(0)->name, QStringLiteral("内容"));
-        QCOMPARE(group.contents.at(0)->kind, QContent::kKindLongText);
+        QCOMPARE(group.contents.at(0)->kind, Content::kKindLongText);
         QCOMPARE(group.contents.at(0)->parent(), &group);
 
-        QSite site;
+        Site site;
         QCOMPARE(site.typeCode, 10);
         QCOMPARE(site.classifications.count(), 3);
         const QList<QPair<QString, qint32>> expected = {{QStringLiteral("メニュー"), 0x10200000},
@@ -208,88 +208,88 @@ private Q_SLOTS:
         QCOMPARE(site.objectBox.name, QStringLiteral("オブジェクトボックス"));
         QCOMPARE(site.objectBox.items.count(), 0);
 
-        QCOMPARE(FullWidthNumber(0), QStringLiteral("０"));
-        QCOMPARE(FullWidthNumber(10), QStringLiteral("１０"));
-        QCOMPARE(FullWidthNumber(123), QStringLiteral("１２３"));
+        QCOMPARE(fullWidthNumber(0), QStringLiteral("０"));
+        QCOMPARE(fullWidthNumber(10), QStringLiteral("１０"));
+        QCOMPARE(fullWidthNumber(123), QStringLiteral("１２３"));
     }
 
     void listsOwnAndDetach()
     {
-        QGlobal global;
-        QCategory owner;
-        auto *a = new QPage;
-        auto *b = new QPage;
-        QCOMPARE(owner.pages.Add(a, &owner), 1);
-        QCOMPARE(owner.pages.Add(b, &owner), 2);
+        Document global;
+        Category owner;
+        auto *a = new Page;
+        auto *b = new Page;
+        QCOMPARE(owner.pages.add(a, &owner), 1);
+        QCOMPARE(owner.pages.add(b, &owner), 2);
         QCOMPARE(a->parentId, owner.id);
-        QCOMPARE(owner.pages.IndexOf(b->id), 1);
-        QCOMPARE(owner.pages.IndexOf(QID(9, 9)), -1);
+        QCOMPARE(owner.pages.indexOf(b->id), 1);
+        QCOMPARE(owner.pages.indexOf(ObjectId(9, 9)), -1);
         QCOMPARE(owner.pages.at(2), nullptr);
         QCOMPARE(owner.pages.at(-1), nullptr);
-        QCOMPARE(owner.pages.FindInList(b->id), b);
+        QCOMPARE(owner.pages.findInList(b->id), b);
 
-        QCOMPARE(owner.pages.RemoveAt(-1), -1);
-        QCOMPARE(owner.pages.RemoveAt(5), -1);
-        QCOMPARE(owner.pages.RemoveAt(0), 1);
-        std::unique_ptr<QPage> detached(a);
+        QCOMPARE(owner.pages.removeAt(-1), -1);
+        QCOMPARE(owner.pages.removeAt(5), -1);
+        QCOMPARE(owner.pages.removeAt(0), 1);
+        std::unique_ptr<Page> detached(a);
         QCOMPARE(a->parent(), nullptr);
-        QCOMPARE(a->parentId, QID());
+        QCOMPARE(a->parentId, ObjectId());
 
-        owner.pages.Release();
+        owner.pages.release();
         QCOMPARE(owner.pages.count(), 0);
-        std::unique_ptr<QPage> released(b);
+        std::unique_ptr<Page> released(b);
         QCOMPARE(b->parent(), &owner); // release does not touch the elements
     }
 
     void removeChildNeedsTheVeryObject()
     {
-        QGlobal global;
-        QCategory category;
-        auto *page = new QPage;
-        category.pages.Add(page, &category);
+        Document global;
+        Category category;
+        auto *page = new Page;
+        category.pages.add(page, &category);
 
         // Same identity, different object: refused, list unchanged.
-        QPage impostor;
+        Page impostor;
         impostor.id = page->id;
-        QCOMPARE(category.RemoveChild(&impostor), 0);
+        QCOMPARE(category.removeChild(&impostor), 0);
         QCOMPARE(category.pages.count(), 1);
 
         // A class the parent does not hold in that list.
-        QContentGroup group;
-        QCOMPARE(category.RemoveChild(&group), 0);
-        QCOMPARE(category.RemoveChild(nullptr), 0);
+        ContentGroup group;
+        QCOMPARE(category.removeChild(&group), 0);
+        QCOMPARE(category.removeChild(nullptr), 0);
 
-        QCOMPARE(category.RemoveChild(page), 1);
-        std::unique_ptr<QPage> owned(page);
+        QCOMPARE(category.removeChild(page), 1);
+        std::unique_ptr<Page> owned(page);
         QCOMPARE(category.pages.count(), 0);
-        QCOMPARE(page->parentId, QID());
+        QCOMPARE(page->parentId, ObjectId());
 
         // A classification never gives up one of its own pages this way.
-        QClassification classification;
-        auto *pluginPage = new QPage;
-        classification.pages.Add(pluginPage, &classification);
-        QCOMPARE(classification.RemoveChild(pluginPage), 0);
+        Classification classification;
+        auto *pluginPage = new Page;
+        classification.pages.add(pluginPage, &classification);
+        QCOMPARE(classification.removeChild(pluginPage), 0);
         QCOMPARE(classification.pages.count(), 1);
 
         // The page's own removal of a group.
-        QPage holder;
-        auto *g1 = new QContentGroup;
-        auto *g2 = new QContentGroup;
-        holder.contentGroups.Add(g1, &holder);
-        holder.contentGroups.Add(g2, &holder);
-        QContentGroup stranger;
-        QCOMPARE(holder.RemoveContentGroup(&stranger), -1);
-        QCOMPARE(holder.RemoveContentGroup(g1), 1);
+        Page holder;
+        auto *g1 = new ContentGroup;
+        auto *g2 = new ContentGroup;
+        holder.contentGroups.add(g1, &holder);
+        holder.contentGroups.add(g2, &holder);
+        ContentGroup stranger;
+        QCOMPARE(holder.removeContentGroup(&stranger), -1);
+        QCOMPARE(holder.removeContentGroup(g1), 1);
         delete g1;
         QCOMPARE(holder.contentGroups.at(0), g2);
     }
 
     void copyKeepsIdentitiesAndPointsChildrenAtTheSource()
     {
-        QGlobal global;
+        Document global;
         auto source = makeCategoryTree();
-        QCategory copy;
-        copy.CopyFrom(*source);
+        Category copy;
+        copy.copyFrom(*source);
         QCOMPARE(copy.id, source->id);
         QCOMPARE(copy.pages.count(), 2);
         QCOMPARE(copy.pages.at(0)->id, source->pages.at(0)->id);
@@ -298,70 +298,70 @@ private Q_SLOTS:
         QCOMPARE(copy.pages.at(0)->parent(), source.get());
         QCOMPARE(copy.pages.at(0)->parentId, source->id);
         QVERIFY(copy.pages.at(0) != source->pages.at(0));
-        const QCondition *condition = copy.pages.at(0)->conditions.at(0);
-        QCOMPARE(condition->targets, (QList<QID>{QID(1, 2), QID(3, 4)}));
+        const Condition *condition = copy.pages.at(0)->conditions.at(0);
+        QCOMPARE(condition->targets, (QList<ObjectId>{ObjectId(1, 2), ObjectId(3, 4)}));
         QCOMPARE(copy.pages.at(0)->contentGroups.at(0)->relatedGroups.count(), 1);
     }
 
     void assignFreshIdsSharesNothingWithTheSource()
     {
-        QGlobal global;
+        Document global;
         auto source = makeCategoryTree();
-        QList<QID> sourceIds;
+        QList<ObjectId> sourceIds;
         collectIds(source.get(), sourceIds);
 
-        std::unique_ptr<velmo::QObject> duplicate = duplicateSubtree(*source);
-        QList<QID> copyIds;
+        std::unique_ptr<velmo::Object> duplicate = duplicateSubtree(*source);
+        QList<ObjectId> copyIds;
         collectIds(duplicate.get(), copyIds);
         QCOMPARE(copyIds.size(), sourceIds.size());
-        const QSet<QID> sourceSet(sourceIds.begin(), sourceIds.end());
-        for (const QID &id : copyIds)
-            QVERIFY2(!sourceSet.contains(id), qPrintable(id.ToText()));
-        const QSet<QID> copySet(copyIds.begin(), copyIds.end());
+        const QSet<ObjectId> sourceSet(sourceIds.begin(), sourceIds.end());
+        for (const ObjectId &id : copyIds)
+            QVERIFY2(!sourceSet.contains(id), qPrintable(id.toText()));
+        const QSet<ObjectId> copySet(copyIds.begin(), copyIds.end());
         QCOMPARE(copySet.size(), copyIds.size());
         verifyParentIds(duplicate.get());
         // The source is untouched.
         verifyParentIds(source.get());
-        QList<QID> again;
+        QList<ObjectId> again;
         collectIds(source.get(), again);
         QCOMPARE(again, sourceIds);
     }
 
     void treeShowsWhatEachClassShows()
     {
-        QGlobal global;
-        QSite site;
+        Document global;
+        Site site;
         site.name = QStringLiteral("サイト");
         // A fourth hierarchy and the data hierarchy are never shown.
-        auto *extra = new QClassification;
+        auto *extra = new Classification;
         extra->name = QStringLiteral("追加");
-        site.classifications.Add(extra, &site);
-        auto *category = new QCategory;
+        site.classifications.add(extra, &site);
+        auto *category = new Category;
         category->name = QStringLiteral("カテゴリ");
-        site.classifications.at(0)->categories.Add(category, site.classifications.at(0));
-        auto *link = new QCategory;
+        site.classifications.at(0)->categories.add(category, site.classifications.at(0));
+        auto *link = new Category;
         link->name = QStringLiteral("リンク");
         link->setLinkMenu(true);
-        category->categories.Add(link, category);
-        auto *page = new QPage;
+        category->categories.add(link, category);
+        auto *page = new Page;
         page->name = QStringLiteral("ページ");
-        category->pages.Add(page, category);
-        auto *group = new QContentGroup;
+        category->pages.add(page, category);
+        auto *group = new ContentGroup;
         group->name = QStringLiteral("コンテンツ");
-        page->contentGroups.Add(group, page);
-        auto *sub = new QContentGroup;
+        page->contentGroups.add(group, page);
+        auto *sub = new ContentGroup;
         sub->name = QStringLiteral("サブ");
-        group->subGroups.Add(sub, group);
+        group->subGroups.add(sub, group);
         group->contents.at(0)->name = QStringLiteral("内容");
-        auto *plugin = new QPage;
+        auto *plugin = new Page;
         plugin->name = QStringLiteral("プラグインページ");
-        site.classifications.at(1)->pages.Add(plugin, site.classifications.at(1));
-        page->conditions.Add(new QCondition, page);
+        site.classifications.at(1)->pages.add(plugin, site.classifications.at(1));
+        page->conditions.add(new Condition, page);
 
         RecordingTree tree;
         QList<TreeItemHandle> inserted;
-        category->treeItemState = QTreeSink::kStateExpanded | 0x1000;
-        QCOMPARE(site.AddToTree(0, tree, &inserted, true), 1);
+        category->treeItemState = TreeSink::kStateExpanded | 0x1000;
+        QCOMPARE(site.addToTree(0, tree, &inserted, true), 1);
         // Pages before sub-categories; contents before sub-groups; conditions never.
         const QStringList expected = {
             QStringLiteral("0:サイト/0"),
@@ -384,31 +384,31 @@ private Q_SLOTS:
         QVERIFY(tree.restored.contains(QStringLiteral("3:32:0")));
 
         // The box shows its categories, pages and groups only.
-        site.objectBox.PutInBox(new QGenre);
-        auto *boxed = new QPage;
+        site.objectBox.putInBox(new Genre);
+        auto *boxed = new Page;
         boxed->name = QStringLiteral("保管");
-        site.objectBox.PutInBox(boxed);
+        site.objectBox.putInBox(boxed);
         RecordingTree boxTree;
-        site.objectBox.AddToTree(0, boxTree, nullptr, false);
+        site.objectBox.addToTree(0, boxTree, nullptr, false);
         QCOMPARE(boxTree.lines, (QStringList{QStringLiteral("0:オブジェクトボックス/1"),
                                              QStringLiteral("1:保管/4")}));
     }
 
     void outputMarksAreClearedThroughTheTree()
     {
-        QGlobal global;
-        QSite site;
-        auto *category = new QCategory;
-        site.classifications.at(0)->categories.Add(category, site.classifications.at(0));
-        auto *page = new QPage;
-        category->pages.Add(page, category);
-        auto *group = new QContentGroup;
-        page->contentGroups.Add(group, page);
-        for (velmo::QObject *o : std::initializer_list<velmo::QObject *>{
+        Document global;
+        Site site;
+        auto *category = new Category;
+        site.classifications.at(0)->categories.add(category, site.classifications.at(0));
+        auto *page = new Page;
+        category->pages.add(page, category);
+        auto *group = new ContentGroup;
+        page->contentGroups.add(group, page);
+        for (velmo::Object *o : std::initializer_list<velmo::Object *>{
                  &site, site.classifications.at(0), category, page, group, group->contents.at(0)})
             o->outputMark = 1;
-        page->outputFlags = QPage::kOutputHomePage;
-        site.ClearOutputMarks();
+        page->outputFlags = Page::kOutputHomePage;
+        site.clearOutputMarks();
         QCOMPARE(site.outputMark, 0);
         QCOMPARE(category->outputMark, 0);
         QCOMPARE(page->outputMark, 0);

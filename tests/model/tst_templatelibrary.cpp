@@ -2,12 +2,12 @@
 // lists, name resolution by object class, its messages, and the ten-second refresh.
 #include "recordingreporter.h"
 
+#include "model/category.h"
 #include "model/clock.h"
-#include "model/qcategory.h"
-#include "model/qcontentgroup.h"
-#include "model/qglobal.h"
-#include "model/qpage.h"
-#include "model/qsite.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/page.h"
+#include "model/site.h"
 #include "model/templatelibrary.h"
 
 #include <QDir>
@@ -37,7 +37,7 @@ void touch(const QString &path)
 
 } // namespace
 
-class TestTemplateLibrary : public ::QObject
+class TestTemplateLibrary : public QObject
 {
     Q_OBJECT
 
@@ -62,31 +62,31 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QGlobal> m_global;
+    std::unique_ptr<Document> m_global;
     RecordingReporter m_reporter;
-    QSite *m_site = nullptr;
+    Site *m_site = nullptr;
 };
 
 void TestTemplateLibrary::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_global = std::make_unique<QGlobal>(m_dir->path());
+    m_global = std::make_unique<Document>(m_dir->path());
     m_reporter.messages.clear();
     m_global->setReporter(&m_reporter);
-    m_site = m_global->CreateSite();
+    m_site = m_global->createSite();
     m_site->templatePath = templatePath();
     QCOMPARE(m_global->setCurrentSite(m_site), 1);
     setClockOverride(kNow);
 
-    addTemplate(QGlobal::menuTemplateFolderName(), u"menu.template"_s);
-    addTemplate(QGlobal::pageTemplateFolderName(), u"top.html"_s);
-    addTemplate(QGlobal::pageTemplateFolderName(), u"記事.HTML"_s);
-    addTemplate(QGlobal::pageTemplateFolderName(), u"readme.txt"_s);
-    addTemplate(QGlobal::contentTemplateFolderName(), u"list.template"_s);
-    addTemplate(QGlobal::contentTemplateFolderName(), u"block.template"_s);
+    addTemplate(Document::menuTemplateFolderName(), u"menu.template"_s);
+    addTemplate(Document::pageTemplateFolderName(), u"top.html"_s);
+    addTemplate(Document::pageTemplateFolderName(), u"記事.HTML"_s);
+    addTemplate(Document::pageTemplateFolderName(), u"readme.txt"_s);
+    addTemplate(Document::contentTemplateFolderName(), u"list.template"_s);
+    addTemplate(Document::contentTemplateFolderName(), u"block.template"_s);
     // A folder with a template's extension is not a template.
-    QVERIFY(QDir().mkpath(templatePath() + QGlobal::pageTemplateFolderName() + u"/old.html"_s));
+    QVERIFY(QDir().mkpath(templatePath() + Document::pageTemplateFolderName() + u"/old.html"_s));
 }
 
 void TestTemplateLibrary::cleanup()
@@ -98,7 +98,7 @@ void TestTemplateLibrary::cleanup()
 void TestTemplateLibrary::listTemplates()
 {
     m_global->pageTemplates = QStringList{u"stale.html"_s};
-    QCOMPARE(TemplateLibrary::ListTemplates(*m_global), 1);
+    QCOMPARE(TemplateLibrary::listTemplates(*m_global), 1);
     QCOMPARE(m_global->menuTemplates, QStringList{u"menu.template"_s});
     QCOMPARE(m_global->pageTemplates, (QStringList{u"top.html"_s, u"記事.HTML"_s}));
     QCOMPARE(m_global->contentTemplates, (QStringList{u"block.template"_s, u"list.template"_s}));
@@ -108,9 +108,9 @@ void TestTemplateLibrary::listTemplates()
 
 void TestTemplateLibrary::listTemplatesWithoutSite()
 {
-    m_global->NewDocument();
+    m_global->newDocument();
     m_global->pageTemplates = QStringList{u"stale.html"_s};
-    QCOMPARE(TemplateLibrary::ListTemplates(*m_global), 0);
+    QCOMPARE(TemplateLibrary::listTemplates(*m_global), 0);
     QCOMPARE(m_global->pageTemplates, QStringList{u"stale.html"_s});
     QCOMPARE(m_global->templatesListedAt, 0);
     QCOMPARE(m_reporter.messages, QStringList{kNoCurrentSite});
@@ -123,9 +123,9 @@ void TestTemplateLibrary::checkTemplateFile_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("folder");
 
-    const QString menu = QGlobal::menuTemplateFolderName();
-    const QString page = QGlobal::pageTemplateFolderName();
-    const QString content = QGlobal::contentTemplateFolderName();
+    const QString menu = Document::menuTemplateFolderName();
+    const QString page = Document::pageTemplateFolderName();
+    const QString content = Document::contentTemplateFolderName();
     // clang-format off
     QTest::newRow("site: menu template")        << int(kClassSite)         << u"menu.template"_s  << 0  << menu;
     QTest::newRow("page: second page template") << int(kClassPage)         << u"記事.HTML"_s      << 1  << page;
@@ -146,13 +146,13 @@ void TestTemplateLibrary::checkTemplateFile()
     QFETCH(int, index);
     QFETCH(QString, folder);
 
-    QPage page;
-    QContentGroup group;
-    velmo::QObject *object = classCode == kClassSite   ? static_cast<velmo::QObject *>(m_site)
-                             : classCode == kClassPage ? static_cast<velmo::QObject *>(&page)
-                                                       : &group;
+    Page page;
+    ContentGroup group;
+    velmo::Object *object = classCode == kClassSite   ? static_cast<velmo::Object *>(m_site)
+                            : classCode == kClassPage ? static_cast<velmo::Object *>(&page)
+                                                      : &group;
     QString resolved = name;
-    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, object, resolved), index);
+    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, object, resolved), index);
     QCOMPARE(resolved, index < 0 ? name : templatePath() + folder + u'/' + name);
     if (index >= 0)
         QVERIFY(QFileInfo(resolved).isFile());
@@ -162,22 +162,22 @@ void TestTemplateLibrary::checkTemplateFile()
 void TestTemplateLibrary::checkTemplateFileRejects()
 {
     QString name = u"top.html"_s;
-    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, nullptr, name), -1);
+    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, nullptr, name), -1);
     QCOMPARE(m_reporter.messages, QStringList{kNullObject});
 
     m_reporter.messages.clear();
-    QCategory category;
-    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &category, name), -1);
+    Category category;
+    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &category, name), -1);
     QCOMPARE(m_reporter.messages, QStringList{kWrongClass});
     QCOMPARE(name, u"top.html"_s);
 }
 
 void TestTemplateLibrary::checkTemplateFileWithoutSite()
 {
-    QPage page;
+    Page page;
     QString name = u"top.html"_s;
-    m_global->NewDocument();
-    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &page, name), -1);
+    m_global->newDocument();
+    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &page, name), -1);
     QCOMPARE(name, u"top.html"_s);
     // Told once, not once by the refresh and again by the lookup.
     QCOMPARE(m_reporter.messages, QStringList{kNoCurrentSite});
@@ -185,26 +185,26 @@ void TestTemplateLibrary::checkTemplateFileWithoutSite()
 
 void TestTemplateLibrary::refreshAfterTenSeconds()
 {
-    QPage page;
-    QCOMPARE(TemplateLibrary::ListTemplates(*m_global), 1);
-    addTemplate(QGlobal::pageTemplateFolderName(), u"new.html"_s);
+    Page page;
+    QCOMPARE(TemplateLibrary::listTemplates(*m_global), 1);
+    addTemplate(Document::pageTemplateFolderName(), u"new.html"_s);
 
     // Ten seconds later the lists still stand: the new template is not known yet.
     setClockOverride(kNow + 10);
     QString name = u"new.html"_s;
-    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &page, name), -1);
+    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &page, name), -1);
     QCOMPARE(m_global->templatesListedAt, kNow);
 
     // One second more and they are read again.
     setClockOverride(kNow + 11);
-    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &page, name), 0);
+    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &page, name), 0);
     QCOMPARE(m_global->templatesListedAt, kNow + 11);
 
     // A clock set back does not freeze the lists.
-    QVERIFY(QFile::remove(templatePath() + QGlobal::pageTemplateFolderName() + u"/new.html"_s));
+    QVERIFY(QFile::remove(templatePath() + Document::pageTemplateFolderName() + u"/new.html"_s));
     setClockOverride(kNow);
     name = u"new.html"_s;
-    QCOMPARE(TemplateLibrary::CheckTemplateFile(*m_global, &page, name), -1);
+    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &page, name), -1);
     QCOMPARE(m_global->templatesListedAt, kNow);
 }
 

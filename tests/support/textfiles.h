@@ -8,14 +8,14 @@
 // Creates the folders on the way; fails the calling test when the file cannot be written.
 inline void writeFile(const QString &path, const QString &text)
 {
-    QVERIFY(velmo::CreateFolderPath(path));
-    QVERIFY(velmo::WriteTextFileIfChanged(text, path) > 0);
+    QVERIFY(velmo::createFolderPath(path));
+    QVERIFY(velmo::writeTextFileIfChanged(text, path) > 0);
 }
 
 // The file's text, or an empty text when it cannot be read.
 inline QString readFile(const QString &path)
 {
     QString text;
-    velmo::ReadTextFile(path, text);
+    velmo::readTextFile(path, text);
     return text;
 }

@@ -1,0 +1,89 @@
+// Application, the application object: start-up (command line, document, main window), the
+// document commands of the menu, the recent-file list and the message and file dialogs every
+// window goes through. The Document root and the settings are handed in; nothing here is a
+// process-wide singleton.
+#pragma once
+
+#include "app/filedialogwrapper.h"
+#include "app/messageboxreporter.h"
+#include "app/messageboxwrapper.h"
+#include "app/recentfilelist.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+class MainWindow;
+class DocumentSession;
+class QSettings;
+
+namespace velmo {
+class Document;
+}
+
+class Application : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What the command line asks for: `velmo [--home DIR] [FILE.vlm]`.
+    struct CommandLineInfo
+    {
+        QString homeFolder;
+        QString fileName;
+        // Set when the arguments make no sense; the rest is then empty.
+        QString error;
+    };
+    static CommandLineInfo parseCommandLine(const QStringList &arguments);
+
+    // What must be set before the QApplication is constructed (the embedded browser shares
+    // OpenGL contexts with the widgets).
+    static void prepareApplication();
+    // The settings store: organisation "VELMO_V1.0", application "Velmo", an INI file in the
+    // user's configuration folder.
+    static std::unique_ptr<QSettings> createSettings();
+
+    enum class OpenResult { Opened, Cancelled, Failed };
+
+    Application(velmo::Document &global, QSettings &settings, QObject *parent = nullptr);
+    ~Application() override;
+
+    // Start-up: the recent-file list, the document and its main window, the document named on
+    // the command line (or a new one when there is none or it cannot be opened), the built-in
+    // catalogue, and the main window shown maximised.
+    bool initInstance(const CommandLineInfo &commandLine);
+
+    // "新規作成": asks to save, then starts an empty document.
+    bool onFileNew();
+    // "開く...": asks for a .vlm file, then opens it.
+    OpenResult onFileOpen();
+    // Opens path as the document (command line, recent files, dropped files). The file that is
+    // already the document is not read again.
+    OpenResult openDocumentFile(const QString &path);
+    // An entry of the recent-file list; an entry that can no longer be opened leaves the list.
+    OpenResult onOpenRecentFile(int index);
+    void onAppAbout();
+
+    velmo::Document &global() const { return m_global; }
+    QSettings &settings() const { return m_settings; }
+    DocumentSession &document() const { return *m_document; }
+    MainWindow *mainFrame() const;
+    RecentFileList &recentFiles() { return m_recentFiles; }
+    MessageBoxWrapper &messageBoxes() { return m_messageBoxes; }
+    FileDialogWrapper &fileDialogs() { return m_fileDialogs; }
+
+private:
+    void addRecentFile(const QString &path);
+    void updateRecentFileMenu();
+
+    velmo::Document &m_global;
+    QSettings &m_settings;
+    MessageBoxWrapper m_messageBoxes;
+    FileDialogWrapper m_fileDialogs;
+    MessageBoxReporter m_reporter;
+    RecentFileList m_recentFiles;
+    std::unique_ptr<DocumentSession> m_document;
+    QPointer<MainWindow> m_mainFrame;
+};

@@ -1,0 +1,175 @@
+// The document: opening, saving, the modified flag and the directory settings.
+#include "app/documentsession.h"
+
+#include "app/externalprograms.h"
+#include "app/filedialogwrapper.h"
+#include "app/messageboxwrapper.h"
+#include "app/programpathsdialog.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/documentfile.h"
+#include "model/objectid.h"
+#include "model/site.h"
+
+#include <QFileInfo>
+#include <QSettings>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Hands every element of from to to, whose old elements are destroyed.
+template<class List>
+void moveElements(List &from, List &to)
+{
+    to.clear();
+    for (auto *element : from)
+        to.add(element, nullptr);
+    from.release();
+}
+
+} // namespace
+
+void markDocumentModified(velmo::Document &global)
+{
+    global.setModified(true);
+}
+
+DocumentSession::DocumentSession(velmo::Document &global, QSettings &settings,
+                                 MessageBoxWrapper &messageBoxes, FileDialogWrapper &fileDialogs,
+                                 QObject *parent)
+    : QObject(parent), m_global(global), m_settings(settings), m_messageBoxes(messageBoxes),
+      m_fileDialogs(fileDialogs)
+{
+    m_global.externalPrograms = readExternalProgramSettings(m_settings);
+}
+
+QString DocumentSession::fileFilter()
+{
+    return u"Velmo Files (*.vlm)"_s;
+}
+
+QString DocumentSession::defaultExtension()
+{
+    return u"vlm"_s;
+}
+
+QString DocumentSession::title() const
+{
+    return m_pathName.isEmpty() ? u"Untitled"_s : QFileInfo(m_pathName).fileName();
+}
+
+bool DocumentSession::isModified() const
+{
+    return m_global.isModified();
+}
+
+void DocumentSession::setModifiedFlag(bool modified)
+{
+    m_global.setModified(modified);
+}
+
+void DocumentSession::setPathName(const QString &path, bool addToRecent)
+{
+    m_pathName = path;
+    Q_EMIT titleChanged(title());
+    if (addToRecent && !path.isEmpty())
+        Q_EMIT pathRecorded(path);
+}
+
+bool DocumentSession::onNewDocument()
+{
+    Q_EMIT contentAboutToBeReplaced();
+    m_global.newDocument();
+    setModifiedFlag(false);
+    setPathName(QString(), false);
+    return true;
+}
+
+bool DocumentSession::onOpenDocument(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString absolute = info.absoluteFilePath();
+    if (info.isFile() && info.size() == 0) {
+        // An empty file is opened without reading anything, so nothing is replaced.
+        setModifiedFlag(false);
+        setPathName(absolute, true);
+        return true;
+    }
+
+    // The file is read into a root of its own first: a broken file then costs nothing of the
+    // open document. That root's constructor restarts the identity counter, which must keep
+    // counting for the objects of this run.
+    const qint32 counter = velmo::sequenceCounter;
+    velmo::Document incoming(m_global.programFolder());
+    velmo::sequenceCounter = counter;
+    incoming.setReporter(m_global.reporter());
+    if (!velmo::DocumentFile::open(incoming, absolute))
+        return false;
+
+    Q_EMIT contentAboutToBeReplaced();
+    m_global.newDocument();
+    moveElements(incoming.contentTypes, m_global.contentTypes);
+    moveElements(incoming.partTypes, m_global.partTypes);
+    moveElements(incoming.sites, m_global.sites);
+    setModifiedFlag(false);
+    setPathName(absolute, true);
+    return true;
+}
+
+bool DocumentSession::onSaveDocument(const QString &path)
+{
+    if (!velmo::DocumentFile::save(m_global, path))
+        return false;
+    setModifiedFlag(false);
+    return true;
+}
+
+bool DocumentSession::saveModified()
+{
+    if (!isModified())
+        return true;
+    const QString name = m_pathName.isEmpty() ? title() : m_pathName;
+    const QMessageBox::StandardButton answer = m_messageBoxes.ask(
+        u"Save changes to %1?"_s.arg(name), QMessageBox::Warning,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    switch (answer) {
+    case QMessageBox::Yes:
+        return doFileSave();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool DocumentSession::doFileSave()
+{
+    const QFileInfo info(m_pathName);
+    if (m_pathName.isEmpty() || (info.exists() && !info.isWritable()))
+        return doSaveAs();
+    return onSaveDocument(m_pathName);
+}
+
+bool DocumentSession::doSaveAs()
+{
+    const QString proposed =
+        m_pathName.isEmpty() ? title() + u'.' + defaultExtension() : m_pathName;
+    const QString chosen = m_fileDialogs.getSaveFileName(
+        u"名前を付けて保存"_s, proposed, {fileFilter(), u"All Files (*)"_s}, defaultExtension());
+    if (chosen.isEmpty())
+        return false;
+    const QString absolute = QFileInfo(chosen).absoluteFilePath();
+    if (!onSaveDocument(absolute))
+        return false;
+    setPathName(absolute, true);
+    return true;
+}
+
+void DocumentSession::onPathSetting(QWidget *parent)
+{
+    ProgramPathsDialog dialog(m_settings, m_fileDialogs, parent);
+    if (dialog.exec() == QDialog::Accepted)
+        m_global.externalPrograms = dialog.programs();
+}

@@ -1,0 +1,76 @@
+// DocumentSession, the one document of the program: the document root's file, its path and title,
+// the modified flag, New, Open, Save, Save As and the directory settings.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class FileDialogWrapper;
+class MessageBoxWrapper;
+class QSettings;
+class QWidget;
+
+namespace velmo {
+class Document;
+}
+
+class DocumentSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Reads the external program paths from settings into the root.
+    DocumentSession(velmo::Document &global, QSettings &settings, MessageBoxWrapper &messageBoxes,
+                    FileDialogWrapper &fileDialogs, QObject *parent = nullptr);
+
+    velmo::Document &global() const { return m_global; }
+    // The absolute path of the document's file; empty for a new document.
+    const QString &pathName() const { return m_pathName; }
+    // The file name, or "Untitled" for a new document.
+    QString title() const;
+    bool isModified() const;
+    void setModifiedFlag(bool modified = true);
+
+    // The model's "new": sites go, catalogues stay; the document has no path and is unmodified.
+    bool onNewDocument();
+    // Reads path into the document. When the file cannot be read the user is told and the
+    // document stays exactly as it was: content, path and modified flag. An empty file changes
+    // nothing but the path.
+    bool onOpenDocument(const QString &path);
+    // Writes the whole document to path; the old file is replaced only by a complete new one.
+    bool onSaveDocument(const QString &path);
+
+    // "Save changes to %1?" when the document is modified: true to go on (saved or not saved),
+    // false when the user cancels or the save fails.
+    bool saveModified();
+    // Save: to the document's path, or through Save As when it has none.
+    bool doFileSave();
+    // Save As: asks for a file name first; false when cancelled or not saved.
+    bool doSaveAs();
+
+    // "ディレクトリ設定": edits the stored program paths; OK puts them in use as well.
+    void onPathSetting(QWidget *parent);
+
+    static QString fileFilter();
+    static QString defaultExtension();
+
+Q_SIGNALS:
+    void titleChanged(const QString &title);
+    // The content is about to be replaced (New, a successful Open): views must let go of every
+    // document object they hold.
+    void contentAboutToBeReplaced();
+    // A path the document was opened from or saved to, for the recent-file list.
+    void pathRecorded(const QString &path);
+
+private:
+    void setPathName(const QString &path, bool addToRecent);
+
+    velmo::Document &m_global;
+    QSettings &m_settings;
+    MessageBoxWrapper &m_messageBoxes;
+    FileDialogWrapper &m_fileDialogs;
+    QString m_pathName;
+};
+
+// Flags the document modified, so that closing, opening or creating another one asks to save.
+void markDocumentModified(velmo::Document &global);

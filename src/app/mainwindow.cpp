@@ -1,0 +1,331 @@
+// The main window, its splitters, its menu and the routing between its panes.
+#include "app/mainwindow.h"
+
+#include "app/appicon.h"
+#include "app/contentpane.h"
+#include "app/documentsession.h"
+#include "app/previewpane.h"
+#include "app/propertypane.h"
+#include "app/recentfilelist.h"
+#include "model/document.h"
+#include "model/object.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QMimeData>
+#include <QSplitter>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+MainWindow::PaneSizes MainWindow::initialPaneSizes(int width, int height)
+{
+    PaneSizes sizes{};
+    sizes.navigationWidth = 320;
+    sizes.previewWidth = 2 * width / 3;
+    sizes.previewHeight = 4 * height / 7;
+    sizes.propertyWidth = width / 4;
+    sizes.propertyHeight = height / 2;
+    sizes.contentWidth = 2 * width / 5;
+    sizes.contentHeight = height / 2;
+    sizes.rightIdealWidth = width / 2;
+    sizes.rightMinimumWidth = width / 10;
+    return sizes;
+}
+
+MainWindow::MainWindow(DocumentSession &document, QWidget *parent)
+    : QMainWindow(parent), m_document(document)
+{
+    setObjectName(u"mainFrame"_s);
+    setWindowIcon(velmoIcon());
+    setAcceptDrops(true);
+
+    m_outerSplitter = new QSplitter(Qt::Horizontal, this);
+    m_outerSplitter->setObjectName(u"outerSplitter"_s);
+    auto *placeholder = new QFrame(m_outerSplitter);
+    placeholder->setFrameShape(QFrame::StyledPanel);
+    placeholder->setObjectName(u"navigationPlaceholder"_s);
+    m_navigationView = placeholder;
+    m_outerSplitter->addWidget(m_navigationView);
+
+    m_rightSplitter = new QSplitter(Qt::Vertical, m_outerSplitter);
+    m_rightSplitter->setObjectName(u"rightSplitter"_s);
+    m_outerSplitter->addWidget(m_rightSplitter);
+    m_previewView = new PreviewPane(document.global(), m_rightSplitter);
+    m_rightSplitter->addWidget(m_previewView);
+
+    m_lowerSplitter = new QSplitter(Qt::Horizontal, m_rightSplitter);
+    m_lowerSplitter->setObjectName(u"lowerSplitter"_s);
+    m_rightSplitter->addWidget(m_lowerSplitter);
+    m_propertyView = new PropertyPane(m_lowerSplitter);
+    m_lowerSplitter->addWidget(m_propertyView);
+    m_contentView = new ContentPane(m_lowerSplitter);
+    m_lowerSplitter->addWidget(m_contentView);
+
+    // The last pane of each splitter takes whatever space the window gains or loses.
+    for (QSplitter *splitter : {m_outerSplitter, m_rightSplitter, m_lowerSplitter}) {
+        splitter->setStretchFactor(0, 0);
+        splitter->setStretchFactor(1, 1);
+        splitter->setChildrenCollapsible(false);
+        connect(splitter, &QSplitter::splitterMoved, this, [this] { m_userMovedSplitter = true; });
+    }
+    for (QWidget *pane : panes())
+        pane->setFocusPolicy(Qt::ClickFocus);
+    setCentralWidget(m_outerSplitter);
+
+    createMenus();
+    updateTitle(document.title());
+    connect(&document, &DocumentSession::titleChanged, this, &MainWindow::updateTitle);
+    connect(&document, &DocumentSession::contentAboutToBeReplaced, this,
+            &MainWindow::resetSelection);
+}
+
+QAction *MainWindow::addCommand(QMenu *menu, Command command, const QString &text,
+                                const QString &name, const QKeySequence &shortcut)
+{
+    auto *action = new QAction(text, this);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    if (menu != nullptr)
+        menu->addAction(action);
+    else
+        addAction(action);
+    m_commands.append({command, action});
+    return action;
+}
+
+void MainWindow::createMenus()
+{
+    // The captions carry their accelerator after a tab, which the menu shows in the shortcut
+    // column; the shortcuts themselves are set on the actions.
+    QMenu *file = menuBar()->addMenu(u"ファイル(&F)"_s);
+    file->setObjectName(u"menuFile"_s);
+    addCommand(file, Command::FileNew, u"新規作成\tCtrl+N(&N)"_s, u"actionFileNew"_s,
+               QKeySequence(Qt::CTRL | Qt::Key_N));
+    addCommand(file, Command::FileOpen, u"開く...\tCtrl+O(&O)"_s, u"actionFileOpen"_s,
+               QKeySequence(Qt::CTRL | Qt::Key_O));
+    addCommand(file, Command::FileSave, u"上書き保存\tCtrl+S(&S)"_s, u"actionFileSave"_s,
+               QKeySequence(Qt::CTRL | Qt::Key_S));
+    addCommand(file, Command::FileSaveAs, u"名前を付けて保存(&A)..."_s, u"actionFileSaveAs"_s);
+    file->addSeparator();
+    m_recentPlaceholder = file->addAction(u"最近使ったファイル"_s);
+    m_recentPlaceholder->setObjectName(u"actionRecentFilePlaceholder"_s);
+    m_recentPlaceholder->setEnabled(false);
+    for (int i = 0; i < RecentFileList::kMaxEntries; ++i) {
+        QAction *entry = file->addAction(QString());
+        entry->setObjectName(u"actionRecentFile%1"_s.arg(i + 1));
+        entry->setVisible(false);
+        connect(entry, &QAction::triggered, this, [this, i] { Q_EMIT recentFileChosen(i); });
+        m_recentActions.append(entry);
+    }
+    file->addSeparator();
+    QAction *exit =
+        addCommand(file, Command::AppExit, u"アプリケーションの終了(&X)"_s, u"actionAppExit"_s);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *settings = menuBar()->addMenu(u"設定"_s);
+    settings->setObjectName(u"menuSettings"_s);
+    addCommand(settings, Command::PathSetting, u"ディレクトリ設定"_s, u"actionPathSetting"_s);
+
+    QMenu *help = menuBar()->addMenu(u"ヘルプ(&H)"_s);
+    help->setObjectName(u"menuHelp"_s);
+    addCommand(help, Command::AppAbout, u"バージョン情報 Velmo(&A)..."_s, u"actionAppAbout"_s);
+
+    QAction *next = addCommand(nullptr, Command::NextPane, u"次のペイン"_s, u"actionNextPane"_s,
+                               QKeySequence(Qt::Key_F6));
+    connect(next, &QAction::triggered, this, [this] { activateNextPane(false); });
+    QAction *previous = addCommand(nullptr, Command::PrevPane, u"前のペイン"_s, u"actionPrevPane"_s,
+                                   QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    connect(previous, &QAction::triggered, this, [this] { activateNextPane(true); });
+}
+
+QAction *MainWindow::commandAction(Command command) const
+{
+    for (const auto &[id, action] : m_commands) {
+        if (id == command)
+            return action;
+    }
+    return nullptr;
+}
+
+void MainWindow::setRecentFiles(const QStringList &files)
+{
+    for (int i = 0; i < m_recentActions.size(); ++i) {
+        QAction *entry = m_recentActions.at(i);
+        const bool used = i < files.size();
+        entry->setVisible(used);
+        entry->setText(used ? RecentFileList::menuText(i, files.at(i)) : QString());
+    }
+    m_recentPlaceholder->setVisible(files.isEmpty());
+}
+
+void MainWindow::setNavigationView(QWidget *view)
+{
+    if (view == nullptr || view == m_navigationView)
+        return;
+    // The new form takes the old one's place and geometry.
+    delete m_outerSplitter->replaceWidget(0, view);
+    if (view->focusPolicy() == Qt::NoFocus)
+        view->setFocusPolicy(Qt::ClickFocus);
+    m_navigationView = view;
+}
+
+QWidget *MainWindow::navigationView() const
+{
+    return m_navigationView;
+}
+
+QList<QWidget *> MainWindow::panes() const
+{
+    return {m_navigationView, m_previewView, m_propertyView, m_contentView};
+}
+
+void MainWindow::initialUpdateFrame()
+{
+    Q_EMIT initialUpdate();
+    m_previewView->onInitialUpdate();
+}
+
+void MainWindow::postObjectSelected(velmo::Object *object)
+{
+    const quint64 generation = m_selectionGeneration;
+    QMetaObject::invokeMethod(
+        this,
+        [this, object, generation] {
+            if (generation == m_selectionGeneration)
+                routeObjectSelected(object);
+        },
+        Qt::QueuedConnection);
+}
+
+void MainWindow::routeObjectSelected(velmo::Object *object)
+{
+    // The last object is compared by address first and read only when the addresses match,
+    // so a destroyed one is never touched.
+    if (object == m_lastRouted && (object == nullptr || object->id == m_lastRoutedId))
+        return;
+    m_propertyView->onObjectSelected(object);
+    m_contentView->onObjectSelected(object);
+    m_lastRouted = object;
+    m_lastRoutedId = object != nullptr ? object->id : velmo::ObjectId();
+}
+
+void MainWindow::resetSelection()
+{
+    ++m_selectionGeneration;
+    m_propertyView->onObjectSelected(nullptr);
+    m_contentView->onObjectSelected(nullptr);
+    m_lastRouted = nullptr;
+    m_lastRoutedId = velmo::ObjectId();
+}
+
+int MainWindow::showInPreview(const QString &address)
+{
+    return ::showInPreview(m_document.global(), m_previewView, address);
+}
+
+void MainWindow::activateNextPane(bool previous)
+{
+    const QList<QWidget *> all = panes();
+    const QWidget *focused = QApplication::focusWidget();
+    qsizetype current = -1;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (focused != nullptr && (all.at(i) == focused || all.at(i)->isAncestorOf(focused)))
+            current = i;
+    }
+    const qsizetype count = all.size();
+    const qsizetype next = current < 0 ? 0 : (current + (previous ? count - 1 : 1)) % count;
+    QWidget *pane = all.at(next);
+    // The first control of the pane that takes the keyboard, else the pane itself.
+    QWidget *target = pane;
+    const QList<QWidget *> children = pane->findChildren<QWidget *>();
+    for (QWidget *child : children) {
+        if (child->isVisibleTo(pane) && child->isEnabled() &&
+            (child->focusPolicy() & Qt::TabFocus) != 0) {
+            target = child;
+            break;
+        }
+    }
+    target->setFocus(previous ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+}
+
+void MainWindow::updateTitle(const QString &documentTitle)
+{
+    setWindowTitle(documentTitle + u" - Velmo"_s);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_document.saveModified()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+QStringList MainWindow::droppedDocuments(const QMimeData *data)
+{
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    const QList<QUrl> urls = data->urls();
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (QFileInfo(path).suffix().compare(u"vlm", Qt::CaseInsensitive) == 0)
+            paths.append(path);
+    }
+    return paths;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedDocuments(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = droppedDocuments(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opening may ask questions; the drag source is released first.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { Q_EMIT documentsDropped(paths); }, Qt::QueuedConnection);
+}
+
+void MainWindow::applyInitialSizes()
+{
+    const QSize client = m_outerSplitter->size();
+    if (m_userMovedSplitter || client.width() <= 0 || client.height() <= 0)
+        return;
+    const PaneSizes sizes = initialPaneSizes(client.width(), client.height());
+    m_rightSplitter->setMinimumWidth(sizes.rightMinimumWidth);
+    m_outerSplitter->setSizes({sizes.navigationWidth, client.width() - sizes.navigationWidth});
+    m_rightSplitter->setSizes({sizes.previewHeight, client.height() - sizes.previewHeight});
+    m_lowerSplitter->setSizes({sizes.propertyWidth, client.width() - sizes.propertyWidth});
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    applyInitialSizes();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    // A window manager maximises a shown window when it gets to it, so the first size seen is
+    // not always the one the user sees: the panes follow the window until a divider is moved.
+    if (isVisible())
+        applyInitialSizes();
+}

@@ -1,0 +1,107 @@
+// NavigationPane, the navigation form in the main window's left pane: the site combo with "管理"
+// and "HTML出力", the current site's menu tree with "上へ" and "下へ", and its storage area
+// ("一時置き場") with "空にする".
+#pragma once
+
+#include "model/object.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class MainWindow;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class ObjectTree;
+class QUrl;
+
+namespace velmo {
+class Document;
+}
+
+class NavigationPane : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Opens a folder with the desktop's file manager; replaceable so that tests can watch it.
+    using FolderOpener = std::function<bool(const QUrl &)>;
+
+    explicit NavigationPane(velmo::Document &global, QWidget *parent = nullptr);
+    ~NavigationPane() override;
+
+    // Puts a new navigation form into frame's left pane and connects it: the frame's initial
+    // update, the selection to the property and content panes, previews to the preview pane.
+    static NavigationPane *install(MainWindow &frame, velmo::Document &global);
+
+    // A new or opened document: registers the menu tree with the root, flags the document
+    // modified, fills the combo and rebuilds both trees.
+    void onInitialUpdate();
+    // The document's sites into the combo; the one carrying the current mark (else the entry
+    // chosen before, else the first) becomes the current site and gets its working folder.
+    void fillSiteCombo();
+    // The user chose combo entry index: it becomes the current site and fills the menu tree.
+    void onSiteChosen(int index);
+    // The site chosen in the combo becomes current; both trees are refilled. Requests for
+    // another control than the menu tree are ignored.
+    void onRebuildMenuTree(int controlId);
+    void onRefreshStorageTree(int controlId);
+    // "空にする": destroys what the current site's storage box holds.
+    void onEmptyStorage();
+    // "管理": asks for the site edit dialog, then refills the combo and the trees.
+    void onManage();
+    // "HTML出力": writes the current site and opens the published folder.
+    void onHtmlOutput();
+    // "上へ" / "下へ" on the menu tree's selected object.
+    void onMoveUp();
+    void onMoveDown();
+
+    QComboBox *siteCombo() const { return m_siteCombo; }
+    ObjectTree *menuTree() const { return m_menuTree; }
+    ObjectTree *storageTree() const { return m_storageTree; }
+
+    void setFolderOpener(FolderOpener opener) { m_openFolder = std::move(opener); }
+    // How long a site output runs before its progress is shown (half a second by default).
+    void setProgressDelay(int milliseconds) { m_progressDelay = milliseconds; }
+
+Q_SIGNALS:
+    // The object the property and content panes are to show; null lets them let go of theirs.
+    void objectSelected(velmo::Object *object);
+    // The page for the selection was written to path.
+    void previewRequested(const QString &path);
+    // "管理" was pressed; the site edit dialog runs from here.
+    void siteManagementRequested();
+    // A page of a site output is done, while the progress is on view.
+    void outputProgress(int done, int total);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void registerWithRoot();
+    void refreshStorage();
+    void moveSelected(bool up);
+    void routeSelection(velmo::Object *object);
+    // Routes null when the object last routed is subtree or below it, before they go.
+    void releaseIfWithin(velmo::Object *subtree);
+    void consumeEnterAndEscape(QWidget *widget);
+
+    velmo::Document &m_global;
+    QLabel *m_siteLabel = nullptr;
+    QComboBox *m_siteCombo = nullptr;
+    QPushButton *m_manageButton = nullptr;
+    QPushButton *m_outputButton = nullptr;
+    QLabel *m_menuLabel = nullptr;
+    QPushButton *m_upButton = nullptr;
+    QPushButton *m_downButton = nullptr;
+    ObjectTree *m_menuTree = nullptr;
+    QLabel *m_storageLabel = nullptr;
+    QPushButton *m_emptyButton = nullptr;
+    ObjectTree *m_storageTree = nullptr;
+    FolderOpener m_openFolder;
+    int m_progressDelay = 500;
+    bool m_registered = false;
+    // Compared by address only: it may be gone by the time it is looked at.
+    velmo::Object *m_lastRouted = nullptr;
+};

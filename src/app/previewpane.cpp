@@ -1,0 +1,48 @@
+// The preview pane and the preview request.
+#include "app/previewpane.h"
+
+#include "app/previewbrowser.h"
+#include "model/document.h"
+
+#include <QMetaObject>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+PreviewPane::PreviewPane(velmo::Document &global, QWidget *parent)
+    : QFrame(parent), m_global(global)
+{
+    setObjectName(u"previewView"_s);
+    setFrameShape(QFrame::StyledPanel);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+PreviewBrowser *PreviewPane::previewDialog() const
+{
+    return m_preview.data();
+}
+
+void PreviewPane::onInitialUpdate()
+{
+    if (m_preview.isNull()) {
+        m_preview = new PreviewBrowser(m_global, this);
+        layout()->addWidget(m_preview);
+        m_preview->show();
+    }
+    m_preview->goHome();
+}
+
+void PreviewPane::onPreviewNavigate()
+{
+    if (!m_preview.isNull())
+        m_preview->navigate(m_global.previewAddress);
+}
+
+int showInPreview(velmo::Document &global, PreviewPane *pane, const QString &address)
+{
+    global.previewAddress = address;
+    if (pane != nullptr)
+        QMetaObject::invokeMethod(pane, &PreviewPane::onPreviewNavigate, Qt::QueuedConnection);
+    return 1;
+}

@@ -1,0 +1,38 @@
+// PreviewPane, the upper right pane: holds the browser preview form and shows there whatever
+// showInPreview asks for.
+#pragma once
+
+#include <QFrame>
+#include <QPointer>
+
+class PreviewBrowser;
+
+namespace velmo {
+class Document;
+}
+
+class PreviewPane : public QFrame
+{
+    Q_OBJECT
+
+public:
+    PreviewPane(velmo::Document &global, QWidget *parent = nullptr);
+
+    // A new or opened document: creates the preview form when there is none yet and shows the
+    // home page.
+    void onInitialUpdate();
+    // A posted preview request arrived: shows the document's preview address. Ignored once the
+    // preview form is gone.
+    void onPreviewNavigate();
+
+    PreviewBrowser *previewDialog() const;
+
+private:
+    velmo::Document &m_global;
+    // Cleared by Qt when the form is destroyed, which is how the pane forgets it.
+    QPointer<PreviewBrowser> m_preview;
+};
+
+// Stores address as the document's preview address and asks pane, through the event queue, to
+// show it; requests are handled in the order they were made. Always 1.
+int showInPreview(velmo::Document &global, PreviewPane *pane, const QString &address);

@@ -1,0 +1,117 @@
+// The directory settings dialog.
+#include "app/programpathsdialog.h"
+
+#include "app/externalprograms.h"
+#include "app/filedialogwrapper.h"
+
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Row
+{
+    const char16_t *label;
+    const char16_t *name;
+};
+
+// In the order of externalProgramEntries().
+constexpr Row kRowTexts[ProgramPathsDialog::kRows] = {
+    {u"ブラウザアプリケーション １", u"browser1"},
+    {u"ブラウザアプリケーション ２", u"browser2"},
+    {u"ブラウザアプリケーション ３", u"browser3"},
+    {u"テキスト エディタアプリケーション １", u"editor1"},
+    {u"テキスト エディタアプリケーション ２", u"editor2"},
+    {u"エディタアプリケーション ３", u"editor3"},
+    {u"グラフィックス エディタアプリケーション １", u"graphicsEditor1"},
+};
+
+} // namespace
+
+ProgramPathsDialog::ProgramPathsDialog(QSettings &settings, FileDialogWrapper &fileDialogs,
+                                       QWidget *parent)
+    : QDialog(parent), m_settings(settings), m_fileDialogs(fileDialogs)
+{
+    setObjectName(u"pathSettingDialog"_s);
+    setWindowTitle(u"ディレクトリ設定"_s);
+    setModal(true);
+
+    const QList<ExternalProgramEntry> &entries = externalProgramEntries();
+    auto *grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(1, 320);
+    for (int row = 0; row < kRows; ++row) {
+        const QString name = QString::fromUtf16(kRowTexts[row].name);
+        auto *label = new QLabel(QString::fromUtf16(kRowTexts[row].label), this);
+        label->setObjectName(name + u"Label"_s);
+        auto *field = new QLineEdit(this);
+        field->setObjectName(name + u"Edit"_s);
+        const ExternalProgramEntry &entry = entries.at(row);
+        field->setText(m_settings.value(entry.group + u'/' + entry.key).toString());
+        label->setBuddy(field);
+        auto *browse = new QPushButton(u"．．．"_s, this);
+        browse->setObjectName(name + u"Browse"_s);
+        browse->setAutoDefault(false);
+        connect(browse, &QPushButton::clicked, this, [this, row] { browseForProgram(row); });
+        // Each label sits above its field, as in the original two-line rows.
+        grid->addWidget(label, row * 2, 0, 1, 3);
+        grid->addWidget(field, row * 2 + 1, 0, 1, 2);
+        grid->addWidget(browse, row * 2 + 1, 2);
+        m_fields.append(field);
+    }
+
+    auto *box = new QDialogButtonBox(this);
+    QPushButton *ok = box->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
+    ok->setObjectName(u"okButton"_s);
+    ok->setDefault(true);
+    QPushButton *cancel = box->addButton(u"キャンセル"_s, QDialogButtonBox::RejectRole);
+    cancel->setObjectName(u"cancelButton"_s);
+    connect(box, &QDialogButtonBox::accepted, this, &ProgramPathsDialog::accept);
+    connect(box, &QDialogButtonBox::rejected, this, &ProgramPathsDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addSpacing(8);
+    layout->addWidget(box);
+}
+
+velmo::ExternalProgramSettings ProgramPathsDialog::programs() const
+{
+    velmo::ExternalProgramSettings programs;
+    const QList<ExternalProgramEntry> &entries = externalProgramEntries();
+    for (int row = 0; row < kRows; ++row) {
+        const ExternalProgramEntry &entry = entries.at(row);
+        (programs.*entry.field)[size_t(entry.index)] = m_fields.at(row)->text();
+    }
+    return programs;
+}
+
+void ProgramPathsDialog::browseForProgram(int row)
+{
+    if (row < 0 || row >= kRows)
+        return;
+    QLineEdit *field = m_fields.at(row);
+    // The dialog starts in the folder of the current path; the process's own current folder is
+    // left alone, as other parts resolve relative paths against it.
+    QString folder;
+    if (field->text().contains(u'/'))
+        folder = QFileInfo(field->text()).absolutePath();
+    const QString chosen = m_fileDialogs.getOpenFileName(
+        u"ファイルを開く"_s, folder, {u"アプリケーション (*)"_s, u"全て (*)"_s}, QDir::Executable);
+    if (!chosen.isEmpty())
+        field->setText(QFileInfo(chosen).absoluteFilePath());
+}
+
+void ProgramPathsDialog::accept()
+{
+    writeExternalProgramSettings(m_settings, programs());
+    QDialog::accept();
+}

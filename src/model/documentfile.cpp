@@ -1,0 +1,126 @@
+// Opening and saving .vlm documents.
+#include "model/documentfile.h"
+
+#include "model/archive.h"
+#include "model/document.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace velmo {
+
+namespace {
+
+QString openFailure(const QString &path, const QString &detail)
+{
+    return QStringLiteral("ファイル「%1」を開けませんでした。\r\n%2").arg(path, detail);
+}
+
+QString saveFailure(const QString &path, const QString &detail)
+{
+    return QStringLiteral("ファイル「%1」に保存できませんでした。\r\n%2").arg(path, detail);
+}
+
+} // namespace
+
+bool DocumentFile::openBytes(Document &global, QByteArrayView bytes, QString *error)
+{
+    // An empty file is opened without reading: nothing of the current model is replaced.
+    if (bytes.isEmpty())
+        return true;
+    global.newDocument();
+    Archive ar = Archive::forReading(bytes);
+    try {
+        global.load(ar);
+    } catch (const ArchiveError &e) {
+        // What was read stays until this reset; the sites go, the catalogues keep what they got.
+        global.newDocument();
+        if (error != nullptr)
+            *error = e.message();
+        return false;
+    }
+    return true;
+}
+
+bool DocumentFile::open(Document &global, const QString &path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        global.report(openFailure(path, QStringLiteral("フォルダは文書として開けません。")));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        global.report(openFailure(path, file.errorString()));
+        return false;
+    }
+    // Mapping keeps a large document out of the heap; fall back to reading where the file
+    // system cannot map.
+    QByteArray buffer;
+    QByteArrayView bytes;
+    const qint64 size = file.size();
+    if (size > 0) {
+        if (uchar *mapped = file.map(0, size)) {
+            bytes = QByteArrayView(mapped, size);
+        } else {
+            buffer = file.readAll();
+            if (file.error() != QFileDevice::NoError) {
+                global.report(openFailure(path, file.errorString()));
+                return false;
+            }
+            bytes = buffer;
+        }
+    }
+    QString error;
+    if (!openBytes(global, bytes, &error)) {
+        global.report(openFailure(
+            path,
+            QStringLiteral("ファイルが壊れているか、Velmo の文書ではありません。\r\n") + error));
+        return false;
+    }
+    return true;
+}
+
+bool DocumentFile::toBytes(const Document &global, QByteArray &out, QString *error)
+{
+    out.clear();
+    Archive ar = Archive::forWriting(out);
+    try {
+        global.store(ar);
+    } catch (const ArchiveError &e) {
+        out.clear();
+        if (error != nullptr)
+            *error = e.message();
+        return false;
+    }
+    return true;
+}
+
+bool DocumentFile::save(const Document &global, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        global.report(saveFailure(path, file.errorString()));
+        return false;
+    }
+    // Streamed rather than built in memory first: a large document then costs neither its
+    // size in memory nor the time of faulting that memory in.
+    Archive ar = Archive::forWriting(file);
+    try {
+        global.store(ar);
+        ar.flush();
+    } catch (const ArchiveError &e) {
+        file.cancelWriting();
+        global.report(saveFailure(path, e.message()));
+        return false;
+    }
+    if (!file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        global.report(saveFailure(path, reason));
+        return false;
+    }
+    return true;
+}
+
+} // namespace velmo

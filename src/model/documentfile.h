@@ -1,0 +1,31 @@
+// Opening and saving .vlm documents: the whole model is read from or written to one file,
+// and a failure is reported without losing the previous file.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace velmo {
+
+class Document;
+
+class DocumentFile
+{
+public:
+    // Opens path as the application opens a document: an empty file changes nothing; any other
+    // file resets the model as for "new" and reads it. When the file cannot be read, the open
+    // fails with a message, the sites are cleared and what was read of the catalogues stays.
+    static bool open(Document &global, const QString &path);
+    // The same from bytes already in memory; error receives the archive's message on failure.
+    static bool openBytes(Document &global, QByteArrayView bytes, QString *error = nullptr);
+
+    // Writes the whole model to path through a temporary file that replaces path only when
+    // complete. Reports and returns false on failure; the old file is then untouched.
+    static bool save(const Document &global, const QString &path);
+    // The bytes of the whole model; false (with the message in error) when a value cannot be
+    // written.
+    static bool toBytes(const Document &global, QByteArray &out, QString *error = nullptr);
+};
+
+} // namespace velmo

@@ -1,0 +1,168 @@
+// velmo::Object: construction, parent links, copying and the common record.
+#include "model/object.h"
+
+#include "model/archive.h"
+#include "model/clock.h"
+
+namespace velmo {
+
+bool isAcceptedClassCode(qint32 code)
+{
+    switch (code) {
+    case kClassSite:
+    case kClassClassification:
+    case kClassCategory:
+    case kClassPage:
+    case kClassContentGroup:
+    case kClassContent:
+    case kClassCondition:
+    case kClassGenre:
+    case kClassObjectBox:
+    case kClassUnused:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Object::Object() : id(ObjectId::fresh()), parentId(ObjectId::fresh())
+{
+    const qint64 now = currentTime();
+    createdTime = now;
+    updatedTime = now;
+}
+
+Object::~Object() = default;
+
+void Object::clearContents() {}
+
+int Object::storeBody(Archive &) const
+{
+    return 1;
+}
+
+int Object::loadBody(Archive &)
+{
+    return 1;
+}
+
+int Object::getTreeIcon(int) const
+{
+    return 0;
+}
+
+int Object::removeChild(Object *)
+{
+    return 0;
+}
+
+int Object::addToTree(TreeItemHandle, TreeSink &, QList<TreeItemHandle> *, bool)
+{
+    return 0;
+}
+
+void Object::clearOutputMarks() {}
+
+Object *Object::findById(const ObjectId &)
+{
+    return nullptr;
+}
+
+int Object::outputThroughSite(OutputContext &, QString &, ObjectChain &)
+{
+    return 0;
+}
+
+void Object::setParent(Object *newParent)
+{
+    m_parent = newParent;
+    parentId = newParent != nullptr ? newParent->id : ObjectId();
+}
+
+void Object::copyFrom(const Object &other)
+{
+    id = other.id;
+    typeCode = other.typeCode;
+    reservedValue = other.reservedValue;
+    parentId = other.parentId;
+    enabled = other.enabled;
+    createdTime = other.createdTime;
+    updatedTime = other.updatedTime;
+    name = other.name;
+    memo = other.memo;
+    listItemState = other.listItemState;
+    treeItem = other.treeItem;
+    treeItemState = other.treeItemState;
+    treeCheckState = other.treeCheckState;
+    m_parent = other.m_parent;
+}
+
+int Object::store(Archive &ar) const
+{
+    if (!ar.isStoring())
+        return 0;
+    ar.writeTag(tags::Object);
+    int ok = id.store(ar);
+    ar.writeInt32(typeCode);
+    ar.writeInt32(reservedValue);
+    ok &= parentId.store(ar);
+    ar.writeInt32(enabled);
+    ar.writeTime(createdTime);
+    ar.writeTime(updatedTime);
+    ar.writeString(name);
+    ar.writeString(memo);
+    // An object with an unknown class code is written without a body, and reported.
+    if (!isAcceptedClassCode(typeCode))
+        return 0;
+    return storeBody(ar) != 0 && ok != 0 ? 1 : 0;
+}
+
+int Object::load(Archive &ar)
+{
+    if (!ar.isLoading())
+        return 0;
+    Archive::NestingGuard nesting(ar);
+    ar.readTag({tags::Object});
+    int ok = id.load(ar);
+    const qint64 codeOffset = ar.position();
+    typeCode = ar.readInt32();
+    reservedValue = ar.readInt32();
+    ok &= parentId.load(ar);
+    enabled = ar.readInt32();
+    createdTime = ar.readTime();
+    updatedTime = ar.readTime();
+    name = ar.readString();
+    memo = ar.readString();
+    // What follows an unknown class code cannot be read in step; stop here.
+    if (!isAcceptedClassCode(typeCode)) {
+        ar.fail(QStringLiteral("%1 バイト目のクラスコード %2 は不正です。")
+                    .arg(codeOffset)
+                    .arg(typeCode),
+                codeOffset);
+    }
+    return loadBody(ar) != 0 && ok != 0 ? 1 : 0;
+}
+
+TreeItemHandle Object::insertTreeItem(TreeItemHandle parentItem, TreeSink &tree,
+                                      QList<TreeItemHandle> *inserted, bool restoreState)
+{
+    const TreeItemHandle item =
+        tree.insertItem(parentItem, name, getTreeIcon(0), getTreeIcon(1), this);
+    if (inserted != nullptr)
+        inserted->append(item);
+    if (restoreState) {
+        treeItem = item;
+        tree.restoreItemState(item,
+                              treeItemState & (TreeSink::kStateExpanded | TreeSink::kStateSelected),
+                              treeCheckState);
+    }
+    return item;
+}
+
+void Object::finishTreeItem(TreeItemHandle parentItem, TreeItemHandle item, TreeSink &tree)
+{
+    if (parentItem == 0)
+        tree.expandItem(item);
+}
+
+} // namespace velmo
