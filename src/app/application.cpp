@@ -3,6 +3,7 @@
 
 #include "app/aboutdialog.h"
 #include "app/appicon.h"
+#include "app/documentcontroller.h"
 #include "app/documentsession.h"
 #include "app/mainwindow.h"
 #include "app/navigationpane.h"
@@ -88,8 +89,9 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
     m_recentFiles.load(m_settings);
     m_document =
         std::make_unique<DocumentSession>(m_global, m_settings, m_messageBoxes, m_fileDialogs);
-    m_mainFrame = new MainWindow(*m_document);
-    NavigationPane::install(*m_mainFrame, m_global);
+    m_controller = std::make_unique<DocumentController>(m_global);
+    m_mainFrame = new MainWindow(*m_document, *m_controller);
+    NavigationPane::install(*m_mainFrame, *m_controller);
     m_messageBoxes.setParentWidget(m_mainFrame);
     m_fileDialogs.setParentWidget(m_mainFrame);
 
@@ -97,18 +99,15 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
     connect(m_mainFrame, &MainWindow::recentFileChosen, this, &Application::onOpenRecentFile);
     connect(m_mainFrame, &MainWindow::documentsDropped, this,
             [this](const QStringList &paths) { openDocumentFile(paths.constFirst()); });
-    connect(m_mainFrame->commandAction(MainWindow::Command::FileNew), &QAction::triggered, this,
-            &Application::onFileNew);
-    connect(m_mainFrame->commandAction(MainWindow::Command::FileOpen), &QAction::triggered, this,
-            &Application::onFileOpen);
-    connect(m_mainFrame->commandAction(MainWindow::Command::FileSave), &QAction::triggered,
-            m_document.get(), &DocumentSession::doFileSave);
-    connect(m_mainFrame->commandAction(MainWindow::Command::FileSaveAs), &QAction::triggered,
-            m_document.get(), &DocumentSession::doSaveAs);
-    connect(m_mainFrame->commandAction(MainWindow::Command::PathSetting), &QAction::triggered, this,
+    connect(m_mainFrame->fileNewAction(), &QAction::triggered, this, &Application::onFileNew);
+    connect(m_mainFrame->fileOpenAction(), &QAction::triggered, this, &Application::onFileOpen);
+    connect(m_mainFrame->fileSaveAction(), &QAction::triggered, m_document.get(),
+            &DocumentSession::doFileSave);
+    connect(m_mainFrame->fileSaveAsAction(), &QAction::triggered, m_document.get(),
+            &DocumentSession::doSaveAs);
+    connect(m_mainFrame->pathSettingAction(), &QAction::triggered, this,
             [this] { m_document->onPathSetting(m_mainFrame); });
-    connect(m_mainFrame->commandAction(MainWindow::Command::AppAbout), &QAction::triggered, this,
-            &Application::onAppAbout);
+    connect(m_mainFrame->aboutAction(), &QAction::triggered, this, &Application::onAppAbout);
     updateRecentFileMenu();
 
     if (!commandLine.error.isEmpty())

@@ -16,6 +16,7 @@
 #include <memory>
 
 class MainWindow;
+class DocumentController;
 class DocumentSession;
 class QSettings;
 
@@ -69,6 +70,7 @@ public:
     velmo::Document &global() const { return m_global; }
     QSettings &settings() const { return m_settings; }
     DocumentSession &document() const { return *m_document; }
+    DocumentController &controller() const { return *m_controller; }
     MainWindow *mainFrame() const;
     RecentFileList &recentFiles() { return m_recentFiles; }
     MessageBoxWrapper &messageBoxes() { return m_messageBoxes; }
@@ -85,5 +87,6 @@ private:
     MessageBoxReporter m_reporter;
     RecentFileList m_recentFiles;
     std::unique_ptr<DocumentSession> m_document;
+    std::unique_ptr<DocumentController> m_controller;
     QPointer<MainWindow> m_mainFrame;
 };

@@ -3,6 +3,7 @@
 
 #include "app/appicon.h"
 #include "app/contentpane.h"
+#include "app/documentcontroller.h"
 #include "app/documentsession.h"
 #include "app/previewpane.h"
 #include "app/propertypane.h"
@@ -40,8 +41,8 @@ MainWindow::PaneSizes MainWindow::initialPaneSizes(int width, int height)
     return sizes;
 }
 
-MainWindow::MainWindow(DocumentSession &document, QWidget *parent)
-    : QMainWindow(parent), m_document(document)
+MainWindow::MainWindow(DocumentSession &document, DocumentController &controller, QWidget *parent)
+    : QMainWindow(parent), m_document(document), m_controller(controller)
 {
     setObjectName(u"mainFrame"_s);
     setWindowIcon(velmoIcon());
@@ -83,12 +84,14 @@ MainWindow::MainWindow(DocumentSession &document, QWidget *parent)
     createMenus();
     updateTitle(document.title());
     connect(&document, &DocumentSession::titleChanged, this, &MainWindow::updateTitle);
-    connect(&document, &DocumentSession::contentAboutToBeReplaced, this,
-            &MainWindow::resetSelection);
+    connect(&document, &DocumentSession::contentAboutToBeReplaced, &controller,
+            &DocumentController::resetSelection);
+    connect(&controller, &DocumentController::selectionChanged, this, &MainWindow::showSelection);
+    connect(&controller, &DocumentController::previewRequested, this, &MainWindow::showInPreview);
 }
 
-QAction *MainWindow::addCommand(QMenu *menu, Command command, const QString &text,
-                                const QString &name, const QKeySequence &shortcut)
+QAction *MainWindow::addCommand(QMenu *menu, const QString &text, const QString &name,
+                                const QKeySequence &shortcut)
 {
     auto *action = new QAction(text, this);
     action->setObjectName(name);
@@ -97,7 +100,6 @@ QAction *MainWindow::addCommand(QMenu *menu, Command command, const QString &tex
         menu->addAction(action);
     else
         addAction(action);
-    m_commands.append({command, action});
     return action;
 }
 
@@ -107,13 +109,13 @@ void MainWindow::createMenus()
     // column; the shortcuts themselves are set on the actions.
     QMenu *file = menuBar()->addMenu(u"ファイル(&F)"_s);
     file->setObjectName(u"menuFile"_s);
-    addCommand(file, Command::FileNew, u"新規作成\tCtrl+N(&N)"_s, u"actionFileNew"_s,
-               QKeySequence(Qt::CTRL | Qt::Key_N));
-    addCommand(file, Command::FileOpen, u"開く...\tCtrl+O(&O)"_s, u"actionFileOpen"_s,
-               QKeySequence(Qt::CTRL | Qt::Key_O));
-    addCommand(file, Command::FileSave, u"上書き保存\tCtrl+S(&S)"_s, u"actionFileSave"_s,
-               QKeySequence(Qt::CTRL | Qt::Key_S));
-    addCommand(file, Command::FileSaveAs, u"名前を付けて保存(&A)..."_s, u"actionFileSaveAs"_s);
+    m_fileNew = addCommand(file, u"新規作成\tCtrl+N(&N)"_s, u"actionFileNew"_s,
+                           QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_fileOpen = addCommand(file, u"開く...\tCtrl+O(&O)"_s, u"actionFileOpen"_s,
+                            QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_fileSave = addCommand(file, u"上書き保存\tCtrl+S(&S)"_s, u"actionFileSave"_s,
+                            QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_fileSaveAs = addCommand(file, u"名前を付けて保存(&A)..."_s, u"actionFileSaveAs"_s);
     file->addSeparator();
     m_recentPlaceholder = file->addAction(u"最近使ったファイル"_s);
     m_recentPlaceholder->setObjectName(u"actionRecentFilePlaceholder"_s);
@@ -126,33 +128,23 @@ void MainWindow::createMenus()
         m_recentActions.append(entry);
     }
     file->addSeparator();
-    QAction *exit =
-        addCommand(file, Command::AppExit, u"アプリケーションの終了(&X)"_s, u"actionAppExit"_s);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    m_exit = addCommand(file, u"アプリケーションの終了(&X)"_s, u"actionAppExit"_s);
+    connect(m_exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu *settings = menuBar()->addMenu(u"設定"_s);
     settings->setObjectName(u"menuSettings"_s);
-    addCommand(settings, Command::PathSetting, u"ディレクトリ設定"_s, u"actionPathSetting"_s);
+    m_pathSetting = addCommand(settings, u"ディレクトリ設定"_s, u"actionPathSetting"_s);
 
     QMenu *help = menuBar()->addMenu(u"ヘルプ(&H)"_s);
     help->setObjectName(u"menuHelp"_s);
-    addCommand(help, Command::AppAbout, u"バージョン情報 Velmo(&A)..."_s, u"actionAppAbout"_s);
+    m_about = addCommand(help, u"バージョン情報 Velmo(&A)..."_s, u"actionAppAbout"_s);
 
-    QAction *next = addCommand(nullptr, Command::NextPane, u"次のペイン"_s, u"actionNextPane"_s,
-                               QKeySequence(Qt::Key_F6));
-    connect(next, &QAction::triggered, this, [this] { activateNextPane(false); });
-    QAction *previous = addCommand(nullptr, Command::PrevPane, u"前のペイン"_s, u"actionPrevPane"_s,
-                                   QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    connect(previous, &QAction::triggered, this, [this] { activateNextPane(true); });
-}
-
-QAction *MainWindow::commandAction(Command command) const
-{
-    for (const auto &[id, action] : m_commands) {
-        if (id == command)
-            return action;
-    }
-    return nullptr;
+    m_nextPane =
+        addCommand(nullptr, u"次のペイン"_s, u"actionNextPane"_s, QKeySequence(Qt::Key_F6));
+    connect(m_nextPane, &QAction::triggered, this, [this] { activateNextPane(false); });
+    m_previousPane = addCommand(nullptr, u"前のペイン"_s, u"actionPrevPane"_s,
+                                QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    connect(m_previousPane, &QAction::triggered, this, [this] { activateNextPane(true); });
 }
 
 void MainWindow::setRecentFiles(const QStringList &files)
@@ -193,37 +185,10 @@ void MainWindow::initialUpdateFrame()
     m_previewView->onInitialUpdate();
 }
 
-void MainWindow::postObjectSelected(velmo::Object *object)
+void MainWindow::showSelection(velmo::Object *object)
 {
-    const quint64 generation = m_selectionGeneration;
-    QMetaObject::invokeMethod(
-        this,
-        [this, object, generation] {
-            if (generation == m_selectionGeneration)
-                routeObjectSelected(object);
-        },
-        Qt::QueuedConnection);
-}
-
-void MainWindow::routeObjectSelected(velmo::Object *object)
-{
-    // The last object is compared by address first and read only when the addresses match,
-    // so a destroyed one is never touched.
-    if (object == m_lastRouted && (object == nullptr || object->id == m_lastRoutedId))
-        return;
     m_propertyView->onObjectSelected(object);
     m_contentView->onObjectSelected(object);
-    m_lastRouted = object;
-    m_lastRoutedId = object != nullptr ? object->id : velmo::ObjectId();
-}
-
-void MainWindow::resetSelection()
-{
-    ++m_selectionGeneration;
-    m_propertyView->onObjectSelected(nullptr);
-    m_contentView->onObjectSelected(nullptr);
-    m_lastRouted = nullptr;
-    m_lastRoutedId = velmo::ObjectId();
 }
 
 int MainWindow::showInPreview(const QString &address)

@@ -4,11 +4,10 @@
 // preview pane.
 #pragma once
 
-#include "model/objectid.h"
-
 #include <QList>
 #include <QMainWindow>
 
+class DocumentController;
 class DocumentSession;
 class QAction;
 class ContentPane;
@@ -26,19 +25,6 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // The menu commands, numbered as the original's command IDs.
-    enum class Command {
-        FileNew = 57600,
-        FileOpen = 57601,
-        FileSave = 57603,
-        FileSaveAs = 57604,
-        AppExit = 57665,
-        PathSetting = 32813,
-        AppAbout = 57664,
-        NextPane = 57680,
-        PrevPane = 57681,
-    };
-
     // The sizes the panes start with for a client area of width by height pixels (integer
     // division). The last pane of each splitter takes what remains; once the user has moved a
     // divider, it also takes what the window gains or loses.
@@ -56,7 +42,10 @@ public:
     };
     static PaneSizes initialPaneSizes(int width, int height);
 
-    explicit MainWindow(DocumentSession &document, QWidget *parent = nullptr);
+    // Routes controller's selection to the property and content panes and its previews to the
+    // preview pane.
+    MainWindow(DocumentSession &document, DocumentController &controller,
+               QWidget *parent = nullptr);
 
     // The navigation form takes the left pane, in place of the empty one kept for it; the
     // frame owns it from then on.
@@ -73,21 +62,23 @@ public:
     // (through initialUpdate) first.
     void initialUpdateFrame();
 
-    // The selection changed in the navigation form's tree: the object (or null) is routed
-    // through the event queue, after what is already waiting there.
-    void postObjectSelected(velmo::Object *object);
-    // Routes object to the property pane, then the content pane, unless it is the object routed
-    // last.
-    void routeObjectSelected(velmo::Object *object);
-    velmo::Object *lastRoutedObject() const { return m_lastRouted; }
-    // Empties the property and content panes and forgets the last object; selections still
-    // waiting in the queue are dropped. Done before the document's content is replaced.
-    void resetSelection();
+    DocumentController &controller() const { return m_controller; }
+    // Hands object (or null) to the property pane, then the content pane.
+    void showSelection(velmo::Object *object);
 
     // showInPreview for this window's preview pane.
     int showInPreview(const QString &address);
 
-    QAction *commandAction(Command command) const;
+    // The menu commands.
+    QAction *fileNewAction() const { return m_fileNew; }
+    QAction *fileOpenAction() const { return m_fileOpen; }
+    QAction *fileSaveAction() const { return m_fileSave; }
+    QAction *fileSaveAsAction() const { return m_fileSaveAs; }
+    QAction *exitAction() const { return m_exit; }
+    QAction *pathSettingAction() const { return m_pathSetting; }
+    QAction *aboutAction() const { return m_about; }
+    QAction *nextPaneAction() const { return m_nextPane; }
+    QAction *previousPaneAction() const { return m_previousPane; }
     // Entries of "最近使ったファイル", newest first.
     void setRecentFiles(const QStringList &files);
     QList<QAction *> recentFileActions() const { return m_recentActions; }
@@ -110,7 +101,7 @@ protected:
 
 private:
     void createMenus();
-    QAction *addCommand(QMenu *menu, Command command, const QString &text, const QString &name,
+    QAction *addCommand(QMenu *menu, const QString &text, const QString &name,
                         const QKeySequence &shortcut = {});
     void applyInitialSizes();
     void updateTitle(const QString &documentTitle);
@@ -118,6 +109,7 @@ private:
     static QStringList droppedDocuments(const QMimeData *data);
 
     DocumentSession &m_document;
+    DocumentController &m_controller;
     QSplitter *m_outerSplitter = nullptr;
     QSplitter *m_rightSplitter = nullptr;
     QSplitter *m_lowerSplitter = nullptr;
@@ -125,15 +117,17 @@ private:
     PreviewPane *m_previewView = nullptr;
     PropertyPane *m_propertyView = nullptr;
     ContentPane *m_contentView = nullptr;
-    QList<QPair<Command, QAction *>> m_commands;
+    QAction *m_fileNew = nullptr;
+    QAction *m_fileOpen = nullptr;
+    QAction *m_fileSave = nullptr;
+    QAction *m_fileSaveAs = nullptr;
+    QAction *m_exit = nullptr;
+    QAction *m_pathSetting = nullptr;
+    QAction *m_about = nullptr;
+    QAction *m_nextPane = nullptr;
+    QAction *m_previousPane = nullptr;
     QAction *m_recentPlaceholder = nullptr;
     QList<QAction *> m_recentActions;
     // Until then the panes keep their starting sizes for whatever size the window takes.
     bool m_userMovedSplitter = false;
-
-    velmo::Object *m_lastRouted = nullptr;
-    // With the pointer, so that a new object at a freed object's address is not taken for it.
-    velmo::ObjectId m_lastRoutedId;
-    // Counts resets; a selection posted before the latest reset is stale when it arrives.
-    quint64 m_selectionGeneration = 0;
 };

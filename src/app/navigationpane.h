@@ -3,12 +3,11 @@
 // ("一時置き場") with "空にする".
 #pragma once
 
-#include "model/object.h"
-
 #include <QWidget>
 
 #include <functional>
 
+class DocumentController;
 class MainWindow;
 class QComboBox;
 class QLabel;
@@ -28,25 +27,24 @@ public:
     // Opens a folder with the desktop's file manager; replaceable so that tests can watch it.
     using FolderOpener = std::function<bool(const QUrl &)>;
 
-    explicit NavigationPane(velmo::Document &global, QWidget *parent = nullptr);
+    explicit NavigationPane(DocumentController &controller, QWidget *parent = nullptr);
     ~NavigationPane() override;
 
-    // Puts a new navigation form into frame's left pane and connects it: the frame's initial
-    // update, the selection to the property and content panes, previews to the preview pane.
-    static NavigationPane *install(MainWindow &frame, velmo::Document &global);
+    // Puts a new navigation form into frame's left pane, forwarding to controller, and has it
+    // take the frame's initial updates.
+    static NavigationPane *install(MainWindow &frame, DocumentController &controller);
 
     // A new or opened document: registers the menu tree with the root, flags the document
     // modified, fills the combo and rebuilds both trees.
     void onInitialUpdate();
-    // The document's sites into the combo; the one carrying the current mark (else the entry
-    // chosen before, else the first) becomes the current site and gets its working folder.
+    // The document's sites into the combo, with the controller's current site chosen.
     void fillSiteCombo();
     // The user chose combo entry index: it becomes the current site and fills the menu tree.
     void onSiteChosen(int index);
-    // The site chosen in the combo becomes current; both trees are refilled. Requests for
-    // another control than the menu tree are ignored.
-    void onRebuildMenuTree(int controlId);
-    void onRefreshStorageTree(int controlId);
+    // The site chosen in the combo becomes current; both trees are refilled.
+    void rebuildMenuTree();
+    // The storage tree shows the current site's box again.
+    void refreshStorage();
     // "空にする": destroys what the current site's storage box holds.
     void onEmptyStorage();
     // "管理": asks for the site edit dialog, then refills the combo and the trees.
@@ -66,10 +64,6 @@ public:
     void setProgressDelay(int milliseconds) { m_progressDelay = milliseconds; }
 
 Q_SIGNALS:
-    // The object the property and content panes are to show; null lets them let go of theirs.
-    void objectSelected(velmo::Object *object);
-    // The page for the selection was written to path.
-    void previewRequested(const QString &path);
     // "管理" was pressed; the site edit dialog runs from here.
     void siteManagementRequested();
     // A page of a site output is done, while the progress is on view.
@@ -80,13 +74,9 @@ protected:
 
 private:
     void registerWithRoot();
-    void refreshStorage();
-    void moveSelected(bool up);
-    void routeSelection(velmo::Object *object);
-    // Routes null when the object last routed is subtree or below it, before they go.
-    void releaseIfWithin(velmo::Object *subtree);
     void consumeEnterAndEscape(QWidget *widget);
 
+    DocumentController &m_controller;
     velmo::Document &m_global;
     QLabel *m_siteLabel = nullptr;
     QComboBox *m_siteCombo = nullptr;
@@ -102,6 +92,4 @@ private:
     FolderOpener m_openFolder;
     int m_progressDelay = 500;
     bool m_registered = false;
-    // Compared by address only: it may be gone by the time it is looked at.
-    velmo::Object *m_lastRouted = nullptr;
 };

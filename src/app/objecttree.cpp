@@ -2,17 +2,11 @@
 // menu and drag and drop.
 #include "app/objecttree.h"
 
-#include "app/documentsession.h"
-#include "app/objectwalk.h"
+#include "app/documentcontroller.h"
 #include "app/treedragdata.h"
 #include "app/treeimagelist.h"
-#include "generator/siteoutput.h"
-#include "model/category.h"
-#include "model/contentgroup.h"
 #include "model/document.h"
-#include "model/lookup.h"
-#include "model/object.h"
-#include "model/page.h"
+#include "model/objectcommands.h"
 #include "model/site.h"
 
 #include <QContextMenuEvent>
@@ -50,8 +44,14 @@ public:
           id(shown != nullptr ? shown->id : velmo::ObjectId()), handle(itemHandle)
     {}
 
-    // Not to be read before it is checked against the document: it may be gone.
-    velmo::Object *object;
+    // The object while it exists and still carries the identity the item was made for.
+    velmo::Object *liveObject() const
+    {
+        velmo::Object *shown = object.get();
+        return shown != nullptr && shown->id == id ? shown : nullptr;
+    }
+
+    velmo::ObjectRef object;
     velmo::ObjectId id;
     velmo::TreeItemHandle handle;
 };
@@ -86,12 +86,6 @@ bool isFillableRoot(qint32 classCode)
     default:
         return false;
     }
-}
-
-bool isDeleteCommand(int command)
-{
-    return command == ObjectCommands::DeleteCategory || command == ObjectCommands::DeletePage ||
-           command == ObjectCommands::DeleteContentGroup;
 }
 
 } // namespace
@@ -157,7 +151,7 @@ private:
 };
 
 ObjectTree::ObjectTree(velmo::Document &global, QWidget *parent)
-    : QTreeWidget(parent), m_global(global), m_commands(global)
+    : QTreeWidget(parent), m_global(global)
 {
     setColumnCount(1);
     header()->hide();
@@ -198,9 +192,17 @@ void ObjectTree::setLabelEditing(bool on)
                        : QAbstractItemView::NoEditTriggers);
 }
 
+void ObjectTree::connectController(DocumentController &controller)
+{
+    connect(this, &ObjectTree::objectSelected, &controller, &DocumentController::select);
+    connect(this, &ObjectTree::commandChosen, &controller, &DocumentController::runCommand);
+    connect(this, &ObjectTree::dropRequested, &controller, &DocumentController::drop);
+}
+
 velmo::Object *ObjectTree::rootObject() const
 {
-    return liveObject(m_global, m_root, m_rootId);
+    velmo::Object *root = m_root.get();
+    return root != nullptr && m_global.owns(root) ? root : nullptr;
 }
 
 bool ObjectTree::fill(velmo::Object *root)
@@ -211,7 +213,7 @@ bool ObjectTree::fill(velmo::Object *root)
         root = m_global.getCurrentSite();
     // A root that is no longer the document's cannot be read; what the tree shows would only
     // lead to freed objects, so it goes too.
-    if (root == nullptr || !isOwnedByDocument(m_global, root)) {
+    if (root == nullptr || !m_global.owns(root)) {
         clearTree();
         return false;
     }
@@ -220,8 +222,7 @@ bool ObjectTree::fill(velmo::Object *root)
     m_busy = true;
     if (m_tracksState)
         saveItemStates(true);
-    m_root = root;
-    m_rootId = root->id;
+    m_root = velmo::ObjectRef(root);
     m_dropTarget = 0;
     clear();
     m_items.clear();
@@ -257,8 +258,7 @@ void ObjectTree::clearTree()
     m_busy = wasBusy;
     m_items.clear();
     m_itemHandles.clear();
-    m_root = nullptr;
-    m_rootId = velmo::ObjectId();
+    m_root.reset();
     m_dropTarget = 0;
 }
 
@@ -280,7 +280,7 @@ velmo::Object *ObjectTree::objectAt(const QTreeWidgetItem *item) const
     const ObjectItem *objectItem = asObjectItem(item);
     if (objectItem == nullptr)
         return nullptr;
-    return liveObject(m_global, objectItem->object, objectItem->id);
+    return objectItem->liveObject();
 }
 
 velmo::ObjectId ObjectTree::objectIdAt(const QTreeWidgetItem *item) const
@@ -323,10 +323,10 @@ void ObjectTree::saveItemStates(bool clearSelected)
     if (root == nullptr || m_items.isEmpty())
         return;
     const int mask = clearSelected ? kStateExpanded : kStateMask;
-    forEachObjectBelow(root, [this, mask](velmo::Object *object) {
+    root->forEachBelow(velmo::Children::Owned, [this, mask](velmo::Object *object) {
         const QTreeWidgetItem *item = itemForHandle(object->treeItem);
         if (item == nullptr)
-            return;
+            return true;
         int state = 0;
         if (item->isExpanded())
             state |= kStateExpanded;
@@ -335,6 +335,7 @@ void ObjectTree::saveItemStates(bool clearSelected)
         object->treeItemState = state & mask;
         // Without check boxes the state image is 0, saved as -1.
         object->treeCheckState = m_checkBoxes ? (item->checkState(0) == Qt::Checked ? 1 : 0) : -1;
+        return true;
     });
 }
 
@@ -343,37 +344,7 @@ void ObjectTree::onSelectionChanged()
     if (m_busy || !m_tracksState)
         return;
     saveItemStates(false);
-    velmo::Object *object = selectedObject();
-    const velmo::ObjectId id = object != nullptr ? object->id : velmo::ObjectId();
-    // Posted, as the other panes take the selection after the tree has finished with it.
-    QMetaObject::invokeMethod(
-        this, [this, object, id] { Q_EMIT objectSelected(liveObject(m_global, object, id)); },
-        Qt::QueuedConnection);
-    requestPreview(object);
-}
-
-void ObjectTree::requestPreview(velmo::Object *object)
-{
-    if (object == nullptr)
-        return;
-    velmo::Object *group = nullptr;
-    if (velmo::object_cast<velmo::ContentGroup>(object) != nullptr) {
-        group = object;
-    } else if (velmo::object_cast<velmo::Page>(object) != nullptr &&
-               velmo::firstContentGroup(object) != nullptr) {
-        // The page itself; its category's first page would be another page.
-        group = velmo::firstContentGroup(object);
-    } else if (velmo::Category *category = velmo::owningCategory(object)) {
-        group = velmo::firstContentGroup(category);
-    }
-    if (group == nullptr)
-        return;
-    // Made on first use: only the menu tree ever previews.
-    if (m_output == nullptr)
-        m_output = std::make_unique<velmo::gen::SiteOutput>(m_global);
-    QString path;
-    if (m_output->outputObject(group, path) != 0 && !path.isEmpty())
-        Q_EMIT previewRequested(path);
+    Q_EMIT objectSelected(selectedObject());
 }
 
 QTreeWidgetItem *ObjectTree::labelItemAt(const QPoint &position) const
@@ -411,14 +382,14 @@ void ObjectTree::showContextMenuAt(const QPoint &position)
     velmo::Object *object = objectAt(item);
     if (object == nullptr)
         return;
-    ObjectCommands::ContextMenu spec;
-    switch (ObjectCommands::contextMenuFor(object, &spec)) {
-    case ObjectCommands::MenuKind::None:
+    velmo::ObjectCommands::ContextMenu spec;
+    switch (velmo::ObjectCommands::contextMenuFor(object, &spec)) {
+    case velmo::ObjectCommands::MenuKind::None:
         return;
-    case ObjectCommands::MenuKind::Unknown:
-        m_global.report(ObjectCommands::unknownClassMessage());
+    case velmo::ObjectCommands::MenuKind::Unknown:
+        m_global.report(velmo::ObjectCommands::unknownClassMessage());
         return;
-    case ObjectCommands::MenuKind::Shown:
+    case velmo::ObjectCommands::MenuKind::Shown:
         break;
     }
 
@@ -426,7 +397,7 @@ void ObjectTree::showContextMenuAt(const QPoint &position)
     QMenu menu;
     menu.setObjectName(u"treeContextMenu"_s);
     menu.setTitle(spec.name);
-    for (const ObjectCommands::MenuItem &entry : std::as_const(spec.items)) {
+    for (const velmo::ObjectCommands::MenuItem &entry : std::as_const(spec.items)) {
         if (entry.command == 0) {
             menu.addSeparator();
             continue;
@@ -445,33 +416,8 @@ void ObjectTree::showContextMenuAt(const QPoint &position)
 void ObjectTree::runCommand(int command)
 {
     // Looked up again: the selection may have been refilled or its object removed meanwhile.
-    velmo::Object *target = selectedObject();
-    if (target == nullptr)
-        return;
-    if (isDeleteCommand(command)) {
-        QPointer<ObjectTree> self(this);
-        Q_EMIT aboutToRemove(target);
-        if (self.isNull() || (target = selectedObject()) == nullptr)
-            return;
-    }
-    const ObjectCommands::Outcome outcome = m_commands.run(command, target);
-    if (outcome.changed)
-        markDocumentModified(m_global);
-    if (outcome.refreshStorageTree)
-        post(&ObjectTree::refreshStorageTreeRequested, m_controlId);
-    if (outcome.rebuildMenuTree)
-        post(&ObjectTree::rebuildMenuTreeRequested, m_controlId);
-}
-
-void ObjectTree::post(void (ObjectTree::*signal)(int), int controlId)
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this, signal, controlId] {
-            Q_EMIT(this->*signal)
-            (controlId);
-        },
-        Qt::QueuedConnection);
+    if (velmo::Object *target = selectedObject())
+        Q_EMIT commandChosen(command, target);
 }
 
 void ObjectTree::mousePressEvent(QMouseEvent *event)
@@ -609,16 +555,15 @@ bool ObjectTree::dropOn(QTreeWidgetItem *target, const TreeDragData &dragData, b
                 return false;
         }
     }
-    velmo::Object *object = liveObject(m_global, dragData.object(), dragData.objectId());
+    velmo::Object *object = dragData.object();
     velmo::Object *targetObject = objectAt(target);
-    const bool changed = object != nullptr && targetObject != nullptr &&
-                         ObjectCommands::dropObject(object, targetObject, copy);
-    if (changed)
-        markDocumentModified(m_global);
+    const bool asked = object != nullptr && targetObject != nullptr;
+    if (asked)
+        Q_EMIT dropRequested(object, targetObject, copy);
     refill();
     if (!source.isNull() && source != this)
         source->refill();
-    return changed;
+    return asked;
 }
 
 void ObjectTree::drawRow(QPainter *painter, const QStyleOptionViewItem &option,

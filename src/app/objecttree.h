@@ -3,9 +3,8 @@
 // leads back to its object only while that object is still in the document.
 #pragma once
 
-#include "app/objectcommands.h"
-#include "model/object.h"
 #include "model/objectid.h"
+#include "model/objectref.h"
 #include "model/treesink.h"
 
 #include <QHash>
@@ -13,15 +12,11 @@
 #include <QPoint>
 #include <QTreeWidget>
 
-#include <memory>
-
+class DocumentController;
 class TreeDragData;
 
 namespace velmo {
 class Document;
-namespace gen {
-class SiteOutput;
-}
 } // namespace velmo
 
 class ObjectTree : public QTreeWidget
@@ -29,15 +24,11 @@ class ObjectTree : public QTreeWidget
     Q_OBJECT
 
 public:
-    // The control IDs of the navigation form's trees; rebuild and refresh requests carry them.
-    static constexpr int kMenuTreeId = 1025;
-    static constexpr int kStorageTreeId = 1027;
-
     explicit ObjectTree(velmo::Document &global, QWidget *parent = nullptr);
     ~ObjectTree() override;
 
-    int controlId() const { return m_controlId; }
-    void setControlId(int id) { m_controlId = id; }
+    // Selections, commands and drops go to controller from now on.
+    void connectController(DocumentController &controller);
     // On (the default): item states are saved in the objects and restored, selection changes
     // are reported and previewed, and items have context menus. Off: the tree only shows
     // objects (and takes part in drag and drop when that is on).
@@ -86,30 +77,24 @@ public:
     QPoint lastMousePosition() const { return m_lastMousePosition; }
     // The context menu for the item at position (viewport coordinates), as a right click.
     void showContextMenuAt(const QPoint &position);
-    // Runs an ObjectCommands command on the selected object, then asks the form for what the
-    // command changed.
+    // Asks for an ObjectCommands command on the selected object.
     void runCommand(int command);
 
     // The data a drag of item carries; null when its object is gone. The caller owns it.
     TreeDragData *createDragData(QTreeWidgetItem *item);
     QTreeWidgetItem *dropTargetItem() const;
     // The drop of dragData on target (an item of this tree): moved, or copied when copy is set.
-    // Nothing happens on no item, on the dragged item itself or below it. Both trees are
-    // refilled afterwards. True when the document changed.
+    // Nothing happens on no item, on the dragged item itself or below it, or when either
+    // object is gone. Both trees are refilled afterwards. True when the drop was asked for.
     bool dropOn(QTreeWidgetItem *target, const TreeDragData &dragData, bool copy);
 
 Q_SIGNALS:
-    // The selection changed; delivered through the event queue, with null when the object
-    // went away meanwhile.
+    // The user changed the selection (null: nothing is selected).
     void objectSelected(velmo::Object *object);
-    // The page of the selection was written to path.
-    void previewRequested(const QString &path);
-    // Posted after a command, with this tree's control ID.
-    void rebuildMenuTreeRequested(int controlId);
-    void refreshStorageTreeRequested(int controlId);
-    // Sent before a command takes object and what is below it out of the menu, so that
-    // whoever shows one of them can let go first.
-    void aboutToRemove(velmo::Object *object);
+    // A command of the context menu was chosen for target.
+    void commandChosen(int command, velmo::Object *target);
+    // source was dropped on target: to be moved, or copied when copy is set.
+    void dropRequested(velmo::Object *source, velmo::Object *target, bool copy);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -128,19 +113,13 @@ private:
     friend class FillSink;
 
     void onSelectionChanged();
-    void requestPreview(velmo::Object *object);
     void setDropTarget(QTreeWidgetItem *item);
-    void post(void (ObjectTree::*signal)(int), int controlId);
     QPixmap dragPixmap(const QTreeWidgetItem *item) const;
 
     velmo::Document &m_global;
-    ObjectCommands m_commands;
-    std::unique_ptr<velmo::gen::SiteOutput> m_output;
-    velmo::Object *m_root = nullptr;
-    velmo::ObjectId m_rootId;
+    velmo::ObjectRef m_root;
     QList<velmo::TreeItemHandle> m_itemHandles;
     QHash<velmo::TreeItemHandle, QTreeWidgetItem *> m_items;
-    int m_controlId = 0;
     bool m_tracksState = true;
     bool m_dragAndDrop = false;
     bool m_checkBoxes = false;

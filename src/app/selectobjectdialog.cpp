@@ -2,7 +2,6 @@
 #include "app/selectobjectdialog.h"
 
 #include "app/objecttree.h"
-#include "app/objectwalk.h"
 #include "model/document.h"
 #include "model/object.h"
 
@@ -66,31 +65,32 @@ QString SelectObjectDialog::linkTargetDescription()
 
 void SelectObjectDialog::setRootObject(velmo::Object *root)
 {
-    m_root = root;
-    m_rootId = root != nullptr ? root->id : velmo::ObjectId();
+    m_root = velmo::ObjectRef(root);
 }
 
 void SelectObjectDialog::setSelectedObject(velmo::Object *object)
 {
-    m_selected = object;
+    m_selected = velmo::ObjectRef(object);
     m_selectedId = object != nullptr ? object->id : velmo::ObjectId();
 }
 
 velmo::Object *SelectObjectDialog::selectedObject() const
 {
-    return liveObject(m_global, m_selected, m_selectedId);
+    velmo::Object *selected = m_selected.get();
+    return selected != nullptr && selected->id == m_selectedId && m_global.owns(selected) ? selected
+                                                                                          : nullptr;
 }
 
 void SelectObjectDialog::initDialog()
 {
-    velmo::Object *root = liveObject(m_global, m_root, m_rootId);
-    if (root == nullptr)
+    velmo::Object *root = m_root.get();
+    if (root == nullptr || !m_global.owns(root))
         return;
     setWindowTitle(m_caption);
     m_descriptionEdit->setPlainText(m_description);
 
     // The preselection is by identity; it may name an object other than the one passed in.
-    const velmo::ObjectId preselected = m_selected != nullptr ? m_selectedId : velmo::ObjectId();
+    const velmo::ObjectId preselected = m_selectedId;
     setUpdatesEnabled(false);
     m_tree->fill(root);
     for (velmo::TreeItemHandle handle : m_tree->itemHandles()) {

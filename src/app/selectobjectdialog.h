@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/objectid.h"
+#include "model/objectref.h"
 
 #include <QDialog>
 
@@ -54,9 +55,9 @@ private:
     velmo::Document &m_global;
     QString m_caption;
     QString m_description;
-    velmo::Object *m_root = nullptr;
-    velmo::ObjectId m_rootId;
-    velmo::Object *m_selected = nullptr;
+    velmo::ObjectRef m_root;
+    velmo::ObjectRef m_selected;
+    // Kept apart: the preselection is by identity, also when the object passed in is gone.
     velmo::ObjectId m_selectedId;
     QPlainTextEdit *m_descriptionEdit = nullptr;
     ObjectTree *m_tree = nullptr;

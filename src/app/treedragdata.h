@@ -2,7 +2,9 @@
 // handle and the object with its identity. One drag runs at a time; the data lives as long as it.
 #pragma once
 
+#include "model/object.h"
 #include "model/objectid.h"
+#include "model/objectref.h"
 #include "model/treesink.h"
 
 #include <QMimeData>
@@ -28,13 +30,17 @@ public:
     // Null once the source tree is gone.
     ObjectTree *sourceTree() const { return m_source.data(); }
     velmo::TreeItemHandle item() const { return m_item; }
-    // The object as it was when the drag began; to be checked before use.
-    velmo::Object *object() const { return m_object; }
+    // The dragged object while it exists with the identity it had when the drag began.
+    velmo::Object *object() const
+    {
+        velmo::Object *dragged = m_object.get();
+        return dragged != nullptr && dragged->id == m_objectId ? dragged : nullptr;
+    }
     velmo::ObjectId objectId() const { return m_objectId; }
 
 private:
     QPointer<ObjectTree> m_source;
     velmo::TreeItemHandle m_item = 0;
-    velmo::Object *m_object = nullptr;
+    velmo::ObjectRef m_object;
     velmo::ObjectId m_objectId;
 };

@@ -74,16 +74,6 @@ int selectedIndex(const Objects &level)
     return -1;
 }
 
-template<class T>
-const T *nearestAbove(const velmo::Object *object)
-{
-    for (; object != nullptr; object = object->parent()) {
-        if (const T *found = object_cast<T>(object))
-            return found;
-    }
-    return nullptr;
-}
-
 // The home page is written as the working folder's index file wherever its category is, so
 // its folder is the working folder rather than its category's folder.
 QString pageLink(const Page &page, const QString &categoryFolderLink,
@@ -116,8 +106,8 @@ QString entryLink(const Category &category, const ExpressionContext &context)
         return none;
     }
     if (const ContentGroup *group = object_cast<ContentGroup>(target)) {
-        const Page *page = nearestAbove<Page>(group->parent());
-        const Category *owner = nearestAbove<Category>(group->parent());
+        const Page *page = ancestorOf<Page>(group->parent());
+        const Category *owner = ancestorOf<Category>(group->parent());
         if (page == nullptr || owner == nullptr)
             return none;
         const QString anchor = QString(group->name).replace(u' ', u'_');

@@ -47,15 +47,6 @@ void collectInto(CategoryList &list, QList<Category *> &out)
     }
 }
 
-const Page *nearestPageOf(const velmo::Object *object)
-{
-    for (; object != nullptr; object = object->parent()) {
-        if (const auto *page = object_cast<Page>(object))
-            return page;
-    }
-    return nullptr;
-}
-
 // Adds copies of the plug-in page's content groups to page for this one generation.
 void mergePluginPage(Page &page, const Page &plugin)
 {
@@ -126,7 +117,7 @@ Page *SiteOutput::findHomePage(Site &site)
     if (auto *page = object_cast<Page>(target))
         return page;
     if (object_cast<ContentGroup>(target) != nullptr)
-        return const_cast<Page *>(nearestPageOf(target));
+        return const_cast<Page *>(ancestorOf<Page>(target));
     return nullptr;
 }
 

@@ -59,25 +59,6 @@ QStringList callPieces(const QString &matched)
     return WildcardMatcher::split(call, u":");
 }
 
-// The nearest category at or above object.
-const Category *nearestCategory(const velmo::Object *object)
-{
-    for (; object != nullptr; object = object->parent()) {
-        if (const auto *category = object_cast<Category>(object))
-            return category;
-    }
-    return nullptr;
-}
-
-const Page *nearestPage(const velmo::Object *object)
-{
-    for (; object != nullptr; object = object->parent()) {
-        if (const auto *page = object_cast<Page>(object))
-            return page;
-    }
-    return nullptr;
-}
-
 // The folder a page lives in: the working folder for the home page.
 QString pageFolder(const PageContext &context, const Page *page, const Category &category)
 {
@@ -102,7 +83,7 @@ CallResult expandIdLink(const PageContext &context, const QString &matched, QStr
                        matched);
         return CallResult::Stop;
     }
-    const Category *category = nearestCategory(object);
+    const Category *category = ancestorOf<Category>(object);
     if (category == nullptr) {
         context.report(
             QStringLiteral("_id_link() 指定のオブジェクトの親メニューが見つかりません。\r\n") +
@@ -114,7 +95,7 @@ CallResult expandIdLink(const PageContext &context, const QString &matched, QStr
         link = relativePath(pageFolder(context, page, *category), context.outputPath) + u'/' +
                page->fileName + QStringLiteral(".html");
     } else if (object_cast<ContentGroup>(object) != nullptr) {
-        const Page *holder = nearestPage(object);
+        const Page *holder = ancestorOf<Page>(object);
         QString anchor = object->name;
         anchor.replace(u' ', u'_');
         link = relativePath(pageFolder(context, holder, *category), context.outputPath) + u'/' +

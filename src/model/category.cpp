@@ -76,30 +76,6 @@ int Category::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeIte
     return 1;
 }
 
-void Category::clearOutputMarks()
-{
-    outputMark = 0;
-    for (Category *category : categories)
-        category->clearOutputMarks();
-    for (Page *page : pages)
-        page->clearOutputMarks();
-}
-
-Object *Category::findById(const ObjectId &target)
-{
-    if (id == target)
-        return this;
-    for (Page *page : pages) {
-        if (Object *found = page->findById(target))
-            return found;
-    }
-    for (Category *category : categories) {
-        if (Object *found = category->findById(target))
-            return found;
-    }
-    return nullptr;
-}
-
 int Category::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     path = path.isEmpty() ? folderName : folderName + u'/' + path;
@@ -124,10 +100,7 @@ void Category::copyFrom(const Category &other)
 
 bool Category::isHomeCategory() const
 {
-    const Object *up = parent();
-    while (up != nullptr && up->typeCode != kClassSite)
-        up = up->parent();
-    const Site *site = object_cast<Site>(up);
+    const Site *site = ancestorOf<Site>(parent());
     if (site == nullptr)
         return false;
     const Classification *first = site->classifications.first();
@@ -135,6 +108,11 @@ bool Category::isHomeCategory() const
         return false;
     const Category *home = first->categories.first();
     return home != nullptr && home->id == id;
+}
+
+bool Category::forEachChild(Children, ObjectVisitor visit)
+{
+    return pages.visitAll(visit) && categories.visitAll(visit);
 }
 
 } // namespace velmo

@@ -63,24 +63,6 @@ int Classification::addToTree(TreeItemHandle parentItem, TreeSink &tree,
     return 1;
 }
 
-void Classification::clearOutputMarks()
-{
-    outputMark = 0;
-    for (Category *category : categories)
-        category->clearOutputMarks();
-}
-
-Object *Classification::findById(const ObjectId &target)
-{
-    if (id == target)
-        return this;
-    for (Category *category : categories) {
-        if (Object *found = category->findById(target))
-            return found;
-    }
-    return nullptr;
-}
-
 int Classification::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     chain.append(this);
@@ -95,6 +77,13 @@ void Classification::copyFrom(const Classification &other)
     kind = other.kind;
     categories.copyFrom(other.categories);
     pages.copyFrom(other.pages);
+}
+
+bool Classification::forEachChild(Children which, ObjectVisitor visit)
+{
+    if (!categories.visitAll(visit))
+        return false;
+    return which == Children::Hierarchy || pages.visitAll(visit);
 }
 
 } // namespace velmo

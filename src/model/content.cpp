@@ -36,11 +36,6 @@ int Content::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItem
     return 1;
 }
 
-void Content::clearOutputMarks()
-{
-    outputMark = 0;
-}
-
 int Content::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     path.clear();

@@ -31,7 +31,6 @@ public:
     int loadBody(Archive &ar) override;
     int addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
                   bool restoreState) override;
-    void clearOutputMarks() override;
     int outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain) override;
 
     void copyFrom(const Content &other);

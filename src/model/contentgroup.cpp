@@ -73,30 +73,6 @@ int ContentGroup::addToTree(TreeItemHandle parentItem, TreeSink &tree,
     return 1;
 }
 
-void ContentGroup::clearOutputMarks()
-{
-    outputMark = 0;
-    for (ContentGroup *group : subGroups)
-        group->clearOutputMarks();
-    for (Content *content : contents)
-        content->clearOutputMarks();
-}
-
-Object *ContentGroup::findById(const ObjectId &target)
-{
-    if (id == target)
-        return this;
-    for (ContentGroup *group : subGroups) {
-        if (Object *found = group->findById(target))
-            return found;
-    }
-    for (Content *content : contents) {
-        if (content->id == target)
-            return content;
-    }
-    return nullptr;
-}
-
 int ContentGroup::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     path.clear();
@@ -121,6 +97,13 @@ void ContentGroup::copyFrom(const ContentGroup &other)
 int ContentGroup::addContent(Content *content)
 {
     return contents.add(content, this);
+}
+
+bool ContentGroup::forEachChild(Children which, ObjectVisitor visit)
+{
+    if (!(subGroups.visitAll(visit) && contents.visitAll(visit)))
+        return false;
+    return which == Children::Hierarchy || relatedGroups.visitAll(visit);
 }
 
 } // namespace velmo

@@ -25,10 +25,9 @@ public:
     int loadBody(Archive &ar) override;
     int getTreeIcon(int which) const override;
     int removeChild(Object *child) override;
+    bool forEachChild(Children which, ObjectVisitor visit) override;
     int addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
                   bool restoreState) override;
-    void clearOutputMarks() override;
-    Object *findById(const ObjectId &target) override;
     int outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain) override;
 
     void copyFrom(const ContentGroup &other);

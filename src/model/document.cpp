@@ -201,4 +201,19 @@ StorageResult Document::deleteToStorage(Object *object)
     return StorageResult::Destroyed;
 }
 
+bool Document::owns(const Object *object) const
+{
+    if (object == nullptr)
+        return false;
+    // Parent links end at a site, or at a storage box, which has no link to its site.
+    const Object *top = object;
+    for (int depth = 0; top->parent() != nullptr && depth < 100000; ++depth)
+        top = top->parent();
+    for (const Site *site : sites) {
+        if (site == top || &site->objectBox == top)
+            return true;
+    }
+    return false;
+}
+
 } // namespace velmo

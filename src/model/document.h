@@ -73,6 +73,10 @@ public:
     // The current site without the checks and messages (for displays that may show none).
     Site *currentSiteUnchecked() const { return m_currentSite; }
 
+    // True when object is one of the sites, or lies below one (its storage box included).
+    // object must exist; for a pointer that may be stale, compare with the sites first.
+    bool owns(const Object *object) const;
+
     // Moves a category, page or content group from its parent into the current site's box.
     StorageResult deleteToStorage(Object *object);
 

@@ -44,13 +44,18 @@ Category *owningCategory(Object *object)
         return category;
     if (auto *page = object_cast<Page>(object))
         return object_cast<Category>(page->parent());
-    if (object_cast<ContentGroup>(object) != nullptr) {
-        Object *up = object->parent();
-        while (up != nullptr && up->typeCode != kClassCategory)
-            up = up->parent();
-        return object_cast<Category>(up);
-    }
+    if (object_cast<ContentGroup>(object) != nullptr)
+        return ancestorOf<Category>(object->parent());
     return nullptr;
+}
+
+bool isWithin(const Object *object, Object *root)
+{
+    if (object == nullptr || root == nullptr)
+        return false;
+    // Downwards from root, comparing addresses: the storage box has no parent link to its site.
+    return !root->forEachBelow(Children::Owned,
+                               [object](Object *candidate) { return candidate != object; });
 }
 
 } // namespace velmo

@@ -1,5 +1,5 @@
-// Lookups over the document tree: the first content group below an object and the category
-// that owns an object.
+// Lookups over the document tree: the first content group below an object, the category that
+// owns an object, and whether an object lies below another.
 #pragma once
 
 namespace velmo {
@@ -16,5 +16,8 @@ ContentGroup *firstContentGroup(Object *object);
 // nearest category above it; a site or hierarchy answers for its first category. Null when
 // the answer is not a category.
 Category *owningCategory(Object *object);
+
+// True when object is root or anything root owns, the storage box and its content included.
+bool isWithin(const Object *object, Object *root);
 
 } // namespace velmo

@@ -3,6 +3,9 @@
 
 #include "model/archive.h"
 #include "model/clock.h"
+#include "model/objectref.h"
+
+#include <vector>
 
 namespace velmo {
 
@@ -32,7 +35,20 @@ Object::Object() : id(ObjectId::fresh()), parentId(ObjectId::fresh())
     updatedTime = now;
 }
 
-Object::~Object() = default;
+Object::~Object()
+{
+    if (m_anchor != nullptr)
+        m_anchor->object = nullptr;
+}
+
+ObjectRef::ObjectRef(Object *object)
+{
+    if (object == nullptr)
+        return;
+    if (object->m_anchor == nullptr)
+        object->m_anchor = std::make_shared<ObjectAnchor>(ObjectAnchor{object});
+    m_anchor = object->m_anchor;
+}
 
 void Object::clearContents() {}
 
@@ -61,11 +77,61 @@ int Object::addToTree(TreeItemHandle, TreeSink &, QList<TreeItemHandle> *, bool)
     return 0;
 }
 
-void Object::clearOutputMarks() {}
-
-Object *Object::findById(const ObjectId &)
+void Object::clearOutputMarks()
 {
-    return nullptr;
+    outputMark = 0;
+    forEachChild(Children::Hierarchy, [](Object *child) {
+        child->clearOutputMarks();
+        return true;
+    });
+}
+
+bool Object::forEachChild(Children, ObjectVisitor)
+{
+    return true;
+}
+
+bool Object::forEachBelow(Children which, ObjectVisitor visit)
+{
+    // An explicit stack: content groups may nest deeper than the call stack would like.
+    std::vector<Object *> stack{this};
+    std::vector<Object *> children;
+    while (!stack.empty()) {
+        Object *object = stack.back();
+        stack.pop_back();
+        if (!visit(object))
+            return false;
+        children.clear();
+        object->forEachChild(which, [&children](Object *child) {
+            children.push_back(child);
+            return true;
+        });
+        stack.insert(stack.end(), children.rbegin(), children.rend());
+    }
+    return true;
+}
+
+Object *Object::findById(const ObjectId &target)
+{
+    if (id == target)
+        return this;
+    Object *found = nullptr;
+    forEachChild(Children::Hierarchy, [&found, &target](Object *child) {
+        found = child->findById(target);
+        return found == nullptr;
+    });
+    return found;
+}
+
+bool isAncestorOrSelf(const Object *ancestor, const Object *object)
+{
+    // Parent links of an owned object lead up to its site; the bound guards a damaged chain.
+    for (int depth = 0; object != nullptr && depth < 100000; ++depth) {
+        if (object == ancestor)
+            return true;
+        object = object->parent();
+    }
+    return false;
 }
 
 int Object::outputThroughSite(OutputContext &, QString &, ObjectChain &)

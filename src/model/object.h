@@ -9,9 +9,52 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+#include <type_traits>
+
 namespace velmo {
 
 class Archive;
+class Object;
+
+// Which of an object's children a walk goes through.
+enum class Children {
+    // The menu hierarchy that output and lookups follow: hierarchies, their categories,
+    // categories' pages and sub-categories, pages' content groups, groups' sub-groups and
+    // contents, and what a storage box holds.
+    Hierarchy,
+    // Everything the object owns: the hierarchy plus genres, the storage box, a hierarchy's
+    // own pages, conditions and related groups.
+    Owned,
+};
+
+// A callable taking Object * and returning false to stop a walk, passed without copying or
+// allocating: walks run over every object of large documents.
+class ObjectVisitor
+{
+public:
+    template<class F>
+    requires(!std::is_same_v<std::remove_cvref_t<F>, ObjectVisitor> &&
+             std::is_invocable_r_v<bool, F &, Object *>)
+        ObjectVisitor(F &&callable) // NOLINT: implicit, as for a lambda argument
+        : m_callable(const_cast<void *>(static_cast<const void *>(std::addressof(callable)))),
+          m_call([](void *c, Object *object) -> bool {
+              return (*static_cast<std::remove_reference_t<F> *>(c))(object);
+          })
+    {}
+
+    bool operator()(Object *object) const { return m_call(m_callable, object); }
+
+private:
+    void *m_callable;
+    bool (*m_call)(void *, Object *);
+};
+
+// Shared by an object and the references to it; the object clears it when it is destroyed.
+struct ObjectAnchor
+{
+    Object *object = nullptr;
+};
 
 // Class codes, stored in every object record.
 enum ClassCode : qint32 {
@@ -49,12 +92,21 @@ public:
     virtual int removeChild(Object *child);
     virtual int addToTree(TreeItemHandle parentItem, TreeSink &tree,
                           QList<TreeItemHandle> *inserted, bool restoreState);
+    // Clears the output mark of this object and of its hierarchy below.
     virtual void clearOutputMarks();
     virtual int store(Archive &ar) const;
     virtual int load(Archive &ar);
-    // Added by the classes with children. The base finds nothing and stops every walk.
-    virtual Object *findById(const ObjectId &id);
     virtual int outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain);
+    // Calls visit for each child of the kind asked for, in list order, until it returns
+    // false; false when it was stopped. Only the classes with children add any.
+    virtual bool forEachChild(Children which, ObjectVisitor visit);
+
+    // This object and everything below it, depth first in list order (each object before its
+    // children), until visit returns false; false when it was stopped. Deep documents do not
+    // deepen the call stack.
+    bool forEachBelow(Children which, ObjectVisitor visit);
+    // The first object of the hierarchy at or below this one with identity id, else null.
+    Object *findById(const ObjectId &id);
 
     ObjectId getId() const { return id; }
     Object *parent() const { return m_parent; }
@@ -91,7 +143,11 @@ protected:
     static void finishTreeItem(TreeItemHandle parentItem, TreeItemHandle item, TreeSink &tree);
 
 private:
+    friend class ObjectRef;
+
     Object *m_parent = nullptr;
+    // Made when the first reference to this object is taken.
+    std::shared_ptr<ObjectAnchor> m_anchor;
 };
 
 // The object as class T when its class code says T and it really is one; null otherwise.
@@ -111,5 +167,25 @@ const T *object_cast(const Object *object)
         return nullptr;
     return dynamic_cast<const T *>(object);
 }
+
+// The nearest object of class T at or above object (object itself included), else null.
+template<class T>
+T *ancestorOf(Object *object)
+{
+    for (; object != nullptr; object = object->parent()) {
+        if (T *found = object_cast<T>(object))
+            return found;
+    }
+    return nullptr;
+}
+
+template<class T>
+const T *ancestorOf(const Object *object)
+{
+    return ancestorOf<T>(const_cast<Object *>(object));
+}
+
+// True when ancestor is object itself or one of its parents.
+bool isAncestorOrSelf(const Object *ancestor, const Object *object);
 
 } // namespace velmo

@@ -110,21 +110,6 @@ int ObjectBox::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeIt
 
 void ObjectBox::clearOutputMarks() {}
 
-Object *ObjectBox::findById(const ObjectId &target)
-{
-    if (id == target)
-        return this;
-    for (Object *element : items) {
-        if (isBoxedClass(element->typeCode)) {
-            if (Object *found = element->findById(target))
-                return found;
-        } else if (element->id == target) {
-            return element;
-        }
-    }
-    return nullptr;
-}
-
 void ObjectBox::copyFrom(const ObjectBox &other)
 {
     Object::copyFrom(other);
@@ -139,6 +124,11 @@ void ObjectBox::copyFrom(const ObjectBox &other)
 int ObjectBox::putInBox(Object *object)
 {
     return items.add(object, this);
+}
+
+bool ObjectBox::forEachChild(Children, ObjectVisitor visit)
+{
+    return items.visitAll(visit);
 }
 
 } // namespace velmo

@@ -89,6 +89,16 @@ public:
         return 1;
     }
 
+    // Calls visit for each element in order until it returns false; false when stopped.
+    bool visitAll(ObjectVisitor visit) const
+    {
+        for (T *element : m_items) {
+            if (!visit(element))
+                return false;
+        }
+        return true;
+    }
+
     // Destroys every element.
     void clear()
     {

@@ -66,25 +66,6 @@ int Page::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHan
     return 1;
 }
 
-void Page::clearOutputMarks()
-{
-    outputMark = 0;
-    outputFlags = 0;
-    for (ContentGroup *group : contentGroups)
-        group->clearOutputMarks();
-}
-
-Object *Page::findById(const ObjectId &target)
-{
-    if (id == target)
-        return this;
-    for (ContentGroup *group : contentGroups) {
-        if (Object *found = group->findById(target))
-            return found;
-    }
-    return nullptr;
-}
-
 int Page::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     path.clear();
@@ -116,6 +97,19 @@ int Page::removeContentGroup(Object *group)
     if (contentGroups.removeObject(group) == 0)
         return -1;
     return contentGroups.count();
+}
+
+bool Page::forEachChild(Children which, ObjectVisitor visit)
+{
+    if (!contentGroups.visitAll(visit))
+        return false;
+    return which == Children::Hierarchy || conditions.visitAll(visit);
+}
+
+void Page::clearOutputMarks()
+{
+    outputFlags = 0;
+    Object::clearOutputMarks();
 }
 
 } // namespace velmo

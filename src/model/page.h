@@ -20,10 +20,10 @@ public:
     int loadBody(Archive &ar) override;
     int getTreeIcon(int which) const override;
     int removeChild(Object *child) override;
+    bool forEachChild(Children which, ObjectVisitor visit) override;
+    void clearOutputMarks() override;
     int addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
                   bool restoreState) override;
-    void clearOutputMarks() override;
-    Object *findById(const ObjectId &target) override;
     int outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain) override;
 
     void copyFrom(const Page &other);

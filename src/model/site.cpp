@@ -83,25 +83,6 @@ int Site::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHan
     return 1;
 }
 
-void Site::clearOutputMarks()
-{
-    outputMark = 0;
-    for (Classification *classification : classifications)
-        classification->clearOutputMarks();
-    outputMarksClean = true;
-}
-
-Object *Site::findById(const ObjectId &target)
-{
-    if (id == target)
-        return this;
-    for (Classification *classification : classifications) {
-        if (Object *found = classification->findById(target))
-            return found;
-    }
-    return nullptr;
-}
-
 int Site::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     chain.append(this);
@@ -141,6 +122,19 @@ void Site::setLevelName(int index, const QString &text)
 {
     if (index >= 0 && index < kLevelCount)
         levelNames[size_t(index)] = text;
+}
+
+bool Site::forEachChild(Children which, ObjectVisitor visit)
+{
+    if (!classifications.visitAll(visit))
+        return false;
+    return which == Children::Hierarchy || (genres.visitAll(visit) && visit(&objectBox));
+}
+
+void Site::clearOutputMarks()
+{
+    Object::clearOutputMarks();
+    outputMarksClean = true;
 }
 
 } // namespace velmo

@@ -24,10 +24,10 @@ public:
     int storeBody(Archive &ar) const override;
     int loadBody(Archive &ar) override;
     int removeChild(Object *child) override;
+    bool forEachChild(Children which, ObjectVisitor visit) override;
+    void clearOutputMarks() override;
     int addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
                   bool restoreState) override;
-    void clearOutputMarks() override;
-    Object *findById(const ObjectId &target) override;
     // The end of every output walk: marks the chain and hands it to the page generator.
     int outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain) override;
 

@@ -49,9 +49,9 @@ QString copyFixture(AppFixture &f, const QString &name, const QString &as)
     return target;
 }
 
-void trigger(AppFixture &f, MainWindow::Command command)
+void trigger(QAction *action)
 {
-    f.frame()->commandAction(command)->trigger();
+    action->trigger();
 }
 
 QString saveQuestion(const QString &name)
@@ -286,7 +286,7 @@ void TestAppDocument::saveAsWritesReopenableFile()
 
     // Save on a document without a file goes through Save As; the suffix is added.
     f.fileDialogs().queueFileName(f.path(u"mysite"_s));
-    trigger(f, MainWindow::Command::FileSave);
+    trigger(f.frame()->fileSaveAction());
     const QString saved = f.path(u"mysite.vlm"_s);
     QVERIFY(QFileInfo::exists(saved));
     const FileDialogWrapper::Request request = f.fileDialogs().requests().constLast();
@@ -299,14 +299,14 @@ void TestAppDocument::saveAsWritesReopenableFile()
 
     // Not modified any more: New asks nothing. The new document is flagged by its first view
     // update, so Open asks about it.
-    trigger(f, MainWindow::Command::FileNew);
+    trigger(f.frame()->fileNewAction());
     QVERIFY(f.global().sites.isEmpty());
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
     QVERIFY(f.doc().isModified());
 
     f.messageBoxes().queueAnswer(QMessageBox::No);
     f.fileDialogs().queueFileName(saved);
-    trigger(f, MainWindow::Command::FileOpen);
+    trigger(f.frame()->fileOpenAction());
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(u"Untitled"_s)});
     QCOMPARE(f.fileDialogs().requests().constLast().mode, FileDialogWrapper::Mode::Open);
     QCOMPARE(f.fileDialogs().queuedFileNames(), 0);
@@ -346,7 +346,7 @@ void TestAppDocument::failedSaveKeepsDocumentModified()
     const QString target = f.path(u"no such folder/site.vlm"_s);
 
     f.fileDialogs().queueFileName(target);
-    trigger(f, MainWindow::Command::FileSaveAs);
+    trigger(f.frame()->fileSaveAsAction());
 
     const QStringList shown = f.messageBoxes().shownTexts();
     QCOMPARE(shown.size(), 1);
@@ -384,7 +384,7 @@ void TestAppDocument::brokenFileKeepsDocument()
 
     f.messageBoxes().queueAnswer(QMessageBox::No);
     f.fileDialogs().queueFileName(fixture(broken));
-    trigger(f, MainWindow::Command::FileOpen);
+    trigger(f.frame()->fileOpenAction());
 
     const QStringList shown = f.messageBoxes().shownTexts();
     QCOMPARE(shown.size(), 2);
@@ -541,7 +541,7 @@ void TestAppDocument::closingAsksToSave()
         f.global().createSite()->name = u"閉じる前のサイト"_s;
 
     f.messageBoxes().queueAnswer(QMessageBox::StandardButton(answer));
-    trigger(f, MainWindow::Command::AppExit);
+    trigger(f.frame()->exitAction());
 
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(document)});
     QCOMPARE(f.frame()->isVisible(), !closed);

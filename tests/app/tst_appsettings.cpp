@@ -43,7 +43,7 @@ void runPathDialog(AppFixture &f, const QString &finish,
         edit(dialog);
         QTest::mouseClick(dialog->findChild<QPushButton *>(finish), Qt::LeftButton);
     });
-    f.frame()->commandAction(MainWindow::Command::PathSetting)->trigger();
+    f.frame()->pathSettingAction()->trigger();
     QVERIFY(seen);
 }
 

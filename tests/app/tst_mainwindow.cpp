@@ -2,6 +2,7 @@
 // and content panes, the preview pane with its browser and buttons, and the message boxes.
 #include "app/aboutdialog.h"
 #include "app/contentpane.h"
+#include "app/documentcontroller.h"
 #include "app/externalprograms.h"
 #include "app/navigationpane.h"
 #include "app/objecttree.h"
@@ -280,7 +281,7 @@ void TestMainWindow::navigationFormTakesTheLeftPane()
     QCOMPARE(width, 320);
 
     // Another form takes the old one's place and size; the old one goes.
-    NavigationPane *form = NavigationPane::install(*frame, f.global());
+    NavigationPane *form = NavigationPane::install(*frame, frame->controller());
     QCOMPARE(frame->navigationView(), form);
     QCOMPARE(frame->outerSplitter()->widget(0), form);
     QVERIFY(installed.isNull());
@@ -293,7 +294,7 @@ void TestMainWindow::navigationFormTakesTheLeftPane()
     delete frame->previewView()->previewDialog();
     QSignalSpy initialUpdates(frame, &MainWindow::initialUpdate);
     f.messageBoxes().queueAnswer(QMessageBox::No);
-    frame->commandAction(MainWindow::Command::FileNew)->trigger();
+    frame->fileNewAction()->trigger();
     QCOMPARE(initialUpdates.count(), 1);
     QCOMPARE(previewReadyAtUpdate, QList<bool>{false});
     QVERIFY(frame->previewView()->previewDialog() != nullptr);
@@ -323,7 +324,7 @@ void TestMainWindow::selectionIsRoutedToTheForms()
     const SiteTree tree = buildSite(f.global());
 
     // Posted: nothing changes until the event queue gets to it.
-    frame->postObjectSelected(tree.page);
+    frame->controller().postSelection(tree.page);
     QCOMPARE(frame->propertyView()->shownForm(), nullptr);
     QTRY_COMPARE(frame->propertyView()->shownForm(), page.widget);
     QCOMPARE(frame->contentView()->shownForm(), nullptr);
@@ -331,7 +332,7 @@ void TestMainWindow::selectionIsRoutedToTheForms()
     QVERIFY(page.widget->isVisible());
     QCOMPARE(page.widget->size(), frame->propertyView()->contentsRect().size());
 
-    frame->postObjectSelected(tree.group);
+    frame->controller().postSelection(tree.group);
     QTRY_COMPARE(frame->propertyView()->shownForm(), group.widget);
     QCOMPARE(frame->contentView()->shownForm(), editor.widget);
     QCOMPARE(group.given, QList<velmo::Object *>{tree.group});
@@ -340,21 +341,21 @@ void TestMainWindow::selectionIsRoutedToTheForms()
     QVERIFY(editor.widget->isVisible());
     QCOMPARE(editor.widget->size(), frame->contentView()->contentsRect().size());
 
-    frame->postObjectSelected(tree.category);
+    frame->controller().postSelection(tree.category);
     QTRY_COMPARE(frame->propertyView()->shownForm(), category.widget);
     QCOMPARE(frame->contentView()->shownForm(), nullptr);
 
-    frame->routeObjectSelected(tree.site);
+    frame->controller().routeSelection(tree.site);
     QCOMPARE(frame->propertyView()->shownForm(), site.widget);
     // A classification has no form: everything is hidden.
-    frame->routeObjectSelected(tree.site->classifications.first());
+    frame->controller().routeSelection(tree.site->classifications.first());
     QCOMPARE(frame->propertyView()->shownForm(), nullptr);
     QCOMPARE(frame->contentView()->shownForm(), nullptr);
 
     // Selections are delivered in the order they were made.
-    frame->postObjectSelected(tree.page);
-    frame->postObjectSelected(tree.group);
-    QTRY_COMPARE(frame->lastRoutedObject(), static_cast<velmo::Object *>(tree.group));
+    frame->controller().postSelection(tree.page);
+    frame->controller().postSelection(tree.group);
+    QTRY_COMPARE(frame->controller().routedObject(), static_cast<velmo::Object *>(tree.group));
     QCOMPARE(page.given.size(), 2);
     QCOMPARE(frame->propertyView()->shownForm(), group.widget);
 }
@@ -369,12 +370,12 @@ void TestMainWindow::sameObjectTwiceIsNotRoutedAgain()
     registerRecording(frame->contentView(), velmo::kClassContentGroup, editor);
     const SiteTree tree = buildSite(f.global());
 
-    frame->routeObjectSelected(tree.group);
-    frame->routeObjectSelected(tree.group);
+    frame->controller().routeSelection(tree.group);
+    frame->controller().routeSelection(tree.group);
     QCOMPARE(group.given.size(), 1);
     QCOMPARE(editor.given.size(), 1);
-    frame->routeObjectSelected(tree.page);
-    frame->routeObjectSelected(tree.group);
+    frame->controller().routeSelection(tree.page);
+    frame->controller().routeSelection(tree.group);
     QCOMPARE(group.given.size(), 2);
 }
 
@@ -387,21 +388,21 @@ void TestMainWindow::newDocumentEmptiesTheForms()
     registerRecording(frame->propertyView(), velmo::kClassContentGroup, group);
     registerRecording(frame->contentView(), velmo::kClassContentGroup, editor);
     const SiteTree tree = buildSite(f.global());
-    frame->routeObjectSelected(tree.group);
+    frame->controller().routeSelection(tree.group);
     // Posted before the document goes, delivered after: it must not arrive.
-    frame->postObjectSelected(tree.page);
+    frame->controller().postSelection(tree.page);
 
     f.messageBoxes().queueAnswer(QMessageBox::No);
-    frame->commandAction(MainWindow::Command::FileNew)->trigger();
+    frame->fileNewAction()->trigger();
     QVERIFY(f.global().sites.isEmpty());
-    QCOMPARE(frame->lastRoutedObject(), nullptr);
+    QCOMPARE(frame->controller().routedObject(), nullptr);
     QCOMPARE(frame->propertyView()->shownForm(), nullptr);
     QCOMPARE(frame->contentView()->shownForm(), nullptr);
     // The forms let go of the object before it was destroyed.
     QCOMPARE(group.given, (QList<velmo::Object *>{tree.group, nullptr}));
     QCOMPARE(editor.given, (QList<velmo::Object *>{tree.group, nullptr}));
     QTest::qWait(50);
-    QCOMPARE(frame->lastRoutedObject(), nullptr);
+    QCOMPARE(frame->controller().routedObject(), nullptr);
     QCOMPARE(group.given.size(), 2);
 }
 
@@ -430,7 +431,7 @@ void TestMainWindow::formRegistration()
     // A form destroyed by someone else is forgotten, not shown.
     delete second;
     QCOMPARE(properties->formFor(velmo::kClassPage), nullptr);
-    f.frame()->routeObjectSelected(tree.page);
+    f.frame()->controller().routeSelection(tree.page);
     QCOMPARE(properties->shownForm(), nullptr);
 }
 
@@ -537,7 +538,7 @@ void TestMainWindow::previewRequestsAfterFormIsGone()
 
     // The next document brings a new preview form (once the shown one may go).
     f.messageBoxes().queueAnswer(QMessageBox::No);
-    f.frame()->commandAction(MainWindow::Command::FileNew)->trigger();
+    f.frame()->fileNewAction()->trigger();
     QVERIFY(pane->previewDialog() != nullptr);
     QTRY_COMPARE_WITH_TIMEOUT(pane->previewDialog()->browser()->view()->title(), u"Velmo"_s,
                               kLoadTimeout);
@@ -644,7 +645,7 @@ void TestMainWindow::aboutDialog()
         version = dialog->findChild<QLabel *>(u"versionLabel"_s)->text();
         QTest::mouseClick(dialog->findChild<QPushButton *>(u"okButton"_s), Qt::LeftButton);
     });
-    f.frame()->commandAction(MainWindow::Command::AppAbout)->trigger();
+    f.frame()->aboutAction()->trigger();
     QCOMPARE(title, u"バージョン情報 Velmo"_s);
     QCOMPARE(version, AboutDialog::versionText());
     QVERIFY(version.contains(u"Velmo"_s));

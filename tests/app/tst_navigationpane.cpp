@@ -1,6 +1,7 @@
 // The navigation form in the real main window: the site combo, the context-menu commands,
 // "上へ"/"下へ", the storage area with drag and drop back and forth, copies by Ctrl-drag,
 // commands on a selection that went stale, "空にする", "HTML出力" and the keyboard.
+#include "app/documentcontroller.h"
 #include "app/navigationpane.h"
 #include "app/objecttree.h"
 #include "app/treedragdata.h"
@@ -125,10 +126,10 @@ void TestNavigationPane::withoutSitesEverythingIsEmpty()
     // A new document empties the trees before its sites go.
     n.site = navtest::makeSampleSite(n.f.global(), n.f.path(u"tpl"_s));
     n.view->fillSiteCombo();
-    n.view->onRebuildMenuTree(ObjectTree::kMenuTreeId);
+    n.view->rebuildMenuTree();
     QCOMPARE(n.menu()->topLevelItemCount(), 1);
     n.f.messageBoxes().queueAnswer(QMessageBox::No);
-    n.f.frame()->commandAction(MainWindow::Command::FileNew)->trigger();
+    n.f.frame()->fileNewAction()->trigger();
     QCOMPARE(n.f.global().sites.count(), 0);
     QCOMPARE(n.menu()->topLevelItemCount(), 0);
     QCOMPARE(n.storage()->topLevelItemCount(), 0);
@@ -157,9 +158,7 @@ void TestNavigationPane::combo()
     QCOMPARE(n.site.site->listItemState & 2, 0);
     // The storage tree follows at the next rebuild only.
     QCOMPARE(n.storage()->rootObject(), &n.site.site->objectBox);
-    n.view->onRebuildMenuTree(ObjectTree::kStorageTreeId);
-    QCOMPARE(n.storage()->rootObject(), &n.site.site->objectBox);
-    n.view->onRebuildMenuTree(ObjectTree::kMenuTreeId);
+    n.view->rebuildMenuTree();
     QCOMPARE(n.storage()->rootObject(), &n.second.site->objectBox);
 
     // The site chosen last wins when the combo is filled again.
@@ -169,7 +168,7 @@ void TestNavigationPane::combo()
 
     // A combo entry that names no site any more.
     n.f.global().sites.removeAt(1);
-    n.view->onRebuildMenuTree(ObjectTree::kMenuTreeId);
+    n.view->rebuildMenuTree();
     QCOMPARE(n.f.messageBoxes().shownTexts().last(), u"サイトを変更できませんでした。"_s);
     delete n.second.site;
     n.view->fillSiteCombo();
@@ -241,7 +240,7 @@ void TestNavigationPane::noContextMenuForSitesOrInStorage()
 
     velmo::Page *page = n.site.history;
     QCOMPARE(int(n.f.global().deleteToStorage(page)), int(velmo::StorageResult::Stored));
-    n.view->onRefreshStorageTree(ObjectTree::kMenuTreeId);
+    n.view->refreshStorage();
     QTreeWidgetItem *stored = n.storage()->topLevelItem(0)->child(0);
     QCOMPARE(n.storage()->objectAt(stored), page);
     shown = rightClickAndChoose(n.storage(), stored, QString());
@@ -315,7 +314,7 @@ void TestNavigationPane::deleteToStorageAndDragBack()
 
     // A content group from the menu onto a page in the storage area.
     QCOMPARE(int(n.f.global().deleteToStorage(n.site.history)), int(velmo::StorageResult::Stored));
-    n.view->onRebuildMenuTree(ObjectTree::kMenuTreeId);
+    n.view->rebuildMenuTree();
     QVERIFY(navtest::dragAndDrop(n.menu(), n.show(kNews + QStringList{u"ニュース2"_s, u"本文2"_s}),
                                  n.storage(), n.storage()->topLevelItem(0)->child(0)));
     QCOMPARE(names(n.site.history->contentGroups), QStringList({u"本文"_s, u"本文2"_s}));
@@ -374,7 +373,7 @@ void TestNavigationPane::staleSelection()
 {
     Navigation n;
     QVERIFY(n.start());
-    QSignalSpy rebuilds(n.menu(), &ObjectTree::rebuildMenuTreeRequested);
+    QSignalSpy rebuilds(&n.f.frame()->controller(), &DocumentController::menuTreeRebuildRequested);
 
     // The page goes while its context menu is open.
     navtest::MenuResult shown = rightClickAndChoose(
@@ -401,7 +400,7 @@ void TestNavigationPane::staleSelection()
     QCOMPARE(n.site.news1->parent(), &n.site.site->objectBox);
 
     // A drag whose object went away meanwhile drops nothing.
-    n.view->onRebuildMenuTree(ObjectTree::kMenuTreeId);
+    n.view->rebuildMenuTree();
     QTreeWidgetItem *history = n.show(kAbout + QStringList{u"沿革"_s});
     const std::unique_ptr<TreeDragData> data(n.menu()->createDragData(history));
     n.site.about->pages.removeAt(0);
@@ -415,11 +414,11 @@ void TestNavigationPane::emptyStorage()
     Navigation n;
     QVERIFY(n.start());
     navtest::leftClick(n.menu(), n.show(kNews + QStringList{u"ニュース2"_s}));
-    QTRY_COMPARE(n.f.frame()->lastRoutedObject(), n.site.news2);
+    QTRY_COMPARE(n.f.frame()->controller().routedObject(), n.site.news2);
     rightClickAndChoose(n.menu(), findItem(n.menu(), kNews + QStringList{u"ニュース2"_s}),
                         u"ページ削除 (&D)"_s);
     // The panes let go of what leaves the menu.
-    QCOMPARE(n.f.frame()->lastRoutedObject(), nullptr);
+    QCOMPARE(n.f.frame()->controller().routedObject(), nullptr);
     QTRY_COMPARE(n.storage()->topLevelItem(0)->childCount(), 1);
 
     QPushButton *empty = n.button(u"emptyStorageButton"_s);
@@ -436,12 +435,12 @@ void TestNavigationPane::selectionReachesPanesAndPreview()
     Navigation n;
     QVERIFY(n.start());
     navtest::leftClick(n.menu(), n.show(kNews + QStringList{u"ニュース2"_s}));
-    QTRY_COMPARE(n.f.frame()->lastRoutedObject(), n.site.news2);
+    QTRY_COMPARE(n.f.frame()->controller().routedObject(), n.site.news2);
     QVERIFY2(n.f.global().previewAddress.endsWith(u"/news2.html"_s),
              qPrintable(n.f.global().previewAddress));
     QVERIFY(QFileInfo::exists(n.f.global().previewAddress));
     navtest::leftClick(n.menu(), n.show(kNews + QStringList{u"ニュース2"_s, u"本文2"_s}));
-    QTRY_COMPARE(n.f.frame()->lastRoutedObject(), n.site.news2Body);
+    QTRY_COMPARE(n.f.frame()->controller().routedObject(), n.site.news2Body);
 }
 
 void TestNavigationPane::htmlOutput()

@@ -1,11 +1,14 @@
 // The object tree on its own: what a fill shows, states kept in the objects across refills,
 // selection reports and previews, objects that went away behind the tree's back, label editing.
 #include "app/objecttree.h"
+
+#include "app/documentcontroller.h"
 #include "app/treeimagelist.h"
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
+#include "model/objectcommands.h"
 #include "model/page.h"
 #include "model/site.h"
 #include "navtestsupport.h"
@@ -59,6 +62,7 @@ private:
     QTemporaryDir m_dir;
     RecordingReporter m_reporter;
     std::unique_ptr<velmo::Document> m_global;
+    std::unique_ptr<DocumentController> m_controller;
     std::unique_ptr<ObjectTree> m_tree;
     navtest::SampleSite m_site;
 };
@@ -71,7 +75,9 @@ void TestObjectTree::init()
     navtest::writeTemplate(m_dir.filePath(u"tpl"_s));
     m_site = navtest::makeSampleSite(*m_global, m_dir.filePath(u"tpl"_s));
     m_global->setCurrentSite(m_site.site);
+    m_controller = std::make_unique<DocumentController>(*m_global);
     m_tree = std::make_unique<ObjectTree>(*m_global);
+    m_tree->connectController(*m_controller);
     m_tree->resize(300, 500);
     m_tree->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
@@ -80,6 +86,7 @@ void TestObjectTree::init()
 void TestObjectTree::cleanup()
 {
     m_tree.reset();
+    m_controller.reset();
     m_global.reset();
 }
 
@@ -235,8 +242,8 @@ void TestObjectTree::selectionIsReportedAndPreviewed()
     QVERIFY(m_tree->fill(m_site.site));
     for (int i = 1; i < path.size(); ++i)
         findItem(m_tree.get(), path.mid(0, i))->setExpanded(true);
-    QSignalSpy selected(m_tree.get(), &ObjectTree::objectSelected);
-    QSignalSpy previews(m_tree.get(), &ObjectTree::previewRequested);
+    QSignalSpy selected(m_controller.get(), &DocumentController::selectionChanged);
+    QSignalSpy previews(m_controller.get(), &DocumentController::previewRequested);
     QTreeWidgetItem *item = findItem(m_tree.get(), path);
     navtest::leftClick(m_tree.get(), item);
 
@@ -255,8 +262,8 @@ void TestObjectTree::untrackedTreeReportsNothing()
 {
     m_tree->setTracksState(false);
     QVERIFY(m_tree->fill(m_site.site));
-    QSignalSpy selected(m_tree.get(), &ObjectTree::objectSelected);
-    QSignalSpy previews(m_tree.get(), &ObjectTree::previewRequested);
+    QSignalSpy selected(m_controller.get(), &DocumentController::selectionChanged);
+    QSignalSpy previews(m_controller.get(), &DocumentController::previewRequested);
     navtest::leftClick(m_tree.get(), findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s}));
     QTest::qWait(20);
     QCOMPARE(selected.count(), 0);
@@ -271,16 +278,16 @@ void TestObjectTree::objectsGoneBehindTheTreeAreNotFollowed()
     findItem(m_tree.get(), news)->setExpanded(true);
     QTreeWidgetItem *item = findItem(m_tree.get(), news + QStringList{u"ニュース2"_s});
     navtest::leftClick(m_tree.get(), item);
-    QSignalSpy selected(m_tree.get(), &ObjectTree::objectSelected);
-    QSignalSpy rebuilds(m_tree.get(), &ObjectTree::rebuildMenuTreeRequested);
+    QSignalSpy selected(m_controller.get(), &DocumentController::selectionChanged);
+    QSignalSpy rebuilds(m_controller.get(), &DocumentController::menuTreeRebuildRequested);
 
     // The page goes while its item is still selected.
     m_site.news->pages.removeAt(1);
     delete m_site.news2;
     QVERIFY(m_tree->objectAt(item) == nullptr);
     QVERIFY(m_tree->selectedObject() == nullptr);
-    m_tree->runCommand(ObjectCommands::NewContentGroup);
-    m_tree->runCommand(ObjectCommands::DeletePage);
+    m_tree->runCommand(velmo::ObjectCommands::NewContentGroup);
+    m_tree->runCommand(velmo::ObjectCommands::DeletePage);
     QTest::qWait(20);
     QCOMPARE(rebuilds.count(), 0);
     // The queued report of the earlier click arrives as "nothing".

@@ -7,9 +7,9 @@
 #include <QString>
 
 namespace velmo {
+
 class Document;
 class Object;
-} // namespace velmo
 
 class ObjectCommands
 {
@@ -61,28 +61,30 @@ public:
         bool changed = false;
     };
 
-    explicit ObjectCommands(velmo::Document &global) : m_global(global) {}
+    explicit ObjectCommands(Document &global) : m_global(global) {}
 
-    static MenuKind contextMenuFor(const velmo::Object *object, ContextMenu *menu);
+    static MenuKind contextMenuFor(const Object *object, ContextMenu *menu);
     static QString unknownClassMessage();
 
     // Runs command on target (the selected object, which the caller has checked still exists).
-    Outcome run(int command, velmo::Object *target);
+    Outcome run(int command, Object *target);
 
     // "上へ" / "下へ": true when the object moved within its parent's list (a one-entry list
     // counts, its order simply stays).
-    static bool moveUp(velmo::Object *object);
-    static bool moveDown(velmo::Object *object);
+    static bool moveUp(Object *object);
+    static bool moveDown(Object *object);
 
     // Whether dropping source on target does anything: one of the accepted pairs, and target
     // is neither source nor below it.
-    static bool canDrop(const velmo::Object *source, const velmo::Object *target);
+    static bool canDrop(const Object *source, const Object *target);
     // Appends source (move) or a copy of it with fresh identities (copy) to target's list for
     // it. A move needs source's parent to let go of it. True when the document changed.
-    static bool dropObject(velmo::Object *source, velmo::Object *target, bool copy);
+    static bool dropObject(Object *source, Object *target, bool copy);
 
 private:
-    Outcome deleteToStorage(velmo::Object *target, qint32 expectedClass);
+    Outcome deleteToStorage(Object *target, qint32 expectedClass);
 
-    velmo::Document &m_global;
+    Document &m_global;
 };
+
+} // namespace velmo

@@ -1,6 +1,5 @@
 // The object commands on the document: which context menu an object gets, new categories,
 // pages and content groups, moving into the storage box, reordering, and drops.
-#include "app/objectcommands.h"
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/condition.h"
@@ -8,6 +7,7 @@
 #include "model/contentgroup.h"
 #include "model/document.h"
 #include "model/genre.h"
+#include "model/objectcommands.h"
 #include "model/page.h"
 #include "model/site.h"
 #include "recordingreporter.h"
@@ -18,7 +18,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using Command = ObjectCommands::Command;
+using Command = velmo::ObjectCommands::Command;
 
 namespace {
 
@@ -185,9 +185,9 @@ void TestObjectCommands::contextMenu_data()
     };
     const QStringList categoryItems = {u"新規メニュー追加 (&W)"_s, u"新規ページ追加"_s, u"-"_s,
                                        u"メニュー項目削除 (&D)"_s};
-    const int shown = int(ObjectCommands::MenuKind::Shown);
-    const int none = int(ObjectCommands::MenuKind::None);
-    const int unknown = int(ObjectCommands::MenuKind::Unknown);
+    const int shown = int(velmo::ObjectCommands::MenuKind::Shown);
+    const int none = int(velmo::ObjectCommands::MenuKind::None);
+    const int unknown = int(velmo::ObjectCommands::MenuKind::Unknown);
 
     // clang-format off
     QTest::newRow("menu hierarchy") << classification(velmo::Classification::kKindMenu)
@@ -237,11 +237,11 @@ void TestObjectCommands::contextMenu()
     QFETCH(QStringList, captions);
 
     Fixture f;
-    ObjectCommands::ContextMenu menu;
-    QCOMPARE(int(ObjectCommands::contextMenuFor(make(f), &menu)), kind);
+    velmo::ObjectCommands::ContextMenu menu;
+    QCOMPARE(int(velmo::ObjectCommands::contextMenuFor(make(f), &menu)), kind);
     QCOMPARE(menu.name, name);
     QStringList shown;
-    for (const ObjectCommands::MenuItem &item : std::as_const(menu.items))
+    for (const velmo::ObjectCommands::MenuItem &item : std::as_const(menu.items))
         shown << (item.command == 0 ? u"-"_s : item.caption);
     QCOMPARE(shown, captions);
 }
@@ -249,9 +249,9 @@ void TestObjectCommands::contextMenu()
 void TestObjectCommands::newObjects()
 {
     Fixture f;
-    ObjectCommands commands(f.global);
+    velmo::ObjectCommands commands(f.global);
 
-    ObjectCommands::Outcome outcome = commands.run(Command::NewCategory, f.menu);
+    velmo::ObjectCommands::Outcome outcome = commands.run(Command::NewCategory, f.menu);
     QVERIFY(outcome.rebuildMenuTree && outcome.changed && !outcome.refreshStorageTree);
     QCOMPARE(names(f.menu->categories), QStringList({u"A"_s, u"B"_s, u"メニュー"_s}));
     const velmo::Category *created = f.menu->categories.last();
@@ -282,7 +282,7 @@ void TestObjectCommands::newObjects()
 void TestObjectCommands::newContentGroups()
 {
     Fixture f;
-    ObjectCommands commands(f.global);
+    velmo::ObjectCommands commands(f.global);
     f.g->kind = velmo::ContentGroup::kKindOther;
 
     QVERIFY(commands.run(Command::NewContentGroup, f.p2).changed);
@@ -330,8 +330,8 @@ void TestObjectCommands::commandOnOtherClassOnlyRebuilds()
     QFETCH(ObjectMaker, make);
 
     Fixture f;
-    ObjectCommands commands(f.global);
-    const ObjectCommands::Outcome outcome = commands.run(command, make(f));
+    velmo::ObjectCommands commands(f.global);
+    const velmo::ObjectCommands::Outcome outcome = commands.run(command, make(f));
     QVERIFY(outcome.rebuildMenuTree);
     QVERIFY(!outcome.changed);
     QVERIFY(!outcome.refreshStorageTree);
@@ -344,9 +344,9 @@ void TestObjectCommands::commandOnOtherClassOnlyRebuilds()
 void TestObjectCommands::deleteToStorage()
 {
     Fixture f;
-    ObjectCommands commands(f.global);
+    velmo::ObjectCommands commands(f.global);
 
-    ObjectCommands::Outcome outcome = commands.run(Command::DeleteCategory, f.a);
+    velmo::ObjectCommands::Outcome outcome = commands.run(Command::DeleteCategory, f.a);
     QVERIFY(outcome.rebuildMenuTree && outcome.refreshStorageTree && outcome.changed);
     QCOMPARE(names(f.menu->categories), QStringList{u"B"_s});
     QCOMPARE(f.site->objectBox.items.count(), 1);
@@ -366,10 +366,10 @@ void TestObjectCommands::deleteToStorage()
 void TestObjectCommands::deleteRefusedByParent()
 {
     Fixture f;
-    ObjectCommands commands(f.global);
+    velmo::ObjectCommands commands(f.global);
 
     // A plug-in page hangs under a hierarchy, which is no parent a page is deleted from.
-    const ObjectCommands::Outcome outcome = commands.run(Command::DeletePage, f.pluginPage);
+    const velmo::ObjectCommands::Outcome outcome = commands.run(Command::DeletePage, f.pluginPage);
     QVERIFY(!outcome.rebuildMenuTree && !outcome.changed);
     QCOMPARE(f.reporter.messages, QStringList{kParentUnknown});
     QCOMPARE(f.pluginPage->parent(), f.plugins);
@@ -380,9 +380,9 @@ void TestObjectCommands::deleteRefusedByParent()
 void TestObjectCommands::deleteWithoutCurrentSiteDestroys()
 {
     Fixture f(false);
-    ObjectCommands commands(f.global);
+    velmo::ObjectCommands commands(f.global);
 
-    const ObjectCommands::Outcome outcome = commands.run(Command::DeletePage, f.p2);
+    const velmo::ObjectCommands::Outcome outcome = commands.run(Command::DeletePage, f.p2);
     QVERIFY(outcome.rebuildMenuTree && outcome.changed && !outcome.refreshStorageTree);
     QCOMPARE(f.reporter.messages.last(), kNoStorage);
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P3"_s}));
@@ -392,25 +392,25 @@ void TestObjectCommands::deleteWithoutCurrentSiteDestroys()
 void TestObjectCommands::upAndDownWrap()
 {
     Fixture f;
-    QVERIFY(ObjectCommands::moveUp(f.p1));
+    QVERIFY(velmo::ObjectCommands::moveUp(f.p1));
     QCOMPARE(names(f.a->pages), QStringList({u"P2"_s, u"P3"_s, u"P1"_s}));
-    QVERIFY(ObjectCommands::moveDown(f.p1));
+    QVERIFY(velmo::ObjectCommands::moveDown(f.p1));
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
-    QVERIFY(ObjectCommands::moveDown(f.p2));
+    QVERIFY(velmo::ObjectCommands::moveDown(f.p2));
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P3"_s, u"P2"_s}));
     QCOMPARE(f.p2->parent(), f.a);
 
     // A one-entry list counts as a move, and stays as it is.
-    QVERIFY(ObjectCommands::moveUp(f.q));
+    QVERIFY(velmo::ObjectCommands::moveUp(f.q));
     QCOMPARE(names(f.a1->pages), QStringList{u"Q"_s});
-    QVERIFY(ObjectCommands::moveDown(f.a1));
+    QVERIFY(velmo::ObjectCommands::moveDown(f.a1));
     QCOMPARE(names(f.a->categories), QStringList{u"A1"_s});
 
-    QVERIFY(ObjectCommands::moveUp(f.b));
+    QVERIFY(velmo::ObjectCommands::moveUp(f.b));
     QCOMPARE(names(f.menu->categories), QStringList({u"B"_s, u"A"_s}));
     // Hierarchies and plug-in pages are in no list these buttons reorder.
-    QVERIFY(!ObjectCommands::moveUp(f.menu));
-    QVERIFY(!ObjectCommands::moveDown(f.pluginPage));
+    QVERIFY(!velmo::ObjectCommands::moveUp(f.menu));
+    QVERIFY(!velmo::ObjectCommands::moveDown(f.pluginPage));
 }
 
 void TestObjectCommands::drop_data()
@@ -459,8 +459,8 @@ void TestObjectCommands::drop()
         velmo::Object *t = target(f);
         velmo::Object *oldParent = s->parent();
 
-        QCOMPARE(ObjectCommands::canDrop(s, t), accepted);
-        QCOMPARE(ObjectCommands::dropObject(s, t, copy), accepted);
+        QCOMPARE(velmo::ObjectCommands::canDrop(s, t), accepted);
+        QCOMPARE(velmo::ObjectCommands::dropObject(s, t, copy), accepted);
         if (!accepted) {
             QCOMPARE(s->parent(), oldParent);
             continue;
@@ -488,7 +488,7 @@ void TestObjectCommands::dropRefusedByParentChangesNothing()
 {
     Fixture f;
     // The plug-in hierarchy does not let go of its pages.
-    QVERIFY(!ObjectCommands::dropObject(f.pluginPage, f.b, false));
+    QVERIFY(!velmo::ObjectCommands::dropObject(f.pluginPage, f.b, false));
     QCOMPARE(f.pluginPage->parent(), f.plugins);
     QCOMPARE(f.plugins->pages.count(), 1);
     QVERIFY(f.b->pages.isEmpty());
@@ -499,7 +499,7 @@ void TestObjectCommands::copyHasFreshIdentities()
     Fixture f;
     auto *nested = new velmo::ContentGroup;
     f.g1->subGroups.add(nested, f.g1);
-    QVERIFY(ObjectCommands::dropObject(f.p1, f.b, true));
+    QVERIFY(velmo::ObjectCommands::dropObject(f.p1, f.b, true));
 
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
     QCOMPARE(f.b->pages.count(), 1);
@@ -529,10 +529,10 @@ void TestObjectCommands::dropOnItselfOrBelowRefused()
     auto *deeper = new velmo::Category;
     f.a1->categories.add(deeper, f.a1);
     for (bool copy : {false, true}) {
-        QVERIFY(!ObjectCommands::dropObject(f.a, f.a1, copy));
-        QVERIFY(!ObjectCommands::dropObject(f.a, deeper, copy));
-        QVERIFY(!ObjectCommands::dropObject(f.a, f.a, copy));
-        QVERIFY(!ObjectCommands::dropObject(f.g, f.g1, copy));
+        QVERIFY(!velmo::ObjectCommands::dropObject(f.a, f.a1, copy));
+        QVERIFY(!velmo::ObjectCommands::dropObject(f.a, deeper, copy));
+        QVERIFY(!velmo::ObjectCommands::dropObject(f.a, f.a, copy));
+        QVERIFY(!velmo::ObjectCommands::dropObject(f.g, f.g1, copy));
     }
     QCOMPARE(f.a->parent(), f.menu);
     QCOMPARE(names(f.a->categories), QStringList{u"A1"_s});

@@ -1,7 +1,6 @@
 // The object commands of the menu tree and their effect on the document.
-#include "app/objectcommands.h"
+#include "model/objectcommands.h"
 
-#include "app/objectwalk.h"
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/contentgroup.h"
@@ -13,7 +12,8 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using velmo::object_cast;
+
+namespace velmo {
 
 namespace {
 
@@ -24,28 +24,28 @@ ObjectCommands::ContextMenu makeMenu(const QString &name, int position,
 }
 
 // Appends object to target's list for objects of its class; false for any other pair.
-bool appendTo(velmo::Object *target, velmo::Object *object)
+bool appendTo(Object *target, Object *object)
 {
-    if (auto *category = object_cast<velmo::Category>(object)) {
-        if (auto *parent = object_cast<velmo::Category>(target)) {
+    if (auto *category = object_cast<Category>(object)) {
+        if (auto *parent = object_cast<Category>(target)) {
             parent->categories.add(category, parent);
             return true;
         }
-        if (auto *parent = object_cast<velmo::Classification>(target)) {
+        if (auto *parent = object_cast<Classification>(target)) {
             parent->categories.add(category, parent);
             return true;
         }
-    } else if (auto *page = object_cast<velmo::Page>(object)) {
-        if (auto *parent = object_cast<velmo::Category>(target)) {
+    } else if (auto *page = object_cast<Page>(object)) {
+        if (auto *parent = object_cast<Category>(target)) {
             parent->pages.add(page, parent);
             return true;
         }
-    } else if (auto *group = object_cast<velmo::ContentGroup>(object)) {
-        if (auto *parent = object_cast<velmo::Page>(target)) {
+    } else if (auto *group = object_cast<ContentGroup>(object)) {
+        if (auto *parent = object_cast<Page>(target)) {
             parent->contentGroups.add(group, parent);
             return true;
         }
-        if (auto *parent = object_cast<velmo::ContentGroup>(target)) {
+        if (auto *parent = object_cast<ContentGroup>(target)) {
             parent->subGroups.add(group, parent);
             return true;
         }
@@ -53,20 +53,20 @@ bool appendTo(velmo::Object *target, velmo::Object *object)
     return false;
 }
 
-bool isAcceptedPair(const velmo::Object *source, const velmo::Object *target)
+bool isAcceptedPair(const Object *source, const Object *target)
 {
-    if (object_cast<velmo::Category>(source) != nullptr)
-        return object_cast<velmo::Category>(target) || object_cast<velmo::Classification>(target);
-    if (object_cast<velmo::Page>(source) != nullptr)
-        return object_cast<velmo::Category>(target) != nullptr;
-    if (object_cast<velmo::ContentGroup>(source) != nullptr)
-        return object_cast<velmo::Page>(target) || object_cast<velmo::ContentGroup>(target);
+    if (object_cast<Category>(source) != nullptr)
+        return object_cast<Category>(target) || object_cast<Classification>(target);
+    if (object_cast<Page>(source) != nullptr)
+        return object_cast<Category>(target) != nullptr;
+    if (object_cast<ContentGroup>(source) != nullptr)
+        return object_cast<Page>(target) || object_cast<ContentGroup>(target);
     return false;
 }
 
-velmo::ContentGroup *newContentGroup()
+ContentGroup *newContentGroup()
 {
-    auto *group = new velmo::ContentGroup;
+    auto *group = new ContentGroup;
     group->name = u"コンテンツ%1"_s.arg(group->id.seq);
     // Bit 0 off, bit 4 on: how a group made from the tree starts out in the content editor.
     group->groupOption = (group->groupOption & ~0x1) | 0x10;
@@ -80,52 +80,50 @@ QString ObjectCommands::unknownClassMessage()
     return u"判定できないクラスがTreeCtrlに配置されています。"_s;
 }
 
-ObjectCommands::MenuKind ObjectCommands::contextMenuFor(const velmo::Object *object,
-                                                        ContextMenu *menu)
+ObjectCommands::MenuKind ObjectCommands::contextMenuFor(const Object *object, ContextMenu *menu)
 {
     ContextMenu chosen;
     if (object == nullptr)
         return MenuKind::None;
-    if (const auto *classification = object_cast<velmo::Classification>(object)) {
+    if (const auto *classification = object_cast<Classification>(object)) {
         switch (classification->kind) {
-        case velmo::Classification::kKindMenu:
+        case Classification::kKindMenu:
             chosen = makeMenu(u"class_category"_s, 1, {{NewCategory, u"新規メニュー追加 (&W)"_s}});
             break;
-        case velmo::Classification::kKindPlugin:
+        case Classification::kKindPlugin:
             chosen = makeMenu(u"class_plugin"_s, 3,
                               {{NewPluginPage, u"新規プラグインページ追加 (&W)"_s}});
             break;
-        case velmo::Classification::kKindData:
+        case Classification::kKindData:
             chosen = makeMenu(u"class_data"_s, 5, {{NewData, u"新規データ追加 (&W)"_s}});
             break;
         default:
             return MenuKind::Unknown;
         }
-    } else if (const auto *category = object_cast<velmo::Category>(object)) {
-        if (category->kind != velmo::Category::kKindOrdinary &&
-            category->kind != velmo::Category::kKindLinkMenu)
+    } else if (const auto *category = object_cast<Category>(object)) {
+        if (category->kind != Category::kKindOrdinary && category->kind != Category::kKindLinkMenu)
             return MenuKind::Unknown;
         chosen = makeMenu(u"category"_s, 2,
                           {{NewCategory, u"新規メニュー追加 (&W)"_s},
                            {NewPage, u"新規ページ追加"_s},
                            {0, QString()},
                            {DeleteCategory, u"メニュー項目削除 (&D)"_s}});
-    } else if (object_cast<velmo::Page>(object) != nullptr) {
+    } else if (object_cast<Page>(object) != nullptr) {
         chosen = makeMenu(u"page"_s, 8,
                           {{NewContentGroup, u"新規コンテンツ作成 (&W)"_s},
                            {0, QString()},
                            {DeletePage, u"ページ削除 (&D)"_s}});
-    } else if (object_cast<velmo::ContentGroup>(object) != nullptr) {
+    } else if (object_cast<ContentGroup>(object) != nullptr) {
         chosen = makeMenu(u"content_group"_s, 9,
                           {{NewContentGroup, u"新規コンテンツ追加 (&W)"_s},
                            {0, QString()},
                            {DeleteContentGroup, u"コンテンツ削除 (&D)"_s}});
     } else {
         switch (object->typeCode) {
-        case velmo::kClassSite:
-        case velmo::kClassContent:
-        case velmo::kClassCondition:
-        case velmo::kClassGenre:
+        case kClassSite:
+        case kClassContent:
+        case kClassCondition:
+        case kClassGenre:
             return MenuKind::None;
         default:
             return MenuKind::Unknown;
@@ -136,62 +134,62 @@ ObjectCommands::MenuKind ObjectCommands::contextMenuFor(const velmo::Object *obj
     return MenuKind::Shown;
 }
 
-ObjectCommands::Outcome ObjectCommands::run(int command, velmo::Object *target)
+ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
 {
     Outcome outcome;
     if (target == nullptr)
         return outcome;
     switch (command) {
     case NewCategory:
-        if (auto *classification = object_cast<velmo::Classification>(target)) {
-            auto *category = new velmo::Category;
+        if (auto *classification = object_cast<Classification>(target)) {
+            auto *category = new Category;
             category->name = u"メニュー"_s;
             classification->categories.add(category, classification);
             outcome.changed = true;
-        } else if (auto *parent = object_cast<velmo::Category>(target)) {
-            auto *category = new velmo::Category;
+        } else if (auto *parent = object_cast<Category>(target)) {
+            auto *category = new Category;
             category->name = u"メニュー"_s;
             parent->categories.add(category, parent);
             outcome.changed = true;
         }
         break;
     case NewPluginPage:
-        if (auto *classification = object_cast<velmo::Classification>(target)) {
-            auto *page = new velmo::Page;
+        if (auto *classification = object_cast<Classification>(target)) {
+            auto *page = new Page;
             page->name = u"プラグインページ"_s;
             classification->pages.add(page, classification);
             outcome.changed = true;
         }
         break;
     case NewPage:
-        if (auto *category = object_cast<velmo::Category>(target)) {
-            auto *page = new velmo::Page;
+        if (auto *category = object_cast<Category>(target)) {
+            auto *page = new Page;
             page->name = u"ページ"_s;
             category->pages.add(page, category);
             outcome.changed = true;
         }
         break;
     case NewContentGroup:
-        if (auto *page = object_cast<velmo::Page>(target)) {
-            velmo::ContentGroup *group = newContentGroup();
-            const auto *owner = object_cast<velmo::Classification>(page->parent());
-            if (owner != nullptr && owner->kind == velmo::Classification::kKindPlugin)
-                group->kind = velmo::ContentGroup::kKindPlugin;
+        if (auto *page = object_cast<Page>(target)) {
+            ContentGroup *group = newContentGroup();
+            const auto *owner = object_cast<Classification>(page->parent());
+            if (owner != nullptr && owner->kind == Classification::kKindPlugin)
+                group->kind = ContentGroup::kKindPlugin;
             page->contentGroups.add(group, page);
             outcome.changed = true;
-        } else if (auto *parent = object_cast<velmo::ContentGroup>(target)) {
-            velmo::ContentGroup *group = newContentGroup();
+        } else if (auto *parent = object_cast<ContentGroup>(target)) {
+            ContentGroup *group = newContentGroup();
             group->kind = parent->kind;
             parent->subGroups.add(group, parent);
             outcome.changed = true;
         }
         break;
     case DeleteCategory:
-        return deleteToStorage(target, velmo::kClassCategory);
+        return deleteToStorage(target, kClassCategory);
     case DeletePage:
-        return deleteToStorage(target, velmo::kClassPage);
+        return deleteToStorage(target, kClassPage);
     case DeleteContentGroup:
-        return deleteToStorage(target, velmo::kClassContentGroup);
+        return deleteToStorage(target, kClassContentGroup);
     default:
         // No handler (32809, 32810, anything unknown): not even a rebuild.
         return outcome;
@@ -200,38 +198,38 @@ ObjectCommands::Outcome ObjectCommands::run(int command, velmo::Object *target)
     return outcome;
 }
 
-ObjectCommands::Outcome ObjectCommands::deleteToStorage(velmo::Object *target, qint32 expectedClass)
+ObjectCommands::Outcome ObjectCommands::deleteToStorage(Object *target, qint32 expectedClass)
 {
     Outcome outcome;
     outcome.rebuildMenuTree = true;
     if (target->typeCode != expectedClass)
         return outcome;
     switch (m_global.deleteToStorage(target)) {
-    case velmo::StorageResult::NotDetached:
+    case StorageResult::NotDetached:
         // Reported; the object stays and nothing is rebuilt.
         return {};
-    case velmo::StorageResult::Stored:
+    case StorageResult::Stored:
         outcome.refreshStorageTree = true;
         outcome.changed = true;
         break;
-    case velmo::StorageResult::Destroyed:
+    case StorageResult::Destroyed:
         outcome.changed = true;
         break;
     }
     return outcome;
 }
 
-bool ObjectCommands::moveUp(velmo::Object *object)
+bool ObjectCommands::moveUp(Object *object)
 {
-    return velmo::moveObjectUp(object) >= 0;
+    return moveObjectUp(object) >= 0;
 }
 
-bool ObjectCommands::moveDown(velmo::Object *object)
+bool ObjectCommands::moveDown(Object *object)
 {
-    return velmo::moveObjectDown(object) >= 0;
+    return moveObjectDown(object) >= 0;
 }
 
-bool ObjectCommands::canDrop(const velmo::Object *source, const velmo::Object *target)
+bool ObjectCommands::canDrop(const Object *source, const Object *target)
 {
     if (source == nullptr || target == nullptr || !isAcceptedPair(source, target))
         return false;
@@ -239,18 +237,18 @@ bool ObjectCommands::canDrop(const velmo::Object *source, const velmo::Object *t
     return !isAncestorOrSelf(source, target);
 }
 
-bool ObjectCommands::dropObject(velmo::Object *source, velmo::Object *target, bool copy)
+bool ObjectCommands::dropObject(Object *source, Object *target, bool copy)
 {
     if (!canDrop(source, target))
         return false;
     if (copy) {
-        std::unique_ptr<velmo::Object> duplicate = velmo::duplicateSubtree(*source);
+        std::unique_ptr<Object> duplicate = duplicateSubtree(*source);
         if (!appendTo(target, duplicate.get()))
             return false;
         duplicate.release();
         return true;
     }
-    velmo::Object *parent = source->parent();
+    Object *parent = source->parent();
     if (parent == nullptr || parent->removeChild(source) == 0)
         return false;
     source->setParent(nullptr);
@@ -258,3 +256,5 @@ bool ObjectCommands::dropObject(velmo::Object *source, velmo::Object *target, bo
     appendTo(target, source);
     return true;
 }
+
+} // namespace velmo

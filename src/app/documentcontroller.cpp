@@ -1,0 +1,247 @@
+// The controller between the main window's widgets and the document.
+#include "app/documentcontroller.h"
+
+#include "app/documentsession.h"
+#include "model/category.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/lookup.h"
+#include "model/objectcommands.h"
+#include "model/page.h"
+#include "model/site.h"
+
+#include <QMetaObject>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The mark a site carries in listItemState when it was the one chosen last.
+constexpr qint32 kCurrentMark = 0x2;
+
+// A site output that reports each page it hands to generatePage.
+class CountingSiteOutput : public velmo::gen::SiteOutput
+{
+public:
+    CountingSiteOutput(velmo::Document &document, int total,
+                       const DocumentController::ProgressCallback &progress)
+        : SiteOutput(document), m_total(total), m_progress(progress)
+    {}
+
+    int generatePage(velmo::Site &site, velmo::OutputContext &context, const QString &subFolder,
+                     velmo::ObjectChain &chain) override
+    {
+        const int written = SiteOutput::generatePage(site, context, subFolder, chain);
+        ++m_done;
+        if (m_progress)
+            m_progress(qMin(m_done, m_total), m_total);
+        return written;
+    }
+
+private:
+    int m_total;
+    const DocumentController::ProgressCallback &m_progress;
+    int m_done = 0;
+};
+
+bool isDeleteCommand(int command)
+{
+    return command == velmo::ObjectCommands::DeleteCategory ||
+           command == velmo::ObjectCommands::DeletePage ||
+           command == velmo::ObjectCommands::DeleteContentGroup;
+}
+
+} // namespace
+
+DocumentController::DocumentController(velmo::Document &document, QObject *parent)
+    : QObject(parent), m_document(document)
+{}
+
+DocumentController::~DocumentController() = default;
+
+int DocumentController::adoptCurrentSite(int preferred)
+{
+    const velmo::SiteList &sites = m_document.sites;
+    int chosen = preferred;
+    for (int i = 0; i < sites.count(); ++i) {
+        if ((sites.at(i)->listItemState & kCurrentMark) != 0)
+            chosen = i;
+    }
+    if (sites.isEmpty() || chosen >= sites.count())
+        return -1;
+    chosen = qMax(chosen, 0);
+    velmo::Site *site = sites.at(chosen);
+    m_document.setCurrentSite(site);
+    velmo::gen::SiteOutput::prepareWorkingFolder(m_document, site);
+    return chosen;
+}
+
+velmo::Site *DocumentController::chooseSite(int index)
+{
+    velmo::Site *site = m_document.sites.at(index);
+    if (site == nullptr)
+        return nullptr;
+    for (velmo::Site *other : m_document.sites)
+        other->listItemState &= ~kCurrentMark;
+    site->listItemState |= kCurrentMark;
+    m_document.setCurrentSite(site);
+    return site;
+}
+
+velmo::Site *DocumentController::reselectSite(int index)
+{
+    velmo::Site *site = m_document.sites.at(index);
+    if (site == nullptr) {
+        m_document.report(u"サイトを変更できませんでした。"_s);
+        return nullptr;
+    }
+    m_document.setCurrentSite(site);
+    return site;
+}
+
+void DocumentController::select(velmo::Object *object)
+{
+    // Posted, as the other panes take the selection after the tree has finished with it.
+    postSelection(object);
+    preview(object);
+}
+
+void DocumentController::postSelection(velmo::Object *object)
+{
+    const quint64 generation = m_selectionGeneration;
+    QMetaObject::invokeMethod(
+        this,
+        [this, ref = velmo::ObjectRef(object), wasNull = object == nullptr, generation] {
+            // An object destroyed meanwhile arrives as null.
+            if (generation == m_selectionGeneration)
+                routeSelection(wasNull ? nullptr : ref.get());
+        },
+        Qt::QueuedConnection);
+}
+
+void DocumentController::routeSelection(velmo::Object *object)
+{
+    if (object == nullptr ? m_routedNull : m_routed.get() == object)
+        return;
+    m_routed = velmo::ObjectRef(object);
+    m_routedNull = object == nullptr;
+    Q_EMIT selectionChanged(object);
+}
+
+void DocumentController::resetSelection()
+{
+    ++m_selectionGeneration;
+    m_routed.reset();
+    m_routedNull = true;
+    Q_EMIT selectionChanged(nullptr);
+}
+
+void DocumentController::releaseIfWithin(velmo::Object *subtree)
+{
+    velmo::Object *routed = m_routed.get();
+    if (routed != nullptr && velmo::isWithin(routed, subtree))
+        routeSelection(nullptr);
+}
+
+bool DocumentController::preview(velmo::Object *object)
+{
+    if (object == nullptr)
+        return false;
+    velmo::Object *group = nullptr;
+    if (velmo::object_cast<velmo::ContentGroup>(object) != nullptr) {
+        group = object;
+    } else if (velmo::object_cast<velmo::Page>(object) != nullptr &&
+               velmo::firstContentGroup(object) != nullptr) {
+        // The page itself; its category's first page would be another page.
+        group = velmo::firstContentGroup(object);
+    } else if (velmo::Category *category = velmo::owningCategory(object)) {
+        group = velmo::firstContentGroup(category);
+    }
+    if (group == nullptr)
+        return false;
+    if (m_previewOutput == nullptr)
+        m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
+    QString path;
+    if (m_previewOutput->outputObject(group, path) == 0 || path.isEmpty())
+        return false;
+    Q_EMIT previewRequested(path);
+    return true;
+}
+
+void DocumentController::post(void (DocumentController::*signal)())
+{
+    QMetaObject::invokeMethod(
+        this, [this, signal] { Q_EMIT(this->*signal)
+                               (); }, Qt::QueuedConnection);
+}
+
+void DocumentController::runCommand(int command, velmo::Object *target)
+{
+    if (target == nullptr)
+        return;
+    if (isDeleteCommand(command)) {
+        // Whoever shows the object or something below it lets go first.
+        const velmo::ObjectRef ref(target);
+        releaseIfWithin(target);
+        if ((target = ref.get()) == nullptr)
+            return;
+    }
+    velmo::ObjectCommands commands(m_document);
+    const velmo::ObjectCommands::Outcome outcome = commands.run(command, target);
+    if (outcome.changed)
+        markDocumentModified(m_document);
+    if (outcome.refreshStorageTree)
+        post(&DocumentController::storageTreeRefreshRequested);
+    if (outcome.rebuildMenuTree)
+        post(&DocumentController::menuTreeRebuildRequested);
+}
+
+bool DocumentController::moveObject(velmo::Object *object, bool up)
+{
+    if (object == nullptr)
+        return false;
+    const bool moved =
+        up ? velmo::ObjectCommands::moveUp(object) : velmo::ObjectCommands::moveDown(object);
+    if (!moved)
+        return false;
+    markDocumentModified(m_document);
+    post(&DocumentController::menuTreeRebuildRequested);
+    return true;
+}
+
+bool DocumentController::drop(velmo::Object *source, velmo::Object *target, bool copy)
+{
+    const bool changed = source != nullptr && target != nullptr &&
+                         velmo::ObjectCommands::dropObject(source, target, copy);
+    if (changed)
+        markDocumentModified(m_document);
+    return changed;
+}
+
+bool DocumentController::emptyStorage()
+{
+    velmo::Site *site = m_document.getCurrentSite();
+    if (site == nullptr)
+        return false;
+    releaseIfWithin(&site->objectBox);
+    site->objectBox.clearContents();
+    markDocumentModified(m_document);
+    return true;
+}
+
+velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published,
+                                                              const ProgressCallback &progress)
+{
+    // Counted for the progress only; the output itself checks the current site and reports.
+    int total = 0;
+    velmo::Site *site = m_document.currentSiteUnchecked();
+    // Compared with the sites before it is read: the pointer may be stale.
+    if (m_document.sites.indexOfObject(site) >= 0) {
+        for (const velmo::Category *category : velmo::gen::SiteOutput::collectCategories(*site)) {
+            for (const velmo::Page *page : category->pages)
+                total += page->contentGroups.isEmpty() ? 0 : 1;
+        }
+    }
+    CountingSiteOutput output(m_document, total, progress);
+    return output.outputSite(published);
+}
