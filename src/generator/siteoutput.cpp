@@ -152,8 +152,7 @@ int SiteOutput::prepareWorkingFolder(Document &global, velmo::Object *object,
     const QString images = workingFolder + Document::templateImageFolderName();
     createFolderPath(images + QStringLiteral("/a.jpg"));
     const QString sourceImages = site->templatePath + Document::templateImageFolderName();
-    QStringList names;
-    listFiles(sourceImages + QStringLiteral("/*.*"), names);
+    const QStringList names = listFiles(sourceImages + QStringLiteral("/*.*"));
     for (const QString &name : names) {
         if (copyIfDifferent(sourceImages + u'/' + name, images + u'/' + name) && statistics)
             ++statistics->filesCopied;

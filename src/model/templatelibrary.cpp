@@ -17,9 +17,7 @@ constexpr qint64 kListLifetimeSeconds = 10;
 
 QStringList listFolder(const QString &folder, const QString &mask)
 {
-    QStringList names;
-    listFiles(folder + u'/' + mask, names);
-    return names;
+    return listFiles(folder + u'/' + mask);
 }
 
 } // namespace
