@@ -164,9 +164,11 @@ bool expandGroup(const PageContext &context, ContentGroup &group, int headingLev
 {
     if (headingLevel - 3 >= kMaxGroupNesting)
         return true;
-    QString path = group.templateName;
-    if (TemplateLibrary::checkTemplateFile(*context.global, &group, path) < 0)
+    const std::optional<TemplateLibrary::TemplateFile> file =
+        TemplateLibrary::checkTemplateFile(*context.global, &group, group.templateName);
+    if (!file)
         return true;
+    const QString &path = file->path;
 
     int parsed = 0;
     TemplateProgram program = context.cache->program(path, parsed);
