@@ -28,7 +28,7 @@ const QStringList &TemplateCache::menuTemplates(const QString &templatePath)
     return *it;
 }
 
-const TemplateProgram &TemplateCache::program(const QString &path, int &parseResult)
+const TemplateCache::Parsed &TemplateCache::program(const QString &path)
 {
     auto it = m_programs.find(path);
     if (it == m_programs.end()) {
@@ -36,8 +36,7 @@ const TemplateProgram &TemplateCache::program(const QString &path, int &parseRes
         parsed.result = parsed.program.parse(text(path));
         it = m_programs.insert(path, parsed);
     }
-    parseResult = it->result;
-    return it->program;
+    return *it;
 }
 
 void TemplateCache::createFolderPath(const QString &filePath)
