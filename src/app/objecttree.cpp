@@ -371,9 +371,9 @@ void ObjectTree::requestPreview(velmo::Object *object)
     // Made on first use: only the menu tree ever previews.
     if (m_output == nullptr)
         m_output = std::make_unique<velmo::gen::SiteOutput>(m_global);
-    QString path;
-    if (m_output->outputObject(group, path) != 0 && !path.isEmpty())
-        Q_EMIT previewRequested(path);
+    const auto preview = m_output->outputObject(group);
+    if (preview.result == velmo::gen::SiteOutput::PreviewResult::Written && !preview.path.isEmpty())
+        Q_EMIT previewRequested(preview.path);
 }
 
 QTreeWidgetItem *ObjectTree::labelItemAt(const QPoint &position) const
