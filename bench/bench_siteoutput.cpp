@@ -111,10 +111,8 @@ void BM_RegeneratePage(benchmark::State &state)
     output.outputSite();
     global.previewAreaFlag = 0;
     for (auto _ : state) {
-        QString path;
         velmo::gen::SiteOutput preview(global);
-        benchmark::DoNotOptimize(
-            preview.outputObject(site.middlePage->contentGroups.first(), path));
+        benchmark::DoNotOptimize(preview.outputObject(site.middlePage->contentGroups.first()));
     }
     if (reporter.count != 0)
         state.SkipWithError("the page did not generate cleanly");

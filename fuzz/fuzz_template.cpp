@@ -213,7 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     program.setSite(f.site);
     program.setSiteWorkingFolder(f.working);
     program.setPageOutputPath(context.outputPath);
-    if (program.parse(text) == gen::TemplateProgram::Parsed) {
+    if (program.parse(text) == gen::TemplateProgram::ParseResult::Parsed) {
         const QList<QList<velmo::Object *>> levels = gen::TemplateExpansion::menuLevels(context);
         for (int k = 0; k < levels.size(); ++k)
             program.bindObjects(f.site->levelName(k), levels[k]);
@@ -221,7 +221,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         program.bindObjects(QStringLiteral("コンテンツ"), f.page->contentGroups.first()->contents);
         // Its output then goes through the rest of the page as a content block would: the
         // markers a repeated content text brings along reach the page's replacements.
-        if (program.run() != gen::TemplateProgram::NotStarted) {
+        if (program.run() != gen::TemplateProgram::RunResult::NotStarted) {
             QString block =
                 gen::TemplateExpansion::expandLinksAndImages(context, program.outputText());
             f.global.previewAreaFlag = 0;

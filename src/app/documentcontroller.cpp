@@ -161,18 +161,22 @@ bool DocumentController::preview(velmo::Object *object)
         return false;
     if (m_previewOutput == nullptr)
         m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
-    QString path;
-    if (m_previewOutput->outputObject(group, path) == 0 || path.isEmpty())
+    const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(group);
+    if (output.result != velmo::gen::SiteOutput::PreviewResult::Written || output.path.isEmpty())
         return false;
-    Q_EMIT previewRequested(path);
+    Q_EMIT previewRequested(output.path);
     return true;
 }
 
 void DocumentController::post(void (DocumentController::*signal)())
 {
     QMetaObject::invokeMethod(
-        this, [this, signal] { Q_EMIT(this->*signal)
-                               (); }, Qt::QueuedConnection);
+        this,
+        [this, signal] {
+            Q_EMIT(this->*signal)
+            ();
+        },
+        Qt::QueuedConnection);
 }
 
 void DocumentController::runCommand(int command, velmo::Object *target)

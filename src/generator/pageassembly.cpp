@@ -36,7 +36,7 @@ QString writeStyleSheet(const PageContext &context)
             context.site->templatePath + Document::cssFolderName() + u'/' + context.site->mainCss;
         QString css;
         if (!context.site->mainCss.isEmpty())
-            readTextFile(source, css);
+            css = readTextFile(source).value_or(QString());
         createFolderPath(target);
         writeTextFileIfChanged(css, target);
         if (context.statistics != nullptr)

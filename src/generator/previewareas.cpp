@@ -50,14 +50,10 @@ int PreviewAreas::collectMarkers(Document &global)
     QStringList patterns;
     if (const Site *site = global.getCurrentSite()) {
         const QString folder = site->templatePath + Document::pageTemplateFolderName();
-        QStringList files;
-        listFiles(folder + QStringLiteral("/*.html"), files);
-        for (const QString &file : std::as_const(files)) {
-            // A fresh text per file: a file that cannot be read leaves it untouched, and the
-            // previous template must not be scanned twice in its place.
-            QString text;
-            if (readTextFile(folder + u'/' + file, text) > 0)
-                collectPatterns(text, patterns);
+        const QStringList files = listFiles(folder + QStringLiteral("/*.html"));
+        for (const QString &file : files) {
+            if (const std::optional<QString> text = readTextFile(folder + u'/' + file))
+                collectPatterns(*text, patterns);
         }
     }
     for (const QString &pattern : std::as_const(patterns)) {

@@ -121,12 +121,12 @@ Page *SiteOutput::findHomePage(Site &site)
     return nullptr;
 }
 
-int SiteOutput::prepareWorkingFolder(Document &global, velmo::Object *object,
-                                     OutputStatistics *statistics)
+SiteOutput::PrepareResult SiteOutput::prepareWorkingFolder(Document &global, velmo::Object *object,
+                                                           OutputStatistics *statistics)
 {
     auto *site = object_cast<Site>(object);
     if (site == nullptr)
-        return 0;
+        return PrepareResult::NotSite;
     const QString workingFolder = SitePaths::workingFolder(global, *site);
     const QString templateCss = site->templatePath + Document::cssFolderName();
     if (SitePaths::isPlainName(site->mainCss)) {
@@ -143,15 +143,14 @@ int SiteOutput::prepareWorkingFolder(Document &global, velmo::Object *object,
     const QString images = workingFolder + Document::templateImageFolderName();
     createFolderPath(images + QStringLiteral("/a.jpg"));
     const QString sourceImages = site->templatePath + Document::templateImageFolderName();
-    QStringList names;
-    listFiles(sourceImages + QStringLiteral("/*.*"), names);
+    const QStringList names = listFiles(sourceImages + QStringLiteral("/*.*"));
     for (const QString &name : names) {
         if (copyIfDifferent(sourceImages + u'/' + name, images + u'/' + name) && statistics)
             ++statistics->filesCopied;
         if (statistics)
             statistics->producedFiles.insert(images + u'/' + name);
     }
-    return 1;
+    return PrepareResult::Prepared;
 }
 
 SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
@@ -249,18 +248,20 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     return Result::Done;
 }
 
-int SiteOutput::outputObject(velmo::Object *object, QString &outputPath)
+SiteOutput::PreviewOutput SiteOutput::outputObject(velmo::Object *object)
 {
+    PreviewOutput output;
     if (object == nullptr)
-        return 0;
+        return output;
     m_cache.clear();
     OutputContext context{this, {}};
     QString path;
     ObjectChain chain;
-    const int written = object->outputThroughSite(context, path, chain);
-    if (written != 0)
-        outputPath = context.outputPath;
-    return written;
+    if (object->outputThroughSite(context, path, chain) != 0) {
+        output.result = PreviewResult::Written;
+        output.path = context.outputPath;
+    }
+    return output;
 }
 
 void SiteOutput::updateLinkPaths(Site &site, const QString &workingFolder,

@@ -31,6 +31,26 @@ public:
         NotCleared,
     };
 
+    enum class PreviewResult {
+        // No page was written: no object, no page or site above it, an invalid file name, or
+        // the file could not be written.
+        NotWritten = 0,
+        // The page's file holds the generated page (written now or already up to date).
+        Written = 1,
+    };
+    struct PreviewOutput
+    {
+        PreviewResult result = PreviewResult::NotWritten;
+        // The written file's path; empty unless result is Written.
+        QString path;
+    };
+
+    enum class PrepareResult {
+        // The object is not a site; nothing was copied.
+        NotSite = 0,
+        Prepared = 1,
+    };
+
     explicit SiteOutput(Document &global);
 
     // "HTML出力" for the current site: generates every page of its categories so that its
@@ -42,13 +62,13 @@ public:
     // options applied; nothing is published.
     Result regenerateAll();
     // Generates the page that holds object (a content, content group or page), as previews do;
-    // 1 and the written file's path when a page was written.
-    int outputObject(velmo::Object *object, QString &outputPath);
+    // Written and the written file's path when a page was written.
+    PreviewOutput outputObject(velmo::Object *object);
 
     // Copies the main style sheet and the template images into the site's working folder.
-    // 0 when object is not a site.
-    static int prepareWorkingFolder(Document &global, velmo::Object *object,
-                                    OutputStatistics *statistics = nullptr);
+    // NotSite when object is not a site.
+    static PrepareResult prepareWorkingFolder(Document &global, velmo::Object *object,
+                                              OutputStatistics *statistics = nullptr);
     // The site's categories in menu order: each hierarchy's categories depth first, a category
     // before its sub-categories.
     static QList<Category *> collectCategories(const Site &site);

@@ -9,11 +9,8 @@ namespace velmo::gen {
 const QString &TemplateCache::text(const QString &path)
 {
     auto it = m_texts.find(path);
-    if (it == m_texts.end()) {
-        QString content;
-        readTextFile(path, content);
-        it = m_texts.insert(path, content);
-    }
+    if (it == m_texts.end())
+        it = m_texts.insert(path, readTextFile(path).value_or(QString()));
     return *it;
 }
 
@@ -22,8 +19,7 @@ const QStringList &TemplateCache::menuTemplates(const QString &templatePath)
     auto it = m_menuTemplates.find(templatePath);
     if (it == m_menuTemplates.end()) {
         const QString folder = templatePath + Document::menuTemplateFolderName();
-        QStringList names;
-        listFiles(folder + QStringLiteral("/*.template"), names);
+        const QStringList names = listFiles(folder + QStringLiteral("/*.template"));
         QStringList paths;
         for (const QString &name : names)
             paths << folder + u'/' + name;
@@ -32,7 +28,7 @@ const QStringList &TemplateCache::menuTemplates(const QString &templatePath)
     return *it;
 }
 
-const TemplateProgram &TemplateCache::program(const QString &path, int &parseResult)
+const TemplateCache::Parsed &TemplateCache::program(const QString &path)
 {
     auto it = m_programs.find(path);
     if (it == m_programs.end()) {
@@ -40,8 +36,7 @@ const TemplateProgram &TemplateCache::program(const QString &path, int &parseRes
         parsed.result = parsed.program.parse(text(path));
         it = m_programs.insert(path, parsed);
     }
-    parseResult = it->result;
-    return it->program;
+    return *it;
 }
 
 void TemplateCache::createFolderPath(const QString &filePath)

@@ -18,9 +18,16 @@ public:
     const QString &text(const QString &path);
     // The menu template files (full paths, in listing order) of a template folder.
     const QStringList &menuTemplates(const QString &templatePath);
-    // The file's program, parsed once; parseResult receives parse()'s result. Callers copy it
-    // to run it with their own bindings.
-    const TemplateProgram &program(const QString &path, int &parseResult);
+    // A file's program and what parsing it gave.
+    struct Parsed
+    {
+        TemplateProgram program;
+        TemplateProgram::ParseResult result = TemplateProgram::ParseResult::NoFunction;
+    };
+
+    // The file's program, parsed once. Callers copy the program to run it with their own
+    // bindings.
+    const Parsed &program(const QString &path);
     // Creates the folders of a file's path once per output (every page of a folder shares them).
     void createFolderPath(const QString &filePath);
     // True the first time a key is claimed in this output: work that every page would repeat
@@ -31,11 +38,6 @@ public:
 private:
     QHash<QString, QString> m_texts;
     QHash<QString, QStringList> m_menuTemplates;
-    struct Parsed
-    {
-        TemplateProgram program;
-        int result = 0;
-    };
     QHash<QString, Parsed> m_programs;
     QSet<QString> m_folders;
     QSet<QString> m_claimed;

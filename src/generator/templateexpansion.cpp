@@ -28,10 +28,11 @@ constexpr int kMaxMenuLevels = 10;
 // Content groups nest; a document could nest them without end, the page cannot.
 constexpr int kMaxGroupNesting = 64;
 
-QString parseFailure(int result, const QString &path)
+QString parseFailure(TemplateProgram::ParseResult result, const QString &path)
 {
-    return (result == -1 ? QStringLiteral("終端が見つかりません\r\n")
-                         : QStringLiteral("次の関数へ進めません\r\n")) +
+    return (result == TemplateProgram::ParseResult::CallAtEnd
+                ? QStringLiteral("終端が見つかりません\r\n")
+                : QStringLiteral("次の関数へ進めません\r\n")) +
            path;
 }
 
@@ -145,25 +146,27 @@ bool expandGroup(const PageContext &context, ContentGroup &group, int headingLev
 {
     if (headingLevel - 3 >= kMaxGroupNesting)
         return true;
-    QString path = group.templateName;
-    if (TemplateLibrary::checkTemplateFile(*context.global, &group, path) < 0)
+    const std::optional<TemplateLibrary::TemplateFile> file =
+        TemplateLibrary::checkTemplateFile(*context.global, &group, group.templateName);
+    if (!file)
         return true;
+    const QString &path = file->path;
 
-    int parsed = 0;
-    TemplateProgram program = context.cache->program(path, parsed);
-    if (parsed != 1) {
-        context.report(parseFailure(parsed, path));
+    const TemplateCache::Parsed &parsed = context.cache->program(path);
+    if (parsed.result != TemplateProgram::ParseResult::Parsed) {
+        context.report(parseFailure(parsed.result, path));
         return false;
     }
+    TemplateProgram program = parsed.program;
     prepareProgram(program, context, levels);
     program.bindText(QStringLiteral("hx"), QStringLiteral("h%1").arg(headingLevel));
     QList<velmo::Object *> contents;
     for (Content *content : group.contents)
         contents << content;
     program.bindObjects(QStringLiteral("コンテンツ"), contents);
-    const int result = program.run();
+    const TemplateProgram::RunResult result = program.run();
     reportProgramMessages(context, program);
-    if (result != 0) {
+    if (result != TemplateProgram::RunResult::NotStarted) {
         const QString output =
             TemplateExpansion::expandLinksAndImages(context, program.outputText());
         const QString &name = program.blockName();
@@ -231,17 +234,18 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
             WildcardMatcher::replaceMatch(pageText, pattern, QString(), 0);
             continue;
         }
-        int parsed = 0;
-        TemplateProgram program = context.cache->program(path, parsed);
-        if (parsed != 1) {
-            context.report(parseFailure(parsed, path));
+        const TemplateCache::Parsed &parsed = context.cache->program(path);
+        if (parsed.result != TemplateProgram::ParseResult::Parsed) {
+            context.report(parseFailure(parsed.result, path));
             return;
         }
+        TemplateProgram program = parsed.program;
         prepareProgram(program, context, levels);
-        const int result = program.run();
+        const TemplateProgram::RunResult result = program.run();
         reportProgramMessages(context, program);
-        WildcardMatcher::replaceMatch(pageText, pattern,
-                                      result != 0 ? program.outputText() : QString(), 0);
+        WildcardMatcher::replaceMatch(
+            pageText, pattern,
+            result != TemplateProgram::RunResult::NotStarted ? program.outputText() : QString(), 0);
     }
 }
 

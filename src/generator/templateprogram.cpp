@@ -88,14 +88,14 @@ void TemplateProgram::reset()
     m_messages.clear();
 }
 
-int TemplateProgram::parse(const QString &text)
+TemplateProgram::ParseResult TemplateProgram::parse(const QString &text)
 {
     m_text = text;
     m_instructions.clear();
     m_parsed = false;
     // Records hold 32-bit positions, and parsing looks two characters past a "{".
     if (text.size() > std::numeric_limits<qint32>::max() - 2)
-        return NoFunction;
+        return ParseResult::NoFunction;
     const int length = int(text.size());
 
     QList<int> open;
@@ -107,7 +107,7 @@ int TemplateProgram::parse(const QString &text)
             break;
         if (text[i] == u'}') {
             if (open.isEmpty())
-                return NoFunction;
+                return ParseResult::NoFunction;
             Instruction closing;
             closing.nameStart = i;
             const int opener = open.takeLast();
@@ -143,7 +143,7 @@ int TemplateProgram::parse(const QString &text)
             break;
         }
         if (close < 0)
-            return NoFunction;
+            return ParseResult::NoFunction;
 
         // Only spaces may stand between a call and its "{": a line break there ends the
         // call, and a call followed by nothing but spaces is the last thing in the text.
@@ -151,10 +151,10 @@ int TemplateProgram::parse(const QString &text)
         while (i < length && text[i] == u' ')
             ++i;
         if (i >= length)
-            return CallAtEnd;
+            return ParseResult::CallAtEnd;
         if (text[i] == u'{') {
             if (open.size() >= kMaxNesting)
-                return NoFunction;
+                return ParseResult::NoFunction;
             call.bodyStart = i;
             if (!braces)
                 braces = pairBraces(text);
@@ -170,7 +170,7 @@ int TemplateProgram::parse(const QString &text)
     for (int k = 0; k < m_instructions.size(); ++k)
         m_instructions[k].index = k;
     m_parsed = true;
-    return Parsed;
+    return ParseResult::Parsed;
 }
 
 QString TemplateProgram::argumentText(const Instruction &instruction) const
@@ -198,7 +198,7 @@ void TemplateProgram::bindText(const QString &name, const QString &text)
     m_context.bindings.append(binding);
 }
 
-int TemplateProgram::run()
+TemplateProgram::RunResult TemplateProgram::run()
 {
     m_output.clear();
     m_blockName.clear();
@@ -208,9 +208,10 @@ int TemplateProgram::run()
     m_loopPasses = 0;
     m_halted = false;
     if (!m_parsed || m_context.site == nullptr)
-        return NotStarted;
-    const int result = execute(0, -1);
-    return result == Completed && !m_halted ? Completed : StoppedEarly;
+        return RunResult::NotStarted;
+    const RunResult result = execute(0, -1);
+    return result == RunResult::Completed && !m_halted ? RunResult::Completed
+                                                       : RunResult::StoppedEarly;
 }
 
 TemplateProgram::Body TemplateProgram::bodyOf(int index) const
@@ -235,7 +236,7 @@ void TemplateProgram::append(const QString &text)
     m_output += text;
 }
 
-int TemplateProgram::execute(int first, int stop)
+TemplateProgram::RunResult TemplateProgram::execute(int first, int stop)
 {
     int k = first;
     while (k < m_instructions.size() && k != stop && !m_halted) {
@@ -250,7 +251,7 @@ int TemplateProgram::execute(int first, int stop)
         case For:
             k = executeFor(k);
             if (k < 0)
-                return StoppedEarly;
+                return RunResult::StoppedEarly;
             continue;
         case If:
             k = executeIf(k);
@@ -287,7 +288,7 @@ int TemplateProgram::execute(int first, int stop)
         }
         ++k;
     }
-    return Completed;
+    return RunResult::Completed;
 }
 
 int TemplateProgram::executeFor(int index)

@@ -45,8 +45,8 @@ public:
     };
     static constexpr quint32 kClosingBit = 0x80000000u;
 
-    enum ParseResult { Parsed = 1, CallAtEnd = -1, NoFunction = -2 };
-    enum RunResult { NotStarted = 0, Completed = 1, StoppedEarly = -10 };
+    enum class ParseResult { Parsed = 1, CallAtEnd = -1, NoFunction = -2 };
+    enum class RunResult { NotStarted = 0, Completed = 1, StoppedEarly = -10 };
 
     // Bodies nested deeper than this are refused by parse(): the interpreter runs bodies
     // recursively, and a template must not be able to exhaust the stack.
@@ -64,8 +64,8 @@ public:
     // Forgets the program, its output and the bindings; the site and the two paths belong to
     // the page being generated and stay.
     void reset();
-    int parse(const QString &text);
-    int run();
+    ParseResult parse(const QString &text);
+    RunResult run();
 
     const QString &programText() const { return m_text; }
     const QList<Instruction> &instructions() const { return m_instructions; }
@@ -107,7 +107,7 @@ private:
     void append(const QString &text);
     // Runs records from first until the closing record at stop or the end of the list;
     // returns Completed, or StoppedEarly when a for stopped this body level.
-    int execute(int first, int stop);
+    RunResult execute(int first, int stop);
     // Run the call at index; return the index to continue with, or -1 when the current body
     // level stops.
     int executeFor(int index);

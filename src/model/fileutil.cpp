@@ -59,7 +59,7 @@ bool fileHoldsBytes(const QString &path, const QByteArray &bytes)
     return file.readAll() == bytes;
 }
 
-int listEntries(const QString &pattern, QStringList &names, QDir::Filters kind)
+QStringList listEntries(const QString &pattern, QDir::Filters kind)
 {
     const QString unified = withSlashes(pattern);
     const qsizetype slash = unified.lastIndexOf(u'/');
@@ -68,20 +68,19 @@ int listEntries(const QString &pattern, QStringList &names, QDir::Filters kind)
         folder = QStringLiteral("/");
     QString mask = unified.mid(slash + 1);
     if (mask.isEmpty())
-        return 0;
+        return {};
     // "*.*" meant every entry on the original system; here it would demand a dot in the name.
     if (mask == u"*.*")
         mask = QStringLiteral("*");
 
     QDir dir(folder);
     if (!dir.exists())
-        return 0;
+        return {};
     // Without QDir::CaseSensitive the name filter ignores case, as the extension test should.
     // Dot files, this system's hidden entries, stay out: editors leave them beside templates.
     QStringList found = dir.entryList(QStringList{mask}, kind | QDir::NoDotAndDotDot, QDir::NoSort);
     sortNames(found);
-    names += found;
-    return int(found.size());
+    return found;
 }
 
 bool writeBytes(const QString &path, const QByteArray &bytes)
@@ -104,16 +103,15 @@ bool isStrictlyInside(const QString &path, const QString &root)
 
 } // namespace
 
-qsizetype readTextFile(const QString &path, QString &text)
+std::optional<QString> readTextFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return 0;
+        return std::nullopt;
     // The decoder drops a leading byte-order mark, which editors on other systems add and
     // which would otherwise travel into every generated page.
     QStringDecoder decoder(QStringDecoder::Utf8);
-    text = decoder.decode(file.readAll());
-    return text.size();
+    return QString(decoder.decode(file.readAll()));
 }
 
 qsizetype sameTextInFile(const QString &text, const QString &path)
@@ -164,23 +162,22 @@ bool isDirectory(const QString &path)
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
-int lastWriteTime(const QString &path, qint64 &seconds)
+std::optional<qint64> lastWriteTime(const QString &path)
 {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
-        return 0;
-    seconds = info.lastModified().toSecsSinceEpoch();
-    return 1;
+        return std::nullopt;
+    return info.lastModified().toSecsSinceEpoch();
 }
 
-int listFiles(const QString &pattern, QStringList &names)
+QStringList listFiles(const QString &pattern)
 {
-    return listEntries(pattern, names, QDir::Files);
+    return listEntries(pattern, QDir::Files);
 }
 
-int listFolders(const QString &pattern, QStringList &names)
+QStringList listFolders(const QString &pattern)
 {
-    return listEntries(pattern, names, QDir::Dirs);
+    return listEntries(pattern, QDir::Dirs);
 }
 
 int createFolderPath(const QString &path)

@@ -2,14 +2,15 @@
 // Paths are built with "/"; operations that split or unify separators accept "\" as well.
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 
 namespace velmo {
 
-// Reads a UTF-8 file whole; returns the text's length in UTF-16 units, or 0 (text left as it
-// was) when the file cannot be opened.
-qsizetype readTextFile(const QString &path, QString &text);
+// Reads a UTF-8 file whole; nothing when the file cannot be opened.
+std::optional<QString> readTextFile(const QString &path);
 // The length of the file's text when it exists and its text equals text exactly; else 0.
 qsizetype sameTextInFile(const QString &text, const QString &path);
 // Writes text as UTF-8 (no byte-order mark) unless the file already holds exactly that text.
@@ -21,13 +22,13 @@ bool writeTextFile(const QString &text, const QString &path);
 int sameFileContents(const QString &a, const QString &b);
 bool fileExists(const QString &path);
 bool isDirectory(const QString &path);
-// 1 and the last write time (seconds since 1970) when the entry exists; else 0.
-int lastWriteTime(const QString &path, qint64 &seconds);
-// Appends the names (without folder) of the files matching pattern ("folder/*.html": the
-// extension matched without regard to case); returns how many were appended.
-int listFiles(const QString &pattern, QStringList &names);
+// The last write time (seconds since 1970) when the entry exists; else nothing.
+std::optional<qint64> lastWriteTime(const QString &path);
+// The names (without folder) of the files matching pattern ("folder/*.html": the extension
+// matched without regard to case); empty as well when the folder is missing.
+QStringList listFiles(const QString &pattern);
 // The same for folders (never "." or "..").
-int listFolders(const QString &pattern, QStringList &names);
+QStringList listFolders(const QString &pattern);
 // Creates every missing folder of path except its last component, which names a file.
 // Returns 0 when the path has no component or a folder cannot be created, else 1.
 int createFolderPath(const QString &path);

@@ -17,9 +17,7 @@ constexpr qint64 kListLifetimeSeconds = 10;
 
 QStringList listFolder(const QString &folder, const QString &mask)
 {
-    QStringList names;
-    listFiles(folder + u'/' + mask, names);
-    return names;
+    return listFiles(folder + u'/' + mask);
 }
 
 } // namespace
@@ -40,18 +38,19 @@ int TemplateLibrary::listTemplates(Document &global)
     return 1;
 }
 
-int TemplateLibrary::checkTemplateFile(Document &global, Object *object, QString &name)
+std::optional<TemplateLibrary::TemplateFile>
+TemplateLibrary::checkTemplateFile(Document &global, Object *object, const QString &name)
 {
     if (object == nullptr) {
         global.report(
             QStringLiteral("無効なオブジェクトポインタが指定されました。(CheckTemplateFile)"));
-        return -1;
+        return std::nullopt;
     }
     // The site is asked for once, before the refresh, so that a missing site is reported
     // once rather than by the refresh and again here.
     const Site *site = global.getCurrentSite();
     if (site == nullptr)
-        return -1;
+        return std::nullopt;
 
     // A clock set back would otherwise keep the lists from ever being read again.
     const qint64 now = currentTime();
@@ -76,14 +75,13 @@ int TemplateLibrary::checkTemplateFile(Document &global, Object *object, QString
     default:
         global.report(
             QStringLiteral("無効なオブジェクトタイプが指定されました。(CheckTemplateFile)"));
-        return -1;
+        return std::nullopt;
     }
 
     const qsizetype index = list->indexOf(name);
     if (index < 0)
-        return -1;
-    name = site->templatePath + folder + u'/' + name;
-    return int(index);
+        return std::nullopt;
+    return TemplateFile{int(index), site->templatePath + folder + u'/' + name};
 }
 
 } // namespace velmo

@@ -277,8 +277,10 @@ private Q_SLOTS:
         }
         f.global.previewAreaFlag = 1;
         SiteOutput output(f.global);
-        QString path;
-        QCOMPARE(output.outputObject(f.breadPage->contentGroups.first(), path), 1);
+        const SiteOutput::PreviewOutput preview =
+            output.outputObject(f.breadPage->contentGroups.first());
+        QCOMPARE(preview.result, SiteOutput::PreviewResult::Written);
+        const QString &path = preview.path;
         QCOMPARE(path, f.working() + QStringLiteral("/bread/shokupan.html"));
         const QString text = readFile(path);
         QVERIFY2(text.contains(QStringLiteral("<h1></h1>")), qPrintable(text));

@@ -13,6 +13,8 @@
 using namespace velmo;
 using velmo::gen::Instruction;
 using velmo::gen::TemplateProgram;
+using enum TemplateProgram::ParseResult;
+using enum TemplateProgram::RunResult;
 using namespace Qt::StringLiterals;
 
 class TestTemplateProgram : public QObject
@@ -85,7 +87,7 @@ void TestTemplateProgram::records()
     QFETCH(int, index);
     QFETCH(QList<int>, fields);
     TemplateProgram program;
-    QCOMPARE(program.parse(u"put(a) for(x){\nput(b)}name(m);"_s), 1);
+    QCOMPARE(program.parse(u"put(a) for(x){\nput(b)}name(m);"_s), Parsed);
     QCOMPARE(program.instructions().size(), 5);
     const Instruction &record = program.instructions().at(index);
     QCOMPARE(record.index, index);
@@ -101,53 +103,53 @@ void TestTemplateProgram::bracesInArguments()
 {
     TemplateProgram program;
     prepare(program);
-    QCOMPARE(program.parse(u"if(1==1){\nput({)}put(a);if(1==1){\nput(b)}"_s), 1);
+    QCOMPARE(program.parse(u"if(1==1){\nput({)}put(a);if(1==1){\nput(b)}"_s), Parsed);
     QCOMPARE(program.instructions().at(0).bodyLength, -1);
     QCOMPARE(program.instructions().at(0).endIndex, 2);
     QCOMPARE(program.instructions().at(4).bodyLength, 8);
-    QCOMPARE(program.run(), 1);
+    QCOMPARE(program.run(), Completed);
     QCOMPARE(program.outputText(), u"{ab"_s);
 
     QElapsedTimer timer;
     timer.start();
-    QCOMPARE(program.parse(u"if(x){\nput({)}"_s.repeated(50000)), 1);
+    QCOMPARE(program.parse(u"if(x){\nput({)}"_s.repeated(50000)), Parsed);
     QVERIFY2(timer.elapsed() < 5000, "parsing took too long");
 }
 
 void TestTemplateProgram::parseResults_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<TemplateProgram::ParseResult>("result");
 
     // clang-format off
-    QTest::newRow("empty")                 << u""_s                         << 1;
-    QTest::newRow("only blanks")           << u" \t\r\n"_s                  << 1;
-    QTest::newRow("ends with ;")           << u"put(a);"_s                  << 1;
-    QTest::newRow("body closed at end")    << u"if(x){\nput(a)}"_s          << 1;
-    QTest::newRow("body left open")        << u"if(x){\n"_s                 << 1;
-    QTest::newRow("_replace")              << u"_replace(a);"_s             << 1;
-    QTest::newRow("blank after {")         << u"for(x){ put(a)}"_s          << 1;
-    QTest::newRow("call at end")           << u"put(a)"_s                   << -1;
-    QTest::newRow("line break at end")     << u"put(a)\r\n"_s              << 1;
-    QTest::newRow("call, spaces at end")   << u"put(a)  "_s                 << -1;
-    QTest::newRow("{ on the next line")    << u"if(x)\n{\nput(a)}"_s        << -2;
-    QTest::newRow("unknown function")      << u"print(a);"_s                << -2;
-    QTest::newRow("case matters")          << u"Put(a);"_s                  << -2;
-    QTest::newRow("blank before (")        << u"put (a);"_s                 << -2;
-    QTest::newRow("no )")                  << u"put(a"_s                    << -2;
-    QTest::newRow("text after )")          << u"put(a(b)c);"_s              << -2;
-    QTest::newRow("stray }")               << u"}"_s                        << -2;
-    QTest::newRow("stray } after call")    << u"put(a);}"_s                 << -2;
-    QTest::newRow("one } too many")        << u"if(x){\nput(a)}}"_s         << -2;
-    QTest::newRow("{ without call")        << u"{put(a)}"_s                 << -2;
-    QTest::newRow("name right after {")    << u"for(x){put(a)}"_s           << -2;
+    QTest::newRow("empty")                 << u""_s                         << Parsed;
+    QTest::newRow("only blanks")           << u" \t\r\n"_s                  << Parsed;
+    QTest::newRow("ends with ;")           << u"put(a);"_s                  << Parsed;
+    QTest::newRow("body closed at end")    << u"if(x){\nput(a)}"_s          << Parsed;
+    QTest::newRow("body left open")        << u"if(x){\n"_s                 << Parsed;
+    QTest::newRow("_replace")              << u"_replace(a);"_s             << Parsed;
+    QTest::newRow("blank after {")         << u"for(x){ put(a)}"_s          << Parsed;
+    QTest::newRow("call at end")           << u"put(a)"_s                   << CallAtEnd;
+    QTest::newRow("line break at end")     << u"put(a)\r\n"_s              << Parsed;
+    QTest::newRow("call, spaces at end")   << u"put(a)  "_s                 << CallAtEnd;
+    QTest::newRow("{ on the next line")    << u"if(x)\n{\nput(a)}"_s        << NoFunction;
+    QTest::newRow("unknown function")      << u"print(a);"_s                << NoFunction;
+    QTest::newRow("case matters")          << u"Put(a);"_s                  << NoFunction;
+    QTest::newRow("blank before (")        << u"put (a);"_s                 << NoFunction;
+    QTest::newRow("no )")                  << u"put(a"_s                    << NoFunction;
+    QTest::newRow("text after )")          << u"put(a(b)c);"_s              << NoFunction;
+    QTest::newRow("stray }")               << u"}"_s                        << NoFunction;
+    QTest::newRow("stray } after call")    << u"put(a);}"_s                 << NoFunction;
+    QTest::newRow("one } too many")        << u"if(x){\nput(a)}}"_s         << NoFunction;
+    QTest::newRow("{ without call")        << u"{put(a)}"_s                 << NoFunction;
+    QTest::newRow("name right after {")    << u"for(x){put(a)}"_s           << NoFunction;
     // clang-format on
 }
 
 void TestTemplateProgram::parseResults()
 {
     QFETCH(QString, text);
-    QFETCH(int, result);
+    QFETCH(TemplateProgram::ParseResult, result);
     TemplateProgram program;
     QCOMPARE(program.parse(text), result);
 }
@@ -161,63 +163,63 @@ void TestTemplateProgram::nestingIsBounded()
     };
     TemplateProgram program;
     prepare(program);
-    QCOMPARE(program.parse(nested(TemplateProgram::kMaxNesting)), 1);
-    QCOMPARE(program.run(), 1);
+    QCOMPARE(program.parse(nested(TemplateProgram::kMaxNesting)), Parsed);
+    QCOMPARE(program.run(), Completed);
     QCOMPARE(program.outputText(), u"x"_s);
 
-    QCOMPARE(program.parse(nested(TemplateProgram::kMaxNesting + 1)), -2);
-    QCOMPARE(program.parse(u"if(x){\n"_s.repeated(100000)), -2);
-    QCOMPARE(program.run(), 0);
+    QCOMPARE(program.parse(nested(TemplateProgram::kMaxNesting + 1)), NoFunction);
+    QCOMPARE(program.parse(u"if(x){\n"_s.repeated(100000)), NoFunction);
+    QCOMPARE(program.run(), NotStarted);
 }
 
 void TestTemplateProgram::runs_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("output");
-    QTest::addColumn<int>("result");
+    QTest::addColumn<TemplateProgram::RunResult>("result");
 
     // clang-format off
-    QTest::newRow("put fragment")          << u"put(<li class=\"x\"><a href=\"y.html\">);"_s << u"<li class=\"x\"><a href=\"y.html\">"_s << 1;
-    QTest::newRow("put loses parentheses") << u"put(see (note);"_s << u"see note"_s << 1;
-    QTest::newRow("put trims")             << u"put(  a b  );"_s << u"a b"_s << 1;
+    QTest::newRow("put fragment")          << u"put(<li class=\"x\"><a href=\"y.html\">);"_s << u"<li class=\"x\"><a href=\"y.html\">"_s << Completed;
+    QTest::newRow("put loses parentheses") << u"put(see (note);"_s << u"see note"_s << Completed;
+    QTest::newRow("put trims")             << u"put(  a b  );"_s << u"a b"_s << Completed;
 
-    QTest::newRow("for 0..2")              << u"for(int i=0;i<3;i++){\nreplace(i)}"_s << u"012"_s << 1;
-    QTest::newRow("for <= runs once")      << u"for(int i=0;i<=3;i++){\nreplace(i)}put(b);"_s << u"0b"_s << 1;
-    QTest::newRow("for two parts")         << u"for(int i=0;i<3){\nput(a)replace(i)}put(b);"_s << u"ab"_s << 1;
-    QTest::newRow("for empty third part")  << u"for(int i=0;i<3;){\nput(a)}"_s << u"a"_s << 1;
-    QTest::newRow("for step always +1")    << u"for(int i=1;i<4;i+=2){\nreplace(i)}"_s << u"123"_s << 1;
-    QTest::newRow("for condition's left")  << u"for(int i=0;j<2;i++){\nreplace(i)}"_s << u"01"_s << 1;
-    QTest::newRow("for negative start")    << u"for(int i=-2;i<1;i++){\nreplace(i)}"_s << u"-2-10"_s << 1;
-    QTest::newRow("for over a level")      << u"for(int i=0;i<メニュー.メニュー数;i++){\nreplace(メニュー[i].タイトル)}"_s << u"AB"_s << 1;
-    QTest::newRow("for text bound")        << u"for(int i=0;i<hx;i++){\nreplace(i)}put(z);"_s << u"0z"_s << 1;
-    QTest::newRow("for without int")       << u"put(a);for(i=0;i<3;i++){\nput(b)}put(c);"_s << u"a"_s << -10;
-    QTest::newRow("for failing bound")     << u"put(a);for(int i=0;i<nothing;i++){\nput(b)}put(c);"_s << u"a"_s << -10;
-    QTest::newRow("nested failure")        << u"for(int i=0;i<2;i++){\nput(a)for(j=0;j<2;j++){\nput(b)}put(c)}put(d);"_s << u"aad"_s << 1;
-    QTest::newRow("nested loops")          << u"for(int i=0;i<2;i++){\nfor(int j=0;j<3;j++){\nreplace(i)replace(j)}}"_s << u"000102101112"_s << 1;
-    QTest::newRow("plain name is oldest")  << u"for(int i=0;i<2;i++){\nfor(int i=5;i<7;i++){\nreplace(i)}}"_s << u"0011"_s << 1;
-    QTest::newRow("index is newest")       << u"for(int i=5;i<6;i++){\nfor(int i=0;i<2;i++){\nreplace(メニュー[i].タイトル)}}"_s << u"AB"_s << 1;
-    QTest::newRow("plain for ends w/ pass")<< u"for(int i=0;i<2;i++){\nreplace(メニュー[k].タイトル)for(int k=1;k<=0;k++){\n}}"_s << u""_s << 1;
-    QTest::newRow("plain for inside if")   << u"if(1==1){\nfor(int k=7;k<=1;k++){\nreplace(k)}put(b)}put(c);"_s << u"7bc"_s << 1;
+    QTest::newRow("for 0..2")              << u"for(int i=0;i<3;i++){\nreplace(i)}"_s << u"012"_s << Completed;
+    QTest::newRow("for <= runs once")      << u"for(int i=0;i<=3;i++){\nreplace(i)}put(b);"_s << u"0b"_s << Completed;
+    QTest::newRow("for two parts")         << u"for(int i=0;i<3){\nput(a)replace(i)}put(b);"_s << u"ab"_s << Completed;
+    QTest::newRow("for empty third part")  << u"for(int i=0;i<3;){\nput(a)}"_s << u"a"_s << Completed;
+    QTest::newRow("for step always +1")    << u"for(int i=1;i<4;i+=2){\nreplace(i)}"_s << u"123"_s << Completed;
+    QTest::newRow("for condition's left")  << u"for(int i=0;j<2;i++){\nreplace(i)}"_s << u"01"_s << Completed;
+    QTest::newRow("for negative start")    << u"for(int i=-2;i<1;i++){\nreplace(i)}"_s << u"-2-10"_s << Completed;
+    QTest::newRow("for over a level")      << u"for(int i=0;i<メニュー.メニュー数;i++){\nreplace(メニュー[i].タイトル)}"_s << u"AB"_s << Completed;
+    QTest::newRow("for text bound")        << u"for(int i=0;i<hx;i++){\nreplace(i)}put(z);"_s << u"0z"_s << Completed;
+    QTest::newRow("for without int")       << u"put(a);for(i=0;i<3;i++){\nput(b)}put(c);"_s << u"a"_s << StoppedEarly;
+    QTest::newRow("for failing bound")     << u"put(a);for(int i=0;i<nothing;i++){\nput(b)}put(c);"_s << u"a"_s << StoppedEarly;
+    QTest::newRow("nested failure")        << u"for(int i=0;i<2;i++){\nput(a)for(j=0;j<2;j++){\nput(b)}put(c)}put(d);"_s << u"aad"_s << Completed;
+    QTest::newRow("nested loops")          << u"for(int i=0;i<2;i++){\nfor(int j=0;j<3;j++){\nreplace(i)replace(j)}}"_s << u"000102101112"_s << Completed;
+    QTest::newRow("plain name is oldest")  << u"for(int i=0;i<2;i++){\nfor(int i=5;i<7;i++){\nreplace(i)}}"_s << u"0011"_s << Completed;
+    QTest::newRow("index is newest")       << u"for(int i=5;i<6;i++){\nfor(int i=0;i<2;i++){\nreplace(メニュー[i].タイトル)}}"_s << u"AB"_s << Completed;
+    QTest::newRow("plain for ends w/ pass")<< u"for(int i=0;i<2;i++){\nreplace(メニュー[k].タイトル)for(int k=1;k<=0;k++){\n}}"_s << u""_s << Completed;
+    QTest::newRow("plain for inside if")   << u"if(1==1){\nfor(int k=7;k<=1;k++){\nreplace(k)}put(b)}put(c);"_s << u"7bc"_s << Completed;
 
-    QTest::newRow("if == equal")           << u"if(1==1){\nput(y)}put(z);"_s << u"yz"_s << 1;
-    QTest::newRow("if == unequal")         << u"if(1==2){\nput(y)}put(z);"_s << u"z"_s << 1;
-    QTest::newRow("if != never")           << u"if(1!=2){\nput(y)}put(z);"_s << u"z"_s << 1;
-    QTest::newRow("if < never")            << u"if(1<2){\nput(y)}"_s << u""_s << 1;
-    QTest::newRow("if < beats ==")         << u"if(2==2<3){\nput(y)}"_s << u""_s << 1;
-    QTest::newRow("if truth == integer")   << u"if(メニュー[1].選択==1){\nput(y)}"_s << u"y"_s << 1;
-    QTest::newRow("if texts equal")        << u"if(hx==hx){\nput(y)}"_s << u"y"_s << 1;
-    QTest::newRow("if text == integer")    << u"if(hx==3){\nput(y)}"_s << u""_s << 1;
-    QTest::newRow("if ! false")            << u"if(!メニュー[0].選択){\nput(y)}"_s << u"y"_s << 1;
-    QTest::newRow("if ! true")             << u"if(!メニュー[1].選択){\nput(y)}"_s << u""_s << 1;
-    QTest::newRow("if ! integer")          << u"if(!0){\nput(y)}"_s << u""_s << 1;
-    QTest::newRow("if truth")              << u"if(メニュー[1].選択){\nput(y)}"_s << u"y"_s << 1;
-    QTest::newRow("if false truth")        << u"if(メニュー[0].選択){\nput(y)}"_s << u""_s << 1;
-    QTest::newRow("if integer")            << u"if(1){\nput(y)}"_s << u""_s << 1;
-    QTest::newRow("if without body")       << u"if(1==2) put(a);put(b);"_s << u"ab"_s << 1;
-    QTest::newRow("if body left open")     << u"if(1==1){\nput(a);"_s << u"a"_s << 1;
-    QTest::newRow("nested for and if")     << u"for(int i=0;i<2;i++){\nif(メニュー[i].選択){\nput(*)}replace(メニュー[i].タイトル)}"_s << u"A*B"_s << 1;
+    QTest::newRow("if == equal")           << u"if(1==1){\nput(y)}put(z);"_s << u"yz"_s << Completed;
+    QTest::newRow("if == unequal")         << u"if(1==2){\nput(y)}put(z);"_s << u"z"_s << Completed;
+    QTest::newRow("if != never")           << u"if(1!=2){\nput(y)}put(z);"_s << u"z"_s << Completed;
+    QTest::newRow("if < never")            << u"if(1<2){\nput(y)}"_s << u""_s << Completed;
+    QTest::newRow("if < beats ==")         << u"if(2==2<3){\nput(y)}"_s << u""_s << Completed;
+    QTest::newRow("if truth == integer")   << u"if(メニュー[1].選択==1){\nput(y)}"_s << u"y"_s << Completed;
+    QTest::newRow("if texts equal")        << u"if(hx==hx){\nput(y)}"_s << u"y"_s << Completed;
+    QTest::newRow("if text == integer")    << u"if(hx==3){\nput(y)}"_s << u""_s << Completed;
+    QTest::newRow("if ! false")            << u"if(!メニュー[0].選択){\nput(y)}"_s << u"y"_s << Completed;
+    QTest::newRow("if ! true")             << u"if(!メニュー[1].選択){\nput(y)}"_s << u""_s << Completed;
+    QTest::newRow("if ! integer")          << u"if(!0){\nput(y)}"_s << u""_s << Completed;
+    QTest::newRow("if truth")              << u"if(メニュー[1].選択){\nput(y)}"_s << u"y"_s << Completed;
+    QTest::newRow("if false truth")        << u"if(メニュー[0].選択){\nput(y)}"_s << u""_s << Completed;
+    QTest::newRow("if integer")            << u"if(1){\nput(y)}"_s << u""_s << Completed;
+    QTest::newRow("if without body")       << u"if(1==2) put(a);put(b);"_s << u"ab"_s << Completed;
+    QTest::newRow("if body left open")     << u"if(1==1){\nput(a);"_s << u"a"_s << Completed;
+    QTest::newRow("nested for and if")     << u"for(int i=0;i<2;i++){\nif(メニュー[i].選択){\nput(*)}replace(メニュー[i].タイトル)}"_s << u"A*B"_s << Completed;
 
-    QTest::newRow("replace kinds")         << u"replace(title);_replace(title);_replace(42);replace(nothing);replace(メニュー[1].選択);"_s << u"a b ca_b_c42"_s << 1;
+    QTest::newRow("replace kinds")         << u"replace(title);_replace(title);_replace(42);replace(nothing);replace(メニュー[1].選択);"_s << u"a b ca_b_c42"_s << Completed;
     // clang-format on
 }
 
@@ -225,10 +227,10 @@ void TestTemplateProgram::runs()
 {
     QFETCH(QString, text);
     QFETCH(QString, output);
-    QFETCH(int, result);
+    QFETCH(TemplateProgram::RunResult, result);
     TemplateProgram program;
     prepare(program);
-    QCOMPARE(program.parse(text), 1);
+    QCOMPARE(program.parse(text), Parsed);
     QCOMPARE(program.run(), result);
     QCOMPARE(program.outputText(), output);
     QVERIFY(program.messages().isEmpty());
@@ -238,8 +240,8 @@ void TestTemplateProgram::nameAndDescription()
 {
     TemplateProgram program;
     prepare(program);
-    QCOMPARE(program.parse(u"name( メニュー１ );description(説明 です);put(x);"_s), 1);
-    QCOMPARE(program.run(), 1);
+    QCOMPARE(program.parse(u"name( メニュー１ );description(説明 です);put(x);"_s), Parsed);
+    QCOMPARE(program.run(), Completed);
     QCOMPARE(program.blockName(), u"メニュー１"_s);
     QCOMPARE(program.description(), u"説明 です"_s);
     QCOMPARE(program.outputText(), u"x"_s);
@@ -253,15 +255,15 @@ void TestTemplateProgram::loopPassesAreCapped()
     prepare(program);
     QCOMPARE(program.parse(u"for(int i=0;i<2000000000;i++){\nput(x)}put(y);"
                            u"for(int j=0;j<3;j++){\nput(z)}"_s),
-             1);
-    QCOMPARE(program.run(), 1);
+             Parsed);
+    QCOMPARE(program.run(), Completed);
     QCOMPARE(program.outputText(), QString(TemplateProgram::kMaxLoopPasses, u'x') + u'y');
     QCOMPARE(program.messages(),
              QStringList{u"for() の繰り返しが上限（100000 回）に達しました。"_s});
 
     // Each run starts with the whole budget and no messages.
-    QCOMPARE(program.parse(u"for(int i=0;i<3;i++){\nput(x)}"_s), 1);
-    QCOMPARE(program.run(), 1);
+    QCOMPARE(program.parse(u"for(int i=0;i<3;i++){\nput(x)}"_s), Parsed);
+    QCOMPARE(program.run(), Completed);
     QCOMPARE(program.outputText(), u"xxx"_s);
     QVERIFY(program.messages().isEmpty());
 }
@@ -271,8 +273,8 @@ void TestTemplateProgram::outputIsCapped()
     TemplateProgram program;
     prepare(program);
     program.bindText(u"big"_s, QString(1000, u'b'));
-    QCOMPARE(program.parse(u"for(int i=0;i<99999;i++){\nreplace(big)}put(end);"_s), 1);
-    QCOMPARE(program.run(), -10);
+    QCOMPARE(program.parse(u"for(int i=0;i<99999;i++){\nreplace(big)}put(end);"_s), Parsed);
+    QCOMPARE(program.run(), StoppedEarly);
     QVERIFY(program.outputText().size() <= TemplateProgram::kMaxOutputLength);
     QVERIFY(program.outputText().size() > TemplateProgram::kMaxOutputLength - 1000);
     QVERIFY(!program.outputText().endsWith(u"end"_s));
@@ -282,23 +284,23 @@ void TestTemplateProgram::outputIsCapped()
 void TestTemplateProgram::refusesToStart()
 {
     TemplateProgram program;
-    QCOMPARE(program.parse(u"put(x);"_s), 1);
-    QCOMPARE(program.run(), 0); // no site
+    QCOMPARE(program.parse(u"put(x);"_s), Parsed);
+    QCOMPARE(program.run(), NotStarted); // no site
     QCOMPARE(program.outputText(), QString());
 
     prepare(program);
-    QCOMPARE(program.run(), 1);
+    QCOMPARE(program.run(), Completed);
     QCOMPARE(program.outputText(), u"x"_s);
 
-    QCOMPARE(program.parse(u"put(x)"_s), -1);
-    QCOMPARE(program.run(), 0); // failed parse
+    QCOMPARE(program.parse(u"put(x)"_s), CallAtEnd);
+    QCOMPARE(program.run(), NotStarted); // failed parse
     QCOMPARE(program.outputText(), QString());
 
-    QCOMPARE(program.parse(u"replace(title);"_s), 1);
+    QCOMPARE(program.parse(u"replace(title);"_s), Parsed);
     program.reset();
-    QCOMPARE(program.run(), 0); // program forgotten
-    QCOMPARE(program.parse(u"replace(title);replace(hx);"_s), 1);
-    QCOMPARE(program.run(), 1); // the site stays, the bindings are gone
+    QCOMPARE(program.run(), NotStarted); // program forgotten
+    QCOMPARE(program.parse(u"replace(title);replace(hx);"_s), Parsed);
+    QCOMPARE(program.run(), Completed); // the site stays, the bindings are gone
     QCOMPARE(program.outputText(), QString());
 }
 

@@ -151,34 +151,32 @@ void TestTemplateLibrary::checkTemplateFile()
     velmo::Object *object = classCode == kClassSite   ? static_cast<velmo::Object *>(m_site)
                             : classCode == kClassPage ? static_cast<velmo::Object *>(&page)
                                                       : &group;
-    QString resolved = name;
-    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, object, resolved), index);
-    QCOMPARE(resolved, index < 0 ? name : templatePath() + folder + u'/' + name);
-    if (index >= 0)
-        QVERIFY(QFileInfo(resolved).isFile());
+    const auto file = TemplateLibrary::checkTemplateFile(*m_global, object, name);
+    QCOMPARE(file ? file->index : -1, index);
+    if (file) {
+        QCOMPARE(file->path, templatePath() + folder + u'/' + name);
+        QVERIFY(QFileInfo(file->path).isFile());
+    }
     QVERIFY(m_reporter.messages.isEmpty());
 }
 
 void TestTemplateLibrary::checkTemplateFileRejects()
 {
-    QString name = u"top.html"_s;
-    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, nullptr, name), -1);
+    const QString name = u"top.html"_s;
+    QVERIFY(!TemplateLibrary::checkTemplateFile(*m_global, nullptr, name));
     QCOMPARE(m_reporter.messages, QStringList{kNullObject});
 
     m_reporter.messages.clear();
     Category category;
-    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &category, name), -1);
+    QVERIFY(!TemplateLibrary::checkTemplateFile(*m_global, &category, name));
     QCOMPARE(m_reporter.messages, QStringList{kWrongClass});
-    QCOMPARE(name, u"top.html"_s);
 }
 
 void TestTemplateLibrary::checkTemplateFileWithoutSite()
 {
     Page page;
-    QString name = u"top.html"_s;
     m_global->newDocument();
-    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &page, name), -1);
-    QCOMPARE(name, u"top.html"_s);
+    QVERIFY(!TemplateLibrary::checkTemplateFile(*m_global, &page, u"top.html"_s));
     // Told once, not once by the refresh and again by the lookup.
     QCOMPARE(m_reporter.messages, QStringList{kNoCurrentSite});
 }
@@ -191,20 +189,21 @@ void TestTemplateLibrary::refreshAfterTenSeconds()
 
     // Ten seconds later the lists still stand: the new template is not known yet.
     setClockOverride(kNow + 10);
-    QString name = u"new.html"_s;
-    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &page, name), -1);
+    const QString name = u"new.html"_s;
+    QVERIFY(!TemplateLibrary::checkTemplateFile(*m_global, &page, name));
     QCOMPARE(m_global->templatesListedAt, kNow);
 
     // One second more and they are read again.
     setClockOverride(kNow + 11);
-    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &page, name), 0);
+    const auto file = TemplateLibrary::checkTemplateFile(*m_global, &page, name);
+    QVERIFY(file);
+    QCOMPARE(file->index, 0);
     QCOMPARE(m_global->templatesListedAt, kNow + 11);
 
     // A clock set back does not freeze the lists.
     QVERIFY(QFile::remove(templatePath() + Document::pageTemplateFolderName() + u"/new.html"_s));
     setClockOverride(kNow);
-    name = u"new.html"_s;
-    QCOMPARE(TemplateLibrary::checkTemplateFile(*m_global, &page, name), -1);
+    QVERIFY(!TemplateLibrary::checkTemplateFile(*m_global, &page, name));
     QCOMPARE(m_global->templatesListedAt, kNow);
 }
 

@@ -15,7 +15,5 @@ inline void writeFile(const QString &path, const QString &text)
 // The file's text, or an empty text when it cannot be read.
 inline QString readFile(const QString &path)
 {
-    QString text;
-    velmo::readTextFile(path, text);
-    return text;
+    return velmo::readTextFile(path).value_or(QString());
 }
