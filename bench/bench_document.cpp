@@ -1,13 +1,13 @@
 // Timings of the document file on a 100,000-object synthetic document: load from memory and from
 // a file, save to a file, and the search for the object that a search reaches last.
-#include <benchmark/benchmark.h>
-
 #include <memory>
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
 
 #include "model/document.h"
 #include "model/documentfile.h"

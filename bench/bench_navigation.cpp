@@ -1,6 +1,13 @@
 // Benchmarks of the navigation tree on a 2,000-page site, offscreen: refilling the menu tree
 // (laid out and painted), and a click on a page up to the request to show its preview.
-#include "syntheticsite.h"
+#include <chrono>
+
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
 
 #include "app/documentcontroller.h"
 #include "app/objecttree.h"
@@ -10,15 +17,7 @@
 #include "model/messagereporter.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <chrono>
-
-#include <QApplication>
-#include <QDir>
-#include <QMouseEvent>
-#include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
+#include "syntheticsite.h"
 
 namespace {
 

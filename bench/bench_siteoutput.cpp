@@ -1,13 +1,5 @@
 // Benchmarks of site generation: a whole "HTML出力" of 2,000- and 10,000-page sites, and the
 // regeneration of one page as the preview does it.
-#include "syntheticsite.h"
-
-#include "generator/siteoutput.h"
-#include "model/contentgroup.h"
-#include "model/document.h"
-#include "model/messagereporter.h"
-#include "model/page.h"
-
 #include <memory>
 #include <vector>
 
@@ -15,6 +7,13 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include "generator/siteoutput.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/messagereporter.h"
+#include "model/page.h"
+#include "syntheticsite.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // content groups and contents that hold 200-character Japanese texts.
 #pragma once
 
-#include <QtGlobal>
-
 #include <memory>
+
+#include <QtGlobal>
 
 #include "model/objectid.h"
 

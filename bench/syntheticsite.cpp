@@ -1,6 +1,8 @@
 // A synthetic site for the generator benchmarks.
 #include "syntheticsite.h"
 
+#include <QList>
+
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/content.h"
@@ -9,8 +11,6 @@
 #include "model/fileutil.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QList>
 
 namespace {
 

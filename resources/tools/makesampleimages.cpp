@@ -1,5 +1,10 @@
 // velmo-make-sample-images: draws the pictures of user_image/sample that the sample site shows,
 // so that no binary picture has to be kept in the sources.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -11,11 +16,6 @@
 #include <QRadialGradient>
 #include <QRandomGenerator>
 #include <QStringList>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <functional>
 
 using namespace Qt::StringLiterals;
 

@@ -1,13 +1,13 @@
 // The version dialog.
 #include "app/aboutdialog.h"
 
-#include "app/appicon.h"
-
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "app/appicon.h"
 
 using namespace Qt::StringLiterals;
 

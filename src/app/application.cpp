@@ -1,6 +1,12 @@
 // The application object: start-up and the document commands.
 #include "app/application.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QScreen>
+#include <QSettings>
+
 #include "app/aboutdialog.h"
 #include "app/appicon.h"
 #include "app/documentcontroller.h"
@@ -8,12 +14,6 @@
 #include "app/mainwindow.h"
 #include "app/navigationpane.h"
 #include "model/document.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QFileInfo>
-#include <QScreen>
-#include <QSettings>
 
 using namespace Qt::StringLiterals;
 

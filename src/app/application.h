@@ -4,16 +4,16 @@
 // process-wide singleton.
 #pragma once
 
-#include "app/filedialogwrapper.h"
-#include "app/messageboxreporter.h"
-#include "app/messageboxwrapper.h"
-#include "app/recentfilelist.h"
+#include <memory>
 
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 
-#include <memory>
+#include "app/filedialogwrapper.h"
+#include "app/messageboxreporter.h"
+#include "app/messageboxwrapper.h"
+#include "app/recentfilelist.h"
 
 class MainWindow;
 class DocumentController;

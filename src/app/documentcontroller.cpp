@@ -1,6 +1,8 @@
 // The controller between the main window's widgets and the document.
 #include "app/documentcontroller.h"
 
+#include <QMetaObject>
+
 #include "app/documentsession.h"
 #include "model/category.h"
 #include "model/contentgroup.h"
@@ -9,8 +11,6 @@
 #include "model/objectcommands.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QMetaObject>
 
 using namespace Qt::StringLiterals;
 

@@ -3,13 +3,13 @@
 // preview of the selection, the object commands and the site output.
 #pragma once
 
-#include "generator/siteoutput.h"
-#include "model/objectid.h"
-#include "model/objectref.h"
+#include <functional>
 
 #include <QObject>
 
-#include <functional>
+#include "generator/siteoutput.h"
+#include "model/objectid.h"
+#include "model/objectref.h"
 
 namespace velmo {
 class Document;

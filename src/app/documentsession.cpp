@@ -1,6 +1,9 @@
 // The document: opening, saving, the modified flag and the directory settings.
 #include "app/documentsession.h"
 
+#include <QFileInfo>
+#include <QSettings>
+
 #include "app/externalprograms.h"
 #include "app/filedialogwrapper.h"
 #include "app/messageboxwrapper.h"
@@ -11,9 +14,6 @@
 #include "model/documentfile.h"
 #include "model/objectid.h"
 #include "model/site.h"
-
-#include <QFileInfo>
-#include <QSettings>
 
 using namespace Qt::StringLiterals;
 

@@ -2,12 +2,12 @@
 // the settings keep them, and the one way the program starts any of them.
 #pragma once
 
-#include "model/document.h"
+#include <array>
 
 #include <QList>
 #include <QString>
 
-#include <array>
+#include "model/document.h"
 
 class QSettings;
 

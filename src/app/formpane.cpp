@@ -1,9 +1,9 @@
 // The pane that shows the form for the selected object's class.
 #include "app/formpane.h"
 
-#include "model/object.h"
-
 #include <QStackedLayout>
+
+#include "model/object.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,11 +3,11 @@
 // fills the pane.
 #pragma once
 
+#include <functional>
+
 #include <QFrame>
 #include <QList>
 #include <QPointer>
-
-#include <functional>
 
 class QStackedLayout;
 

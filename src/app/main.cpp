@@ -1,10 +1,10 @@
 // velmo, the desktop program: wires the data root, the settings and the application object.
+#include <QApplication>
+#include <QSettings>
+
 #include "app/application.h"
 #include "model/dataroot.h"
 #include "model/document.h"
-
-#include <QApplication>
-#include <QSettings>
 
 using namespace Qt::StringLiterals;
 

@@ -1,16 +1,6 @@
 // The main window, its splitters, its menu and the routing between its panes.
 #include "app/mainwindow.h"
 
-#include "app/appicon.h"
-#include "app/contentpane.h"
-#include "app/documentcontroller.h"
-#include "app/documentsession.h"
-#include "app/previewpane.h"
-#include "app/propertypane.h"
-#include "app/recentfilelist.h"
-#include "model/document.h"
-#include "model/object.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,6 +13,16 @@
 #include <QMimeData>
 #include <QSplitter>
 #include <QUrl>
+
+#include "app/appicon.h"
+#include "app/contentpane.h"
+#include "app/documentcontroller.h"
+#include "app/documentsession.h"
+#include "app/previewpane.h"
+#include "app/propertypane.h"
+#include "app/recentfilelist.h"
+#include "model/document.h"
+#include "model/object.h"
 
 using namespace Qt::StringLiterals;
 

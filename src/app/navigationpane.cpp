@@ -1,13 +1,6 @@
 // The navigation form: the site combo, the two trees, their buttons and the site output.
 #include "app/navigationpane.h"
 
-#include "app/documentcontroller.h"
-#include "app/documentsession.h"
-#include "app/mainwindow.h"
-#include "app/objecttree.h"
-#include "model/document.h"
-#include "model/site.h"
-
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QElapsedTimer>
@@ -20,6 +13,13 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QUrl>
+
+#include "app/documentcontroller.h"
+#include "app/documentsession.h"
+#include "app/mainwindow.h"
+#include "app/objecttree.h"
+#include "model/document.h"
+#include "model/site.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,9 +3,9 @@
 // ("一時置き場") with "空にする".
 #pragma once
 
-#include <QWidget>
-
 #include <functional>
+
+#include <QWidget>
 
 class DocumentController;
 class MainWindow;

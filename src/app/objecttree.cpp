@@ -2,13 +2,6 @@
 // menu and drag and drop.
 #include "app/objecttree.h"
 
-#include "app/documentcontroller.h"
-#include "app/treedragdata.h"
-#include "app/treeimagelist.h"
-#include "model/document.h"
-#include "model/objectcommands.h"
-#include "model/site.h"
-
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -22,6 +15,13 @@
 #include <QPainter>
 #include <QPointer>
 #include <QStyledItemDelegate>
+
+#include "app/documentcontroller.h"
+#include "app/treedragdata.h"
+#include "app/treeimagelist.h"
+#include "model/document.h"
+#include "model/objectcommands.h"
+#include "model/site.h"
 
 using namespace Qt::StringLiterals;
 

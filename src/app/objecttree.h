@@ -3,14 +3,14 @@
 // leads back to its object only while that object is still in the document.
 #pragma once
 
-#include "model/objectid.h"
-#include "model/objectref.h"
-#include "model/treesink.h"
-
 #include <QHash>
 #include <QList>
 #include <QPoint>
 #include <QTreeWidget>
+
+#include "model/objectid.h"
+#include "model/objectref.h"
+#include "model/treesink.h"
 
 class DocumentController;
 class TreeDragData;

@@ -1,16 +1,16 @@
 // The browser preview form.
 #include "app/previewbrowser.h"
 
-#include "app/appicon.h"
-#include "app/externalprograms.h"
-#include "app/webbrowser.h"
-#include "model/document.h"
-
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "app/appicon.h"
+#include "app/externalprograms.h"
+#include "app/webbrowser.h"
+#include "model/document.h"
 
 using namespace Qt::StringLiterals;
 

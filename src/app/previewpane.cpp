@@ -1,11 +1,11 @@
 // The preview pane and the preview request.
 #include "app/previewpane.h"
 
-#include "app/previewbrowser.h"
-#include "model/document.h"
-
 #include <QMetaObject>
 #include <QVBoxLayout>
+
+#include "app/previewbrowser.h"
+#include "model/document.h"
 
 using namespace Qt::StringLiterals;
 

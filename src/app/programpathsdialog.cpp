@@ -1,9 +1,6 @@
 // The directory settings dialog.
 #include "app/programpathsdialog.h"
 
-#include "app/externalprograms.h"
-#include "app/filedialogwrapper.h"
-
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -12,6 +9,9 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
+
+#include "app/externalprograms.h"
+#include "app/filedialogwrapper.h"
 
 using namespace Qt::StringLiterals;
 

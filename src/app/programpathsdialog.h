@@ -2,10 +2,10 @@
 // graphics editor, read from and written to the settings.
 #pragma once
 
-#include "model/document.h"
-
 #include <QDialog>
 #include <QList>
+
+#include "model/document.h"
 
 class FileDialogWrapper;
 class QLineEdit;

@@ -1,14 +1,14 @@
 // The object selection dialog.
 #include "app/selectobjectdialog.h"
 
-#include "app/objecttree.h"
-#include "model/document.h"
-#include "model/object.h"
-
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "app/objecttree.h"
+#include "model/document.h"
+#include "model/object.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,10 +2,10 @@
 // from which the user picks a page or a content group, e.g. as the target of a link.
 #pragma once
 
+#include <QDialog>
+
 #include "model/objectid.h"
 #include "model/objectref.h"
-
-#include <QDialog>
 
 class QPlainTextEdit;
 class QPushButton;

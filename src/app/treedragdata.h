@@ -2,13 +2,13 @@
 // handle and the object with its identity. One drag runs at a time; the data lives as long as it.
 #pragma once
 
+#include <QMimeData>
+#include <QPointer>
+
 #include "model/object.h"
 #include "model/objectid.h"
 #include "model/objectref.h"
 #include "model/treesink.h"
-
-#include <QMimeData>
-#include <QPointer>
 
 class ObjectTree;
 

@@ -1,6 +1,9 @@
 // The document as JSON.
 #include "cli/documentdump.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/condition.h"
@@ -11,9 +14,6 @@
 #include "model/objectbox.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
 
 namespace velmo {
 

@@ -1,20 +1,19 @@
 // velmo-cli, the headless tool: resaves, dumps and builds .vlm documents without a GUI, and
 // writes the sample document.
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+
 #include "cli/documentdump.h"
 #include "cli/sampledocument.h"
-
 #include "generator/siteoutput.h"
 #include "model/dataroot.h"
 #include "model/document.h"
 #include "model/documentfile.h"
 #include "model/messagereporter.h"
 #include "model/site.h"
-
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QStringList>
-
-#include <cstdio>
 
 namespace {
 

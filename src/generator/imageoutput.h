@@ -3,9 +3,9 @@
 // missing or older than its source.
 #pragma once
 
-#include <QString>
-
 #include <optional>
+
+#include <QString>
 
 class QFileInfo;
 

@@ -1,6 +1,8 @@
 // Page assembly.
 #include "generator/pageassembly.h"
 
+#include <QDate>
+
 #include "generator/imageoutput.h"
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
@@ -13,8 +15,6 @@
 #include "model/fileutil.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QDate>
 
 namespace velmo::gen {
 

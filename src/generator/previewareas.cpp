@@ -1,12 +1,12 @@
 // PreviewAreas: the marker scan of the page templates and the on/off lookup.
 #include "generator/previewareas.h"
 
+#include <algorithm>
+
 #include "generator/wildcardmatcher.h"
 #include "model/document.h"
 #include "model/fileutil.h"
 #include "model/site.h"
-
-#include <algorithm>
 
 namespace velmo::gen {
 

@@ -1,6 +1,11 @@
 // Generating a site or one page.
 #include "generator/siteoutput.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
 #include "generator/imageoutput.h"
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
@@ -13,11 +18,6 @@
 #include "model/objectcopy.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 
 namespace velmo::gen {
 

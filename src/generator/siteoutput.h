@@ -2,13 +2,13 @@
 // working folder, walking its pages, generating each page and publishing the result.
 #pragma once
 
-#include "generator/outputstatistics.h"
-#include "generator/templatecache.h"
-#include "model/outputcontext.h"
-
 #include <QHash>
 #include <QList>
 #include <QString>
+
+#include "generator/outputstatistics.h"
+#include "generator/templatecache.h"
+#include "model/outputcontext.h"
 
 namespace velmo {
 class Category;

@@ -1,15 +1,15 @@
 // Where a site's pages go.
 #include "generator/sitepaths.h"
 
+#include <algorithm>
+
+#include <QStringList>
+
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/document.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QStringList>
-
-#include <algorithm>
 
 namespace velmo::gen {
 

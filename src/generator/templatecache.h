@@ -2,12 +2,12 @@
 // content templates, and reading them for each page would dominate the output time.
 #pragma once
 
-#include "generator/templateprogram.h"
-
 #include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include "generator/templateprogram.h"
 
 namespace velmo::gen {
 

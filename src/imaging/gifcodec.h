@@ -2,11 +2,11 @@
 // pixels but drops the palette), and a single-image GIF89a writer (Qt cannot write GIF).
 #pragma once
 
+#include <optional>
+
 #include <QIODevice>
 #include <QImage>
 #include <QList>
-
-#include <optional>
 
 namespace velmo::img {
 

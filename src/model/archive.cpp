@@ -1,13 +1,13 @@
 // The little-endian archive codec of .vlm documents.
 #include "model/archive.h"
 
+#include <cstring>
+#include <limits>
+
 #include <QIODevice>
 #include <QStringDecoder>
 #include <QStringList>
 #include <QtEndian>
-
-#include <cstring>
-#include <limits>
 
 namespace velmo {
 

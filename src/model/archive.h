@@ -2,12 +2,12 @@
 // times and length-prefixed strings, plus the record tags and the archive error.
 #pragma once
 
+#include <initializer_list>
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
-
-#include <initializer_list>
 
 QT_FORWARD_DECLARE_CLASS(QIODevice)
 

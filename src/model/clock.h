@@ -1,9 +1,9 @@
 // The wall clock the model stamps objects with, and a test hook to pin it.
 #pragma once
 
-#include <QtGlobal>
-
 #include <optional>
+
+#include <QtGlobal>
 
 namespace velmo {
 

@@ -1,10 +1,10 @@
 // DataRoot: the choice of the folder that stands for the program folder.
 #include "model/dataroot.h"
 
-#include "model/fileutil.h"
-
 #include <QDir>
 #include <QFileInfo>
+
+#include "model/fileutil.h"
 
 namespace velmo {
 

@@ -3,14 +3,14 @@
 // template lists, external programs, preview address).
 #pragma once
 
-#include "model/objectlist.h"
+#include <array>
+#include <functional>
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <array>
-#include <functional>
+#include "model/objectlist.h"
 
 namespace velmo {
 

@@ -1,12 +1,12 @@
 // Opening and saving .vlm documents.
 #include "model/documentfile.h"
 
-#include "model/archive.h"
-#include "model/document.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include "model/archive.h"
+#include "model/document.h"
 
 namespace velmo {
 

@@ -2,8 +2,10 @@
 // folder creation, tree copies, guarded deletion, relative links and case-insensitive lookup.
 #include "model/fileutil.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include <QDateTime>
 #include <QDir>
@@ -11,9 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-
-#include <algorithm>
-#include <utility>
 
 namespace velmo {
 

@@ -1,11 +1,11 @@
 // velmo::Object: construction, parent links, copying and the common record.
 #include "model/object.h"
 
+#include <vector>
+
 #include "model/archive.h"
 #include "model/clock.h"
 #include "model/objectref.h"
-
-#include <vector>
 
 namespace velmo {
 

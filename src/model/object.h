@@ -2,15 +2,15 @@
 // name and memo, view state, the fixed order of virtual operations and the common record.
 #pragma once
 
-#include "model/objectid.h"
-#include "model/outputcontext.h"
-#include "model/treesink.h"
+#include <memory>
+#include <type_traits>
 
 #include <QList>
 #include <QString>
 
-#include <memory>
-#include <type_traits>
+#include "model/objectid.h"
+#include "model/outputcontext.h"
+#include "model/treesink.h"
 
 namespace velmo {
 

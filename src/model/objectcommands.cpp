@@ -1,6 +1,8 @@
 // The object commands of the menu tree and their effect on the document.
 #include "model/objectcommands.h"
 
+#include <memory>
+
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/contentgroup.h"
@@ -8,8 +10,6 @@
 #include "model/listmoves.h"
 #include "model/objectcopy.h"
 #include "model/page.h"
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 

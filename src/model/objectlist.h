@@ -2,13 +2,13 @@
 // ObjectList), with their record in the file.
 #pragma once
 
-#include "model/archive.h"
-#include "model/object.h"
-#include "model/objectid.h"
-
 #include <algorithm>
 #include <memory>
 #include <vector>
+
+#include "model/archive.h"
+#include "model/object.h"
+#include "model/objectid.h"
 
 namespace velmo {
 

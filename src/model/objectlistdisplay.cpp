@@ -1,9 +1,9 @@
 // Texts of the site dialog's object lists.
 #include "model/objectlistdisplay.h"
 
-#include "model/site.h"
-
 #include <QDateTime>
+
+#include "model/site.h"
 
 namespace velmo {
 

@@ -2,11 +2,11 @@
 // pages, contents, conditions and genres: column headers and one row per element.
 #pragma once
 
-#include "model/objectlist.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include "model/objectlist.h"
 
 namespace velmo {
 

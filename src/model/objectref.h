@@ -2,9 +2,9 @@
 // whatever holds on to an object across user actions (tree items, drags, the selection).
 #pragma once
 
-#include "model/object.h"
-
 #include <memory>
+
+#include "model/object.h"
 
 namespace velmo {
 

@@ -2,13 +2,13 @@
 // hierarchies, genres and temporary storage box.
 #pragma once
 
-#include "model/object.h"
-#include "model/objectbox.h"
-#include "model/objectlist.h"
+#include <array>
 
 #include <QStringList>
 
-#include <array>
+#include "model/object.h"
+#include "model/objectbox.h"
+#include "model/objectlist.h"
 
 namespace velmo {
 

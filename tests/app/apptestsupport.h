@@ -2,16 +2,16 @@
 // needs before the application exists, and a started application whose dialogs never block.
 #pragma once
 
+#include <functional>
+
+#include <QSettings>
+#include <QTemporaryDir>
+
 #include "app/application.h"
 #include "app/documentsession.h"
 #include "app/mainwindow.h"
 #include "app/navigationpane.h"
 #include "model/document.h"
-
-#include <QSettings>
-#include <QTemporaryDir>
-
-#include <functional>
 
 namespace apptest {
 

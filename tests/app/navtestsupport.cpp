@@ -1,15 +1,7 @@
 // Shared pieces of the navigation tests.
 #include "navtestsupport.h"
 
-#include "app/objecttree.h"
-#include "app/treedragdata.h"
-#include "model/category.h"
-#include "model/classification.h"
-#include "model/contentgroup.h"
-#include "model/document.h"
-#include "model/fileutil.h"
-#include "model/page.h"
-#include "model/site.h"
+#include <memory>
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -20,7 +12,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
+#include "app/objecttree.h"
+#include "app/treedragdata.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/fileutil.h"
+#include "model/page.h"
+#include "model/site.h"
 
 using namespace Qt::StringLiterals;
 

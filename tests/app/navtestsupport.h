@@ -2,11 +2,11 @@
 // items by their labels, and driving clicks, context menus and drops as the user would.
 #pragma once
 
+#include <functional>
+
 #include <QPoint>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 class ObjectTree;
 class QTreeWidget;

@@ -1,13 +1,6 @@
 // The document as the user meets it: start-up with or without a document, New, Open, Save and
 // Save As through the menu with answered dialogs, broken and empty files, dropped files and
 // closing the window, and what the navigation form shows after each.
-#include "app/objecttree.h"
-#include "apptestsupport.h"
-#include "model/classification.h"
-#include "model/content.h"
-#include "model/documentfile.h"
-#include "model/site.h"
-
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
@@ -15,6 +8,13 @@
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
+
+#include "app/objecttree.h"
+#include "apptestsupport.h"
+#include "model/classification.h"
+#include "model/content.h"
+#include "model/documentfile.h"
+#include "model/site.h"
 
 using namespace Qt::StringLiterals;
 using apptest::AppFixture;

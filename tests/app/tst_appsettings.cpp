@@ -1,11 +1,6 @@
 // What the program keeps in the settings: the external program paths (read at start, edited in
 // "ディレクトリ設定"), the recent-file list with its ten entries, and where the settings file
 // lives.
-#include "app/externalprograms.h"
-#include "app/programpathsdialog.h"
-#include "app/recentfilelist.h"
-#include "apptestsupport.h"
-
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -14,6 +9,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include "app/externalprograms.h"
+#include "app/programpathsdialog.h"
+#include "app/recentfilelist.h"
+#include "apptestsupport.h"
 
 using namespace Qt::StringLiterals;
 using apptest::AppFixture;

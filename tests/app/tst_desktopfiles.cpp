@@ -1,14 +1,14 @@
 // The desktop integration files: *.vlm documents are recognised by name and by content through
 // the shared-mime-info entry, the .desktop file opens them with velmo, and the icons it names
 // exist and draw.
-#include "app/appicon.h"
-
 #include <QFile>
 #include <QImage>
 #include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "app/appicon.h"
 
 using namespace Qt::StringLiterals;
 

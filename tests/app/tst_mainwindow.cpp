@@ -1,5 +1,21 @@
 // The main window: its menu, splitters and panes, the routing of the selection to the property
 // and content panes, the preview pane with its browser and buttons, and the message boxes.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <QWebEngineHistory>
+#include <QWebEngineHistoryItem>
+#include <QWebEngineView>
+
 #include "app/aboutdialog.h"
 #include "app/contentpane.h"
 #include "app/documentcontroller.h"
@@ -16,22 +32,6 @@
 #include "model/contentgroup.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QMenuBar>
-#include <QMimeData>
-#include <QProcess>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QSplitter>
-#include <QStatusBar>
-#include <QTest>
-#include <QToolBar>
-#include <QWebEngineHistory>
-#include <QWebEngineHistoryItem>
-#include <QWebEngineView>
 
 using namespace Qt::StringLiterals;
 using apptest::AppFixture;

@@ -1,6 +1,16 @@
 // The navigation form in the real main window: the site combo, the context-menu commands,
 // "上へ"/"下へ", the storage area with drag and drop back and forth, copies by Ctrl-drag,
 // commands on a selection that went stale, "空にする", "HTML出力" and the keyboard.
+#include <memory>
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
 #include "app/documentcontroller.h"
 #include "app/navigationpane.h"
 #include "app/objecttree.h"
@@ -13,16 +23,6 @@
 #include "model/page.h"
 #include "model/site.h"
 #include "navtestsupport.h"
-
-#include <QAction>
-#include <QComboBox>
-#include <QFileInfo>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QUrl>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 using apptest::AppFixture;

@@ -1,8 +1,12 @@
 // The object tree on its own: what a fill shows, states kept in the objects across refills,
 // selection reports and previews, objects that went away behind the tree's back, label editing.
-#include "app/objecttree.h"
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include "app/documentcontroller.h"
+#include "app/objecttree.h"
 #include "app/treeimagelist.h"
 #include "model/category.h"
 #include "model/classification.h"
@@ -14,11 +18,6 @@
 #include "navtestsupport.h"
 #include "recordingreporter.h"
 #include "textfiles.h"
-
-#include <QLineEdit>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 using navtest::childLabels;

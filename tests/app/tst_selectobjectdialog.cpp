@@ -1,5 +1,14 @@
 // The object selection dialog: the fully expanded tree, the preselection by identity, OK only
 // on a page or a content group, Cancel, and a root that went away.
+#include <functional>
+
+#include <QDeadlineTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
 #include "app/objecttree.h"
 #include "app/selectobjectdialog.h"
 #include "model/category.h"
@@ -10,15 +19,6 @@
 #include "model/site.h"
 #include "navtestsupport.h"
 #include "recordingreporter.h"
-
-#include <QDeadlineTimer>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-
-#include <functional>
 
 using namespace Qt::StringLiterals;
 using navtest::findItem;

@@ -1,15 +1,4 @@
 // velmo-cli as a user runs it: exit codes, what it writes, and the JSON dump of a document.
-#include "model/category.h"
-#include "model/classification.h"
-#include "model/clock.h"
-#include "model/content.h"
-#include "model/contentgroup.h"
-#include "model/document.h"
-#include "model/documentfile.h"
-#include "model/fileutil.h"
-#include "model/page.h"
-#include "model/site.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +9,17 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/clock.h"
+#include "model/content.h"
+#include "model/contentgroup.h"
+#include "model/document.h"
+#include "model/documentfile.h"
+#include "model/fileutil.h"
+#include "model/page.h"
+#include "model/site.h"
 
 using namespace velmo;
 

@@ -1,19 +1,18 @@
 // Template expressions: operator classification, offsets, and operands evaluated against a
 // small site (integers, loop variables, named texts, menu level and content properties, and
 // the links of ordinary and link menu entries).
-#include "generator/expression.h"
+#include <limits>
+#include <memory>
 
+#include <QTest>
+
+#include "generator/expression.h"
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/content.h"
 #include "model/contentgroup.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QTest>
-
-#include <limits>
-#include <memory>
 
 using namespace velmo;
 using velmo::gen::Expression;

@@ -1,8 +1,10 @@
 // Page assembly on small page templates: value markers and their samples, keywords, the page
 // path, the style sheet block, hidden sections, escape sequences, content blocks and the
 // preview switches, and a whole-site output that ignores those switches.
-#include "recordingreporter.h"
-#include "textfiles.h"
+#include <QDate>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
@@ -16,11 +18,8 @@
 #include "model/fileutil.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QDate>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <QTest>
+#include "recordingreporter.h"
+#include "textfiles.h"
 
 using namespace velmo;
 using namespace Qt::StringLiterals;

@@ -1,10 +1,6 @@
 // The preview area list: patterns collected from the page templates' markers, values kept
 // across rescans, and the on/off lookup that page assembly asks.
-#include "recordingreporter.h"
-
-#include "generator/previewareas.h"
-#include "model/document.h"
-#include "model/site.h"
+#include <memory>
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
+#include "generator/previewareas.h"
+#include "model/document.h"
+#include "model/site.h"
+#include "recordingreporter.h"
 
 using namespace velmo;
 using namespace velmo::gen;

@@ -1,7 +1,11 @@
 // Whole sites generated end to end from small template folders written by the tests: file
 // layout, the home page, menus, content blocks, links, preview areas and unsafe names.
-#include "recordingreporter.h"
-#include "textfiles.h"
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include "generator/previewareas.h"
 #include "generator/siteoutput.h"
@@ -13,13 +17,8 @@
 #include "model/fileutil.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
-#include <QImage>
-#include <QTemporaryDir>
-#include <QTest>
+#include "recordingreporter.h"
+#include "textfiles.h"
 
 using namespace velmo;
 using velmo::gen::SiteOutput;

@@ -1,14 +1,13 @@
 // Template function programs: the records and positions the parser produces, its two errors,
 // and what runs produce for put, replace, for and if, including the language's quirks and the
 // limits that keep hostile templates from hanging or exhausting the stack.
-#include "generator/templateprogram.h"
+#include <QElapsedTimer>
+#include <QTest>
 
+#include "generator/templateprogram.h"
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/site.h"
-
-#include <QElapsedTimer>
-#include <QTest>
 
 using namespace velmo;
 using velmo::gen::Instruction;

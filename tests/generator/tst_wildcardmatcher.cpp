@@ -1,8 +1,8 @@
 // The wildcard matcher: splitting, first-occurrence matching without backtracking, and the
 // replace operations that page assembly runs for every marker.
-#include "generator/wildcardmatcher.h"
-
 #include <QTest>
+
+#include "generator/wildcardmatcher.h"
 
 using velmo::gen::WildcardMatcher;
 using namespace Qt::StringLiterals;

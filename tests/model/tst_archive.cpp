@@ -1,17 +1,17 @@
 // The archive's byte forms: tags, the ObjectId record, the empty document, strings in every length
 // form, 32-bit times, and the reader's refusal of lengths and tags it cannot trust.
+#include <functional>
+#include <optional>
+
+#include <QRegularExpression>
+#include <QTest>
+
 #include "bytewriter.h"
 #include "model/archive.h"
 #include "model/document.h"
 #include "model/documentfile.h"
 #include "model/objectid.h"
 #include "model/site.h"
-
-#include <QRegularExpression>
-#include <QTest>
-
-#include <functional>
-#include <optional>
 
 using namespace velmo;
 

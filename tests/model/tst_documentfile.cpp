@@ -1,5 +1,13 @@
 // Opening and saving whole documents: the fixtures written by make_fixtures.py, round trips,
 // old record versions, broken files, failed saves and the built-in catalogue across runs.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
 #include "bytewriter.h"
 #include "model/archive.h"
 #include "model/category.h"
@@ -15,14 +23,6 @@
 #include "model/page.h"
 #include "model/site.h"
 #include "recordingreporter.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QSet>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace velmo;
 

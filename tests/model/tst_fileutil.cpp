@@ -1,8 +1,7 @@
 // File and path helpers on a real temporary folder: relative links, folder creation, UTF-8
 // text files written only when changed, listings, tree copies, guarded deletion,
 // case-insensitive lookup, and the choice of the data root.
-#include "model/dataroot.h"
-#include "model/fileutil.h"
+#include <memory>
 
 #include <QDateTime>
 #include <QDir>
@@ -11,7 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
+#include "model/dataroot.h"
+#include "model/fileutil.h"
 
 using namespace velmo;
 using namespace Qt::StringLiterals;

@@ -1,7 +1,8 @@
 // The root's shared operations and the lookups over a site: finding by identity, the first
 // content group, the owning category, the current site, deleting into the storage box,
 // reordering with wrap-around, the output walk and the built-in catalogue.
-#include "recordingreporter.h"
+#include <QDateTime>
+#include <QTest>
 
 #include "model/category.h"
 #include "model/classification.h"
@@ -16,9 +17,7 @@
 #include "model/objectlistdisplay.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QDateTime>
-#include <QTest>
+#include "recordingreporter.h"
 
 using namespace velmo;
 

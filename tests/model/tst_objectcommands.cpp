@@ -1,5 +1,10 @@
 // The object commands on the document: which context menu an object gets, new categories,
 // pages and content groups, moving into the storage box, reordering, and drops.
+#include <functional>
+#include <memory>
+
+#include <QTest>
+
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/condition.h"
@@ -11,11 +16,6 @@
 #include "model/page.h"
 #include "model/site.h"
 #include "recordingreporter.h"
-
-#include <QTest>
-
-#include <functional>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 using Command = velmo::ObjectCommands::Command;

@@ -1,5 +1,10 @@
 // Document objects: construction defaults, identities, parent links, copies with fresh
 // identities, child removal and what each class shows in the navigation tree.
+#include <memory>
+
+#include <QSet>
+#include <QTest>
+
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/clock.h"
@@ -11,13 +16,9 @@
 #include "model/genre.h"
 #include "model/objectbox.h"
 #include "model/objectcopy.h"
+#include "model/objectref.h"
 #include "model/page.h"
 #include "model/site.h"
-
-#include <QSet>
-#include <QTest>
-
-#include <memory>
 
 using namespace velmo;
 
@@ -134,6 +135,7 @@ class TestObjects : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void walksAndReferences();
     void init() { setClockOverride(1700000000); }
     void cleanup() { setClockOverride(std::nullopt); }
 
@@ -417,6 +419,58 @@ private Q_SLOTS:
         QCOMPARE(group->contents.at(0)->outputMark, 0);
     }
 };
+
+// The one child walk: owned objects beyond the menu hierarchy, order, early stop, and lookups
+// and references built on it.
+void TestObjects::walksAndReferences()
+{
+    velmo::Site site;
+    velmo::Classification *menu = site.classifications.first();
+    auto *category = new velmo::Category;
+    menu->categories.add(category, menu);
+    auto *page = new velmo::Page;
+    category->pages.add(page, category);
+    auto *group = new velmo::ContentGroup;
+    page->contentGroups.add(group, page);
+    auto *boxed = new velmo::Page;
+    site.objectBox.putInBox(boxed);
+
+    QList<velmo::Object *> owned;
+    site.forEachBelow(velmo::Children::Owned, [&owned](velmo::Object *object) {
+        owned.append(object);
+        return true;
+    });
+    // Site, menu, category, page, group and its content, the two other hierarchies, the box.
+    QCOMPARE(owned.size(), 10);
+    QCOMPARE(owned.mid(0, 6), (QList<velmo::Object *>{&site, menu, category, page, group,
+                                                       group->contents.first()}));
+    QCOMPARE(owned.last(), boxed);
+    int visited = 0;
+    QVERIFY(!site.forEachBelow(velmo::Children::Owned, [&visited](velmo::Object *) {
+        return ++visited < 3;
+    }));
+    QCOMPARE(visited, 3);
+
+    // Lookups follow the menu hierarchy only: the storage box is not searched from the site.
+    QCOMPARE(site.findById(group->id), group);
+    QCOMPARE(site.findById(boxed->id), nullptr);
+    QCOMPARE(site.objectBox.findById(boxed->id), boxed);
+    QCOMPARE(velmo::ancestorOf<velmo::Category>(group), category);
+    QCOMPARE(velmo::ancestorOf<velmo::Page>(page), page);
+    QCOMPARE(velmo::ancestorOf<velmo::Site>(boxed), nullptr);
+
+    const velmo::ObjectRef ref(page);
+    const velmo::ObjectRef again(page);
+    QCOMPARE(ref.get(), page);
+    QVERIFY(ref == again);
+    QCOMPARE(ref.as<velmo::Category>(), nullptr);
+    category->pages.removeAt(0);
+    // Detached, not destroyed: still there.
+    QCOMPARE(ref.as<velmo::Page>(), page);
+    delete page;
+    QVERIFY(ref.isNull());
+    QVERIFY(again.isNull());
+}
 
 QTEST_GUILESS_MAIN(TestObjects)
 #include "tst_objects.moc"

@@ -1,6 +1,12 @@
 // The template library over a template folder written for each test: the three template
 // lists, name resolution by object class, its messages, and the ten-second refresh.
-#include "recordingreporter.h"
+#include <memory>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include "model/category.h"
 #include "model/clock.h"
@@ -9,14 +15,7 @@
 #include "model/page.h"
 #include "model/site.h"
 #include "model/templatelibrary.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <memory>
+#include "recordingreporter.h"
 
 using namespace velmo;
 using namespace Qt::StringLiterals;

@@ -1,9 +1,9 @@
 // A message reporter that keeps every message, for tests that check what the user is told.
 #pragma once
 
-#include "model/messagereporter.h"
-
 #include <QStringList>
+
+#include "model/messagereporter.h"
 
 class RecordingReporter : public velmo::MessageReporter
 {

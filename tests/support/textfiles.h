@@ -1,9 +1,9 @@
 // Writing and reading the small UTF-8 files (templates, pages) that generator tests lay out.
 #pragma once
 
-#include "model/fileutil.h"
-
 #include <QTest>
+
+#include "model/fileutil.h"
 
 // Creates the folders on the way; fails the calling test when the file cannot be written.
 inline void writeFile(const QString &path, const QString &text)
