@@ -442,13 +442,12 @@ void TestObjects::walksAndReferences()
     });
     // Site, menu, category, page, group and its content, the two other hierarchies, the box.
     QCOMPARE(owned.size(), 10);
-    QCOMPARE(owned.mid(0, 6), (QList<velmo::Object *>{&site, menu, category, page, group,
-                                                       group->contents.first()}));
+    QCOMPARE(owned.mid(0, 6),
+             (QList<velmo::Object *>{&site, menu, category, page, group, group->contents.first()}));
     QCOMPARE(owned.last(), boxed);
     int visited = 0;
-    QVERIFY(!site.forEachBelow(velmo::Children::Owned, [&visited](velmo::Object *) {
-        return ++visited < 3;
-    }));
+    QVERIFY(!site.forEachBelow(velmo::Children::Owned,
+                               [&visited](velmo::Object *) { return ++visited < 3; }));
     QCOMPARE(visited, 3);
 
     // Lookups follow the menu hierarchy only: the storage box is not searched from the site.
