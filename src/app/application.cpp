@@ -90,6 +90,7 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
     m_document =
         std::make_unique<DocumentSession>(m_global, m_settings, m_messageBoxes, m_fileDialogs);
     m_controller = std::make_unique<DocumentController>(m_global);
+    m_controller->setMessageBoxes(&m_messageBoxes);
     m_mainFrame = new MainWindow(*m_document, *m_controller);
     NavigationPane::install(*m_mainFrame, *m_controller);
     m_messageBoxes.setParentWidget(m_mainFrame);

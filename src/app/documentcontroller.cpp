@@ -4,6 +4,7 @@
 #include <QMetaObject>
 
 #include "app/documentsession.h"
+#include "app/messageboxwrapper.h"
 #include "model/category.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
@@ -143,20 +144,44 @@ void DocumentController::releaseIfWithin(velmo::Object *subtree)
         routeSelection(nullptr);
 }
 
+velmo::ContentGroup *DocumentController::previewGroupFor(velmo::Object *object) const
+{
+    // A link menu shows the page it leads to; a chain of links is followed a few steps only,
+    // as two link menus may name each other.
+    for (int hops = 0; object != nullptr && hops < 8; ++hops) {
+        auto *category = velmo::object_cast<velmo::Category>(object);
+        if (category == nullptr || !category->isLinkMenu())
+            break;
+        auto *site = velmo::ancestorOf<velmo::Site>(category);
+        velmo::Object *target = site != nullptr ? site->findById(category->linkTarget) : nullptr;
+        if (target == nullptr || target == object)
+            break;
+        object = target;
+    }
+    if (object == nullptr)
+        return nullptr;
+    // A group, or anything inside one (a content, a sub-group), shows the page of its top
+    // group: the group the page was written for.
+    velmo::ContentGroup *group = nullptr;
+    for (velmo::Object *up = object; up != nullptr; up = up->parent()) {
+        if (auto *found = velmo::object_cast<velmo::ContentGroup>(up))
+            group = found;
+        else if (group != nullptr)
+            break;
+    }
+    if (group != nullptr)
+        return group;
+    // A page shows itself; its category's first page would be another page.
+    if (velmo::object_cast<velmo::Page>(object) != nullptr)
+        return velmo::firstContentGroup(object);
+    if (velmo::Category *category = velmo::owningCategory(object))
+        return velmo::firstContentGroup(category);
+    return nullptr;
+}
+
 bool DocumentController::preview(velmo::Object *object)
 {
-    if (object == nullptr)
-        return false;
-    velmo::Object *group = nullptr;
-    if (velmo::object_cast<velmo::ContentGroup>(object) != nullptr) {
-        group = object;
-    } else if (velmo::object_cast<velmo::Page>(object) != nullptr &&
-               velmo::firstContentGroup(object) != nullptr) {
-        // The page itself; its category's first page would be another page.
-        group = velmo::firstContentGroup(object);
-    } else if (velmo::Category *category = velmo::owningCategory(object)) {
-        group = velmo::firstContentGroup(category);
-    }
+    velmo::ContentGroup *group = previewGroupFor(object);
     if (group == nullptr)
         return false;
     if (m_previewOutput == nullptr)
@@ -175,6 +200,17 @@ void DocumentController::post(void (DocumentController::*signal)())
         [this, signal] {
             Q_EMIT(this->*signal)
             ();
+        },
+        Qt::QueuedConnection);
+}
+
+void DocumentController::postReveal(velmo::Object *object)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, ref = velmo::ObjectRef(object)] {
+            if (velmo::Object *alive = ref.get())
+                Q_EMIT revealRequested(alive);
         },
         Qt::QueuedConnection);
 }
@@ -198,6 +234,9 @@ void DocumentController::runCommand(int command, velmo::Object *target)
         post(&DocumentController::storageTreeRefreshRequested);
     if (outcome.rebuildMenuTree)
         post(&DocumentController::menuTreeRebuildRequested);
+    // After the rebuild, so that the new object has its item.
+    if (outcome.created != nullptr)
+        postReveal(outcome.created);
 }
 
 bool DocumentController::moveObject(velmo::Object *object, bool up)
@@ -210,6 +249,7 @@ bool DocumentController::moveObject(velmo::Object *object, bool up)
         return false;
     markDocumentModified(m_document);
     post(&DocumentController::menuTreeRebuildRequested);
+    postReveal(object);
     return true;
 }
 
@@ -217,15 +257,43 @@ bool DocumentController::drop(velmo::Object *source, velmo::Object *target, bool
 {
     const bool changed = source != nullptr && target != nullptr &&
                          velmo::ObjectCommands::dropObject(source, target, copy);
-    if (changed)
+    if (changed) {
         markDocumentModified(m_document);
+        // The trees are refilled right after the drop; a moved object is then shown where it
+        // went. A copy is left unselected, as its new identity is not known here.
+        if (!copy)
+            postReveal(source);
+    }
     return changed;
+}
+
+int DocumentController::storedObjectCount() const
+{
+    velmo::Site *site = m_document.currentSiteUnchecked();
+    if (m_document.sites.indexOfObject(site) < 0)
+        return 0;
+    int count = -1; // the box itself is not destroyed
+    site->objectBox.forEachBelow(velmo::Children::Hierarchy, [&count](velmo::Object *) {
+        ++count;
+        return true;
+    });
+    return count;
 }
 
 bool DocumentController::emptyStorage()
 {
     velmo::Site *site = m_document.getCurrentSite();
     if (site == nullptr)
+        return false;
+    // Emptying cannot be undone, so the user confirms the number of objects that go; an empty
+    // box has nothing to confirm and nothing to change.
+    const int count = storedObjectCount();
+    if (count == 0 || m_messageBoxes == nullptr)
+        return false;
+    const QString question = u"一時置き場にある %1 個のオブジェクトを完全に削除します。\r\n"
+                             u"元に戻すことはできません。よろしいですか？"_s.arg(count);
+    if (m_messageBoxes->ask(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                            QMessageBox::No) != QMessageBox::Yes)
         return false;
     releaseIfWithin(&site->objectBox);
     site->objectBox.clearContents();

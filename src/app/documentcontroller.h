@@ -12,10 +12,13 @@
 #include "model/objectref.h"
 
 namespace velmo {
+class ContentGroup;
 class Document;
 class Object;
 class Site;
 } // namespace velmo
+
+class MessageBoxWrapper;
 
 class DocumentController : public QObject
 {
@@ -29,6 +32,9 @@ public:
     ~DocumentController() override;
 
     velmo::Document &document() const { return m_document; }
+    // Where questions before irreversible commands are asked; without one nothing is destroyed
+    // that needs a question.
+    void setMessageBoxes(MessageBoxWrapper *messageBoxes) { m_messageBoxes = messageBoxes; }
 
     // The document's sites were listed anew: the site carrying the current mark, else the one
     // at preferred, else the first becomes the current site and gets its working folder.
@@ -64,7 +70,10 @@ public:
     bool moveObject(velmo::Object *object, bool up);
     // A drop of source on target, moved or copied. True when the document changed.
     bool drop(velmo::Object *source, velmo::Object *target, bool copy);
-    // "空にする": destroys what the current site's storage box holds. False without a site.
+    // How many objects the current site's storage box holds, everything below them included.
+    int storedObjectCount() const;
+    // "空にする": destroys what the current site's storage box holds, once the user has agreed
+    // to the number of objects that go. False when nothing was destroyed.
     bool emptyStorage();
     // "HTML出力" of the current site; published receives the published folder.
     velmo::gen::SiteOutput::Result outputSite(QString *published,
@@ -78,11 +87,19 @@ Q_SIGNALS:
     // Posted after a change of the document's structure.
     void menuTreeRebuildRequested();
     void storageTreeRefreshRequested();
+    // Posted after the rebuild a command asked for: object (made or moved by the command) is to
+    // be selected, scrolled into view and previewed. Null when it went away meanwhile.
+    void revealRequested(velmo::Object *object);
 
 private:
+    // The content group whose page shows object: its own, its page's first, its category's
+    // first page's, or the one of the page a link menu leads to.
+    velmo::ContentGroup *previewGroupFor(velmo::Object *object) const;
     void post(void (DocumentController::*signal)());
+    void postReveal(velmo::Object *object);
 
     velmo::Document &m_document;
+    MessageBoxWrapper *m_messageBoxes = nullptr;
     // Made on first use: only the menu tree's selection is ever previewed.
     std::unique_ptr<velmo::gen::SiteOutput> m_previewOutput;
     velmo::ObjectRef m_routed;

@@ -128,7 +128,9 @@ void MainWindow::createMenus()
         m_recentActions.append(entry);
     }
     file->addSeparator();
-    m_exit = addCommand(file, u"アプリケーションの終了(&X)"_s, u"actionAppExit"_s);
+    // Ctrl+Q, the desktop's usual quit key, goes through the same close question.
+    m_exit = addCommand(file, u"アプリケーションの終了(&X)"_s, u"actionAppExit"_s,
+                        QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(m_exit, &QAction::triggered, this, &QWidget::close);
 
     QMenu *settings = menuBar()->addMenu(u"設定"_s);

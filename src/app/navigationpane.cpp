@@ -101,6 +101,7 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
             &NavigationPane::rebuildMenuTree);
     connect(&controller, &DocumentController::storageTreeRefreshRequested, this,
             &NavigationPane::refreshStorage);
+    connect(&controller, &DocumentController::revealRequested, this, &NavigationPane::revealObject);
 
     for (QWidget *widget :
          std::initializer_list<QWidget *>{m_siteCombo, m_manageButton, m_outputButton, m_upButton,
@@ -256,6 +257,19 @@ void NavigationPane::onMoveUp()
 void NavigationPane::onMoveDown()
 {
     m_controller.moveObject(m_menuTree->selectedObject(), false);
+}
+
+void NavigationPane::revealObject(velmo::Object *object)
+{
+    for (ObjectTree *tree : {m_menuTree, m_storageTree}) {
+        QTreeWidgetItem *item = tree->itemForHandle(object->treeItem);
+        // A handle of the other tree's last fill may name an item here too.
+        if (item != nullptr && tree->objectAt(item) == object) {
+            tree->selectHandle(object->treeItem);
+            tree->setFocus();
+            return;
+        }
+    }
 }
 
 void NavigationPane::consumeEnterAndEscape(QWidget *widget)

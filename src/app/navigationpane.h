@@ -17,7 +17,8 @@ class QUrl;
 
 namespace velmo {
 class Document;
-}
+class Object;
+} // namespace velmo
 
 class NavigationPane : public QWidget
 {
@@ -54,6 +55,8 @@ public:
     // "上へ" / "下へ" on the menu tree's selected object.
     void onMoveUp();
     void onMoveDown();
+    // Selects object in the tree that shows it and scrolls it into view, as a click would.
+    void revealObject(velmo::Object *object);
 
     QComboBox *siteCombo() const { return m_siteCombo; }
     ObjectTree *menuTree() const { return m_menuTree; }

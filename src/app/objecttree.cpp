@@ -9,6 +9,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -418,6 +419,30 @@ void ObjectTree::runCommand(int command)
     // Looked up again: the selection may have been refilled or its object removed meanwhile.
     if (velmo::Object *target = selectedObject())
         Q_EMIT commandChosen(command, target);
+}
+
+void ObjectTree::keyPressEvent(QKeyEvent *event)
+{
+    // Delete does what the selected object's context menu offers for deleting, so the key
+    // never removes what the menu would not.
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && m_tracksState) {
+        velmo::ObjectCommands::ContextMenu menu;
+        velmo::Object *target = selectedObject();
+        if (target != nullptr && velmo::ObjectCommands::contextMenuFor(target, &menu) ==
+                                     velmo::ObjectCommands::MenuKind::Shown) {
+            for (const velmo::ObjectCommands::MenuItem &item : std::as_const(menu.items)) {
+                if (item.command == velmo::ObjectCommands::DeleteCategory ||
+                    item.command == velmo::ObjectCommands::DeletePage ||
+                    item.command == velmo::ObjectCommands::DeleteContentGroup) {
+                    Q_EMIT commandChosen(item.command, target);
+                    break;
+                }
+            }
+        }
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void ObjectTree::mousePressEvent(QMouseEvent *event)

@@ -98,6 +98,7 @@ Q_SIGNALS:
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;

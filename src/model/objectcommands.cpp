@@ -145,12 +145,12 @@ ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
             auto *category = new Category;
             category->name = u"メニュー"_s;
             classification->categories.add(category, classification);
-            outcome.changed = true;
+            outcome.created = category;
         } else if (auto *parent = object_cast<Category>(target)) {
             auto *category = new Category;
             category->name = u"メニュー"_s;
             parent->categories.add(category, parent);
-            outcome.changed = true;
+            outcome.created = category;
         }
         break;
     case NewPluginPage:
@@ -158,7 +158,7 @@ ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
             auto *page = new Page;
             page->name = u"プラグインページ"_s;
             classification->pages.add(page, classification);
-            outcome.changed = true;
+            outcome.created = page;
         }
         break;
     case NewPage:
@@ -166,7 +166,7 @@ ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
             auto *page = new Page;
             page->name = u"ページ"_s;
             category->pages.add(page, category);
-            outcome.changed = true;
+            outcome.created = page;
         }
         break;
     case NewContentGroup:
@@ -176,12 +176,12 @@ ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
             if (owner != nullptr && owner->kind == Classification::kKindPlugin)
                 group->kind = ContentGroup::kKindPlugin;
             page->contentGroups.add(group, page);
-            outcome.changed = true;
+            outcome.created = group;
         } else if (auto *parent = object_cast<ContentGroup>(target)) {
             ContentGroup *group = newContentGroup();
             group->kind = parent->kind;
             parent->subGroups.add(group, parent);
-            outcome.changed = true;
+            outcome.created = group;
         }
         break;
     case DeleteCategory:
@@ -194,6 +194,7 @@ ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
         // No handler (32809, 32810, anything unknown): not even a rebuild.
         return outcome;
     }
+    outcome.changed = outcome.created != nullptr;
     outcome.rebuildMenuTree = true;
     return outcome;
 }

@@ -59,6 +59,8 @@ public:
         bool refreshStorageTree = false;
         // The document changed.
         bool changed = false;
+        // The object a New command made, for the window to select.
+        Object *created = nullptr;
     };
 
     explicit ObjectCommands(Document &global) : m_global(global) {}

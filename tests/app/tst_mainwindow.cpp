@@ -149,7 +149,7 @@ void TestMainWindow::menuCaptions_data()
     QTest::newRow("open")    << u"actionFileOpen"_s    << u"開く...\tCtrl+O(&O)"_s          << QKeySequence(u"Ctrl+O"_s);
     QTest::newRow("save")    << u"actionFileSave"_s    << u"上書き保存\tCtrl+S(&S)"_s       << QKeySequence(u"Ctrl+S"_s);
     QTest::newRow("save as") << u"actionFileSaveAs"_s  << u"名前を付けて保存(&A)..."_s      << QKeySequence();
-    QTest::newRow("exit")    << u"actionAppExit"_s     << u"アプリケーションの終了(&X)"_s   << QKeySequence();
+    QTest::newRow("exit")    << u"actionAppExit"_s     << u"アプリケーションの終了(&X)"_s   << QKeySequence(u"Ctrl+Q"_s);
     QTest::newRow("paths")   << u"actionPathSetting"_s << u"ディレクトリ設定"_s             << QKeySequence();
     QTest::newRow("about")   << u"actionAppAbout"_s    << u"バージョン情報 Velmo(&A)..."_s  << QKeySequence();
     QTest::newRow("next")    << u"actionNextPane"_s    << u"次のペイン"_s                   << QKeySequence(u"F6"_s);

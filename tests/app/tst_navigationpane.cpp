@@ -205,6 +205,9 @@ void TestNavigationPane::contextMenusBuildTheMenu()
     QTRY_COMPARE(childLabels(n.show(created)), QStringList{u"ページ"_s});
     velmo::Page *page = n.site.menu->categories.last()->pages.first();
     QVERIFY(page != nullptr);
+    // The new object is selected and in view, ready for the next command.
+    QTRY_COMPARE(n.menu()->selectedObject(), page);
+    QTRY_COMPARE(n.f.frame()->controller().routedObject(), page);
 
     shown = rightClickAndChoose(n.menu(), n.show(created + QStringList{u"ページ"_s}),
                                 u"新規コンテンツ作成 (&W)"_s);
@@ -262,12 +265,8 @@ void TestNavigationPane::upAndDownButtons()
     QCOMPARE(names(n.site.news->pages), QStringList({u"ニュース2"_s, u"ニュース1"_s}));
     QTRY_COMPARE(childLabels(findItem(n.menu(), kNews)),
                  QStringList({u"ニュース2"_s, u"ニュース1"_s, u"過去ログ"_s}));
-    // The rebuilt tree has nothing selected: the buttons do nothing until something is.
-    QVERIFY(n.menu()->selectedItems().isEmpty());
-    QTest::mouseClick(up, Qt::LeftButton);
-    QCOMPARE(names(n.site.news->pages), QStringList({u"ニュース2"_s, u"ニュース1"_s}));
-
-    navtest::leftClick(n.menu(), n.show(kNews + QStringList{u"ニュース1"_s}));
+    // The moved page stays selected, so a second press moves it on.
+    QTRY_COMPARE(n.menu()->selectedObject(), n.site.news1);
     QTest::mouseClick(down, Qt::LeftButton);
     QCOMPARE(names(n.site.news->pages), QStringList({u"ニュース1"_s, u"ニュース2"_s}));
     QTRY_COMPARE(childLabels(findItem(n.menu(), kNews)),
@@ -278,10 +277,12 @@ void TestNavigationPane::upAndDownButtons()
     QTest::mouseClick(up, Qt::LeftButton);
     QTRY_COMPARE(childLabels(findItem(n.menu(), kMenu)),
                  QStringList({u"会社概要"_s, u"お知らせ"_s}));
+    QTRY_COMPARE(n.menu()->selectedObject(), n.site.about);
     const velmo::TreeItemHandle before = n.site.history->treeItem;
     navtest::leftClick(n.menu(), n.show(kAbout + QStringList{u"沿革"_s}));
     QTest::mouseClick(down, Qt::LeftButton);
-    QTRY_VERIFY(n.site.history->treeItem != before && n.menu()->selectedItems().isEmpty());
+    QTRY_VERIFY(n.site.history->treeItem != before);
+    QTRY_COMPARE(n.menu()->selectedObject(), n.site.history);
     QCOMPARE(names(n.site.about->pages), QStringList{u"沿革"_s});
 }
 
@@ -415,19 +416,36 @@ void TestNavigationPane::emptyStorage()
     QVERIFY(n.start());
     navtest::leftClick(n.menu(), n.show(kNews + QStringList{u"ニュース2"_s}));
     QTRY_COMPARE(n.f.frame()->controller().routedObject(), n.site.news2);
-    rightClickAndChoose(n.menu(), findItem(n.menu(), kNews + QStringList{u"ニュース2"_s}),
-                        u"ページ削除 (&D)"_s);
+    // The Delete key does what the context menu's "ページ削除 (&D)" does.
+    QTest::keyClick(n.menu(), Qt::Key_Delete);
     // The panes let go of what leaves the menu.
     QCOMPARE(n.f.frame()->controller().routedObject(), nullptr);
     QTRY_COMPARE(n.storage()->topLevelItem(0)->childCount(), 1);
 
+    // Emptying cannot be undone: the user is asked, with the page, its group and content
+    // counted.
     QPushButton *empty = n.button(u"emptyStorageButton"_s);
     QCOMPARE(empty->text(), u"空にする"_s);
+    n.f.messageBoxes().clearShownTexts();
+    n.f.messageBoxes().queueAnswer(QMessageBox::No);
+    QTest::mouseClick(empty, Qt::LeftButton);
+    QCOMPARE(n.f.messageBoxes().shownTexts(),
+             QStringList{u"一時置き場にある 3 個のオブジェクトを完全に削除します。\r\n"
+                         u"元に戻すことはできません。よろしいですか？"_s});
+    QCOMPARE(n.site.site->objectBox.items.count(), 1);
+    QCOMPARE(n.storage()->topLevelItem(0)->childCount(), 1);
+
+    n.f.messageBoxes().queueAnswer(QMessageBox::Yes);
     QTest::mouseClick(empty, Qt::LeftButton);
     QVERIFY(n.site.site->objectBox.items.isEmpty());
     QCOMPARE(n.storage()->topLevelItemCount(), 1);
     QCOMPARE(n.storage()->topLevelItem(0)->childCount(), 0);
     QCOMPARE(names(n.site.news->pages), QStringList{u"ニュース1"_s});
+
+    // An empty box has nothing to ask about.
+    n.f.messageBoxes().clearShownTexts();
+    QTest::mouseClick(empty, Qt::LeftButton);
+    QVERIFY(n.f.messageBoxes().shownTexts().isEmpty());
 }
 
 void TestNavigationPane::selectionReachesPanesAndPreview()
@@ -441,6 +459,22 @@ void TestNavigationPane::selectionReachesPanesAndPreview()
     QVERIFY(QFileInfo::exists(n.f.global().previewAddress));
     navtest::leftClick(n.menu(), n.show(kNews + QStringList{u"ニュース2"_s, u"本文2"_s}));
     QTRY_COMPARE(n.f.frame()->controller().routedObject(), n.site.news2Body);
+
+    // A content shows the page that holds it (the home page), not the page shown before.
+    navtest::leftClick(n.menu(), n.show(kNews + QStringList{u"ニュース1"_s, u"本文"_s, u"内容"_s}));
+    QTRY_VERIFY2(n.f.global().previewAddress.endsWith(u"/index.html"_s),
+                 qPrintable(n.f.global().previewAddress));
+
+    // A link menu shows the page it leads to.
+    auto *link = new velmo::Category;
+    link->name = u"リンク"_s;
+    link->setLinkMenu(true);
+    link->linkTarget = n.site.news2->getId();
+    n.site.menu->categories.add(link, n.site.menu);
+    n.view->rebuildMenuTree();
+    navtest::leftClick(n.menu(), n.show(kMenu + QStringList{u"リンク"_s}));
+    QTRY_VERIFY2(n.f.global().previewAddress.endsWith(u"/news2.html"_s),
+                 qPrintable(n.f.global().previewAddress));
 }
 
 void TestNavigationPane::htmlOutput()
