@@ -245,7 +245,41 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_runSite = nullptr;
     m_runCategories.clear();
     m_linkPathsByFolder.clear();
+    reportPagesWithoutTemplate();
     return Result::Done;
+}
+
+QString SiteOutput::templateProblem(const Site &site, const Page &page)
+{
+    QString name = page.name;
+    if (const auto *category = object_cast<Category>(page.parent()))
+        name = category->name + QStringLiteral(" / ") + name;
+    if (page.templateName.isEmpty())
+        return QStringLiteral("「%1」: テンプレートが設定されていません。").arg(name);
+    if (!SitePaths::isPlainName(page.templateName))
+        return QStringLiteral("「%1」: テンプレート「%2」が見つかりません。")
+            .arg(name, page.templateName);
+    const QString path =
+        site.templatePath + Document::pageTemplateFolderName() + u'/' + page.templateName;
+    m_cache.text(path);
+    if (m_cache.isMissing(path))
+        return QStringLiteral("「%1」: テンプレート「%2」が見つかりません。")
+            .arg(name, page.templateName);
+    return {};
+}
+
+void SiteOutput::reportPagesWithoutTemplate()
+{
+    if (m_pagesWithoutTemplate.isEmpty())
+        return;
+    // One message for the whole run: a box per page would bury the user in boxes.
+    constexpr int kListed = 20;
+    QStringList lines = m_pagesWithoutTemplate.mid(0, kListed);
+    if (m_pagesWithoutTemplate.size() > kListed)
+        lines << QStringLiteral("ほか %1 ページ").arg(m_pagesWithoutTemplate.size() - kListed);
+    report(QStringLiteral("次のページはテンプレートがないため出力されませんでした。\r\n") +
+           lines.join(QStringLiteral("\r\n")));
+    m_pagesWithoutTemplate.clear();
 }
 
 SiteOutput::PreviewOutput SiteOutput::outputObject(velmo::Object *object)
@@ -329,6 +363,11 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         report(QStringLiteral("ページ「%1」を出力できません。ファイル名またはフォルダ名が不正です。"
                               "\r\n%2")
                    .arg(page->name, page->fileName));
+    } else if (const QString problem = templateProblem(site, *page);
+               !problem.isEmpty() && m_runSite == &site) {
+        // A whole-site output publishes no empty page for it; the user hears of every such page
+        // once the run is over. A preview still shows what there is.
+        m_pagesWithoutTemplate << problem;
     } else {
         QString text;
         if (SitePaths::isPlainName(page->templateName))

@@ -88,6 +88,9 @@ private:
     // left empty; false when something could not be removed.
     bool sweepWorkingFolder(const QString &workingFolder);
     void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
+    // Why page cannot be output ("「category / page」: …"), empty when its template is there.
+    QString templateProblem(const Site &site, const Page &page);
+    void reportPagesWithoutTemplate();
 
     Document &m_global;
     TemplateCache m_cache;
@@ -96,6 +99,7 @@ private:
     const Site *m_runSite = nullptr;
     QList<Category *> m_runCategories;
     QHash<QString, QStringList> m_linkPathsByFolder;
+    QStringList m_pagesWithoutTemplate;
 };
 
 } // namespace velmo::gen

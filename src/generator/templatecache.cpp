@@ -9,8 +9,12 @@ namespace velmo::gen {
 const QString &TemplateCache::text(const QString &path)
 {
     auto it = m_texts.find(path);
-    if (it == m_texts.end())
-        it = m_texts.insert(path, readTextFile(path).value_or(QString()));
+    if (it == m_texts.end()) {
+        std::optional<QString> read = readTextFile(path);
+        if (!read)
+            m_missing.insert(path);
+        it = m_texts.insert(path, std::move(read).value_or(QString()));
+    }
     return *it;
 }
 
@@ -60,6 +64,7 @@ void TemplateCache::clear()
 {
     m_claimed.clear();
     m_texts.clear();
+    m_missing.clear();
     m_menuTemplates.clear();
     m_programs.clear();
     m_folders.clear();

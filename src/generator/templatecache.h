@@ -16,6 +16,8 @@ class TemplateCache
 public:
     // The text of a UTF-8 file; empty when it cannot be read.
     const QString &text(const QString &path);
+    // True once text(path) found no readable file there (an empty file is not missing).
+    bool isMissing(const QString &path) const { return m_missing.contains(path); }
     // The menu template files (full paths, in listing order) of a template folder.
     const QStringList &menuTemplates(const QString &templatePath);
     // A file's program and what parsing it gave.
@@ -37,6 +39,7 @@ public:
 
 private:
     QHash<QString, QString> m_texts;
+    QSet<QString> m_missing;
     QHash<QString, QStringList> m_menuTemplates;
     QHash<QString, Parsed> m_programs;
     QSet<QString> m_folders;

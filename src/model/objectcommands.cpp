@@ -7,9 +7,11 @@
 #include "model/classification.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
+#include "model/fileutil.h"
 #include "model/listmoves.h"
 #include "model/objectcopy.h"
 #include "model/page.h"
+#include "model/site.h"
 
 using namespace Qt::StringLiterals;
 
@@ -71,6 +73,26 @@ ContentGroup *newContentGroup()
     // Bit 0 off, bit 4 on: how a group made from the tree starts out in the content editor.
     group->groupOption = (group->groupOption & ~0x1) | 0x10;
     return group;
+}
+
+// The template a new page or content group starts with, so that it can be output at once: its
+// previous sibling's, else the first file (by name) of the site's template folder.
+QString defaultTemplate(Object *parent, const QString &previousSibling, const QString &folder)
+{
+    if (!previousSibling.isEmpty())
+        return previousSibling;
+    const Site *site = ancestorOf<Site>(parent);
+    if (site == nullptr || site->templatePath.isEmpty())
+        return {};
+    QStringList names = listFiles(site->templatePath + folder + u"/*"_s);
+    std::sort(names.begin(), names.end());
+    return names.value(0);
+}
+
+template<class T>
+QString lastTemplateOf(const ObjectListOf<T> &list)
+{
+    return list.isEmpty() ? QString() : list.last()->templateName;
 }
 
 } // namespace
@@ -165,6 +187,10 @@ ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
         if (auto *category = object_cast<Category>(target)) {
             auto *page = new Page;
             page->name = u"ページ"_s;
+            // Plug-in pages keep theirs empty: they merge into every page of their template, so
+            // a default would merge them at once.
+            page->templateName = defaultTemplate(category, lastTemplateOf(category->pages),
+                                                 Document::pageTemplateFolderName());
             category->pages.add(page, category);
             outcome.created = page;
         }
@@ -172,6 +198,8 @@ ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
     case NewContentGroup:
         if (auto *page = object_cast<Page>(target)) {
             ContentGroup *group = newContentGroup();
+            group->templateName = defaultTemplate(page, lastTemplateOf(page->contentGroups),
+                                                  Document::contentTemplateFolderName());
             const auto *owner = object_cast<Classification>(page->parent());
             if (owner != nullptr && owner->kind == Classification::kKindPlugin)
                 group->kind = ContentGroup::kKindPlugin;
@@ -179,6 +207,8 @@ ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
             outcome.created = group;
         } else if (auto *parent = object_cast<ContentGroup>(target)) {
             ContentGroup *group = newContentGroup();
+            group->templateName = defaultTemplate(parent, lastTemplateOf(parent->subGroups),
+                                                  Document::contentTemplateFolderName());
             group->kind = parent->kind;
             parent->subGroups.add(group, parent);
             outcome.created = group;

@@ -370,16 +370,25 @@ private Q_SLOTS:
             QStringLiteral("_image() 画像フォルダ名が不正です。")));
     }
 
-    void missingTemplatesGiveEmptyPages()
+    void pagesWithoutTemplateAreReportedNotPublished()
     {
         QTemporaryDir root;
         SiteFixture f(root.path());
-        f.site->templatePath = root.path() + QStringLiteral("/none");
+        f.second->templateName.clear();
+        f.breadPage->templateName = QStringLiteral("gone.html");
         SiteOutput output(f.global);
         QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
-        QVERIFY(QFileInfo::exists(f.working() + QStringLiteral("/index.html")));
-        QCOMPARE(QFileInfo(f.working() + QStringLiteral("/index.html")).size(), 0);
-        QCOMPARE(QFileInfo(f.working() + QStringLiteral("/css/style.css")).size(), 0);
+        // One message names both pages; neither is published as an empty file, the rest are.
+        QCOMPARE(f.reporter.messages.size(), 1);
+        const QString message = f.reporter.messages.first();
+        QVERIFY2(message.startsWith(QStringLiteral("次のページはテンプレートがないため")) &&
+                     message.contains(QStringLiteral("テンプレートが設定されていません")) &&
+                     message.contains(QStringLiteral("テンプレート「gone.html」が見つかりません")),
+                 qPrintable(message));
+        QVERIFY(!QFileInfo::exists(f.working() + QStringLiteral("/news.html")));
+        QVERIFY(!QFileInfo::exists(f.working() + QStringLiteral("/bread/shokupan.html")));
+        QVERIFY(QFileInfo(f.working() + QStringLiteral("/index.html")).size() > 0);
+        QCOMPARE(output.statistics().messages.size(), 1);
 
         // Without a current site nothing starts.
         f.global.newDocument();

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "model/category.h"
@@ -11,6 +12,7 @@
 #include "model/content.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
+#include "model/fileutil.h"
 #include "model/genre.h"
 #include "model/objectcommands.h"
 #include "model/page.h"
@@ -151,6 +153,7 @@ private Q_SLOTS:
     void contextMenu();
     void newObjects();
     void newContentGroups();
+    void newPagesAndGroupsTakeATemplate();
     void commandOnOtherClassOnlyRebuilds_data();
     void commandOnOtherClassOnlyRebuilds();
     void deleteToStorage();
@@ -302,6 +305,32 @@ void TestObjectCommands::newContentGroups()
     QCOMPARE(nested->groupOption & 0x11, 0x10);
     QCOMPARE(nested->parent(), f.g);
     QVERIFY(nested->name != onPage->name);
+}
+
+void TestObjectCommands::newPagesAndGroupsTakeATemplate()
+{
+    QTemporaryDir dir;
+    Fixture f;
+    f.site->templatePath = dir.path();
+    for (const QString &file :
+         {u"/ページテンプレート/wide.html"_s, u"/ページテンプレート/page.html"_s,
+          u"/コンテンツテンプレート/標準.template"_s}) {
+        QVERIFY(velmo::createFolderPath(dir.path() + file));
+        QVERIFY(velmo::writeTextFileIfChanged(u"x"_s, dir.path() + file) > 0);
+    }
+    velmo::ObjectCommands commands(f.global);
+    // The previous sibling's template, else the first of the folder by name.
+    f.p3->templateName = u"wide.html"_s;
+    const velmo::Object *created = commands.run(Command::NewPage, f.a).created;
+    QCOMPARE(created, f.a->pages.last());
+    QCOMPARE(f.a->pages.last()->templateName, u"wide.html"_s);
+    commands.run(Command::NewPage, f.b);
+    QCOMPARE(f.b->pages.last()->templateName, u"page.html"_s);
+    commands.run(Command::NewContentGroup, f.p2);
+    QCOMPARE(f.p2->contentGroups.last()->templateName, u"標準.template"_s);
+    // Plug-in pages merge into every page of their template: a default would merge them.
+    commands.run(Command::NewPluginPage, f.plugins);
+    QVERIFY(f.plugins->pages.last()->templateName.isEmpty());
 }
 
 void TestObjectCommands::commandOnOtherClassOnlyRebuilds_data()
