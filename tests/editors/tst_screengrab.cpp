@@ -2,11 +2,14 @@
 // elsewhere the capture says it cannot be made.
 #include <cstdlib>
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <xcb/xcb.h>
@@ -98,6 +101,31 @@ void TestScreenGrab::x11DesktopAndActiveWindow()
     const velmo::ui::GrabResult active = X11ScreenGrabber::grabNow(CaptureTarget::ActiveWindow);
     QCOMPARE(active.image.size(), QSize(200, 150));
     QCOMPARE(active.image.pixelColor(100, 75), QColor(0, 200, 0));
+
+    // The whole command: the dialog, opened over the window, must not be in its own picture.
+    QTemporaryDir dir;
+    MessageBoxWrapper messages;
+    messages.setInteractive(false);
+    FileDialogWrapper files;
+    files.setInteractive(false);
+    files.queueFileName(dir.filePath(u"desktop.png"_s));
+    velmo::ui::ScreenCapture capture(messages, files, dir.path(), QString(), &window);
+    QSignalSpy finished(&capture, &velmo::ui::ScreenCapture::finished);
+    QPoint dialogCentre;
+    QTimer::singleShot(300, this, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog != nullptr);
+        dialogCentre = dialog->geometry().center();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"desktopButton"_s), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"immediateButton"_s), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"captureSaveButton"_s), Qt::LeftButton);
+    });
+    QVERIFY(capture.run());
+    QTRY_COMPARE(finished.size(), 1);
+    const QImage saved(dir.filePath(u"desktop.png"_s));
+    QCOMPARE(saved.size(), desktop.image.size());
+    QVERIFY(window.geometry().contains(dialogCentre));
+    QCOMPARE(saved.pixelColor(dialogCentre), QColor(0, 200, 0));
 }
 
 QTEST_MAIN(TestScreenGrab)
