@@ -1,6 +1,5 @@
 // The screen capture command: the dialog's choices, and saving a grabbed picture where the user
 // says, with a grab that needs no screen.
-#include <QApplication>
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
@@ -67,7 +66,6 @@ class TestCapture : public QObject
 
 private Q_SLOTS:
     void dialogChoicesAndResults();
-    void dialogChoicesReachTheGrab();
     void savesUnderSuggestedOrTypedName();
     void pngNameSavesPngAndOpensEditor();
     void failedGrabTellsUser();
@@ -110,36 +108,6 @@ void TestCapture::dialogChoicesAndResults()
         QCOMPARE(fresh.delaySeconds(), 5);
         QVERIFY(!fresh.openInGraphicsEditor());
     }
-}
-
-void TestCapture::dialogChoicesReachTheGrab()
-{
-    QTemporaryDir dir;
-    MessageBoxWrapper messages;
-    messages.setInteractive(false);
-    FileDialogWrapper files;
-    files.setInteractive(false); // the save dialog answers Cancel
-    QList<CaptureTarget> targets;
-    ScreenCapture capture(messages, files, dir.path(), QString());
-    capture.setGrabber(std::make_unique<FakeGrabber>(redPicture(), &targets));
-    QSignalSpy finished(&capture, &ScreenCapture::finished);
-
-    QTimer::singleShot(0, this, [] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        QVERIFY(dialog != nullptr);
-        click(dialog, u"desktopButton"_s);
-        click(dialog, u"immediateButton"_s);
-        click(dialog, u"captureSaveButton"_s);
-    });
-    QVERIFY(capture.run());
-    QVERIFY(capture.isRunning());
-    // The dialog is gone before the grab, which waits for the event loop.
-    QVERIFY(targets.isEmpty());
-    QVERIFY(QApplication::activeModalWidget() == nullptr);
-    QTRY_COMPARE(finished.size(), 1);
-    QCOMPARE(targets, QList<CaptureTarget>{CaptureTarget::Desktop});
-    QCOMPARE(finished.at(0).at(0).toString(), QString());
-    QVERIFY(QDir(dir.path()).isEmpty());
 }
 
 void TestCapture::savesUnderSuggestedOrTypedName()
