@@ -119,7 +119,9 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
         openDocumentFile(commandLine.fileName) != OpenResult::Opened)
         onFileNew();
 
+    // The built-in entries a document lacks are the program's, not an edit of the user's.
     m_global.addBuiltInCatalogue();
+    m_document->setModifiedFlag(false);
     // Without a window manager nobody maximises the window; it then still fills the screen.
     if (const QScreen *screen = m_mainFrame->screen())
         m_mainFrame->setGeometry(screen->availableGeometry());

@@ -43,6 +43,12 @@ DocumentSession::DocumentSession(velmo::Document &global, QSettings &settings,
       m_fileDialogs(fileDialogs)
 {
     m_global.externalPrograms = readExternalProgramSettings(m_settings);
+    m_savedDigest = velmo::DocumentFile::contentDigest(m_global);
+    // Encoding the document takes milliseconds even for large ones, so the title follows edits
+    // on a timer rather than after every keystroke; closing always compares afresh.
+    m_modifiedCheck.setInterval(1000);
+    connect(&m_modifiedCheck, &QTimer::timeout, this, &DocumentSession::onModifiedCheck);
+    m_modifiedCheck.start();
 }
 
 QString DocumentSession::fileFilter()
@@ -60,20 +66,47 @@ QString DocumentSession::title() const
     return m_pathName.isEmpty() ? u"Untitled"_s : QFileInfo(m_pathName).fileName();
 }
 
+QString DocumentSession::displayTitle() const
+{
+    return m_shownModified ? title() + u'*' : title();
+}
+
 bool DocumentSession::isModified() const
 {
-    return m_global.isModified();
+    return m_forcedModified || velmo::DocumentFile::contentDigest(m_global) != m_savedDigest;
 }
 
 void DocumentSession::setModifiedFlag(bool modified)
 {
-    m_global.setModified(modified);
+    m_global.setModified(false);
+    m_forcedModified = modified;
+    if (!modified)
+        m_savedDigest = velmo::DocumentFile::contentDigest(m_global);
+    refreshModifiedState();
+}
+
+void DocumentSession::refreshModifiedState()
+{
+    const bool modified = isModified();
+    if (modified == m_shownModified)
+        return;
+    m_shownModified = modified;
+    Q_EMIT titleChanged(displayTitle());
+}
+
+void DocumentSession::onModifiedCheck()
+{
+    // Only after something flagged the document: an idle window encodes nothing.
+    if (!m_global.isModified())
+        return;
+    m_global.setModified(false);
+    refreshModifiedState();
 }
 
 void DocumentSession::setPathName(const QString &path, bool addToRecent)
 {
     m_pathName = path;
-    Q_EMIT titleChanged(title());
+    Q_EMIT titleChanged(displayTitle());
     if (addToRecent && !path.isEmpty())
         Q_EMIT pathRecorded(path);
 }
@@ -92,8 +125,9 @@ bool DocumentSession::onOpenDocument(const QString &path)
     const QFileInfo info(path);
     const QString absolute = info.absoluteFilePath();
     if (info.isFile() && info.size() == 0) {
-        // An empty file is opened without reading anything, so nothing is replaced.
-        setModifiedFlag(false);
+        // An empty file is opened without reading anything, so nothing is replaced; the kept
+        // content is not in that file yet.
+        setModifiedFlag(true);
         setPathName(absolute, true);
         return true;
     }
@@ -128,7 +162,9 @@ bool DocumentSession::onSaveDocument(const QString &path)
 
 bool DocumentSession::saveModified()
 {
-    if (!isModified())
+    // The title says what the question is about.
+    refreshModifiedState();
+    if (!m_shownModified)
         return true;
     const QString name = m_pathName.isEmpty() ? title() : m_pathName;
     const QMessageBox::StandardButton answer = m_messageBoxes.ask(

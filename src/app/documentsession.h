@@ -2,8 +2,10 @@
 // the modified flag, New, Open, Save, Save As and the directory settings.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class FileDialogWrapper;
 class MessageBoxWrapper;
@@ -28,8 +30,17 @@ public:
     const QString &pathName() const { return m_pathName; }
     // The file name, or "Untitled" for a new document.
     QString title() const;
+    // The title with "*" after it while the document has unsaved changes.
+    QString displayTitle() const;
+    // Whether saving would write other content than was last opened, created or saved. Values
+    // the site output derives do not count, nor does merely looking at the document.
     bool isModified() const;
+    // true: counts as modified whatever the content (until the next save, open or new);
+    // false: the present content becomes the unmodified state.
     void setModifiedFlag(bool modified = true);
+    // Compares the content now and updates the title when the answer changed. Runs by itself
+    // about once a second after the document was flagged as touched.
+    void refreshModifiedState();
 
     // The model's "new": sites go, catalogues stay; the document has no path and is unmodified.
     bool onNewDocument();
@@ -64,13 +75,20 @@ Q_SIGNALS:
 
 private:
     void setPathName(const QString &path, bool addToRecent);
+    void onModifiedCheck();
 
     velmo::Document &m_global;
     QSettings &m_settings;
     MessageBoxWrapper &m_messageBoxes;
     FileDialogWrapper &m_fileDialogs;
     QString m_pathName;
+    // The content digest when the document was last opened, created or saved.
+    QByteArray m_savedDigest;
+    bool m_forcedModified = false;
+    // What the title shows.
+    bool m_shownModified = false;
+    QTimer m_modifiedCheck;
 };
 
-// Flags the document modified, so that closing, opening or creating another one asks to save.
+// Tells the session the document was touched: its modified state is checked again soon.
 void markDocumentModified(velmo::Document &global);

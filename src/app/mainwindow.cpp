@@ -82,7 +82,7 @@ MainWindow::MainWindow(DocumentSession &document, DocumentController &controller
     setCentralWidget(m_outerSplitter);
 
     createMenus();
-    updateTitle(document.title());
+    updateTitle(document.displayTitle());
     connect(&document, &DocumentSession::titleChanged, this, &MainWindow::updateTitle);
     connect(&document, &DocumentSession::contentAboutToBeReplaced, &controller,
             &DocumentController::resetSelection);

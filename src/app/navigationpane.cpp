@@ -149,7 +149,6 @@ void NavigationPane::onInitialUpdate()
 {
     m_storageTree->setTracksState(false);
     registerWithRoot();
-    markDocumentModified(m_global);
     m_storageTree->clearTree();
     fillSiteCombo();
     rebuildMenuTree();

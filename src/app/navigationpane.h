@@ -35,8 +35,8 @@ public:
     // take the frame's initial updates.
     static NavigationPane *install(MainWindow &frame, DocumentController &controller);
 
-    // A new or opened document: registers the menu tree with the root, flags the document
-    // modified, fills the combo and rebuilds both trees.
+    // A new or opened document: registers the menu tree with the root, fills the combo and
+    // rebuilds both trees.
     void onInitialUpdate();
     // The document's sites into the combo, with the controller's current site chosen.
     void fillSiteCombo();

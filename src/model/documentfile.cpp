@@ -1,6 +1,7 @@
 // Opening and saving .vlm documents.
 #include "model/documentfile.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -94,6 +95,19 @@ bool DocumentFile::toBytes(const Document &global, QByteArray &out, QString *err
         return false;
     }
     return true;
+}
+
+QByteArray DocumentFile::contentDigest(const Document &global)
+{
+    QByteArray bytes;
+    Archive ar = Archive::forWriting(bytes);
+    ar.setOmitsDerivedValues(true);
+    try {
+        global.store(ar);
+    } catch (const ArchiveError &) {
+        return {};
+    }
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
 bool DocumentFile::save(const Document &global, const QString &path)

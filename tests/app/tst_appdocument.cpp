@@ -132,6 +132,7 @@ private Q_SLOTS:
     void openedDocumentShowsItsFirstSite();
     void closingAsksToSave_data();
     void closingAsksToSave();
+    void modifiedMeansChangedContent();
 };
 
 void TestAppDocument::startsWithCommandLineDocument()
@@ -143,8 +144,8 @@ void TestAppDocument::startsWithCommandLineDocument()
     QCOMPARE(f.frame()->windowTitle(), u"sample.vlm - Velmo"_s);
     QVERIFY(f.frame()->isMaximized());
     QCOMPARE(f.doc().pathName(), QFileInfo(sample).absoluteFilePath());
-    // The navigation form's first look at a document flags it modified: closing offers to save.
-    QVERIFY(f.doc().isModified());
+    // Looking at a document changes nothing: closing it asks nothing.
+    QVERIFY(!f.doc().isModified());
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
 
     // The file's catalogues followed by the built-in entries it lacks, as start-up adds them.
@@ -182,8 +183,7 @@ void TestAppDocument::startsEmptyWithoutDocument()
     AppFixture f;
     QVERIFY(f.start());
     QCOMPARE(f.frame()->windowTitle(), u"Untitled - Velmo"_s);
-    // Even an untouched new document counts as modified once the navigation form has seen it.
-    QVERIFY(f.doc().isModified());
+    QVERIFY(!f.doc().isModified());
     QVERIFY(f.global().sites.isEmpty());
     // The built-in catalogue is there from the start.
     QVERIFY(partTypeNames(f.global()).contains(u"長い文字列(∞)"_s));
@@ -259,12 +259,12 @@ void TestAppDocument::newAsksToSave()
         QVERIFY(f.global().sites.isEmpty());
         verifyNavigationEmpty(f);
     } else {
-        QCOMPARE(f.frame()->windowTitle(), u"doc.vlm - Velmo"_s);
+        QCOMPARE(f.frame()->windowTitle(), u"doc.vlm* - Velmo"_s);
         QVERIFY(siteNames(f.global()).contains(u"追加サイト"_s));
         QCOMPARE(f.navigation()->menuTree()->rootObject(), f.global().sites.first());
     }
-    // Flagged again by the new document's first view update, or still the edited one.
-    QVERIFY(f.doc().isModified());
+    // A new document is untouched; a kept one is still edited.
+    QCOMPARE(f.doc().isModified(), !replaced);
 
     const QByteArray after = apptest::readAll(document);
     QCOMPARE(after != before, saved);
@@ -297,12 +297,13 @@ void TestAppDocument::saveAsWritesReopenableFile()
     QVERIFY(!f.doc().isModified());
     QCOMPARE(f.app().recentFiles().files().value(0), saved);
 
-    // Not modified any more: New asks nothing. The new document is flagged by its first view
-    // update, so Open asks about it.
+    // Not modified any more: New asks nothing, and neither does Open on the untouched new
+    // document; an edit of it is asked about.
     trigger(f.frame()->fileNewAction());
     QVERIFY(f.global().sites.isEmpty());
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
-    QVERIFY(f.doc().isModified());
+    QVERIFY(!f.doc().isModified());
+    f.global().createSite()->name = u"捨てるサイト"_s;
 
     f.messageBoxes().queueAnswer(QMessageBox::No);
     f.fileDialogs().queueFileName(saved);
@@ -393,7 +394,7 @@ void TestAppDocument::brokenFileKeepsDocument()
              qPrintable(shown.at(1)));
 
     // The window and the model are as they were; the document's file was not touched.
-    QCOMPARE(f.frame()->windowTitle(), u"doc.vlm - Velmo"_s);
+    QCOMPARE(f.frame()->windowTitle(), u"doc.vlm* - Velmo"_s);
     QCOMPARE(f.doc().pathName(), document);
     QVERIFY(f.doc().isModified());
     QList<velmo::Site *> after;
@@ -422,10 +423,9 @@ void TestAppDocument::emptyFileKeepsContent()
     const QString empty = f.path(u"empty.vlm"_s);
     QVERIFY(apptest::writeAll(empty, QByteArray()));
 
-    f.messageBoxes().queueAnswer(QMessageBox::No);
     QCOMPARE(f.app().openDocumentFile(empty), Application::OpenResult::Opened);
-    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(document)});
-    QCOMPARE(f.frame()->windowTitle(), u"empty.vlm - Velmo"_s);
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
+    QCOMPARE(f.frame()->windowTitle(), u"empty.vlm* - Velmo"_s);
     QCOMPARE(siteNames(f.global()), names);
     // The kept content now belongs to the empty file, which it is not saved in yet.
     QVERIFY(f.doc().isModified());
@@ -453,8 +453,6 @@ void TestAppDocument::droppedDocumentIsOpened()
     const QString document = copyFixture(f, u"sample.vlm"_s, u"dropped.vlm"_s);
     const QString text = f.path(u"notes.txt"_s);
     QVERIFY(apptest::writeAll(text, "not a document"));
-    // The new document counts as modified, so the drop asks about it first.
-    f.messageBoxes().queueAnswer(QMessageBox::No);
 
     QMimeData onlyText;
     onlyText.setUrls({QUrl::fromLocalFile(text)});
@@ -473,7 +471,8 @@ void TestAppDocument::droppedDocumentIsOpened()
     QVERIFY(drop.isAccepted());
 
     QTRY_COMPARE(f.frame()->windowTitle(), u"dropped.vlm - Velmo"_s);
-    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(u"Untitled"_s)});
+    // The untouched new document goes without a question.
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
     QVERIFY(!f.global().sites.isEmpty());
     QCOMPARE(f.doc().pathName(), document);
     verifyNavigationShows(f, 0);
@@ -504,11 +503,11 @@ void TestAppDocument::openedDocumentShowsItsFirstSite()
     QCOMPARE(combo->currentIndex(), last);
     QCOMPARE(f.navigation()->menuTree()->topLevelItem(0)->text(0), u"最後の追加"_s);
 
-    // A choice made in another document means nothing here: the first site is shown.
+    // A choice made in another document means nothing here: the first site is shown. Choosing
+    // a site is no edit, so nothing is asked.
     f.messageBoxes().clearShownTexts();
-    f.messageBoxes().queueAnswer(QMessageBox::No);
     QCOMPARE(f.app().openDocumentFile(sample), Application::OpenResult::Opened);
-    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(more)});
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
     verifyNavigationShows(f, 0);
 }
 
@@ -522,8 +521,8 @@ void TestAppDocument::closingAsksToSave_data()
     QTest::newRow("yes") << true << int(QMessageBox::Yes) << true << true;
     QTest::newRow("no") << true << int(QMessageBox::No) << true << false;
     QTest::newRow("cancel") << true << int(QMessageBox::Cancel) << false << false;
-    // An opened document counts as modified from its first view update on.
-    QTest::newRow("untouched, cancel") << false << int(QMessageBox::Cancel) << false << false;
+    // An untouched document closes without a question.
+    QTest::newRow("untouched") << false << int(QMessageBox::Cancel) << true << false;
 }
 
 void TestAppDocument::closingAsksToSave()
@@ -543,9 +542,38 @@ void TestAppDocument::closingAsksToSave()
     f.messageBoxes().queueAnswer(QMessageBox::StandardButton(answer));
     trigger(f.frame()->exitAction());
 
-    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(document)});
+    QCOMPARE(f.messageBoxes().shownTexts(),
+             edit ? QStringList{saveQuestion(document)} : QStringList());
     QCOMPARE(f.frame()->isVisible(), !closed);
     QCOMPARE(apptest::readAll(document) != before, saved);
+}
+
+void TestAppDocument::modifiedMeansChangedContent()
+{
+    AppFixture f;
+    const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
+    QVERIFY(f.start(document));
+    // Previewing pages writes link paths into the menu objects: that is no edit.
+    QTreeWidgetItem *root = f.navigation()->menuTree()->topLevelItem(0);
+    f.navigation()->menuTree()->expandAll();
+    for (QTreeWidgetItem *item = root; item != nullptr;
+         item = f.navigation()->menuTree()->itemBelow(item))
+        f.navigation()->menuTree()->setCurrentItem(item);
+    QVERIFY(!f.global().previewAddress.isEmpty());
+    QVERIFY(!f.doc().isModified());
+
+    // An edit shows in the title, and an edit taken back is no edit.
+    velmo::Site *site = f.global().sites.first();
+    const QString name = site->name;
+    site->name = u"改名"_s;
+    markDocumentModified(f.global());
+    QTRY_COMPARE(f.frame()->windowTitle(), u"doc.vlm* - Velmo"_s);
+    site->name = name;
+    markDocumentModified(f.global());
+    QTRY_COMPARE(f.frame()->windowTitle(), u"doc.vlm - Velmo"_s);
+    trigger(f.frame()->exitAction());
+    QVERIFY(f.messageBoxes().shownTexts().isEmpty());
+    QVERIFY(!f.frame()->isVisible());
 }
 
 QTEST_MAIN(TestAppDocument)
