@@ -1,0 +1,53 @@
+// PreviewOptionDialog: the on/off list over a copy of the document's preview areas.
+#include "editors/previewoptiondialog.h"
+
+#include <algorithm>
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "editors/onofflist.h"
+#include "generator/previewareas.h"
+#include "model/document.h"
+
+using namespace Qt::StringLiterals;
+
+namespace velmo::ui {
+
+PreviewOptionDialog::PreviewOptionDialog(Document &document, QWidget *parent)
+    : QDialog(parent), m_document(document)
+{
+    setObjectName(u"previewOptionDialog"_s);
+    setWindowTitle(u"プレビューオプション設定"_s);
+
+    m_list = new OnOffList(this);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *ok = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
+    ok->setObjectName(u"okButton"_s);
+    ok->setDefault(true);
+    QPushButton *cancel = buttons->addButton(u"キャンセル"_s, QDialogButtonBox::RejectRole);
+    cancel->setObjectName(u"cancelButton"_s);
+    connect(buttons, &QDialogButtonBox::accepted, this, &PreviewOptionDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &PreviewOptionDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(buttons);
+    setMinimumSize(460, 420);
+
+    gen::PreviewAreas::collectMarkers(m_document);
+    m_list->setAreas(m_document.previewAreas);
+}
+
+void PreviewOptionDialog::accept()
+{
+    const QList<PreviewArea> &edited = m_list->areas();
+    const qsizetype count = std::min(edited.size(), m_document.previewAreas.size());
+    for (qsizetype i = 0; i < count; ++i)
+        m_document.previewAreas[i].on = edited.at(i).on;
+    QDialog::accept();
+}
+
+} // namespace velmo::ui
