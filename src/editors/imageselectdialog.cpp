@@ -1,0 +1,340 @@
+// ImageSelectDialog: the folder tree, the thumbnail list with its sort buttons, the size boxes
+// with the proportion rule and the three insert buttons.
+#include "editors/imageselectdialog.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/externalprograms.h"
+#include "app/treeimagelist.h"
+#include "editors/thumbnaillist.h"
+
+using namespace Qt::StringLiterals;
+
+namespace velmo::ui {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+QPushButton *makeButton(const QString &text, const QString &name, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit *makeNumberEdit(const QString &name, QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    // Six digits keep number x side within 64 bits and the insert size sane.
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(u"[0-9]{0,6}"_s), edit));
+    return edit;
+}
+
+QGroupBox *groupOf(const QString &title, QWidget *content, QWidget *parent)
+{
+    auto *group = new QGroupBox(title, parent);
+    auto *layout = new QVBoxLayout(group);
+    layout->addWidget(content);
+    return group;
+}
+
+// An empty or unparsable box counts as 0, the way the boxes have always been read.
+qint64 numberIn(const QLineEdit *edit)
+{
+    return edit->text().toLongLong();
+}
+
+} // namespace
+
+ImageSelectDialog::ImageSelectDialog(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(u"imageSelectDialog"_s);
+    setWindowTitle(u"画像選択"_s);
+
+    m_infoText = new QPlainTextEdit(this);
+    m_infoText->setObjectName(u"infoText"_s);
+    m_infoText->setReadOnly(true);
+    m_infoText->setFocusPolicy(Qt::NoFocus);
+    m_infoText->setFixedHeight(m_infoText->fontMetrics().lineSpacing() * 2 + 12);
+
+    m_tree = new QTreeWidget(this);
+    m_tree->setObjectName(u"folderTree"_s);
+    m_tree->header()->hide();
+    m_tree->setMinimumWidth(180);
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+        if (item != nullptr)
+            showFolder(item->data(0, kPathRole).toString());
+    });
+
+    m_list = new ThumbnailList(this);
+    m_scrollBar = new QScrollBar(Qt::Vertical, this);
+    m_scrollBar->setObjectName(u"thumbnailScrollBar"_s);
+    m_list->setScrollBar(m_scrollBar);
+    connect(m_list, &ThumbnailList::recordSelected, this, &ImageSelectDialog::recordSelected);
+    connect(m_list, &ThumbnailList::recordUpdated, this, &ImageSelectDialog::updateInsertButtons);
+
+    auto *sortRow = new QHBoxLayout;
+    const std::pair<QString, QString> sorts[] = {
+        {u"名前でソート"_s, u"sortByNameButton"_s},
+        {u"更新日時でソート"_s, u"sortByTimeButton"_s},
+        {u"画像の大きさでソート"_s, u"sortBySizeButton"_s},
+        {u"BYTE数でソート"_s, u"sortByBytesButton"_s},
+    };
+    for (int key = 0; key < 4; ++key) {
+        QPushButton *button = makeButton(sorts[key].first, sorts[key].second, this);
+        connect(button, &QPushButton::clicked, this,
+                [this, key] { m_list->sortBy(img::ImageRecordList::SortKey(key)); });
+        sortRow->addWidget(button);
+    }
+
+    auto *listRow = new QHBoxLayout;
+    listRow->setSpacing(0);
+    listRow->addWidget(m_list, 1);
+    listRow->addWidget(m_scrollBar);
+    auto *listColumn = new QVBoxLayout;
+    listColumn->addLayout(listRow, 1);
+    listColumn->addLayout(sortRow);
+
+    QPushButton *openFolder = makeButton(u"フォルダを開く"_s, u"openFolderButton"_s, this);
+    connect(openFolder, &QPushButton::clicked, this,
+            [this] { launchProgram(m_currentFolder, QString()); });
+    QPushButton *refreshButton = makeButton(u"更新"_s, u"refreshButton"_s, this);
+    connect(refreshButton, &QPushButton::clicked, this, &ImageSelectDialog::refresh);
+    auto *folderButtons = new QHBoxLayout;
+    folderButtons->addWidget(openFolder);
+    folderButtons->addWidget(refreshButton);
+
+    m_selectedImage = new QLineEdit(this);
+    m_selectedImage->setObjectName(u"selectedImageEdit"_s);
+    m_selectedImage->setReadOnly(true);
+
+    auto *note = new QLabel(
+        u"★ 拡大縮小して挿入する場合には、幅,高さ を設定してから 各 [挿入] ボタンを押してください。"_s,
+        this);
+    note->setObjectName(u"sizeNote"_s);
+    note->setWordWrap(true);
+    m_widthEdit = makeNumberEdit(u"widthEdit"_s, this);
+    m_heightEdit = makeNumberEdit(u"heightEdit"_s, this);
+    connect(m_widthEdit, &QLineEdit::textChanged, this, &ImageSelectDialog::widthEdited);
+    connect(m_heightEdit, &QLineEdit::textChanged, this, &ImageSelectDialog::heightEdited);
+    m_keepRatio = new QCheckBox(u"比率を固定"_s, this);
+    m_keepRatio->setObjectName(u"keepRatioCheck"_s);
+    connect(m_keepRatio, &QCheckBox::toggled, this, [this](bool on) {
+        if (on)
+            widthEdited();
+    });
+    auto *sizeGroup = new QGroupBox(u"拡大・縮小"_s, this);
+    auto *sizeForm = new QFormLayout;
+    sizeForm->addRow(u"幅"_s, m_widthEdit);
+    sizeForm->addRow(u"高"_s, m_heightEdit);
+    auto *sizeLayout = new QVBoxLayout(sizeGroup);
+    sizeLayout->addLayout(sizeForm);
+    sizeLayout->addWidget(m_keepRatio);
+
+    m_urlEdit = new QLineEdit(this);
+    m_urlEdit->setObjectName(u"urlEdit"_s);
+
+    const std::pair<QString, QString> inserts[] = {
+        {u"画像"_s, u"insertImageButton"_s},
+        {u"画像リンク"_s, u"insertImageLinkButton"_s},
+        {u"サムネイル リンク"_s, u"insertThumbnailLinkButton"_s},
+    };
+    auto *right = new QVBoxLayout;
+    right->addLayout(folderButtons);
+    right->addWidget(groupOf(u"選択画像"_s, m_selectedImage, this));
+    right->addWidget(note);
+    right->addWidget(sizeGroup);
+    right->addWidget(groupOf(u"URL"_s, m_urlEdit, this));
+    for (int kind = InsertImage; kind <= InsertThumbnailLink; ++kind) {
+        QPushButton *button = makeButton(u"挿入"_s, inserts[kind - InsertImage].second, this);
+        connect(button, &QPushButton::clicked, this, [this, kind] { insert(kind); });
+        m_insertButtons.append(button);
+        right->addWidget(groupOf(inserts[kind - InsertImage].first, button, this));
+    }
+    m_insertButtons.first()->setDefault(true);
+    right->addStretch(1);
+    QPushButton *cancel = makeButton(u"キャンセル"_s, u"cancelButton"_s, this);
+    connect(cancel, &QPushButton::clicked, this, &ImageSelectDialog::reject);
+    right->addWidget(cancel);
+
+    auto *body = new QHBoxLayout;
+    body->addWidget(m_tree);
+    body->addLayout(listColumn, 1);
+    body->addLayout(right);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_infoText);
+    layout->addLayout(body, 1);
+    resize(960, 640);
+
+    setInitialSize(m_width, m_height);
+}
+
+void ImageSelectDialog::setInitialSize(int width, int height)
+{
+    m_width = width;
+    m_height = height;
+    m_updating = true;
+    m_widthEdit->setText(QString::number(width));
+    m_heightEdit->setText(QString::number(height));
+    m_updating = false;
+}
+
+void ImageSelectDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_started)
+        start();
+}
+
+void ImageSelectDialog::start()
+{
+    m_started = true;
+    m_updating = true;
+    m_rootFolder = QDir::cleanPath(m_rootFolder);
+    m_currentFolder = m_rootFolder;
+    buildFolderTree();
+    showFolder(m_currentFolder);
+    m_keepRatio->setChecked(true);
+    m_updating = false;
+}
+
+void ImageSelectDialog::buildFolderTree()
+{
+    const QSignalBlocker block(m_tree);
+    m_tree->setUpdatesEnabled(false);
+    m_tree->clear();
+    QStringList visited;
+    addFolder(nullptr, m_rootFolder, visited);
+    m_tree->setUpdatesEnabled(true);
+}
+
+void ImageSelectDialog::addFolder(QTreeWidgetItem *parent, const QString &path,
+                                  QStringList &visited)
+{
+    const QFileInfo info(path);
+    if (!info.isDir())
+        return;
+    // A link back to a folder above would otherwise make the tree endless.
+    const QString canonical = info.canonicalFilePath();
+    if (visited.contains(canonical))
+        return;
+    visited.append(canonical);
+
+    auto *item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
+    item->setText(0, path.section(u'/', -1));
+    item->setData(0, kPathRole, path);
+    item->setIcon(0,
+                  TreeImageList::shared().icon(TreeImageList::kFolder, TreeImageList::kOpenFolder));
+    if (parent != nullptr)
+        parent->setExpanded(true);
+    if (path == m_currentFolder)
+        m_tree->setCurrentItem(item);
+
+    const QStringList names =
+        QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QString &name : names)
+        addFolder(item, path + u'/' + name, visited);
+}
+
+void ImageSelectDialog::showFolder(const QString &folder)
+{
+    m_currentFolder = folder;
+    m_list->load(folder);
+    updateInsertButtons();
+}
+
+void ImageSelectDialog::refresh()
+{
+    if (!QFileInfo(m_currentFolder).isDir())
+        m_currentFolder = m_rootFolder;
+    buildFolderTree();
+    showFolder(m_currentFolder);
+}
+
+void ImageSelectDialog::recordSelected(const img::ImageRecord *record)
+{
+    if (record == nullptr) {
+        m_selectedSize.reset();
+        updateInsertButtons();
+        return;
+    }
+    const bool wasUpdating = m_updating;
+    m_updating = true;
+    m_widthEdit->setText(QString::number(record->width));
+    m_heightEdit->setText(QString::number(record->height));
+    m_selectedImage->setText(record->fileName);
+    m_selectedSize = QSize(record->width, record->height);
+    m_updating = wasUpdating;
+    updateInsertButtons();
+}
+
+void ImageSelectDialog::widthEdited()
+{
+    // An unreadable header gives a 0 x 0 picture: there is no proportion to keep.
+    if (m_updating || !m_keepRatio->isChecked() || !m_selectedSize || m_selectedSize->isEmpty())
+        return;
+    const qint64 height =
+        numberIn(m_widthEdit) * m_selectedSize->height() / m_selectedSize->width();
+    m_updating = true;
+    m_heightEdit->setText(QString::number(height == 0 ? 1 : height));
+    m_updating = false;
+}
+
+void ImageSelectDialog::heightEdited()
+{
+    if (m_updating || !m_keepRatio->isChecked() || !m_selectedSize || m_selectedSize->isEmpty())
+        return;
+    const qint64 width =
+        numberIn(m_heightEdit) * m_selectedSize->width() / m_selectedSize->height();
+    m_updating = true;
+    m_widthEdit->setText(QString::number(width == 0 ? 1 : width));
+    m_updating = false;
+}
+
+void ImageSelectDialog::updateInsertButtons()
+{
+    const bool insertable = m_list->isSelectedPathInsertable();
+    for (QPushButton *button : std::as_const(m_insertButtons))
+        button->setEnabled(insertable);
+}
+
+void ImageSelectDialog::insert(int kind)
+{
+    // A picture that cannot be decoded would give the page a broken image.
+    if (!m_list->isSelectedPathInsertable())
+        return;
+    m_imagePath = m_list->selectedPath();
+    m_insertKind = kind;
+    m_width = int(numberIn(m_widthEdit));
+    m_height = int(numberIn(m_heightEdit));
+    if (kind == InsertImageLink)
+        m_linkAddress = m_urlEdit->text();
+    accept();
+}
+
+void ImageSelectDialog::done(int result)
+{
+    // Thumbnails of the rest of the folder are of no use once the dialog is closed.
+    m_list->stopLoading();
+    QDialog::done(result);
+}
+
+} // namespace velmo::ui
