@@ -5,7 +5,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -48,12 +48,11 @@ QLineEdit *makeNumberEdit(const QString &name, QWidget *parent)
     return edit;
 }
 
-QGroupBox *groupOf(const QString &title, QWidget *content, QWidget *parent)
+QLabel *labelFor(const QString &text, QWidget *buddy, QWidget *parent)
 {
-    auto *group = new QGroupBox(title, parent);
-    auto *layout = new QVBoxLayout(group);
-    layout->addWidget(content);
-    return group;
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
 }
 
 // An empty or unparsable box counts as 0, the way the boxes have always been read.
@@ -142,12 +141,12 @@ ImageSelectDialog::ImageSelectDialog(QWidget *parent) : QDialog(parent)
             widthEdited();
     });
     auto *sizeGroup = new QGroupBox(u"拡大・縮小"_s, this);
-    auto *sizeForm = new QFormLayout;
-    sizeForm->addRow(u"幅"_s, m_widthEdit);
-    sizeForm->addRow(u"高"_s, m_heightEdit);
-    auto *sizeLayout = new QVBoxLayout(sizeGroup);
-    sizeLayout->addLayout(sizeForm);
-    sizeLayout->addWidget(m_keepRatio);
+    auto *sizeLayout = new QGridLayout(sizeGroup);
+    sizeLayout->addWidget(labelFor(u"幅"_s, m_widthEdit, this), 0, 0);
+    sizeLayout->addWidget(m_widthEdit, 0, 1);
+    sizeLayout->addWidget(labelFor(u"高"_s, m_heightEdit, this), 0, 2);
+    sizeLayout->addWidget(m_heightEdit, 0, 3);
+    sizeLayout->addWidget(m_keepRatio, 1, 0, 1, 4);
 
     m_urlEdit = new QLineEdit(this);
     m_urlEdit->setObjectName(u"urlEdit"_s);
@@ -159,16 +158,25 @@ ImageSelectDialog::ImageSelectDialog(QWidget *parent) : QDialog(parent)
     };
     auto *right = new QVBoxLayout;
     right->addLayout(folderButtons);
-    right->addWidget(groupOf(u"選択画像"_s, m_selectedImage, this));
+    right->addWidget(labelFor(u"選択画像"_s, m_selectedImage, this));
+    right->addWidget(m_selectedImage);
     right->addWidget(note);
     right->addWidget(sizeGroup);
-    right->addWidget(groupOf(u"URL"_s, m_urlEdit, this));
+    right->addWidget(labelFor(u"URL"_s, m_urlEdit, this));
+    right->addWidget(m_urlEdit);
+    // Each way of inserting: its name, and its "挿入" button beside it.
+    auto *insertGrid = new QGridLayout;
     for (int kind = InsertImage; kind <= InsertThumbnailLink; ++kind) {
         QPushButton *button = makeButton(u"挿入"_s, inserts[kind - InsertImage].second, this);
         connect(button, &QPushButton::clicked, this, [this, kind] { insert(kind); });
         m_insertButtons.append(button);
-        right->addWidget(groupOf(inserts[kind - InsertImage].first, button, this));
+        const int row = kind - InsertImage;
+        insertGrid->addWidget(labelFor(inserts[row].first, button, this), row, 0);
+        insertGrid->addWidget(button, row, 1);
     }
+    insertGrid->setColumnStretch(1, 1);
+    right->addSpacing(8);
+    right->addLayout(insertGrid);
     m_insertButtons.first()->setDefault(true);
     right->addStretch(1);
     QPushButton *cancel = makeButton(u"キャンセル"_s, u"cancelButton"_s, this);
@@ -182,7 +190,7 @@ ImageSelectDialog::ImageSelectDialog(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_infoText);
     layout->addLayout(body, 1);
-    resize(960, 640);
+    resize(1000, 680);
 
     setInitialSize(m_width, m_height);
 }
