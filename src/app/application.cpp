@@ -4,8 +4,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QSettings>
+#include <QTranslator>
 
 #include "app/aboutdialog.h"
 #include "app/appicon.h"
@@ -54,6 +57,19 @@ Application::CommandLineInfo Application::parseCommandLine(const QStringList &ar
 void Application::prepareApplication()
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+bool Application::installQtTranslations(QCoreApplication &application)
+{
+    // The window speaks Japanese whatever the system's locale, so Qt's own texts (file dialogs,
+    // message-box buttons) must too.
+    auto *translator = new QTranslator(&application);
+    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), u"qtbase"_s, u"_"_s,
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 std::unique_ptr<QSettings> Application::createSettings()

@@ -18,6 +18,7 @@
 class MainWindow;
 class DocumentController;
 class DocumentSession;
+class QCoreApplication;
 class QSettings;
 
 namespace velmo {
@@ -42,6 +43,9 @@ public:
     // What must be set before the QApplication is constructed (the embedded browser shares
     // OpenGL contexts with the widgets).
     static void prepareApplication();
+    // Qt's own Japanese texts (from Debian's qt6-translations-l10n); false when they are not
+    // installed, and Qt then speaks English.
+    static bool installQtTranslations(QCoreApplication &application);
     // The settings store: organisation "VELMO_V1.0", application "Velmo", an INI file in the
     // user's configuration folder.
     static std::unique_ptr<QSettings> createSettings();

@@ -13,6 +13,7 @@ int main(int argc, char **argv)
     Application::prepareApplication();
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(VELMO_VERSION));
+    Application::installQtTranslations(application);
 
     const Application::CommandLineInfo commandLine =
         Application::parseCommandLine(QApplication::arguments().mid(1));

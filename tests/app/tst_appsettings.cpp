@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void recentListRoundTrip();
     void recentMenuFollowsOpenedDocuments();
     void failingRecentEntryLeavesTheList();
+    void qtSpeaksJapanese();
 };
 
 void TestAppSettings::settingsFileIsInTheConfigurationFolder()
@@ -371,6 +373,14 @@ void TestAppSettings::failingRecentEntryLeavesTheList()
     QCOMPARE(f.app().onOpenRecentFile(0), Application::OpenResult::Cancelled);
     QCOMPARE(f.app().recentFiles().files().first(), gone);
     QCOMPARE(f.doc().pathName(), good);
+}
+
+void TestAppSettings::qtSpeaksJapanese()
+{
+    QVERIFY(Application::installQtTranslations(*QCoreApplication::instance()));
+    QMessageBox box(QMessageBox::Question, u"Velmo"_s, u"?"_s, QMessageBox::Yes | QMessageBox::No);
+    QVERIFY2(box.button(QMessageBox::Yes)->text().contains(u"はい"_s),
+             qPrintable(box.button(QMessageBox::Yes)->text()));
 }
 
 QTEST_MAIN(TestAppSettings)
