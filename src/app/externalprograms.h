@@ -34,3 +34,9 @@ void writeExternalProgramSettings(QSettings &settings,
 // literal quote); a folder is opened in the desktop's file manager instead. Returns false when
 // nothing could be started; callers, like the user, are not told why.
 bool launchProgram(const QString &program, const QString &parameters);
+
+// For the rows left empty: the desktop's default web browser for address, and its default text
+// editor (the handler of text/plain) for the file at path, else the file's own handler. False
+// when nothing could be started.
+bool openInDefaultBrowser(const QString &address);
+bool openInDefaultTextEditor(const QString &path);

@@ -122,9 +122,12 @@ void PreviewBrowser::openInBrowser(int n)
     const QString &program = m_global.externalPrograms.browserPaths[size_t(n - 1)];
     const QString address = m_browser->locationUrl();
     // The built-in start page exists only inside this program.
-    if (program.isEmpty() || address.isEmpty() || QUrl(address).scheme() == u"qrc")
+    if (address.isEmpty() || QUrl(address).scheme() == u"qrc")
         return;
-    launchProgram(program, address);
+    if (program.isEmpty())
+        openInDefaultBrowser(address);
+    else
+        launchProgram(program, address);
 }
 
 void PreviewBrowser::openSource(int n)
@@ -133,9 +136,12 @@ void PreviewBrowser::openSource(int n)
         return;
     const QString &program = m_global.externalPrograms.editorPaths[size_t(n - 1)];
     const QString parameter = sourceFileParameter(m_browser->locationUrl());
-    if (program.isEmpty() || parameter.isEmpty())
+    if (parameter.isEmpty())
         return;
-    launchProgram(program, parameter);
+    if (program.isEmpty())
+        openInDefaultTextEditor(QUrl(m_browser->locationUrl()).toLocalFile());
+    else
+        launchProgram(program, parameter);
 }
 
 QString PreviewBrowser::sourceFileParameter(const QString &address)

@@ -20,9 +20,11 @@ public:
 
     // Shows address in the browser; an empty address does nothing.
     void navigate(const QString &address);
-    // Opens the current address in external browser n (1 to 3), when both are known.
+    // Opens the current address in external browser n (1 to 3), or in the desktop's default
+    // browser when n is not set.
     void openInBrowser(int n);
-    // Opens the file behind the current address in text editor n (1 to 3), when both are known.
+    // Opens the file behind the current address in text editor n (1 to 3), or in the desktop's
+    // default text editor when n is not set.
     void openSource(int n);
     void goHome();
 

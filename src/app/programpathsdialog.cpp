@@ -56,6 +56,9 @@ ProgramPathsDialog::ProgramPathsDialog(QSettings &settings, FileDialogWrapper &f
         field->setObjectName(name + u"Edit"_s);
         const ExternalProgramEntry &entry = entries.at(row);
         field->setText(m_settings.value(entry.group + u'/' + entry.key).toString());
+        // Browsers and text editors left empty are the desktop's own.
+        if (entry.field != &velmo::ExternalProgramSettings::graphicsEditorPaths)
+            field->setPlaceholderText(u"（空欄: デスクトップの既定のプログラム）"_s);
         label->setBuddy(field);
         auto *browse = new QPushButton(u"．．．"_s, this);
         browse->setObjectName(name + u"Browse"_s);
@@ -77,9 +80,16 @@ ProgramPathsDialog::ProgramPathsDialog(QSettings &settings, FileDialogWrapper &f
     connect(box, &QDialogButtonBox::accepted, this, &ProgramPathsDialog::accept);
     connect(box, &QDialogButtonBox::rejected, this, &ProgramPathsDialog::reject);
 
+    auto *note = new QLabel(
+        u"ブラウザとエディタの欄が空欄のときは、デスクトップの既定のプログラムで開きます。"_s,
+        this);
+    note->setObjectName(u"defaultProgramNote"_s);
+    note->setWordWrap(true);
+
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(8);
+    layout->addWidget(note);
     layout->addWidget(box);
 }
 

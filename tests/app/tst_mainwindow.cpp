@@ -2,6 +2,7 @@
 // and content panes, the preview pane with its browser and buttons, and the message boxes.
 #include <QAction>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -106,6 +107,18 @@ QWebEngineView *browserView(AppFixture &f)
 }
 
 } // namespace
+
+// Stands in for the desktop's URL handlers.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+
+public:
+    QList<QUrl> urls;
+};
 
 class TestMainWindow : public QObject
 {
@@ -594,12 +607,16 @@ void TestMainWindow::browserAndSourceButtons()
     QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"Index"_s, kLoadTimeout);
     const QString address = QUrl::fromLocalFile(page).toString(QUrl::FullyEncoded);
 
-    // Configured programs get the address and the file; the others are not started.
-    for (const QString &name : {u"browser1Button"_s, u"browser2Button"_s, u"browser3Button"_s,
-                                u"source1Button"_s, u"source2Button"_s, u"source3Button"_s})
+    // Configured programs get the address and the file; the rows left empty hand the page to
+    // the desktop's own handlers.
+    UrlRecorder desktop;
+    QDesktopServices::setUrlHandler(u"file"_s, &desktop, "open");
+    for (const QString &name : {u"browser1Button"_s, u"browser2Button"_s, u"source2Button"_s})
         click(name);
     QTRY_COMPARE(recorded(browser), QStringList{address});
     QTRY_COMPARE(recorded(editor), QStringList{page});
+    QCOMPARE(desktop.urls, QList<QUrl>{QUrl(address)});
+    QDesktopServices::unsetUrlHandler(u"file"_s);
     QTest::qWait(200);
     QCOMPARE(recorded(browser).size(), 1);
     QCOMPARE(recorded(editor).size(), 1);
