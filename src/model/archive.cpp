@@ -52,9 +52,27 @@ Archive Archive::forWriting(QIODevice &device)
     return ar;
 }
 
-void Archive::fail(const QString &message, qint64 offset) const
+void Archive::fail(const QString &message, qint64 offset, ArchiveError::Kind kind) const
 {
-    throw ArchiveError(message, offset);
+    throw ArchiveError(message, offset, kind);
+}
+
+QString ArchiveError::userMessage() const
+{
+    // Nothing at all could be read: whatever the file is, it is not one of ours.
+    switch (m_offset == 0 ? Kind::NotADocument : m_kind) {
+    case Kind::NotADocument:
+        return QStringLiteral(
+            "Velmo の文書ではありません（ファイルの先頭が Velmo の文書の形式になっていません）。");
+    case Kind::Truncated:
+        return QStringLiteral("ファイルが途中で切れています（%1 "
+                              "バイト目からのデータが最後まで揃っていません）。")
+            .arg(m_offset);
+    case Kind::Corrupt:
+        break;
+    }
+    return QStringLiteral("ファイルが壊れています（%1 バイト目に読み取れないデータがあります）。")
+        .arg(m_offset);
 }
 
 Archive::NestingGuard::NestingGuard(Archive &ar) : m_ar(ar)
@@ -158,7 +176,7 @@ const uchar *Archive::take(qint64 bytes)
                  .arg(position())
                  .arg(bytes)
                  .arg(remaining()),
-             position());
+             position(), ArchiveError::Kind::Truncated);
     }
     const uchar *p = m_cur;
     m_cur += bytes;
@@ -237,7 +255,7 @@ Archive::StringHeader Archive::readStringHeader()
                  .arg(start)
                  .arg(h.length * h.width)
                  .arg(remaining()),
-             start);
+             start, ArchiveError::Kind::Truncated);
     }
     return h;
 }
@@ -291,10 +309,11 @@ int Archive::readTag(std::initializer_list<QStringView> accepted)
     for (QStringView tag : accepted)
         expected << u'「' + tag.toString() + u'」';
     const QString found = decodeString(data, qMin<qint64>(h.length, 64), h.width);
+    // A file that does not even start with the root's tag is something else altogether.
     fail(QStringLiteral("%1 バイト目に %2 が必要ですが、「%3」がありました。")
              .arg(start)
              .arg(expected.join(QStringLiteral(" または ")), shown(found)),
-         start);
+         start, start == 0 ? ArchiveError::Kind::NotADocument : ArchiveError::Kind::Corrupt);
 }
 
 void Archive::checkCount(qint32 count, qint64 minElementBytes, QStringView what)

@@ -37,14 +37,24 @@ inline constexpr QStringView ObjectBox = u"QObjectBox::0001";
 class ArchiveError
 {
 public:
-    ArchiveError(QString message, qint64 offset) : m_message(std::move(message)), m_offset(offset)
+    // What went wrong, in the terms a user is told: not a document at all, a document whose end
+    // is missing, or bytes that make no sense where they stand.
+    enum class Kind { Corrupt, NotADocument, Truncated };
+
+    ArchiveError(QString message, qint64 offset, Kind kind = Kind::Corrupt)
+        : m_message(std::move(message)), m_offset(offset), m_kind(kind)
     {}
+    // The technical account (tags, counts, lengths), for tools and tests.
     const QString &message() const { return m_message; }
     qint64 offset() const { return m_offset; }
+    Kind kind() const { return m_kind; }
+    // One sentence for the user, with the byte offset.
+    QString userMessage() const;
 
 private:
     QString m_message;
     qint64 m_offset;
+    Kind m_kind;
 };
 
 class Archive
@@ -97,7 +107,8 @@ public:
     // Refuses a list count that the remaining bytes cannot hold, before anything is allocated.
     void checkCount(qint32 count, qint64 minElementBytes, QStringView what);
 
-    [[noreturn]] void fail(const QString &message, qint64 offset) const;
+    [[noreturn]] void fail(const QString &message, qint64 offset,
+                           ArchiveError::Kind kind = ArchiveError::Kind::Corrupt) const;
 
     // Counts nesting of object records while reading.
     class NestingGuard

@@ -25,7 +25,8 @@ QString saveFailure(const QString &path, const QString &detail)
 
 } // namespace
 
-bool DocumentFile::openBytes(Document &global, QByteArrayView bytes, QString *error)
+bool DocumentFile::openBytes(Document &global, QByteArrayView bytes, QString *error,
+                             QString *userError)
 {
     // An empty file is opened without reading: nothing of the current model is replaced.
     if (bytes.isEmpty())
@@ -39,6 +40,8 @@ bool DocumentFile::openBytes(Document &global, QByteArrayView bytes, QString *er
         global.newDocument();
         if (error != nullptr)
             *error = e.message();
+        if (userError != nullptr)
+            *userError = e.userMessage();
         return false;
     }
     return true;
@@ -73,10 +76,9 @@ bool DocumentFile::open(Document &global, const QString &path)
         }
     }
     QString error;
-    if (!openBytes(global, bytes, &error)) {
-        global.report(openFailure(
-            path,
-            QStringLiteral("ファイルが壊れているか、Velmo の文書ではありません。\r\n") + error));
+    QString userError;
+    if (!openBytes(global, bytes, &error, &userError)) {
+        global.report(openFailure(path, userError));
         return false;
     }
     return true;

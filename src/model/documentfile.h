@@ -17,8 +17,10 @@ public:
     // file resets the model as for "new" and reads it. When the file cannot be read, the open
     // fails with a message, the sites are cleared and what was read of the catalogues stays.
     static bool open(Document &global, const QString &path);
-    // The same from bytes already in memory; error receives the archive's message on failure.
-    static bool openBytes(Document &global, QByteArrayView bytes, QString *error = nullptr);
+    // The same from bytes already in memory. On failure error receives the archive's technical
+    // account and userError the sentence a user is shown.
+    static bool openBytes(Document &global, QByteArrayView bytes, QString *error = nullptr,
+                          QString *userError = nullptr);
 
     // Writes the whole model to path through a temporary file that replaces path only when
     // complete. Reports and returns false on failure; the old file is then untouched.
