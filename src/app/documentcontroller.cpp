@@ -315,5 +315,18 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
         }
     }
     CountingSiteOutput output(m_document, total, progress);
-    return output.outputSite(published);
+    const velmo::gen::SiteOutput::Result result = output.outputSite(published);
+    m_lastOutput = output.statistics();
+    return result;
+}
+
+QString DocumentController::outputSummary() const
+{
+    const velmo::gen::OutputStatistics &s = m_lastOutput;
+    return u"HTML出力: %1 ページを書き出し、%2 ページは変更なし、画像 %3 枚（うち %4 枚は"
+           u"キャッシュから）、メッセージ %5 件"_s.arg(s.pagesWritten)
+               .arg(s.pagesUnchanged)
+               .arg(s.picturesScaled + s.picturesFromCache)
+               .arg(s.picturesFromCache)
+               .arg(s.messages.size());
 }

@@ -78,6 +78,8 @@ public:
     // "HTML出力" of the current site; published receives the published folder.
     velmo::gen::SiteOutput::Result outputSite(QString *published,
                                               const ProgressCallback &progress = {});
+    // What the last site output did, in one line for the status bar.
+    QString outputSummary() const;
 
 Q_SIGNALS:
     // The object the property and content panes are to show; null lets them let go of theirs.
@@ -102,6 +104,7 @@ private:
     MessageBoxWrapper *m_messageBoxes = nullptr;
     // Made on first use: only the menu tree's selection is ever previewed.
     std::unique_ptr<velmo::gen::SiteOutput> m_previewOutput;
+    velmo::gen::OutputStatistics m_lastOutput;
     velmo::ObjectRef m_routed;
     // Whether null was routed last, as a routed object that is gone reads as null too.
     bool m_routedNull = true;

@@ -4,14 +4,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMetaObject>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QUrl>
 
 #include "app/appicon.h"
@@ -82,6 +86,19 @@ MainWindow::MainWindow(DocumentSession &document, DocumentController &controller
     setCentralWidget(m_outerSplitter);
 
     createMenus();
+    m_outputResult = new QLabel(this);
+    m_outputResult->setObjectName(u"outputResult"_s);
+    m_outputResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_openPublished = new QPushButton(u"フォルダを開く"_s, this);
+    m_openPublished->setObjectName(u"openPublishedButton"_s);
+    m_openPublished->setAutoDefault(false);
+    m_openPublished->hide();
+    connect(m_openPublished, &QPushButton::clicked, this,
+            [this] { Q_EMIT publishedFolderOpenRequested(m_publishedFolder); });
+    statusBar()->addWidget(m_outputResult, 1);
+    statusBar()->addPermanentWidget(m_openPublished);
+    // The window is the menu and the panes until a site output has something to report.
+    statusBar()->hide();
     updateTitle(document.displayTitle());
     connect(&document, &DocumentSession::titleChanged, this, &MainWindow::updateTitle);
     connect(&document, &DocumentSession::contentAboutToBeReplaced, &controller,
@@ -221,6 +238,17 @@ void MainWindow::activateNextPane(bool previous)
         }
     }
     target->setFocus(previous ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+}
+
+void MainWindow::showOutputResult(const QString &summary, const QString &publishedFolder)
+{
+    m_publishedFolder = publishedFolder;
+    m_outputResult->setText(publishedFolder.isEmpty()
+                                ? summary
+                                : summary + u"　公開フォルダ: "_s +
+                                      QDir::toNativeSeparators(publishedFolder));
+    m_openPublished->setVisible(!publishedFolder.isEmpty());
+    statusBar()->show();
 }
 
 void MainWindow::updateTitle(const QString &documentTitle)

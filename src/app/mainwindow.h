@@ -11,7 +11,9 @@ class DocumentController;
 class DocumentSession;
 class QAction;
 class ContentPane;
+class QLabel;
 class QMimeData;
+class QPushButton;
 class PreviewPane;
 class PropertyPane;
 class QSplitter;
@@ -68,6 +70,8 @@ public:
 
     // showInPreview for this window's preview pane.
     int showInPreview(const QString &address);
+    // The status bar tells what a site output did, with a button that opens the folder.
+    void showOutputResult(const QString &summary, const QString &publishedFolder);
 
     // The menu commands.
     QAction *fileNewAction() const { return m_fileNew; }
@@ -91,6 +95,8 @@ Q_SIGNALS:
     void recentFileChosen(int index);
     // Local .vlm files dropped on the window, in the order given.
     void documentsDropped(const QStringList &paths);
+    // "フォルダを開く" of the status bar, for the folder of the last output.
+    void publishedFolderOpenRequested(const QString &folder);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -117,6 +123,9 @@ private:
     PreviewPane *m_previewView = nullptr;
     PropertyPane *m_propertyView = nullptr;
     ContentPane *m_contentView = nullptr;
+    QLabel *m_outputResult = nullptr;
+    QPushButton *m_openPublished = nullptr;
+    QString m_publishedFolder;
     QAction *m_fileNew = nullptr;
     QAction *m_fileOpen = nullptr;
     QAction *m_fileSave = nullptr;

@@ -121,6 +121,9 @@ NavigationPane *NavigationPane::install(MainWindow &frame, DocumentController &c
 {
     auto *view = new NavigationPane(controller);
     frame.setNavigationView(view);
+    connect(view, &NavigationPane::outputFinished, &frame, &MainWindow::showOutputResult);
+    connect(&frame, &MainWindow::publishedFolderOpenRequested, view,
+            &NavigationPane::openPublishedFolder);
     connect(&frame, &MainWindow::initialUpdate, view, &NavigationPane::onInitialUpdate);
     return view;
 }
@@ -244,8 +247,19 @@ void NavigationPane::onHtmlOutput()
     delete dialog.data();
     if (self.isNull() || result != velmo::gen::SiteOutput::Result::Done)
         return;
-    if (!published.isEmpty() && QFileInfo(published).isDir() && m_openFolder)
-        m_openFolder(QUrl::fromLocalFile(published));
+    Q_EMIT outputFinished(m_controller.outputSummary(), published);
+    if (!self.isNull())
+        openPublishedFolder(published);
+}
+
+void NavigationPane::openPublishedFolder(const QString &folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir() || !m_openFolder)
+        return;
+    if (!m_openFolder(QUrl::fromLocalFile(folder)))
+        m_global.report(
+            u"公開フォルダを開けませんでした。\r\nサイトは次のフォルダに出力されています。\r\n"_s +
+            folder);
 }
 
 void NavigationPane::onMoveUp()

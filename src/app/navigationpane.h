@@ -50,8 +50,11 @@ public:
     void onEmptyStorage();
     // "管理": asks for the site edit dialog, then refills the combo and the trees.
     void onManage();
-    // "HTML出力": writes the current site and opens the published folder.
+    // "HTML出力": writes the current site, says what it did and opens the published folder.
     void onHtmlOutput();
+    // Opens folder in the desktop's file manager; when none can be started the user is told
+    // where the folder is.
+    void openPublishedFolder(const QString &folder);
     // "上へ" / "下へ" on the menu tree's selected object.
     void onMoveUp();
     void onMoveDown();
@@ -71,6 +74,8 @@ Q_SIGNALS:
     void siteManagementRequested();
     // A page of a site output is done, while the progress is on view.
     void outputProgress(int done, int total);
+    // A site output completed: what it did, and the folder it published to.
+    void outputFinished(const QString &summary, const QString &publishedFolder);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -498,11 +499,30 @@ void TestNavigationPane::htmlOutput()
     QVERIFY(n.f.frame()->findChild<QWidget *>(u"outputProgress"_s) == nullptr);
     QVERIFY(n.f.messageBoxes().shownTexts().isEmpty());
 
+    // The status bar says what was done, and its button opens the folder again.
+    const QString result = n.f.frame()->findChild<QLabel *>(u"outputResult"_s)->text();
+    QVERIFY2(result.startsWith(u"HTML出力: 3 ページを書き出し、0 ページは変更なし"_s) &&
+                 result.contains(u"メッセージ 0 件"_s),
+             qPrintable(result));
+    QTest::mouseClick(n.f.frame()->findChild<QPushButton *>(u"openPublishedButton"_s),
+                      Qt::LeftButton);
+    QCOMPARE(n.openedFolders.size(), 2);
+    // Without a file manager the user learns where the site is.
+    n.view->setFolderOpener([](const QUrl &) { return false; });
+    QTest::mouseClick(output, Qt::LeftButton);
+    QVERIFY(n.f.frame()
+                ->findChild<QLabel *>(u"outputResult"_s)
+                ->text()
+                .contains(u"0 ページを書き出し、3 ページは変更なし"_s));
+    QCOMPARE(n.f.messageBoxes().shownTexts().size(), 1);
+    QVERIFY(n.f.messageBoxes().shownTexts().first().contains(published));
+    n.f.messageBoxes().clearShownTexts();
+
     // Without a current site nothing is opened.
     n.f.global().sites.clear();
     n.menu()->clearTree();
     QTest::mouseClick(output, Qt::LeftButton);
-    QCOMPARE(n.openedFolders.size(), 1);
+    QCOMPARE(n.openedFolders.size(), 2);
     QVERIFY(!n.f.messageBoxes().shownTexts().isEmpty());
 }
 
