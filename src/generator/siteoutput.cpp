@@ -184,10 +184,70 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
                    .arg(site->name, workingFolder));
     } else {
         copyFolderTree(workingFolder, published);
+        prunePublishedFolder(workingFolder, published);
     }
     if (publishedFolder != nullptr)
         *publishedFolder = published;
     return result;
+}
+
+QString SiteOutput::publishedListName()
+{
+    return QStringLiteral(".velmo-published");
+}
+
+namespace {
+
+// A path from the list that stays inside the published folder: relative, without "." or ".."
+// steps. The list lies in a folder users handle, so it is not trusted further than that.
+bool isPlainRelativePath(const QString &path)
+{
+    if (path.isEmpty() || path.startsWith(u'/') || path.contains(u'\\'))
+        return false;
+    for (QStringView step : QStringView(path).split(u'/')) {
+        if (step.isEmpty() || step == u"." || step == u"..")
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void SiteOutput::prunePublishedFolder(const QString &workingFolder, const QString &published)
+{
+    const QString root = QDir::cleanPath(published);
+    QStringList written;
+    QDirIterator it(workingFolder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    const qsizetype prefix = QDir::cleanPath(workingFolder).size() + 1;
+    while (it.hasNext())
+        written << QDir::cleanPath(it.next()).mid(prefix);
+    std::sort(written.begin(), written.end());
+    const QSet<QString> current(written.cbegin(), written.cend());
+
+    // Only what the last publication wrote may go: a file the user put there (an .htaccess, a
+    // verification file) was never on the list.
+    const QString listPath = root + u'/' + publishedListName();
+    const QString previous = readTextFile(listPath).value_or(QString());
+    for (const QString &line : previous.split(u'\n', Qt::SkipEmptyParts)) {
+        const QString entry = line.trimmed();
+        if (current.contains(entry) || !isPlainRelativePath(entry) || entry == publishedListName())
+            continue;
+        const QString target = root + u'/' + entry;
+        const QFileInfo info(target);
+        if (!info.isFile() && !info.isSymLink())
+            continue;
+        QFile::remove(target);
+        // Folders the removal emptied go too, up to the published folder itself.
+        for (QString folder = QFileInfo(target).path(); folder.size() > root.size();
+             folder = QFileInfo(folder).path()) {
+            if (!QDir().rmdir(folder))
+                break;
+        }
+    }
+    if (!writeTextFile(written.join(u'\n') + u'\n', listPath))
+        report(
+            QStringLiteral("公開したファイルの一覧を保存できませんでした。\r\n%1").arg(listPath));
 }
 
 bool SiteOutput::sweepWorkingFolder(const QString &workingFolder)

@@ -76,6 +76,8 @@ public:
     static Page *findHomePage(Site &site);
 
     const OutputStatistics &statistics() const { return m_statistics; }
+    // The file in a published folder that lists what the last publication wrote there.
+    static QString publishedListName();
 
     int generatePage(Site &site, OutputContext &context, const QString &subFolder,
                      ObjectChain &chain) override;
@@ -88,6 +90,9 @@ private:
     // left empty; false when something could not be removed.
     bool sweepWorkingFolder(const QString &workingFolder);
     void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
+    // Removes from published the files the last publication listed that this one no longer
+    // writes, then lists what this one wrote.
+    void prunePublishedFolder(const QString &workingFolder, const QString &published);
     // Why page cannot be output ("「category / page」: …"), empty when its template is there.
     QString templateProblem(const Site &site, const Page &page);
     void reportPagesWithoutTemplate();

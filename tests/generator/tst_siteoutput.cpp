@@ -370,6 +370,34 @@ private Q_SLOTS:
             QStringLiteral("_image() 画像フォルダ名が不正です。")));
     }
 
+    void deletedPagesLeaveThePublishedFolder()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        SiteOutput output(f.global);
+        QString published;
+        QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
+        const QString page = published + QStringLiteral("/bread/shokupan.html");
+        QVERIFY(QFileInfo::exists(page));
+        // The user's own files, and one the list names although it lies outside.
+        QVERIFY(writeTextFile(QStringLiteral("Deny from all"),
+                              published + QStringLiteral("/.htaccess")));
+        const QString outside = root.path() + QStringLiteral("/web/keep.txt");
+        QVERIFY(writeTextFile(QStringLiteral("mine"), outside));
+        const QString list = published + u'/' + SiteOutput::publishedListName();
+        QVERIFY(writeTextFile(readFile(list) + QStringLiteral("../keep.txt\n"), list));
+
+        f.bread->pages.removeAt(0);
+        delete f.breadPage;
+        QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
+        QVERIFY(!QFileInfo::exists(page));
+        QVERIFY(!QFileInfo::exists(published + QStringLiteral("/bread")));
+        QVERIFY(QFileInfo::exists(published + QStringLiteral("/index.html")));
+        QVERIFY(QFileInfo::exists(published + QStringLiteral("/.htaccess")));
+        QVERIFY(QFileInfo::exists(outside));
+        QVERIFY(!readFile(list).contains(QStringLiteral("shokupan")));
+    }
+
     void pagesWithoutTemplateAreReportedNotPublished()
     {
         QTemporaryDir root;
