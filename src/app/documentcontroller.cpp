@@ -1,10 +1,13 @@
 // The controller between the main window's widgets and the document.
 #include "app/documentcontroller.h"
 
+#include <QDir>
 #include <QMetaObject>
+#include <QUrl>
 
 #include "app/documentsession.h"
 #include "app/messageboxwrapper.h"
+#include "generator/sitepaths.h"
 #include "model/category.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
@@ -104,7 +107,47 @@ void DocumentController::select(velmo::Object *object)
 {
     // Posted, as the other panes take the selection after the tree has finished with it.
     postSelection(object);
-    preview(object);
+    // The preview already shows the page a followed link selected.
+    const bool followed = object != nullptr && m_followedPage.get() == object;
+    m_followedPage.reset();
+    if (!followed)
+        preview(object);
+}
+
+void DocumentController::followPreviewLink(const QUrl &url)
+{
+    velmo::Site *site = m_document.getCurrentSite();
+    if (site == nullptr || !url.isLocalFile())
+        return;
+    const QString path = QDir::cleanPath(url.toLocalFile());
+    const QString working =
+        QDir::cleanPath(velmo::gen::SitePaths::workingFolder(m_document, *site));
+    if (!path.startsWith(working + u'/'))
+        return;
+    // The home page is written as index.html whatever its own file name.
+    velmo::Page *found = nullptr;
+    velmo::Page *home = velmo::gen::SiteOutput::findHomePage(*site);
+    if (home != nullptr && path == working + u"/index.html"_s)
+        found = home;
+    for (velmo::Category *category : velmo::gen::SiteOutput::collectCategories(*site)) {
+        for (velmo::Page *page : category->pages) {
+            if (found == nullptr && page != home &&
+                QDir::cleanPath(velmo::gen::SitePaths::pageFile(*site, *page, working)) == path)
+                found = page;
+        }
+    }
+    velmo::ContentGroup *group = found != nullptr ? velmo::firstContentGroup(found) : nullptr;
+    if (group == nullptr)
+        return;
+    if (m_previewOutput == nullptr)
+        m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
+    m_previewOutput->outputObject(group);
+    // The tree follows the preview, unless what it has selected already shows this page.
+    velmo::ContentGroup *shown = previewGroupFor(m_routed.get());
+    if (shown == nullptr || velmo::ancestorOf<velmo::Page>(shown) != found) {
+        m_followedPage = velmo::ObjectRef(found);
+        postReveal(found);
+    }
 }
 
 void DocumentController::postSelection(velmo::Object *object)

@@ -14,11 +14,13 @@
 namespace velmo {
 class ContentGroup;
 class Document;
+class Page;
 class Object;
 class Site;
 } // namespace velmo
 
 class MessageBoxWrapper;
+class QUrl;
 
 class DocumentController : public QObject
 {
@@ -63,6 +65,9 @@ public:
     // Writes the page that shows object into the working folder and asks for its preview.
     // False when object has no page or the page could not be written.
     bool preview(velmo::Object *object);
+    // The preview is about to show url. When it is a page of the current site's working folder,
+    // that page is written first (it may never have been), and its object is to be selected.
+    void followPreviewLink(const QUrl &url);
 
     // A command of the menu tree's context menu on target.
     void runCommand(int command, velmo::Object *target);
@@ -105,6 +110,8 @@ private:
     // Made on first use: only the menu tree's selection is ever previewed.
     std::unique_ptr<velmo::gen::SiteOutput> m_previewOutput;
     velmo::gen::OutputStatistics m_lastOutput;
+    // The page a followed link led to: its selection in the tree needs no preview of its own.
+    velmo::ObjectRef m_followedPage;
     velmo::ObjectRef m_routed;
     // Whether null was routed last, as a routed object that is gone reads as null too.
     bool m_routedNull = true;

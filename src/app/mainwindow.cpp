@@ -105,6 +105,9 @@ MainWindow::MainWindow(DocumentSession &document, DocumentController &controller
             &DocumentController::resetSelection);
     connect(&controller, &DocumentController::selectionChanged, this, &MainWindow::showSelection);
     connect(&controller, &DocumentController::previewRequested, this, &MainWindow::showInPreview);
+    // Direct: the page must be written before the browser reads it.
+    connect(m_previewView, &PreviewPane::localFileAboutToOpen, &controller,
+            &DocumentController::followPreviewLink, Qt::DirectConnection);
 }
 
 QAction *MainWindow::addCommand(QMenu *menu, const QString &text, const QString &name,

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/previewbrowser.h"
+#include "app/webbrowser.h"
 #include "model/document.h"
 
 using namespace Qt::StringLiterals;
@@ -27,6 +28,8 @@ void PreviewPane::onInitialUpdate()
 {
     if (m_preview.isNull()) {
         m_preview = new PreviewBrowser(m_global, this);
+        connect(m_preview->browser(), &WebBrowser::aboutToOpenLocalFile, this,
+                &PreviewPane::localFileAboutToOpen);
         layout()->addWidget(m_preview);
         m_preview->show();
     }

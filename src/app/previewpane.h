@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class PreviewBrowser;
+class QUrl;
 
 namespace velmo {
 class Document;
@@ -26,6 +27,10 @@ public:
     void onPreviewNavigate();
 
     PreviewBrowser *previewDialog() const;
+
+Q_SIGNALS:
+    // The preview is about to show a local file (delivered directly, before the file is read).
+    void localFileAboutToOpen(const QUrl &url);
 
 private:
     velmo::Document &m_global;

@@ -14,6 +14,31 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// A page that tells before it loads a local file, so that a page of the site the user follows
+// a link to can be generated first.
+class NavigationPage : public QWebEnginePage
+{
+public:
+    NavigationPage(QWebEngineProfile *profile, WebBrowser *browser, QObject *parent)
+        : QWebEnginePage(profile, parent), m_browser(browser)
+    {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
+    {
+        if (isMainFrame && url.isLocalFile())
+            Q_EMIT m_browser->aboutToOpenLocalFile(url);
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
+private:
+    WebBrowser *m_browser;
+};
+
+} // namespace
+
 WebBrowser::WebBrowser(QWidget *parent) : QWidget(parent)
 {
     setObjectName(u"previewExplorer"_s);
@@ -42,7 +67,7 @@ void WebBrowser::startEngine()
 
     m_view = new QWebEngineView(this);
     m_view->setObjectName(u"previewBrowser"_s);
-    m_view->setPage(new QWebEnginePage(m_profile, m_view));
+    m_view->setPage(new NavigationPage(m_profile, this, m_view));
     // Dropped documents are for the main window to open, not for the preview to display.
     m_view->setAcceptDrops(false);
     delete m_layout->takeAt(0);

@@ -40,6 +40,10 @@ public:
 
 Q_SIGNALS:
     void loadFinished(bool ok);
+    // The page is about to load url (a local file) in its main frame, for whatever reason:
+    // a link, back and forward, or navigate. Connected directly, a slot may still write the
+    // file before the engine reads it.
+    void aboutToOpenLocalFile(const QUrl &url);
 
 protected:
     // Starting the web engine takes a good part of a second: it waits until the window is on

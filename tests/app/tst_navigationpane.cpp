@@ -13,9 +13,13 @@
 #include <QUrl>
 
 #include "app/documentcontroller.h"
+#include "app/mainwindow.h"
 #include "app/navigationpane.h"
 #include "app/objecttree.h"
+#include "app/previewbrowser.h"
+#include "app/previewpane.h"
 #include "app/treedragdata.h"
+#include "app/webbrowser.h"
 #include "apptestsupport.h"
 #include "model/category.h"
 #include "model/classification.h"
@@ -111,6 +115,7 @@ private Q_SLOTS:
     void emptyStorage();
     void selectionReachesPanesAndPreview();
     void htmlOutput();
+    void previewFollowsLinks();
     void enterAndEscapeAreConsumed();
 };
 
@@ -524,6 +529,26 @@ void TestNavigationPane::htmlOutput()
     QTest::mouseClick(output, Qt::LeftButton);
     QCOMPARE(n.openedFolders.size(), 2);
     QVERIFY(!n.f.messageBoxes().shownTexts().isEmpty());
+}
+
+void TestNavigationPane::previewFollowsLinks()
+{
+    Navigation n;
+    QVERIFY(n.start());
+    navtest::leftClick(n.menu(), n.show(kNews + QStringList{u"ニュース2"_s}));
+    QTRY_VERIFY(n.f.global().previewAddress.endsWith(u"/news2.html"_s));
+    // A page never shown yet is written when the browser is about to open it, and the tree
+    // selects its object.
+    const QString target = QFileInfo(n.f.global().previewAddress).path() + u"/about/history.html"_s;
+    QVERIFY(!QFileInfo::exists(target));
+    WebBrowser *browser = n.f.frame()->previewView()->previewDialog()->browser();
+    browser->view();
+    browser->navigate(target);
+    QTRY_VERIFY(QFileInfo::exists(target));
+    QTRY_COMPARE(n.menu()->selectedObject(), n.site.history);
+    QTRY_COMPARE(n.f.frame()->controller().routedObject(), n.site.history);
+    // The selection the link made is not previewed again.
+    QCOMPARE(n.f.global().previewAddress.endsWith(u"/news2.html"_s), true);
 }
 
 void TestNavigationPane::enterAndEscapeAreConsumed()
