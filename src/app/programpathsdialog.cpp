@@ -12,6 +12,7 @@
 
 #include "app/externalprograms.h"
 #include "app/filedialogwrapper.h"
+#include "app/okcancelbuttons.h"
 
 using namespace Qt::StringLiterals;
 
@@ -71,14 +72,7 @@ ProgramPathsDialog::ProgramPathsDialog(QSettings &settings, FileDialogWrapper &f
         m_fields.append(field);
     }
 
-    auto *box = new QDialogButtonBox(this);
-    QPushButton *ok = box->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
-    ok->setObjectName(u"okButton"_s);
-    ok->setDefault(true);
-    QPushButton *cancel = box->addButton(u"キャンセル"_s, QDialogButtonBox::RejectRole);
-    cancel->setObjectName(u"cancelButton"_s);
-    connect(box, &QDialogButtonBox::accepted, this, &ProgramPathsDialog::accept);
-    connect(box, &QDialogButtonBox::rejected, this, &ProgramPathsDialog::reject);
+    QDialogButtonBox *box = makeOkCancelButtons(this);
 
     auto *note = new QLabel(
         u"ブラウザとエディタの欄が空欄のときは、デスクトップの既定のプログラムで開きます。"_s,

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/okcancelbuttons.h"
 #include "editors/onofflist.h"
 #include "generator/previewareas.h"
 #include "model/document.h"
@@ -23,14 +24,7 @@ PreviewOptionDialog::PreviewOptionDialog(Document &document, QWidget *parent)
 
     m_list = new OnOffList(this);
 
-    auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ok = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
-    ok->setObjectName(u"okButton"_s);
-    ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(u"キャンセル"_s, QDialogButtonBox::RejectRole);
-    cancel->setObjectName(u"cancelButton"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &PreviewOptionDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &PreviewOptionDialog::reject);
+    QDialogButtonBox *buttons = makeOkCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);

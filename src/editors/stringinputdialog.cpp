@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/okcancelbuttons.h"
+
 using namespace Qt::StringLiterals;
 
 namespace velmo::ui {
@@ -26,14 +28,7 @@ StringInputDialog::StringInputDialog(QWidget *parent) : QDialog(parent)
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(u"textEdit"_s);
 
-    auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ok = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
-    ok->setObjectName(u"okButton"_s);
-    ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(u"キャンセル"_s, QDialogButtonBox::RejectRole);
-    cancel->setObjectName(u"cancelButton"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &StringInputDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &StringInputDialog::reject);
+    QDialogButtonBox *buttons = makeOkCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_prompt);
