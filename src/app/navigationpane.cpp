@@ -278,8 +278,8 @@ void NavigationPane::revealObject(velmo::Object *object)
         QTreeWidgetItem *item = tree->itemForHandle(object->treeItem);
         // A handle of the other tree's last fill may name an item here too.
         if (item != nullptr && tree->objectAt(item) == object) {
+            // The focus stays where it is: taking it would close a menu the user has open.
             tree->selectHandle(object->treeItem);
-            tree->setFocus();
             return;
         }
     }

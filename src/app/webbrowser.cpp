@@ -28,7 +28,12 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
     {
-        if (isMainFrame && url.isLocalFile())
+        // Only where the user or the page leads (a link, a form, a script or refresh, back and
+        // forward): the program's own loads show pages it has just written.
+        const bool followed = type == NavigationTypeLinkClicked ||
+                              type == NavigationTypeBackForward ||
+                              type == NavigationTypeFormSubmitted || type == NavigationTypeRedirect;
+        if (isMainFrame && followed && url.isLocalFile())
             Q_EMIT m_browser->aboutToOpenLocalFile(url);
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     }

@@ -40,9 +40,9 @@ public:
 
 Q_SIGNALS:
     void loadFinished(bool ok);
-    // The page is about to load url (a local file) in its main frame, for whatever reason:
-    // a link, back and forward, or navigate. Connected directly, a slot may still write the
-    // file before the engine reads it.
+    // The user or the page is about to open url (a local file) in the main frame: a link, a
+    // form, a script, back or forward; not navigate(). Connected directly, a slot may still write
+    // the file before the engine reads it.
     void aboutToOpenLocalFile(const QUrl &url);
 
 protected:
