@@ -7,6 +7,7 @@
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
 #include "generator/previewareas.h"
+#include "generator/sitepaths.h"
 #include "generator/templatecache.h"
 #include "generator/templateexpansion.h"
 #include "generator/wildcardmatcher.h"
@@ -35,7 +36,9 @@ QString writeStyleSheet(const PageContext &context)
         const QString source =
             context.site->templatePath + Document::cssFolderName() + u'/' + context.site->mainCss;
         QString css;
-        if (!context.site->mainCss.isEmpty())
+        // The same check as the copy of css/<mainCss>: a document must not make output read,
+        // and publish, a file outside the template's css folder.
+        if (SitePaths::isPlainName(context.site->mainCss))
             css = readTextFile(source).value_or(QString());
         createFolderPath(target);
         writeTextFileIfChanged(css, target);

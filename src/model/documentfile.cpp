@@ -114,6 +114,14 @@ QByteArray DocumentFile::contentDigest(const Document &global)
 
 bool DocumentFile::save(const Document &global, const QString &path)
 {
+    // Saving replaces the file: over a device or a FIFO (/dev/null as root) that would put a
+    // regular file in its place.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) {
+        global.report(
+            saveFailure(path, QStringLiteral("通常のファイルではないため、上書きできません。")));
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         global.report(saveFailure(path, file.errorString()));

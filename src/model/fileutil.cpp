@@ -104,13 +104,22 @@ bool isStrictlyInside(const QString &path, const QString &root)
 
 std::optional<QString> readTextFile(const QString &path)
 {
+    // A FIFO or a device named by a document (or linked from a template folder) would block
+    // the output for ever or read without end: only regular files of a sane size are text.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxTextFileBytes)
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     // The decoder drops a leading byte-order mark, which editors on other systems add and
     // which would otherwise travel into every generated page.
+    // Read with a limit too: the file may have grown since it was looked at.
+    const QByteArray bytes = file.read(kMaxTextFileBytes + 1);
+    if (bytes.size() > kMaxTextFileBytes)
+        return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8);
-    return QString(decoder.decode(file.readAll()));
+    return QString(decoder.decode(bytes));
 }
 
 qsizetype sameTextInFile(const QString &text, const QString &path)

@@ -9,7 +9,10 @@
 
 namespace velmo {
 
-// Reads a UTF-8 file whole; nothing when the file cannot be opened.
+// The most a template, style sheet or other text file may hold.
+inline constexpr qint64 kMaxTextFileBytes = 16 * 1024 * 1024;
+// Reads a UTF-8 file whole; nothing when it cannot be opened, is not a regular file (a FIFO, a
+// device, a folder) or holds more than kMaxTextFileBytes.
 std::optional<QString> readTextFile(const QString &path);
 // The length of the file's text when it exists and its text equals text exactly; else 0.
 qsizetype sameTextInFile(const QString &text, const QString &path);

@@ -370,6 +370,21 @@ private Q_SLOTS:
             QStringLiteral("_image() 画像フォルダ名が不正です。")));
     }
 
+    void styleSheetNameStaysInTheTemplate()
+    {
+        // A document naming a style sheet outside the template's css folder publishes nothing
+        // of that file.
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        QVERIFY(
+            writeTextFile(QStringLiteral("secret"), root.path() + QStringLiteral("/secret.txt")));
+        f.site->mainCss = QStringLiteral("../../../secret.txt");
+        SiteOutput output(f.global);
+        QString published;
+        QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
+        QCOMPARE(readFile(published + QStringLiteral("/css/style.css")), QString());
+    }
+
     void deletedPagesLeaveThePublishedFolder()
     {
         QTemporaryDir root;

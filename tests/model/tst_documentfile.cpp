@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "bytewriter.h"
 #include "model/archive.h"
 #include "model/category.h"
@@ -315,6 +317,7 @@ private Q_SLOTS:
     void unwritableTimeKeepsPreviousFile();
     void unwritableTarget_data();
     void unwritableTarget();
+    void saveLeavesSpecialFilesAlone();
     void catalogueDoesNotGrowOverRuns_data();
     void catalogueDoesNotGrowOverRuns();
     void builtInCatalogueOncePerRun();
@@ -663,6 +666,21 @@ void TestDocumentFile::unwritableTimeKeepsPreviousFile()
     // No temporary file is left beside it.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
              QStringList({QStringLiteral("komugi.vlm")}));
+}
+
+void TestDocumentFile::saveLeavesSpecialFilesAlone()
+{
+    // Saving over a FIFO or a device (as root, /dev/null) would put a regular file in its place.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("pipe.vlm"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    Document global;
+    RecordingReporter reporter;
+    global.setReporter(&reporter);
+    QVERIFY(!DocumentFile::save(global, fifo));
+    QCOMPARE(reporter.messages.size(), 1);
+    QVERIFY(reporter.messages.first().contains(fifo));
+    QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }
 
 void TestDocumentFile::unwritableTarget_data()

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "model/dataroot.h"
 #include "model/fileutil.h"
 
@@ -194,6 +196,17 @@ void TestFileUtil::readTextFile()
 
     QVERIFY(!velmo::readTextFile(path(u"missing.html"_s)));
     QVERIFY(!velmo::readTextFile(m_dir->path()));
+
+    // What is not a regular file of a sane size is no text: a FIFO would block for ever, a
+    // device read without end.
+    QCOMPARE(::mkfifo(QFile::encodeName(path(u"fifo.html"_s)).constData(), 0600), 0);
+    QVERIFY(QFile::link(path(u"fifo.html"_s), path(u"link.html"_s)));
+    for (const QString &special : {path(u"fifo.html"_s), path(u"link.html"_s), u"/dev/zero"_s})
+        QVERIFY2(!velmo::readTextFile(special), qPrintable(special));
+    QFile big(path(u"big.css"_s));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(velmo::kMaxTextFileBytes + 1));
+    big.close();
+    QVERIFY(!velmo::readTextFile(path(u"big.css"_s)));
 }
 
 void TestFileUtil::writeTextFileIfChanged()
