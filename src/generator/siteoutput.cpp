@@ -48,22 +48,24 @@ void collectInto(CategoryList &list, QList<Category *> &out)
 }
 
 // Adds copies of the plug-in page's content groups to page for this one generation.
-void mergePluginPage(Page &page, const Page &plugin)
+void mergePluginPage(Page &page, const Page &plugin, QList<ContentGroup *> &merged)
 {
     for (const ContentGroup *group : plugin.contentGroups) {
         std::unique_ptr<velmo::Object> copy = duplicateSubtree(*group);
-        auto *merged = static_cast<ContentGroup *>(copy.release());
-        page.contentGroups.add(merged, &page);
-        page.temporaryGroups << merged->id;
+        auto *added = static_cast<ContentGroup *>(copy.release());
+        page.contentGroups.add(added, &page);
+        page.temporaryGroups << added->id;
+        merged << added;
     }
 }
 
-void undoPluginMerge(Page &page)
+// Removes exactly the copies merge added. Never by identity: a page's own group may carry the
+// identity a fresh copy got (the same second and sequence number), and would then be deleted
+// while still in the document.
+void undoPluginMerge(Page &page, const QList<ContentGroup *> &merged)
 {
-    for (const ObjectId &id : std::as_const(page.temporaryGroups)) {
-        const int index = page.contentGroups.indexOf(id);
-        ContentGroup *group = page.contentGroups.at(index);
-        if (group != nullptr && page.removeContentGroup(group) >= 0)
+    for (ContentGroup *group : merged) {
+        if (page.contentGroups.indexOfObject(group) >= 0 && page.removeContentGroup(group) >= 0)
             delete group;
     }
     page.temporaryGroups.clear();
@@ -406,12 +408,13 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
     const auto *parentClassification = object_cast<Classification>(page->parent());
     const bool isPluginPage = parentClassification != nullptr &&
                               parentClassification->kind == Classification::kKindPlugin;
+    QList<ContentGroup *> merged;
     if (!isPluginPage) {
         Classification *plugins = site.classifications.at(1);
         if (plugins != nullptr && plugins->kind == Classification::kKindPlugin) {
             for (Page *plugin : plugins->pages) {
                 if (plugin != page && plugin->templateName == page->templateName)
-                    mergePluginPage(*page, *plugin);
+                    mergePluginPage(*page, *plugin, merged);
             }
         }
     }
@@ -453,7 +456,7 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         home->outputFlags &= ~Page::kOutputHomePage;
         home->fileName = homeFileName;
     }
-    undoPluginMerge(*page);
+    undoPluginMerge(*page, merged);
     // Within a whole-site run nothing else touches the model between two pages: clearing just
     // this chain leaves every mark clear, so the next page need not clear the whole site.
     if (m_runSite == &site) {

@@ -11,10 +11,13 @@
 #include "generator/siteoutput.h"
 #include "model/category.h"
 #include "model/classification.h"
+#include "model/clock.h"
 #include "model/content.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
 #include "model/fileutil.h"
+#include "model/objectcopy.h"
+#include "model/objectid.h"
 #include "model/page.h"
 #include "model/site.h"
 #include "recordingreporter.h"
@@ -368,6 +371,38 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(root.path() + QStringLiteral("/escape")));
         QVERIFY(f.reporter.messages.value(0).startsWith(
             QStringLiteral("_image() 画像フォルダ名が不正です。")));
+    }
+
+    void pluginMergeKeepsThePagesOwnGroups()
+    {
+        // The page's own group carries the identity the plug-in group's copy will get: undoing
+        // the merge must still remove only the copy.
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        auto *plugin = new Page;
+        plugin->name = QStringLiteral("告知");
+        plugin->templateName = f.home->templateName;
+        f.site->classifications.at(1)->pages.add(plugin, f.site->classifications.at(1));
+        ContentGroup *pluginGroup =
+            f.addGroup(plugin, QStringLiteral("text.template"), QStringLiteral("<p>告知</p>"));
+        // The identity the merge's copy will receive, found by copying the same way first.
+        setClockOverride(1'000'000);
+        sequenceCounter = 7000;
+        const ObjectId copyId = duplicateSubtree(*pluginGroup)->id;
+        sequenceCounter = 7000;
+        ContentGroup *own = f.home->contentGroups.first();
+        own->id = copyId;
+        const int groups = f.home->contentGroups.count();
+
+        SiteOutput output(f.global);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        setClockOverride(std::nullopt);
+        const QString page = readFile(f.working() + QStringLiteral("/index.html"));
+        QVERIFY2(page.contains(QStringLiteral("<p>トップ</p>")) &&
+                     page.contains(QStringLiteral("<p>告知</p>")),
+                 qPrintable(page));
+        QCOMPARE(f.home->contentGroups.count(), groups);
+        QCOMPARE(f.home->contentGroups.first(), own);
     }
 
     void styleSheetNameStaysInTheTemplate()
