@@ -65,8 +65,12 @@ void mergePluginPage(Page &page, const Page &plugin, QList<ContentGroup *> &merg
 void undoPluginMerge(Page &page, const QList<ContentGroup *> &merged)
 {
     for (ContentGroup *group : merged) {
-        if (page.contentGroups.indexOfObject(group) >= 0 && page.removeContentGroup(group) >= 0)
+        // By position: the list's own removal looks the identity up first.
+        const int index = page.contentGroups.indexOfObject(group);
+        if (index >= 0) {
+            page.contentGroups.removeAt(index);
             delete group;
+        }
     }
     page.temporaryGroups.clear();
 }
