@@ -50,31 +50,29 @@ bool DocumentFile::openBytes(Document &global, QByteArrayView bytes, QString *er
 bool DocumentFile::open(Document &global, const QString &path)
 {
     QFile file(path);
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
         global.report(openFailure(path, QStringLiteral("フォルダは文書として開けません。")));
+        return false;
+    }
+    // A FIFO would block for ever, and a device reads as an empty file or without end.
+    if (info.exists() && !info.isFile()) {
+        global.report(openFailure(
+            path, QStringLiteral("通常のファイルではないため、文書として開けません。")));
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {
         global.report(openFailure(path, file.errorString()));
         return false;
     }
-    // Mapping keeps a large document out of the heap; fall back to reading where the file
-    // system cannot map.
-    QByteArray buffer;
-    QByteArrayView bytes;
-    const qint64 size = file.size();
-    if (size > 0) {
-        if (uchar *mapped = file.map(0, size)) {
-            bytes = QByteArrayView(mapped, size);
-        } else {
-            buffer = file.readAll();
-            if (file.error() != QFileDevice::NoError) {
-                global.report(openFailure(path, file.errorString()));
-                return false;
-            }
-            bytes = buffer;
-        }
+    // Read, not mapped: another program shortening the file meanwhile (a copy in progress)
+    // would turn a mapping into SIGBUS, while a short read is simply a document cut short.
+    const QByteArray buffer = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        global.report(openFailure(path, file.errorString()));
+        return false;
     }
+    const QByteArrayView bytes = buffer;
     QString error;
     QString userError;
     if (!openBytes(global, bytes, &error, &userError)) {

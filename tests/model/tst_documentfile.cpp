@@ -317,7 +317,7 @@ private Q_SLOTS:
     void unwritableTimeKeepsPreviousFile();
     void unwritableTarget_data();
     void unwritableTarget();
-    void saveLeavesSpecialFilesAlone();
+    void specialFilesAreNotDocuments();
     void catalogueDoesNotGrowOverRuns_data();
     void catalogueDoesNotGrowOverRuns();
     void builtInCatalogueOncePerRun();
@@ -668,18 +668,26 @@ void TestDocumentFile::unwritableTimeKeepsPreviousFile()
              QStringList({QStringLiteral("komugi.vlm")}));
 }
 
-void TestDocumentFile::saveLeavesSpecialFilesAlone()
+void TestDocumentFile::specialFilesAreNotDocuments()
 {
-    // Saving over a FIFO or a device (as root, /dev/null) would put a regular file in its place.
+    // Opening a FIFO would block for ever and a device read as empty or without end; saving
+    // over one (as root, /dev/null) would put a regular file in its place.
     QTemporaryDir dir;
     const QString fifo = dir.filePath(QStringLiteral("pipe.vlm"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     Document global;
     RecordingReporter reporter;
     global.setReporter(&reporter);
+    for (const QString &special :
+         {fifo, QStringLiteral("/dev/zero"), QStringLiteral("/dev/null")}) {
+        reporter.messages.clear();
+        QVERIFY(!DocumentFile::open(global, special));
+        QCOMPARE(reporter.messages.size(), 1);
+        QVERIFY(reporter.messages.first().contains(special));
+    }
+    reporter.messages.clear();
     QVERIFY(!DocumentFile::save(global, fifo));
     QCOMPARE(reporter.messages.size(), 1);
-    QVERIFY(reporter.messages.first().contains(fifo));
     QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }
 
