@@ -11,6 +11,7 @@
 #include "generator/templatecache.h"
 #include "generator/templateprogram.h"
 #include "generator/wildcardmatcher.h"
+#include "imaging/imageobject.h"
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/content.h"
@@ -120,9 +121,11 @@ CallResult expandImage(const PageContext &context, const QString &matched, QStri
     bool heightOk = false;
     const int width = pieces[2].trimmed().toInt(&widthOk);
     const int height = pieces[3].trimmed().toInt(&heightOk);
-    // Exactly one zero dimension would ask for an empty picture.
+    // Exactly one zero dimension would ask for an empty picture; more pixels than a picture
+    // may be decoded with would take minutes and gigabytes to scale to.
     if (!widthOk || !heightOk || width < 0 || width > 30000 || height < 0 || height > 30000 ||
-        ((width == 0) != (height == 0))) {
+        ((width == 0) != (height == 0)) ||
+        qint64(width) * height > img::ImageObject::kMaxDecodedPixels) {
         context.report(QStringLiteral("_image() 画像の大きさが不正です。\r\n") + matched);
         return CallResult::Stop;
     }

@@ -255,6 +255,15 @@ private Q_SLOTS:
         QCOMPARE(f.assemble(block), group->contents.at(0)->value);
         QCOMPARE(f.reporter.messages,
                  QStringList{u"_image() 指定の画像が見つかりません。\r\n_image(none.png,0,0)"_s});
+
+        // A scaled size of more pixels than any picture may be decoded with is refused before
+        // the picture is looked for: it would take minutes and gigabytes.
+        f.reporter.messages.clear();
+        group->contents.at(0)->value = u"_image(none.png,30000,30000)"_s;
+        f.assemble(block);
+        QCOMPARE(
+            f.reporter.messages,
+            QStringList{u"_image() 画像の大きさが不正です。\r\n_image(none.png,30000,30000)"_s});
     }
 
     void wholeSiteOutputIgnoresSwitches()
