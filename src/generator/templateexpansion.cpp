@@ -172,6 +172,18 @@ bool expandGroup(const PageContext &context, ContentGroup &group, int headingLev
     if (result != TemplateProgram::RunResult::NotStarted) {
         const QString output =
             TemplateExpansion::expandLinksAndImages(context, program.outputText());
+        // Each run is capped, but a dozen groups of a looping template would still add up to
+        // gigabytes: the page as a whole stops at the same limit.
+        qsizetype total = output.size();
+        for (const auto &block : std::as_const(blocks))
+            total += block.second.size();
+        if (total > TemplateProgram::kMaxOutputLength) {
+            context.report(QStringLiteral("ページ「%1」の出力が上限（%2 文字）に達したため、"
+                                          "残りのコンテンツは出力されません。")
+                               .arg(context.page->name)
+                               .arg(TemplateProgram::kMaxOutputLength));
+            return false;
+        }
         const QString &name = program.blockName();
         auto it = std::find_if(blocks.begin(), blocks.end(),
                                [&name](const auto &block) { return block.first == name; });

@@ -10,6 +10,7 @@
 #include "generator/pagecontext.h"
 #include "generator/siteoutput.h"
 #include "generator/templatecache.h"
+#include "generator/templateprogram.h"
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/content.h"
@@ -264,6 +265,22 @@ private Q_SLOTS:
         QCOMPARE(
             f.reporter.messages,
             QStringList{u"_image() 画像の大きさが不正です。\r\n_image(none.png,30000,30000)"_s});
+    }
+
+    void pageOutputIsCapped()
+    {
+        // Every group's run stays under the limit, together they pass it: the page says so and
+        // leaves its content out instead of growing without end.
+        QTemporaryDir root;
+        Fixture f(root.path());
+        const QString large(gen::TemplateProgram::kMaxOutputLength / 3 + 1024, u'x');
+        for (int i = 0; i < 3; ++i)
+            f.addContentGroup(f.page, large);
+        const QString page = f.assemble(u"<!--__本文開始__-->body<!--__本文終了__-->"_s);
+        QVERIFY(page.size() < 1024);
+        QCOMPARE(f.reporter.messages.size(), 1);
+        QVERIFY2(f.reporter.messages.first().contains(u"上限"_s),
+                 qPrintable(f.reporter.messages.first()));
     }
 
     void wholeSiteOutputIgnoresSwitches()
