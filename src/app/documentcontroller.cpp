@@ -2,19 +2,23 @@
 #include "app/documentcontroller.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QUrl>
 
 #include "app/documentsession.h"
+#include "app/externalprograms.h"
 #include "app/messageboxwrapper.h"
 #include "generator/sitepaths.h"
 #include "model/category.h"
+#include "model/content.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
 #include "model/lookup.h"
 #include "model/objectcommands.h"
 #include "model/page.h"
 #include "model/site.h"
+#include "model/templatefiles.h"
 
 using namespace Qt::StringLiterals;
 
@@ -372,4 +376,82 @@ QString DocumentController::outputSummary() const
                .arg(s.picturesScaled + s.picturesFromCache)
                .arg(s.picturesFromCache)
                .arg(s.messages.size());
+}
+
+void DocumentController::renameObject(velmo::Object *object, const QString &name)
+{
+    if (object == nullptr || !m_document.owns(object) || object->name == name)
+        return;
+    object->name = name;
+    Q_EMIT objectRenamed(object);
+}
+
+void DocumentController::setLinkMenu(velmo::Category *category, bool on)
+{
+    if (category == nullptr || !m_document.owns(category) || category->isLinkMenu() == on)
+        return;
+    category->setLinkMenu(on);
+    post(&DocumentController::menuTreeRebuildRequested);
+    postReveal(category);
+}
+
+void DocumentController::setTemplateName(velmo::Object *object, const QString &name)
+{
+    if (object == nullptr || !m_document.owns(object))
+        return;
+    if (auto *page = velmo::object_cast<velmo::Page>(object))
+        page->templateName = name;
+    else if (auto *group = velmo::object_cast<velmo::ContentGroup>(object))
+        group->templateName = name;
+}
+
+bool DocumentController::openInTextEditor(const QString &path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    const QString editor = m_document.externalPrograms.editorPaths.at(0);
+    if (editor.isEmpty())
+        return openInDefaultTextEditor(path);
+    // Quoted, as the path may hold blanks; the program's command line is split at them.
+    return launchProgram(editor, u'"' + path + u'"');
+}
+
+QString DocumentController::userImageFolder() const
+{
+    return m_document.programFolder() + u"/user_image"_s;
+}
+
+QString DocumentController::contentAnchor(const velmo::Content *content)
+{
+    const velmo::Object *group = content != nullptr ? content->parent() : nullptr;
+    if (group == nullptr)
+        return {};
+    return QString(group->name).replace(u' ', u'_');
+}
+
+bool DocumentController::updateContent(velmo::Content *content, const QString &text,
+                                       ContentPreview how)
+{
+    if (content == nullptr || !m_document.owns(content))
+        return false;
+    QString value = text;
+    // The box may hold lone "\n" and lone "\r"; the document keeps "\r\n" throughout.
+    value.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
+    content->value = value;
+    if (how == ContentPreview::None)
+        return true;
+    velmo::ContentGroup *group = previewGroupFor(content);
+    if (group == nullptr)
+        return false;
+    if (m_previewOutput == nullptr)
+        m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
+    const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(group);
+    if (output.result != velmo::gen::SiteOutput::PreviewResult::Written || output.path.isEmpty())
+        return false;
+    if (how == ContentPreview::Page)
+        Q_EMIT previewRequested(output.path);
+    else
+        Q_EMIT pagePreviewRequested(output.path, contentAnchor(content),
+                                    how == ContentPreview::Live);
+    return true;
 }

@@ -12,6 +12,8 @@
 #include "model/objectref.h"
 
 namespace velmo {
+class Category;
+class Content;
 class ContentGroup;
 class Document;
 class Page;
@@ -86,11 +88,51 @@ public:
     // What the last site output did, in one line for the status bar.
     QString outputSummary() const;
 
+    // Editing, for the property forms and the content editor. Each acts only on an object of
+    // the document; one that went away meanwhile is left alone.
+    //
+    // A new name for object, shown at once in its tree item.
+    void renameObject(velmo::Object *object, const QString &name);
+    // The link-menu check box: the category's kind changes (its link target stays), and the
+    // menu tree is rebuilt so that it shows the category's new icon.
+    void setLinkMenu(velmo::Category *category, bool on);
+    // The template of a page or content group becomes name.
+    void setTemplateName(velmo::Object *object, const QString &name);
+    // Opens the file at path in text editor 1, else in the desktop's text editor; false when
+    // the file does not exist or nothing could be started.
+    bool openInTextEditor(const QString &path);
+    // Where the user's pictures live: the data root's "user_image".
+    QString userImageFolder() const;
+
+    // How the content editor's text reaches the preview.
+    enum class ContentPreview {
+        None, // stored only
+        Page, // the page is written and shown from its top
+        AtContent, // the page is written and shown scrolled to the content's group
+        Live, // as AtContent, but a page already on view keeps its scroll position
+    };
+    // Stores text (line breaks as typed) as content's value with "\r\n" line breaks, then
+    // writes and previews its page as asked. False when content is not in the document or its
+    // page could not be written.
+    bool updateContent(velmo::Content *content, const QString &text, ContentPreview preview);
+    // The anchor the page carries for the group of content: its name, blanks as "_".
+    static QString contentAnchor(const velmo::Content *content);
+    // "全て更新": the whole current site is written again, as "HTML出力" does without opening
+    // the published folder. Returns when it is done.
+    void requestSiteUpdate() { Q_EMIT siteUpdateRequested(); }
+
 Q_SIGNALS:
     // The object the property and content panes are to show; null lets them let go of theirs.
     void selectionChanged(velmo::Object *object);
     // The page for the selection was written to path.
     void previewRequested(const QString &path);
+    // The page at path is to be shown at anchor (none: its top). With keepScroll, a page
+    // already on view is reloaded where the user had scrolled it.
+    void pagePreviewRequested(const QString &path, const QString &anchor, bool keepScroll);
+    // An object's name changed: its tree item is to show it.
+    void objectRenamed(velmo::Object *object);
+    // The whole current site is to be written again, with progress, without opening a folder.
+    void siteUpdateRequested();
     // Posted after a change of the document's structure.
     void menuTreeRebuildRequested();
     void storageTreeRefreshRequested();

@@ -105,6 +105,8 @@ MainWindow::MainWindow(DocumentSession &document, DocumentController &controller
             &DocumentController::resetSelection);
     connect(&controller, &DocumentController::selectionChanged, this, &MainWindow::showSelection);
     connect(&controller, &DocumentController::previewRequested, this, &MainWindow::showInPreview);
+    connect(&controller, &DocumentController::pagePreviewRequested, m_previewView,
+            &PreviewPane::showPage);
     // Direct: the page must be written before the browser reads it.
     connect(m_previewView, &PreviewPane::localFileAboutToOpen, &controller,
             &DocumentController::followPreviewLink, Qt::DirectConnection);

@@ -102,6 +102,9 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
     connect(&controller, &DocumentController::storageTreeRefreshRequested, this,
             &NavigationPane::refreshStorage);
     connect(&controller, &DocumentController::revealRequested, this, &NavigationPane::revealObject);
+    connect(&controller, &DocumentController::objectRenamed, this, &NavigationPane::showName);
+    connect(&controller, &DocumentController::siteUpdateRequested, this,
+            [this] { outputSite(false); });
 
     for (QWidget *widget :
          std::initializer_list<QWidget *>{m_siteCombo, m_manageButton, m_outputButton, m_upButton,
@@ -218,6 +221,11 @@ void NavigationPane::onManage()
 
 void NavigationPane::onHtmlOutput()
 {
+    outputSite(true);
+}
+
+void NavigationPane::outputSite(bool openFolder)
+{
     QPointer<NavigationPane> self(this);
     QPointer<QProgressDialog> dialog;
     QElapsedTimer clock;
@@ -248,7 +256,7 @@ void NavigationPane::onHtmlOutput()
     if (self.isNull() || result != velmo::gen::SiteOutput::Result::Done)
         return;
     Q_EMIT outputFinished(m_controller.outputSummary(), published);
-    if (!self.isNull())
+    if (!self.isNull() && openFolder)
         openPublishedFolder(published);
 }
 
@@ -282,6 +290,15 @@ void NavigationPane::revealObject(velmo::Object *object)
             tree->selectHandle(object->treeItem);
             return;
         }
+    }
+}
+
+void NavigationPane::showName(velmo::Object *object)
+{
+    for (ObjectTree *tree : {m_menuTree, m_storageTree}) {
+        QTreeWidgetItem *item = tree->itemForHandle(object->treeItem);
+        if (item != nullptr && tree->objectAt(item) == object)
+            tree->setItemText(object->treeItem, object->name);
     }
 }
 

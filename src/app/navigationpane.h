@@ -52,6 +52,9 @@ public:
     void onManage();
     // "HTML出力": writes the current site, says what it did and opens the published folder.
     void onHtmlOutput();
+    // Writes the whole current site with its progress; openFolder opens the published folder
+    // afterwards ("HTML出力"; "全て更新" does not).
+    void outputSite(bool openFolder);
     // Opens folder in the desktop's file manager; when none can be started the user is told
     // where the folder is.
     void openPublishedFolder(const QString &folder);
@@ -60,6 +63,8 @@ public:
     void onMoveDown();
     // Selects object in the tree that shows it and scrolls it into view, as a click would.
     void revealObject(velmo::Object *object);
+    // The tree item of object shows its name, after an edit in a property form.
+    void showName(velmo::Object *object);
 
     QComboBox *siteCombo() const { return m_siteCombo; }
     ObjectTree *menuTree() const { return m_menuTree; }

@@ -2,6 +2,7 @@
 #include "app/previewpane.h"
 
 #include <QMetaObject>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/previewbrowser.h"
@@ -40,6 +41,21 @@ void PreviewPane::onPreviewNavigate()
 {
     if (!m_preview.isNull())
         m_preview->navigate(m_global.previewAddress);
+}
+
+void PreviewPane::showPage(const QString &path, const QString &anchor, bool keepScroll)
+{
+    QUrl address = QUrl::fromLocalFile(path);
+    if (!anchor.isEmpty())
+        address.setFragment(anchor);
+    m_global.previewAddress = address.toString();
+    QMetaObject::invokeMethod(
+        this,
+        [this, path, anchor, keepScroll] {
+            if (!m_preview.isNull())
+                m_preview->browser()->showPage(path, anchor, keepScroll);
+        },
+        Qt::QueuedConnection);
 }
 
 int showInPreview(velmo::Document &global, PreviewPane *pane, const QString &address)

@@ -25,6 +25,9 @@ public:
     // A posted preview request arrived: shows the document's preview address. Ignored once the
     // preview form is gone.
     void onPreviewNavigate();
+    // Shows the page written to path at anchor, as the content editor asks: posted like any
+    // preview request, and recorded as the preview address ("file:///…#anchor").
+    void showPage(const QString &path, const QString &anchor, bool keepScroll);
 
     PreviewBrowser *previewDialog() const;
 

@@ -1,6 +1,8 @@
 // The embedded browser.
 #include "app/webbrowser.h"
 
+#include <utility>
+
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -90,6 +92,53 @@ void WebBrowser::startEngine()
     }
 }
 
+void WebBrowser::showPage(const QString &path, const QString &anchor, bool keepScroll)
+{
+    QUrl url = QUrl::fromLocalFile(path);
+    if (path.isEmpty() || !url.isValid())
+        return;
+    if (!anchor.isEmpty())
+        url.setFragment(anchor);
+    if (m_view == nullptr || m_loading) {
+        m_pending = url;
+        m_pendingKeepsScroll = keepScroll;
+        return;
+    }
+    m_pending.clear();
+    const bool samePage = m_lastLoadOk && m_view->url().isLocalFile() &&
+                          m_view->url().adjusted(QUrl::RemoveFragment) ==
+                              url.adjusted(QUrl::RemoveFragment);
+    if (!samePage) {
+        navigateTo(url);
+        return;
+    }
+    // Going to a fragment of the page on view would only scroll it; it is reloaded instead,
+    // and the engine's reload keeps the scroll position. The address takes the new fragment
+    // first, so that the history entry names where the page is shown.
+    m_anchorAfterLoad = keepScroll ? QString() : anchor;
+    const QByteArray quoted = QJsonDocument(QJsonArray{url.toString(QUrl::FullyEncoded)})
+                                  .toJson(QJsonDocument::Compact);
+    m_loading = true;
+    m_loadingLocalFile = true;
+    m_view->page()->runJavaScript(
+        u"history.replaceState(history.state, '', %1); location.reload();"_s.arg(
+            QString::fromUtf8(quoted.mid(1, quoted.size() - 2))));
+}
+
+void WebBrowser::scrollToAnchor()
+{
+    if (m_anchorAfterLoad.isEmpty() || m_view == nullptr)
+        return;
+    const QByteArray quoted =
+        QJsonDocument(QJsonArray{m_anchorAfterLoad}).toJson(QJsonDocument::Compact);
+    m_anchorAfterLoad.clear();
+    const QString name = QString::fromUtf8(quoted.mid(1, quoted.size() - 2));
+    // The templates mark a content with <a name>, newer pages with an id.
+    m_view->page()->runJavaScript(
+        u"(function(n){var e=document.getElementById(n)||document.getElementsByName(n)[0];"
+        "if(e)e.scrollIntoView();})(%1);"_s.arg(name));
+}
+
 QWebEngineView *WebBrowser::view()
 {
     startEngine();
@@ -161,11 +210,17 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
     m_lastLoadOk = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
     m_loadStatus = m_lastLoadOk ? u"ページが表示されました"_s : u"ページを表示できませんでした"_s;
     showStatus(QString());
+    if (m_lastLoadOk)
+        scrollToAnchor();
+    m_anchorAfterLoad.clear();
     Q_EMIT loadFinished(m_lastLoadOk);
     if (!m_pending.isEmpty()) {
         const QUrl next = m_pending;
         m_pending.clear();
-        navigateTo(next);
+        if (next.isLocalFile())
+            showPage(next.toLocalFile(), next.fragment(), std::exchange(m_pendingKeepsScroll, false));
+        else
+            navigateTo(next);
     }
 }
 
@@ -178,9 +233,11 @@ void WebBrowser::navigate(const QString &address)
     // there is nothing to replace; either way the latest request wins.
     if (m_view == nullptr || (m_loading && m_loadingLocalFile && url.isLocalFile())) {
         m_pending = url;
+        m_pendingKeepsScroll = false;
         return;
     }
     m_pending.clear();
+    m_pendingKeepsScroll = false;
     navigateTo(url);
 }
 

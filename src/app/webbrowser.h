@@ -31,6 +31,9 @@ public:
     // replaces the current history entry, as a preview that is regenerated is no new place to
     // go back to; the profile keeps no cache, so a regenerated page is always read afresh.
     void navigate(const QString &address);
+    // Shows the local page at path, scrolled to anchor (empty: its top). The page on view is
+    // read again in place; with keepScroll it stays where the user had scrolled it.
+    void showPage(const QString &path, const QString &anchor, bool keepScroll);
 
     // A local path becomes a file URL; anything else is read as a URL.
     static QUrl addressToUrl(const QString &address);
@@ -55,6 +58,7 @@ private:
     void showStatus(const QString &text);
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
     void navigateTo(const QUrl &url);
+    void scrollToAnchor();
 
     QVBoxLayout *m_layout = nullptr;
     QWebEngineProfile *m_profile = nullptr;
@@ -67,4 +71,7 @@ private:
     bool m_loadingLocalFile = false;
     bool m_lastLoadOk = false;
     QUrl m_pending;
+    bool m_pendingKeepsScroll = false;
+    // Where a page read again in place is scrolled once it is there.
+    QString m_anchorAfterLoad;
 };
