@@ -48,6 +48,8 @@ constexpr int kAuthorColumn = 3;
 QLabel *caption(const QString &text, QWidget *buddy)
 {
     auto *label = new QLabel(text);
+    // The captions name HTML tags ("<H1>"), which rich text would swallow.
+    label->setTextFormat(Qt::PlainText);
     label->setBuddy(buddy);
     return label;
 }
