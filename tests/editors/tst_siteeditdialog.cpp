@@ -383,6 +383,7 @@ void TestSiteEditDialog::styleSheetWritesStartPageAndPreview()
     f.click(u"templateButton"_s);
     QCOMPARE(f.messages.shownTexts(),
              QStringList{u"フォルダ指定変更に失敗しました。\r\nサイト情報は更新されません。"_s});
+    QCOMPARE(f.files.requests().constLast().mode, FileDialogWrapper::Mode::Folder);
     QCOMPARE(f.files.requests().constLast().caption, u"テンプレートパス選択"_s);
     QCOMPARE(f.files.requests().constLast().directory, tpl);
     QCOMPARE(site->templatePath, tpl);
