@@ -5,8 +5,6 @@
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
