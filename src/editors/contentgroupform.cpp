@@ -83,6 +83,8 @@ void ContentGroupForm::load(velmo::Object *target)
     const QString styleSheet =
         site != nullptr ? velmo::TemplateFiles::styleSheetPath(*site) : QString();
     setText(m_styleSheet, QFileInfo(styleSheet).isFile() ? styleSheet : QString());
+    // The box shows the end of a long path; the whole of it is a hover away.
+    m_styleSheet->setToolTip(m_styleSheet->text());
     const QString chosen = m_template->fill(group, group->templateName);
     if (!chosen.isEmpty() && chosen != group->templateName)
         m_controller.setTemplateName(group, chosen);

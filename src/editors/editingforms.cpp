@@ -2,6 +2,7 @@
 #include "editors/editingforms.h"
 
 #include "app/application.h"
+#include "app/documentcontroller.h"
 #include "app/mainwindow.h"
 #include "app/navigationpane.h"
 #include "app/objecttree.h"
@@ -9,6 +10,8 @@
 #include "editors/categoryform.h"
 #include "editors/contentgroupform.h"
 #include "editors/pageform.h"
+#include "editors/siteeditdialog.h"
+#include "editors/siteform.h"
 #include "model/object.h"
 
 namespace velmo::ui {
@@ -30,6 +33,14 @@ void EditingForms::install(Application &application, MainWindow &frame, Navigati
     addForm(*properties, velmo::kClassCategory, new CategoryForm(controller));
     addForm(*properties, velmo::kClassPage, new PageForm(controller));
     addForm(*properties, velmo::kClassContentGroup, new ContentGroupForm(controller));
+    addForm(*properties, velmo::kClassSite, new SiteForm(controller.document()));
+
+    // "管理": the navigation form refills its combo and trees once the dialog is closed.
+    QObject::connect(
+        &navigation, &NavigationPane::siteManagementRequested, &frame, [&application, &frame] {
+            SiteEditDialog::run(application.controller().document(), application.messageBoxes(),
+                                application.fileDialogs(), &frame);
+        });
 
     // F2 in the menu tree: the selection reaches the form through the event queue first.
     QObject::connect(
