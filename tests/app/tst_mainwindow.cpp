@@ -143,6 +143,7 @@ private Q_SLOTS:
     void previewShowsRequestedPages();
     void rapidPreviewsShowTheLast();
     void previewRequestsAfterFormIsGone();
+    void pageAgainKeepsScrollOrGoesToAnchor();
     void sourceFileParameter_data();
     void sourceFileParameter();
     void browserAndSourceButtons();
@@ -532,6 +533,42 @@ void TestMainWindow::rapidPreviewsShowTheLast()
     for (const QWebEngineHistoryItem &entry : entries)
         QVERIFY(entry.url() != QUrl::fromLocalFile(pages.at(0)) &&
                 entry.url() != QUrl::fromLocalFile(pages.at(1)));
+}
+
+void TestMainWindow::pageAgainKeepsScrollOrGoesToAnchor()
+{
+    AppFixture f;
+    QVERIFY(f.start());
+    QWebEngineView *view = browserView(f);
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"Velmo"_s, kLoadTimeout);
+    const QString path = f.path(u"long.html"_s);
+    const auto write = [&](const QString &title) {
+        apptest::writeAll(path, u"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1"
+                                u"</title></head><body><div style=\"height:3000px\">%1</div>"
+                                u"<a name=\"本文_2\"></a><div style=\"height:3000px\"></div>"
+                                u"</body></html>"_s.arg(title)
+                                    .toUtf8());
+    };
+    PreviewPane *pane = f.frame()->previewView();
+    write(u"v1"_s);
+    pane->showPage(path, QString(), false);
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"v1"_s, kLoadTimeout);
+    view->page()->runJavaScript(u"window.scrollTo(0, 700);"_s);
+    QTRY_COMPARE(int(view->page()->scrollPosition().y()), 700);
+
+    // A live refresh reads the page again where the user had scrolled it.
+    write(u"v2"_s);
+    pane->showPage(path, u"本文_2"_s, true);
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"v2"_s, kLoadTimeout);
+    QTRY_COMPARE(int(view->page()->scrollPosition().y()), 700);
+
+    // "更新" reads it again and goes to the content's anchor.
+    write(u"v3"_s);
+    pane->showPage(path, u"本文_2"_s, false);
+    QCOMPARE(f.global().previewAddress, QUrl::fromLocalFile(path).toString() + u"#本文_2"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"v3"_s, kLoadTimeout);
+    QTRY_VERIFY(view->page()->scrollPosition().y() >= 2900);
+    QCOMPARE(view->url().fragment(), u"本文_2"_s);
 }
 
 void TestMainWindow::previewRequestsAfterFormIsGone()
