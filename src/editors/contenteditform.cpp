@@ -128,8 +128,9 @@ QPushButton *ContentEditForm::addButton(const QString &name, const QString &labe
     auto *button = new QPushButton(label, this);
     button->setObjectName(name);
     button->setAutoDefault(false);
-    // The buttons act on the box; keeping the focus there keeps the caret visible.
-    button->setFocusPolicy(Qt::NoFocus);
+    // A click leaves the focus, and so the caret and selection, in the box the button acts
+    // on; the keyboard still reaches the buttons with Tab.
+    button->setFocusPolicy(Qt::TabFocus);
     connect(button, &QPushButton::clicked, this, run);
     return button;
 }
