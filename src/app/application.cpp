@@ -108,9 +108,11 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
     m_controller = std::make_unique<DocumentController>(m_global);
     m_controller->setMessageBoxes(&m_messageBoxes);
     m_mainFrame = new MainWindow(*m_document, *m_controller);
-    NavigationPane::install(*m_mainFrame, *m_controller);
+    NavigationPane *navigation = NavigationPane::install(*m_mainFrame, *m_controller);
     m_messageBoxes.setParentWidget(m_mainFrame);
     m_fileDialogs.setParentWidget(m_mainFrame);
+    if (m_windowSetup)
+        m_windowSetup(*this, *m_mainFrame, *navigation);
 
     connect(m_document.get(), &DocumentSession::pathRecorded, this, &Application::addRecentFile);
     connect(m_mainFrame, &MainWindow::recentFileChosen, this, &Application::onOpenRecentFile);

@@ -4,6 +4,7 @@
 // process-wide singleton.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QObject>
@@ -16,6 +17,7 @@
 #include "app/recentfilelist.h"
 
 class MainWindow;
+class NavigationPane;
 class DocumentController;
 class DocumentSession;
 class QCoreApplication;
@@ -51,6 +53,11 @@ public:
     static std::unique_ptr<QSettings> createSettings();
 
     enum class OpenResult { Opened, Cancelled, Failed };
+
+    // Completes the main window before its first document: the editing forms and dialogs live
+    // in a library of their own, which the program hands in here.
+    using WindowSetup = std::function<void(Application &, MainWindow &, NavigationPane &)>;
+    void setWindowSetup(WindowSetup setup) { m_windowSetup = std::move(setup); }
 
     Application(velmo::Document &global, QSettings &settings, QObject *parent = nullptr);
     ~Application() override;
@@ -93,4 +100,5 @@ private:
     std::unique_ptr<DocumentSession> m_document;
     std::unique_ptr<DocumentController> m_controller;
     QPointer<MainWindow> m_mainFrame;
+    WindowSetup m_windowSetup;
 };

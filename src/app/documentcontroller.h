@@ -106,10 +106,10 @@ public:
 
     // How the content editor's text reaches the preview.
     enum class ContentPreview {
-        None, // stored only
-        Page, // the page is written and shown from its top
+        None,      // stored only
+        Page,      // the page is written and shown from its top
         AtContent, // the page is written and shown scrolled to the content's group
-        Live, // as AtContent, but a page already on view keeps its scroll position
+        Live,      // as AtContent, but a page already on view keeps its scroll position
     };
     // Stores text (line breaks as typed) as content's value with "\r\n" line breaks, then
     // writes and previews its page as asked. False when content is not in the document or its

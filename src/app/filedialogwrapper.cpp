@@ -17,6 +17,11 @@ QString FileDialogWrapper::getSaveFileName(const QString &caption, const QString
     return answer({Mode::Save, caption, proposed, nameFilters}, defaultSuffix, {});
 }
 
+QString FileDialogWrapper::getExistingDirectory(const QString &caption, const QString &directory)
+{
+    return answer({Mode::Folder, caption, directory, {}}, QString(), {});
+}
+
 QString FileDialogWrapper::answer(const Request &request, const QString &defaultSuffix,
                                   QDir::Filters dirFilters)
 {
@@ -28,7 +33,11 @@ QString FileDialogWrapper::answer(const Request &request, const QString &default
         QFileDialog dialog(m_parent.data(), request.caption);
         dialog.setObjectName(QStringLiteral("fileDialog"));
         dialog.setNameFilters(request.nameFilters);
-        if (request.mode == Mode::Open) {
+        if (request.mode == Mode::Folder) {
+            dialog.setFileMode(QFileDialog::Directory);
+            dialog.setOption(QFileDialog::ShowDirsOnly);
+            dialog.setDirectory(request.directory);
+        } else if (request.mode == Mode::Open) {
             dialog.setAcceptMode(QFileDialog::AcceptOpen);
             dialog.setFileMode(QFileDialog::ExistingFile);
             dialog.setDirectory(request.directory);

@@ -12,7 +12,7 @@ class QWidget;
 class FileDialogWrapper
 {
 public:
-    enum class Mode { Open, Save };
+    enum class Mode { Open, Save, Folder };
 
     // What the program asked the user, for tests to check.
     struct Request
@@ -32,9 +32,13 @@ public:
     QString getSaveFileName(const QString &caption, const QString &proposed,
                             const QStringList &nameFilters, const QString &defaultSuffix);
 
+    // An existing folder chosen by the user, starting at directory; empty when cancelled.
+    QString getExistingDirectory(const QString &caption, const QString &directory);
+
     void setParentWidget(QWidget *parent) { m_parent = parent; }
 
-    // The next dialog answers name without being shown; an empty name answers Cancel.
+    // The next dialog answers name (a file or folder) without being shown; an empty name
+    // answers Cancel.
     void queueFileName(const QString &name) { m_names.append(name); }
     qsizetype queuedFileNames() const { return m_names.size(); }
     // Off in tests: no dialog is ever shown; with nothing queued a dialog answers Cancel.

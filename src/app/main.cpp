@@ -3,6 +3,7 @@
 #include <QSettings>
 
 #include "app/application.h"
+#include "editors/editingforms.h"
 #include "model/dataroot.h"
 #include "model/document.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char **argv)
     const std::unique_ptr<QSettings> settings = Application::createSettings();
 
     Application app(global, *settings);
+    app.setWindowSetup(&velmo::ui::EditingForms::install);
     if (!app.initInstance(commandLine))
         return 1;
     return QApplication::exec();

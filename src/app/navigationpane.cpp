@@ -65,10 +65,10 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
     m_storageTree->setObjectName(u"storageTree"_s);
     m_storageTree->setTracksState(false);
     m_storageTree->setFixedHeight(180);
-    for (ObjectTree *tree : {m_menuTree, m_storageTree}) {
+    // Labels are not edited in place, where every edit would be refused: names are typed
+    // into the property form, which F2 leads to.
+    for (ObjectTree *tree : {m_menuTree, m_storageTree})
         tree->setDragAndDropEnabled(true);
-        tree->setLabelEditing(true);
-    }
 
     // The rows of the original form: label or control on the left, its buttons on the right.
     auto *layout = new QGridLayout(this);

@@ -442,6 +442,14 @@ void ObjectTree::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // Names are edited in the property form, not in the tree: F2 leads there, unless the
+    // tree edits its labels itself.
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && m_tracksState &&
+        editTriggers() == QAbstractItemView::NoEditTriggers && selectedObject() != nullptr) {
+        Q_EMIT nameEditRequested(selectedObject());
+        event->accept();
+        return;
+    }
     QTreeWidget::keyPressEvent(event);
 }
 

@@ -94,6 +94,8 @@ Q_SIGNALS:
     // A command of the context menu was chosen for target.
     void commandChosen(int command, velmo::Object *target);
     // source was dropped on target: to be moved, or copied when copy is set.
+    // F2 on object: its name is to be edited.
+    void nameEditRequested(velmo::Object *object);
     void dropRequested(velmo::Object *source, velmo::Object *target, bool copy);
 
 protected:

@@ -105,9 +105,9 @@ void WebBrowser::showPage(const QString &path, const QString &anchor, bool keepS
         return;
     }
     m_pending.clear();
-    const bool samePage = m_lastLoadOk && m_view->url().isLocalFile() &&
-                          m_view->url().adjusted(QUrl::RemoveFragment) ==
-                              url.adjusted(QUrl::RemoveFragment);
+    const bool samePage =
+        m_lastLoadOk && m_view->url().isLocalFile() &&
+        m_view->url().adjusted(QUrl::RemoveFragment) == url.adjusted(QUrl::RemoveFragment);
     if (!samePage) {
         navigateTo(url);
         return;
@@ -116,8 +116,8 @@ void WebBrowser::showPage(const QString &path, const QString &anchor, bool keepS
     // and the engine's reload keeps the scroll position. The address takes the new fragment
     // first, so that the history entry names where the page is shown.
     m_anchorAfterLoad = keepScroll ? QString() : anchor;
-    const QByteArray quoted = QJsonDocument(QJsonArray{url.toString(QUrl::FullyEncoded)})
-                                  .toJson(QJsonDocument::Compact);
+    const QByteArray quoted =
+        QJsonDocument(QJsonArray{url.toString(QUrl::FullyEncoded)}).toJson(QJsonDocument::Compact);
     m_loading = true;
     m_loadingLocalFile = true;
     m_view->page()->runJavaScript(
@@ -218,7 +218,8 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
         const QUrl next = m_pending;
         m_pending.clear();
         if (next.isLocalFile())
-            showPage(next.toLocalFile(), next.fragment(), std::exchange(m_pendingKeepsScroll, false));
+            showPage(next.toLocalFile(), next.fragment(),
+                     std::exchange(m_pendingKeepsScroll, false));
         else
             navigateTo(next);
     }

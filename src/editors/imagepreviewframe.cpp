@@ -47,6 +47,12 @@ int ImagePreviewFrame::load(const QString &path)
     return 1;
 }
 
+void ImagePreviewFrame::clear()
+{
+    m_image = QImage();
+    update();
+}
+
 void ImagePreviewFrame::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

@@ -19,6 +19,8 @@ public:
     // 1 with the picture shown fitted into the current area (bilinear); -1, with the frame
     // emptied and the user told, when the file cannot be decoded.
     int load(const QString &path);
+    // Back to the words, with no picture.
+    void clear();
     bool hasImage() const { return !m_image.isNull(); }
     QImage image() const { return m_image; }
 

@@ -151,6 +151,21 @@ Site *Document::createSite()
     return site;
 }
 
+int Document::deleteSite(Site *site)
+{
+    const int index = sites.indexOfObject(site);
+    if (index < 0)
+        return 0;
+    // Forgotten before the object goes, so that a later site at the same address is not taken
+    // for the current one.
+    if (m_currentSite == site)
+        m_currentSite = nullptr;
+    sites.removeAt(index);
+    delete site;
+    m_modified = true;
+    return 1;
+}
+
 Site *Document::getCurrentSite()
 {
     bool valid = m_currentSite != nullptr && isDocumentSite(sites, m_currentSite);

@@ -64,6 +64,10 @@ public:
 
     // A new site on the sample template, appended to the sites; marks the document modified.
     Site *createSite();
+    // Takes site out of the sites and destroys it with everything it owns; when it was the
+    // current site there is none afterwards. Marks the document modified. 0 when site is not
+    // one of the sites.
+    int deleteSite(Site *site);
 
     // The selected site, when it is still one of the document's sites and the site at the root
     // of the navigation tree; otherwise reports and returns null.

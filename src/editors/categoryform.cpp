@@ -1,0 +1,159 @@
+// The category form.
+#include "editors/categoryform.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/documentcontroller.h"
+#include "app/selectobjectdialog.h"
+#include "model/category.h"
+#include "model/classification.h"
+#include "model/document.h"
+#include "model/site.h"
+
+using namespace Qt::StringLiterals;
+
+namespace velmo::ui {
+
+CategoryForm::CategoryForm(DocumentController &controller, QWidget *parent)
+    : PropertyForm(controller, parent)
+{
+    setObjectName(u"categoryForm"_s);
+
+    // The enabled flag has its buttons, but no output reads it yet: they stay out of sight.
+    m_enabledButton = new QPushButton(u"有効"_s, this);
+    m_enabledButton->setObjectName(u"enabledButton"_s);
+    m_disabledButton = new QPushButton(u"無効"_s, this);
+    m_disabledButton->setObjectName(u"disabledButton"_s);
+    for (QPushButton *button : {m_enabledButton, m_disabledButton}) {
+        button->setCheckable(true);
+        button->hide();
+    }
+    connect(m_enabledButton, &QPushButton::clicked, this, [this] { setEnabledFlag(true); });
+    connect(m_disabledButton, &QPushButton::clicked, this, [this] { setEnabledFlag(false); });
+
+    m_linkMenu = new QCheckBox(u"リンクメニュー"_s, this);
+    m_linkMenu->setObjectName(u"linkMenuCheck"_s);
+    connect(m_linkMenu, &QCheckBox::clicked, this, &CategoryForm::setLinkMenu);
+    m_linkButton = new QPushButton(u"．．．"_s, this);
+    m_linkButton->setObjectName(u"linkTargetButton"_s);
+    connect(m_linkButton, &QPushButton::clicked, this, &CategoryForm::chooseLinkTarget);
+    m_linkTarget = new QLineEdit(this);
+    m_linkTarget->setObjectName(u"linkTargetEdit"_s);
+    m_linkTarget->setReadOnly(true);
+    m_linkTarget->setAlignment(Qt::AlignCenter);
+
+    m_name = makeLineEdit(u"menuNameEdit"_s, [this](const QString &text) {
+        if (auto *category = editable<velmo::Category>())
+            m_controller.renameObject(category, text);
+    });
+    m_folderName = makeLineEdit(u"folderNameEdit"_s, [this](const QString &text) {
+        if (auto *category = editable<velmo::Category>())
+            category->folderName = text;
+    });
+    // Folder names are lower case: letters turn as they are typed, the caret staying put.
+    connect(m_folderName, &QLineEdit::textEdited, this, [this](const QString &text) {
+        const QString lower = text.toLower();
+        if (lower != text) {
+            const int caret = m_folderName->cursorPosition();
+            m_folderName->setText(lower);
+            m_folderName->setCursorPosition(caret);
+        }
+    });
+    setNameEdit(m_name);
+    m_memo = makeTextEdit(u"memoEdit"_s, [this](const QString &text) {
+        if (auto *category = editable<velmo::Category>())
+            category->memo = text;
+    });
+
+    auto *link = new QHBoxLayout;
+    link->addWidget(m_linkMenu);
+    link->addWidget(m_linkButton);
+    link->addWidget(m_linkTarget, 1);
+    auto *form = new QFormLayout(this);
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    form->addRow(link);
+    form->addRow(u"メニュー表示名"_s, m_name);
+    form->addRow(u"カテゴリ フォルダ名"_s, m_folderName);
+    form->addRow(u"メモ"_s, m_memo);
+}
+
+void CategoryForm::load(velmo::Object *target)
+{
+    auto *category = velmo::object_cast<velmo::Category>(target);
+    setEnabled(category != nullptr);
+    if (category == nullptr) {
+        for (QLineEdit *edit : {m_linkTarget, m_name, m_folderName})
+            edit->clear();
+        m_memo->clear();
+        return;
+    }
+    m_enabledButton->setChecked(category->enabled != 0);
+    m_disabledButton->setChecked(category->enabled == 0);
+    const bool link = category->isLinkMenu();
+    m_linkMenu->setChecked(link);
+    m_linkButton->setEnabled(link);
+    m_linkTarget->setEnabled(link);
+    if (!link)
+        m_linkTarget->clear();
+    else if (!category->linkTitle.isEmpty())
+        setText(m_linkTarget, category->linkTitle);
+    else
+        setText(m_linkTarget,
+                u"%1_%2"_s.arg(category->linkTarget.time).arg(category->linkTarget.seq));
+    setText(m_name, category->name);
+    setText(m_folderName, category->folderName);
+    setText(m_memo, category->memo);
+}
+
+void CategoryForm::setEnabledFlag(bool on)
+{
+    auto *category = editable<velmo::Category>();
+    if (category == nullptr)
+        return;
+    category->enabled = on ? 1 : 0;
+    m_enabledButton->setChecked(on);
+    m_disabledButton->setChecked(!on);
+}
+
+void CategoryForm::setLinkMenu(bool on)
+{
+    auto *category = editable<velmo::Category>();
+    if (category == nullptr)
+        return;
+    m_linkButton->setEnabled(on);
+    m_controller.setLinkMenu(category, on);
+    reload();
+}
+
+void CategoryForm::chooseLinkTarget()
+{
+    auto *category = editable<velmo::Category>();
+    if (category == nullptr)
+        return;
+    velmo::Document &document = m_controller.document();
+    velmo::Site *site = velmo::ancestorOf<velmo::Site>(category);
+    if (site == nullptr)
+        return;
+    SelectObjectDialog dialog(document, this);
+    dialog.setCaptionText(SelectObjectDialog::linkTargetCaption());
+    dialog.setDescriptionText(SelectObjectDialog::linkTargetDescription());
+    dialog.setRootObject(site->classifications.first());
+    dialog.setSelectedObject(category);
+    const velmo::ObjectRef held(category);
+    if (dialog.doModal() == QDialog::Accepted && held.get() == category) {
+        velmo::Object *chosen = dialog.selectedObject();
+        if (chosen != nullptr && (chosen->typeCode == velmo::kClassPage ||
+                                  chosen->typeCode == velmo::kClassContentGroup)) {
+            category->linkTarget = chosen->getId();
+            category->linkTitle.clear();
+        }
+    }
+    reload();
+}
+
+} // namespace velmo::ui

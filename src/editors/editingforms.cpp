@@ -1,0 +1,47 @@
+// Wiring of the editing forms into the main window.
+#include "editors/editingforms.h"
+
+#include "app/application.h"
+#include "app/mainwindow.h"
+#include "app/navigationpane.h"
+#include "app/objecttree.h"
+#include "app/propertypane.h"
+#include "editors/categoryform.h"
+#include "editors/contentgroupform.h"
+#include "editors/pageform.h"
+#include "model/object.h"
+
+namespace velmo::ui {
+
+namespace {
+
+template<class Form>
+void addForm(FormPane &pane, qint32 classCode, Form *form)
+{
+    pane.registerForm(classCode, form, [form](velmo::Object *object) { form->setObject(object); });
+}
+
+} // namespace
+
+void EditingForms::install(Application &application, MainWindow &frame, NavigationPane &navigation)
+{
+    DocumentController &controller = application.controller();
+    PropertyPane *properties = frame.propertyView();
+    addForm(*properties, velmo::kClassCategory, new CategoryForm(controller));
+    addForm(*properties, velmo::kClassPage, new PageForm(controller));
+    addForm(*properties, velmo::kClassContentGroup, new ContentGroupForm(controller));
+
+    // F2 in the menu tree: the selection reaches the form through the event queue first.
+    QObject::connect(
+        navigation.menuTree(), &ObjectTree::nameEditRequested, properties, [properties] {
+            QMetaObject::invokeMethod(
+                properties,
+                [properties] {
+                    if (auto *form = qobject_cast<PropertyForm *>(properties->shownForm()))
+                        form->editName();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+} // namespace velmo::ui

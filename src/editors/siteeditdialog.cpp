@@ -1,0 +1,591 @@
+// SiteEditDialog: the site list with its commands above the site's fields, its template, style
+// sheet and preview picture, and its menu level names.
+#include "editors/siteeditdialog.h"
+
+#include <QDesktopServices>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/filedialogwrapper.h"
+#include "app/messageboxwrapper.h"
+#include "editors/imagepreviewframe.h"
+#include "editors/objectlistview.h"
+#include "editors/stringinputdialog.h"
+#include "editors/webcapturedialog.h"
+#include "generator/sitepaths.h"
+#include "generator/sitestylesheet.h"
+#include "model/document.h"
+#include "model/fileutil.h"
+#include "model/listmoves.h"
+#include "model/objectlistdisplay.h"
+#include "model/site.h"
+
+using namespace Qt::StringLiterals;
+
+namespace velmo::ui {
+
+namespace {
+
+// The level list shows the first five of the site's ten level names.
+constexpr int kShownLevels = 5;
+constexpr int kNameColumn = 1;
+constexpr int kAuthorColumn = 3;
+
+QLabel *caption(const QString &text, QWidget *buddy)
+{
+    auto *label = new QLabel(text);
+    // The captions name HTML tags ("<H1>"), which rich text would swallow.
+    label->setTextFormat(Qt::PlainText);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QPushButton *button(const QString &text, const QString &name)
+{
+    auto *pushButton = new QPushButton(text);
+    pushButton->setObjectName(name);
+    // Enter in a field must close the dialog as OK, never add, move or delete a site.
+    pushButton->setAutoDefault(false);
+    return pushButton;
+}
+
+QLineEdit *lineEdit(const QString &name)
+{
+    auto *edit = new QLineEdit;
+    edit->setObjectName(name);
+    return edit;
+}
+
+} // namespace
+
+SiteEditDialog::SiteEditDialog(Document &document, MessageBoxWrapper &messages,
+                               FileDialogWrapper &files, QWidget *parent)
+    : QDialog(parent), m_document(document), m_messages(messages), m_files(files),
+      m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+{
+    setObjectName(u"siteEditDialog"_s);
+    setWindowTitle(u"サイト編集 ダイアログ"_s);
+    buildWidgets();
+    fillSiteList();
+    clearFields();
+}
+
+SiteEditDialog::~SiteEditDialog() = default;
+
+int SiteEditDialog::run(Document &document, MessageBoxWrapper &messages, FileDialogWrapper &files,
+                        QWidget *parent)
+{
+    SiteEditDialog dialog(document, messages, files, parent);
+    return dialog.exec();
+}
+
+Site *SiteEditDialog::shownSite() const
+{
+    return m_shown.as<Site>();
+}
+
+void SiteEditDialog::buildWidgets()
+{
+    m_siteList = new ObjectListView;
+    m_siteList->setObjectName(u"siteList"_s);
+    m_siteList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_siteList->setHeaderLabels({u"ＩＤ"_s, u"名称"_s, u"作成日時"_s, u"製作者"_s});
+    m_siteList->header()->setStretchLastSection(false);
+    m_siteList->installEventFilter(this);
+    m_siteList->setMinimumHeight(120);
+    connect(m_siteList, &ObjectListView::objectSelected, this, &SiteEditDialog::onSiteSelected);
+
+    m_newButton = button(u"新規サイト追加"_s, u"newSiteButton"_s);
+    m_upButton = button(u"上へ"_s, u"upButton"_s);
+    m_downButton = button(u"下へ"_s, u"downButton"_s);
+    m_deleteButton = button(u"サイト削除"_s, u"deleteSiteButton"_s);
+    QPushButton *topOk = button(u"OK"_s, u"okButtonTop"_s);
+    connect(m_newButton, &QPushButton::clicked, this, &SiteEditDialog::onNewSite);
+    connect(m_upButton, &QPushButton::clicked, this, [this] { onMove(true); });
+    connect(m_downButton, &QPushButton::clicked, this, [this] { onMove(false); });
+    connect(m_deleteButton, &QPushButton::clicked, this, &SiteEditDialog::onDeleteSite);
+    connect(topOk, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *listButtons = new QVBoxLayout;
+    for (QPushButton *b : {m_newButton, m_upButton, m_downButton, m_deleteButton})
+        listButtons->addWidget(b);
+    listButtons->addStretch();
+    listButtons->addWidget(topOk);
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_siteList, 1);
+    top->addLayout(listButtons);
+
+    // The site's texts.
+    m_nameEdit = lineEdit(u"nameEdit"_s);
+    m_urlEdit = lineEdit(u"urlEdit"_s);
+    m_openAddressButton = button(u"IE 表示"_s, u"openAddressButton"_s);
+    m_homeTitleEdit = lineEdit(u"homeTitleEdit"_s);
+    m_summaryEdit = new QPlainTextEdit;
+    m_summaryEdit->setObjectName(u"summaryEdit"_s);
+    m_summaryEdit->setTabChangesFocus(true);
+    m_summaryEdit->setMinimumHeight(m_summaryEdit->fontMetrics().lineSpacing() * 4);
+    m_keywordsEdit = lineEdit(u"keywordsEdit"_s);
+    m_authorEdit = lineEdit(u"authorEdit"_s);
+    m_imageFolderEdit = lineEdit(u"imageFolderEdit"_s);
+
+    auto *texts = new QVBoxLayout;
+    texts->addWidget(caption(u"サイト名 （管理用の名称）"_s, m_nameEdit));
+    texts->addWidget(m_nameEdit);
+    texts->addWidget(caption(u"サイト アドレス （管理用の ＵＲＬ）"_s, m_urlEdit));
+    auto *urlRow = new QHBoxLayout;
+    urlRow->addWidget(m_urlEdit, 1);
+    urlRow->addWidget(m_openAddressButton);
+    texts->addLayout(urlRow);
+    texts->addWidget(caption(u"ホームページタイトル ( <H1> )"_s, m_homeTitleEdit));
+    texts->addWidget(m_homeTitleEdit);
+    texts->addWidget(caption(u"ホームページ概要"_s, m_summaryEdit));
+    texts->addWidget(m_summaryEdit, 1);
+    texts->addWidget(
+        caption(u"ホームページ共通キーワード\u3000( <META> keyword )"_s, m_keywordsEdit));
+    texts->addWidget(m_keywordsEdit);
+    texts->addWidget(caption(u"製作者名 （<Address> Copyright）"_s, m_authorEdit));
+    texts->addWidget(m_authorEdit);
+    texts->addWidget(caption(u"ユーザー画像 配置フォルダ名"_s, m_imageFolderEdit));
+    texts->addWidget(m_imageFolderEdit);
+
+    const struct
+    {
+        QLineEdit *edit;
+        QString Site::*field;
+        int column;
+    } lineFields[] = {
+        {m_nameEdit, &Site::name, kNameColumn},       {m_urlEdit, &Site::siteUrl, -1},
+        {m_homeTitleEdit, &Site::homeTitle, -1},      {m_keywordsEdit, &Site::keywords, -1},
+        {m_authorEdit, &Site::author, kAuthorColumn}, {m_imageFolderEdit, &Site::imageFolder, -1},
+    };
+    for (const auto &f : lineFields) {
+        connect(f.edit, &QLineEdit::textChanged, this,
+                [this, field = f.field, column = f.column](const QString &text) {
+                    onTextEdited(field, text, column);
+                });
+    }
+    connect(m_summaryEdit, &QPlainTextEdit::textChanged, this,
+            [this] { onTextEdited(&Site::summary, m_summaryEdit->toPlainText(), -1); });
+    connect(m_openAddressButton, &QPushButton::clicked, this, &SiteEditDialog::onOpenAddress);
+
+    // The template, its style sheets and the picture of the start page.
+    m_templateEdit = lineEdit(u"templateEdit"_s);
+    m_templateEdit->setReadOnly(true);
+    m_templateButton = button(u"・・・"_s, u"templateButton"_s);
+    connect(m_templateButton, &QPushButton::clicked, this, &SiteEditDialog::onChooseTemplate);
+    m_styleSheetList = new QListWidget;
+    m_styleSheetList->setObjectName(u"styleSheetList"_s);
+    connect(m_styleSheetList, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_loading)
+            processStyleSheet();
+    });
+    m_preview = new ImagePreviewFrame(m_messages);
+    // The picture is of a 1024 x 768 browser.
+    m_preview->setMinimumSize(256, 192);
+    m_previewButton = button(u"IE プレビュー"_s, u"previewButton"_s);
+    connect(m_previewButton, &QPushButton::clicked, this, &SiteEditDialog::onOpenStartPage);
+
+    auto *templateRow = new QHBoxLayout;
+    templateRow->addWidget(m_templateEdit, 1);
+    templateRow->addWidget(m_templateButton);
+    auto *styleColumn = new QVBoxLayout;
+    styleColumn->addWidget(caption(u"サイトイメージ（メインCSS）"_s, m_styleSheetList));
+    styleColumn->addWidget(m_styleSheetList, 1);
+    auto *pictureColumn = new QVBoxLayout;
+    pictureColumn->addWidget(m_preview, 1);
+    pictureColumn->addWidget(m_previewButton, 0, Qt::AlignRight);
+    auto *styleRow = new QHBoxLayout;
+    styleRow->addLayout(styleColumn, 2);
+    styleRow->addLayout(pictureColumn, 3);
+
+    // The menu level names.
+    m_levelList = new QTreeWidget;
+    m_levelList->setObjectName(u"levelList"_s);
+    m_levelList->setRootIsDecorated(false);
+    m_levelList->setAllColumnsShowFocus(true);
+    m_levelList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_levelList->setHeaderLabels({u"階層名"_s, u"対応名称"_s});
+    m_levelList->setColumnWidth(0, 200);
+    m_levelList->setColumnWidth(1, 200);
+    connect(m_levelList, &QTreeWidget::itemSelectionChanged, this,
+            &SiteEditDialog::onLevelSelected);
+    m_levelLabelEdit = lineEdit(u"levelLabelEdit"_s);
+    m_levelLabelEdit->setReadOnly(true);
+    m_levelNameEdit = lineEdit(u"levelNameEdit"_s);
+    connect(m_levelNameEdit, &QLineEdit::textChanged, this, &SiteEditDialog::onLevelNameEdited);
+    auto *levelEdits = new QHBoxLayout;
+    levelEdits->addWidget(m_levelLabelEdit, 1);
+    levelEdits->addWidget(m_levelNameEdit, 2);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(caption(u"テンプレート選択 （フルパス）"_s, m_templateButton));
+    right->addLayout(templateRow);
+    right->addLayout(styleRow, 3);
+    right->addWidget(caption(u"メニュー階層の対応名"_s, m_levelList));
+    right->addWidget(m_levelList, 2);
+    right->addLayout(levelEdits);
+
+    auto *middle = new QHBoxLayout;
+    middle->addLayout(texts, 1);
+    middle->addSpacing(12);
+    middle->addLayout(right, 1);
+
+    QPushButton *bottomOk = button(u"OK"_s, u"okButton"_s);
+    bottomOk->setDefault(true);
+    connect(bottomOk, &QPushButton::clicked, this, &QDialog::accept);
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(bottomOk);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top, 2);
+    layout->addLayout(middle, 5);
+    layout->addLayout(bottom);
+
+    m_siteWidgets = {m_upButton,       m_downButton,        m_deleteButton,    m_nameEdit,
+                     m_urlEdit,        m_openAddressButton, m_homeTitleEdit,   m_summaryEdit,
+                     m_keywordsEdit,   m_authorEdit,        m_imageFolderEdit, m_templateButton,
+                     m_styleSheetList, m_previewButton,     m_levelList,       m_levelNameEdit};
+    // The level list's two 200-pixel columns and the picture set the width.
+    resize(1000, 720);
+}
+
+void SiteEditDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // After the first show, so that the picture is fitted into the frame's real size.
+    if (!m_initialised) {
+        m_initialised = true;
+        QTimer::singleShot(0, this, &SiteEditDialog::initialise);
+    }
+}
+
+void SiteEditDialog::initialise()
+{
+    m_loading = false;
+    // The site the user last chose stays chosen; otherwise the one the navigation shows.
+    const SiteList &sites = m_document.sites;
+    int row = -1;
+    for (int i = 0; i < sites.count() && row < 0; ++i) {
+        if (sites.at(i)->listItemState & ObjectListView::kSelectedState)
+            row = i;
+    }
+    if (row < 0)
+        row = sites.indexOfObject(m_document.currentSiteUnchecked());
+    if (row >= 0) {
+        selectSiteRow(row);
+        loadSite(sites.at(row));
+    }
+}
+
+void SiteEditDialog::reject()
+{
+    accept();
+}
+
+bool SiteEditDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_siteList && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, &SiteEditDialog::resizeSiteColumns);
+    return QDialog::eventFilter(watched, event);
+}
+
+void SiteEditDialog::resizeSiteColumns()
+{
+    const int width = m_siteList->viewport()->width();
+    for (int column = 0; column < 4; ++column)
+        m_siteList->setColumnWidth(column, width * ObjectListDisplay::kColumnTenths[column] / 10);
+}
+
+void SiteEditDialog::fillSiteList()
+{
+    QScopedValueRollback<bool> loading(m_loading, true);
+    m_siteList->clearRows();
+    for (Site *site : m_document.sites)
+        m_siteList->addObjectRow(site, ObjectListDisplay::row(site).cells);
+}
+
+void SiteEditDialog::selectSiteRow(int row)
+{
+    if (QTreeWidgetItem *item = m_siteList->topLevelItem(row)) {
+        m_siteList->setCurrentItem(item);
+        m_siteList->scrollToItem(item);
+    }
+}
+
+int SiteEditDialog::selectedRow() const
+{
+    const QModelIndexList rows = m_siteList->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
+}
+
+Site *SiteEditDialog::selectedSite(bool sameIndex) const
+{
+    const int row = selectedRow();
+    auto *site = object_cast<Site>(m_siteList->objectAt(row));
+    if (site == nullptr)
+        return nullptr;
+    if (sameIndex) {
+        const Site *atIndex = m_document.sites.at(row);
+        if (atIndex == nullptr || atIndex->id != site->id)
+            return nullptr;
+    }
+    return site;
+}
+
+void SiteEditDialog::onSiteSelected(Object *object)
+{
+    auto *site = object_cast<Site>(object);
+    // A site the program selected has been loaded already; the list reports it afterwards.
+    if (site != nullptr && site != shownSite())
+        loadSite(site);
+}
+
+void SiteEditDialog::clearFields()
+{
+    QScopedValueRollback<bool> loading(m_loading, true);
+    m_shown.reset();
+    for (QLineEdit *edit : {m_nameEdit, m_urlEdit, m_homeTitleEdit, m_keywordsEdit, m_authorEdit,
+                            m_imageFolderEdit, m_templateEdit, m_levelLabelEdit, m_levelNameEdit})
+        edit->clear();
+    m_summaryEdit->clear();
+    m_styleSheetList->clear();
+    m_levelList->clear();
+    m_preview->clear();
+    for (QWidget *widget : std::as_const(m_siteWidgets))
+        widget->setEnabled(false);
+}
+
+void SiteEditDialog::loadSite(Site *site)
+{
+    {
+        QScopedValueRollback<bool> loading(m_loading, true);
+        m_shown = ObjectRef(site);
+        for (QWidget *widget : std::as_const(m_siteWidgets))
+            widget->setEnabled(true);
+        m_nameEdit->setText(site->name);
+        m_urlEdit->setText(site->siteUrl);
+        m_homeTitleEdit->setText(site->homeTitle);
+        m_summaryEdit->setPlainText(site->summary);
+        m_keywordsEdit->setText(site->keywords);
+        m_authorEdit->setText(site->author);
+        m_imageFolderEdit->setText(site->imageFolder);
+        m_templateEdit->setText(site->templatePath);
+        fillLevelList(*site);
+        fillStyleSheetList(*site);
+    }
+    showPreviewPicture(*site);
+    processStyleSheet();
+}
+
+void SiteEditDialog::fillLevelList(const Site &site)
+{
+    m_levelList->clear();
+    for (int level = 1; level <= kShownLevels; ++level) {
+        m_levelList->addTopLevelItem(new QTreeWidgetItem(
+            {u"第"_s + QString::number(level) + u"階層"_s, site.levelName(level - 1)}));
+    }
+    m_levelLabelEdit->clear();
+    m_levelNameEdit->clear();
+    // Nothing to name until a level is chosen.
+    m_levelNameEdit->setEnabled(false);
+}
+
+void SiteEditDialog::fillStyleSheetList(const Site &site)
+{
+    m_styleSheetList->clear();
+    const QStringList names =
+        listFiles(site.templatePath + Document::cssFolderName() + u"/*.css"_s);
+    m_styleSheetList->addItems(names);
+    if (names.isEmpty())
+        return;
+    const qsizetype main = names.indexOf(site.mainCss);
+    m_styleSheetList->setCurrentRow(main >= 0 ? int(main) : 0);
+}
+
+void SiteEditDialog::showPreviewPicture(const Site &site)
+{
+    // The picture of an earlier choice, until a new one is taken; a missing one is no error.
+    const QString picture = gen::SiteStyleSheet::previewPicture(m_document, site);
+    if (QFileInfo(picture).isFile())
+        m_preview->load(picture);
+    else
+        m_preview->clear();
+}
+
+void SiteEditDialog::processStyleSheet()
+{
+    Site *site = selectedSite();
+    const QList<QListWidgetItem *> chosen = m_styleSheetList->selectedItems();
+    if (site == nullptr || chosen.isEmpty())
+        return;
+    ObjectRef guard(site);
+    if (gen::SiteStyleSheet::apply(m_document, *site, chosen.constFirst()->text()) !=
+        gen::SiteStyleSheet::Result::Applied)
+        return;
+    const QString picture = gen::SiteStyleSheet::previewPicture(m_document, *site);
+    WebCaptureDialog capture(m_messages, this);
+    capture.setAddress(gen::SiteStyleSheet::startPage(m_document, *site));
+    capture.setOutputPath(picture);
+    // The capture waits in an event loop of its own; the site is only read through guard after.
+    if (capture.exec() == QDialog::Accepted && guard.get() == shownSite())
+        m_preview->load(picture);
+}
+
+void SiteEditDialog::onTextEdited(QString Site::*field, const QString &text, int column)
+{
+    if (m_loading)
+        return;
+    Site *site = selectedSite();
+    if (site == nullptr)
+        return;
+    site->*field = text;
+    if (column >= 0) {
+        if (QTreeWidgetItem *item = m_siteList->topLevelItem(selectedRow()))
+            item->setText(column, text);
+    }
+}
+
+void SiteEditDialog::onLevelSelected()
+{
+    if (m_loading)
+        return;
+    QScopedValueRollback<bool> loading(m_loading, true);
+    const QList<QTreeWidgetItem *> chosen = m_levelList->selectedItems();
+    m_levelNameEdit->setEnabled(!chosen.isEmpty());
+    m_levelLabelEdit->setText(chosen.isEmpty() ? QString() : chosen.constFirst()->text(0));
+    m_levelNameEdit->setText(chosen.isEmpty() ? QString() : chosen.constFirst()->text(1));
+}
+
+void SiteEditDialog::onLevelNameEdited(const QString &text)
+{
+    if (m_loading)
+        return;
+    Site *site = selectedSite(true);
+    const QList<QTreeWidgetItem *> chosen = m_levelList->selectedItems();
+    if (site == nullptr || chosen.isEmpty())
+        return;
+    site->setLevelName(m_levelList->indexOfTopLevelItem(chosen.constFirst()), text);
+    chosen.constFirst()->setText(1, text);
+}
+
+void SiteEditDialog::onChooseTemplate()
+{
+    Site *site = selectedSite();
+    if (site == nullptr)
+        return;
+    ObjectRef guard(site);
+    const QString folder =
+        m_files.getExistingDirectory(u"テンプレートパス選択"_s, site->templatePath);
+    site = guard.as<Site>();
+    if (site == nullptr)
+        return;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        m_messages.inform(u"フォルダ指定変更に失敗しました。\r\nサイト情報は更新されません。"_s);
+        return;
+    }
+    site->templatePath = folder;
+    loadSite(site);
+}
+
+void SiteEditDialog::onNewSite()
+{
+    StringInputDialog input(this);
+    input.setTitle(u"サイト名 入力"_s);
+    input.setPrompt(u"新規作成するサイト名を入力してください。\r\n"
+                    u"ローカル出力先のフォルダ名として使用されます。"_s);
+    input.setText(QString());
+    if (input.exec() != QDialog::Accepted)
+        return;
+    const QString name = input.text().trimmed();
+    if (name.isEmpty()) {
+        m_messages.inform(u"サイト名が空でした。\r\n新規サイトは作成されません。"_s);
+        return;
+    }
+    // The name becomes the folder the site is published to.
+    if (!gen::SitePaths::isPlainName(name)) {
+        m_messages.inform(u"サイト名「%1」はフォルダ名に使えません。\r\n"
+                          u"「/」「\\」を含む名前と「.」「..」は使えません。\r\n"
+                          u"新規サイトは作成されません。"_s.arg(name));
+        return;
+    }
+    Site *site = m_document.createSite();
+    site->name = name;
+    site->imageFolder = u"image"_s;
+    for (Site *other : m_document.sites)
+        other->listItemState &= ~ObjectListView::kSelectedState;
+    site->listItemState |= ObjectListView::kSelectedState;
+    fillSiteList();
+    selectSiteRow(m_document.sites.count() - 1);
+    loadSite(site);
+}
+
+void SiteEditDialog::onMove(bool up)
+{
+    Site *site = selectedSite(true);
+    if (site == nullptr)
+        return;
+    const int row = selectedRow();
+    const int moved =
+        up ? moveUpWrapping(m_document.sites, row) : moveDownWrapping(m_document.sites, row);
+    if (moved < 0)
+        return;
+    m_document.setModified(true);
+    fillSiteList();
+    selectSiteRow(moved);
+    loadSite(site);
+}
+
+void SiteEditDialog::onDeleteSite()
+{
+    Site *site = selectedSite(true);
+    if (site == nullptr)
+        return;
+    const int row = selectedRow();
+    ObjectRef guard(site);
+    const QMessageBox::StandardButton answer = m_messages.ask(
+        u"サイト(%1)を削除しようとしています。\r\n削除する場合は、[はい]を押してください。"_s.arg(
+            site->name),
+        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    site = guard.as<Site>();
+    if (answer != QMessageBox::Yes || site == nullptr)
+        return;
+    m_document.deleteSite(site);
+    fillSiteList();
+    // The neighbour takes the selection, and with it the current mark.
+    const int next = qMin(row, m_document.sites.count() - 1);
+    if (next < 0) {
+        clearFields();
+        return;
+    }
+    selectSiteRow(next);
+    loadSite(m_document.sites.at(next));
+}
+
+void SiteEditDialog::onOpenAddress()
+{
+    const QString address = m_urlEdit->text().trimmed();
+    if (!address.isEmpty() && m_openUrl)
+        m_openUrl(QUrl::fromUserInput(address));
+}
+
+void SiteEditDialog::onOpenStartPage()
+{
+    const Site *site = selectedSite();
+    if (site != nullptr && m_openUrl)
+        m_openUrl(QUrl::fromLocalFile(gen::SiteStyleSheet::startPage(m_document, *site)));
+}
+
+} // namespace velmo::ui

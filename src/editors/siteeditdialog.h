@@ -1,0 +1,121 @@
+// SiteEditDialog ("サイト編集 ダイアログ"): creates, orders and deletes the document's sites and
+// edits their texts, template folder, main style sheet and level names, written in as typed.
+#pragma once
+
+#include <functional>
+
+#include <QDialog>
+
+#include "model/objectref.h"
+
+class FileDialogWrapper;
+class MessageBoxWrapper;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTreeWidget;
+class QUrl;
+
+namespace velmo {
+class Document;
+class Site;
+} // namespace velmo
+
+namespace velmo::ui {
+
+class ImagePreviewFrame;
+class ObjectListView;
+
+class SiteEditDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Opens an address or a local file with the desktop's default handler; replaceable so that
+    // tests can watch it.
+    using UrlOpener = std::function<bool(const QUrl &)>;
+
+    SiteEditDialog(Document &document, MessageBoxWrapper &messages, FileDialogWrapper &files,
+                   QWidget *parent = nullptr);
+    ~SiteEditDialog() override;
+
+    // Runs the dialog modally for "管理". Its edits are in the document whichever way it closes;
+    // the site last selected in it carries the current mark in its listItemState.
+    static int run(Document &document, MessageBoxWrapper &messages, FileDialogWrapper &files,
+                   QWidget *parent = nullptr);
+
+    void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+
+    // The site whose properties the fields show, or null.
+    Site *shownSite() const;
+
+    // Escape and the close box close the dialog as OK does: nothing is left to undo.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWidgets();
+    void initialise();
+    void fillSiteList();
+    void selectSiteRow(int row);
+    // The site of the list's selected row; with sameIndex only when the document's site list
+    // holds it at that very index.
+    Site *selectedSite(bool sameIndex = false) const;
+    int selectedRow() const;
+    void onSiteSelected(Object *object);
+    void loadSite(Site *site);
+    void clearFields();
+    void fillLevelList(const Site &site);
+    void fillStyleSheetList(const Site &site);
+    void processStyleSheet();
+    void showPreviewPicture(const Site &site);
+    void onTextEdited(QString Site::*field, const QString &text, int column);
+    void onLevelSelected();
+    void onLevelNameEdited(const QString &text);
+    void onChooseTemplate();
+    void onNewSite();
+    void onMove(bool up);
+    void onDeleteSite();
+    void onOpenAddress();
+    void onOpenStartPage();
+    void resizeSiteColumns();
+
+    Document &m_document;
+    MessageBoxWrapper &m_messages;
+    FileDialogWrapper &m_files;
+    UrlOpener m_openUrl;
+    ObjectRef m_shown;
+    // Set while fields and lists are filled by the program, so that their change notifications
+    // are not taken for the user's edits.
+    bool m_loading = true;
+    bool m_initialised = false;
+
+    ObjectListView *m_siteList = nullptr;
+    QPushButton *m_newButton = nullptr;
+    QPushButton *m_upButton = nullptr;
+    QPushButton *m_downButton = nullptr;
+    QPushButton *m_deleteButton = nullptr;
+    QLineEdit *m_nameEdit = nullptr;
+    QLineEdit *m_urlEdit = nullptr;
+    QPushButton *m_openAddressButton = nullptr;
+    QLineEdit *m_homeTitleEdit = nullptr;
+    QPlainTextEdit *m_summaryEdit = nullptr;
+    QLineEdit *m_keywordsEdit = nullptr;
+    QLineEdit *m_authorEdit = nullptr;
+    QLineEdit *m_imageFolderEdit = nullptr;
+    QLineEdit *m_templateEdit = nullptr;
+    QPushButton *m_templateButton = nullptr;
+    QListWidget *m_styleSheetList = nullptr;
+    ImagePreviewFrame *m_preview = nullptr;
+    QPushButton *m_previewButton = nullptr;
+    QTreeWidget *m_levelList = nullptr;
+    QLineEdit *m_levelLabelEdit = nullptr;
+    QLineEdit *m_levelNameEdit = nullptr;
+    QList<QWidget *> m_siteWidgets;
+};
+
+} // namespace velmo::ui

@@ -1,0 +1,94 @@
+// SiteForm: a read-only name above six folder buttons.
+#include "editors/siteform.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/externalprograms.h"
+#include "model/document.h"
+#include "model/site.h"
+
+using namespace Qt::StringLiterals;
+
+namespace velmo::ui {
+
+SiteForm::SiteForm(Document &document, QWidget *parent)
+    : QWidget(parent), m_document(document),
+      m_openFolder([](const QString &folder) { return launchProgram(folder, QString()); })
+{
+    setObjectName(u"siteForm"_s);
+    m_nameEdit = new QLineEdit(this);
+    m_nameEdit->setObjectName(u"siteNameEdit"_s);
+    m_nameEdit->setReadOnly(true);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_nameEdit);
+    const struct
+    {
+        const char16_t *caption;
+        const char16_t *name;
+        QString subFolder;
+    } templateButtons[] = {
+        {u"ページ テンプレートフォルダを開く", u"pageTemplateButton",
+         Document::pageTemplateFolderName()},
+        {u"メニュー テンプレートフォルダを開く", u"menuTemplateButton",
+         Document::menuTemplateFolderName()},
+        {u"コンテンツ テンプレートフォルダを開く", u"contentTemplateButton",
+         Document::contentTemplateFolderName()},
+        {u"CSS フォルダを開く", u"cssFolderButton", Document::cssFolderName()},
+        {u"イメージ テンプレートフォルダを開く", u"imageTemplateButton",
+         Document::templateImageFolderName()},
+    };
+    for (const auto &entry : templateButtons) {
+        auto *button = new QPushButton(QString::fromUtf16(entry.caption), this);
+        button->setObjectName(QString::fromUtf16(entry.name));
+        connect(button, &QPushButton::clicked, this,
+                [this, subFolder = entry.subFolder] { openTemplateFolder(subFolder); });
+        layout->addWidget(button);
+    }
+    auto *userImages = new QPushButton(u"ユーザイメージ フォルダを開く"_s, this);
+    userImages->setObjectName(u"userImageButton"_s);
+    connect(userImages, &QPushButton::clicked, this, &SiteForm::openUserImageFolder);
+    layout->addWidget(userImages);
+    layout->addStretch();
+}
+
+void SiteForm::setObject(Object *object)
+{
+    m_object = ObjectRef(object);
+    if (isVisible())
+        refresh();
+}
+
+void SiteForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void SiteForm::refresh()
+{
+    // A display that may show no site: without one, the pane's own site, else nothing. The
+    // checked lookup would tell the user each time the form appears.
+    const Site *site = m_document.currentSiteUnchecked();
+    if (site == nullptr)
+        site = m_object.as<Site>();
+    m_nameEdit->setText(site != nullptr ? site->name : QString());
+}
+
+void SiteForm::openTemplateFolder(const QString &subFolder)
+{
+    const Site *site = m_document.getCurrentSite();
+    if (site == nullptr || !m_openFolder)
+        return;
+    m_openFolder(site->templatePath + subFolder);
+}
+
+void SiteForm::openUserImageFolder()
+{
+    if (m_openFolder)
+        m_openFolder(m_document.programFolder() + u"/user_image"_s);
+}
+
+} // namespace velmo::ui
