@@ -210,8 +210,8 @@ void ContentEditForm::insertImage()
     dialog.setRootFolder(folder);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    // A file that vanished meanwhile inserts nothing, but the caret still moves as for an
-    // insertion, as it always has.
+    // A file that vanished meanwhile inserts nothing; the caret still moves as an empty
+    // insertion moves it.
     const QString path = dialog.imagePath();
     const QString fragment =
         !path.isEmpty() && QFileInfo::exists(path)
