@@ -1,0 +1,166 @@
+// The content editor's text operations, free of any widget so that they can be checked alone.
+#include "generator/htmlediting.h"
+
+#include <QStringList>
+
+#include "model/objectid.h"
+
+using namespace Qt::StringLiterals;
+
+namespace velmo::gen {
+
+namespace {
+
+struct Selection
+{
+    int start;
+    int end;
+};
+
+Selection normalised(const QString &text, int start, int end)
+{
+    const int length = int(text.size());
+    start = qBound(0, start, length);
+    end = qBound(0, end, length);
+    return start <= end ? Selection{start, end} : Selection{end, start};
+}
+
+// The new caret, kept inside the text the edit leaves.
+HtmlEditing::Edit finished(const QString &text, HtmlEditing::Edit edit, qsizetype caret)
+{
+    const qsizetype length = text.size() - (edit.to - edit.from) + edit.replacement.size();
+    edit.caret = int(qBound<qsizetype>(0, caret, length));
+    return edit;
+}
+
+} // namespace
+
+QString HtmlEditing::Edit::appliedTo(const QString &text) const
+{
+    return QString(text).replace(from, to - from, replacement);
+}
+
+QString HtmlEditing::editorText(const QString &fragment)
+{
+    return QString(fragment).replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+}
+
+HtmlEditing::Edit HtmlEditing::insert(const QString &text, int start, int end,
+                                      const QString &fragment)
+{
+    const Selection s = normalised(text, start, end);
+    // The selection stays and the fragment follows it.
+    Edit edit{s.end, s.end, editorText(fragment)};
+    // One back from the fragment's end in the original's counting, where "\r\n" is two
+    // characters: after "<br />\r\n" the caret lands behind the line break, not past it.
+    const qsizetype p = qMax<qsizetype>(s.end + fragment.size(), 1);
+    return finished(text, edit, p - 1);
+}
+
+HtmlEditing::Edit HtmlEditing::wrap(const QString &text, int start, int end, const QString &open,
+                                    const QString &close)
+{
+    const Selection s = normalised(text, start, end);
+    if (s.start == s.end)
+        return insert(text, s.start, s.end, open + close);
+    Edit edit{s.start, s.end,
+              editorText(open) + text.mid(s.start, s.end - s.start) + editorText(close)};
+    return finished(text, edit, s.end + open.size() + close.size());
+}
+
+HtmlEditing::Edit HtmlEditing::wrapLines(const QString &text, int start, int end,
+                                         const QString &open, const QString &itemOpen,
+                                         const QString &itemClose, const QString &close)
+{
+    const Selection s = normalised(text, start, end);
+    if (s.start == s.end)
+        return insert(text, s.start, s.end, open + itemOpen + itemClose + close);
+    QStringList lines = text.mid(s.start, s.end - s.start).split(u'\n');
+    // A selection that ends with its line break has no further item; an empty line inside it
+    // is an empty item.
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    QString built = open;
+    for (const QString &line : std::as_const(lines))
+        built += itemOpen + line + itemClose;
+    built += close;
+    Edit edit{s.start, s.end, editorText(built)};
+    return finished(text, edit,
+                    s.end + open.size() + itemOpen.size() + itemClose.size() + close.size());
+}
+
+HtmlEditing::Edit HtmlEditing::convert(const QString &text, int start, int end, const QString &from,
+                                       const QString &to)
+{
+    const Selection s = normalised(text, start, end);
+    if (s.start == s.end)
+        return Edit{};
+    Edit edit{s.start, s.end, text.mid(s.start, s.end - s.start).replace(from, to)};
+    edit.selectionStart = s.start;
+    return finished(text, edit, s.start + edit.replacement.size());
+}
+
+HtmlEditing::Edit HtmlEditing::escapeAngleBrackets(const QString &text, int start, int end)
+{
+    Edit edit = convert(text, start, end, u"<"_s, u"&lt"_s);
+    if (!edit.changesText())
+        return edit;
+    edit.replacement.replace(u">"_s, u"&gt"_s);
+    edit.selectionStart = -1;
+    return finished(text, edit, edit.from + edit.replacement.size());
+}
+
+QString HtmlEditing::fontColorOpen(const QString &color)
+{
+    return u"<font color=\""_s + color + u"\">"_s;
+}
+
+QString HtmlEditing::orderedListOpen(const QString &style)
+{
+    return style.isEmpty() ? u"<ol>\r\n"_s : u"<ol style=\""_s + style + u"\">\r\n"_s;
+}
+
+QString HtmlEditing::siteLinkOpen(const ObjectId &target)
+{
+    return u"<a href=\"_id_link(%1,%2)\">"_s.arg(target.time).arg(target.seq);
+}
+
+QString HtmlEditing::siteLinkClose(const QString &targetName, bool hasSelection)
+{
+    return (hasSelection ? QString() : targetName) + u"</a>\r\n"_s;
+}
+
+QString HtmlEditing::imageFragment(int kind, const QString &imagePath,
+                                   const QString &userImageFolder, int width, int height,
+                                   const QString &linkAddress)
+{
+    if (imagePath.isEmpty())
+        return {};
+    QString folder = QString(userImageFolder).replace(u'\\', u'/');
+    while (folder.endsWith(u'/'))
+        folder.chop(1);
+    QString relative = QString(imagePath).replace(u'\\', u'/');
+    if (!folder.isEmpty())
+        relative.remove(folder);
+    relative = relative.toLower();
+    const QString w = QString::number(width);
+    const QString h = QString::number(height);
+    switch (kind) {
+    case Image:
+        return u"<img src=\"_image(%1,%2,%3)\"  width=\"%2\" height=\"%3\" alt =\"\" >\r\n"_s.arg(
+            relative, w, h);
+    case ImageLink:
+        // Only the picture's path is lowered: a URL's path is case-sensitive.
+        return u"<a href=\"%1\" target=\"_blank\">\r\n"_s.arg(linkAddress) +
+               u"<img src=\"_image(%1,%2,%3)\" width=\"%2\" height=\"%3\" alt=\"\" >\r\n</a>\r\n"_s
+                   .arg(relative, w, h);
+    case ThumbnailLink:
+        return u"<a href=\"_image(%1,0,0)\" target=\"_blank\">\r\n"
+               u"<img src=\"_image(%1,%2,%3)\" width=\"%2\" height=\"%3\" alt=\"\" >\r\n</a>\r\n"_s
+                   .arg(relative, w, h);
+    default:
+        return {};
+    }
+}
+
+} // namespace velmo::gen
