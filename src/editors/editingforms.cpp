@@ -2,12 +2,14 @@
 #include "editors/editingforms.h"
 
 #include "app/application.h"
+#include "app/contentpane.h"
 #include "app/documentcontroller.h"
 #include "app/mainwindow.h"
 #include "app/navigationpane.h"
 #include "app/objecttree.h"
 #include "app/propertypane.h"
 #include "editors/categoryform.h"
+#include "editors/contenteditform.h"
 #include "editors/contentgroupform.h"
 #include "editors/pageform.h"
 #include "editors/siteeditdialog.h"
@@ -34,6 +36,9 @@ void EditingForms::install(Application &application, MainWindow &frame, Navigati
     addForm(*properties, velmo::kClassPage, new PageForm(controller));
     addForm(*properties, velmo::kClassContentGroup, new ContentGroupForm(controller));
     addForm(*properties, velmo::kClassSite, new SiteForm(controller.document()));
+    addForm(*frame.contentView(), velmo::kClassContentGroup,
+            new ContentEditForm(controller, application.messageBoxes(), application.fileDialogs(),
+                                application.settings()));
 
     // "管理": the navigation form refills its combo and trees once the dialog is closed.
     QObject::connect(

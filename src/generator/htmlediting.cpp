@@ -51,10 +51,11 @@ HtmlEditing::Edit HtmlEditing::insert(const QString &text, int start, int end,
     const Selection s = normalised(text, start, end);
     // The selection stays and the fragment follows it.
     Edit edit{s.end, s.end, editorText(fragment)};
-    // One back from the fragment's end in the original's counting, where "\r\n" is two
-    // characters: after "<br />\r\n" the caret lands behind the line break, not past it.
-    const qsizetype p = qMax<qsizetype>(s.end + fragment.size(), 1);
-    return finished(text, edit, p - 1);
+    // The caret goes behind what was inserted, counted as the box holds it. Counting "\r\n"
+    // as two and stepping one back, as the old editor did, put it right only for fragments
+    // ending in a line break: before the last ">" of "<em></em>", or into the text after a
+    // list.
+    return finished(text, edit, s.end + edit.replacement.size());
 }
 
 HtmlEditing::Edit HtmlEditing::wrap(const QString &text, int start, int end, const QString &open,
@@ -65,7 +66,7 @@ HtmlEditing::Edit HtmlEditing::wrap(const QString &text, int start, int end, con
         return insert(text, s.start, s.end, open + close);
     Edit edit{s.start, s.end,
               editorText(open) + text.mid(s.start, s.end - s.start) + editorText(close)};
-    return finished(text, edit, s.end + open.size() + close.size());
+    return finished(text, edit, s.start + edit.replacement.size());
 }
 
 HtmlEditing::Edit HtmlEditing::wrapLines(const QString &text, int start, int end,
@@ -85,8 +86,7 @@ HtmlEditing::Edit HtmlEditing::wrapLines(const QString &text, int start, int end
         built += itemOpen + line + itemClose;
     built += close;
     Edit edit{s.start, s.end, editorText(built)};
-    return finished(text, edit,
-                    s.end + open.size() + itemOpen.size() + itemClose.size() + close.size());
+    return finished(text, edit, s.start + edit.replacement.size());
 }
 
 HtmlEditing::Edit HtmlEditing::convert(const QString &text, int start, int end, const QString &from,

@@ -29,9 +29,8 @@ public:
     };
 
     // The four primitives on text (line breaks "\n") with the selection [start, end); start and
-    // end may come in either order. Fragments carry "\r\n" line breaks and count them as two
-    // characters in the caret arithmetic, although the editor shows one; the caret is clamped
-    // to the new text.
+    // end may come in either order. Fragments carry "\r\n" line breaks, which the editor holds
+    // as one; the caret goes behind the inserted or wrapped text.
     static Edit insert(const QString &text, int start, int end, const QString &fragment);
     static Edit wrap(const QString &text, int start, int end, const QString &open,
                      const QString &close);

@@ -40,28 +40,28 @@ void TestHtmlEditing::primitives_data()
         << u"0123456789<br />\nabc"_s << 17 << -1;
     QTest::newRow("insert keeps the selection before the fragment")
         << u"insert"_s << u"abcdef"_s << 1 << 3 << QStringList{u"X"_s}
-        << u"abcXdef"_s << 3 << -1;
+        << u"abcXdef"_s << 4 << -1;
     QTest::newRow("insert of nothing at 0 leaves the caret at 0")
         << u"insert"_s << u"abc"_s << 0 << 0 << QStringList{QString()}
         << u"abc"_s << 0 << -1;
-    QTest::newRow("p around 0..3: caret 12")
+    QTest::newRow("p around 0..3: caret behind the wrapped text")
         << u"wrap"_s << u"abc def"_s << 0 << 3 << p
-        << u"<p>abc</p>\n def"_s << 12 << -1;
-    QTest::newRow("p caret clamped to the text")
+        << u"<p>abc</p>\n def"_s << 11 << -1;
+    QTest::newRow("p around the whole text")
         << u"wrap"_s << u"abc"_s << 0 << 3 << p
         << u"<p>abc</p>\n"_s << 11 << -1;
     QTest::newRow("p on a backward selection")
         << u"wrap"_s << u"abc def"_s << 3 << 0 << p
-        << u"<p>abc</p>\n def"_s << 12 << -1;
+        << u"<p>abc</p>\n def"_s << 11 << -1;
     QTest::newRow("wrap without selection inserts both")
         << u"wrap"_s << u"abcd"_s << 2 << 2 << QStringList{u"<em>"_s, u"</em>"_s}
-        << u"ab<em></em>cd"_s << 10 << -1;
+        << u"ab<em></em>cd"_s << 11 << -1;
     QTest::newRow("ul with trailing line break: two items")
         << u"wrapLines"_s << u"one\ntwo\n"_s << 0 << 8 << ul
-        << u"<ul>\n<li>one</li>\n<li>two</li>\n</ul>\n"_s << 32 << -1;
+        << u"<ul>\n<li>one</li>\n<li>two</li>\n</ul>\n"_s << 37 << -1;
     QTest::newRow("ul: empty middle line is an empty item")
         << u"wrapLines"_s << u"a\n\nb"_s << 0 << 4 << ul
-        << u"<ul>\n<li>a</li>\n<li></li>\n<li>b</li>\n</ul>\n"_s << 28 << -1;
+        << u"<ul>\n<li>a</li>\n<li></li>\n<li>b</li>\n</ul>\n"_s << 43 << -1;
     QTest::newRow("ul without selection")
         << u"wrapLines"_s << u"x"_s << 1 << 1 << ul
         << u"x<ul>\n<li></li>\n</ul>\n"_s << 22 << -1;
