@@ -226,17 +226,25 @@ velmo::ContentGroup *DocumentController::previewGroupFor(velmo::Object *object) 
     return nullptr;
 }
 
-bool DocumentController::preview(velmo::Object *object)
+QString DocumentController::writePreviewPage(velmo::Object *object)
 {
     velmo::ContentGroup *group = previewGroupFor(object);
     if (group == nullptr)
-        return false;
+        return {};
     if (m_previewOutput == nullptr)
         m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
     const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(group);
-    if (output.result != velmo::gen::SiteOutput::PreviewResult::Written || output.path.isEmpty())
+    if (output.result != velmo::gen::SiteOutput::PreviewResult::Written)
+        return {};
+    return output.path;
+}
+
+bool DocumentController::preview(velmo::Object *object)
+{
+    const QString path = writePreviewPage(object);
+    if (path.isEmpty())
         return false;
-    Q_EMIT previewRequested(output.path);
+    Q_EMIT previewRequested(path);
     return true;
 }
 
@@ -440,18 +448,12 @@ bool DocumentController::updateContent(velmo::Content *content, const QString &t
     content->value = value;
     if (how == ContentPreview::None)
         return true;
-    velmo::ContentGroup *group = previewGroupFor(content);
-    if (group == nullptr)
-        return false;
-    if (m_previewOutput == nullptr)
-        m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
-    const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(group);
-    if (output.result != velmo::gen::SiteOutput::PreviewResult::Written || output.path.isEmpty())
+    const QString path = writePreviewPage(content);
+    if (path.isEmpty())
         return false;
     if (how == ContentPreview::Page)
-        Q_EMIT previewRequested(output.path);
+        Q_EMIT previewRequested(path);
     else
-        Q_EMIT pagePreviewRequested(output.path, contentAnchor(content),
-                                    how == ContentPreview::Live);
+        Q_EMIT pagePreviewRequested(path, contentAnchor(content), how == ContentPreview::Live);
     return true;
 }

@@ -144,6 +144,9 @@ private:
     // The content group whose page shows object: its own, its page's first, its category's
     // first page's, or the one of the page a link menu leads to.
     velmo::ContentGroup *previewGroupFor(velmo::Object *object) const;
+    // Writes the page that shows object into the working folder; its path, or empty when there
+    // is no such page or it could not be written.
+    QString writePreviewPage(velmo::Object *object);
     void post(void (DocumentController::*signal)());
     void postReveal(velmo::Object *object);
 
