@@ -253,7 +253,9 @@ void NavigationPane::outputSite(bool openFolder)
     QString published;
     const velmo::gen::SiteOutput::Result result = m_controller.outputSite(&published, progress);
     delete dialog.data();
-    if (self.isNull() || result != velmo::gen::SiteOutput::Result::Done)
+    // An incomplete output was reported file by file; what was published is still worth a look.
+    if (self.isNull() || (result != velmo::gen::SiteOutput::Result::Done &&
+                          result != velmo::gen::SiteOutput::Result::Incomplete))
         return;
     Q_EMIT outputFinished(m_controller.outputSummary(), published);
     if (!self.isNull() && openFolder)

@@ -117,7 +117,9 @@ int build(const QStringList &args)
 
     velmo::gen::SiteOutput output(global);
     QString published;
-    if (output.outputSite(&published) != velmo::gen::SiteOutput::Result::Done)
+    const velmo::gen::SiteOutput::Result result = output.outputSite(&published);
+    if (result != velmo::gen::SiteOutput::Result::Done &&
+        result != velmo::gen::SiteOutput::Result::Incomplete)
         return kExitFailed;
     const velmo::gen::OutputStatistics &stats = output.statistics();
     const QString summary = QStringLiteral("published: %1\n"
@@ -136,7 +138,8 @@ int build(const QStringList &args)
                                 .arg(stats.messages.size());
     const QByteArray bytes = summary.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    return kExitOk;
+    // The summary still helps, but a script must not take an incomplete site for a good one.
+    return result == velmo::gen::SiteOutput::Result::Done ? kExitOk : kExitFailed;
 }
 
 int sample(const QStringList &args)

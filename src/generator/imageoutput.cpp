@@ -48,6 +48,12 @@ void countCopy(OutputStatistics *statistics, int OutputStatistics::*counter)
         ++(statistics->*counter);
 }
 
+void noteFailure(OutputStatistics *statistics, const QString &path, const QString &reason)
+{
+    if (statistics != nullptr)
+        statistics->noteWriteFailure(path, reason);
+}
+
 } // namespace
 
 QString ImageOutput::unifySeparators(QString path)
@@ -94,9 +100,14 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
         (width == 0 && height == 0) || (width == sourceWidth && height == sourceHeight);
     if (unscaled) {
         if (!isFresh(target, sourceInfo)) {
-            createFolderPath(target);
-            if (copyFileReplacing(source, target))
+            QString reason;
+            if (createFolderPath(target, &reason) != 0 &&
+                copyFileReplacing(source, target, &reason)) {
                 countCopy(statistics, &OutputStatistics::filesCopied);
+            } else {
+                // The page still refers to the picture: the run is incomplete, not the page.
+                noteFailure(statistics, target, reason);
+            }
         }
     } else {
         const qsizetype slash = target.lastIndexOf(u'/');
@@ -112,8 +123,8 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
 
 // Scales the source into target, through the cache: a copy made for the same source (path,
 // write time and size) at the same size is reused instead of decoding and encoding again.
-// False only when the source cannot be decoded; a failed save is not reported, the page
-// still refers to the target.
+// False only when the source cannot be decoded; a failed save is noted in the statistics and
+// the page still refers to the target.
 bool ImageOutput::writeScaled(const QFileInfo &source, const QString &target, int width, int height,
                               const QString &cacheFolder, OutputStatistics *statistics)
 {
@@ -148,18 +159,27 @@ bool ImageOutput::writeScaled(const QFileInfo &source, const QString &target, in
         return false;
     image.resize(width, height, 2);
     countCopy(statistics, &OutputStatistics::picturesScaled);
-    createFolderPath(target);
-    if (cached.isEmpty()) {
-        image.save(target);
+    QString reason;
+    if (createFolderPath(target, &reason) == 0) {
+        noteFailure(statistics, target, reason);
         return true;
     }
-    // The key goes last and only after a complete save: a key on disk always describes the
-    // picture beside it.
-    QFile::remove(keyFile);
-    createFolderPath(cached);
-    if (image.save(cached) != 0 && writeTextFile(key, keyFile) && copyFileReplacing(cached, target))
-        return true;
-    image.save(target);
+    if (!cached.isEmpty()) {
+        // The key goes last and only after a complete save: a key on disk always describes
+        // the picture beside it.
+        QFile::remove(keyFile);
+        createFolderPath(cached);
+        if (image.save(cached) != 0 && writeTextFile(key, keyFile)) {
+            if (!copyFileReplacing(cached, target, &reason))
+                noteFailure(statistics, target, reason);
+            return true;
+        }
+    }
+    // The save replaces the target only with a complete file, but keeps no error code: the
+    // reason is judged against the raw size, which no encoding of the picture exceeds much.
+    if (image.save(target) == 0)
+        noteFailure(statistics, target,
+                    writeFailureReason(0, target, qint64(width) * qint64(height) * 4));
     return true;
 }
 

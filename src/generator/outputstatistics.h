@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QStringList>
 
+#include "model/fileutil.h"
+
 namespace velmo::gen {
 
 struct OutputStatistics
@@ -19,6 +21,18 @@ struct OutputStatistics
     QStringList messages;
     // Every file the output wrote or found up to date in the working folder.
     QSet<QString> producedFiles;
+    // The files of this run that could not be written, in order, each once; none of them is
+    // published.
+    QList<WriteFailure> writeFailures;
+    QSet<QString> failedFiles;
+
+    void noteWriteFailure(const QString &path, const QString &reason)
+    {
+        if (!failedFiles.contains(path)) {
+            failedFiles.insert(path);
+            writeFailures.append({path, reason});
+        }
+    }
 };
 
 } // namespace velmo::gen

@@ -40,10 +40,15 @@ QString writeStyleSheet(const PageContext &context)
         // and publish, a file outside the template's css folder.
         if (SitePaths::isPlainName(context.site->mainCss))
             css = readTextFile(source).value_or(QString());
-        createFolderPath(target);
-        writeTextFileIfChanged(css, target);
-        if (context.statistics != nullptr)
-            context.statistics->producedFiles.insert(target);
+        QString reason;
+        const bool written =
+            createFolderPath(target, &reason) != 0 && writeTextFileIfChanged(css, target, &reason);
+        if (context.statistics != nullptr) {
+            if (written)
+                context.statistics->producedFiles.insert(target);
+            else
+                context.statistics->noteWriteFailure(target, reason);
+        }
     }
     return QStringLiteral("href=\"") +
            ImageOutput::unifySeparators(relativePath(target, context.outputPath));

@@ -86,11 +86,14 @@ bool holdsText(const QString &path, const QString &text)
     return sameTextInFile(text, path) != 0;
 }
 
-bool copyIfDifferent(const QString &source, const QString &target)
+// True unless a copy was needed and failed; copied says whether one was made.
+bool copyIfDifferent(const QString &source, const QString &target, bool *copied, QString *reason)
 {
+    *copied = false;
     if (QFileInfo::exists(target) && sameFileContents(source, target))
-        return false;
-    return copyFileReplacing(source, target);
+        return true;
+    *copied = copyFileReplacing(source, target, reason);
+    return *copied;
 }
 
 } // namespace
@@ -134,28 +137,31 @@ SiteOutput::PrepareResult SiteOutput::prepareWorkingFolder(Document &global, vel
     if (site == nullptr)
         return PrepareResult::NotSite;
     const QString workingFolder = SitePaths::workingFolder(global, *site);
+    // A copy that fails leaves its target as it was (never half written): the target is still
+    // produced, so the sweep keeps an earlier copy, but not published.
+    const auto copy = [statistics](const QString &source, const QString &target) {
+        QString reason;
+        bool copied = false;
+        const bool ok = createFolderPath(target, &reason) != 0 &&
+                        copyIfDifferent(source, target, &copied, &reason);
+        if (statistics == nullptr)
+            return;
+        statistics->filesCopied += copied ? 1 : 0;
+        statistics->producedFiles.insert(target);
+        if (!ok)
+            statistics->noteWriteFailure(target, reason);
+    };
     const QString templateCss = site->templatePath + Document::cssFolderName();
     if (SitePaths::isPlainName(site->mainCss)) {
-        const QString target = workingFolder + Document::cssFolderName() + u'/' + site->mainCss;
-        createFolderPath(target);
         const QString source = templateCss + u'/' + site->mainCss;
-        if (QFileInfo(source).isFile()) {
-            if (copyIfDifferent(source, target) && statistics)
-                ++statistics->filesCopied;
-            if (statistics)
-                statistics->producedFiles.insert(target);
-        }
+        if (QFileInfo(source).isFile())
+            copy(source, workingFolder + Document::cssFolderName() + u'/' + site->mainCss);
     }
     const QString images = workingFolder + Document::templateImageFolderName();
-    createFolderPath(images + QStringLiteral("/a.jpg"));
     const QString sourceImages = site->templatePath + Document::templateImageFolderName();
     const QStringList names = listFiles(sourceImages + QStringLiteral("/*.*"));
-    for (const QString &name : names) {
-        if (copyIfDifferent(sourceImages + u'/' + name, images + u'/' + name) && statistics)
-            ++statistics->filesCopied;
-        if (statistics)
-            statistics->producedFiles.insert(images + u'/' + name);
-    }
+    for (const QString &name : names)
+        copy(sourceImages + u'/' + name, images + u'/' + name);
     return PrepareResult::Prepared;
 }
 
@@ -178,6 +184,7 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
         return Result::NotCleared;
     }
     m_statistics.producedFiles.clear();
+    clearWriteFailures();
     const Result result = generateAll(*site);
     if (!sweepWorkingFolder(workingFolder)) {
         report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
@@ -189,12 +196,52 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
                               "サイトは作業フォルダ %2 に出力されました。")
                    .arg(site->name, workingFolder));
     } else {
-        copyFolderTree(workingFolder, published);
-        prunePublishedFolder(workingFolder, published);
+        // What failed in the working folder is not published: web/ keeps its earlier version,
+        // complete, rather than a cut-short or missing one.
+        QSet<QString> failed;
+        const QString prefix = workingFolder + u'/';
+        for (const QString &path : std::as_const(m_statistics.failedFiles)) {
+            if (path.startsWith(prefix))
+                failed.insert(QDir::cleanPath(path.mid(prefix.size())));
+        }
+        QList<WriteFailure> publishFailures;
+        copyFolderTree(workingFolder, published, failed, &publishFailures);
+        for (const WriteFailure &failure : std::as_const(publishFailures)) {
+            m_statistics.noteWriteFailure(failure.path, failure.reason);
+            // A file that did not reach web/ must not be pruned from it either.
+            if (failure.path.startsWith(published + u'/'))
+                failed.insert(QDir::cleanPath(failure.path.mid(published.size() + 1)));
+        }
+        prunePublishedFolder(workingFolder, published, failed);
     }
     if (publishedFolder != nullptr)
         *publishedFolder = published;
-    return result;
+    return reportWriteFailures(result);
+}
+
+void SiteOutput::clearWriteFailures()
+{
+    m_statistics.writeFailures.clear();
+    m_statistics.failedFiles.clear();
+}
+
+SiteOutput::Result SiteOutput::reportWriteFailures(Result result)
+{
+    const QList<WriteFailure> &failures = m_statistics.writeFailures;
+    if (failures.isEmpty())
+        return result;
+    // One message for the run, bounded: a full disk fails every file after the first.
+    constexpr int kListed = 20;
+    QStringList lines;
+    for (qsizetype i = 0; i < failures.size() && i < kListed; ++i)
+        lines << QStringLiteral("%1\r\n　%2").arg(failures.at(i).path, failures.at(i).reason);
+    if (failures.size() > kListed)
+        lines << QStringLiteral("ほか %1 件").arg(failures.size() - kListed);
+    report(QStringLiteral("次のファイルを書き込めませんでした。\r\n") +
+           lines.join(QStringLiteral("\r\n")) +
+           QStringLiteral(
+               "\r\n出力は完全ではありません。書き込めなかったファイルは公開されていません。"));
+    return result == Result::Done ? Result::Incomplete : result;
 }
 
 QString SiteOutput::publishedListName()
@@ -219,15 +266,23 @@ bool isPlainRelativePath(const QString &path)
 
 } // namespace
 
-void SiteOutput::prunePublishedFolder(const QString &workingFolder, const QString &published)
+void SiteOutput::prunePublishedFolder(const QString &workingFolder, const QString &published,
+                                      const QSet<QString> &kept)
 {
     const QString root = QDir::cleanPath(published);
     QStringList written;
     QDirIterator it(workingFolder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     const qsizetype prefix = QDir::cleanPath(workingFolder).size() + 1;
-    while (it.hasNext())
-        written << QDir::cleanPath(it.next()).mid(prefix);
+    while (it.hasNext()) {
+        const QString entry = QDir::cleanPath(it.next()).mid(prefix);
+        if (!kept.contains(entry))
+            written << entry;
+    }
+    for (const QString &entry : kept) {
+        if (QFileInfo::exists(root + u'/' + entry))
+            written << entry;
+    }
     std::sort(written.begin(), written.end());
     const QSet<QString> current(written.cbegin(), written.cend());
 
@@ -251,9 +306,13 @@ void SiteOutput::prunePublishedFolder(const QString &workingFolder, const QStrin
                 break;
         }
     }
-    if (!writeTextFile(written.join(u'\n') + u'\n', listPath))
-        report(
-            QStringLiteral("公開したファイルの一覧を保存できませんでした。\r\n%1").arg(listPath));
+    // Kept in full or not at all: a list cut short would keep a later publication from pruning
+    // what it no longer names.
+    QString reason;
+    if (!writeTextFile(written.join(u'\n') + u'\n', listPath, &reason)) {
+        QFile::remove(listPath);
+        m_statistics.noteWriteFailure(listPath, reason);
+    }
 }
 
 bool SiteOutput::sweepWorkingFolder(const QString &workingFolder)
@@ -287,7 +346,8 @@ SiteOutput::Result SiteOutput::regenerateAll()
         report(QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
         return Result::NoSite;
     }
-    return generateAll(*site);
+    clearWriteFailures();
+    return reportWriteFailures(generateAll(*site));
 }
 
 SiteOutput::Result SiteOutput::generateAll(Site &site)
@@ -354,6 +414,7 @@ SiteOutput::PreviewOutput SiteOutput::outputObject(velmo::Object *object)
     if (object == nullptr)
         return output;
     m_cache.clear();
+    clearWriteFailures();
     OutputContext context{this, {}};
     QString path;
     ObjectChain chain;
@@ -361,6 +422,7 @@ SiteOutput::PreviewOutput SiteOutput::outputObject(velmo::Object *object)
         output.result = PreviewResult::Written;
         output.path = context.outputPath;
     }
+    reportWriteFailures(Result::Done);
     return output;
 }
 
@@ -444,15 +506,22 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         const PageContext pageContext{&m_global,  &site,    page,         workingFolder,
                                       outputPath, &m_cache, &m_statistics};
         PageAssembly::assemble(pageContext, text);
-        m_cache.createFolderPath(outputPath);
-        m_statistics.producedFiles.insert(outputPath);
-        if (holdsText(outputPath, text)) {
+        QString reason;
+        if (!m_cache.createFolderPath(outputPath, &reason)) {
+            m_statistics.noteWriteFailure(outputPath, reason);
+        } else if (holdsText(outputPath, text)) {
             ++m_statistics.pagesUnchanged;
             written = 1;
-        } else if (writeTextFile(text, outputPath)) {
+        } else if (writeTextFile(text, outputPath, &reason)) {
             ++m_statistics.pagesWritten;
             written = 1;
+        } else {
+            // Cut short: neither a preview nor the publication may take it for the page.
+            QFile::remove(outputPath);
+            m_statistics.noteWriteFailure(outputPath, reason);
         }
+        if (written != 0)
+            m_statistics.producedFiles.insert(outputPath);
         context.outputPath = outputPath;
     }
 

@@ -29,6 +29,9 @@ public:
         NoSite,
         // The working folder could not be deleted (reported); nothing was generated.
         NotCleared,
+        // Generated, but some files could not be written (reported, each named); those were
+        // not published, and the published folder keeps their earlier versions.
+        Incomplete,
     };
 
     enum class PreviewResult {
@@ -92,7 +95,13 @@ private:
     void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
     // Removes from published the files the last publication listed that this one no longer
     // writes, then lists what this one wrote.
-    void prunePublishedFolder(const QString &workingFolder, const QString &published);
+    // Files in kept (paths below the working folder) stay where they are, and on the list.
+    void prunePublishedFolder(const QString &workingFolder, const QString &published,
+                              const QSet<QString> &kept);
+    // Starts a run's account of files that could not be written.
+    void clearWriteFailures();
+    // One message naming the files this run could not write; Incomplete when there were any.
+    Result reportWriteFailures(Result result);
     // Why page cannot be output ("「category / page」: …"), empty when its template is there.
     QString templateProblem(const Site &site, const Page &page);
     void reportPagesWithoutTemplate();

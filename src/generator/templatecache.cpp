@@ -43,13 +43,15 @@ const TemplateCache::Parsed &TemplateCache::program(const QString &path)
     return *it;
 }
 
-void TemplateCache::createFolderPath(const QString &filePath)
+bool TemplateCache::createFolderPath(const QString &filePath, QString *reason)
 {
     const QString folder = filePath.left(filePath.lastIndexOf(u'/'));
     if (m_folders.contains(folder))
-        return;
-    velmo::createFolderPath(filePath);
+        return true;
+    if (velmo::createFolderPath(filePath, reason) == 0)
+        return false;
     m_folders.insert(folder);
+    return true;
 }
 
 bool TemplateCache::claimOnce(const QString &key)

@@ -30,8 +30,9 @@ public:
     // The file's program, parsed once. Callers copy the program to run it with their own
     // bindings.
     const Parsed &program(const QString &path);
-    // Creates the folders of a file's path once per output (every page of a folder shares them).
-    void createFolderPath(const QString &filePath);
+    // Creates the folders of a file's path once per output (every page of a folder shares them);
+    // a failure is not remembered, so that each page of the folder hears of it.
+    bool createFolderPath(const QString &filePath, QString *reason = nullptr);
     // True the first time a key is claimed in this output: work that every page would repeat
     // with the same result (the style sheet copy) is done by the first page only.
     bool claimOnce(const QString &key);

@@ -8,6 +8,7 @@
 
 #include "model/archive.h"
 #include "model/document.h"
+#include "model/fileutil.h"
 
 namespace velmo {
 
@@ -141,14 +142,17 @@ bool DocumentFile::save(const Document &global, const QString &path)
         global.store(ar);
         ar.flush();
     } catch (const ArchiveError &e) {
+        // Either the file refused bytes or the document holds a value the format cannot carry.
+        const bool writeFailed = file.error() != QFileDevice::NoError;
         file.cancelWriting();
-        global.report(saveFailure(path, e.message()));
+        global.report(
+            saveFailure(path, writeFailed ? writeFailureReason(0, path, file.pos()) : e.message()));
         return false;
     }
+    // QSaveFile's own text for a failed commit is often "Unknown error", and it keeps no
+    // errno: the reason is judged from the name and the free space instead.
     if (!file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        global.report(saveFailure(path, reason));
+        global.report(saveFailure(path, writeFailureReason(0, path, file.pos())));
         return false;
     }
     return true;

@@ -3,8 +3,7 @@
 #include "model/fileutil.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
 #include <utility>
 
 #include <QDateTime>
@@ -12,7 +11,12 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <QStringDecoder>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmo {
 
@@ -82,16 +86,67 @@ QStringList listEntries(const QString &pattern, QDir::Filters kind)
     return found;
 }
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
+bool fail(QString *reason, int error, const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    // A short write (full disk) must not pass for a written page.
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return false;
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    if (reason != nullptr)
+        *reason = writeFailureReason(error, path);
+    return false;
+}
+
+// Writes all of bytes to an open descriptor; errno tells why when it fails.
+bool writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // A regular file never takes 0 bytes of a non-empty write but for want of space.
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Straight system calls rather than QFile: its error text is English and its error code does
+// not tell a full disk from a name too long, and the user must hear which.
+bool writeBytes(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(reason, errno, path);
+    if (!writeAll(fd, bytes.constData(), bytes.size())) {
+        const int error = errno;
+        ::close(fd);
+        return fail(reason, error, path);
+    }
+    // Network file systems may report a full disk or quota only here.
+    if (::close(fd) != 0)
+        return fail(reason, errno, path);
+    return true;
+}
+
+// A component over NAME_MAX or a path over PATH_MAX, as Linux file systems count them: bytes.
+bool isNameTooLong(const QString &path)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    if (encoded.size() >= 4096)
+        return true;
+    qsizetype start = 0;
+    while (start <= encoded.size()) {
+        qsizetype end = encoded.indexOf('/', start);
+        if (end < 0)
+            end = encoded.size();
+        if (end - start > 255)
+            return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 bool isStrictlyInside(const QString &path, const QString &root)
@@ -101,6 +156,48 @@ bool isStrictlyInside(const QString &path, const QString &root)
 }
 
 } // namespace
+
+QString writeFailureReason(int error, const QString &path, qint64 bytesNeeded)
+{
+    switch (error) {
+    case 0:
+        break;
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクがいっぱいです。");
+    case ENAMETOOLONG:
+        return QStringLiteral("名前が長すぎます（ファイル名・フォルダ名は 255 バイト、"
+                              "パスは 4096 バイトまでです）。");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("書き込む権限がありません。");
+    case EROFS:
+        return QStringLiteral("読み取り専用の場所です。");
+    case EEXIST:
+    case ENOTDIR:
+        return QStringLiteral("フォルダを作る場所に同じ名前のファイルがあります。");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダがあります。");
+    case EIO:
+        return QStringLiteral("ディスクの読み書きでエラーが起きました。");
+    default:
+        return qt_error_string(error);
+    }
+    if (!path.isEmpty() && isNameTooLong(path))
+        return writeFailureReason(ENAMETOOLONG);
+    // The writer removed what it had written, so the space it filled is free again: the disk
+    // counts as full when it cannot hold what was to be written, plus a little.
+    if (!path.isEmpty()) {
+        QFileInfo folder(QFileInfo(path).absolutePath());
+        while (!folder.exists() && !folder.isRoot())
+            folder.setFile(folder.absolutePath());
+        const QStorageInfo storage(folder.absoluteFilePath());
+        constexpr qint64 kMargin = 64 * 1024;
+        if (storage.isValid() && storage.bytesAvailable() < bytesNeeded + kMargin)
+            return writeFailureReason(ENOSPC);
+    }
+    return QStringLiteral("書き込めませんでした。");
+}
 
 std::optional<QString> readTextFile(const QString &path)
 {
@@ -127,18 +224,18 @@ qsizetype sameTextInFile(const QString &text, const QString &path)
     return fileHoldsBytes(path, text.toUtf8()) ? text.size() : 0;
 }
 
-qsizetype writeTextFileIfChanged(const QString &text, const QString &path)
+qsizetype writeTextFileIfChanged(const QString &text, const QString &path, QString *reason)
 {
     const QByteArray bytes = text.toUtf8();
     // An empty text over an empty file is unchanged too, although its length reads as 0.
     if (fileHoldsBytes(path, bytes))
         return text.isEmpty() ? 1 : text.size();
-    return writeBytes(path, bytes) ? bytes.size() + 1 : 0;
+    return writeBytes(path, bytes, reason) ? bytes.size() + 1 : 0;
 }
 
-bool writeTextFile(const QString &text, const QString &path)
+bool writeTextFile(const QString &text, const QString &path, QString *reason)
 {
-    return writeBytes(path, text.toUtf8());
+    return writeBytes(path, text.toUtf8(), reason);
 }
 
 int sameFileContents(const QString &a, const QString &b)
@@ -188,7 +285,7 @@ QStringList listFolders(const QString &pattern)
     return listEntries(pattern, QDir::Dirs);
 }
 
-int createFolderPath(const QString &path)
+int createFolderPath(const QString &path, QString *reason)
 {
     // Doubled separators leave empty components, which are skipped below.
     const QStringList parts = splitComponents(withSlashes(path));
@@ -198,8 +295,14 @@ int createFolderPath(const QString &path)
     // The first component was a drive on the original system; here it is either empty (an
     // absolute path) or a folder of a relative path, which must exist like any other.
     QString folder = parts.first();
-    const auto ensure = [](const QString &candidate) {
-        return isDirectory(candidate) || QDir().mkdir(candidate) || isDirectory(candidate);
+    const auto ensure = [reason](const QString &candidate) {
+        if (isDirectory(candidate))
+            return true;
+        if (::mkdir(QFile::encodeName(candidate).constData(), 0777) == 0)
+            return true;
+        const int error = errno;
+        // Another process may have made it meanwhile.
+        return isDirectory(candidate) || fail(reason, error, candidate);
     };
     if (parts.size() > 1 && !folder.isEmpty() && !ensure(folder))
         return 0;
@@ -213,12 +316,21 @@ int createFolderPath(const QString &path)
     return 1;
 }
 
-void copyFolderTree(const QString &source, const QString &destination)
+void copyFolderTree(const QString &source, const QString &destination, const QSet<QString> &skipped,
+                    QList<WriteFailure> *failures)
 {
     if (!isDirectory(source))
         return;
-    if (!isDirectory(destination))
-        createFolderPath(destination + QStringLiteral("/test.dat"));
+    const auto failed = [failures](const QString &path, const QString &reason) {
+        if (failures != nullptr)
+            failures->append({path, reason});
+    };
+    QString reason;
+    if (!isDirectory(destination) &&
+        !createFolderPath(destination + QStringLiteral("/test.dat"), &reason)) {
+        failed(destination, reason);
+        return;
+    }
     const QString sourceRoot = QFileInfo(source).canonicalFilePath();
     const QString destinationRoot = QFileInfo(destination).canonicalFilePath();
     if (sourceRoot.isEmpty() || destinationRoot.isEmpty() || sourceRoot == destinationRoot)
@@ -247,46 +359,54 @@ void copyFolderTree(const QString &source, const QString &destination)
         const QString target = destinationRoot + from.mid(rootLength);
         const QFileInfo existing(target);
         if (entry.isDir()) {
-            if (!existing.isDir())
-                QDir().mkpath(target);
+            if (!existing.isDir() && !createFolderPath(target + QStringLiteral("/a"), &reason))
+                failed(target, reason);
             continue;
         }
+        if (!skipped.isEmpty() && skipped.contains(from.mid(rootLength + 1)))
+            continue;
         if (existing.exists() && existing.size() == entry.size() && sameFileContents(from, target))
             continue;
-        copyFileReplacing(from, target);
+        if (!copyFileReplacing(from, target, &reason))
+            failed(target, reason);
     }
 }
 
-bool copyFileReplacing(const QString &source, const QString &target)
+bool copyFileReplacing(const QString &source, const QString &target, QString *reason)
 {
     // Plain reads and writes: QFile::copy goes through a synced temporary file, which costs a
     // disk flush per file when a whole site is published.
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (reason != nullptr)
+            *reason = QStringLiteral("元のファイル %1 を読めません。").arg(source);
         return false;
-    const QString partial = target + QStringLiteral(".part");
-    QFile out(partial);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    constexpr qint64 kChunk = 1 << 16;
-    bool ok = true;
-    while (ok && !in.atEnd()) {
-        const QByteArray piece = in.read(kChunk);
-        ok = !piece.isEmpty() && out.write(piece) == piece.size();
     }
-    ok = ok && out.flush();
-    out.close();
-    if (!ok || out.error() != QFileDevice::NoError) {
+    const QString partial = target + QStringLiteral(".part");
+    const QByteArray partialName = QFile::encodeName(partial);
+    const int fd = ::open(partialName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(reason, errno, target);
+    constexpr qint64 kChunk = 1 << 16;
+    int error = 0;
+    while (error == 0 && !in.atEnd()) {
+        const QByteArray piece = in.read(kChunk);
+        if (piece.isEmpty())
+            error = EIO;
+        else if (!writeAll(fd, piece.constData(), piece.size()))
+            error = errno;
+    }
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
         QFile::remove(partial);
-        return false;
+        return fail(reason, error, target);
     }
     // rename(2) replaces the target in one step: readers never see a half-written file.
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(partial).toStdString(),
-                            QFile::encodeName(target).toStdString(), error);
-    if (error) {
+    if (::rename(partialName.constData(), QFile::encodeName(target).constData()) != 0) {
+        error = errno;
         QFile::remove(partial);
-        return false;
+        return fail(reason, error, target);
     }
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -16,11 +18,25 @@ inline constexpr qint64 kMaxTextFileBytes = 16 * 1024 * 1024;
 std::optional<QString> readTextFile(const QString &path);
 // The length of the file's text when it exists and its text equals text exactly; else 0.
 qsizetype sameTextInFile(const QString &text, const QString &path);
+// A file that could not be written, and why, in words for the user.
+struct WriteFailure
+{
+    QString path;
+    QString reason;
+};
+// Why a write failed, for the user: from errno when it is known. Without it (0: the writer
+// kept no code, as QSaveFile does), guessed from the path's length and from the free space
+// against bytesNeeded.
+QString writeFailureReason(int error, const QString &path = QString(), qint64 bytesNeeded = 0);
+
+// The write functions below put why they failed into reason when it is given.
 // Writes text as UTF-8 (no byte-order mark) unless the file already holds exactly that text.
 // Returns the byte count plus one, sameTextInFile's result when unchanged, or 0 on failure.
-qsizetype writeTextFileIfChanged(const QString &text, const QString &path);
-// Writes text as UTF-8 (no byte-order mark) over whatever the file holds; false on failure.
-bool writeTextFile(const QString &text, const QString &path);
+qsizetype writeTextFileIfChanged(const QString &text, const QString &path,
+                                 QString *reason = nullptr);
+// Writes text as UTF-8 (no byte-order mark) over whatever the file holds; false on failure,
+// when the file may be left cut short.
+bool writeTextFile(const QString &text, const QString &path, QString *reason = nullptr);
 // 1 when both files open and hold the same bytes; else 0.
 int sameFileContents(const QString &a, const QString &b);
 bool fileExists(const QString &path);
@@ -34,12 +50,14 @@ QStringList listFiles(const QString &pattern);
 QStringList listFolders(const QString &pattern);
 // Creates every missing folder of path except its last component, which names a file.
 // Returns 0 when the path has no component or a folder cannot be created, else 1.
-int createFolderPath(const QString &path);
+int createFolderPath(const QString &path, QString *reason = nullptr);
 // Copies source over target through a temporary file renamed into place, so that target is
 // never left half written; false (target untouched) on failure.
-bool copyFileReplacing(const QString &source, const QString &target);
-// Copies a folder tree, rewriting only files that are missing or differ.
-void copyFolderTree(const QString &source, const QString &destination);
+bool copyFileReplacing(const QString &source, const QString &target, QString *reason = nullptr);
+// Copies a folder tree, rewriting only files that are missing or differ. Files whose path
+// below source is in skipped are left out; what could not be written goes into failures.
+void copyFolderTree(const QString &source, const QString &destination,
+                    const QSet<QString> &skipped = {}, QList<WriteFailure> *failures = nullptr);
 // Deletes a folder with everything in it, or a file; 1 on success. Refuses (0) anything
 // outside the data root's temporary/ folder, which is the only place it is used.
 int deleteFolder(const QString &path, const QString &temporaryRoot);

@@ -294,6 +294,18 @@ private Q_SLOTS:
         QCOMPARE(again.exitCode, 0);
         QVERIFY(QString::fromUtf8(again.out).contains(QStringLiteral("pages unchanged: 1")));
 
+        // Publishing onto a full disk: named, nothing cut short published, and a failed run.
+        const QString publishedIndex = published + QStringLiteral("/index.html");
+        QVERIFY(QFile::remove(publishedIndex));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), publishedIndex + QStringLiteral(".part")));
+        const Run full =
+            runCli({QStringLiteral("build"), document, QStringLiteral("--home"), home.path()});
+        QCOMPARE(full.exitCode, 1);
+        QVERIFY2(full.err.contains(publishedIndex) &&
+                     full.err.contains(QStringLiteral("ディスクがいっぱいです")),
+                 qPrintable(full.err));
+        QVERIFY(!QFileInfo::exists(publishedIndex));
+
         const Run noSite = runCli({QStringLiteral("build"), document, QStringLiteral("--site"),
                                    QStringLiteral("花屋"), QStringLiteral("--home"), home.path()});
         QCOMPARE(noSite.exitCode, 1);

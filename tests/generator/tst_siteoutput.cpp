@@ -2,6 +2,8 @@
 // layout, the home page, menus, content blocks, links, preview areas and unsafe names.
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
@@ -25,6 +27,7 @@
 
 using namespace velmo;
 using velmo::gen::SiteOutput;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -446,6 +449,87 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(published + QStringLiteral("/.htaccess")));
         QVERIFY(QFileInfo::exists(outside));
         QVERIFY(!readFile(list).contains(QStringLiteral("shokupan")));
+    }
+
+    void writeFailuresAreReportedAndNotPublished_data()
+    {
+        // Where the fault is put, below the working folder (w/) or the published one (p/); what
+        // stands there (/dev/full, a plain file where a folder must be, or an over-long page
+        // name); the file the message must name; the published file that keeps its earlier
+        // version.
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("reason");
+        const QString full = QStringLiteral("ディスクがいっぱいです");
+        const QString tooLong = QStringLiteral("名前が長すぎます");
+        const QString longPage = QString(300, u'x');
+        // clang-format off
+        QTest::newRow("page") << u"w/news.html"_s << u"full"_s << u"w/news.html"_s
+                              << u"news.html"_s << full;
+        QTest::newRow("style sheet") << u"w/css/style.css"_s << u"full"_s << u"w/css/style.css"_s
+                                     << u"css/style.css"_s << full;
+        QTest::newRow("template image") << u"w/template_image/logo.png.part"_s << u"full"_s
+                                        << u"w/template_image/logo.png"_s
+                                        << u"template_image/logo.png"_s << full;
+        QTest::newRow("published copy") << u"p/shop/access.html.part"_s << u"full"_s
+                                        << u"p/shop/access.html"_s << u"shop/access.html"_s << full;
+        QTest::newRow("file where a folder goes") << u"w/bread"_s << u"file"_s
+                                                  << u"w/bread/shokupan.html"_s
+                                                  << u"bread/shokupan.html"_s
+                                                  << u"同じ名前のファイルがあります"_s;
+        QTest::newRow("name too long") << QString() << u"long"_s
+                                       << u"w/bread/"_s + longPage + u".html"_s << QString()
+                                       << tooLong;
+        // clang-format on
+    }
+
+    void writeFailuresAreReportedAndNotPublished()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, how);
+        QFETCH(QString, named);
+        QFETCH(QString, kept);
+        QFETCH(QString, reason);
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        SiteOutput output(f.global);
+        QString published;
+        QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
+        const QString before = kept.isEmpty() ? QString() : readFile(published + u'/' + kept);
+        const auto place = [&](const QString &path) {
+            return (path.startsWith(u'w') ? f.working() : published) + path.mid(1);
+        };
+
+        // Everything changes, so that every file is written again.
+        f.site->homeTitle = QStringLiteral("こむぎ堂 本店");
+        writeFile(f.site->templatePath + QStringLiteral("/css/main.css"), u"body{}"_s);
+        writeFile(f.site->templatePath + QStringLiteral("/template_image/logo.png"), u"png2"_s);
+        if (how == u"full") {
+            QFile::remove(place(fault));
+            QVERIFY(QFile::link(QStringLiteral("/dev/full"), place(fault)));
+        } else if (how == u"file") {
+            QVERIFY(QDir(place(fault)).removeRecursively());
+            writeFile(place(fault), u"x"_s);
+        } else {
+            f.breadPage->fileName = QString(300, u'x');
+        }
+        f.reporter.messages.clear();
+        QCOMPARE(output.outputSite(&published), SiteOutput::Result::Incomplete);
+
+        const QString message = f.reporter.messages.join(u'\n');
+        QVERIFY2(
+            message.contains(place(named)) && message.contains(reason) &&
+                message.endsWith(QStringLiteral("書き込めなかったファイルは公開されていません。")),
+            qPrintable(message));
+        if (!kept.isEmpty())
+            QCOMPARE(readFile(published + u'/' + kept), before);
+        // Nothing cut short reached the published folder, and the rest of the site did.
+        QDirIterator it(published, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            QVERIFY2(it.nextFileInfo().size() > 0, qPrintable(it.fileInfo().filePath()));
+        QVERIFY(readFile(published + QStringLiteral("/index.html")).contains(u"本店"_s));
     }
 
     void pagesWithoutTemplateAreReportedNotPublished()
