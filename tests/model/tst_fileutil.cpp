@@ -88,6 +88,8 @@ private Q_SLOTS:
 
     void createFolderPath();
     void createFolderPathReportsBlockedFolder();
+    void writeFailureReasonWithoutErrorCode_data();
+    void writeFailureReasonWithoutErrorCode();
 
     void readTextFile();
     void writeTextFileIfChanged();
@@ -182,6 +184,32 @@ void TestFileUtil::createFolderPathReportsBlockedFolder()
     writeBytes(path(u"blocked"_s), "a file where a folder should be");
     QCOMPARE(velmo::createFolderPath(path(u"blocked/inner/x.dat"_s)), 0);
     QVERIFY(!velmo::isDirectory(path(u"blocked"_s)));
+}
+
+void TestFileUtil::writeFailureReasonWithoutErrorCode_data()
+{
+    // A save through QSaveFile keeps no errno: the reason is judged from the name and from the
+    // free space against what was to be written.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("bytesNeeded");
+    QTest::addColumn<QString>("reason");
+    const qint64 huge = qint64(1) << 62;
+    // clang-format off
+    QTest::newRow("name too long") << QString(300, u'x') << qint64(1) << u"名前が長すぎます"_s;
+    QTest::newRow("more than the disk holds") << u"doc.vlm"_s << huge << u"ディスクがいっぱいです"_s;
+    QTest::newRow("below a folder not made yet") << u"a/b/doc.vlm"_s << huge
+                                                 << u"ディスクがいっぱいです"_s;
+    QTest::newRow("room to spare") << u"doc.vlm"_s << qint64(1) << u"書き込めませんでした"_s;
+    // clang-format on
+}
+
+void TestFileUtil::writeFailureReasonWithoutErrorCode()
+{
+    QFETCH(QString, name);
+    QFETCH(qint64, bytesNeeded);
+    QFETCH(QString, reason);
+    const QString text = velmo::writeFailureReason(0, path(name), bytesNeeded);
+    QVERIFY2(text.startsWith(reason), qPrintable(text));
 }
 
 void TestFileUtil::readTextFile()
