@@ -372,6 +372,17 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
     CountingSiteOutput output(m_document, total, progress);
     const velmo::gen::SiteOutput::Result result = output.outputSite(published);
     m_lastOutput = output.statistics();
+    // Published already, as always; what leads nowhere is told, not hidden.
+    m_lastLinkCheck = {};
+    m_lastLinkCheckFolder.clear();
+    if ((result == velmo::gen::SiteOutput::Result::Done ||
+         result == velmo::gen::SiteOutput::Result::Incomplete) &&
+        m_document.sites.indexOfObject(site) >= 0) {
+        m_lastLinkCheckFolder = velmo::gen::SitePaths::workingFolder(m_document, *site);
+        m_lastLinkCheck = velmo::gen::LinkCheck::check(
+            m_lastLinkCheckFolder,
+            QStringList(m_lastOutput.producedFiles.begin(), m_lastOutput.producedFiles.end()));
+    }
     return result;
 }
 
@@ -379,11 +390,12 @@ QString DocumentController::outputSummary() const
 {
     const velmo::gen::OutputStatistics &s = m_lastOutput;
     return u"HTML出力: %1 ページを書き出し、%2 ページは変更なし、画像 %3 枚（うち %4 枚は"
-           u"キャッシュから）、メッセージ %5 件"_s.arg(s.pagesWritten)
+           u"キャッシュから）、メッセージ %5 件、リンク切れ %6 件"_s.arg(s.pagesWritten)
                .arg(s.pagesUnchanged)
                .arg(s.picturesScaled + s.picturesFromCache)
                .arg(s.picturesFromCache)
-               .arg(s.messages.size());
+               .arg(s.messages.size())
+               .arg(m_lastLinkCheck.broken.size());
 }
 
 void DocumentController::renameObject(velmo::Object *object, const QString &name)

@@ -7,6 +7,7 @@
 
 #include <QObject>
 
+#include "generator/linkcheck.h"
 #include "generator/siteoutput.h"
 #include "model/objectid.h"
 #include "model/objectref.h"
@@ -87,6 +88,9 @@ public:
                                               const ProgressCallback &progress = {});
     // What the last site output did, in one line for the status bar.
     QString outputSummary() const;
+    // The link check of the last site output, and the working folder its files lie in.
+    const velmo::gen::LinkCheck::Result &lastLinkCheck() const { return m_lastLinkCheck; }
+    const QString &lastLinkCheckFolder() const { return m_lastLinkCheckFolder; }
 
     // Editing, for the property forms and the content editor. Each acts only on an object of
     // the document; one that went away meanwhile is left alone.
@@ -155,6 +159,8 @@ private:
     // Made on first use: only the menu tree's selection is ever previewed.
     std::unique_ptr<velmo::gen::SiteOutput> m_previewOutput;
     velmo::gen::OutputStatistics m_lastOutput;
+    velmo::gen::LinkCheck::Result m_lastLinkCheck;
+    QString m_lastLinkCheckFolder;
     // The page a followed link led to: its selection in the tree needs no preview of its own.
     velmo::ObjectRef m_followedPage;
     velmo::ObjectRef m_routed;

@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include "app/appicon.h"
+#include "app/brokenlinkswindow.h"
 #include "app/contentpane.h"
 #include "app/documentcontroller.h"
 #include "app/documentsession.h"
@@ -254,6 +255,17 @@ void MainWindow::showOutputResult(const QString &summary, const QString &publish
                                       QDir::toNativeSeparators(publishedFolder));
     m_openPublished->setVisible(!publishedFolder.isEmpty());
     statusBar()->show();
+}
+
+void MainWindow::showBrokenLinks()
+{
+    if (m_brokenLinks == nullptr) {
+        m_brokenLinks = new BrokenLinksWindow(this);
+        connect(m_brokenLinks, &BrokenLinksWindow::pageRequested, this, &MainWindow::showInPreview);
+    }
+    m_brokenLinks->showResult(m_controller.lastLinkCheck(), m_controller.lastLinkCheckFolder());
+    m_brokenLinks->show();
+    m_brokenLinks->raise();
 }
 
 void MainWindow::updateTitle(const QString &documentTitle)

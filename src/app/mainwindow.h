@@ -9,6 +9,7 @@
 
 class DocumentController;
 class DocumentSession;
+class BrokenLinksWindow;
 class QAction;
 class ContentPane;
 class QLabel;
@@ -72,6 +73,9 @@ public:
     int showInPreview(const QString &address);
     // The status bar tells what a site output did, with a button that opens the folder.
     void showOutputResult(const QString &summary, const QString &publishedFolder);
+    // "リンク切れ" lists the broken links of the controller's last output.
+    void showBrokenLinks();
+    BrokenLinksWindow *brokenLinksWindow() const { return m_brokenLinks; }
 
     // The menu commands.
     QAction *fileNewAction() const { return m_fileNew; }
@@ -125,6 +129,7 @@ private:
     ContentPane *m_contentView = nullptr;
     QLabel *m_outputResult = nullptr;
     QPushButton *m_openPublished = nullptr;
+    BrokenLinksWindow *m_brokenLinks = nullptr;
     QString m_publishedFolder;
     QAction *m_fileNew = nullptr;
     QAction *m_fileOpen = nullptr;

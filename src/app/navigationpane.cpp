@@ -125,6 +125,7 @@ NavigationPane *NavigationPane::install(MainWindow &frame, DocumentController &c
     auto *view = new NavigationPane(controller);
     frame.setNavigationView(view);
     connect(view, &NavigationPane::outputFinished, &frame, &MainWindow::showOutputResult);
+    connect(view, &NavigationPane::brokenLinksFound, &frame, &MainWindow::showBrokenLinks);
     connect(&frame, &MainWindow::publishedFolderOpenRequested, view,
             &NavigationPane::openPublishedFolder);
     connect(&frame, &MainWindow::initialUpdate, view, &NavigationPane::onInitialUpdate);
@@ -258,6 +259,8 @@ void NavigationPane::outputSite(bool openFolder)
                           result != velmo::gen::SiteOutput::Result::Incomplete))
         return;
     Q_EMIT outputFinished(m_controller.outputSummary(), published);
+    if (!self.isNull() && !m_controller.lastLinkCheck().broken.isEmpty())
+        Q_EMIT brokenLinksFound();
     if (!self.isNull() && openFolder)
         openPublishedFolder(published);
 }

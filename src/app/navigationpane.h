@@ -81,6 +81,8 @@ Q_SIGNALS:
     void outputProgress(int done, int total);
     // A site output completed: what it did, and the folder it published to.
     void outputFinished(const QString &summary, const QString &publishedFolder);
+    // The site output just finished found links that lead nowhere.
+    void brokenLinksFound();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "cli/documentdump.h"
+#include "cli/linkreport.h"
 #include "cli/sampledocument.h"
 #include "generator/siteoutput.h"
 #include "model/dataroot.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitBrokenLinks = 3 };
 
 void printError(const QString &text)
 {
@@ -32,6 +33,9 @@ int usage()
         "       velmo-cli dump IN.vlm             print the document as JSON\n"
         "       velmo-cli build DOC.vlm [--site NAME] [--home DIR]\n"
         "                                         generate a site and publish it to DIR/web\n"
+        "       velmo-cli check DOC.vlm [--site NAME] [--home DIR]\n"
+        "                                         generate a site without publishing it and\n"
+        "                                         list its broken links (exit 3 if any)\n"
         "       velmo-cli sample OUT.vlm [--home DIR]\n"
         "                                         write the sample document, its site on the\n"
         "                                         sample template of DIR"));
@@ -71,7 +75,7 @@ QString installedShareFolder()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/../share/velmo");
 }
 
-int build(const QStringList &args)
+int build(const QStringList &args, bool checkOnly)
 {
     QString document;
     QString siteName;
@@ -116,6 +120,16 @@ int build(const QStringList &args)
         return kExitFailed;
 
     velmo::gen::SiteOutput output(global);
+    if (checkOnly) {
+        // Pages that could not be written are reported; the check still covers the others.
+        const velmo::gen::SiteOutput::Result generated = output.regenerateAll();
+        if (generated != velmo::gen::SiteOutput::Result::Done &&
+            generated != velmo::gen::SiteOutput::Result::Incomplete)
+            return kExitFailed;
+        const velmo::gen::LinkCheck::Result links = LinkReport::check(global, *site, output);
+        LinkReport::print(links);
+        return links.broken.isEmpty() ? kExitOk : kExitBrokenLinks;
+    }
     QString published;
     const velmo::gen::SiteOutput::Result result = output.outputSite(&published);
     if (result != velmo::gen::SiteOutput::Result::Done &&
@@ -138,6 +152,8 @@ int build(const QStringList &args)
                                 .arg(stats.messages.size());
     const QByteArray bytes = summary.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    // Publishing has gone on regardless; what leads nowhere is listed, not hidden.
+    LinkReport::print(LinkReport::check(global, *site, output));
     // The summary still helps, but a script must not take an incomplete site for a good one.
     return result == velmo::gen::SiteOutput::Result::Done ? kExitOk : kExitFailed;
 }
@@ -186,7 +202,9 @@ int main(int argc, char **argv)
     if (command == u"dump" && args.size() == 2)
         return dump(args.at(1));
     if (command == u"build")
-        return build(args.mid(1));
+        return build(args.mid(1), false);
+    if (command == u"check")
+        return build(args.mid(1), true);
     if (command == u"sample")
         return sample(args.mid(1));
     return usage();

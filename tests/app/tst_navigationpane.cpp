@@ -10,10 +10,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include "app/brokenlinkswindow.h"
 #include "app/documentcontroller.h"
 #include "app/mainwindow.h"
 #include "app/navigationpane.h"
@@ -27,6 +29,7 @@
 #include "model/classification.h"
 #include "model/content.h"
 #include "model/contentgroup.h"
+#include "model/fileutil.h"
 #include "model/page.h"
 #include "model/site.h"
 #include "navtestsupport.h"
@@ -524,6 +527,24 @@ void TestNavigationPane::htmlOutput()
     QCOMPARE(n.f.messageBoxes().shownTexts().size(), 1);
     QVERIFY(n.f.messageBoxes().shownTexts().first().contains(published));
     n.f.messageBoxes().clearShownTexts();
+
+    QVERIFY(n.f.frame()->brokenLinksWindow() == nullptr);
+    // A link that leads nowhere is listed after the output; a double-click previews its page.
+    const QString pageTemplate = n.f.path(u"tpl/ページテンプレート/page.html"_s);
+    QString templateText = velmo::readTextFile(pageTemplate).value_or(QString());
+    QVERIFY(velmo::writeTextFile(
+        templateText.replace(u"</body>"_s, u"<a href=\"gone.html\">x</a></body>"_s), pageTemplate));
+    QTest::mouseClick(output, Qt::LeftButton);
+    BrokenLinksWindow *broken = n.f.frame()->brokenLinksWindow();
+    QVERIFY(broken != nullptr && broken->isVisible());
+    QCOMPARE(broken->list()->topLevelItemCount(), 3);
+    QTreeWidgetItem *first = broken->list()->topLevelItem(0);
+    QCOMPARE(first->text(2), u"gone.html"_s);
+    Q_EMIT broken->list()->itemDoubleClicked(first, 0);
+    QCOMPARE(n.f.global().previewAddress,
+             n.f.app().controller().lastLinkCheckFolder() + u'/' + first->text(0));
+    QVERIFY(
+        n.f.frame()->findChild<QLabel *>(u"outputResult"_s)->text().contains(u"リンク切れ 3 件"_s));
 
     // Without a current site nothing is opened.
     n.f.global().sites.clear();

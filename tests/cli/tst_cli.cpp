@@ -173,6 +173,12 @@ private Q_SLOTS:
         QCOMPARE(build.exitCode, 0);
         QVERIFY2(build.err.isEmpty(), qPrintable(build.err));
         QVERIFY(QString::fromUtf8(build.out).contains(QStringLiteral("messages: 0")));
+        // The bundled sample is the first site a user sees: none of its links may lead nowhere.
+        QVERIFY(QString::fromUtf8(build.out).contains(QStringLiteral("broken links: 0")));
+        const Run check =
+            runCli({QStringLiteral("check"), document, QStringLiteral("--home"), home.path()});
+        QCOMPARE(check.exitCode, 0);
+        QVERIFY(QString::fromUtf8(check.out).contains(QStringLiteral("pages checked: 8")));
 
         const QDir site(home.filePath(QStringLiteral("web/サンプルサイト")));
         const QStringList pages = {QStringLiteral("index.html"),

@@ -1,0 +1,32 @@
+// The link check's report for velmo-cli.
+#include "cli/linkreport.h"
+
+#include <cstdio>
+
+#include "generator/siteoutput.h"
+#include "generator/sitepaths.h"
+
+velmo::gen::LinkCheck::Result LinkReport::check(const velmo::Document &global,
+                                                const velmo::Site &site,
+                                                const velmo::gen::SiteOutput &output)
+{
+    const QSet<QString> &produced = output.statistics().producedFiles;
+    return velmo::gen::LinkCheck::check(velmo::gen::SitePaths::workingFolder(global, site),
+                                        QStringList(produced.begin(), produced.end()));
+}
+
+void LinkReport::print(const velmo::gen::LinkCheck::Result &result)
+{
+    QString text;
+    for (const velmo::gen::LinkCheck::Broken &broken : result.broken)
+        text += QStringLiteral("broken link: %1:%2: %3: %4\n")
+                    .arg(broken.file)
+                    .arg(broken.link.line)
+                    .arg(broken.link.url, broken.reason);
+    text += QStringLiteral("pages checked: %1\nbroken links: %2\nexternal links not checked: %3\n")
+                .arg(result.pagesChecked)
+                .arg(result.broken.size())
+                .arg(result.unchecked.size());
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}

@@ -1,0 +1,317 @@
+// The link check of a generated site, with gumbo as the HTML5 parser.
+#include "generator/linkcheck.h"
+
+#include <cctype>
+#include <optional>
+#include <utility>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QUrl>
+
+#include <gumbo.h>
+
+#include "model/fileutil.h"
+
+namespace velmo::gen {
+
+namespace {
+
+// A generated page or style sheet as bytes, for the parser: regular files of a sane size only.
+std::optional<QByteArray> readBinaryFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kMaxTextFileBytes)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.read(kMaxTextFileBytes + 1);
+    if (bytes.size() > kMaxTextFileBytes)
+        return std::nullopt;
+    return bytes;
+}
+
+QString fromPiece(const char *text)
+{
+    return text != nullptr ? QString::fromUtf8(text) : QString();
+}
+
+// The URLs of a srcset value: each candidate is a URL followed by an optional descriptor.
+QStringList srcsetUrls(const QString &value)
+{
+    QStringList urls;
+    const QStringList candidates = value.split(u',', Qt::SkipEmptyParts);
+    for (const QString &candidate : candidates) {
+        const QString url = candidate.trimmed().section(u' ', 0, 0);
+        if (!url.isEmpty())
+            urls << url;
+    }
+    return urls;
+}
+
+bool isExternal(const QString &url)
+{
+    const QString lower = url.left(8).toLower();
+    return lower.startsWith(u"http://") || lower.startsWith(u"https://") ||
+           lower.startsWith(u"mailto:") || url.startsWith(u"//");
+}
+
+// Links that name no file to check: scripts, inline data, telephone numbers and the like.
+bool isIgnored(const QString &url)
+{
+    if (url.isEmpty())
+        return true;
+    const qsizetype colon = url.indexOf(u':');
+    if (colon <= 0)
+        return false;
+    const qsizetype slash = url.indexOf(u'/');
+    // A scheme comes before any "/"; "a:b/c" is a scheme, "a/b:c" a relative path.
+    return (slash < 0 || colon < slash) && !isExternal(url);
+}
+
+bool isPage(const QString &path)
+{
+    return path.endsWith(u".html", Qt::CaseInsensitive) ||
+           path.endsWith(u".htm", Qt::CaseInsensitive);
+}
+
+struct Checker
+{
+    QString root;
+    QHash<QString, QSet<QString>> anchorsOf;
+    // Most links of a site are its menus, the same few files from every page: each is looked
+    // up once.
+    QHash<QString, bool> isFile;
+    LinkCheck::Result result;
+
+    bool fileExists(const QString &path)
+    {
+        auto it = isFile.find(path);
+        if (it == isFile.end())
+            it = isFile.insert(path, QFileInfo(path).isFile());
+        return *it;
+    }
+
+    QString relative(const QString &path) const { return QDir(root).relativeFilePath(path); }
+
+    const QSet<QString> *anchors(const QString &page)
+    {
+        auto it = anchorsOf.find(page);
+        if (it == anchorsOf.end()) {
+            const std::optional<QByteArray> bytes = readBinaryFile(page);
+            it = anchorsOf.insert(page, bytes ? LinkCheck::extractPageLinks(*bytes).anchors
+                                              : QSet<QString>());
+        }
+        return &*it;
+    }
+
+    void checkLink(const QString &file, const LinkCheck::Link &link)
+    {
+        const QString url = link.url.trimmed();
+        if (isIgnored(url))
+            return;
+        if (isExternal(url)) {
+            result.unchecked.append({relative(file), link, QStringLiteral("外部リンク")});
+            return;
+        }
+        const QUrl parsed(url);
+        const QString fragment = parsed.fragment(QUrl::FullyDecoded);
+        QString path = parsed.path(QUrl::FullyDecoded);
+        QString target;
+        if (path.isEmpty())
+            target = file;
+        else if (path.startsWith(u'/'))
+            target = QDir::cleanPath(root + path);
+        else
+            target = QDir::cleanPath(QFileInfo(file).absolutePath() + u'/' + path);
+        if (path.endsWith(u'/') || (!fileExists(target) && QFileInfo(target).isDir()))
+            target += QStringLiteral("/index.html");
+        const QString cleanRoot = QDir::cleanPath(root);
+        if (target != cleanRoot && !target.startsWith(cleanRoot + u'/')) {
+            result.broken.append(
+                {relative(file), link, QStringLiteral("サイトの外を指しています")});
+            return;
+        }
+        if (!fileExists(target)) {
+            result.broken.append({relative(file), link, QStringLiteral("ファイルがありません")});
+            return;
+        }
+        if (!fragment.isEmpty() && isPage(target) && !anchors(target)->contains(fragment))
+            result.broken.append(
+                {relative(file), link, QStringLiteral("ページに #%1 がありません").arg(fragment)});
+    }
+};
+
+// Elements that never hold others: they open no level of nesting.
+bool isVoidElement(QByteArrayView name)
+{
+    static const QByteArrayView kVoid[] = {"area",  "base",   "br",    "col",  "embed",
+                                           "hr",    "img",    "input", "link", "meta",
+                                           "param", "source", "track", "wbr"};
+    for (QByteArrayView element : kVoid) {
+        if (name.size() == element.size() &&
+            qstrnicmp(name.data(), element.data(), size_t(name.size())) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The deepest nesting the markup can reach, counted from its start and end tags; it may count
+// more than a parser builds (unclosed elements), never less.
+int nestingBound(const QByteArray &html)
+{
+    int depth = 0;
+    int deepest = 0;
+    const qsizetype size = html.size();
+    for (qsizetype i = 0; i + 1 < size; ++i) {
+        if (html.at(i) != '<')
+            continue;
+        const char next = html.at(i + 1);
+        if (next == '/') {
+            depth = qMax(0, depth - 1);
+            continue;
+        }
+        if (!std::isalpha(static_cast<unsigned char>(next)))
+            continue;
+        qsizetype end = i + 1;
+        while (end < size && std::isalnum(static_cast<unsigned char>(html.at(end))))
+            ++end;
+        if (isVoidElement(QByteArrayView(html).sliced(i + 1, end - i - 1)))
+            continue;
+        deepest = qMax(deepest, ++depth);
+    }
+    return deepest;
+}
+
+} // namespace
+
+LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
+{
+    PageLinks page;
+    if (nestingBound(html) > kMaxNesting) {
+        page.readable = false;
+        return page;
+    }
+    GumboOutput *output =
+        gumbo_parse_with_options(&kGumboDefaultOptions, html.constData(), size_t(html.size()));
+    // An explicit stack: a page nested deeper than the call stack allows is still read.
+    QList<const GumboNode *> pending{output->root};
+    // The parser repairs misnested markup as browsers do, cloning an open <a> into the
+    // elements that follow: one link in the source, one entry in the list.
+    QSet<std::pair<QString, int>> seen;
+    const auto add = [&](const QString &url, int line) {
+        if (!seen.contains({url, line})) {
+            seen.insert({url, line});
+            page.links.append({url, line});
+        }
+    };
+    while (!pending.isEmpty()) {
+        const GumboNode *node = pending.takeLast();
+        if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE)
+            continue;
+        const GumboElement &element = node->v.element;
+        for (unsigned i = 0; i < element.attributes.length; ++i) {
+            const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[i]);
+            const QByteArray name(attribute->name);
+            const QString value = fromPiece(attribute->value);
+            const int line = int(attribute->value_start.line);
+            if (name == "href" || name == "src") {
+                add(value, line);
+            } else if (name == "srcset") {
+                for (const QString &url : srcsetUrls(value))
+                    add(url, line);
+            } else if (name == "id" || name == "name") {
+                page.anchors.insert(value);
+            }
+        }
+        // Children in reverse, so that links come out in the page's order.
+        for (unsigned i = element.children.length; i > 0; --i)
+            pending.append(static_cast<const GumboNode *>(element.children.data[i - 1]));
+    }
+    gumbo_destroy_output(&kGumboDefaultOptions, output);
+    return page;
+}
+
+QList<LinkCheck::Link> LinkCheck::extractStyleSheetLinks(const QString &css)
+{
+    QList<Link> links;
+    int line = 1;
+    qsizetype lineStart = 0;
+    for (qsizetype at = css.indexOf(u"url(", 0, Qt::CaseInsensitive); at >= 0;
+         at = css.indexOf(u"url(", at + 4, Qt::CaseInsensitive)) {
+        line += int(css.mid(lineStart, at - lineStart).count(u'\n'));
+        lineStart = at;
+        qsizetype begin = at + 4;
+        while (begin < css.size() && css.at(begin).isSpace())
+            ++begin;
+        if (begin >= css.size())
+            break;
+        const QChar quote = css.at(begin);
+        qsizetype end;
+        if (quote == u'"' || quote == u'\'') {
+            end = css.indexOf(quote, begin + 1);
+            ++begin;
+        } else {
+            end = css.indexOf(u')', begin);
+        }
+        if (end < 0)
+            break;
+        links.append({css.mid(begin, end - begin).trimmed(), line});
+    }
+    return links;
+}
+
+LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &files)
+{
+    Checker checker{QDir::cleanPath(folder), {}, {}, {}};
+    QStringList sorted;
+    for (const QString &file : files)
+        sorted << QDir::cleanPath(file);
+    sorted.sort();
+    // Every page is read once, before any link is followed: a link's anchor is then looked up
+    // among what is already known.
+    QList<std::pair<QString, QList<Link>>> linksOf;
+    for (const QString &file : std::as_const(sorted)) {
+        const bool page = isPage(file);
+        if (!page && !file.endsWith(u".css", Qt::CaseInsensitive))
+            continue;
+        const std::optional<QByteArray> bytes = readBinaryFile(file);
+        if (!bytes)
+            continue;
+        if (page) {
+            PageLinks links = extractPageLinks(*bytes);
+            if (!links.readable)
+                checker.result.broken.append(
+                    {checker.relative(file),
+                     {},
+                     QStringLiteral("要素の入れ子が深すぎるため確認できません")});
+            checker.anchorsOf.insert(file, std::move(links.anchors));
+            linksOf.append({file, std::move(links.links)});
+            ++checker.result.pagesChecked;
+        } else {
+            linksOf.append({file, extractStyleSheetLinks(QString::fromUtf8(*bytes))});
+        }
+    }
+    for (const auto &[file, links] : std::as_const(linksOf)) {
+        for (const Link &link : links)
+            checker.checkLink(file, link);
+    }
+    return checker.result;
+}
+
+LinkCheck::Result LinkCheck::checkFolder(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder,
+                    {QStringLiteral("*.html"), QStringLiteral("*.htm"), QStringLiteral("*.css")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+    return check(folder, files);
+}
+
+} // namespace velmo::gen
