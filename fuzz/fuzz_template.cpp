@@ -1,6 +1,7 @@
 // libFuzzer entry over the template language: any bytes run as a menu or content template
 // program, and go through link expansion and the whole page assembly as a page template.
 #include <cstdint>
+#include <cstdlib>
 
 #include <QByteArrayView>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
@@ -98,6 +100,7 @@ struct Fixture
             addCategory(products->categories, products, QStringLiteral("新製品"), u"new");
         addCategory(products->categories, products, QStringLiteral("旧製品"), u"old");
         page = addPage(fresh, QStringLiteral("春の新作"), QStringLiteral("spring"));
+        sibling = addPage(fresh, QStringLiteral("夏の新作"), QStringLiteral("summer"));
         page->keywords = QStringLiteral("春");
 
         auto *group = numbered(new ContentGroup);
@@ -140,6 +143,8 @@ struct Fixture
         context.outputPath = working + QStringLiteral("/p/new/spring.html");
         context.cache = &cache;
 
+        menus.begin(*site);
+
         // Preview areas from the page template, two of them switched off.
         gen::PreviewAreas::collectMarkers(global);
         for (PreviewArea &area : global.previewAreas) {
@@ -174,8 +179,11 @@ struct Fixture
     Document global;
     Site *site = nullptr;
     Page *page = nullptr;
+    // On the marked chain but holding nothing a link menu points at: its menus may be kept.
+    Page *sibling = nullptr;
     QString working;
     gen::TemplateCache cache;
+    gen::MenuOutputCache menus;
     gen::PageContext context;
 };
 
@@ -230,6 +238,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     gen::TemplateExpansion::expandLinksAndImages(context, text);
+
+    // As a page template whose menus are taken from the outputs kept for the sibling's key
+    // (filled by the first input): they must be what running the menus gives.
+    f.global.previewAreaFlag = 0;
+    gen::PageContext sibling = context;
+    sibling.page = f.sibling;
+    QString ran = text;
+    gen::TemplateExpansion::expandMenus(sibling, ran);
+    sibling.menus = &f.menus;
+    for (int pass = 0; pass < 2; ++pass) {
+        QString kept = text;
+        gen::TemplateExpansion::expandMenus(sibling, kept);
+        if (kept != ran)
+            std::abort();
+    }
 
     // As a page template, once as in a whole-site output and once as a preview with areas
     // switched off.

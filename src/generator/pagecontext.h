@@ -15,6 +15,7 @@ class Site;
 namespace velmo::gen {
 
 struct OutputStatistics;
+class MenuOutputCache;
 class TemplateCache;
 
 struct PageContext
@@ -26,6 +27,8 @@ struct PageContext
     QString outputPath;
     TemplateCache *cache = nullptr;
     OutputStatistics *statistics = nullptr;
+    // Null where every page runs its menus itself (previews).
+    MenuOutputCache *menus = nullptr;
 
     // Shows a message (through the document's reporter) and keeps it for the summary.
     void report(const QString &message) const;

@@ -357,6 +357,8 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_runSite = &site;
     m_runCategories = collectCategories(site);
     m_linkPathsByFolder.clear();
+    if (m_cacheMenus)
+        m_menuOutputs.begin(site);
     for (Category *category : std::as_const(m_runCategories)) {
         for (Page *page : category->pages) {
             ContentGroup *first = page->contentGroups.first();
@@ -371,6 +373,7 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_runSite = nullptr;
     m_runCategories.clear();
     m_linkPathsByFolder.clear();
+    m_menuOutputs.clear();
     reportPagesWithoutTemplate();
     return Result::Done;
 }
@@ -503,8 +506,8 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
             text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +
                                 page->templateName);
         updateLinkPaths(site, workingFolder, outputPath);
-        const PageContext pageContext{&m_global,  &site,    page,         workingFolder,
-                                      outputPath, &m_cache, &m_statistics};
+        const PageContext pageContext{&m_global,  &site,    page,          workingFolder,
+                                      outputPath, &m_cache, &m_statistics, &m_menuOutputs};
         PageAssembly::assemble(pageContext, text);
         QString reason;
         if (!m_cache.createFolderPath(outputPath, &reason)) {

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
 #include "generator/templatecache.h"
 #include "model/outputcontext.h"
@@ -79,6 +80,9 @@ public:
     static Page *findHomePage(Site &site);
 
     const OutputStatistics &statistics() const { return m_statistics; }
+    // On by default: a whole-site run expands each menu once per selected chain and folder.
+    // Off, every page runs its menus, which must give the same bytes.
+    void setMenuCaching(bool on) { m_cacheMenus = on; }
     // The file in a published folder that lists what the last publication wrote there.
     static QString publishedListName();
 
@@ -108,6 +112,8 @@ private:
 
     Document &m_global;
     TemplateCache m_cache;
+    MenuOutputCache m_menuOutputs;
+    bool m_cacheMenus = true;
     OutputStatistics m_statistics;
     // Within one whole-site run: the categories and, per output folder, their link paths.
     const Site *m_runSite = nullptr;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "generator/imageoutput.h"
+#include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
 #include "generator/previewareas.h"
@@ -207,7 +208,8 @@ QString TemplateExpansion::blockPattern(const QString &name)
            QStringLiteral("終了__-->");
 }
 
-QList<QList<velmo::Object *>> TemplateExpansion::menuLevels(const PageContext &context)
+QList<QList<velmo::Object *>> TemplateExpansion::menuLevels(const PageContext &context,
+                                                            QList<const Category *> *selected)
 {
     QList<QList<velmo::Object *>> levels;
     const Classification *first = context.site->classifications.first();
@@ -216,14 +218,16 @@ QList<QList<velmo::Object *>> TemplateExpansion::menuLevels(const PageContext &c
     const CategoryList *level = &first->categories;
     while (level != nullptr && levels.size() < kMaxMenuLevels) {
         QList<velmo::Object *> entries;
-        const Category *selected = nullptr;
+        const Category *marked = nullptr;
         for (Category *category : *level) {
             entries << category;
-            if (selected == nullptr && category->outputMark != 0)
-                selected = category;
+            if (marked == nullptr && category->outputMark != 0)
+                marked = category;
         }
         levels << entries;
-        level = selected != nullptr ? &selected->categories : nullptr;
+        if (marked != nullptr && selected != nullptr)
+            *selected << marked;
+        level = marked != nullptr ? &marked->categories : nullptr;
     }
     return levels;
 }
@@ -233,7 +237,10 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
     const QStringList &files = context.cache->menuTemplates(context.site->templatePath);
     if (files.isEmpty())
         return;
-    const QList<QList<velmo::Object *>> levels = menuLevels(context);
+    QList<const Category *> selected;
+    const QList<QList<velmo::Object *>> levels = menuLevels(context, &selected);
+    const std::optional<QString> key =
+        context.menus != nullptr ? context.menus->keyOf(context, selected) : std::nullopt;
     for (const QString &path : files) {
         const QString &text = context.cache->text(path);
         QString call;
@@ -254,13 +261,23 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
             context.report(parseFailure(parsed.result, path));
             return;
         }
+        if (key) {
+            if (const MenuOutputCache::Output *kept = context.menus->find(path, *key)) {
+                for (const QString &message : kept->messages)
+                    context.report(message);
+                WildcardMatcher::replaceMatch(pageText, pattern, kept->text, 0);
+                continue;
+            }
+        }
         TemplateProgram program = parsed.program;
         prepareProgram(program, context, levels);
         const TemplateProgram::RunResult result = program.run();
         reportProgramMessages(context, program);
-        WildcardMatcher::replaceMatch(
-            pageText, pattern,
-            result != TemplateProgram::RunResult::NotStarted ? program.outputText() : QString(), 0);
+        const QString output =
+            result != TemplateProgram::RunResult::NotStarted ? program.outputText() : QString();
+        WildcardMatcher::replaceMatch(pageText, pattern, output, 0);
+        if (key)
+            context.menus->insert(path, *key, {output, program.messages()});
     }
 }
 

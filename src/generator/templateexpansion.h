@@ -8,6 +8,7 @@
 #include <QString>
 
 namespace velmo {
+class Category;
 class ContentGroup;
 class Object;
 } // namespace velmo
@@ -35,7 +36,9 @@ public:
 
     // The menu levels of the page being generated: level 0 is the first hierarchy's
     // categories, each next level the sub-categories of the marked entry of the one before.
-    static QList<QList<velmo::Object *>> menuLevels(const PageContext &context);
+    // The selected entry of each level that has one goes to selected when it is given.
+    static QList<QList<velmo::Object *>>
+    menuLevels(const PageContext &context, QList<const velmo::Category *> *selected = nullptr);
 
     // The block pattern named name.
     static QString blockPattern(const QString &name);

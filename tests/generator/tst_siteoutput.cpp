@@ -137,6 +137,41 @@ struct SiteFixture
     Page *home = nullptr, *second = nullptr, *breadPage = nullptr, *shopPage = nullptr;
 };
 
+// Every file below folder, by its path there.
+QHash<QString, QByteArray> filesBelow(const QString &folder)
+{
+    QHash<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(path.mid(folder.size()), file.readAll());
+    }
+    return files;
+}
+
+// Reads every binding and property a menu can: both levels' titles, links, selection, image
+// paths and counts, and the third level that only a deep chain binds.
+const QString kTwoLevelMenu = QStringLiteral(
+    "name(メニュー)\n"
+    "put(<h2>)replace(レベル１.タイトル)put(</h2>)replace(レベル３.メニュー数)\n"
+    "for(int i=0; i<レベル１.メニュー数; i++){\n"
+    "put(<a href=\")replace(レベル１[i].相対パス)put(\">)_replace(レベル１[i].タイトル)"
+    "put(</a>)\n"
+    "if(レベル１[i].選択){\n"
+    "put(<ul title=\")replace(レベル２.画像パス)put(\">)replace(レベル２.タイトル)\n"
+    "for(int j=0; j<レベル２.メニュー数; j++){\n"
+    "if(レベル２[j].選択){\n"
+    "put(*)\n"
+    "}\n"
+    "put(<a href=\")replace(レベル２[j].相対パス)put(\">)replace(レベル２[j].タイトル)"
+    "put(</a>)\n"
+    "}\n"
+    "put(</ul>)\n"
+    "}\n"
+    "}\n");
+
 } // namespace
 
 class TestSiteOutput : public QObject
@@ -530,6 +565,90 @@ private Q_SLOTS:
         while (it.hasNext())
             QVERIFY2(it.nextFileInfo().size() > 0, qPrintable(it.fileInfo().filePath()));
         QVERIFY(readFile(published + QStringLiteral("/index.html")).contains(u"本店"_s));
+    }
+
+    void cachedMenusGiveTheSameBytes()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        writeFile(f.site->templatePath + QStringLiteral("/メニューテンプレート/menu.template"),
+                  kTwoLevelMenu);
+        // A generated two-level section as the benchmark has, with a folder shared by two
+        // categories and a third level.
+        Classification *menu = f.site->classifications.at(0);
+        for (int t = 0; t < 3; ++t) {
+            Category *top =
+                f.addCategory(menu, QStringLiteral("部門 %1").arg(t), QStringLiteral("d%1").arg(t));
+            f.addPage(top, QStringLiteral("部門%1の案内").arg(t), QStringLiteral("about%1").arg(t));
+            for (int s = 0; s < 3; ++s) {
+                Category *sub = f.addCategory(top, QStringLiteral("棚%1").arg(s),
+                                              s == 2 ? QString() : QStringLiteral("s%1").arg(s));
+                for (int p = 0; p < 2; ++p)
+                    f.addPage(sub, QStringLiteral("品%1-%2-%3").arg(t).arg(s).arg(p),
+                              QStringLiteral("p%1%2%3").arg(t).arg(s).arg(p));
+            }
+        }
+        f.addPage(f.bread, QStringLiteral("バゲット"), QStringLiteral("baguette"));
+        Category *deep = f.addCategory(f.bread, QStringLiteral("角食"), QStringLiteral("kaku"));
+        f.addPage(deep, QStringLiteral("角食パン"), QStringLiteral("kakushoku"));
+
+        // Link menus: to a page, to a content group (an anchor on its own page only), a
+        // written link, a missing target, and the identity a plug-in group's copy takes on the
+        // first page it is merged into.
+        const auto addLink = [&](velmo::Object *parent, const QString &name, ObjectId target) {
+            Category *link = f.addCategory(parent, name, QString());
+            link->setLinkMenu(true);
+            link->linkTarget = target;
+            return link;
+        };
+        ContentGroup *anchor = f.breadPage->contentGroups.first();
+        anchor->name = QStringLiteral("焼き 時間");
+        addLink(menu, QStringLiteral("店へ"), f.shopPage->id);
+        addLink(f.goods, QStringLiteral("焼き時間へ"), anchor->id);
+        addLink(menu, QStringLiteral("外へ"), ObjectId())->linkTitle =
+            QStringLiteral("https://example.com/");
+        addLink(menu, QStringLiteral("迷子"), ObjectId(9, 9));
+        auto *plugin = new Page;
+        plugin->name = QStringLiteral("告知");
+        plugin->templateName = f.home->templateName;
+        f.site->classifications.at(1)->pages.add(plugin, f.site->classifications.at(1));
+        ContentGroup *pluginGroup =
+            f.addGroup(plugin, QStringLiteral("text.template"), QStringLiteral("<p>告知</p>"));
+        pluginGroup->name = QStringLiteral("告知 欄");
+        setClockOverride(1'000'000);
+        sequenceCounter = 7000;
+        addLink(menu, QStringLiteral("告知へ"), duplicateSubtree(*pluginGroup)->id);
+
+        QHash<QString, QByteArray> outputs[2];
+        QStringList messages[2];
+        for (const bool cached : {false, true}) {
+            QVERIFY(QDir(f.working()).removeRecursively());
+            f.reporter.messages.clear();
+            sequenceCounter = 7000;
+            SiteOutput output(f.global);
+            output.setMenuCaching(cached);
+            QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+            outputs[cached] = filesBelow(f.working());
+            messages[cached] = f.reporter.messages;
+        }
+        setClockOverride(std::nullopt);
+        QCOMPARE(messages[true], messages[false]);
+        QCOMPARE(outputs[true].size(), outputs[false].size());
+        for (auto it = outputs[false].cbegin(); it != outputs[false].cend(); ++it)
+            QVERIFY2(outputs[true].value(it.key()) == it.value(), qPrintable(it.key()));
+        // The output exercised what the key has to tell apart.
+        const QString index =
+            QString::fromUtf8(outputs[false].value(QStringLiteral("/index.html")));
+        const QString news = QString::fromUtf8(outputs[false].value(QStringLiteral("/news.html")));
+        QVERIFY2(index.contains(QStringLiteral("href=\"#告知_欄\">告知へ")), qPrintable(index));
+        QVERIFY2(news.contains(QStringLiteral("href=\"#\">告知へ")), qPrintable(news));
+        const QString bread =
+            QString::fromUtf8(outputs[false].value(QStringLiteral("/bread/shokupan.html")));
+        const QString baguette =
+            QString::fromUtf8(outputs[false].value(QStringLiteral("/bread/baguette.html")));
+        QVERIFY2(bread.contains(QStringLiteral("href=\"#焼き_時間\"")), qPrintable(bread));
+        QVERIFY2(baguette.contains(QStringLiteral("href=\"./shokupan.html#焼き_時間\"")),
+                 qPrintable(baguette));
     }
 
     void pagesWithoutTemplateAreReportedNotPublished()
