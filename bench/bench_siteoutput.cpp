@@ -1,5 +1,5 @@
 // Benchmarks of site generation: a whole "HTML出力" of 2,000- and 10,000-page sites, and the
-// regeneration of one page as the preview does it.
+// regeneration of one page as the preview does it, and the link check of an output.
 #include <memory>
 #include <vector>
 
@@ -8,7 +8,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "generator/linkcheck.h"
 #include "generator/siteoutput.h"
+#include "generator/sitepaths.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
 #include "model/messagereporter.h"
@@ -98,6 +100,33 @@ void BM_RegenerateAll(benchmark::State &state)
         state.SkipWithError("the site did not generate cleanly");
 }
 BENCHMARK(BM_RegenerateAll)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The link check of a whole output: every page parsed and each of its links resolved.
+void BM_LinkCheck(benchmark::State &state)
+{
+    QTemporaryDir root = benchRoot();
+    velmo::Document global(root.path());
+    SilentReporter reporter;
+    global.setReporter(&reporter);
+    makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
+    velmo::gen::SiteOutput output(global);
+    output.outputSite();
+    const QSet<QString> &produced = output.statistics().producedFiles;
+    const QStringList files(produced.begin(), produced.end());
+    const QString folder = velmo::gen::SitePaths::workingFolder(global, *global.getCurrentSite());
+    qsizetype broken = 0;
+    int pages = 0;
+    for (auto _ : state) {
+        const velmo::gen::LinkCheck::Result result = velmo::gen::LinkCheck::check(folder, files);
+        broken = result.broken.size();
+        pages = result.pagesChecked;
+    }
+    if (reporter.count != 0 || pages < state.range(0))
+        state.SkipWithError("the site did not generate cleanly");
+    state.counters["pages"] = pages;
+    state.counters["broken"] = double(broken);
+}
+BENCHMARK(BM_LinkCheck)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_RegeneratePage(benchmark::State &state)
 {

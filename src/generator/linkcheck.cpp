@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QUrl>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <gumbo.h>
 
@@ -109,15 +110,10 @@ struct Checker
         return &*it;
     }
 
-    void checkLink(const QString &file, const LinkCheck::Link &link)
+    // Why url leads nowhere from file; empty when it leads somewhere. Depends on the file's
+    // folder only, unless url is a bare #anchor.
+    QString reasonFor(const QString &file, const QString &url)
     {
-        const QString url = link.url.trimmed();
-        if (isIgnored(url))
-            return;
-        if (isExternal(url)) {
-            result.unchecked.append({relative(file), link, QStringLiteral("外部リンク")});
-            return;
-        }
         const QUrl parsed(url);
         const QString fragment = parsed.fragment(QUrl::FullyDecoded);
         QString path = parsed.path(QUrl::FullyDecoded);
@@ -130,20 +126,35 @@ struct Checker
             target = QDir::cleanPath(QFileInfo(file).absolutePath() + u'/' + path);
         if (path.endsWith(u'/') || (!fileExists(target) && QFileInfo(target).isDir()))
             target += QStringLiteral("/index.html");
-        const QString cleanRoot = QDir::cleanPath(root);
-        if (target != cleanRoot && !target.startsWith(cleanRoot + u'/')) {
-            result.broken.append(
-                {relative(file), link, QStringLiteral("サイトの外を指しています")});
-            return;
-        }
-        if (!fileExists(target)) {
-            result.broken.append({relative(file), link, QStringLiteral("ファイルがありません")});
-            return;
-        }
+        if (target != root && !target.startsWith(root + u'/'))
+            return QStringLiteral("サイトの外を指しています");
+        if (!fileExists(target))
+            return QStringLiteral("ファイルがありません");
         if (!fragment.isEmpty() && isPage(target) && !anchors(target)->contains(fragment))
-            result.broken.append(
-                {relative(file), link, QStringLiteral("ページに #%1 がありません").arg(fragment)});
+            return QStringLiteral("ページに #%1 がありません").arg(fragment);
+        return {};
     }
+
+    void checkLink(const QString &file, const LinkCheck::Link &link)
+    {
+        const QString url = link.url.trimmed();
+        if (isIgnored(url))
+            return;
+        if (isExternal(url)) {
+            result.unchecked.append({relative(file), link, QStringLiteral("外部リンク")});
+            return;
+        }
+        // Every page of a folder carries the same menu links: each is resolved once.
+        const QString key =
+            (url.startsWith(u'#') ? file : file.left(file.lastIndexOf(u'/'))) + u'\n' + url;
+        auto it = reasons.find(key);
+        if (it == reasons.end())
+            it = reasons.insert(key, reasonFor(file, url));
+        if (!it->isEmpty())
+            result.broken.append({relative(file), link, *it});
+    }
+
+    QHash<QString, QString> reasons;
 };
 
 // Elements that never hold others: they open no level of nesting.
@@ -267,34 +278,52 @@ QList<LinkCheck::Link> LinkCheck::extractStyleSheetLinks(const QString &css)
 
 LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &files)
 {
-    Checker checker{QDir::cleanPath(folder), {}, {}, {}};
+    Checker checker{QDir::cleanPath(folder), {}, {}, {}, {}};
     QStringList sorted;
     for (const QString &file : files)
         sorted << QDir::cleanPath(file);
     sorted.sort();
-    // Every page is read once, before any link is followed: a link's anchor is then looked up
-    // among what is already known.
-    QList<std::pair<QString, QList<Link>>> linksOf;
+    // Every page is read and parsed once, on every core, before any link is followed: a
+    // link's anchor is then looked up among what is already known.
+    struct Parsed
+    {
+        QString file;
+        bool page = false;
+        bool read = false;
+        PageLinks links;
+    };
+    QStringList candidates;
     for (const QString &file : std::as_const(sorted)) {
-        const bool page = isPage(file);
-        if (!page && !file.endsWith(u".css", Qt::CaseInsensitive))
+        if (isPage(file) || file.endsWith(u".css", Qt::CaseInsensitive))
+            candidates << file;
+    }
+    const QList<Parsed> parsed =
+        QtConcurrent::blockingMapped<QList<Parsed>>(candidates, [](const QString &file) {
+            Parsed result{file, isPage(file), false, {}};
+            const std::optional<QByteArray> bytes = readBinaryFile(file);
+            if (!bytes)
+                return result;
+            result.read = true;
+            if (result.page)
+                result.links = extractPageLinks(*bytes);
+            else
+                result.links.links = extractStyleSheetLinks(QString::fromUtf8(*bytes));
+            return result;
+        });
+    QList<std::pair<QString, QList<Link>>> linksOf;
+    for (const Parsed &entry : parsed) {
+        if (!entry.read)
             continue;
-        const std::optional<QByteArray> bytes = readBinaryFile(file);
-        if (!bytes)
-            continue;
-        if (page) {
-            PageLinks links = extractPageLinks(*bytes);
-            if (!links.readable)
+        if (entry.page) {
+            if (!entry.links.readable)
                 checker.result.broken.append(
-                    {checker.relative(file),
+                    {checker.relative(entry.file),
                      {},
                      QStringLiteral("要素の入れ子が深すぎるため確認できません")});
-            checker.anchorsOf.insert(file, std::move(links.anchors));
-            linksOf.append({file, std::move(links.links)});
+            checker.anchorsOf.insert(entry.file, entry.links.anchors);
             ++checker.result.pagesChecked;
-        } else {
-            linksOf.append({file, extractStyleSheetLinks(QString::fromUtf8(*bytes))});
         }
+        linksOf.append({entry.file, entry.links.links});
     }
     for (const auto &[file, links] : std::as_const(linksOf)) {
         for (const Link &link : links)
