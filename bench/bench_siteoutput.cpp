@@ -40,6 +40,9 @@ void BM_SiteOutput(benchmark::State &state)
     SilentReporter reporter;
     global.setReporter(&reporter);
     makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
+    // The output is already there: the first one, which creates every file, is timed by
+    // BM_SiteOutputFirst and would otherwise make up most of this mean.
+    velmo::gen::SiteOutput(global).outputSite();
     int pages = 0;
     for (auto _ : state) {
         velmo::gen::SiteOutput output(global);
@@ -81,7 +84,7 @@ void BM_SiteOutputFirst(benchmark::State &state)
     }
     state.counters["pages"] = pages;
 }
-BENCHMARK(BM_SiteOutputFirst)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SiteOutputFirst)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_RegenerateAll(benchmark::State &state)
 {

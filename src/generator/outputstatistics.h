@@ -33,6 +33,9 @@ struct OutputStatistics
             writeFailures.append({path, reason});
         }
     }
+    // Those of them this output found holding what it would have written, and left alone:
+    // publishing trusts their size and time instead of reading them again.
+    QSet<QString> keptFiles;
 };
 
 } // namespace velmo::gen

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include "generator/imageoutput.h"
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
@@ -96,6 +99,35 @@ bool copyIfDifferent(const QString &source, const QString &target, bool *copied,
     return *copied;
 }
 
+struct FileState
+{
+    bool regular = false;
+    off_t size = 0;
+    timespec modified{};
+};
+
+FileState stateOf(const QString &path)
+{
+    struct stat info
+    {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {S_ISREG(info.st_mode), info.st_size, info.st_mtim};
+}
+
+bool sameTime(const timespec &a, const timespec &b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The published copy carries its source's time to the nanosecond: a later output that left
+// the source alone then knows the copy without reading either file.
+void takeTime(const QString &path, const timespec &modified)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, modified};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+}
+
 } // namespace
 
 SiteOutput::SiteOutput(Document &global) : m_global(global) {}
@@ -150,6 +182,8 @@ SiteOutput::PrepareResult SiteOutput::prepareWorkingFolder(Document &global, vel
         statistics->producedFiles.insert(target);
         if (!ok)
             statistics->noteWriteFailure(target, reason);
+        else if (!copied)
+            statistics->keptFiles.insert(target);
     };
     const QString templateCss = site->templatePath + Document::cssFolderName();
     if (SitePaths::isPlainName(site->mainCss)) {
@@ -185,8 +219,10 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
     }
     m_statistics.producedFiles.clear();
     clearWriteFailures();
+    m_statistics.keptFiles.clear();
     const Result result = generateAll(*site);
-    if (!sweepWorkingFolder(workingFolder)) {
+    QStringList files;
+    if (!sweepWorkingFolder(workingFolder, &files)) {
         report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
         return Result::NotCleared;
     }
@@ -205,14 +241,15 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
                 failed.insert(QDir::cleanPath(path.mid(prefix.size())));
         }
         QList<WriteFailure> publishFailures;
-        copyFolderTree(workingFolder, published, failed, &publishFailures);
+        const QStringList written =
+            publishFiles(workingFolder, published, files, failed, &publishFailures);
         for (const WriteFailure &failure : std::as_const(publishFailures)) {
             m_statistics.noteWriteFailure(failure.path, failure.reason);
             // A file that did not reach web/ must not be pruned from it either.
             if (failure.path.startsWith(published + u'/'))
                 failed.insert(QDir::cleanPath(failure.path.mid(published.size() + 1)));
         }
-        prunePublishedFolder(workingFolder, published, failed);
+        prunePublishedFolder(published, written, failed);
     }
     if (publishedFolder != nullptr)
         *publishedFolder = published;
@@ -266,16 +303,12 @@ bool isPlainRelativePath(const QString &path)
 
 } // namespace
 
-void SiteOutput::prunePublishedFolder(const QString &workingFolder, const QString &published,
+void SiteOutput::prunePublishedFolder(const QString &published, const QStringList &files,
                                       const QSet<QString> &kept)
 {
     const QString root = QDir::cleanPath(published);
     QStringList written;
-    QDirIterator it(workingFolder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    const qsizetype prefix = QDir::cleanPath(workingFolder).size() + 1;
-    while (it.hasNext()) {
-        const QString entry = QDir::cleanPath(it.next()).mid(prefix);
+    for (const QString &entry : files) {
         if (!kept.contains(entry))
             written << entry;
     }
@@ -315,7 +348,63 @@ void SiteOutput::prunePublishedFolder(const QString &workingFolder, const QStrin
     }
 }
 
-bool SiteOutput::sweepWorkingFolder(const QString &workingFolder)
+QStringList SiteOutput::publishFiles(const QString &workingFolder, const QString &published,
+                                     const QStringList &files, const QSet<QString> &skipped,
+                                     QList<WriteFailure> *failures)
+{
+    QDir().mkpath(published);
+    const QString sourceRoot = QFileInfo(workingFolder).canonicalFilePath();
+    const QString destinationRoot = QFileInfo(published).canonicalFilePath();
+    const qsizetype prefix = QDir::cleanPath(workingFolder).size() + 1;
+    QStringList relative;
+    relative.reserve(files.size());
+    for (const QString &file : files)
+        relative << QDir::cleanPath(file).mid(prefix);
+    // A published folder that is the working folder or lies inside it takes the general copy,
+    // which leaves its own subtree out.
+    if (destinationRoot.isEmpty() || sourceRoot.isEmpty() || destinationRoot == sourceRoot ||
+        destinationRoot.startsWith(sourceRoot + u'/')) {
+        copyFolderTree(workingFolder, published, skipped, failures);
+        return relative;
+    }
+    QSet<QString> folders;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString &source = files[i];
+        if (skipped.contains(relative[i]))
+            continue;
+        const FileState from = stateOf(source);
+        if (!from.regular)
+            continue;
+        const QString target = destinationRoot + u'/' + relative[i];
+        const FileState to = stateOf(target);
+        if (to.regular && to.size == from.size) {
+            // Only a file this output left alone can be known by its time: one it rewrote may
+            // have been given the time it had, within the clock's granularity.
+            if (m_statistics.keptFiles.contains(source) && sameTime(to.modified, from.modified))
+                continue;
+            if (sameFileContents(source, target)) {
+                takeTime(target, from.modified);
+                continue;
+            }
+        }
+        const QString folder = target.left(target.lastIndexOf(u'/'));
+        QString reason;
+        if (!folders.contains(folder)) {
+            if (createFolderPath(target, &reason) == 0) {
+                failures->append({target, reason});
+                continue;
+            }
+            folders.insert(folder);
+        }
+        if (copyFileReplacing(source, target, &reason))
+            takeTime(target, from.modified);
+        else
+            failures->append({target, reason});
+    }
+    return relative;
+}
+
+bool SiteOutput::sweepWorkingFolder(const QString &workingFolder, QStringList *kept)
 {
     bool ok = true;
     QStringList folders;
@@ -329,6 +418,8 @@ bool SiteOutput::sweepWorkingFolder(const QString &workingFolder)
             folders << path;
         } else if (!m_statistics.producedFiles.contains(path)) {
             ok &= QFile::remove(path);
+        } else if (kept != nullptr) {
+            *kept << path;
         }
     }
     // Deepest first, so that emptied parents go too; folders still holding output stay.
@@ -514,6 +605,7 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
             m_statistics.noteWriteFailure(outputPath, reason);
         } else if (holdsText(outputPath, text)) {
             ++m_statistics.pagesUnchanged;
+            m_statistics.keptFiles.insert(outputPath);
             written = 1;
         } else if (writeTextFile(text, outputPath, &reason)) {
             ++m_statistics.pagesWritten;

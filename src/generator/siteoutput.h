@@ -94,13 +94,19 @@ private:
     void report(const QString &message);
     Result generateAll(Site &site);
     // Removes from the working folder every file this output did not produce, and the folders
-    // left empty; false when something could not be removed.
-    bool sweepWorkingFolder(const QString &workingFolder);
+    // left empty; false when something could not be removed. The files that stay go to kept.
+    bool sweepWorkingFolder(const QString &workingFolder, QStringList *kept = nullptr);
+    // Copies the working folder's files (as listed by the sweep) to published where they
+    // differ, leaving out those in skipped (relative paths) and listing in failures what could
+    // not be written; returns their paths relative to both folders.
+    QStringList publishFiles(const QString &workingFolder, const QString &published,
+                             const QStringList &files, const QSet<QString> &skipped,
+                             QList<WriteFailure> *failures);
     void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
     // Removes from published the files the last publication listed that this one no longer
     // writes, then lists what this one wrote.
-    // Files in kept (paths below the working folder) stay where they are, and on the list.
-    void prunePublishedFolder(const QString &workingFolder, const QString &published,
+    // Files in kept (paths below the published folder) stay where they are, and on the list.
+    void prunePublishedFolder(const QString &published, const QStringList &files,
                               const QSet<QString> &kept);
     // Starts a run's account of files that could not be written.
     void clearWriteFailures();

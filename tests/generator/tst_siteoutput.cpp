@@ -1,5 +1,7 @@
 // Whole sites generated end to end from small template folders written by the tests: file
 // layout, the home page, menus, content blocks, links, preview areas and unsafe names.
+#include <filesystem>
+
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -649,6 +651,41 @@ private Q_SLOTS:
         QVERIFY2(bread.contains(QStringLiteral("href=\"#焼き_時間\"")), qPrintable(bread));
         QVERIFY2(baguette.contains(QStringLiteral("href=\"./shokupan.html#焼き_時間\"")),
                  qPrintable(baguette));
+    }
+
+    void publishingReadsOnlyWhatMayDiffer()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        SiteOutput output(f.global);
+        QString published;
+        QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
+        // Published copies spoilt without changing their size: one keeps its source's time,
+        // as the copy made then had, the other gets the time of the spoiling.
+        const auto spoil = [](const QString &path) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(1));
+            QVERIFY(file.write("X") == 1);
+        };
+        const auto pathOf = [](const QString &path) {
+            return std::filesystem::path(path.toStdString());
+        };
+        const QString trusted = QStringLiteral("/bread/shokupan.html");
+        const QString checked = QStringLiteral("/shop/access.html");
+        spoil(published + trusted);
+        std::filesystem::last_write_time(
+            pathOf(published + trusted),
+            std::filesystem::last_write_time(pathOf(f.working() + trusted)));
+        spoil(published + checked);
+        // A page rewritten with a text of the same size.
+        f.home->title = QStringLiteral("ボトムのページ");
+
+        QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
+        QVERIFY(readFile(published + trusted) != readFile(f.working() + trusted));
+        QCOMPARE(readFile(published + checked), readFile(f.working() + checked));
+        const QString index = readFile(published + QStringLiteral("/index.html"));
+        QVERIFY2(index.contains(QStringLiteral("ボトムのページ")), qPrintable(index));
     }
 
     void pagesWithoutTemplateAreReportedNotPublished()
