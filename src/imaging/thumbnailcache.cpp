@@ -55,7 +55,7 @@ bool makePrivateFolder(const QString &path)
 
 ThumbnailCache::ThumbnailCache()
 {
-    // The base directory specification says to ignore a relative XDG_CACHE_HOME.
+    // A relative XDG_CACHE_HOME is not a cache location at all: freedesktop.org has it ignored.
     QString base = qEnvironmentVariable("XDG_CACHE_HOME");
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.cache");
