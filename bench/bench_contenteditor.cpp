@@ -20,6 +20,7 @@
 #include "model/messagereporter.h"
 #include "model/page.h"
 #include "model/site.h"
+#include "widgetbench.h"
 
 using namespace Qt::StringLiterals;
 
@@ -104,13 +105,5 @@ BENCHMARK(BM_KeystrokeIn100KB)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

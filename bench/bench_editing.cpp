@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -28,17 +27,11 @@
 #include "model/page.h"
 #include "model/site.h"
 #include "syntheticsite.h"
+#include "widgetbench.h"
 
 namespace {
 
 constexpr int kPages = 2000;
-
-class SilentReporter : public velmo::MessageReporter
-{
-public:
-    void showMessage(const QString &) override { ++count; }
-    int count = 0;
-};
 
 // The menu tree of a 2,000-page site with every page a visible row, beside the property pane
 // with its forms, as in the main window.
@@ -83,19 +76,6 @@ struct EditedSite
     PropertyPane pane;
 };
 
-void click(ObjectTree &tree, QTreeWidgetItem *item)
-{
-    const QRect row = tree.visualItemRect(item);
-    const QPointF at(row.left() + 10, row.center().y());
-    const QPointF global = tree.viewport()->mapToGlobal(at);
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(tree.viewport(), &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(tree.viewport(), &release);
-}
-
 // From the click on a row to its form filled and painted, in turn for a page, its content
 // group and its category: each time another form, filled from another object.
 void BM_SelectObjectToFilledForm(benchmark::State &state)
@@ -113,7 +93,7 @@ void BM_SelectObjectToFilledForm(benchmark::State &state)
     int wrong = 0;
     for (auto _ : state) {
         velmo::Object *object = objects[turn++ % 3];
-        click(edited.tree, edited.tree.itemForHandle(object->treeItem));
+        clickRow(edited.tree, edited.tree.itemForHandle(object->treeItem));
         // The selection reaches the pane through the event queue, as in the window.
         QApplication::processEvents();
         QWidget *form = edited.pane.shownForm();
@@ -190,14 +170,5 @@ BENCHMARK(BM_LivePreview)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    Application::prepareApplication();
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv, true);
 }

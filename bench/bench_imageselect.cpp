@@ -18,6 +18,7 @@
 
 #include "editors/imageselectdialog.h"
 #include "editors/thumbnaillist.h"
+#include "widgetbench.h"
 
 using velmo::img::ImageRecord;
 using velmo::ui::ImageSelectDialog;
@@ -209,13 +210,5 @@ BENCHMARK(BM_LongestStallWhileLoading)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

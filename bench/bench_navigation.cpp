@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -18,17 +17,11 @@
 #include "model/page.h"
 #include "model/site.h"
 #include "syntheticsite.h"
+#include "widgetbench.h"
 
 namespace {
 
 constexpr int kPages = 2000;
-
-class SilentReporter : public velmo::MessageReporter
-{
-public:
-    void showMessage(const QString &) override { ++count; }
-    int count = 0;
-};
 
 // A shown menu tree of a 2,000-page site whose hierarchy and categories the user has opened,
 // so that every page is a visible row.
@@ -79,19 +72,6 @@ BENCHMARK(BM_RefillMenuTree)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-void click(ObjectTree &tree, QTreeWidgetItem *item)
-{
-    const QRect row = tree.visualItemRect(item);
-    const QPointF at(row.left() + 10, row.center().y());
-    const QPointF global = tree.viewport()->mapToGlobal(at);
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(tree.viewport(), &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(tree.viewport(), &release);
-}
-
 void BM_SelectPageToPreview(benchmark::State &state)
 {
     ShownSite shown;
@@ -115,7 +95,7 @@ void BM_SelectPageToPreview(benchmark::State &state)
     int turn = 0;
     for (auto _ : state) {
         clicked = std::chrono::steady_clock::now();
-        click(shown.tree, pages[turn++ % 2]);
+        clickRow(shown.tree, pages[turn++ % 2]);
         state.SetIterationTime(std::chrono::duration<double>(requested - clicked).count());
         // The posted selection report is delivered outside the measured time.
         QApplication::processEvents();
@@ -133,14 +113,5 @@ BENCHMARK(BM_SelectPageToPreview)
 
 int main(int argc, char **argv)
 {
-    // A benchmark needs no screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }
