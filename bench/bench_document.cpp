@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 #include "model/document.h"
 #include "model/documentfile.h"
 #include "model/messagereporter.h"
+#include "model/recoveryfile.h"
 #include "model/site.h"
 #include "syntheticdocument.h"
 
@@ -140,8 +142,8 @@ void BM_SaveToBytes(benchmark::State &state)
     Fixture *f = readyFixture(state);
     if (f == nullptr)
         return;
-    QByteArray out;
     for (auto _ : state) {
+        QByteArray out;
         if (!DocumentFile::toBytes(*f->document.global, out)) {
             state.SkipWithError("the document could not be encoded");
             break;
@@ -151,6 +153,47 @@ void BM_SaveToBytes(benchmark::State &state)
     state.SetBytesProcessed(state.iterations() * f->bytes.size());
 }
 BENCHMARK(BM_SaveToBytes)->Unit(benchmark::kMillisecond);
+
+// The autosave's share on the GUI thread: the document encoded into a buffer kept from the last
+// time.
+void BM_AutoSaveSnapshot(benchmark::State &state)
+{
+    Fixture *f = readyFixture(state);
+    if (f == nullptr)
+        return;
+    QByteArray snapshot;
+    DocumentFile::toBytes(*f->document.global, snapshot);
+    for (auto _ : state) {
+        if (!DocumentFile::toBytes(*f->document.global, snapshot)) {
+            state.SkipWithError("the document could not be encoded");
+            break;
+        }
+        benchmark::DoNotOptimize(snapshot.data());
+    }
+    state.SetBytesProcessed(state.iterations() * f->bytes.size());
+}
+BENCHMARK(BM_AutoSaveSnapshot)->Unit(benchmark::kMillisecond);
+
+// A whole autosave: the snapshot and the recovery file written from it (on a worker in the
+// program).
+void BM_AutoSave(benchmark::State &state)
+{
+    Fixture *f = readyFixture(state);
+    if (f == nullptr)
+        return;
+    const QString target = f->folder.filePath(QStringLiteral("recovery/doc.velmo-recovery"));
+    QByteArray snapshot;
+    DocumentFile::toBytes(*f->document.global, snapshot);
+    for (auto _ : state) {
+        if (!DocumentFile::toBytes(*f->document.global, snapshot) ||
+            !RecoveryFile::write(target, f->path, QDateTime::currentDateTimeUtc(), snapshot)) {
+            state.SkipWithError("the recovery file could not be written");
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * f->bytes.size());
+}
+BENCHMARK(BM_AutoSave)->Unit(benchmark::kMillisecond);
 
 void BM_FindByIdInLastSite(benchmark::State &state)
 {

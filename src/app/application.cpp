@@ -8,15 +8,19 @@
 #include <QLocale>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTranslator>
 
 #include "app/aboutdialog.h"
 #include "app/appicon.h"
+#include "app/autosave.h"
+#include "app/autosavedialog.h"
 #include "app/documentcontroller.h"
 #include "app/documentsession.h"
 #include "app/mainwindow.h"
 #include "app/navigationpane.h"
 #include "model/document.h"
+#include "model/recoveryfile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -107,6 +111,11 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
         std::make_unique<DocumentSession>(m_global, m_settings, m_messageBoxes, m_fileDialogs);
     m_controller = std::make_unique<DocumentController>(m_global);
     m_controller->setMessageBoxes(&m_messageBoxes);
+    m_autoSave = std::make_unique<AutoSave>(*m_document, *m_controller);
+    m_autoSave->setIntervalSeconds(AutoSave::intervalSetting(m_settings));
+    connect(m_document.get(), &DocumentSession::saved, m_autoSave.get(), &AutoSave::discard);
+    connect(m_document.get(), &DocumentSession::changesDiscarded, m_autoSave.get(),
+            &AutoSave::discard);
     m_mainFrame = new MainWindow(*m_document, *m_controller);
     NavigationPane *navigation = NavigationPane::install(*m_mainFrame, *m_controller);
     m_messageBoxes.setParentWidget(m_mainFrame);
@@ -127,19 +136,29 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
     connect(m_mainFrame->pathSettingAction(), &QAction::triggered, this,
             [this] { m_document->onPathSetting(m_mainFrame); });
     connect(m_mainFrame->aboutAction(), &QAction::triggered, this, &Application::onAppAbout);
+    connect(m_mainFrame->autoSaveSettingAction(), &QAction::triggered, this,
+            &Application::onAutoSaveSetting);
+    connect(m_autoSave.get(), &AutoSave::writeFailed, m_mainFrame,
+            [this](const QString &reason) { m_mainFrame->statusBar()->showMessage(reason); });
     updateRecentFileMenu();
 
     if (!commandLine.error.isEmpty())
         m_messageBoxes.inform(u"コマンドラインを解釈できませんでした。\r\n"_s + commandLine.error);
     // A document that cannot be opened has been reported; the program starts with an empty
     // one rather than not at all.
-    if (commandLine.fileName.isEmpty() ||
-        openDocumentFile(commandLine.fileName) != OpenResult::Opened)
+    const bool opened = !commandLine.fileName.isEmpty() &&
+                        openWithoutRecovery(commandLine.fileName) == OpenResult::Opened;
+    if (!opened)
         onFileNew();
 
     // The built-in entries a document lacks are the program's, not an edit of the user's.
     m_global.addBuiltInCatalogue();
     m_document->setModifiedFlag(false);
+    // Offered once the window can show what is restored; the question box centres on it.
+    if (opened)
+        offerRecovery(velmo::RecoveryFile::pathFor(m_document->pathName()), m_document->pathName());
+    else
+        offerUntitledRecovery();
     // Without a window manager nobody maximises the window; it then still fills the screen.
     if (const QScreen *screen = m_mainFrame->screen())
         m_mainFrame->setGeometry(screen->availableGeometry());
@@ -167,6 +186,16 @@ Application::OpenResult Application::onFileOpen()
 
 Application::OpenResult Application::openDocumentFile(const QString &path)
 {
+    const QString before = m_document->pathName();
+    const OpenResult result = openWithoutRecovery(path);
+    // The file that already was the document was not read again; nothing to offer there.
+    if (result == OpenResult::Opened && m_document->pathName() != before)
+        offerRecovery(velmo::RecoveryFile::pathFor(m_document->pathName()), m_document->pathName());
+    return result;
+}
+
+Application::OpenResult Application::openWithoutRecovery(const QString &path)
+{
     const QFileInfo info(path);
     const QString current = m_document->pathName();
     if (!current.isEmpty() && info.exists() && QFileInfo(current) == info)
@@ -177,6 +206,84 @@ Application::OpenResult Application::openDocumentFile(const QString &path)
         return OpenResult::Failed;
     m_mainFrame->initialUpdateFrame();
     return OpenResult::Opened;
+}
+
+namespace {
+
+QString recoveryTime(const QDateTime &time)
+{
+    return time.toLocalTime().toString(u"yyyy/MM/dd HH:mm:ss"_s);
+}
+
+} // namespace
+
+bool Application::offerRecovery(const QString &recoveryPath, const QString &documentPath)
+{
+    velmo::RecoveryFile::Contents recovered;
+    QString why;
+    const auto setAside = [this, &recoveryPath](const QString &reason) {
+        const QString aside = velmo::RecoveryFile::setAside(recoveryPath);
+        m_messageBoxes.inform(u"復元データ「%1」は使えません（%2）。\r\n%3"_s.arg(
+            recoveryPath, reason,
+            aside.isEmpty() ? u"名前を変えられなかったため、そのまま残しました。"_s
+                            : u"「%1」として残しました。"_s.arg(aside)));
+        return false;
+    };
+    switch (velmo::RecoveryFile::read(recoveryPath, recovered, &why)) {
+    case velmo::RecoveryFile::ReadResult::Missing:
+        return false;
+    case velmo::RecoveryFile::ReadResult::Broken:
+        return setAside(why);
+    case velmo::RecoveryFile::ReadResult::Read:
+        break;
+    }
+    const QFileInfo document(documentPath);
+    // The file was saved after the recovery was written (by another program run, say): the
+    // recovery holds nothing newer.
+    if (!documentPath.isEmpty() && document.exists() &&
+        document.lastModified() >= recovered.written)
+        return false;
+
+    const QString name = documentPath.isEmpty() ? u"Untitled"_s : documentPath;
+    const QString saved = documentPath.isEmpty() || !document.exists()
+                              ? u"一度も保存されていません"_s
+                              : recoveryTime(document.lastModified());
+    const QString question =
+        u"「%1」には、保存されていない変更の復元データがあります。\r\n\r\n"
+        u"文書の保存日時: %2\r\n復元データの日時: %3\r\n\r\n"
+        u"[復元] で復元データの状態を開きます（保存はまだされていません）。\r\n"
+        u"[破棄] で復元データを削除します。"_s.arg(name, saved, recoveryTime(recovered.written));
+    const QMessageBox::StandardButton answer = m_messageBoxes.ask(
+        question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::Discard, QMessageBox::Yes,
+        {{QMessageBox::Yes, u"復元"_s}, {QMessageBox::Discard, u"破棄"_s}});
+    if (answer != QMessageBox::Yes) {
+        QFile::remove(recoveryPath);
+        return false;
+    }
+    if (!m_document->restoreRecovered(recovered.documentBytes, documentPath))
+        return setAside(u"文書として読み込めません"_s);
+    m_global.addBuiltInCatalogue();
+    m_autoSave->adopt(recoveryPath);
+    m_mainFrame->initialUpdateFrame();
+    return true;
+}
+
+void Application::offerUntitledRecovery()
+{
+    const QStringList orphans = velmo::RecoveryFile::orphanedUntitled();
+    for (const QString &orphan : orphans) {
+        if (offerRecovery(orphan, QString()))
+            return;
+    }
+}
+
+void Application::onAutoSaveSetting()
+{
+    AutoSaveDialog dialog(m_autoSave->intervalSeconds(), m_mainFrame);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    AutoSave::setIntervalSetting(m_settings, dialog.seconds());
+    m_autoSave->setIntervalSeconds(dialog.seconds());
 }
 
 Application::OpenResult Application::onOpenRecentFile(int index)

@@ -16,6 +16,7 @@
 #include "app/messageboxwrapper.h"
 #include "app/recentfilelist.h"
 
+class AutoSave;
 class MainWindow;
 class NavigationPane;
 class DocumentController;
@@ -77,11 +78,19 @@ public:
     // An entry of the recent-file list; an entry that can no longer be opened leaves the list.
     OpenResult onOpenRecentFile(int index);
     void onAppAbout();
+    // "自動保存の設定": the interval is stored and in use at once.
+    void onAutoSaveSetting();
+
+    // A recovery file newer than the document at documentPath (empty: one never saved) is
+    // offered: "復元" opens its state, marked modified, "破棄" deletes it. A broken one is
+    // reported and renamed ".broken". True when the document is now the recovered state.
+    bool offerRecovery(const QString &recoveryPath, const QString &documentPath);
 
     velmo::Document &global() const { return m_global; }
     QSettings &settings() const { return m_settings; }
     DocumentSession &document() const { return *m_document; }
     DocumentController &controller() const { return *m_controller; }
+    AutoSave &autoSave() const { return *m_autoSave; }
     MainWindow *mainFrame() const;
     RecentFileList &recentFiles() { return m_recentFiles; }
     MessageBoxWrapper &messageBoxes() { return m_messageBoxes; }
@@ -90,6 +99,9 @@ public:
 private:
     void addRecentFile(const QString &path);
     void updateRecentFileMenu();
+    OpenResult openWithoutRecovery(const QString &path);
+    // At start without a document: the recoveries of unsaved documents whose program ended.
+    void offerUntitledRecovery();
 
     velmo::Document &m_global;
     QSettings &m_settings;
@@ -99,6 +111,8 @@ private:
     RecentFileList m_recentFiles;
     std::unique_ptr<DocumentSession> m_document;
     std::unique_ptr<DocumentController> m_controller;
+    // After the session and the controller, so that it goes before them.
+    std::unique_ptr<AutoSave> m_autoSave;
     QPointer<MainWindow> m_mainFrame;
     WindowSetup m_windowSetup;
 };

@@ -284,7 +284,7 @@ void DocumentController::runCommand(int command, velmo::Object *target)
     velmo::ObjectCommands commands(m_document);
     const velmo::ObjectCommands::Outcome outcome = commands.run(command, target);
     if (outcome.changed)
-        markDocumentModified(m_document);
+        noteEdit();
     if (outcome.refreshStorageTree)
         post(&DocumentController::storageTreeRefreshRequested);
     if (outcome.rebuildMenuTree)
@@ -302,7 +302,7 @@ bool DocumentController::moveObject(velmo::Object *object, bool up)
         up ? velmo::ObjectCommands::moveUp(object) : velmo::ObjectCommands::moveDown(object);
     if (!moved)
         return false;
-    markDocumentModified(m_document);
+    noteEdit();
     post(&DocumentController::menuTreeRebuildRequested);
     postReveal(object);
     return true;
@@ -313,7 +313,7 @@ bool DocumentController::drop(velmo::Object *source, velmo::Object *target, bool
     const bool changed = source != nullptr && target != nullptr &&
                          velmo::ObjectCommands::dropObject(source, target, copy);
     if (changed) {
-        markDocumentModified(m_document);
+        noteEdit();
         // The trees are refilled right after the drop; a moved object is then shown where it
         // went. A copy is left unselected, as its new identity is not known here.
         if (!copy)
@@ -352,7 +352,7 @@ bool DocumentController::emptyStorage()
         return false;
     releaseIfWithin(&site->objectBox);
     site->objectBox.clearContents();
-    markDocumentModified(m_document);
+    noteEdit();
     return true;
 }
 
@@ -398,11 +398,18 @@ QString DocumentController::outputSummary() const
                .arg(m_lastLinkCheck.broken.size());
 }
 
+void DocumentController::noteEdit()
+{
+    ++m_editCount;
+    markDocumentModified(m_document);
+}
+
 void DocumentController::renameObject(velmo::Object *object, const QString &name)
 {
     if (object == nullptr || !m_document.owns(object) || object->name == name)
         return;
     object->name = name;
+    noteEdit();
     Q_EMIT objectRenamed(object);
 }
 
@@ -411,6 +418,7 @@ void DocumentController::setLinkMenu(velmo::Category *category, bool on)
     if (category == nullptr || !m_document.owns(category) || category->isLinkMenu() == on)
         return;
     category->setLinkMenu(on);
+    noteEdit();
     post(&DocumentController::menuTreeRebuildRequested);
     postReveal(category);
 }
@@ -423,6 +431,9 @@ void DocumentController::setTemplateName(velmo::Object *object, const QString &n
         page->templateName = name;
     else if (auto *group = velmo::object_cast<velmo::ContentGroup>(object))
         group->templateName = name;
+    else
+        return;
+    noteEdit();
 }
 
 bool DocumentController::openInTextEditor(const QString &path)
@@ -457,7 +468,10 @@ bool DocumentController::updateContent(velmo::Content *content, const QString &t
     QString value = text;
     // The box may hold lone "\n" and lone "\r"; the document keeps "\r\n" throughout.
     value.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
-    content->value = value;
+    if (content->value != value) {
+        content->value = value;
+        noteEdit();
+    }
     if (how == ContentPreview::None)
         return true;
     const QString path = writePreviewPage(content);

@@ -125,6 +125,11 @@ public:
     // the published folder. Returns when it is done.
     void requestSiteUpdate() { Q_EMIT siteUpdateRequested(); }
 
+    // Every change of the document's content passes here, whoever made it: the count tells the
+    // autosave whether anything happened since it last wrote, without encoding the document.
+    void noteEdit();
+    quint64 editCount() const { return m_editCount; }
+
 Q_SIGNALS:
     // The object the property and content panes are to show; null lets them let go of theirs.
     void selectionChanged(velmo::Object *object);
@@ -156,6 +161,7 @@ private:
 
     velmo::Document &m_document;
     MessageBoxWrapper *m_messageBoxes = nullptr;
+    quint64 m_editCount = 0;
     // Made on first use: only the menu tree's selection is ever previewed.
     std::unique_ptr<velmo::gen::SiteOutput> m_previewOutput;
     velmo::gen::OutputStatistics m_lastOutput;

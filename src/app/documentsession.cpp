@@ -132,6 +132,28 @@ bool DocumentSession::onOpenDocument(const QString &path)
         return true;
     }
 
+    if (!replaceContent([&absolute](velmo::Document &incoming) {
+            return velmo::DocumentFile::open(incoming, absolute);
+        }))
+        return false;
+    setModifiedFlag(false);
+    setPathName(absolute, true);
+    return true;
+}
+
+bool DocumentSession::restoreRecovered(const QByteArray &bytes, const QString &path)
+{
+    if (!replaceContent([&bytes](velmo::Document &incoming) {
+            return velmo::DocumentFile::openBytes(incoming, bytes);
+        }))
+        return false;
+    setModifiedFlag(true);
+    setPathName(path, false);
+    return true;
+}
+
+bool DocumentSession::replaceContent(const std::function<bool(velmo::Document &)> &read)
+{
     // The file is read into a root of its own first: a broken file then costs nothing of the
     // open document. That root's constructor restarts the identity counter, which must keep
     // counting for the objects of this run.
@@ -139,7 +161,7 @@ bool DocumentSession::onOpenDocument(const QString &path)
     velmo::Document incoming(m_global.programFolder());
     velmo::sequenceCounter = counter;
     incoming.setReporter(m_global.reporter());
-    if (!velmo::DocumentFile::open(incoming, absolute))
+    if (!read(incoming))
         return false;
 
     Q_EMIT contentAboutToBeReplaced();
@@ -147,8 +169,6 @@ bool DocumentSession::onOpenDocument(const QString &path)
     moveElements(incoming.contentTypes, m_global.contentTypes);
     moveElements(incoming.partTypes, m_global.partTypes);
     moveElements(incoming.sites, m_global.sites);
-    setModifiedFlag(false);
-    setPathName(absolute, true);
     return true;
 }
 
@@ -157,6 +177,7 @@ bool DocumentSession::onSaveDocument(const QString &path)
     if (!velmo::DocumentFile::save(m_global, path))
         return false;
     setModifiedFlag(false);
+    Q_EMIT saved();
     return true;
 }
 
@@ -164,8 +185,10 @@ bool DocumentSession::saveModified()
 {
     // The title says what the question is about.
     refreshModifiedState();
-    if (!m_shownModified)
+    if (!m_shownModified) {
+        Q_EMIT changesDiscarded();
         return true;
+    }
     const QString name = m_pathName.isEmpty() ? title() : m_pathName;
     const QMessageBox::StandardButton answer = m_messageBoxes.ask(
         u"Save changes to %1?"_s.arg(name), QMessageBox::Warning,
@@ -174,6 +197,7 @@ bool DocumentSession::saveModified()
     case QMessageBox::Yes:
         return doFileSave();
     case QMessageBox::No:
+        Q_EMIT changesDiscarded();
         return true;
     default:
         return false;

@@ -2,6 +2,8 @@
 // the modified flag, New, Open, Save, Save As and the directory settings.
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -50,6 +52,10 @@ public:
     bool onOpenDocument(const QString &path);
     // Writes the whole document to path; the old file is replaced only by a complete new one.
     bool onSaveDocument(const QString &path);
+    // The document becomes the state kept in a recovery file: bytes is a whole document, path
+    // the file it belongs to (empty: never saved). It counts as modified, so that Save writes
+    // it to path. False, and nothing changed, when bytes is not a readable document.
+    bool restoreRecovered(const QByteArray &bytes, const QString &path);
 
     // "Save changes to %1?" when the document is modified: true to go on (saved or not saved),
     // false when the user cancels or the save fails.
@@ -72,8 +78,15 @@ Q_SIGNALS:
     void contentAboutToBeReplaced();
     // A path the document was opened from or saved to, for the recent-file list.
     void pathRecorded(const QString &path);
+    // The content is in the document's file now.
+    void saved();
+    // The user gave up the changes (or there were none) before the content goes: New, Open,
+    // closing the window.
+    void changesDiscarded();
 
 private:
+    // Replaces the content with what read puts into a fresh root; nothing changes when it fails.
+    bool replaceContent(const std::function<bool(velmo::Document &)> &read);
     void setPathName(const QString &path, bool addToRecent);
     void onModifiedCheck();
 

@@ -159,6 +159,7 @@ void MainWindow::createMenus()
     QMenu *settings = menuBar()->addMenu(u"設定"_s);
     settings->setObjectName(u"menuSettings"_s);
     m_pathSetting = addCommand(settings, u"ディレクトリ設定"_s, u"actionPathSetting"_s);
+    m_autoSaveSetting = addCommand(settings, u"自動保存の設定"_s, u"actionAutoSaveSetting"_s);
 
     QMenu *help = menuBar()->addMenu(u"ヘルプ(&H)"_s);
     help->setObjectName(u"menuHelp"_s);

@@ -84,6 +84,7 @@ public:
     QAction *fileSaveAsAction() const { return m_fileSaveAs; }
     QAction *exitAction() const { return m_exit; }
     QAction *pathSettingAction() const { return m_pathSetting; }
+    QAction *autoSaveSettingAction() const { return m_autoSaveSetting; }
     QAction *aboutAction() const { return m_about; }
     QAction *nextPaneAction() const { return m_nextPane; }
     QAction *previousPaneAction() const { return m_previousPane; }
@@ -137,6 +138,7 @@ private:
     QAction *m_fileSaveAs = nullptr;
     QAction *m_exit = nullptr;
     QAction *m_pathSetting = nullptr;
+    QAction *m_autoSaveSetting = nullptr;
     QAction *m_about = nullptr;
     QAction *m_nextPane = nullptr;
     QAction *m_previousPane = nullptr;

@@ -1,6 +1,7 @@
 // Modal message boxes with answers that tests can give in advance.
 #include "app/messageboxwrapper.h"
 
+#include <QAbstractButton>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
@@ -14,7 +15,8 @@ QString MessageBoxWrapper::displayText(const QString &text)
 
 QMessageBox::StandardButton MessageBoxWrapper::ask(const QString &text, QMessageBox::Icon icon,
                                                    QMessageBox::StandardButtons buttons,
-                                                   QMessageBox::StandardButton defaultButton)
+                                                   QMessageBox::StandardButton defaultButton,
+                                                   const ButtonTexts &buttonTexts)
 {
     m_shown.append(text);
     // An answer meant for a question must not be eaten by an error box shown before it.
@@ -25,6 +27,10 @@ QMessageBox::StandardButton MessageBoxWrapper::ask(const QString &text, QMessage
 
     QMessageBox box(icon, u"Velmo"_s, displayText(text), buttons, m_parent.data());
     box.setDefaultButton(defaultButton);
+    for (const auto &[button, caption] : buttonTexts) {
+        if (QAbstractButton *shown = box.button(button))
+            shown->setText(caption);
+    }
     box.setObjectName(u"messageBox"_s);
     const int result = box.exec();
     return static_cast<QMessageBox::StandardButton>(result);

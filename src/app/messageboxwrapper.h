@@ -2,6 +2,8 @@
 // advance and read what the user would have been told.
 #pragma once
 
+#include <utility>
+
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
@@ -15,9 +17,12 @@ public:
     // Shows text ("\r\n" starts a new line) and returns the chosen button. A queued answer that
     // is one of buttons is taken instead and nothing is shown; without one, a non-interactive
     // wrapper answers defaultButton.
+    // buttonTexts replaces the captions of some of the buttons.
+    using ButtonTexts = QList<std::pair<QMessageBox::StandardButton, QString>>;
     QMessageBox::StandardButton ask(const QString &text, QMessageBox::Icon icon,
                                     QMessageBox::StandardButtons buttons,
-                                    QMessageBox::StandardButton defaultButton);
+                                    QMessageBox::StandardButton defaultButton,
+                                    const ButtonTexts &buttonTexts = {});
     // A message with an OK button only.
     void inform(const QString &text, QMessageBox::Icon icon = QMessageBox::Warning);
 

@@ -116,6 +116,7 @@ void CategoryForm::setEnabledFlag(bool on)
     if (category == nullptr)
         return;
     category->enabled = on ? 1 : 0;
+    m_controller.noteEdit();
     m_enabledButton->setChecked(on);
     m_disabledButton->setChecked(!on);
 }
@@ -151,6 +152,7 @@ void CategoryForm::chooseLinkTarget()
                                   chosen->typeCode == velmo::kClassContentGroup)) {
             category->linkTarget = chosen->getId();
             category->linkTitle.clear();
+            m_controller.noteEdit();
         }
     }
     reload();

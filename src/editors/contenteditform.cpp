@@ -258,7 +258,8 @@ void ContentEditForm::insertSiteLink()
 void ContentEditForm::showPreviewOptions()
 {
     PreviewOptionDialog dialog(m_controller.document(), this);
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted)
+        m_controller.noteEdit();
 }
 
 void ContentEditForm::insertBreak()

@@ -41,11 +41,12 @@ void EditingForms::install(Application &application, MainWindow &frame, Navigati
                                 application.settings()));
 
     // "管理": the navigation form refills its combo and trees once the dialog is closed.
-    QObject::connect(
-        &navigation, &NavigationPane::siteManagementRequested, &frame, [&application, &frame] {
-            SiteEditDialog::run(application.controller().document(), application.messageBoxes(),
-                                application.fileDialogs(), &frame);
-        });
+    QObject::connect(&navigation, &NavigationPane::siteManagementRequested, &frame,
+                     [&application, &frame, &controller] {
+                         SiteEditDialog::run(controller.document(), application.messageBoxes(),
+                                             application.fileDialogs(), &frame,
+                                             [&controller] { controller.noteEdit(); });
+                     });
 
     // F2 in the menu tree: the selection reaches the form through the event queue first.
     QObject::connect(

@@ -58,8 +58,10 @@ QLineEdit *PropertyForm::makeLineEdit(const QString &name,
     auto *edit = new QLineEdit(this);
     edit->setObjectName(name);
     connect(edit, &QLineEdit::textChanged, this, [this, store](const QString &text) {
-        if (!m_loading)
+        if (!m_loading) {
             store(text);
+            m_controller.noteEdit();
+        }
     });
     return edit;
 }
@@ -72,8 +74,10 @@ QPlainTextEdit *PropertyForm::makeTextEdit(const QString &name,
     edit->setTabChangesFocus(true);
     connect(edit, &QPlainTextEdit::textChanged, this, [this, edit, store] {
         // Stored with the "\r\n" line breaks the document's texts have always had.
-        if (!m_loading)
+        if (!m_loading) {
             store(edit->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
+            m_controller.noteEdit();
+        }
     });
     return edit;
 }

@@ -85,9 +85,11 @@ SiteEditDialog::SiteEditDialog(Document &document, MessageBoxWrapper &messages,
 SiteEditDialog::~SiteEditDialog() = default;
 
 int SiteEditDialog::run(Document &document, MessageBoxWrapper &messages, FileDialogWrapper &files,
-                        QWidget *parent)
+                        QWidget *parent, const std::function<void()> &edited)
 {
     SiteEditDialog dialog(document, messages, files, parent);
+    if (edited)
+        connect(&dialog, &SiteEditDialog::edited, &dialog, edited);
     return dialog.exec();
 }
 
@@ -435,6 +437,7 @@ void SiteEditDialog::processStyleSheet()
     if (gen::SiteStyleSheet::apply(m_document, *site, chosen.constFirst()->text()) !=
         gen::SiteStyleSheet::Result::Applied)
         return;
+    Q_EMIT edited();
     const QString picture = gen::SiteStyleSheet::previewPicture(m_document, *site);
     WebCaptureDialog capture(m_messages, this);
     capture.setAddress(gen::SiteStyleSheet::startPage(m_document, *site));
@@ -452,6 +455,7 @@ void SiteEditDialog::onTextEdited(QString Site::*field, const QString &text, int
     if (site == nullptr)
         return;
     site->*field = text;
+    Q_EMIT edited();
     if (column >= 0) {
         if (QTreeWidgetItem *item = m_siteList->topLevelItem(selectedRow()))
             item->setText(column, text);
@@ -478,6 +482,7 @@ void SiteEditDialog::onLevelNameEdited(const QString &text)
     if (site == nullptr || chosen.isEmpty())
         return;
     site->setLevelName(m_levelList->indexOfTopLevelItem(chosen.constFirst()), text);
+    Q_EMIT edited();
     chosen.constFirst()->setText(1, text);
 }
 
@@ -497,6 +502,7 @@ void SiteEditDialog::onChooseTemplate()
         return;
     }
     site->templatePath = folder;
+    Q_EMIT edited();
     loadSite(site);
 }
 
@@ -527,6 +533,7 @@ void SiteEditDialog::onNewSite()
     for (Site *other : m_document.sites)
         other->listItemState &= ~ObjectListView::kSelectedState;
     site->listItemState |= ObjectListView::kSelectedState;
+    Q_EMIT edited();
     fillSiteList();
     selectSiteRow(m_document.sites.count() - 1);
     loadSite(site);
@@ -542,7 +549,7 @@ void SiteEditDialog::onMove(bool up)
         up ? moveUpWrapping(m_document.sites, row) : moveDownWrapping(m_document.sites, row);
     if (moved < 0)
         return;
-    m_document.setModified(true);
+    Q_EMIT edited();
     fillSiteList();
     selectSiteRow(moved);
     loadSite(site);
@@ -563,6 +570,7 @@ void SiteEditDialog::onDeleteSite()
     if (answer != QMessageBox::Yes || site == nullptr)
         return;
     m_document.deleteSite(site);
+    Q_EMIT edited();
     fillSiteList();
     // The neighbour takes the selection, and with it the current mark.
     const int next = qMin(row, m_document.sites.count() - 1);

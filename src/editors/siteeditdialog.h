@@ -41,9 +41,10 @@ public:
     ~SiteEditDialog() override;
 
     // Runs the dialog modally for "管理". Its edits are in the document whichever way it closes;
-    // the site last selected in it carries the current mark in its listItemState.
+    // the site last selected in it carries the current mark in its listItemState. edited runs
+    // after each of them.
     static int run(Document &document, MessageBoxWrapper &messages, FileDialogWrapper &files,
-                   QWidget *parent = nullptr);
+                   QWidget *parent = nullptr, const std::function<void()> &edited = {});
 
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
 
@@ -52,6 +53,10 @@ public:
 
     // Escape and the close box close the dialog as OK does: nothing is left to undo.
     void reject() override;
+
+Q_SIGNALS:
+    // The document changed: a field, a site added, moved or deleted, a style sheet taken.
+    void edited();
 
 protected:
     void showEvent(QShowEvent *event) override;

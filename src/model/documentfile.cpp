@@ -94,7 +94,9 @@ bool DocumentFile::open(Document &global, const QString &path)
 
 bool DocumentFile::toBytes(const Document &global, QByteArray &out, QString *error)
 {
-    out.clear();
+    // Emptied but not freed: a caller encoding again and again (the autosave) reuses memory it
+    // has already faulted in, which is most of the cost for a large document.
+    out.resize(0);
     Archive ar = Archive::forWriting(out);
     try {
         global.store(ar);

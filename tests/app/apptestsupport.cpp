@@ -19,6 +19,7 @@ void initMain()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(u"config"_s)));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(u"data"_s)));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(u"cache"_s)));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath(u"state"_s)));
     Application::prepareApplication();
 }
 
