@@ -154,15 +154,15 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
     // The built-in entries a document lacks are the program's, not an edit of the user's.
     m_global.addBuiltInCatalogue();
     m_document->setModifiedFlag(false);
-    // Offered once the window can show what is restored; the question box centres on it.
-    if (opened)
-        offerRecovery(velmo::RecoveryFile::pathFor(m_document->pathName()), m_document->pathName());
-    else
-        offerUntitledRecovery();
     // Without a window manager nobody maximises the window; it then still fills the screen.
     if (const QScreen *screen = m_mainFrame->screen())
         m_mainFrame->setGeometry(screen->availableGeometry());
     m_mainFrame->showMaximized();
+    // Asked over the window, which then shows what is restored.
+    if (opened)
+        offerRecovery(velmo::RecoveryFile::pathFor(m_document->pathName()), m_document->pathName());
+    else
+        offerUntitledRecovery();
     return true;
 }
 
