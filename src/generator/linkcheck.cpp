@@ -229,7 +229,9 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
             const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[i]);
             const QByteArray name(attribute->name);
             const QString value = fromPiece(attribute->value);
-            const int line = int(attribute->value_start.line);
+            // The name's position: the parser leaves the value's unset for an attribute written
+            // without one ("<a href>").
+            const int line = int(attribute->name_start.line);
             if (name == "href" || name == "src") {
                 add(value, line);
             } else if (name == "srcset") {

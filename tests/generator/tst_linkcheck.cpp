@@ -73,6 +73,10 @@ void TestLinkCheck::readsMarkupAsABrowserDoes()
         urls << link.url;
     QCOMPARE(urls, (QStringList{u"one.html"_s, u"two.png"_s, u"three.html"_s}));
     QVERIFY(page.anchors.contains(u"x"_s));
+    // A link attribute without a value still has the line it was written on.
+    const LinkCheck::PageLinks bare = LinkCheck::extractPageLinks("<p>\n\n<a href>x</a>");
+    QCOMPARE(bare.links.size(), 1);
+    QCOMPARE(bare.links.constFirst().line, 3);
 
     // Nesting as deep as a page may go is read; deeper, where the parser would take minutes,
     // the page is left unread, and void elements never count as nesting.

@@ -1,0 +1,50 @@
+// libFuzzer entry over the link check's reading of pages and style sheets: any bytes are parsed
+// as a page and as a style sheet, and what comes out must be well-formed.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QByteArray>
+#include <QString>
+
+#include "generator/linkcheck.h"
+
+using velmo::gen::LinkCheck;
+
+namespace {
+
+[[noreturn]] void fail(const char *what)
+{
+    std::fprintf(stderr, "link extraction broken: %s\n", what);
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const LinkCheck::PageLinks page = LinkCheck::extractPageLinks(bytes);
+    // Lines count from 1 and cannot pass the number of line breaks the input has.
+    // The parser also counts a lone carriage return as a line break.
+    const qsizetype lines = bytes.count('\n') + bytes.count('\r') + 1;
+    for (const LinkCheck::Link &link : page.links) {
+        if (link.line < 1 || link.line > lines) {
+            std::fprintf(stderr, "line %d of %lld: %s\n", link.line, qlonglong(lines),
+                         qPrintable(link.url));
+            fail("a page link's line lies outside the page");
+        }
+    }
+    if (!page.readable && !page.links.isEmpty())
+        fail("an unreadable page yielded links");
+
+    const QString css = QString::fromUtf8(bytes);
+    const qsizetype cssLines = css.count(u'\n') + 1;
+    for (const LinkCheck::Link &link : LinkCheck::extractStyleSheetLinks(css)) {
+        if (link.line < 1 || link.line > cssLines)
+            fail("a style sheet link's line lies outside the sheet");
+        if (link.url.size() > css.size())
+            fail("a style sheet link is longer than the sheet");
+    }
+    return 0;
+}
