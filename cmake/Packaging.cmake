@@ -6,7 +6,7 @@ set(CPACK_PACKAGE_NAME velmo)
 set(CPACK_PACKAGE_VENDOR "Velmo developers")
 set(CPACK_PACKAGE_CONTACT "Velmo developers <velmo-dev@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Velmo keeps several sites in one .vlm document: templates, a menu tree of categories "
     "holding pages, and pages holding content blocks. It turns a site into a folder of static "
     "HTML, scales the pictures it uses and previews the page being edited. The user interface "
@@ -14,6 +14,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Symbols only make the download larger: nobody debugs an installed Release build with them.
+set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them: TIFF pictures, Qt's own dialogs in

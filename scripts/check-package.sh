@@ -51,9 +51,9 @@ echo "Depends: $depends"
 for library in libqt6core6 libqt6widgets6; do
     grep -q "$library" <<<"$depends" || fail "Depends does not name $library"
 done
+control="$(dpkg-deb --ctrl-tarfile "$package" | tar -tvf -)"
 for script in postinst postrm; do
-    dpkg-deb --ctrl-tarfile "$package" | tar -tvf - | grep -qE "^-rwxr-xr-x .*\./$script$" ||
-        fail "$script missing or not executable"
+    grep -qE "^-rwxr-xr-x .*\./$script$" <<<"$control" || fail "$script missing or not executable"
 done
 
 echo "-- unpacked velmo-cli in a fresh home folder"
