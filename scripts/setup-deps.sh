@@ -10,6 +10,7 @@ packages=(
   qt6-webengine-dev qt6-svg-dev qt6-translations-l10n fonts-noto-cjk xvfb libxcb1-dev
   libbenchmark-dev libgumbo-dev
   clang clang-format libclang-rt-14-dev
+  dpkg-dev file fakeroot
 )
 
 missing=()
