@@ -25,23 +25,6 @@ namespace velmo::gen {
 
 namespace {
 
-// A generated page or style sheet as bytes, for the parser: regular files of a sane size only.
-std::optional<QByteArray> readBinaryFile(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxTextFileBytes)
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    // Asking for the size it has (and a byte more, to see it grow): asking for the limit makes
-    // the read allocate and fault in 16 MB for every page.
-    QByteArray bytes = file.read(info.size() + 1);
-    if (bytes.size() > kMaxTextFileBytes)
-        return std::nullopt;
-    return bytes;
-}
-
 // The parser's memory for one page at a time: it makes many small allocations that all live
 // until the page is done, so a bump allocator reset after each page replaces most of the
 // parse's work in malloc and free. One per thread, as pages are parsed on every core.
@@ -188,7 +171,7 @@ struct Checker
     {
         auto it = anchorsOf.find(page);
         if (it == anchorsOf.end()) {
-            const std::optional<QByteArray> bytes = readBinaryFile(page);
+            const std::optional<QByteArray> bytes = readTextFileBytes(page);
             it = anchorsOf.insert(page, bytes ? LinkCheck::extractPageLinks(*bytes).anchors
                                               : QSet<QString>());
         }
@@ -389,7 +372,7 @@ LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &fil
     const QList<Parsed> parsed =
         QtConcurrent::blockingMapped<QList<Parsed>>(candidates, [](const QString &file) {
             Parsed result{file, isPage(file), false, {}};
-            const std::optional<QByteArray> bytes = readBinaryFile(file);
+            const std::optional<QByteArray> bytes = readTextFileBytes(file);
             if (!bytes)
                 return result;
             result.read = true;

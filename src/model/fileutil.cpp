@@ -199,7 +199,7 @@ QString writeFailureReason(int error, const QString &path, qint64 bytesNeeded)
     return QStringLiteral("書き込めませんでした。");
 }
 
-std::optional<QString> readTextFile(const QString &path)
+std::optional<QByteArray> readTextFileBytes(const QString &path)
 {
     // A FIFO or a device named by a document (or linked from a template folder) would block
     // the output for ever or read without end: only regular files of a sane size are text.
@@ -209,14 +209,25 @@ std::optional<QString> readTextFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    // The size it has and a byte more: asking for the limit at once would allocate and fault in
+    // 16 MB for every read. A file that grew since it was looked at is read on, to the limit.
+    QByteArray bytes = file.read(info.size() + 1);
+    if (bytes.size() > info.size())
+        bytes += file.read(kMaxTextFileBytes + 1 - bytes.size());
+    if (bytes.size() > kMaxTextFileBytes || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QString> readTextFile(const QString &path)
+{
+    const std::optional<QByteArray> bytes = readTextFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
     // The decoder drops a leading byte-order mark, which editors on other systems add and
     // which would otherwise travel into every generated page.
-    // Read with a limit too: the file may have grown since it was looked at.
-    const QByteArray bytes = file.read(kMaxTextFileBytes + 1);
-    if (bytes.size() > kMaxTextFileBytes)
-        return std::nullopt;
     QStringDecoder decoder(QStringDecoder::Utf8);
-    return QString(decoder.decode(bytes));
+    return QString(decoder.decode(*bytes));
 }
 
 qsizetype sameTextInFile(const QString &text, const QString &path)

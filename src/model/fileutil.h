@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -16,6 +17,8 @@ inline constexpr qint64 kMaxTextFileBytes = 16 * 1024 * 1024;
 // Reads a UTF-8 file whole; nothing when it cannot be opened, is not a regular file (a FIFO, a
 // device, a folder) or holds more than kMaxTextFileBytes.
 std::optional<QString> readTextFile(const QString &path);
+// The bytes of such a file, on the same terms.
+std::optional<QByteArray> readTextFileBytes(const QString &path);
 // The length of the file's text when it exists and its text equals text exactly; else 0.
 qsizetype sameTextInFile(const QString &text, const QString &path);
 // A file that could not be written, and why, in words for the user.
