@@ -3,6 +3,8 @@
 
 #include <limits>
 
+#include <QVarLengthArray>
+
 #include "generator/wildcardmatcher.h"
 #include "model/category.h"
 #include "model/content.h"
@@ -16,6 +18,29 @@ namespace velmo::gen {
 namespace {
 
 using Objects = QList<velmo::Object *>;
+
+// Pieces of text between separators, as WildcardMatcher::split cuts them (an empty last piece
+// is dropped), without a string per piece: expressions are evaluated for every menu entry of
+// every page.
+using Pieces = QVarLengthArray<QStringView, 4>;
+Pieces splitViews(QStringView text, QChar separator)
+{
+    Pieces pieces;
+    qsizetype from = 0;
+    for (qsizetype at; (at = text.indexOf(separator, from)) >= 0; from = at + 1)
+        pieces.append(text.sliced(from, at - from));
+    if (from < text.size())
+        pieces.append(text.sliced(from));
+    return pieces;
+}
+
+QStringView pieceAt(const Pieces &pieces, qsizetype index)
+{
+    return index < pieces.size() ? pieces[index] : QStringView();
+}
+
+// Text with some characters dropped or replaced, on the stack for the usual short operands.
+using Scratch = QVarLengthArray<QChar, 64>;
 
 int saturate(qint64 value)
 {
@@ -119,13 +144,16 @@ QString entryLink(const Category &category, const ExpressionContext &context)
 }
 
 // level[index].property
-Expression::Kind evaluateEntry(const QString &operand, const ExpressionContext &context,
-                               QString &text, int &integer)
+Expression::Kind evaluateEntry(QStringView operand, const ExpressionContext &context, QString &text,
+                               int &integer)
 {
-    QString path = operand;
-    path.replace(u'[', u'.');
-    path.remove(u']');
-    const QStringList pieces = WildcardMatcher::split(path, u".");
+    // "[" reads as "." and "]" is dropped: level[i].property is level.i.property.
+    Scratch path;
+    for (QChar c : operand) {
+        if (c != u']')
+            path.append(c == u'[' ? QChar(u'.') : c);
+    }
+    const Pieces pieces = splitViews(QStringView(path.constData(), path.size()), u'.');
     if (pieces.size() != 3)
         return Expression::Failed;
     const Objects *level = findObjects(context, pieces[0]);
@@ -145,7 +173,7 @@ Expression::Kind evaluateEntry(const QString &operand, const ExpressionContext &
     if (entry == nullptr)
         return Expression::Failed;
 
-    QString property = pieces[2];
+    QStringView property = pieces[2];
     const int offset = Expression::offsetOf(property, context.loopVariables);
     if (property == u"相対パス") {
         text = entryLink(*entry, context);
@@ -164,16 +192,21 @@ Expression::Kind evaluateEntry(const QString &operand, const ExpressionContext &
 }
 
 // level.property
-Expression::Kind evaluateLevel(const QString &operand, const ExpressionContext &context,
-                               QString &text, int &integer)
+Expression::Kind evaluateLevel(QStringView operand, const ExpressionContext &context, QString &text,
+                               int &integer)
 {
-    const QStringList pieces = WildcardMatcher::split(operand, u".");
+    const Pieces pieces = splitViews(operand, u'.');
     if (pieces.size() != 2)
         return Expression::Failed;
-    const Objects *level = findObjects(context, QString(pieces[0]).remove(u'!'));
+    Scratch name;
+    for (QChar c : pieces[0]) {
+        if (c != u'!')
+            name.append(c);
+    }
+    const Objects *level = findObjects(context, QStringView(name.constData(), name.size()));
     if (level == nullptr)
         return Expression::Failed;
-    QString property = pieces[1];
+    QStringView property = pieces[1];
     const int offset = Expression::offsetOf(property, context.loopVariables);
     if (property == u"メニュー数") {
         integer = saturate(qint64(level->size()) + offset);
@@ -243,35 +276,35 @@ Expression::TextClass Expression::classify(QStringView text)
     return result;
 }
 
-int Expression::offsetOf(QString &part, const QList<LoopVariable> &loopVariables)
+int Expression::offsetOf(QStringView &part, const QList<LoopVariable> &loopVariables)
 {
-    QStringView sign;
+    QChar sign;
     int direction = 0;
     if (part.contains(u'+')) {
-        sign = u"+";
+        sign = u'+';
         direction = 1;
     } else if (part.contains(u'-')) {
-        sign = u"-";
+        sign = u'-';
         direction = -1;
     } else {
         return 0;
     }
-    const QStringList pieces = WildcardMatcher::split(part, sign);
-    const QString right = pieces.value(1).trimmed();
+    const Pieces pieces = splitViews(part, sign);
+    const QStringView right = pieceAt(pieces, 1).trimmed();
     qint64 amount = 1;
     if (startsWithDigit(right)) {
         amount = toInteger(right);
     } else if (const LoopVariable *variable = oldestVariable(loopVariables, right)) {
         amount = variable->value;
     }
-    part = pieces.value(0).trimmed();
+    part = pieceAt(pieces, 0).trimmed();
     return saturate(direction * amount);
 }
 
 Expression::Kind Expression::evaluate(QStringView operand, const ExpressionContext &context,
                                       QString &text, int &integer)
 {
-    const QString trimmed = operand.trimmed().toString();
+    const QStringView trimmed = operand.trimmed();
     if (trimmed.contains(u'.')) {
         if (trimmed.contains(u'['))
             return evaluateEntry(trimmed, context, text, integer);
@@ -285,7 +318,7 @@ Expression::Kind Expression::evaluate(QStringView operand, const ExpressionConte
         text = binding->text;
         return Text;
     }
-    QString name = trimmed;
+    QStringView name = trimmed;
     const int offset = offsetOf(name, context.loopVariables);
     if (const LoopVariable *variable = oldestVariable(context.loopVariables, name)) {
         integer = saturate(qint64(variable->value) + offset);

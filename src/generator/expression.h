@@ -73,7 +73,7 @@ public:
     // position: "a<b==c" is a "<" comparison.
     static TextClass classify(QStringView text);
     // Takes a trailing "+n", "-n", "+name" or "-name" off part and returns it as a number.
-    static int offsetOf(QString &part, const QList<LoopVariable> &loopVariables);
+    static int offsetOf(QStringView &part, const QList<LoopVariable> &loopVariables);
     static Kind evaluate(QStringView operand, const ExpressionContext &context, QString &text,
                          int &integer);
 

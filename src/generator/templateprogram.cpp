@@ -140,6 +140,12 @@ TemplateProgram::ParseResult TemplateProgram::parse(const QString &text)
             call.argumentStart = argumentStart;
             call.argumentLength = close - argumentStart + 1;
             call.nameLength = close + 1 - i - call.argumentLength;
+            call.argument = text.mid(call.argumentStart, call.argumentLength);
+            call.argument.remove(u'(');
+            call.argument.remove(u')');
+            call.argument = call.argument.trimmed();
+            if (call.code == If)
+                call.test = Expression::classify(call.argument);
             break;
         }
         if (close < 0)
@@ -171,14 +177,6 @@ TemplateProgram::ParseResult TemplateProgram::parse(const QString &text)
         m_instructions[k].index = k;
     m_parsed = true;
     return ParseResult::Parsed;
-}
-
-QString TemplateProgram::argumentText(const Instruction &instruction) const
-{
-    QString argument = m_text.mid(instruction.argumentStart, instruction.argumentLength);
-    argument.remove(u'(');
-    argument.remove(u')');
-    return argument.trimmed();
 }
 
 void TemplateProgram::bindObjects(const QString &name, const QList<velmo::Object *> &objects)
@@ -336,7 +334,7 @@ int TemplateProgram::executeFor(int index)
 
 int TemplateProgram::executeIf(int index)
 {
-    const Expression::TextClass test = Expression::classify(argumentText(m_instructions[index]));
+    const Expression::TextClass &test = m_instructions[index].test;
     bool taken = false;
     QString text;
     int integer = 0;

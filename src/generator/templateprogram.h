@@ -29,6 +29,11 @@ struct Instruction
     // also -1 when the "{" is never matched).
     qint32 bodyStart = -1;
     qint32 bodyLength = -1;
+    // The argument as the interpreter uses it, cut once when parsing: a menu template runs
+    // the same calls for every entry of every page.
+    QString argument;
+    // For an if, the argument's operator and operands, classified once too.
+    Expression::TextClass test;
 };
 
 class TemplateProgram
@@ -71,7 +76,10 @@ public:
     const QList<Instruction> &instructions() const { return m_instructions; }
     // The argument part of a call as the interpreter uses it: every "(" and ")" removed, then
     // trimmed.
-    QString argumentText(const Instruction &instruction) const;
+    const QString &argumentText(const Instruction &instruction) const
+    {
+        return instruction.argument;
+    }
 
     const QString &outputText() const { return m_output; }
     const QString &blockName() const { return m_blockName; }

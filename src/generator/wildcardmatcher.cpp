@@ -97,6 +97,9 @@ int WildcardMatcher::replaceAll(QString &text, QStringView pattern, QStringView 
             from = at + int(qMax<qsizetype>(matched.size(), 1));
         }
     }
+    // Most markers of a page template are absent from a given page: one scan is enough then.
+    if (present == 0)
+        return 0;
     int replaced = 0;
     int growing = 0;
     QString matched;
