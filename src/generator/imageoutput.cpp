@@ -75,7 +75,11 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
                                                int width, int height, const QString &pageOutputPath,
                                                OutputStatistics *statistics)
 {
-    const QString relative = unifySeparators(path.trimmed());
+    // The content editor writes the path below the user image folder with a leading "/": the
+    // source is that folder, "/" and the path, so the slash only separates.
+    QString relative = unifySeparators(path.trimmed());
+    if (relative.startsWith(u'/'))
+        relative.remove(0, 1);
     if (!isSafeRelativePath(relative))
         return std::nullopt;
     const QString userFolder = unifySeparators(folders.userImageFolder);

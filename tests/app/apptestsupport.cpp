@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -63,6 +64,24 @@ void whenShown(const QString &objectName, std::function<void(QWidget *)> handler
         }
     });
     timer->start(10);
+}
+
+void type(QWidget *edit, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &release);
+    }
+}
+
+void retype(QWidget *edit, const QString &text)
+{
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    type(edit, text);
 }
 
 AppFixture::AppFixture()

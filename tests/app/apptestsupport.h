@@ -26,6 +26,11 @@ bool writeAll(const QString &path, const QByteArray &bytes);
 // that what the test does next will open. Gives up after a few seconds.
 void whenShown(const QString &objectName, std::function<void(QWidget *)> handler);
 
+// Types text as key presses carrying it; QTest's keyClicks takes ASCII only.
+void type(QWidget *edit, const QString &text);
+// Focuses edit, selects all it holds and types text over it.
+void retype(QWidget *edit, const QString &text);
+
 // An application on a data root and a settings file of its own, in a temporary folder. Message
 // boxes and file dialogs answer from their queues only.
 class AppFixture

@@ -1,6 +1,5 @@
 // The property forms in the real main window: typing into each field reaches the object and the
 // tree item, the template combos, the link menu and its target, and forms whose object went.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -75,25 +74,6 @@ T *child(QWidget *form, const QString &name)
     return form != nullptr ? form->findChild<T *>(name) : nullptr;
 }
 
-// Types text as key presses; QTest's keyClicks takes ASCII only, these names are Japanese.
-void type(QWidget *edit, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(edit, &release);
-    }
-}
-
-void retype(QWidget *edit, const QString &text)
-{
-    edit->setFocus();
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(edit, Qt::Key_Delete);
-    type(edit, text);
-}
-
 } // namespace
 
 class TestPropertyForms : public QObject
@@ -126,19 +106,19 @@ void TestPropertyForms::pageFormWritesEveryField()
     QTRY_COMPARE(name->window()->focusWidget(), name);
     QCOMPARE(name->selectedText(), page->name);
 
-    retype(name, u"新しい名前"_s);
+    apptest::retype(name, u"新しい名前"_s);
     QCOMPARE(page->name, u"新しい名前"_s);
     QCOMPARE(w.treeText(page), u"新しい名前"_s);
-    retype(child<QLineEdit>(form, u"pageFileNameEdit"_s), u"News-1"_s);
+    apptest::retype(child<QLineEdit>(form, u"pageFileNameEdit"_s), u"News-1"_s);
     QCOMPARE(page->fileName, u"News-1"_s);
-    retype(child<QLineEdit>(form, u"pageTitleEdit"_s), u"題名"_s);
+    apptest::retype(child<QLineEdit>(form, u"pageTitleEdit"_s), u"題名"_s);
     QCOMPARE(page->title, u"題名"_s);
     auto *summary = child<QPlainTextEdit>(form, u"pageSummaryEdit"_s);
-    retype(summary, u"一行目"_s);
+    apptest::retype(summary, u"一行目"_s);
     QTest::keyClick(summary, Qt::Key_Return);
-    type(summary, u"二行目"_s);
+    apptest::type(summary, u"二行目"_s);
     QCOMPARE(page->summary, u"一行目\r\n二行目"_s);
-    retype(child<QLineEdit>(form, u"pageKeywordsEdit"_s), u"a,b"_s);
+    apptest::retype(child<QLineEdit>(form, u"pageKeywordsEdit"_s), u"a,b"_s);
     QCOMPARE(page->keywords, u"a,b"_s);
 
     // Showing another page fills the form from it, without writing into either.
@@ -177,11 +157,11 @@ void TestPropertyForms::categoryFormAndLinkTarget()
     velmo::Category *category = w.site.news;
     QWidget *form = w.select(category, u"categoryForm"_s);
     QVERIFY(form);
-    retype(child<QLineEdit>(form, u"menuNameEdit"_s), u"ニュース"_s);
+    apptest::retype(child<QLineEdit>(form, u"menuNameEdit"_s), u"ニュース"_s);
     QCOMPARE(category->name, u"ニュース"_s);
     QCOMPARE(w.treeText(category), u"ニュース"_s);
     auto *folder = child<QLineEdit>(form, u"folderNameEdit"_s);
-    retype(folder, u"News"_s);
+    apptest::retype(folder, u"News"_s);
     QCOMPARE(folder->text(), u"news"_s);
     QCOMPARE(category->folderName, u"news"_s);
 
@@ -224,7 +204,7 @@ void TestPropertyForms::contentGroupForm()
     velmo::ContentGroup *group = w.site.news1Body;
     QWidget *form = w.select(group, u"contentGroupForm"_s);
     QVERIFY(form);
-    retype(child<QLineEdit>(form, u"contentTitleEdit"_s), u"見出し"_s);
+    apptest::retype(child<QLineEdit>(form, u"contentTitleEdit"_s), u"見出し"_s);
     QCOMPARE(group->name, u"見出し"_s);
     QCOMPARE(w.treeText(group), u"見出し"_s);
     QCOMPARE(child<QLineEdit>(form, u"styleSheetEdit"_s)->text(), w.f.path(u"tpl/css/style.css"_s));

@@ -262,6 +262,8 @@ private Q_SLOTS:
         f.picture(u"inside.png"_s, 8, 8);
         QCOMPARE(f.place(u"../user_image/inside.png"_s, 0, 0), std::nullopt);
         QCOMPARE(f.place(u"/etc/passwd"_s, 0, 0), std::nullopt);
+        // The leading "/" the content editor writes still means below the user image folder.
+        QCOMPARE(f.place(u"/inside.png"_s, 0, 0), u"../image/inside.png"_s);
         QCOMPARE(f.place(QString(), 0, 0), std::nullopt);
         QVERIFY(f.place(u"./inside.png"_s, 0, 0) == std::nullopt);
     }
