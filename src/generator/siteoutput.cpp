@@ -598,11 +598,16 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         // once the run is over. A preview still shows what there is.
         m_pagesWithoutTemplate << problem;
     } else {
-        // A preview without its template looks like a page with nothing on it; a page left
-        // without a template on purpose is not worth a message on every preview.
-        if (!problem.isEmpty() && !page->templateName.isEmpty() &&
-            m_cache.claimOnce(QStringLiteral("template problem ") + problem))
-            report(problem);
+        // A preview without its template looks like a page with nothing on it. Said once for
+        // the page shown: the live preview writes it again on every keystroke, and a message
+        // each time would make the page impossible to edit. A page left without a template on
+        // purpose is not worth a message.
+        if (m_runSite != &site) {
+            if (!problem.isEmpty() && problem != m_shownTemplateProblem &&
+                !page->templateName.isEmpty())
+                report(problem);
+            m_shownTemplateProblem = problem;
+        }
         QString text;
         if (SitePaths::isPlainName(page->templateName))
             text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +
