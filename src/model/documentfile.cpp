@@ -84,10 +84,15 @@ bool DocumentFile::open(Document &global, const QString &path,
     const qint64 size = file.size();
     std::optional<GuardedMapping> mapping;
     if (size > 0) {
-        mapping.emplace(file.handle(), size);
-        if (mapping->isValid()) {
-            bytes = mapping->bytes();
+        uchar *mapped = file.map(0, size);
+        if (mapped != nullptr)
+            mapping.emplace(mapped, size);
+        if (mapping && mapping->isValid()) {
+            bytes = QByteArrayView(mapped, size);
         } else {
+            mapping.reset();
+            if (mapped != nullptr)
+                file.unmap(mapped);
             buffer = file.readAll();
             if (file.error() != QFileDevice::NoError) {
                 global.report(openFailure(path, file.errorString()));

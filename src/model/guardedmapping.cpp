@@ -1,4 +1,4 @@
-// Mappings whose reads past a shortened file end are caught by a process-wide SIGBUS handler.
+// Guards over file mappings: a process-wide SIGBUS handler catches reads past a shortened file.
 #include "model/guardedmapping.h"
 
 #include <atomic>
@@ -68,6 +68,9 @@ void onBusError(int signal, siginfo_t *info, void *)
     forwardToPrevious(signal, info);
 }
 
+// Under AddressSanitizer this handler replaces ASan's, which then runs as the previous one:
+// that needs ASan's default allow_user_segv_handler=1; with 0 ASan keeps SIGBUS to itself and
+// reports the bus error instead.
 bool installHandler()
 {
     g_pageSize = std::uintptr_t(::sysconf(_SC_PAGESIZE));
@@ -98,32 +101,21 @@ int claimSlot(std::uintptr_t begin, std::uintptr_t end)
 
 } // namespace
 
-GuardedMapping::GuardedMapping(int fd, qint64 size)
+GuardedMapping::GuardedMapping(const uchar *data, qint64 size)
 {
     static const bool installed = installHandler();
-    if (!installed || size <= 0)
-        return;
-    void *data = ::mmap(nullptr, size_t(size), PROT_READ, MAP_SHARED, fd, 0);
-    if (data == MAP_FAILED)
+    if (!installed || data == nullptr || size <= 0)
         return;
     const auto begin = reinterpret_cast<std::uintptr_t>(data);
     m_slot = claimSlot(begin, begin + std::uintptr_t(size));
-    if (m_slot < 0) {
-        ::munmap(data, size_t(size));
-        return;
-    }
-    m_data = static_cast<const char *>(data);
-    m_size = size;
 }
 
 GuardedMapping::~GuardedMapping()
 {
-    if (m_slot < 0)
-        return;
-    // Released before the pages go, so that the handler never treats a fault in whatever is
-    // mapped there next as one of ours.
-    g_ranges[m_slot].state.store(kFree, std::memory_order_release);
-    ::munmap(const_cast<char *>(m_data), size_t(m_size));
+    // Released before the caller unmaps the pages, so that the handler never takes a fault in
+    // whatever is mapped there next for one of ours.
+    if (m_slot >= 0)
+        g_ranges[m_slot].state.store(kFree, std::memory_order_release);
 }
 
 bool GuardedMapping::wasCutShort() const
