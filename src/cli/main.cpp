@@ -63,8 +63,7 @@ int dump(const QString &in)
     }
     if (!velmo::DocumentFile::open(global, in))
         return kExitFailed;
-    const QByteArray json = velmo::DocumentDump::toUtf8(global);
-    if (std::fwrite(json.constData(), 1, size_t(json.size()), stdout) != size_t(json.size()))
+    if (!velmo::DocumentDump::write(global, stdout))
         return kExitFailed;
     return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
 }

@@ -482,10 +482,16 @@ QString SiteOutput::templateProblem(const Site &site, const Page &page)
     const QString path =
         site.templatePath + Document::pageTemplateFolderName() + u'/' + page.templateName;
     m_cache.text(path);
-    if (m_cache.isMissing(path))
-        return QStringLiteral("「%1」: テンプレート「%2」が見つかりません。")
+    if (!m_cache.isMissing(path))
+        return {};
+    // A folder, a FIFO or a device, or a link to nothing: the name is there in the template
+    // folder, so "not found" would send the user looking for the wrong fault.
+    const QFileInfo info(path);
+    if (info.exists() || info.isSymLink())
+        return QStringLiteral("「%1」: テンプレート「%2」を読み込めません。")
             .arg(name, page.templateName);
-    return {};
+    return QStringLiteral("「%1」: テンプレート「%2」が見つかりません。")
+        .arg(name, page.templateName);
 }
 
 void SiteOutput::reportPagesWithoutTemplate()
@@ -592,6 +598,16 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         // once the run is over. A preview still shows what there is.
         m_pagesWithoutTemplate << problem;
     } else {
+        // A preview without its template looks like a page with nothing on it. Said once for
+        // the page shown: the live preview writes it again on every keystroke, and a message
+        // each time would make the page impossible to edit. A page left without a template on
+        // purpose is not worth a message.
+        if (m_runSite != &site) {
+            if (!problem.isEmpty() && problem != m_shownTemplateProblem &&
+                !page->templateName.isEmpty())
+                report(problem);
+            m_shownTemplateProblem = problem;
+        }
         QString text;
         if (SitePaths::isPlainName(page->templateName))
             text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +

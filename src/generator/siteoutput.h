@@ -126,6 +126,8 @@ private:
     QList<Category *> m_runCategories;
     QHash<QString, QStringList> m_linkPathsByFolder;
     QStringList m_pagesWithoutTemplate;
+    // What the last preview said of its page's template, so that refreshing it does not repeat it.
+    QString m_shownTemplateProblem;
 };
 
 } // namespace velmo::gen

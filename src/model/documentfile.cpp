@@ -1,14 +1,19 @@
 // Opening and saving .vlm documents.
 #include "model/documentfile.h"
 
+#include <optional>
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <sys/stat.h>
+
 #include "model/archive.h"
 #include "model/document.h"
 #include "model/fileutil.h"
+#include "model/guardedmapping.h"
 
 namespace velmo {
 
@@ -50,6 +55,12 @@ bool DocumentFile::openBytes(Document &global, QByteArrayView bytes, QString *er
 
 bool DocumentFile::open(Document &global, const QString &path)
 {
+    return open(global, path, {});
+}
+
+bool DocumentFile::open(Document &global, const QString &path,
+                        const std::function<void()> &afterMapping)
+{
     QFile file(path);
     const QFileInfo info(path);
     if (info.isDir()) {
@@ -71,10 +82,17 @@ bool DocumentFile::open(Document &global, const QString &path)
     QByteArray buffer;
     QByteArrayView bytes;
     const qint64 size = file.size();
+    std::optional<GuardedMapping> mapping;
     if (size > 0) {
-        if (uchar *mapped = file.map(0, size)) {
+        uchar *mapped = file.map(0, size);
+        if (mapped != nullptr)
+            mapping.emplace(mapped, size);
+        if (mapping && mapping->isValid()) {
             bytes = QByteArrayView(mapped, size);
         } else {
+            mapping.reset();
+            if (mapped != nullptr)
+                file.unmap(mapped);
             buffer = file.readAll();
             if (file.error() != QFileDevice::NoError) {
                 global.report(openFailure(path, file.errorString()));
@@ -83,9 +101,25 @@ bool DocumentFile::open(Document &global, const QString &path)
             bytes = buffer;
         }
     }
+    if (afterMapping)
+        afterMapping();
     QString error;
     QString userError;
-    if (!openBytes(global, bytes, &error, &userError)) {
+    const bool read = openBytes(global, bytes, &error, &userError);
+    // A file still being copied or written reads as zeros past its new end, or misses what
+    // was added: whatever the parse made of it is not the document.
+    struct stat now = {};
+    if ((mapping && mapping->wasCutShort()) || ::fstat(file.handle(), &now) != 0 ||
+        now.st_size != size) {
+        if (size > 0)
+            global.newDocument();
+        global.report(openFailure(
+            path, QStringLiteral("読み込みの途中でファイルが変更されました（ほかのプログラムが"
+                                 "書き込み中の可能性があります）。書き込みが終わってから開き"
+                                 "直してください。")));
+        return false;
+    }
+    if (!read) {
         global.report(openFailure(path, userError));
         return false;
     }

@@ -2,6 +2,8 @@
 // and a failure is reported without losing the previous file.
 #pragma once
 
+#include <functional>
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -17,6 +19,10 @@ public:
     // file resets the model as for "new" and reads it. When the file cannot be read, the open
     // fails with a message, the sites are cleared and what was read of the catalogues stays.
     static bool open(Document &global, const QString &path);
+    // The same, running afterMapping once the file is mapped and before it is read: tests change
+    // the file there as another program could.
+    static bool open(Document &global, const QString &path,
+                     const std::function<void()> &afterMapping);
     // The same from bytes already in memory. On failure error receives the archive's technical
     // account and userError the sentence a user is shown.
     static bool openBytes(Document &global, QByteArrayView bytes, QString *error = nullptr,

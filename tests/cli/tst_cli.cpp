@@ -64,6 +64,9 @@ QString writeDocument(const QString &path)
     menu->categories.add(category, menu);
     auto *page = new Page;
     page->title = QStringLiteral("食パン");
+    // Every kind of escape the JSON dump writes.
+    page->memo = QStringLiteral("\"引用\" \\ \t\r\n\x01\x7f\u2028") + QChar(0xd83c) +
+                 QChar(0xdf5e) + QChar(0xdc00) + QChar(0xd800) + u'x';
     category->pages.add(page, category);
     auto *group = new ContentGroup;
     group->contents.at(0)->value = QStringLiteral("<p>毎朝焼きます。</p>");
@@ -335,6 +338,8 @@ private Q_SLOTS:
         QJsonParseError error;
         const QJsonObject root = QJsonDocument::fromJson(run.out, &error).object();
         QCOMPARE(error.error, QJsonParseError::NoError);
+        // Written piece by piece, yet in the very layout and key order of Qt's own writer.
+        QCOMPARE(run.out, QJsonDocument::fromJson(run.out).toJson(QJsonDocument::Indented));
 
         QCOMPARE(root[u"partTypes"].toArray().size(), 12);
         const QJsonObject textType = root[u"contentTypes"].toArray().at(0).toObject();

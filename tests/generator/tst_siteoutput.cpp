@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "generator/previewareas.h"
 #include "generator/siteoutput.h"
 #include "model/category.h"
@@ -686,6 +688,51 @@ private Q_SLOTS:
         QCOMPARE(readFile(published + checked), readFile(f.working() + checked));
         const QString index = readFile(published + QStringLiteral("/index.html"));
         QVERIFY2(index.contains(QStringLiteral("ボトムのページ")), qPrintable(index));
+    }
+
+    void previewNamesAnUnreadableTemplate_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("words");
+        // clang-format off
+        QTest::newRow("missing")       << u"missing"_s << u"が見つかりません"_s;
+        QTest::newRow("folder")        << u"folder"_s  << u"を読み込めません"_s;
+        QTest::newRow("dangling link") << u"link"_s    << u"を読み込めません"_s;
+        QTest::newRow("FIFO")          << u"fifo"_s    << u"を読み込めません"_s;
+        QTest::newRow("device")        << u"device"_s  << u"を読み込めません"_s;
+        // clang-format on
+    }
+
+    void previewNamesAnUnreadableTemplate()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, words);
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        const QString path =
+            f.site->templatePath + Document::pageTemplateFolderName() + u"/bad.html"_s;
+        if (kind == u"folder")
+            QVERIFY(QDir().mkpath(path));
+        else if (kind == u"link")
+            QVERIFY(QFile::link(path + u".gone"_s, path));
+        else if (kind == u"fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == u"device")
+            QVERIFY(QFile::link(u"/dev/zero"_s, path));
+        f.breadPage->templateName = u"bad.html"_s;
+
+        // Said once and the page still shown; refreshing it (the live preview) says nothing
+        // more, coming back to it from another page says it again.
+        SiteOutput output(f.global);
+        for (Page *page : {f.breadPage, f.breadPage, f.shopPage, f.breadPage})
+            QCOMPARE(output.outputObject(page->contentGroups.first()).result,
+                     SiteOutput::PreviewResult::Written);
+        QCOMPARE(f.reporter.messages.size(), 2);
+        QCOMPARE(f.reporter.messages.at(1), f.reporter.messages.at(0));
+        const QString message = f.reporter.messages.first();
+        QVERIFY2(message.contains(u"「パン / 食パン」"_s) &&
+                     message.contains(u"テンプレート「bad.html」"_s + words),
+                 qPrintable(message));
     }
 
     void pagesWithoutTemplateAreReportedNotPublished()

@@ -8,7 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "bytewriter.h"
 #include "model/archive.h"
@@ -21,6 +24,7 @@
 #include "model/document.h"
 #include "model/documentfile.h"
 #include "model/genre.h"
+#include "model/guardedmapping.h"
 #include "model/objectbox.h"
 #include "model/page.h"
 #include "model/site.h"
@@ -318,6 +322,9 @@ private Q_SLOTS:
     void unwritableTarget_data();
     void unwritableTarget();
     void specialFilesAreNotDocuments();
+    void fileChangedWhileReading_data();
+    void fileChangedWhileReading();
+    void onlyGuardedMappingsSurviveBusErrors();
     void catalogueDoesNotGrowOverRuns_data();
     void catalogueDoesNotGrowOverRuns();
     void builtInCatalogueOncePerRun();
@@ -689,6 +696,78 @@ void TestDocumentFile::specialFilesAreNotDocuments()
     QVERIFY(!DocumentFile::save(global, fifo));
     QCOMPARE(reporter.messages.size(), 1);
     QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+}
+
+void TestDocumentFile::fileChangedWhileReading_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("newSize");
+
+    // Long enough to span many pages: a cut at a page boundary faults on the pages past it.
+    Document global;
+    buildFullDocument(global);
+    const QByteArray bytes = toBytes(global);
+    QVERIFY(bytes.size() > 16 * 4096);
+    // clang-format off
+    QTest::newRow("emptied")                  << bytes << qint64(0);
+    QTest::newRow("cut at a page boundary")   << bytes << qint64(8 * 4096);
+    QTest::newRow("cut inside the last page") << bytes << qint64(bytes.size() - 10);
+    QTest::newRow("grown")                    << bytes << qint64(bytes.size() + 4096);
+    // clang-format on
+}
+
+void TestDocumentFile::fileChangedWhileReading()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, newSize);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("copying.vlm"));
+    QVERIFY(writeAll(path, bytes));
+    Document global;
+    RecordingReporter reporter;
+    global.setReporter(&reporter);
+    QVERIFY(DocumentFile::open(global, fixture(QStringLiteral("sample.vlm"))));
+    // Changed once mapped and before a byte is read, as a copy over the file would.
+    int changed = -1;
+    QVERIFY(!DocumentFile::open(
+        global, path, [&] { changed = ::truncate(QFile::encodeName(path).constData(), newSize); }));
+    QCOMPARE(changed, 0);
+    QCOMPARE(reporter.messages.size(), 1);
+    QVERIFY2(reporter.messages.first().contains(path) &&
+                 reporter.messages.first().contains(QStringLiteral("ファイルが変更されました")),
+             qPrintable(reporter.messages.first()));
+    QVERIFY(global.sites.isEmpty());
+}
+
+void TestDocumentFile::onlyGuardedMappingsSurviveBusErrors()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("shrinking")));
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.write(QByteArray(3 * 4096, 'x')) > 0);
+    const uchar *bytes = file.map(0, file.size());
+    const uchar *unguarded = file.map(0, file.size());
+    QVERIFY(bytes != nullptr && unguarded != nullptr);
+    const GuardedMapping guarded(bytes, file.size());
+    QVERIFY(guarded.isValid());
+    QVERIFY(file.resize(4096));
+
+    // A fault anywhere else must still end the process (or reach the sanitizer's report).
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // QTest's handler would print the fault as if the test had crashed.
+        ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
+        const volatile uchar *past = unguarded + 2 * 4096;
+        ::_exit(*past == 'x' ? 2 : 0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFSIGNALED(status) || WEXITSTATUS(status) == 1, qPrintable(QString::number(status)));
+
+    QVERIFY(!guarded.wasCutShort());
+    QCOMPARE(bytes[0], 'x');
+    QCOMPARE(bytes[2 * 4096 + 1], '\0');
+    QVERIFY(guarded.wasCutShort());
 }
 
 void TestDocumentFile::unwritableTarget_data()
