@@ -370,19 +370,18 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
         }
     }
     CountingSiteOutput output(m_document, total, progress);
-    const velmo::gen::SiteOutput::Result result = output.outputSite(published);
-    m_lastOutput = output.statistics();
-    // Published already, as always; what leads nowhere is told, not hidden.
     m_lastLinkCheck = {};
     m_lastLinkCheckFolder.clear();
-    if ((result == velmo::gen::SiteOutput::Result::Done ||
-         result == velmo::gen::SiteOutput::Result::Incomplete) &&
-        m_document.sites.indexOfObject(site) >= 0) {
-        m_lastLinkCheckFolder = velmo::gen::SitePaths::workingFolder(m_document, *site);
+    // Checked once generated, before it is published; publishing goes on all the same, and
+    // what leads nowhere is told, not hidden.
+    output.setBeforePublish([this, &output](const QString &workingFolder) {
+        const QSet<QString> &produced = output.statistics().producedFiles;
+        m_lastLinkCheckFolder = workingFolder;
         m_lastLinkCheck = velmo::gen::LinkCheck::check(
-            m_lastLinkCheckFolder,
-            QStringList(m_lastOutput.producedFiles.begin(), m_lastOutput.producedFiles.end()));
-    }
+            workingFolder, QStringList(produced.begin(), produced.end()));
+    });
+    const velmo::gen::SiteOutput::Result result = output.outputSite(published);
+    m_lastOutput = output.statistics();
     return result;
 }
 

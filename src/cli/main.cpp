@@ -130,6 +130,10 @@ int build(const QStringList &args, bool checkOnly)
         return links.broken.isEmpty() ? kExitOk : kExitBrokenLinks;
     }
     QString published;
+    // Checked between generation and publication; printed after the summary.
+    velmo::gen::LinkCheck::Result links;
+    output.setBeforePublish(
+        [&](const QString &) { links = LinkReport::check(global, *site, output); });
     const velmo::gen::SiteOutput::Result result = output.outputSite(&published);
     if (result != velmo::gen::SiteOutput::Result::Done &&
         result != velmo::gen::SiteOutput::Result::Incomplete)
@@ -152,7 +156,7 @@ int build(const QStringList &args, bool checkOnly)
     const QByteArray bytes = summary.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     // Publishing has gone on regardless; what leads nowhere is listed, not hidden.
-    LinkReport::print(LinkReport::check(global, *site, output));
+    LinkReport::print(links);
     // The summary still helps, but a script must not take an incomplete site for a good one.
     return result == velmo::gen::SiteOutput::Result::Done ? kExitOk : kExitFailed;
 }

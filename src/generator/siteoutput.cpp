@@ -226,6 +226,8 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
         report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
         return Result::NotCleared;
     }
+    if (m_beforePublish)
+        m_beforePublish(workingFolder);
     const QString published = SitePaths::publishedFolder(m_global, *site);
     if (published.isEmpty()) {
         report(QStringLiteral("サイト名「%1」は公開フォルダの名前に使えません。\r\n"

@@ -2,6 +2,9 @@
 // working folder, walking its pages, generating each page and publishing the result.
 #pragma once
 
+#include <functional>
+#include <utility>
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -83,6 +86,12 @@ public:
     // On by default: a whole-site run expands each menu once per selected chain and folder.
     // Off, every page runs its menus, which must give the same bytes.
     void setMenuCaching(bool on) { m_cacheMenus = on; }
+    // Runs in outputSite once the working folder holds the whole output and before anything is
+    // published from it (the link check looks at what is about to go out).
+    void setBeforePublish(std::function<void(const QString &workingFolder)> hook)
+    {
+        m_beforePublish = std::move(hook);
+    }
     // The file in a published folder that lists what the last publication wrote there.
     static QString publishedListName();
 
@@ -120,6 +129,7 @@ private:
     TemplateCache m_cache;
     MenuOutputCache m_menuOutputs;
     bool m_cacheMenus = true;
+    std::function<void(const QString &)> m_beforePublish;
     OutputStatistics m_statistics;
     // Within one whole-site run: the categories and, per output folder, their link paths.
     const Site *m_runSite = nullptr;
