@@ -2,6 +2,7 @@
 #include "model/recoveryfile.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -10,9 +11,9 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <signal.h>
+#include <stdio.h>
 
 namespace velmo {
 
@@ -21,9 +22,45 @@ namespace {
 constexpr QByteArrayView kMagic = "VELMO-RECOVERY ";
 const QString kSuffix = QStringLiteral(".velmo-recovery");
 
+// A check against damage (a file cut or overwritten in part), not against tampering: four
+// independent multiply-and-shift lanes over 8-byte words run at memory speed, where SHA-1 took
+// 56 ms and SHA-256 236 ms for 50 MB, the larger part of an autosave.
 QByteArray digestOf(QByteArrayView bytes)
 {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    constexpr quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
+    quint64 lanes[4] = {kMultiplier, kMultiplier * 3, kMultiplier * 5, kMultiplier * 7};
+    const auto mix = [](quint64 lane, quint64 word) {
+        lane = (lane ^ word) * kMultiplier;
+        return lane ^ (lane >> 29);
+    };
+    const char *data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype at = 0;
+    for (; at + 32 <= size; at += 32) {
+        for (int lane = 0; lane < 4; ++lane) {
+            quint64 word;
+            std::memcpy(&word, data + at + 8 * lane, sizeof word);
+            lanes[lane] = mix(lanes[lane], word);
+        }
+    }
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, data + at, sizeof word);
+        lanes[0] = mix(lanes[0], word);
+    }
+    quint64 tail = 0;
+    for (int shift = 0; at < size; ++at, shift += 8)
+        tail |= quint64(uchar(data[at])) << shift;
+    quint64 digest = mix(quint64(size), tail);
+    for (const quint64 lane : lanes)
+        digest = mix(digest, lane);
+    return QByteArray::number(digest, 16);
+}
+
+// rename(2) replaces an existing file in one step, which QFile::rename does not.
+bool renameOver(const QString &from, const QString &to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 bool processIsRunning(qint64 pid)
@@ -72,7 +109,7 @@ QByteArray RecoveryFile::header(const QString &documentPath, const QDateTime &wr
         {QStringLiteral("document"), documentPath},
         {QStringLiteral("written"), written.toUTC().toString(Qt::ISODateWithMs)},
         {QStringLiteral("size"), qint64(documentBytes.size())},
-        {QStringLiteral("sha256"), QString::fromLatin1(digestOf(documentBytes))},
+        {QStringLiteral("check"), QString::fromLatin1(digestOf(documentBytes))},
     };
     return kMagic.toByteArray() + QByteArray::number(kFormatVersion) + '\n' +
            QJsonDocument(fields).toJson(QJsonDocument::Compact) + '\n';
@@ -90,12 +127,23 @@ bool RecoveryFile::write(const QString &path, const QString &documentPath, const
     // Header and bytes go out one after the other: a copy of a large document joined to its
     // header would double what the write holds in memory.
     const QByteArray head = header(documentPath, written, documentBytes);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(head) != head.size() ||
-        file.write(documentBytes.data(), documentBytes.size()) != documentBytes.size() ||
-        !file.commit()) {
+    // A whole file takes the old one's place by a rename, so a program killed at any moment
+    // leaves the previous recovery or the new one, never a part. Unlike a save of the user's
+    // file it is not flushed to the disk: that doubled an autosave's time, and a recovery lost
+    // with the power is recognised as cut short when it is read.
+    const QString temporary =
+        path + QStringLiteral(".%1.tmp").arg(QCoreApplication::applicationPid());
+    QFile file(temporary);
+    const bool complete =
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(head) == head.size() &&
+        file.write(documentBytes.data(), documentBytes.size()) == documentBytes.size() &&
+        file.flush();
+    const QString reason = file.errorString();
+    file.close();
+    if (!complete || file.error() != QFileDevice::NoError || !renameOver(temporary, path)) {
+        QFile::remove(temporary);
         if (error != nullptr)
-            *error = file.errorString();
+            *error = complete ? QStringLiteral("名前を付け替えられません。") : reason;
         return false;
     }
     return true;
@@ -141,7 +189,7 @@ RecoveryFile::ReadResult RecoveryFile::read(const QString &path, Contents &conte
     const QByteArrayView bytes = QByteArrayView(data).sliced(secondEnd + 1);
     if (header.value(QStringLiteral("size")).toInteger(-1) != bytes.size())
         return broken(QStringLiteral("復元データが途中で切れています"));
-    if (header.value(QStringLiteral("sha256")).toString().toLatin1() != digestOf(bytes))
+    if (header.value(QStringLiteral("check")).toString().toLatin1() != digestOf(bytes))
         return broken(QStringLiteral("復元データが壊れています"));
     contents.documentPath = header.value(QStringLiteral("document")).toString();
     contents.written = QDateTime::fromString(header.value(QStringLiteral("written")).toString(),

@@ -24,8 +24,8 @@ public:
     // absolute path, or, for a document never saved, after this process.
     static QString pathFor(const QString &documentPath);
 
-    // Replaces path with the recovery of documentBytes through a temporary file; the folder is
-    // made when missing. Touches no document, so it may run on any thread.
+    // Replaces path with the recovery of documentBytes through a temporary file renamed over
+    // it; the folder is made when missing. Touches no document, so it may run on any thread.
     static bool write(const QString &path, const QString &documentPath, const QDateTime &written,
                       QByteArrayView documentBytes, QString *error = nullptr);
 
