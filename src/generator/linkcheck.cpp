@@ -46,6 +46,8 @@ public:
         options.allocator = &ParseArena::allocate;
         options.deallocator = [](void *, void *) {};
         options.userdata = this;
+        // Parse errors are of no use to the check; recording them costs allocations.
+        options.max_errors = 0;
         return options;
     }
 
