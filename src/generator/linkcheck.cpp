@@ -300,17 +300,24 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
         const GumboElement &element = node->v.element;
         for (unsigned i = 0; i < element.attributes.length; ++i) {
             const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[i]);
-            const QByteArray name(attribute->name);
+            // Only these five matter; most attributes of a page (class, style, alt) are passed
+            // over without making strings of them.
+            const QByteArrayView name(attribute->name);
+            const bool link = name == "href" || name == "src";
+            const bool srcset = !link && name == "srcset";
+            const bool anchor = !link && !srcset && (name == "id" || name == "name");
+            if (!link && !srcset && !anchor)
+                continue;
             const QString value = fromPiece(attribute->value);
             // The name's position: the parser leaves the value's unset for an attribute written
             // without one ("<a href>").
             const int line = int(attribute->name_start.line);
-            if (name == "href" || name == "src") {
+            if (link) {
                 add(value, line);
-            } else if (name == "srcset") {
+            } else if (srcset) {
                 for (const QString &url : srcsetUrls(value))
                     add(url, line);
-            } else if (name == "id" || name == "name") {
+            } else {
                 page.anchors.insert(value);
             }
         }
