@@ -23,11 +23,12 @@ AutoSaveDialog::AutoSaveDialog(int seconds, QWidget *parent) : QDialog(parent)
     m_seconds->setSpecialValueText(u"しない"_s);
     m_seconds->setValue(seconds);
 
+    // One sentence a line: wrapped to the spin box's width, the text broke mid-phrase.
     auto *explanation =
         new QLabel(u"保存していない変更があるあいだ、この間隔で復元データを書き込みます。\n"
-                   u"文書のファイルそのものは変わりません。0 で自動保存しません。"_s,
+                   u"文書のファイルそのものは変わりません。\n"
+                   u"0 にすると自動保存しません。"_s,
                    this);
-    explanation->setWordWrap(true);
     auto *form = new QFormLayout;
     form->addRow(u"自動保存の間隔"_s, m_seconds);
     auto *layout = new QVBoxLayout(this);
