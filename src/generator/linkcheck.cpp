@@ -1,6 +1,7 @@
 // The link check of a generated site, with gumbo as the HTML5 parser.
 #include "generator/linkcheck.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QScopeGuard>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentMap>
@@ -124,15 +126,15 @@ QStringList srcsetUrls(const QString &value)
     return urls;
 }
 
-bool isExternal(const QString &url)
+bool isExternal(QStringView url)
 {
-    const QString lower = url.left(8).toLower();
-    return lower.startsWith(u"http://") || lower.startsWith(u"https://") ||
-           lower.startsWith(u"mailto:") || url.startsWith(u"//");
+    return url.startsWith(u"http://", Qt::CaseInsensitive) ||
+           url.startsWith(u"https://", Qt::CaseInsensitive) ||
+           url.startsWith(u"mailto:", Qt::CaseInsensitive) || url.startsWith(u"//");
 }
 
 // Links that name no file to check: scripts, inline data, telephone numbers and the like.
-bool isIgnored(const QString &url)
+bool isIgnored(QStringView url)
 {
     if (url.isEmpty())
         return true;
@@ -150,81 +152,128 @@ bool isPage(const QString &path)
            path.endsWith(u".htm", Qt::CaseInsensitive);
 }
 
-struct Checker
+QString folderOf(const QString &file)
 {
-    QString root;
-    QHash<QString, QSet<QString>> anchorsOf;
-    // Most links of a site are its menus, the same few files from every page: each is looked
-    // up once.
-    QHash<QString, bool> isFile;
-    LinkCheck::Result result;
+    return file.left(file.lastIndexOf(u'/'));
+}
 
-    bool fileExists(const QString &path)
+// What the files of the output are known to hold, shared by the threads that resolve links:
+// filled while pages are parsed, read-only afterwards, apart from the few paths outside the
+// output that are looked up on the way, under a lock.
+class SiteFiles
+{
+public:
+    explicit SiteFiles(QString root) : m_root(std::move(root)) {}
+
+    const QString &root() const { return m_root; }
+    QString relative(const QString &path) const
     {
-        auto it = isFile.find(path);
-        if (it == isFile.end())
-            it = isFile.insert(path, QFileInfo(path).isFile());
+        if (path.size() > m_root.size() && path.startsWith(m_root) &&
+            path.at(m_root.size()) == u'/')
+            return path.sliced(m_root.size() + 1);
+        return QDir(m_root).relativeFilePath(path);
+    }
+
+    void addFile(const QString &path) { m_files.insert(path); }
+    void addAnchors(const QString &page, QSet<QString> anchors)
+    {
+        m_anchors.insert(page, std::move(anchors));
+    }
+
+    bool isFile(const QString &path)
+    {
+        if (m_files.contains(path))
+            return true;
+        const QMutexLocker lock(&m_mutex);
+        auto it = m_otherFiles.find(path);
+        if (it == m_otherFiles.end())
+            it = m_otherFiles.insert(path, QFileInfo(path).isFile());
         return *it;
     }
 
-    QString relative(const QString &path) const { return QDir(root).relativeFilePath(path); }
-
-    const QSet<QString> *anchors(const QString &page)
+    bool hasAnchor(const QString &page, const QString &anchor)
     {
-        auto it = anchorsOf.find(page);
-        if (it == anchorsOf.end()) {
+        if (const auto it = m_anchors.constFind(page); it != m_anchors.cend())
+            return it->contains(anchor);
+        // A page that was not among those checked, such as one left from an earlier output.
+        const QMutexLocker lock(&m_mutex);
+        auto it = m_otherAnchors.find(page);
+        if (it == m_otherAnchors.end()) {
             const std::optional<QByteArray> bytes = readTextFileBytes(page);
-            it = anchorsOf.insert(page, bytes ? LinkCheck::extractPageLinks(*bytes).anchors
-                                              : QSet<QString>());
+            it = m_otherAnchors.insert(page, bytes ? LinkCheck::extractPageLinks(*bytes).anchors
+                                                   : QSet<QString>());
         }
-        return &*it;
+        return it->contains(anchor);
     }
 
-    // Why url leads nowhere from file; empty when it leads somewhere. Depends on the file's
-    // folder only, unless url is a bare #anchor.
+private:
+    const QString m_root;
+    QSet<QString> m_files;
+    QHash<QString, QSet<QString>> m_anchors;
+    QMutex m_mutex;
+    QHash<QString, bool> m_otherFiles;
+    QHash<QString, QSet<QString>> m_otherAnchors;
+};
+
+// Resolves the links of the files of one folder. Every page of a folder carries the same menu
+// links: each is resolved once per folder.
+class FolderResolver
+{
+public:
+    explicit FolderResolver(SiteFiles &site) : m_site(site) {}
+
+    void checkLink(const QString &file, const QString &relativeFile, const LinkCheck::Link &link,
+                   LinkCheck::Result &result)
+    {
+        const QString url = link.url.trimmed();
+        if (isIgnored(url))
+            return;
+        if (isExternal(url)) {
+            result.unchecked.append({relativeFile, link, QStringLiteral("外部リンク")});
+            return;
+        }
+        QString reason;
+        if (url.startsWith(u'#')) {
+            // Leads into the page itself: the same text means another place on every page.
+            reason = reasonFor(file, url);
+        } else {
+            auto it = m_reasons.find(url);
+            if (it == m_reasons.end())
+                it = m_reasons.insert(url, reasonFor(file, url));
+            reason = *it;
+        }
+        if (!reason.isEmpty())
+            result.broken.append({relativeFile, link, reason});
+    }
+
+private:
+    // Why url leads nowhere from file; empty when it leads somewhere.
     QString reasonFor(const QString &file, const QString &url)
     {
+        const QString &root = m_site.root();
         const QUrl parsed(url);
         const QString fragment = parsed.fragment(QUrl::FullyDecoded);
-        QString path = parsed.path(QUrl::FullyDecoded);
+        const QString path = parsed.path(QUrl::FullyDecoded);
         QString target;
         if (path.isEmpty())
             target = file;
         else if (path.startsWith(u'/'))
             target = QDir::cleanPath(root + path);
         else
-            target = QDir::cleanPath(QFileInfo(file).absolutePath() + u'/' + path);
-        if (path.endsWith(u'/') || (!fileExists(target) && QFileInfo(target).isDir()))
+            target = QDir::cleanPath(folderOf(file) + u'/' + path);
+        if (path.endsWith(u'/') || (!m_site.isFile(target) && QFileInfo(target).isDir()))
             target += QStringLiteral("/index.html");
         if (target != root && !target.startsWith(root + u'/'))
             return QStringLiteral("サイトの外を指しています");
-        if (!fileExists(target))
+        if (!m_site.isFile(target))
             return QStringLiteral("ファイルがありません");
-        if (!fragment.isEmpty() && isPage(target) && !anchors(target)->contains(fragment))
+        if (!fragment.isEmpty() && isPage(target) && !m_site.hasAnchor(target, fragment))
             return QStringLiteral("ページに #%1 がありません").arg(fragment);
         return {};
     }
 
-    void checkLink(const QString &file, const LinkCheck::Link &link)
-    {
-        const QString url = link.url.trimmed();
-        if (isIgnored(url))
-            return;
-        if (isExternal(url)) {
-            result.unchecked.append({relative(file), link, QStringLiteral("外部リンク")});
-            return;
-        }
-        // Every page of a folder carries the same menu links: each is resolved once.
-        const QString key =
-            (url.startsWith(u'#') ? file : file.left(file.lastIndexOf(u'/'))) + u'\n' + url;
-        auto it = reasons.find(key);
-        if (it == reasons.end())
-            it = reasons.insert(key, reasonFor(file, url));
-        if (!it->isEmpty())
-            result.broken.append({relative(file), link, *it});
-    }
-
-    QHash<QString, QString> reasons;
+    SiteFiles &m_site;
+    QHash<QString, QString> m_reasons;
 };
 
 // Elements that never hold others: they open no level of nesting.
@@ -284,21 +333,19 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
     GumboOutput *output = gumbo_parse_with_options(&options, html.constData(), size_t(html.size()));
     // An explicit stack: a page nested deeper than the call stack allows is still read.
     QList<const GumboNode *> pending{output->root};
-    // The parser repairs misnested markup as browsers do, cloning an open <a> into the
-    // elements that follow: one link in the source, one entry in the list.
-    QSet<std::pair<QString, int>> seen;
-    const auto add = [&](const QString &url, int line) {
-        if (!seen.contains({url, line})) {
-            seen.insert({url, line});
-            page.links.append({url, line});
-        }
-    };
     while (!pending.isEmpty()) {
         const GumboNode *node = pending.takeLast();
         if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE)
             continue;
         const GumboElement &element = node->v.element;
-        for (unsigned i = 0; i < element.attributes.length; ++i) {
+        // The parser repairs misnested markup as browsers do, cloning an open <a> into the
+        // elements that follow while the original stays where it was: one link in the source,
+        // one entry in the list.
+        constexpr unsigned kCloned = GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT |
+                                     GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
+        const unsigned attributes =
+            (node->parse_flags & kCloned) != 0 ? 0 : element.attributes.length;
+        for (unsigned i = 0; i < attributes; ++i) {
             const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[i]);
             // Only these five matter; most attributes of a page (class, style, alt) are passed
             // over without making strings of them.
@@ -313,10 +360,10 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
             // without one ("<a href>").
             const int line = int(attribute->name_start.line);
             if (link) {
-                add(value, line);
+                page.links.append({value, line});
             } else if (srcset) {
                 for (const QString &url : srcsetUrls(value))
-                    add(url, line);
+                    page.links.append({url, line});
             } else {
                 page.anchors.insert(value);
             }
@@ -359,58 +406,84 @@ QList<LinkCheck::Link> LinkCheck::extractStyleSheetLinks(const QString &css)
 
 LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &files)
 {
-    Checker checker{QDir::cleanPath(folder), {}, {}, {}, {}};
     QStringList sorted;
+    sorted.reserve(files.size());
     for (const QString &file : files)
         sorted << QDir::cleanPath(file);
     sorted.sort();
-    // Every page is read and parsed once, on every core, before any link is followed: a
-    // link's anchor is then looked up among what is already known.
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+
+    // Every page is read and parsed once, on every core, before any link is followed: a link's
+    // anchor is then looked up among what is already known. Other files are only looked at.
     struct Parsed
     {
         QString file;
-        bool page = false;
+        bool exists = false;
         bool read = false;
         PageLinks links;
     };
-    QStringList candidates;
-    for (const QString &file : std::as_const(sorted)) {
-        if (isPage(file) || file.endsWith(u".css", Qt::CaseInsensitive))
-            candidates << file;
-    }
-    const QList<Parsed> parsed =
-        QtConcurrent::blockingMapped<QList<Parsed>>(candidates, [](const QString &file) {
-            Parsed result{file, isPage(file), false, {}};
+    QList<Parsed> parsed =
+        QtConcurrent::blockingMapped<QList<Parsed>>(sorted, [](const QString &file) {
+            Parsed result{file, false, false, {}};
+            const bool page = isPage(file);
+            if (!page && !file.endsWith(u".css", Qt::CaseInsensitive)) {
+                result.exists = QFileInfo(file).isFile();
+                return result;
+            }
             const std::optional<QByteArray> bytes = readTextFileBytes(file);
             if (!bytes)
                 return result;
-            result.read = true;
-            if (result.page)
+            result.exists = result.read = true;
+            if (page)
                 result.links = extractPageLinks(*bytes);
             else
                 result.links.links = extractStyleSheetLinks(QString::fromUtf8(*bytes));
             return result;
         });
-    QList<std::pair<QString, QList<Link>>> linksOf;
-    for (const Parsed &entry : parsed) {
-        if (!entry.read)
-            continue;
-        if (entry.page) {
-            if (!entry.links.readable)
-                checker.result.broken.append(
-                    {checker.relative(entry.file),
-                     {},
-                     QStringLiteral("要素の入れ子が深すぎるため確認できません")});
-            checker.anchorsOf.insert(entry.file, entry.links.anchors);
-            ++checker.result.pagesChecked;
+
+    SiteFiles site(QDir::cleanPath(folder));
+    Result result;
+    // The files of one folder, next to each other in the sorted list, are resolved together.
+    QList<std::pair<qsizetype, qsizetype>> folders;
+    for (qsizetype i = 0; i < parsed.size(); ++i) {
+        Parsed &entry = parsed[i];
+        if (entry.exists)
+            site.addFile(entry.file);
+        if (entry.read && isPage(entry.file)) {
+            site.addAnchors(entry.file, std::exchange(entry.links.anchors, {}));
+            ++result.pagesChecked;
         }
-        linksOf.append({entry.file, entry.links.links});
+        if (folders.isEmpty() ||
+            folderOf(parsed[folders.last().first].file) != folderOf(entry.file))
+            folders.append({i, i + 1});
+        else
+            folders.last().second = i + 1;
     }
-    for (const auto &[file, links] : std::as_const(linksOf)) {
-        for (const Link &link : links)
-            checker.checkLink(file, link);
+
+    const QList<Result> perFolder = QtConcurrent::blockingMapped<QList<Result>>(
+        folders, [&parsed, &site](const std::pair<qsizetype, qsizetype> &range) {
+            Result found;
+            FolderResolver resolver(site);
+            for (qsizetype i = range.first; i < range.second; ++i) {
+                const Parsed &entry = parsed.at(i);
+                if (!entry.read)
+                    continue;
+                const QString relativeFile = site.relative(entry.file);
+                if (!entry.links.readable)
+                    found.broken.append(
+                        {relativeFile,
+                         {},
+                         QStringLiteral("要素の入れ子が深すぎるため確認できません")});
+                for (const Link &link : entry.links.links)
+                    resolver.checkLink(entry.file, relativeFile, link, found);
+            }
+            return found;
+        });
+    for (const Result &found : perFolder) {
+        result.broken += found.broken;
+        result.unchecked += found.unchecked;
     }
-    return checker.result;
+    return result;
 }
 
 LinkCheck::Result LinkCheck::checkFolder(const QString &folder)
