@@ -131,6 +131,35 @@ void BM_LinkCheck(benchmark::State &state)
 }
 BENCHMARK(BM_LinkCheck)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// "HTML出力" with its link check, as the window runs it: pages are parsed while the output
+// goes on, and the check is finished before publishing. The difference to BM_SiteOutput is
+// what the check adds.
+void BM_SiteOutputChecked(benchmark::State &state)
+{
+    QTemporaryDir root = benchRoot();
+    velmo::Document global(root.path());
+    SilentReporter reporter;
+    global.setReporter(&reporter);
+    makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
+    velmo::gen::SiteOutput(global).outputSite();
+    int pages = 0;
+    for (auto _ : state) {
+        velmo::gen::SiteOutput output(global);
+        velmo::gen::LinkCheck check;
+        output.setLinkCheck(&check);
+        output.setBeforePublish([&](const QString &folder) {
+            const QSet<QString> &produced = output.statistics().producedFiles;
+            pages =
+                check.finish(folder, QStringList(produced.begin(), produced.end())).pagesChecked;
+        });
+        output.outputSite();
+    }
+    if (reporter.count != 0 || pages != state.range(0))
+        state.SkipWithError("the site did not generate cleanly");
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_SiteOutputChecked)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_RegeneratePage(benchmark::State &state)
 {
     QTemporaryDir root = benchRoot();

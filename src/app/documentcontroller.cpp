@@ -374,11 +374,14 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
     m_lastLinkCheckFolder.clear();
     // Checked once generated, before it is published; publishing goes on all the same, and
     // what leads nowhere is told, not hidden.
-    output.setBeforePublish([this, &output](const QString &workingFolder) {
+    // Its pages are parsed while the output goes on.
+    velmo::gen::LinkCheck check;
+    output.setLinkCheck(&check);
+    output.setBeforePublish([this, &output, &check](const QString &workingFolder) {
         const QSet<QString> &produced = output.statistics().producedFiles;
         m_lastLinkCheckFolder = workingFolder;
-        m_lastLinkCheck = velmo::gen::LinkCheck::check(
-            workingFolder, QStringList(produced.begin(), produced.end()));
+        m_lastLinkCheck =
+            check.finish(workingFolder, QStringList(produced.begin(), produced.end()));
     });
     const velmo::gen::SiteOutput::Result result = output.outputSite(published);
     m_lastOutput = output.statistics();

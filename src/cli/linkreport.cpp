@@ -6,13 +6,14 @@
 #include "generator/siteoutput.h"
 #include "generator/sitepaths.h"
 
-velmo::gen::LinkCheck::Result LinkReport::check(const velmo::Document &global,
+velmo::gen::LinkCheck::Result LinkReport::check(velmo::gen::LinkCheck &check,
+                                                const velmo::Document &global,
                                                 const velmo::Site &site,
                                                 const velmo::gen::SiteOutput &output)
 {
     const QSet<QString> &produced = output.statistics().producedFiles;
-    return velmo::gen::LinkCheck::check(velmo::gen::SitePaths::workingFolder(global, site),
-                                        QStringList(produced.begin(), produced.end()));
+    return check.finish(velmo::gen::SitePaths::workingFolder(global, site),
+                        QStringList(produced.begin(), produced.end()));
 }
 
 void LinkReport::print(const velmo::gen::LinkCheck::Result &result)

@@ -16,8 +16,10 @@ class Site;
 class LinkReport
 {
 public:
-    // Checks what output produced in site's working folder (generated, not yet published).
-    static velmo::gen::LinkCheck::Result check(const velmo::Document &global,
+    // Finishes check on what output produced in site's working folder (generated, not yet
+    // published).
+    static velmo::gen::LinkCheck::Result check(velmo::gen::LinkCheck &check,
+                                               const velmo::Document &global,
                                                const velmo::Site &site,
                                                const velmo::gen::SiteOutput &output);
     // One line per broken link ("page:line: link: reason"), then a count, on standard output;

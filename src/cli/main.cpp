@@ -119,13 +119,16 @@ int build(const QStringList &args, bool checkOnly)
         return kExitFailed;
 
     velmo::gen::SiteOutput output(global);
+    // Pages are parsed for the check while the output goes on.
+    velmo::gen::LinkCheck check;
+    output.setLinkCheck(&check);
     if (checkOnly) {
         // Pages that could not be written are reported; the check still covers the others.
         const velmo::gen::SiteOutput::Result generated = output.regenerateAll();
         if (generated != velmo::gen::SiteOutput::Result::Done &&
             generated != velmo::gen::SiteOutput::Result::Incomplete)
             return kExitFailed;
-        const velmo::gen::LinkCheck::Result links = LinkReport::check(global, *site, output);
+        const velmo::gen::LinkCheck::Result links = LinkReport::check(check, global, *site, output);
         LinkReport::print(links);
         return links.broken.isEmpty() ? kExitOk : kExitBrokenLinks;
     }
@@ -133,7 +136,7 @@ int build(const QStringList &args, bool checkOnly)
     // Checked between generation and publication; printed after the summary.
     velmo::gen::LinkCheck::Result links;
     output.setBeforePublish(
-        [&](const QString &) { links = LinkReport::check(global, *site, output); });
+        [&](const QString &) { links = LinkReport::check(check, global, *site, output); });
     const velmo::gen::SiteOutput::Result result = output.outputSite(&published);
     if (result != velmo::gen::SiteOutput::Result::Done &&
         result != velmo::gen::SiteOutput::Result::Incomplete)

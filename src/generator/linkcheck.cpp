@@ -16,6 +16,9 @@
 #include <QHash>
 #include <QMutex>
 #include <QScopeGuard>
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentMap>
 
@@ -404,8 +407,69 @@ QList<LinkCheck::Link> LinkCheck::extractStyleSheetLinks(const QString &css)
     return links;
 }
 
+// The pages handed over by the output, parsed on a pool of their own so that finish() can wait
+// for exactly these.
+struct LinkCheck::Added
+{
+    Added()
+    {
+        // The output itself keeps a core busy: one fewer parses beside it.
+        pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount() - 1));
+    }
+
+    // Pages handed over but not parsed yet, at most: enough to keep the parsers busy.
+    static constexpr int kInFlight = 16;
+
+    QSemaphore slots{kInFlight};
+    QMutex mutex;
+    // Each path's latest page: the number orders the pages as they were handed over.
+    QHash<QString, std::pair<quint64, PageLinks>> pages;
+    quint64 handedOver = 0;
+    // Last, so that it is destroyed first: its destructor waits for the parses that use the
+    // members above.
+    QThreadPool pool;
+};
+
+LinkCheck::LinkCheck() : d(std::make_unique<Added>()) {}
+
+LinkCheck::~LinkCheck()
+{
+    d->pool.waitForDone();
+}
+
+void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
+{
+    // When the parsers are behind, the page is left to finish(), which reads it again and
+    // parses it on every core: the output never waits for the check, and pages do not pile up
+    // in memory.
+    if (!d->slots.tryAcquire())
+        return;
+    const quint64 order = ++d->handedOver;
+    Added *added = d.get();
+    d->pool.start([added, path = QDir::cleanPath(path), bytes, order] {
+        PageLinks links = extractPageLinks(bytes);
+        {
+            const QMutexLocker lock(&added->mutex);
+            auto it = added->pages.find(path);
+            if (it == added->pages.end())
+                added->pages.insert(path, {order, std::move(links)});
+            else if (it->first < order)
+                *it = {order, std::move(links)};
+        }
+        added->slots.release();
+    });
+}
+
 LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &files)
 {
+    return LinkCheck().finish(folder, files);
+}
+
+LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &files)
+{
+    d->pool.waitForDone();
+    const QHash<QString, std::pair<quint64, PageLinks>> added = std::exchange(d->pages, {});
+
     QStringList sorted;
     sorted.reserve(files.size());
     for (const QString &file : files)
@@ -423,10 +487,16 @@ LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &fil
         PageLinks links;
     };
     QList<Parsed> parsed =
-        QtConcurrent::blockingMapped<QList<Parsed>>(sorted, [](const QString &file) {
+        QtConcurrent::blockingMapped<QList<Parsed>>(sorted, [&added](const QString &file) {
             Parsed result{file, false, false, {}};
             const bool page = isPage(file);
-            if (!page && !file.endsWith(u".css", Qt::CaseInsensitive)) {
+            if (page) {
+                if (const auto it = added.constFind(file); it != added.cend()) {
+                    result.exists = result.read = true;
+                    result.links = it->second;
+                    return result;
+                }
+            } else if (!file.endsWith(u".css", Qt::CaseInsensitive)) {
                 result.exists = QFileInfo(file).isFile();
                 return result;
             }

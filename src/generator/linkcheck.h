@@ -3,6 +3,9 @@
 // page as a browser would.
 #pragma once
 
+#include <memory>
+
+#include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -47,8 +50,21 @@ public:
         int pagesChecked = 0;
     };
 
+    LinkCheck();
+    ~LinkCheck();
+    LinkCheck(const LinkCheck &) = delete;
+    LinkCheck &operator=(const LinkCheck &) = delete;
+
+    // Takes a page the output has just written, to be parsed on another core while the output
+    // goes on, so that finish() need not read it again; a later page of the same path replaces
+    // it. Never waits: while the parsers are behind, the page is left for finish().
+    void addPage(const QString &path, const QByteArray &bytes);
     // Checks the pages (*.html, *.htm) and style sheets (*.css) among files, each an absolute
-    // path below folder; a link is resolved against folder as the site's root.
+    // path below folder, reading those not added; a link is resolved against folder as the
+    // site's root. Forgets the added pages.
+    Result finish(const QString &folder, const QStringList &files);
+
+    // The same without pages added beforehand.
     static Result check(const QString &folder, const QStringList &files);
     // The same for every page and style sheet below folder.
     static Result checkFolder(const QString &folder);
@@ -58,6 +74,10 @@ public:
     static PageLinks extractPageLinks(const QByteArray &html);
     // The url(...) values of a style sheet.
     static QList<Link> extractStyleSheetLinks(const QString &css);
+
+private:
+    struct Added;
+    std::unique_ptr<Added> d;
 };
 
 } // namespace velmo::gen

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "generator/imageoutput.h"
+#include "generator/linkcheck.h"
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
 #include "generator/sitepaths.h"
@@ -76,17 +77,6 @@ void undoPluginMerge(Page &page, const QList<ContentGroup *> &merged)
         }
     }
     page.temporaryGroups.clear();
-}
-
-// sameTextInFile answers 0 for an empty text; an empty page that is already there counts as
-// unchanged too, so that regenerating an unchanged site touches no file.
-bool holdsText(const QString &path, const QString &text)
-{
-    if (text.isEmpty()) {
-        const QFileInfo info(path);
-        return info.isFile() && info.size() == 0;
-    }
-    return sameTextInFile(text, path) != 0;
 }
 
 // True unless a copy was needed and failed; copied says whether one was made.
@@ -619,13 +609,14 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
                                       outputPath, &m_cache, &m_statistics, &m_menuOutputs};
         PageAssembly::assemble(pageContext, text);
         QString reason;
+        const QByteArray bytes = text.toUtf8();
         if (!m_cache.createFolderPath(outputPath, &reason)) {
             m_statistics.noteWriteFailure(outputPath, reason);
-        } else if (holdsText(outputPath, text)) {
+        } else if (fileHoldsBytes(outputPath, bytes)) {
             ++m_statistics.pagesUnchanged;
             m_statistics.keptFiles.insert(outputPath);
             written = 1;
-        } else if (writeTextFile(text, outputPath, &reason)) {
+        } else if (writeFileBytes(outputPath, bytes, &reason)) {
             ++m_statistics.pagesWritten;
             written = 1;
         } else {
@@ -633,8 +624,11 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
             QFile::remove(outputPath);
             m_statistics.noteWriteFailure(outputPath, reason);
         }
-        if (written != 0)
+        if (written != 0) {
             m_statistics.producedFiles.insert(outputPath);
+            if (m_linkCheck != nullptr && m_runSite == &site)
+                m_linkCheck->addPage(outputPath, bytes);
+        }
         context.outputPath = outputPath;
     }
 

@@ -24,6 +24,8 @@ class Site;
 
 namespace velmo::gen {
 
+class LinkCheck;
+
 class SiteOutput : public velmo::PageGenerator
 {
 public:
@@ -92,6 +94,9 @@ public:
     {
         m_beforePublish = std::move(hook);
     }
+    // Hands every page a whole-site run writes or finds unchanged to check, to be parsed while
+    // the output goes on; finishing the check stays with the caller (before publishing).
+    void setLinkCheck(LinkCheck *check) { m_linkCheck = check; }
     // The file in a published folder that lists what the last publication wrote there.
     static QString publishedListName();
 
@@ -130,6 +135,7 @@ private:
     MenuOutputCache m_menuOutputs;
     bool m_cacheMenus = true;
     std::function<void(const QString &)> m_beforePublish;
+    LinkCheck *m_linkCheck = nullptr;
     OutputStatistics m_statistics;
     // Within one whole-site run: the categories and, per output folder, their link paths.
     const Site *m_runSite = nullptr;

@@ -52,7 +52,7 @@ void sortNames(QStringList &names)
 // The file holds exactly these bytes. Comparing bytes rather than decoded text means a file
 // that differs only by a byte-order mark or by invalid UTF-8 counts as changed and is
 // rewritten clean.
-bool fileHoldsBytes(const QString &path, const QByteArray &bytes)
+bool holdsBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -232,16 +232,26 @@ std::optional<QString> readTextFile(const QString &path)
 
 qsizetype sameTextInFile(const QString &text, const QString &path)
 {
-    return fileHoldsBytes(path, text.toUtf8()) ? text.size() : 0;
+    return holdsBytes(path, text.toUtf8()) ? text.size() : 0;
 }
 
 qsizetype writeTextFileIfChanged(const QString &text, const QString &path, QString *reason)
 {
     const QByteArray bytes = text.toUtf8();
     // An empty text over an empty file is unchanged too, although its length reads as 0.
-    if (fileHoldsBytes(path, bytes))
+    if (holdsBytes(path, bytes))
         return text.isEmpty() ? 1 : text.size();
     return writeBytes(path, bytes, reason) ? bytes.size() + 1 : 0;
+}
+
+bool fileHoldsBytes(const QString &path, const QByteArray &bytes)
+{
+    return holdsBytes(path, bytes);
+}
+
+bool writeFileBytes(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    return writeBytes(path, bytes, reason);
 }
 
 bool writeTextFile(const QString &text, const QString &path, QString *reason)

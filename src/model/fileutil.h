@@ -40,6 +40,10 @@ qsizetype writeTextFileIfChanged(const QString &text, const QString &path,
 // Writes text as UTF-8 (no byte-order mark) over whatever the file holds; false on failure,
 // when the file may be left cut short.
 bool writeTextFile(const QString &text, const QString &path, QString *reason = nullptr);
+// The same for bytes.
+bool writeFileBytes(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+// True when the file exists and holds exactly these bytes (none for an empty file).
+bool fileHoldsBytes(const QString &path, const QByteArray &bytes);
 // 1 when both files open and hold the same bytes; else 0.
 int sameFileContents(const QString &a, const QString &b);
 bool fileExists(const QString &path);

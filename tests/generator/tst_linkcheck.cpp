@@ -61,6 +61,23 @@ void TestLinkCheck::listsExactlyTheBrokenLinks()
                                   u"index.html:7 お知らせ/news.html#nowhere"_s,
                                   u"index.html:10 ../../etc/passwd"_s}));
     QCOMPARE(result.unchecked.size(), 2);
+
+    // Pages handed over while the output runs are taken as handed, the latest of a path
+    // winning, and give the same list as pages read from the folder.
+    LinkCheck handed;
+    handed.addPage(dir.filePath(u"index.html"_s), "<a href=\"missing.html\">old</a>");
+    for (int i = 0; i < 40; ++i)
+        handed.addPage(dir.filePath(u"./index.html"_s),
+                       *velmo::readTextFileBytes(dir.filePath(u"index.html"_s)));
+    handed.addPage(dir.filePath(u"お知らせ/news.html"_s),
+                   "<a name=\"本文_1\"></a><a href=\"../gone.html\">x</a>");
+    QStringList files{dir.filePath(u"index.html"_s), dir.filePath(u"css/style.css"_s),
+                      dir.filePath(u"img/ok.png"_s), dir.filePath(u"お知らせ/news.html"_s)};
+    const LinkCheck::Result fromHanded = handed.finish(dir.path(), files);
+    QStringList handedBroken;
+    for (const LinkCheck::Broken &b : fromHanded.broken)
+        handedBroken << u"%1:%2 %3"_s.arg(b.file).arg(b.link.line).arg(b.link.url);
+    QCOMPARE(handedBroken, QStringList(broken) << u"お知らせ/news.html:1 ../gone.html"_s);
 }
 
 void TestLinkCheck::readsMarkupAsABrowserDoes()
