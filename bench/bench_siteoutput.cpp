@@ -33,46 +33,71 @@ public:
     int count = 0;
 };
 
+// The synthetic site in a folder of its own, with its document and a reporter counting what
+// the generator says.
+struct BenchSite
+{
+    explicit BenchSite(int pages)
+    {
+        global.setReporter(&reporter);
+        site = makeSyntheticSite(global, root.path(), 50, 4, pages);
+    }
+
+    QTemporaryDir root = benchRoot();
+    velmo::Document global{root.path()};
+    SilentReporter reporter;
+    SyntheticSite site;
+};
+
+// "HTML出力" of a site whose output is already there; with a second argument of 1 together
+// with its link check as the window runs it (pages parsed while the output goes on, the check
+// finished before publishing), so that the difference is what the check adds.
 void BM_SiteOutput(benchmark::State &state)
 {
-    QTemporaryDir root = benchRoot();
-    velmo::Document global(root.path());
-    SilentReporter reporter;
-    global.setReporter(&reporter);
-    makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
-    // The output is already there: the first one, which creates every file, is timed by
-    // BM_SiteOutputFirst and would otherwise make up most of this mean.
+    BenchSite bench(int(state.range(0)));
+    velmo::Document &global = bench.global;
+    const SilentReporter &reporter = bench.reporter;
+    // The first output, which creates every file, is timed by BM_SiteOutputFirst and would
+    // otherwise make up most of this mean.
     velmo::gen::SiteOutput(global).outputSite();
+    const bool checked = state.range(1) != 0;
     int pages = 0;
+    int pagesChecked = 0;
     for (auto _ : state) {
         velmo::gen::SiteOutput output(global);
+        velmo::gen::LinkCheck check;
+        if (checked) {
+            output.setLinkCheck(&check);
+            output.setBeforePublish([&](const QString &folder) {
+                const QSet<QString> &produced = output.statistics().producedFiles;
+                pagesChecked = check.finish(folder, QStringList(produced.begin(), produced.end()))
+                                   .pagesChecked;
+            });
+        }
         output.outputSite();
         pages = output.statistics().pagesWritten + output.statistics().pagesUnchanged;
     }
-    if (reporter.count != 0 || pages != state.range(0))
+    if (reporter.count != 0 || pages != state.range(0) || (checked && pagesChecked != pages))
         state.SkipWithError("the site did not generate cleanly");
     state.counters["pages"] = pages;
 }
-BENCHMARK(BM_SiteOutput)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SiteOutput)
+    ->Args({2000, 0})
+    ->Args({10000, 0})
+    ->Args({2000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // The first output of a site: nothing in the working folder or the published folder yet, so
 // every page is created and every file published.
 void BM_SiteOutputFirst(benchmark::State &state)
 {
-    struct Run
-    {
-        QTemporaryDir root = benchRoot();
-        velmo::Document global{root.path()};
-        SilentReporter reporter;
-    };
     // Runs are kept until the end: removing their folders must not be timed.
-    std::vector<std::unique_ptr<Run>> runs;
+    std::vector<std::unique_ptr<BenchSite>> runs;
     int pages = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto &run = runs.emplace_back(std::make_unique<Run>());
-        run->global.setReporter(&run->reporter);
-        makeSyntheticSite(run->global, run->root.path(), 50, 4, int(state.range(0)));
+        auto &run = runs.emplace_back(std::make_unique<BenchSite>(int(state.range(0))));
         state.ResumeTiming();
         velmo::gen::SiteOutput output(run->global);
         output.outputSite();
@@ -88,11 +113,9 @@ BENCHMARK(BM_SiteOutputFirst)->Arg(2000)->Arg(10000)->Unit(benchmark::kMilliseco
 
 void BM_RegenerateAll(benchmark::State &state)
 {
-    QTemporaryDir root = benchRoot();
-    velmo::Document global(root.path());
-    SilentReporter reporter;
-    global.setReporter(&reporter);
-    makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
+    BenchSite bench(int(state.range(0)));
+    velmo::Document &global = bench.global;
+    const SilentReporter &reporter = bench.reporter;
     velmo::gen::SiteOutput(global).outputSite();
     global.previewAreaFlag = 0;
     for (auto _ : state) {
@@ -107,11 +130,9 @@ BENCHMARK(BM_RegenerateAll)->Arg(2000)->Unit(benchmark::kMillisecond)->Iteration
 // The link check of a whole output: every page parsed and each of its links resolved.
 void BM_LinkCheck(benchmark::State &state)
 {
-    QTemporaryDir root = benchRoot();
-    velmo::Document global(root.path());
-    SilentReporter reporter;
-    global.setReporter(&reporter);
-    makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
+    BenchSite bench(int(state.range(0)));
+    velmo::Document &global = bench.global;
+    const SilentReporter &reporter = bench.reporter;
     velmo::gen::SiteOutput output(global);
     output.outputSite();
     const QSet<QString> &produced = output.statistics().producedFiles;
@@ -131,42 +152,12 @@ void BM_LinkCheck(benchmark::State &state)
 }
 BENCHMARK(BM_LinkCheck)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// "HTML出力" with its link check, as the window runs it: pages are parsed while the output
-// goes on, and the check is finished before publishing. The difference to BM_SiteOutput is
-// what the check adds.
-void BM_SiteOutputChecked(benchmark::State &state)
-{
-    QTemporaryDir root = benchRoot();
-    velmo::Document global(root.path());
-    SilentReporter reporter;
-    global.setReporter(&reporter);
-    makeSyntheticSite(global, root.path(), 50, 4, int(state.range(0)));
-    velmo::gen::SiteOutput(global).outputSite();
-    int pages = 0;
-    for (auto _ : state) {
-        velmo::gen::SiteOutput output(global);
-        velmo::gen::LinkCheck check;
-        output.setLinkCheck(&check);
-        output.setBeforePublish([&](const QString &folder) {
-            const QSet<QString> &produced = output.statistics().producedFiles;
-            pages =
-                check.finish(folder, QStringList(produced.begin(), produced.end())).pagesChecked;
-        });
-        output.outputSite();
-    }
-    if (reporter.count != 0 || pages != state.range(0))
-        state.SkipWithError("the site did not generate cleanly");
-    state.counters["pages"] = pages;
-}
-BENCHMARK(BM_SiteOutputChecked)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
-
 void BM_RegeneratePage(benchmark::State &state)
 {
-    QTemporaryDir root = benchRoot();
-    velmo::Document global(root.path());
-    SilentReporter reporter;
-    global.setReporter(&reporter);
-    const SyntheticSite site = makeSyntheticSite(global, root.path(), 50, 4, 2000);
+    BenchSite bench(2000);
+    velmo::Document &global = bench.global;
+    const SilentReporter &reporter = bench.reporter;
+    const SyntheticSite &site = bench.site;
     velmo::gen::SiteOutput output(global);
     output.outputSite();
     global.previewAreaFlag = 0;
