@@ -411,26 +411,26 @@ QList<LinkCheck::Link> LinkCheck::extractStyleSheetLinks(const QString &css)
 // for exactly these.
 struct LinkCheck::Added
 {
-    Added()
+    explicit Added(int pagesAhead) : slots(pagesAhead)
     {
         // The output itself keeps a core busy: one fewer parses beside it.
         pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount() - 1));
     }
 
-    // Pages handed over but not parsed yet, at most: enough to keep the parsers busy.
-    static constexpr int kInFlight = 16;
-
-    QSemaphore slots{kInFlight};
+    // Pages handed over but not parsed yet.
+    QSemaphore slots;
     QMutex mutex;
-    // Each path's latest page: the number orders the pages as they were handed over.
-    QHash<QString, std::pair<quint64, PageLinks>> pages;
+    // Pages are numbered as they are handed over. A path's parse is good only while it is of
+    // the path's latest page: one handed over later but left unparsed must be read instead.
     quint64 handedOver = 0;
+    QHash<QString, quint64> latest;
+    QHash<QString, std::pair<quint64, PageLinks>> pages;
     // Last, so that it is destroyed first: its destructor waits for the parses that use the
     // members above.
     QThreadPool pool;
 };
 
-LinkCheck::LinkCheck() : d(std::make_unique<Added>()) {}
+LinkCheck::LinkCheck(int pagesAhead) : d(std::make_unique<Added>(pagesAhead)) {}
 
 LinkCheck::~LinkCheck()
 {
@@ -442,19 +442,22 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
     // When the parsers are behind, the page is left to finish(), which reads it again and
     // parses it on every core: the output never waits for the check, and pages do not pile up
     // in memory.
+    const QString cleanPath = QDir::cleanPath(path);
+    quint64 order = 0;
+    {
+        const QMutexLocker lock(&d->mutex);
+        order = ++d->handedOver;
+        d->latest.insert(cleanPath, order);
+    }
     if (!d->slots.tryAcquire())
         return;
-    const quint64 order = ++d->handedOver;
     Added *added = d.get();
-    d->pool.start([added, path = QDir::cleanPath(path), bytes, order] {
+    d->pool.start([added, cleanPath, bytes, order] {
         PageLinks links = extractPageLinks(bytes);
         {
             const QMutexLocker lock(&added->mutex);
-            auto it = added->pages.find(path);
-            if (it == added->pages.end())
-                added->pages.insert(path, {order, std::move(links)});
-            else if (it->first < order)
-                *it = {order, std::move(links)};
+            if (added->latest.value(cleanPath) == order)
+                added->pages.insert(cleanPath, {order, std::move(links)});
         }
         added->slots.release();
     });
@@ -468,7 +471,11 @@ LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &fil
 LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &files)
 {
     d->pool.waitForDone();
-    const QHash<QString, std::pair<quint64, PageLinks>> added = std::exchange(d->pages, {});
+    QHash<QString, std::pair<quint64, PageLinks>> added = std::exchange(d->pages, {});
+    // A parse that finished before a later page of its path was handed over and left unparsed.
+    const QHash<QString, quint64> latest = std::exchange(d->latest, {});
+    added.removeIf(
+        [&latest](const auto &entry) { return latest.value(entry.key()) != entry.value().first; });
 
     QStringList sorted;
     sorted.reserve(files.size());

@@ -50,7 +50,8 @@ public:
         int pagesChecked = 0;
     };
 
-    LinkCheck();
+    // pagesAhead: how many pages handed over may wait for the parsers; enough to keep them busy.
+    explicit LinkCheck(int pagesAhead = 16);
     ~LinkCheck();
     LinkCheck(const LinkCheck &) = delete;
     LinkCheck &operator=(const LinkCheck &) = delete;
