@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -359,7 +360,17 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const QString
         copyFolderTree(workingFolder, published, skipped, failures);
         return relative;
     }
+    // What each file needs is decided here, and folders are made once each, so that no two
+    // copies race to make the same one; the copies themselves are made on every core.
+    struct Copy
+    {
+        qsizetype index;
+        QString target;
+        timespec modified;
+    };
+    QList<Copy> copies;
     QSet<QString> folders;
+    QHash<QString, QString> folderFailures;
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString &source = files[i];
         if (skipped.contains(relative[i]))
@@ -367,7 +378,7 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const QString
         const FileState from = stateOf(source);
         if (!from.regular)
             continue;
-        const QString target = destinationRoot + u'/' + relative[i];
+        QString target = destinationRoot + u'/' + relative[i];
         const FileState to = stateOf(target);
         if (to.regular && to.size == from.size) {
             // Only a file this output left alone can be known by its time: one it rewrote may
@@ -380,18 +391,34 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const QString
             }
         }
         const QString folder = target.left(target.lastIndexOf(u'/'));
-        QString reason;
         if (!folders.contains(folder)) {
+            if (const auto failed = folderFailures.constFind(folder);
+                failed != folderFailures.cend()) {
+                failures->append({target, *failed});
+                continue;
+            }
+            QString reason;
             if (createFolderPath(target, &reason) == 0) {
+                folderFailures.insert(folder, reason);
                 failures->append({target, reason});
                 continue;
             }
             folders.insert(folder);
         }
-        if (copyFileReplacing(source, target, &reason))
-            takeTime(target, from.modified);
-        else
-            failures->append({target, reason});
+        copies.append({i, std::move(target), from.modified});
+    }
+    // Copying is mostly the kernel creating files, which goes on on every core as well.
+    const QList<WriteFailure> copyFailures = QtConcurrent::blockingMapped<QList<WriteFailure>>(
+        copies, [&files](const Copy &copy) -> WriteFailure {
+            QString reason;
+            if (!copyFileReplacing(files[copy.index], copy.target, &reason))
+                return {copy.target, reason};
+            takeTime(copy.target, copy.modified);
+            return {};
+        });
+    for (const WriteFailure &failure : copyFailures) {
+        if (!failure.path.isEmpty())
+            failures->append(failure);
     }
     return relative;
 }
