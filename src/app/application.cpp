@@ -270,6 +270,7 @@ bool Application::offerRecovery(const QString &recoveryPath, const QString &docu
 
 void Application::offerUntitledRecovery()
 {
+    velmo::RecoveryFile::removeStaleTemporaries();
     const QStringList orphans = velmo::RecoveryFile::orphanedUntitled();
     for (const QString &orphan : orphans) {
         if (offerRecovery(orphan, QString()))

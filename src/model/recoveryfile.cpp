@@ -227,4 +227,19 @@ QStringList RecoveryFile::orphanedUntitled()
     return orphans;
 }
 
+void RecoveryFile::removeStaleTemporaries()
+{
+    const QDir dir(folder());
+    const QStringList names =
+        dir.entryList({u'*' + kSuffix + QStringLiteral("*.tmp")}, QDir::Files);
+    for (const QString &name : names) {
+        // "<recovery>.<pid>.tmp": the writer's process, which may still be writing it.
+        const QStringView stem = QStringView(name).chopped(4);
+        bool numeric = false;
+        const qint64 pid = stem.sliced(stem.lastIndexOf(u'.') + 1).toLongLong(&numeric);
+        if (numeric && pid != QCoreApplication::applicationPid() && !processIsRunning(pid))
+            QFile::remove(dir.filePath(name));
+    }
+}
+
 } // namespace velmo

@@ -43,6 +43,8 @@ public:
     static QString setAside(const QString &path);
     // Recovery files of documents never saved whose program is no longer running, newest first.
     static QStringList orphanedUntitled();
+    // Removes the half-written files that programs killed while writing a recovery left behind.
+    static void removeStaleTemporaries();
 
 private:
     static QString untitledPrefix();

@@ -159,6 +159,13 @@ void TestRecovery::untitledDocumentIsRecovered()
     const QString orphan = QFileInfo(own).path() + u"/untitled-999999999.velmo-recovery"_s;
     QFile::remove(orphan);
     QVERIFY(QFile::rename(own, orphan));
+    // A write cut short by a kill leaves its temporary file; one of a running program stays.
+    const QString stale = orphan + u".999999999.tmp"_s;
+    const QString running = orphan + u".%1.tmp"_s.arg(QCoreApplication::applicationPid());
+    for (const QString &path : {stale, running}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
     AppFixture next;
     next.messageBoxes().queueAnswer(QMessageBox::Yes);
     QVERIFY(next.start());
@@ -166,6 +173,8 @@ void TestRecovery::untitledDocumentIsRecovered()
     QCOMPARE(next.global().sites.first()->name, u"unsaved"_s);
     QCOMPARE(next.doc().title(), u"Untitled"_s);
     QVERIFY(next.doc().isModified());
+    QVERIFY(!QFileInfo::exists(stale));
+    QVERIFY(QFile::remove(running));
 
     // Given up on close: the recovery goes with it.
     next.messageBoxes().queueAnswer(QMessageBox::No);
