@@ -49,19 +49,6 @@ void sortNames(QStringList &names)
     });
 }
 
-// The file holds exactly these bytes. Comparing bytes rather than decoded text means a file
-// that differs only by a byte-order mark or by invalid UTF-8 counts as changed and is
-// rewritten clean.
-bool holdsBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    if (file.size() != bytes.size())
-        return false;
-    return file.readAll() == bytes;
-}
-
 QStringList listEntries(const QString &pattern, QDir::Filters kind)
 {
     const QString unified = withSlashes(pattern);
@@ -112,25 +99,6 @@ bool writeAll(int fd, const char *data, qint64 size)
     return true;
 }
 
-// Straight system calls rather than QFile: its error text is English and its error code does
-// not tell a full disk from a name too long, and the user must hear which.
-bool writeBytes(const QString &path, const QByteArray &bytes, QString *reason)
-{
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return fail(reason, errno, path);
-    if (!writeAll(fd, bytes.constData(), bytes.size())) {
-        const int error = errno;
-        ::close(fd);
-        return fail(reason, error, path);
-    }
-    // Network file systems may report a full disk or quota only here.
-    if (::close(fd) != 0)
-        return fail(reason, errno, path);
-    return true;
-}
-
 // A component over NAME_MAX or a path over PATH_MAX, as Linux file systems count them: bytes.
 bool isNameTooLong(const QString &path)
 {
@@ -156,6 +124,38 @@ bool isStrictlyInside(const QString &path, const QString &root)
 }
 
 } // namespace
+
+// The file holds exactly these bytes. Comparing bytes rather than decoded text means a file
+// that differs only by a byte-order mark or by invalid UTF-8 counts as changed and is
+// rewritten clean.
+bool fileHoldsBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() != bytes.size())
+        return false;
+    return file.readAll() == bytes;
+}
+
+// Straight system calls rather than QFile: its error text is English and its error code does
+// not tell a full disk from a name too long, and the user must hear which.
+bool writeFileBytes(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(reason, errno, path);
+    if (!writeAll(fd, bytes.constData(), bytes.size())) {
+        const int error = errno;
+        ::close(fd);
+        return fail(reason, error, path);
+    }
+    // Network file systems may report a full disk or quota only here.
+    if (::close(fd) != 0)
+        return fail(reason, errno, path);
+    return true;
+}
 
 QString writeFailureReason(int error, const QString &path, qint64 bytesNeeded)
 {
@@ -232,31 +232,21 @@ std::optional<QString> readTextFile(const QString &path)
 
 qsizetype sameTextInFile(const QString &text, const QString &path)
 {
-    return holdsBytes(path, text.toUtf8()) ? text.size() : 0;
+    return fileHoldsBytes(path, text.toUtf8()) ? text.size() : 0;
 }
 
 qsizetype writeTextFileIfChanged(const QString &text, const QString &path, QString *reason)
 {
     const QByteArray bytes = text.toUtf8();
     // An empty text over an empty file is unchanged too, although its length reads as 0.
-    if (holdsBytes(path, bytes))
+    if (fileHoldsBytes(path, bytes))
         return text.isEmpty() ? 1 : text.size();
-    return writeBytes(path, bytes, reason) ? bytes.size() + 1 : 0;
-}
-
-bool fileHoldsBytes(const QString &path, const QByteArray &bytes)
-{
-    return holdsBytes(path, bytes);
-}
-
-bool writeFileBytes(const QString &path, const QByteArray &bytes, QString *reason)
-{
-    return writeBytes(path, bytes, reason);
+    return writeFileBytes(path, bytes, reason) ? bytes.size() + 1 : 0;
 }
 
 bool writeTextFile(const QString &text, const QString &path, QString *reason)
 {
-    return writeBytes(path, text.toUtf8(), reason);
+    return writeFileBytes(path, text.toUtf8(), reason);
 }
 
 int sameFileContents(const QString &a, const QString &b)
