@@ -370,21 +370,13 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
         }
     }
     CountingSiteOutput output(m_document, total, progress);
-    m_lastLinkCheck = {};
-    m_lastLinkCheckFolder.clear();
     // Checked once generated, before it is published; publishing goes on all the same, and
     // what leads nowhere is told, not hidden.
-    // Its pages are parsed while the output goes on.
     velmo::gen::LinkCheck check;
     output.setLinkCheck(&check);
-    output.setBeforePublish([this, &output, &check](const QString &workingFolder) {
-        const QSet<QString> &produced = output.statistics().producedFiles;
-        m_lastLinkCheckFolder = workingFolder;
-        m_lastLinkCheck =
-            check.finish(workingFolder, QStringList(produced.begin(), produced.end()));
-    });
     const velmo::gen::SiteOutput::Result result = output.outputSite(published);
     m_lastOutput = output.statistics();
+    m_lastLinkCheck = output.linkCheck();
     return result;
 }
 

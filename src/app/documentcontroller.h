@@ -90,7 +90,7 @@ public:
     QString outputSummary() const;
     // The link check of the last site output, and the working folder its files lie in.
     const velmo::gen::LinkCheck::Result &lastLinkCheck() const { return m_lastLinkCheck; }
-    const QString &lastLinkCheckFolder() const { return m_lastLinkCheckFolder; }
+    const QString &lastLinkCheckFolder() const { return m_lastLinkCheck.folder; }
 
     // Editing, for the property forms and the content editor. Each acts only on an object of
     // the document; one that went away meanwhile is left alone.
@@ -166,7 +166,6 @@ private:
     std::unique_ptr<velmo::gen::SiteOutput> m_previewOutput;
     velmo::gen::OutputStatistics m_lastOutput;
     velmo::gen::LinkCheck::Result m_lastLinkCheck;
-    QString m_lastLinkCheckFolder;
     // The page a followed link led to: its selection in the tree needs no preview of its own.
     velmo::ObjectRef m_followedPage;
     velmo::ObjectRef m_routed;

@@ -3,19 +3,6 @@
 
 #include <cstdio>
 
-#include "generator/siteoutput.h"
-#include "generator/sitepaths.h"
-
-velmo::gen::LinkCheck::Result LinkReport::check(velmo::gen::LinkCheck &check,
-                                                const velmo::Document &global,
-                                                const velmo::Site &site,
-                                                const velmo::gen::SiteOutput &output)
-{
-    const QSet<QString> &produced = output.statistics().producedFiles;
-    return check.finish(velmo::gen::SitePaths::workingFolder(global, site),
-                        QStringList(produced.begin(), produced.end()));
-}
-
 void LinkReport::print(const velmo::gen::LinkCheck::Result &result)
 {
     QString text;

@@ -128,15 +128,10 @@ int build(const QStringList &args, bool checkOnly)
         if (generated != velmo::gen::SiteOutput::Result::Done &&
             generated != velmo::gen::SiteOutput::Result::Incomplete)
             return kExitFailed;
-        const velmo::gen::LinkCheck::Result links = LinkReport::check(check, global, *site, output);
-        LinkReport::print(links);
-        return links.broken.isEmpty() ? kExitOk : kExitBrokenLinks;
+        LinkReport::print(output.linkCheck());
+        return output.linkCheck().broken.isEmpty() ? kExitOk : kExitBrokenLinks;
     }
     QString published;
-    // Checked between generation and publication; printed after the summary.
-    velmo::gen::LinkCheck::Result links;
-    output.setBeforePublish(
-        [&](const QString &) { links = LinkReport::check(check, global, *site, output); });
     const velmo::gen::SiteOutput::Result result = output.outputSite(&published);
     if (result != velmo::gen::SiteOutput::Result::Done &&
         result != velmo::gen::SiteOutput::Result::Incomplete)
@@ -159,7 +154,7 @@ int build(const QStringList &args, bool checkOnly)
     const QByteArray bytes = summary.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     // Publishing has gone on regardless; what leads nowhere is listed, not hidden.
-    LinkReport::print(links);
+    LinkReport::print(output.linkCheck());
     // The summary still helps, but a script must not take an incomplete site for a good one.
     return result == velmo::gen::SiteOutput::Result::Done ? kExitOk : kExitFailed;
 }

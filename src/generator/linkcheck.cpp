@@ -520,6 +520,7 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
 
     SiteFiles site(QDir::cleanPath(folder));
     Result result;
+    result.folder = folder;
     // The files of one folder, next to each other in the sorted list, are resolved together.
     QList<std::pair<qsizetype, qsizetype>> folders;
     for (qsizetype i = 0; i < parsed.size(); ++i) {

@@ -44,6 +44,8 @@ public:
     };
     struct Result
     {
+        // The checked folder, which the files below are relative to.
+        QString folder;
         QList<Broken> broken;
         // Links that leave the site (http, https, mailto): listed, never fetched.
         QList<Broken> unchecked;

@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 
 #include "generator/imageoutput.h"
-#include "generator/linkcheck.h"
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
 #include "generator/sitepaths.h"
@@ -217,8 +216,7 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
         report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
         return Result::NotCleared;
     }
-    if (m_beforePublish)
-        m_beforePublish(workingFolder);
+    finishLinkCheck(workingFolder);
     const QString published = SitePaths::publishedFolder(m_global, *site);
     if (published.isEmpty()) {
         report(QStringLiteral("サイト名「%1」は公開フォルダの名前に使えません。\r\n"
@@ -457,7 +455,18 @@ SiteOutput::Result SiteOutput::regenerateAll()
         return Result::NoSite;
     }
     clearWriteFailures();
-    return reportWriteFailures(generateAll(*site));
+    const Result result = generateAll(*site);
+    finishLinkCheck(SitePaths::workingFolder(m_global, *site));
+    return reportWriteFailures(result);
+}
+
+void SiteOutput::finishLinkCheck(const QString &workingFolder)
+{
+    if (m_linkCheck == nullptr)
+        return;
+    const QSet<QString> &produced = m_statistics.producedFiles;
+    m_linkCheckResult =
+        m_linkCheck->finish(workingFolder, QStringList(produced.begin(), produced.end()));
 }
 
 SiteOutput::Result SiteOutput::generateAll(Site &site)

@@ -2,13 +2,13 @@
 // working folder, walking its pages, generating each page and publishing the result.
 #pragma once
 
-#include <functional>
 #include <utility>
 
 #include <QHash>
 #include <QList>
 #include <QString>
 
+#include "generator/linkcheck.h"
 #include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
 #include "generator/templatecache.h"
@@ -23,8 +23,6 @@ class Site;
 } // namespace velmo
 
 namespace velmo::gen {
-
-class LinkCheck;
 
 class SiteOutput : public velmo::PageGenerator
 {
@@ -88,15 +86,12 @@ public:
     // On by default: a whole-site run expands each menu once per selected chain and folder.
     // Off, every page runs its menus, which must give the same bytes.
     void setMenuCaching(bool on) { m_cacheMenus = on; }
-    // Runs in outputSite once the working folder holds the whole output and before anything is
-    // published from it (the link check looks at what is about to go out).
-    void setBeforePublish(std::function<void(const QString &workingFolder)> hook)
-    {
-        m_beforePublish = std::move(hook);
-    }
-    // Hands every page a whole-site run writes or finds unchanged to check, to be parsed while
-    // the output goes on; finishing the check stays with the caller (before publishing).
+    // Checks the links of what a whole-site run produces: every page written or found
+    // unchanged is handed to check, to be parsed while the output goes on, and the check is
+    // finished once the working folder holds the whole output, before anything is published
+    // from it. Its result is linkCheck().
     void setLinkCheck(LinkCheck *check) { m_linkCheck = check; }
+    const LinkCheck::Result &linkCheck() const { return m_linkCheckResult; }
     // The file in a published folder that lists what the last publication wrote there.
     static QString publishedListName();
 
@@ -107,6 +102,8 @@ private:
     // Shows a message and keeps it for the summary.
     void report(const QString &message);
     Result generateAll(Site &site);
+    // Finishes the link check, when there is one, on what this run produced.
+    void finishLinkCheck(const QString &workingFolder);
     // Removes from the working folder every file this output did not produce, and the folders
     // left empty; false when something could not be removed. The files that stay go to kept.
     bool sweepWorkingFolder(const QString &workingFolder, QStringList *kept = nullptr);
@@ -134,8 +131,8 @@ private:
     TemplateCache m_cache;
     MenuOutputCache m_menuOutputs;
     bool m_cacheMenus = true;
-    std::function<void(const QString &)> m_beforePublish;
     LinkCheck *m_linkCheck = nullptr;
+    LinkCheck::Result m_linkCheckResult;
     OutputStatistics m_statistics;
     // Within one whole-site run: the categories and, per output folder, their link paths.
     const Site *m_runSite = nullptr;
