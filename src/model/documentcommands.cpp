@@ -198,6 +198,22 @@ void PreviewAreasCommand::undo()
     m_document.setPreviewAreas(m_before);
 }
 
+CurrentSiteCommand::CurrentSiteCommand(Document &document, Site *site)
+    : UndoCommand(QString()), m_document(document), m_site(site)
+{}
+
+bool CurrentSiteCommand::redo()
+{
+    m_before = ObjectRef(m_document.currentSiteUnchecked());
+    return m_document.setCurrentSite(m_site) != 0;
+}
+
+void CurrentSiteCommand::undo()
+{
+    if (Object *before = m_before.get())
+        m_document.setCurrentSite(before);
+}
+
 CommandGroup::~CommandGroup()
 {
     // Newest first, as in the history itself.

@@ -137,6 +137,23 @@ private:
     QList<PreviewArea> m_after;
 };
 
+// Makes a site the current one; undo makes the one before current again. Not a change of the
+// file, but of what the window shows: undoing a new site returns to the site shown before.
+class CurrentSiteCommand : public UndoCommand
+{
+public:
+    CurrentSiteCommand(Document &document, Site *site);
+
+    bool redo() override;
+    void undo() override;
+    bool changesFile() const override { return false; }
+
+private:
+    Document &m_document;
+    Site *m_site;
+    ObjectRef m_before;
+};
+
 // Several commands as one step: done in order, undone in reverse. When one of them fails the
 // first time, those done are undone and the group fails.
 class CommandGroup : public UndoCommand

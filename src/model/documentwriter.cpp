@@ -189,11 +189,11 @@ Site *DocumentWriter::createSite(const QString &name)
     site->imageFolder = u"image"_s;
     site->templatePath = m_document.sampleTemplateFolder();
     Site *created = site.get();
-    if (!push(std::make_unique<PlaceCommand>(m_document, std::move(site), nullptr, -1,
-                                             u"サイトの追加"_s)))
-        return nullptr;
-    m_document.setCurrentSite(created);
-    return created;
+    auto group = std::make_unique<CommandGroup>(u"サイトの追加"_s);
+    group->add(
+        std::make_unique<PlaceCommand>(m_document, std::move(site), nullptr, -1, group->text()));
+    group->add(std::make_unique<CurrentSiteCommand>(m_document, created));
+    return push(std::move(group)) ? created : nullptr;
 }
 
 bool DocumentWriter::deleteSite(Site *site)
