@@ -126,11 +126,8 @@ bool DocumentSession::restoreRecovered(const QByteArray &bytes, const QString &p
 bool DocumentSession::replaceContent(const std::function<bool(velmo::Document &)> &read)
 {
     // The file is read into a root of its own first: a broken file then costs nothing of the
-    // open document. That root's constructor restarts the identity counter, which must keep
-    // counting for the objects of this run.
-    const qint32 counter = velmo::sequenceCounter;
+    // open document.
     velmo::Document incoming(m_global.programFolder());
-    velmo::sequenceCounter = counter;
     incoming.setReporter(m_global.reporter());
     if (!read(incoming))
         return false;

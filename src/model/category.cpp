@@ -27,7 +27,7 @@ int Category::storeBody(Archive &ar) const
     const int c = linkTarget.store(ar);
     ar.writeString(linkTitle);
     ar.writeString(folderName);
-    ar.writeString(ar.omitsDerivedValues() ? QString() : auxText);
+    ar.writeString(auxText);
     return a && b && c ? 1 : 0;
 }
 

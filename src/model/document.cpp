@@ -56,9 +56,7 @@ Document::Document(const QString &programFolder)
       m_temporaryFolder(programFolder + QStringLiteral("/temporary")),
       m_sampleTemplateFolder(programFolder + QStringLiteral("/template/サンプル/サンプル１")),
       m_reporter(&g_stderrReporter)
-{
-    sequenceCounter = 0;
-}
+{}
 
 Document::~Document() = default;
 

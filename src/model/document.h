@@ -149,6 +149,9 @@ private:
     template<class F>
     bool withList(Object *owner, const Object *object, F &&f);
 
+    // The identities this document's objects take; made before any object of it.
+    qint32 m_sequence = 0;
+    SequenceCounterScope m_sequenceScope{m_sequence};
     QString m_programFolder;
     QString m_webFolder;
     QString m_temporaryFolder;
