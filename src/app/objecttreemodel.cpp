@@ -7,6 +7,7 @@
 #include "app/treeimagelist.h"
 #include "model/document.h"
 #include "model/objectcommands.h"
+#include "model/site.h"
 
 ObjectTreeModel::ObjectTreeModel(velmo::Document &document, QObject *parent)
     : QAbstractItemModel(parent), m_document(document)
@@ -259,8 +260,10 @@ void ObjectTreeModel::onRemoved(velmo::Object *object, velmo::Object *)
         removeNode(node);
         return;
     }
-    // The root went with something above it (its site).
-    if (m_top != nullptr && velmo::isAncestorOrSelf(object, m_top->object))
+    // The root went with something above it: its site (a storage box has no link to its site).
+    const auto *site = velmo::object_cast<velmo::Site>(object);
+    if (m_top != nullptr && (velmo::isAncestorOrSelf(object, m_top->object) ||
+                             (site != nullptr && &site->objectBox == m_top->object)))
         removeNode(m_top.get());
 }
 

@@ -14,6 +14,27 @@ using namespace Qt::StringLiterals;
 
 namespace velmo {
 
+namespace {
+
+// Fields the user types into: their writes merge into one step per burst of typing. The rest
+// are chosen (a template, a style sheet, a switch), and each choice is a step of its own.
+bool isTyped(Field field)
+{
+    switch (field) {
+    case Field::Enabled:
+    case Field::CategoryKind:
+    case Field::LinkTarget:
+    case Field::TemplateName:
+    case Field::TemplatePath:
+    case Field::MainCss:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
 DocumentWriter::DocumentWriter(Document &document, UndoHistory &history)
     : m_document(document), m_history(history)
 {}
@@ -32,7 +53,7 @@ bool DocumentWriter::setField(Object *object, Field field, const FieldValue &val
     const std::optional<FieldValue> old = readField(*object, field);
     if (!old || *old == value)
         return false;
-    return push(std::make_unique<FieldCommand>(m_document, object, field, value, true));
+    return push(std::make_unique<FieldCommand>(m_document, object, field, value, isTyped(field)));
 }
 
 bool DocumentWriter::rename(Object *object, const QString &name)

@@ -33,8 +33,8 @@ public:
     Document &document() const { return m_document; }
     UndoHistory &history() const { return m_history; }
 
-    // Fields. Writes into the same field follow one another as one step until endTyping() or
-    // any other command. Each returns false, and adds no step, when object is not in the
+    // Fields. What is typed into one field is one step until endTyping() or any other command;
+    // a choice (template, style sheet, switch) is a step of its own. Each returns false, and adds no step, when object is not in the
     // document, has no such field, or the value is already there.
     bool setField(Object *object, Field field, const FieldValue &value);
     bool rename(Object *object, const QString &name);
