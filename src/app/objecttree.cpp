@@ -311,11 +311,11 @@ void ObjectTree::startDrag(Qt::DropActions supportedActions)
     if (!m_dragAndDrop)
         return;
     const QModelIndex index = indexAt(m_pressPosition);
-    QMimeData *data = index.isValid() ? m_model->mimeData({index}) : nullptr;
-    if (data == nullptr)
+    QMimeData *mime = index.isValid() ? m_model->mimeData({index}) : nullptr;
+    if (mime == nullptr)
         return;
     auto *drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(mime);
     drag->setPixmap(dragPixmap(index));
     drag->setHotSpot(QPoint(8, 8));
     // The drop does all the work through the model; the rows follow the document by
@@ -337,4 +337,18 @@ void ObjectTree::dropEvent(QDropEvent *event)
     event->setDropAction(event->modifiers().testFlag(Qt::ControlModifier) ? Qt::CopyAction
                                                                           : Qt::MoveAction);
     QTreeView::dropEvent(event);
+}
+
+void ObjectTree::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    // When the current row goes, the view would make its neighbour current and, with single
+    // selection, selected: a choice the user never made, which the panes and the preview would
+    // follow. The selection goes with the row instead.
+    for (QModelIndex up = currentIndex(); up.isValid(); up = up.parent()) {
+        if (up.parent() == parent && up.row() >= start && up.row() <= end) {
+            selectionModel()->clear();
+            break;
+        }
+    }
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
 }
