@@ -63,9 +63,11 @@ QLineEdit *PropertyForm::makeLineEdit(const QString &name, velmo::Field field)
     auto *edit = new QLineEdit(this);
     edit->setObjectName(name);
     watchEdit(edit);
-    connect(edit, &QLineEdit::textChanged, this, [this, field](const QString &text) {
+    // What the box holds now, not the signal's text: a handler of textEdited may have changed
+    // the text (folder names are lower-cased), and the box then still reports the typed one.
+    connect(edit, &QLineEdit::textChanged, this, [this, field, edit] {
         if (!m_loading)
-            m_controller.setField(m_object.get(), field, text);
+            m_controller.setField(m_object.get(), field, edit->text());
     });
     return edit;
 }

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include "app/objecttree.h"
 #include "app/treedragdata.h"
@@ -101,7 +102,7 @@ SampleSite makeSampleSite(velmo::Document &global, const QString &templateFolder
     return s;
 }
 
-QModelIndex findItem(const ObjectTree *tree, const QStringList &labels)
+QModelIndex findItem(const QTreeView *tree, const QStringList &labels)
 {
     const QAbstractItemModel *model = tree->model();
     QModelIndex found;
@@ -128,7 +129,7 @@ QStringList childLabels(const QModelIndex &index)
     return labels;
 }
 
-QPoint labelPoint(ObjectTree *tree, const QModelIndex &index)
+QPoint labelPoint(QTreeView *tree, const QModelIndex &index)
 {
     // Opens what lies above the row, as a user has to before reaching it.
     tree->scrollTo(index);
@@ -137,7 +138,7 @@ QPoint labelPoint(ObjectTree *tree, const QModelIndex &index)
     return QPoint(row.left() + 10, row.center().y());
 }
 
-void leftClick(ObjectTree *tree, const QModelIndex &index)
+void leftClick(QTreeView *tree, const QModelIndex &index)
 {
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, labelPoint(tree, index));
 }

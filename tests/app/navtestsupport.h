@@ -11,6 +11,7 @@
 
 class ObjectTree;
 class QMimeData;
+class QTreeView;
 
 namespace velmo {
 class Category;
@@ -48,13 +49,14 @@ struct SampleSite
 SampleSite makeSampleSite(velmo::Document &global, const QString &templateFolder,
                           const QString &name = QStringLiteral("テストサイト"));
 
-// The row reached from the top level by these labels, or an invalid index.
-QModelIndex findItem(const ObjectTree *tree, const QStringList &labels);
+// The row reached from the top level by these labels, or an invalid index. The tree may be any
+// tree view: the object trees, and the folder trees of the dialogs.
+QModelIndex findItem(const QTreeView *tree, const QStringList &labels);
 QStringList childLabels(const QModelIndex &index);
 
 // A point on the row's icon, in viewport coordinates; the rows above it are expanded first.
-QPoint labelPoint(ObjectTree *tree, const QModelIndex &index);
-void leftClick(ObjectTree *tree, const QModelIndex &index);
+QPoint labelPoint(QTreeView *tree, const QModelIndex &index);
+void leftClick(QTreeView *tree, const QModelIndex &index);
 
 // What a right click on a row brought up.
 struct MenuResult
