@@ -261,7 +261,12 @@ void DocumentController::reveal(velmo::Object *object)
         return;
     if (site != m_document.currentSiteUnchecked())
         m_document.setCurrentSite(site);
+    // Selecting what is already selected shows nothing new: the page it is on may have moved
+    // or changed, so it is shown again.
+    const bool shownAlready = m_routed.get() == object;
     Q_EMIT revealRequested(object);
+    if (shownAlready)
+        preview(object);
 }
 
 void DocumentController::onStepApplied(const velmo::UndoCommand *command, bool undone)

@@ -117,6 +117,9 @@ bool ObjectTree::selectObject(const velmo::Object *object)
     const QModelIndex index = indexOf(object);
     if (!index.isValid())
         return false;
+    // scrollTo opens the rows above only while the view is idle, not in the middle of a drop.
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        expand(up);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
     return true;

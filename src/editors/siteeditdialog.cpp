@@ -566,7 +566,7 @@ void SiteEditDialog::onDeleteSite()
         return;
     m_writer.deleteSite(site);
     fillSiteList();
-    // The neighbour takes the selection, and with it the current mark.
+    // The neighbour takes the selection, and with it becomes the current site.
     const int next = qMin(row, m_document.sites.count() - 1);
     if (next < 0) {
         clearFields();
