@@ -97,8 +97,9 @@ SampleSite makeSampleSite(velmo::Document &global, const QString &templateFolder
     s.archive = addCategory(s.news, u"過去ログ"_s, u"archive"_s);
     s.about = addCategory(s.menu, u"会社概要"_s, u"about"_s);
     s.history = addPage(s.about, u"沿革"_s, u"history"_s, u"本文"_s, nullptr);
-    if (!global.insertObject(nullptr, site.release()))
+    if (!global.insertObject(nullptr, s.site))
         return {};
+    site.release(); // the document's now
     return s;
 }
 

@@ -69,8 +69,9 @@ SiteTree buildSite(velmo::Document &global)
     tree.category->pages.add(tree.page, tree.category);
     tree.group = new velmo::ContentGroup;
     tree.page->contentGroups.add(tree.group, tree.page);
-    if (!global.insertObject(nullptr, site.release()))
+    if (!global.insertObject(nullptr, tree.site))
         return {};
+    site.release(); // the document's now
     return tree;
 }
 
