@@ -10,8 +10,8 @@
 
 #include "app/documentsession.h"
 #include "model/documentfile.h"
-#include "model/undohistory.h"
 #include "model/recoveryfile.h"
+#include "model/undohistory.h"
 
 using namespace Qt::StringLiterals;
 

@@ -54,8 +54,7 @@ DocumentController::DocumentController(velmo::Document &document, QObject *paren
 {
     connect(&document, &velmo::Document::objectRemoved, this,
             [this](velmo::Object *object) { onObjectRemoved(object); });
-    connect(&m_history, &velmo::UndoHistory::stepApplied, this,
-            &DocumentController::onStepApplied);
+    connect(&m_history, &velmo::UndoHistory::stepApplied, this, &DocumentController::onStepApplied);
     // Before the objects go: nothing may keep showing them.
     connect(&document, &velmo::Document::aboutToReset, this, &DocumentController::resetSelection);
 }
@@ -324,8 +323,9 @@ bool DocumentController::emptyStorage()
     const int count = storedObjectCount();
     if (count == 0 || m_messageBoxes == nullptr)
         return false;
-    const QString question = u"一時置き場にある %1 個のオブジェクトを削除します。\r\n"
-                             u"よろしいですか？（[編集] の [元に戻す] で取り消せます）"_s.arg(count);
+    const QString question =
+        u"一時置き場にある %1 個のオブジェクトを削除します。\r\n"
+        u"よろしいですか？（[編集] の [元に戻す] で取り消せます）"_s.arg(count);
     if (m_messageBoxes->ask(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
                             QMessageBox::No) != QMessageBox::Yes)
         return false;
@@ -422,9 +422,9 @@ QString DocumentController::outputSummary() const
     if (!m_lastOutputPublished) {
         return u"全て更新: %1 ページを書き出し、%2 ページは変更なし、画像 %3 枚、メッセージ %4 件"
                u"（公開フォルダには出力していません）"_s.arg(s.pagesWritten)
-            .arg(s.pagesUnchanged)
-            .arg(s.picturesScaled + s.picturesFromCache)
-            .arg(s.messages.size());
+                   .arg(s.pagesUnchanged)
+                   .arg(s.picturesScaled + s.picturesFromCache)
+                   .arg(s.messages.size());
     }
     return u"HTML出力: %1 ページを書き出し、%2 ページは変更なし、画像 %3 枚（うち %4 枚は"
            u"キャッシュから）、メッセージ %5 件、リンク切れ %6 件"_s.arg(s.pagesWritten)

@@ -106,10 +106,8 @@ MainWindow::MainWindow(DocumentSession &document, DocumentController &controller
     connect(&document, &DocumentSession::contentAboutToBeReplaced, &controller,
             &DocumentController::resetSelection);
     connect(&controller, &DocumentController::selectionChanged, this, &MainWindow::showSelection);
-    connect(&controller, &DocumentController::outputFinished, this,
-            &MainWindow::showOutputResult);
-    connect(&controller, &DocumentController::brokenLinksFound, this,
-            &MainWindow::showBrokenLinks);
+    connect(&controller, &DocumentController::outputFinished, this, &MainWindow::showOutputResult);
+    connect(&controller, &DocumentController::brokenLinksFound, this, &MainWindow::showBrokenLinks);
     connect(&controller.history(), &velmo::UndoHistory::changed, this,
             &MainWindow::updateEditActions);
     updateEditActions();

@@ -75,8 +75,9 @@ void ObjectTree::connectController(DocumentController &controller)
 {
     connect(this, &ObjectTree::objectSelected, &controller, &DocumentController::select);
     connect(this, &ObjectTree::commandChosen, &controller, &DocumentController::runCommand);
-    m_model->setDropHandler([&controller](velmo::Object *source, velmo::Object *target,
-                                          bool copy) { return controller.drop(source, target, copy); });
+    m_model->setDropHandler([&controller](velmo::Object *source, velmo::Object *target, bool copy) {
+        return controller.drop(source, target, copy);
+    });
 }
 
 void ObjectTree::setRoot(velmo::Object *root)

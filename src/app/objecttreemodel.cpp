@@ -89,15 +89,15 @@ int ObjectTreeModel::shownRow(const velmo::Object *owner, const velmo::Object *o
 {
     int row = 0;
     int found = -1;
-    const_cast<velmo::Object *>(owner)->forEachChild(
-        velmo::Children::Shown, [&row, &found, object](velmo::Object *child) {
-            if (child == object) {
-                found = row;
-                return false;
-            }
-            ++row;
-            return true;
-        });
+    const_cast<velmo::Object *>(owner)->forEachChild(velmo::Children::Shown,
+                                                     [&row, &found, object](velmo::Object *child) {
+                                                         if (child == object) {
+                                                             found = row;
+                                                             return false;
+                                                         }
+                                                         ++row;
+                                                         return true;
+                                                     });
     return found;
 }
 
@@ -172,8 +172,7 @@ Qt::ItemFlags ObjectTreeModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled |
-           Qt::ItemIsDropEnabled;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
 }
 
 QStringList ObjectTreeModel::mimeTypes() const

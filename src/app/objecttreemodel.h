@@ -22,7 +22,8 @@ class ObjectTreeModel : public QAbstractItemModel
 
 public:
     // Asked to move (or, with copy, to copy) source onto target; true when it did.
-    using DropHandler = std::function<bool(velmo::Object *source, velmo::Object *target, bool copy)>;
+    using DropHandler =
+        std::function<bool(velmo::Object *source, velmo::Object *target, bool copy)>;
 
     explicit ObjectTreeModel(velmo::Document &document, QObject *parent = nullptr);
     ~ObjectTreeModel() override;

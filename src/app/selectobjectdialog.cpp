@@ -76,8 +76,9 @@ void SelectObjectDialog::setSelectedObject(velmo::Object *object)
 velmo::Object *SelectObjectDialog::selectedObject() const
 {
     velmo::Object *selected = m_selected.get();
-    return selected != nullptr && selected->id == m_selectedId && m_global.holds(selected) ? selected
-                                                                                          : nullptr;
+    return selected != nullptr && selected->id == m_selectedId && m_global.holds(selected)
+               ? selected
+               : nullptr;
 }
 
 void SelectObjectDialog::initDialog()

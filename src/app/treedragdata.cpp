@@ -6,8 +6,7 @@
 using namespace Qt::StringLiterals;
 
 TreeDragData::TreeDragData(velmo::Object *object)
-    : m_object(object),
-      m_objectId(object != nullptr ? object->id : velmo::ObjectId())
+    : m_object(object), m_objectId(object != nullptr ? object->id : velmo::ObjectId())
 {
     // A format of its own, so that other programs' drop targets do not offer to take it.
     setData(mimeType(), m_objectId.toText().toUtf8());

@@ -27,8 +27,8 @@
 #include "generator/sitepaths.h"
 #include "generator/sitestylesheet.h"
 #include "model/document.h"
-#include "model/fileutil.h"
 #include "model/documentwriter.h"
+#include "model/fileutil.h"
 #include "model/objectlistdisplay.h"
 #include "model/site.h"
 
@@ -73,8 +73,7 @@ QLineEdit *lineEdit(const QString &name)
 SiteEditDialog::SiteEditDialog(DocumentWriter &writer, MessageBoxWrapper &messages,
                                FileDialogWrapper &files, QWidget *parent)
     : QDialog(parent), m_writer(writer), m_document(writer.document()), m_messages(messages),
-      m_files(files),
-      m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+      m_files(files), m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(u"siteEditDialog"_s);
     setWindowTitle(u"サイト編集 ダイアログ"_s);
@@ -180,9 +179,9 @@ void SiteEditDialog::buildWidgets()
     connect(m_summaryEdit, &QPlainTextEdit::textChanged, this,
             [this] { onTextEdited(Field::Summary, m_summaryEdit->toPlainText(), -1); });
     // A burst of typing is one step of the history, until the box loses the focus.
-    for (QWidget *edit : std::initializer_list<QWidget *>{
-             m_nameEdit, m_urlEdit, m_homeTitleEdit, m_keywordsEdit, m_authorEdit,
-             m_imageFolderEdit, m_summaryEdit})
+    for (QWidget *edit :
+         std::initializer_list<QWidget *>{m_nameEdit, m_urlEdit, m_homeTitleEdit, m_keywordsEdit,
+                                          m_authorEdit, m_imageFolderEdit, m_summaryEdit})
         edit->installEventFilter(this);
     connect(m_openAddressButton, &QPushButton::clicked, this, &SiteEditDialog::onOpenAddress);
 

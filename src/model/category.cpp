@@ -60,7 +60,6 @@ int Category::removeChild(Object *child)
     return 0;
 }
 
-
 int Category::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     path = path.isEmpty() ? folderName : folderName + u'/' + path;

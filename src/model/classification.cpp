@@ -47,7 +47,6 @@ int Classification::removeChild(Object *child)
     return categories.removeObject(child);
 }
 
-
 int Classification::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     chain.append(this);

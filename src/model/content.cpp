@@ -28,7 +28,6 @@ int Content::loadBody(Archive &ar)
     return 1;
 }
 
-
 int Content::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     path.clear();

@@ -57,7 +57,6 @@ int ContentGroup::removeChild(Object *child)
     return 0;
 }
 
-
 int ContentGroup::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     path.clear();

@@ -87,11 +87,10 @@ void MoveCommand::undo()
     m_document.moveObject(m_object, m_oldOwner, m_oldIndex);
 }
 
-FieldCommand::FieldCommand(Document &document, Object *object, Field field,
-                           const FieldValue &value, bool mergeable)
+FieldCommand::FieldCommand(Document &document, Object *object, Field field, const FieldValue &value,
+                           bool mergeable)
     : UndoCommand(object != nullptr ? fieldChangeName(*object, field) : QString()),
-      m_document(document), m_object(object), m_field(field), m_mergeable(mergeable),
-      m_after(value)
+      m_document(document), m_object(object), m_field(field), m_mergeable(mergeable), m_after(value)
 {}
 
 FieldCommand::TextChange FieldCommand::diff(const QString &before, const QString &after)
@@ -112,8 +111,7 @@ QString FieldCommand::apply(const QString &text, const TextChange &change, bool 
 {
     const QString &removed = forward ? change.before : change.after;
     const QString &inserted = forward ? change.after : change.before;
-    return text.left(change.head) + inserted +
-           text.mid(change.head + removed.size(), change.tail);
+    return text.left(change.head) + inserted + text.mid(change.head + removed.size(), change.tail);
 }
 
 bool FieldCommand::redo()

@@ -80,8 +80,8 @@ bool DocumentWriter::setLinkTarget(Category *category, const Object *target)
         group->add(std::make_unique<FieldCommand>(m_document, category, Field::LinkTarget,
                                                   target->id, false));
     if (!category->linkTitle.isEmpty())
-        group->add(std::make_unique<FieldCommand>(m_document, category, Field::LinkTitle,
-                                                  QString(), false));
+        group->add(std::make_unique<FieldCommand>(m_document, category, Field::LinkTitle, QString(),
+                                                  false));
     return !group->isEmpty() && push(std::move(group));
 }
 

@@ -34,8 +34,9 @@ public:
     UndoHistory &history() const { return m_history; }
 
     // Fields. What is typed into one field is one step until endTyping() or any other command;
-    // a choice (template, style sheet, switch) is a step of its own. Each returns false, and adds no step, when object is not in the
-    // document, has no such field, or the value is already there.
+    // a choice (template, style sheet, switch) is a step of its own. Each returns false, and adds
+    // no step, when object is not in the document, has no such field, or the value is already
+    // there.
     bool setField(Object *object, Field field, const FieldValue &value);
     bool rename(Object *object, const QString &name);
     // The link-menu check box: the category's kind changes, its link target stays.

@@ -96,7 +96,6 @@ int ObjectBox::removeChild(Object *child)
     return items.removeObject(child);
 }
 
-
 void ObjectBox::clearOutputMarks() {}
 
 void ObjectBox::copyFrom(const ObjectBox &other)

@@ -54,7 +54,6 @@ int Page::removeChild(Object *child)
     return contentGroups.removeObject(child);
 }
 
-
 int Page::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     path.clear();

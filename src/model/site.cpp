@@ -68,7 +68,6 @@ int Site::removeChild(Object *child)
     return classifications.removeObject(child);
 }
 
-
 int Site::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
     chain.append(this);

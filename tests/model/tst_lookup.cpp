@@ -212,7 +212,6 @@ private Q_SLOTS:
         QCOMPARE(global.partTypes.count(), 12);
     }
 
-
     void editOperationsAnnounceWhatTheyDo()
     {
         Document global;

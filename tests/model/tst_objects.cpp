@@ -377,7 +377,7 @@ private Q_SLOTS:
         QStringList boxLines;
         collectShown(&site.objectBox, 0, boxLines);
         QCOMPARE(boxLines, (QStringList{QStringLiteral("0:オブジェクトボックス/1"),
-                                             QStringLiteral("1:保管/4")}));
+                                        QStringLiteral("1:保管/4")}));
     }
 
     void outputMarksAreClearedThroughTheTree()

@@ -258,14 +258,14 @@ void TestUndoHistory::typingIsOneStepUntilItEnds()
 void TestUndoHistory::failedCommandsLeaveNoStep()
 {
     Fixture f;
-    f.writer.rename(f.p1, u"P1"_s);                            // the same name
-    f.writer.drop(f.a, f.a1, false);                           // into itself
-    f.writer.drop(f.p1, f.p2, false);                          // no list for it
-    f.writer.setField(f.p1, Field::FolderName, u"x"_s);        // no such field
-    f.writer.moveWithinList(f.menu, true);                     // not reordered by the user
-    f.writer.runMenuCommand(Command::NewPage, f.p1);           // the command's wrong target
-    QVERIFY(f.writer.paste(f.a) == nullptr);                   // nothing copied yet
-    f.writer.runMenuCommand(Command::DeletePage, f.stored);    // already in the box
+    f.writer.rename(f.p1, u"P1"_s);                         // the same name
+    f.writer.drop(f.a, f.a1, false);                        // into itself
+    f.writer.drop(f.p1, f.p2, false);                       // no list for it
+    f.writer.setField(f.p1, Field::FolderName, u"x"_s);     // no such field
+    f.writer.moveWithinList(f.menu, true);                  // not reordered by the user
+    f.writer.runMenuCommand(Command::NewPage, f.p1);        // the command's wrong target
+    QVERIFY(f.writer.paste(f.a) == nullptr);                // nothing copied yet
+    f.writer.runMenuCommand(Command::DeletePage, f.stored); // already in the box
     QCOMPARE(f.history.count(), 0);
     QCOMPARE(f.reporter.messages.size(), 1);
 
