@@ -3,6 +3,7 @@
 
 #include <QDate>
 
+#include "generator/htmlcontext.h"
 #include "generator/imageoutput.h"
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
@@ -68,6 +69,29 @@ void replaceStyleSheetBlock(const PageContext &context, QString &text)
     WildcardMatcher::replaceMatch(text, pattern, block, 0);
 }
 
+// Replaces every match of a value marker's pattern, escaping value where the marker stands
+// inside an attribute value. What a replacement inserts is not searched again.
+void replaceValueMarker(QString &text, QStringView pattern, const QString &value)
+{
+    if (!HtmlContext::needsEscaping(value)) {
+        WildcardMatcher::replaceAll(text, pattern, value);
+        return;
+    }
+    HtmlContext html;
+    qsizetype read = 0;
+    QString matched;
+    for (int at; (at = WildcardMatcher::find(text, pattern, int(read), &matched)) >= 0;) {
+        html.scan(text, read, at);
+        read = at;
+        const QString written = html.escaped(value);
+        text.replace(at, matched.size(), written);
+        // The inserted value is read as part of the page (its markup changes the context) but
+        // never searched for markers.
+        html.scan(text, read, at + written.size());
+        read = at + written.size();
+    }
+}
+
 } // namespace
 
 const QString &PageAssembly::styleSheetBlockPattern()
@@ -126,7 +150,7 @@ void PageAssembly::assemble(const PageContext &context, QString &text)
     };
     for (const auto &[marker, value] : values) {
         const QString pattern = QString::fromUtf16(marker);
-        WildcardMatcher::replaceAll(text, pattern, isOn(context, pattern) ? value : QString());
+        replaceValueMarker(text, pattern, isOn(context, pattern) ? value : QString());
     }
 
     WildcardMatcher::replaceAll(text, u"<NOT_OUTPUT>*</NOT_OUTPUT>", u"");

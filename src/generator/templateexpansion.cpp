@@ -1,8 +1,10 @@
 // Running the menu and content-group templates of a page.
 #include "generator/templateexpansion.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "generator/htmlcontext.h"
 #include "generator/imageoutput.h"
 #include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
@@ -237,19 +239,50 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
     const QStringList &files = context.cache->menuTemplates(context.site->templatePath);
     if (files.isEmpty())
         return;
-    QList<const Category *> selected;
-    const QList<QList<velmo::Object *>> levels = menuLevels(context, &selected);
-    const std::optional<QString> key =
-        context.menus != nullptr ? context.menus->keyOf(context, selected) : std::nullopt;
+    // The blocks this page has, and where each stands in the page as the template wrote it:
+    // read in one pass, since a menu may sit inside an attribute (a link's href).
+    struct Block
+    {
+        const QString *path;
+        QString pattern;
+        qsizetype at;
+        HtmlContext html;
+    };
+    QList<Block> present;
     for (const QString &path : files) {
         const QString &text = context.cache->text(path);
         QString call;
         if (WildcardMatcher::find(text, u"name(*)", 0, &call) < 0)
             continue;
-        const QString name = call.mid(5, call.size() - 6);
-        const QString pattern = blockPattern(name);
-        if (WildcardMatcher::find(pageText, pattern, 0) < 0)
-            continue;
+        QString pattern = blockPattern(call.mid(5, call.size() - 6));
+        const int at = WildcardMatcher::find(pageText, pattern, 0);
+        if (at >= 0)
+            present.append({&path, std::move(pattern), at, {}});
+    }
+    if (present.isEmpty())
+        return;
+    {
+        QList<Block *> byPosition;
+        for (Block &block : present)
+            byPosition << &block;
+        std::sort(byPosition.begin(), byPosition.end(),
+                  [](const Block *a, const Block *b) { return a->at < b->at; });
+        HtmlContext html;
+        qsizetype read = 0;
+        for (Block *block : std::as_const(byPosition)) {
+            html.scan(pageText, read, block->at);
+            read = block->at;
+            block->html = html;
+        }
+    }
+
+    QList<const Category *> selected;
+    const QList<QList<velmo::Object *>> levels = menuLevels(context, &selected);
+    const std::optional<QString> pageKey =
+        context.menus != nullptr ? context.menus->keyOf(context, selected) : std::nullopt;
+    for (const Block &block : std::as_const(present)) {
+        const QString &path = *block.path;
+        const QString &pattern = block.pattern;
         // A menu switched off for previews is left out like a switched-off content block;
         // expanding it anyway would make the switch do nothing.
         if (!PreviewAreas::isMarkerOn(*context.global, pattern)) {
@@ -261,7 +294,9 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
             context.report(parseFailure(parsed.result, path));
             return;
         }
+        std::optional<QString> key = pageKey;
         if (key) {
+            *key += block.html.key();
             if (const MenuOutputCache::Output *kept = context.menus->find(path, *key)) {
                 for (const QString &message : kept->messages)
                     context.report(message);
@@ -271,6 +306,7 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
         }
         TemplateProgram program = parsed.program;
         prepareProgram(program, context, levels);
+        program.setStartContext(block.html);
         const TemplateProgram::RunResult result = program.run();
         reportProgramMessages(context, program);
         const QString output =
