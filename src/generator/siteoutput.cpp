@@ -251,6 +251,7 @@ void SiteOutput::clearWriteFailures()
 {
     m_statistics.writeFailures.clear();
     m_statistics.failedFiles.clear();
+    m_statistics.expansionFailures.clear();
 }
 
 SiteOutput::Result SiteOutput::reportWriteFailures(Result result)
@@ -467,6 +468,60 @@ void SiteOutput::finishLinkCheck(const QString &workingFolder)
     const QSet<QString> &produced = m_statistics.producedFiles;
     m_linkCheckResult =
         m_linkCheck->finish(workingFolder, QStringList(produced.begin(), produced.end()));
+    mergeExpansionFailures(workingFolder);
+}
+
+void SiteOutput::mergeExpansionFailures(const QString &workingFolder)
+{
+    // The address a failed call left is a broken link of its page: the check's entry, with its
+    // line, takes the failure's reason instead of a second entry for the same link.
+    QHash<std::pair<QString, QString>, QList<qsizetype>> entries;
+    QList<LinkCheck::Broken> &broken = m_linkCheckResult.broken;
+    for (qsizetype i = 0; i < broken.size(); ++i)
+        entries[{broken[i].file, broken[i].link.url}].append(i);
+    const QDir root(workingFolder);
+    for (const ExpansionFailure &failure : std::as_const(m_statistics.expansionFailures)) {
+        if (!m_statistics.producedFiles.contains(failure.page))
+            continue;
+        const QString reason =
+            QStringLiteral("%1 %2（%3）").arg(failure.reason, failure.call, failure.group);
+        const QString file = root.relativeFilePath(failure.page);
+        auto it = entries.find({file, failure.address});
+        if (it != entries.end() && !it->isEmpty()) {
+            broken[it->takeFirst()].reason = reason;
+        } else {
+            // Written where the check reads no link (in text), or to a place that exists.
+            broken.append({file, {failure.address, 0}, reason});
+        }
+    }
+}
+
+void SiteOutput::reportPreviewFailures(qsizetype from)
+{
+    // The live preview writes the page again on every pause in typing: what was said of it
+    // once is not said again until it changes.
+    QStringList shown;
+    for (qsizetype i = from; i < m_statistics.expansionFailures.size(); ++i)
+        shown << m_statistics.expansionFailures[i].message();
+    if (shown != m_shownExpansionFailures)
+        reportExpansionFailures(from);
+    m_shownExpansionFailures = shown;
+}
+
+void SiteOutput::reportExpansionFailures(qsizetype from)
+{
+    const QList<ExpansionFailure> &failures = m_statistics.expansionFailures;
+    if (from >= failures.size())
+        return;
+    // One message for a run or a page: a box per call would bury the user in boxes.
+    constexpr int kListed = 20;
+    QStringList lines;
+    for (qsizetype i = from; i < failures.size() && lines.size() < kListed; ++i)
+        lines << failures[i].message();
+    if (failures.size() - from > kListed)
+        lines << QStringLiteral("ほか %1 件").arg(failures.size() - from - kListed);
+    report(QStringLiteral("次の _image() / _id_link() を展開できませんでした。\r\n") +
+           lines.join(QStringLiteral("\r\n")));
 }
 
 SiteOutput::Result SiteOutput::generateAll(Site &site)
@@ -494,6 +549,7 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_linkPathsByFolder.clear();
     m_menuOutputs.clear();
     reportPagesWithoutTemplate();
+    reportExpansionFailures(0);
     return Result::Done;
 }
 
@@ -643,7 +699,10 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         updateLinkPaths(site, workingFolder, outputPath);
         const PageContext pageContext{&m_global,  &site,    page,          workingFolder,
                                       outputPath, &m_cache, &m_statistics, &m_menuOutputs};
+        const qsizetype failuresBefore = m_statistics.expansionFailures.size();
         PageAssembly::assemble(pageContext, text);
+        if (m_runSite != &site)
+            reportPreviewFailures(failuresBefore);
         QString reason;
         const QByteArray bytes = text.toUtf8();
         if (!m_cache.createFolderPath(outputPath, &reason)) {

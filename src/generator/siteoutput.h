@@ -126,6 +126,11 @@ private:
     // Why page cannot be output ("「category / page」: …"), empty when its template is there.
     QString templateProblem(const Site &site, const Page &page);
     void reportPagesWithoutTemplate();
+    // One message naming the content calls from index from on that could not be expanded.
+    void reportExpansionFailures(qsizetype from);
+    void reportPreviewFailures(qsizetype from);
+    // Gives the broken links that failed content calls left their reason.
+    void mergeExpansionFailures(const QString &workingFolder);
 
     Document &m_global;
     TemplateCache m_cache;
@@ -141,6 +146,7 @@ private:
     QStringList m_pagesWithoutTemplate;
     // What the last preview said of its page's template, so that refreshing it does not repeat it.
     QString m_shownTemplateProblem;
+    QStringList m_shownExpansionFailures;
 };
 
 } // namespace velmo::gen

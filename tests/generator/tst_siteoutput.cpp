@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include "generator/linkcheck.h"
 #include "generator/previewareas.h"
 #include "generator/siteoutput.h"
 #include "model/category.h"
@@ -397,11 +398,11 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(scaled).lastModified(), scaledTime);
         QCOMPARE(f.reporter.messages, firstMessages + firstMessages);
         f.reporter.messages = firstMessages;
-        // A path out of the user image folder is refused; the call stays as written.
-        QVERIFY(access.contains(QStringLiteral("_image(../secret.txt,0,0)")));
-        QCOMPARE(f.reporter.messages,
-                 QStringList{QStringLiteral("_image() 指定の画像が見つかりません。\r\n"
-                                            "_image(../secret.txt,0,0)")});
+        // A path out of the user image folder is refused and leads nowhere.
+        QVERIFY(access.contains(QStringLiteral("<img src=\"#velmo-missing-link\">")));
+        QCOMPARE(f.reporter.messages.size(), 1);
+        QVERIFY(f.reporter.messages.first().endsWith(
+            QStringLiteral("_image() 指定の画像が見つかりません。\r\n_image(../secret.txt,0,0)")));
         // Nothing of an earlier output survives in the working folder.
         QVERIFY(!QFileInfo::exists(stale));
         QVERIFY(!QFileInfo::exists(f.working() + QStringLiteral("/old")));
@@ -411,8 +412,59 @@ private Q_SLOTS:
         f.site->imageFolder = QStringLiteral("../../escape");
         QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
         QVERIFY(!QFileInfo::exists(root.path() + QStringLiteral("/escape")));
-        QVERIFY(f.reporter.messages.value(0).startsWith(
+        QVERIFY(f.reporter.messages.value(0).contains(
             QStringLiteral("_image() 画像フォルダ名が不正です。")));
+    }
+
+    void expansionGoesOnAfterFailures()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        QImage picture(8, 6, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(createFolderPath(root.path() + u"/user_image/a.png"_s));
+        QVERIFY(picture.save(root.path() + u"/user_image/a.png"_s));
+        // お知らせ is deleted: the menu tree's Delete puts it into the storage box.
+        f.goods->pages.removeAt(f.goods->pages.indexOfObject(f.second));
+        f.site->objectBox.putInBox(f.second);
+        ContentGroup *group = f.shopPage->contentGroups.first();
+        group->contents.at(0)->value =
+            u"<img src=\"_image(gone.png,20,10)\">\n<a href=\"_id_link(%1,%2)\">old</a>\n"
+            u"<img src=\"_image(a.png,0,0)\"><a href=\"_id_link(%3,%4)\">bread</a>"_s
+                .arg(f.second->id.time)
+                .arg(f.second->id.seq)
+                .arg(f.breadPage->id.time)
+                .arg(f.breadPage->id.seq);
+
+        SiteOutput output(f.global);
+        gen::LinkCheck check;
+        output.setLinkCheck(&check);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        const QString access = readFile(f.working() + u"/shop/access.html"_s);
+        // Where the missing picture would be, a link that leads nowhere, then the good ones.
+        QVERIFY2(access.contains(u"<img src=\"../image/gone_w20_h10.png\">\n"
+                                 u"<a href=\"#velmo-missing-link\">old</a>\n"
+                                 u"<img src=\"../image/a.png\">"
+                                 u"<a href=\"../bread/shokupan.html\">bread</a>"_s),
+                 qPrintable(access));
+        QVERIFY(QFileInfo::exists(f.working() + u"/image/a.png"_s));
+
+        // Both failures in one message, each naming page, group and call; each a broken link
+        // of its page with its line, not a second entry.
+        QCOMPARE(f.reporter.messages.size(), 1);
+        const QString message = f.reporter.messages.first();
+        QVERIFY2(message.contains(u"「アクセス」の「本文 1」: _image() 指定の画像が見つかりません。"
+                                  u"\r\n_image(gone.png,20,10)"_s),
+                 qPrintable(message));
+        QVERIFY2(message.contains(u"リンク先のページ「お知らせ」が見つかりません\r\n_id_link("_s),
+                 qPrintable(message));
+        QStringList broken;
+        for (const gen::LinkCheck::Broken &b : output.linkCheck().broken)
+            broken << u"%1:%2 %3"_s.arg(b.file).arg(b.link.line).arg(b.reason.section(u' ', 0, 0));
+        QCOMPARE(
+            broken,
+            (QStringList{u"shop/access.html:1 _image()"_s,
+                         u"shop/access.html:2 リンク先のページ「お知らせ」が見つかりません"_s}));
     }
 
     void pluginMergeKeepsThePagesOwnGroups()
