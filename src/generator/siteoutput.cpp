@@ -491,7 +491,7 @@ void SiteOutput::mergeExpansionFailures(const QString &workingFolder)
             broken[it->takeFirst()].reason = reason;
         } else {
             // Written where the check reads no link (in text), or to a place that exists.
-            broken.append({file, {failure.address, 0}, reason});
+            broken.append({file, {failure.address, 0, 0, {}}, reason});
         }
     }
 }
