@@ -8,6 +8,7 @@
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
 #include "generator/previewareas.h"
+#include "generator/sitefeeds.h"
 #include "generator/sitepaths.h"
 #include "generator/templatecache.h"
 #include "generator/templateexpansion.h"
@@ -92,12 +93,37 @@ void replaceValueMarker(QString &text, QStringView pattern, const QString &value
     }
 }
 
+// The feed's link stays, without its markers, only where feed.xml is written.
+void replaceFeedBlocks(const PageContext &context, QString &text)
+{
+    const QString &pattern = PageAssembly::feedBlockPattern();
+    const bool kept = SiteFeeds::baseUrl(*context.site) && isOn(context, pattern);
+    const qsizetype opening = pattern.indexOf(u'*');
+    const qsizetype closing = pattern.size() - opening - 1;
+    QString block;
+    qsizetype from = 0;
+    // Each replacement is shorter than its block: the loop ends.
+    for (int at; (at = WildcardMatcher::find(text, pattern, int(from), &block)) >= 0;) {
+        const QString inner =
+            kept ? block.mid(opening, block.size() - opening - closing) : QString();
+        text.replace(at, block.size(), inner);
+        from = at + inner.size();
+    }
+}
+
 } // namespace
 
 const QString &PageAssembly::styleSheetBlockPattern()
 {
     static const QString pattern = QStringLiteral(
         "<!--__スタイルシート指定メタ開始__-->*<!--__スタイルシート指定メタ終了__-->");
+    return pattern;
+}
+
+const QString &PageAssembly::feedBlockPattern()
+{
+    static const QString pattern =
+        QStringLiteral("<!--__フィード指定メタ開始__-->*<!--__フィード指定メタ終了__-->");
     return pattern;
 }
 
@@ -124,6 +150,7 @@ QString PageAssembly::keywords(const PageContext &context)
 void PageAssembly::assemble(const PageContext &context, QString &text)
 {
     replaceStyleSheetBlock(context, text);
+    replaceFeedBlocks(context, text);
 
     TemplateExpansion::expandMenus(context, text);
 
@@ -147,6 +174,10 @@ void PageAssembly::assemble(const PageContext &context, QString &text)
         {u"<!--__ページパス__-->(*)", pagePath(page)},
         {u"<!--__ページ概要__-->(*)", page.summary},
         {u"<!--__ページキーワード__-->(*)", keywords(context)},
+        // The way from the page up to the site's root ("./", "../"), for links to the files
+        // there, such as the icon and the feed, from pages at any depth.
+        {u"<!--__ルートパス__-->(*)",
+         ImageOutput::unifySeparators(relativePath(context.siteWorkingFolder, context.outputPath))},
     };
     for (const auto &[marker, value] : values) {
         const QString pattern = QString::fromUtf16(marker);

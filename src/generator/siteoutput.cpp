@@ -181,6 +181,9 @@ SiteOutput::PrepareResult SiteOutput::prepareWorkingFolder(Document &global, vel
         if (QFileInfo(source).isFile())
             copy(source, workingFolder + Document::cssFolderName() + u'/' + site->mainCss);
     }
+    const QString rootFiles = site->templatePath + u'/' + siteRootFolderName();
+    for (const QString &name : listFiles(rootFiles + QStringLiteral("/*")))
+        copy(rootFiles + u'/' + name, workingFolder + u'/' + name);
     const QString images = workingFolder + Document::templateImageFolderName();
     const QString sourceImages = site->templatePath + Document::templateImageFolderName();
     const QStringList names = listFiles(sourceImages + QStringLiteral("/*.*"));
@@ -529,6 +532,7 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_cache.clear();
     prepareWorkingFolder(m_global, &site, &m_statistics);
     m_runSite = &site;
+    m_feedEntries.clear();
     m_runCategories = collectCategories(site);
     m_linkPathsByFolder.clear();
     if (m_cacheMenus)
@@ -544,6 +548,7 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
             first->outputThroughSite(context, path, chain);
         }
     }
+    writeSiteFeeds(site, SitePaths::workingFolder(m_global, site));
     m_runSite = nullptr;
     m_runCategories.clear();
     m_linkPathsByFolder.clear();
@@ -551,6 +556,36 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     reportPagesWithoutTemplate();
     reportExpansionFailures(0);
     return Result::Done;
+}
+
+QString SiteOutput::siteRootFolderName()
+{
+    return QStringLiteral("site_root");
+}
+
+void SiteOutput::writeSiteFeeds(const Site &site, const QString &workingFolder)
+{
+    const std::optional<QUrl> base = SiteFeeds::baseUrl(site);
+    if (!base)
+        return;
+    const std::pair<QString, QByteArray> files[] = {
+        {QStringLiteral("sitemap.xml"), SiteFeeds::sitemap(*base, m_feedEntries)},
+        {QStringLiteral("feed.xml"), SiteFeeds::feed(site, *base, m_feedEntries)},
+    };
+    for (const auto &[name, bytes] : files) {
+        if (QFileInfo::exists(site.templatePath + u'/' + siteRootFolderName() + u'/' + name))
+            continue;
+        const QString path = workingFolder + u'/' + name;
+        QString reason;
+        if (fileHoldsBytes(path, bytes)) {
+            m_statistics.keptFiles.insert(path);
+        } else if (!writeFileBytes(path, bytes, &reason)) {
+            QFile::remove(path);
+            m_statistics.noteWriteFailure(path, reason);
+            continue;
+        }
+        m_statistics.producedFiles.insert(path);
+    }
 }
 
 QString SiteOutput::templateProblem(const Site &site, const Page &page)
@@ -721,8 +756,12 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         }
         if (written != 0) {
             m_statistics.producedFiles.insert(outputPath);
-            if (m_linkCheck != nullptr && m_runSite == &site)
-                m_linkCheck->addPage(outputPath, bytes);
+            if (m_runSite == &site) {
+                if (m_linkCheck != nullptr)
+                    m_linkCheck->addPage(outputPath, bytes);
+                m_feedEntries << SiteFeeds::entryFor(
+                    *page, outputPath.mid(workingFolder.size() + 1), page == home);
+            }
         }
         context.outputPath = outputPath;
     }

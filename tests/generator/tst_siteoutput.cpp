@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <sys/stat.h>
 
@@ -465,6 +466,94 @@ private Q_SLOTS:
             broken,
             (QStringList{u"shop/access.html:1 _image()"_s,
                          u"shop/access.html:2 リンク先のページ「お知らせ」が見つかりません"_s}));
+    }
+
+    void sitemapAndFeed()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        f.site->siteUrl = u"https://example.com/こむぎ"_s;
+        writeFile(f.site->templatePath + u"/ページテンプレート/page.html"_s,
+                  u"<head><!--__フィード指定メタ開始__--><link rel=\"alternate\" "
+                  u"href=\"<!--__ルートパス__-->(./)feed.xml\"><!--__フィード指定メタ終了__-->"
+                  u"</head><main><!--__本文開始__--><!--__本文終了__--></main>"_s);
+        f.site->forEachBelow(Children::Hierarchy, [](velmo::Object *object) {
+            object->updatedTime = 0;
+            return true;
+        });
+        f.home->updatedTime = 100;
+        f.second->updatedTime = 300;
+        f.breadPage->updatedTime = 200;
+        f.shopPage->updatedTime = 400;
+        // Editing a content updates its page.
+        f.breadPage->contentGroups.first()->contents.at(0)->updatedTime = 500;
+        f.breadPage->summary = u"<b>焼きたて</b> & 毎朝"_s;
+        SiteOutput output(f.global);
+        gen::LinkCheck check;
+        output.setLinkCheck(&check);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QVERIFY2(f.reporter.messages.isEmpty(), qPrintable(f.reporter.messages.join(u'\n')));
+        QVERIFY(output.linkCheck().broken.isEmpty());
+        QVERIFY(
+            readFile(f.working() + u"/bread/shokupan.html"_s).contains(u"href=\"../feed.xml\""_s));
+
+        const QString base = u"https://example.com/%E3%81%93%E3%82%80%E3%81%8E/"_s;
+        // Every page once, the home page first as the root, each with its time.
+        QXmlStreamReader sitemap(readFile(root.path() + u"/web/bakery/sitemap.xml"_s));
+        QStringList urls;
+        while (!sitemap.atEnd()) {
+            sitemap.readNext();
+            if (sitemap.isStartElement() && sitemap.name() == u"loc")
+                urls << sitemap.readElementText();
+            else if (sitemap.isStartElement() && sitemap.name() == u"lastmod")
+                urls.last() += u' ' + sitemap.readElementText();
+        }
+        QVERIFY2(!sitemap.hasError(), qPrintable(sitemap.errorString()));
+        QCOMPARE(urls, (QStringList{base + u" 1970-01-01T00:01:40Z"_s,
+                                    base + u"news.html 1970-01-01T00:05:00Z"_s,
+                                    base + u"bread/shokupan.html 1970-01-01T00:08:20Z"_s,
+                                    base + u"shop/access.html 1970-01-01T00:06:40Z"_s}));
+
+        // Newest first, each with title, link, id, time and summary.
+        QXmlStreamReader feed(readFile(root.path() + u"/web/bakery/feed.xml"_s));
+        QStringList entries;
+        QSet<QString> ids;
+        while (!feed.atEnd()) {
+            feed.readNext();
+            if (!feed.isStartElement())
+                continue;
+            if (feed.name() == u"entry")
+                entries << QString();
+            else if (entries.isEmpty())
+                continue;
+            else if (feed.name() == u"link")
+                entries.last() += feed.attributes().value(u"href"_s).toString().mid(base.size());
+            else if (feed.name() == u"id")
+                ids.insert(feed.readElementText());
+            else if (feed.name() == u"title" || feed.name() == u"summary")
+                entries.last() += u'|' + feed.readElementText();
+        }
+        QVERIFY2(!feed.hasError(), qPrintable(feed.errorString()));
+        QCOMPARE(entries,
+                 (QStringList{u"|食パンのページbread/shokupan.html|<b>焼きたて</b> & 毎朝"_s,
+                              u"|アクセスのページshop/access.html"_s,
+                              u"|お知らせのページnews.html"_s, u"|トップのページ"_s}));
+        QCOMPARE(ids.size(), 4);
+
+        // A template's own file is published instead.
+        writeFile(f.site->templatePath + u"/site_root/feed.xml"_s, u"<feed/>"_s);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QCOMPARE(readFile(root.path() + u"/web/bakery/feed.xml"_s), u"<feed/>"_s);
+
+        // Without an address neither is written, nor the feed's link, and nothing is said.
+        f.site->siteUrl = u"example.com"_s;
+        QFile::remove(f.site->templatePath + u"/site_root/feed.xml"_s);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QVERIFY(!QFileInfo::exists(root.path() + u"/web/bakery/sitemap.xml"_s));
+        QVERIFY(!QFileInfo::exists(root.path() + u"/web/bakery/feed.xml"_s));
+        QCOMPARE(readFile(f.working() + u"/index.html"_s),
+                 u"<head></head><main><section><h3><p>トップ</p></section></main>"_s);
+        QVERIFY(f.reporter.messages.isEmpty());
     }
 
     void pluginMergeKeepsThePagesOwnGroups()
