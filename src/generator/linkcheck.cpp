@@ -545,24 +545,25 @@ std::optional<QString> refreshTarget(const GumboElement &element, const QString 
     return url;
 }
 
-// The text a reader sees in node, spaces folded, cut to a line's length; the alternative text
-// of a picture inside when there is no other.
-void collectText(const GumboNode *node, QString &text, QString &alternative, int depth = 0)
+// The text a reader sees in node, as UTF-8, up to a line's length; the alternative text of a
+// picture inside when there is no other. Bytes first, one string at the end: every link of
+// every page passes here.
+void collectText(const GumboNode *node, QByteArray &text, const char *&alternative, int depth = 0)
 {
-    constexpr qsizetype kLongest = 80;
+    constexpr qsizetype kLongest = 240;
     if (text.size() > kLongest || depth > 32)
         return;
     if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE ||
         node->type == GUMBO_NODE_CDATA) {
-        text += QString::fromUtf8(node->v.text.text);
+        text += node->v.text.text;
         return;
     }
     if (node->type != GUMBO_NODE_ELEMENT)
         return;
     const GumboElement &element = node->v.element;
-    if (element.tag == GUMBO_TAG_IMG && alternative.isEmpty()) {
+    if (element.tag == GUMBO_TAG_IMG && alternative == nullptr) {
         if (const GumboAttribute *alt = attributeOf(element, "alt"))
-            alternative = QString::fromUtf8(alt->value);
+            alternative = alt->value;
     }
     for (unsigned i = 0; i < element.children.length; ++i)
         collectText(static_cast<const GumboNode *>(element.children.data[i]), text, alternative,
@@ -572,21 +573,22 @@ void collectText(const GumboNode *node, QString &text, QString &alternative, int
 QString linkText(const GumboNode *node)
 {
     const GumboElement &element = node->v.element;
-    QString text;
-    QString alternative;
+    QByteArray text;
+    const char *alternative = nullptr;
     if (element.tag == GUMBO_TAG_A) {
         collectText(node, text, alternative);
     } else if (element.tag == GUMBO_TAG_IMG || element.tag == GUMBO_TAG_AREA ||
                element.tag == GUMBO_TAG_INPUT) {
         if (const GumboAttribute *alt = attributeOf(element, "alt"))
-            text = QString::fromUtf8(alt->value);
+            text = alt->value;
     }
     text = text.simplified();
-    if (text.isEmpty())
-        text = alternative.simplified();
-    if (text.size() > 80)
-        text = text.left(79) + u'…';
-    return text;
+    if (text.isEmpty() && alternative != nullptr)
+        text = QByteArray(alternative).simplified();
+    QString result = QString::fromUtf8(text).simplified();
+    if (result.size() > 80)
+        result = result.left(79) + u'…';
+    return result;
 }
 
 } // namespace
