@@ -236,6 +236,15 @@ bool HtmlContext::needsEscaping(QStringView value)
     return false;
 }
 
+bool HtmlContext::needsEscapingInQuotes(QStringView value)
+{
+    for (const QChar c : value) {
+        if (c == u'&' || c == u'"' || c == u'\'' || c == u'<' || c == u'>')
+            return true;
+    }
+    return false;
+}
+
 QString HtmlContext::escapeAttribute(QStringView value, QChar quote)
 {
     const bool unquoted = quote.isNull();

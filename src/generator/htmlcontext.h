@@ -27,8 +27,10 @@ public:
     // value for an attribute value delimited by quote ('"', '\'', or a null QChar for an
     // unquoted one). An "&" that already starts a character reference is left as it is.
     static QString escapeAttribute(QStringView value, QChar quote);
-    // True when value holds a character that escaping could change.
+    // True when value holds a character that escaping could change anywhere, and inside a
+    // quoted value.
     static bool needsEscaping(QStringView value);
+    static bool needsEscapingInQuotes(QStringView value);
 
     // A key for caches of output that depends on the context.
     QChar key() const;

@@ -74,7 +74,20 @@ void replaceStyleSheetBlock(const PageContext &context, QString &text)
 // inside an attribute value. What a replacement inserts is not searched again.
 void replaceValueMarker(QString &text, QStringView pattern, const QString &value)
 {
-    if (!HtmlContext::needsEscaping(value)) {
+    // Reading the page up to each marker costs a scan of the page per marker; a value that
+    // escaping could change only by its spaces matters only inside a tag, which the last "<"
+    // before the marker coming after the last ">" tells without reading the page.
+    const auto insideTag = [&text, &pattern] {
+        QString matched;
+        for (int at = 0; (at = WildcardMatcher::find(text, pattern, at, &matched)) >= 0;
+             at += int(matched.size())) {
+            if (at > 0 && text.lastIndexOf(u'<', at - 1) > text.lastIndexOf(u'>', at - 1))
+                return true;
+        }
+        return false;
+    };
+    if (!HtmlContext::needsEscaping(value) ||
+        (!HtmlContext::needsEscapingInQuotes(value) && !insideTag())) {
         WildcardMatcher::replaceAll(text, pattern, value);
         return;
     }
