@@ -79,7 +79,8 @@ void BrokenLinksWindow::display(const velmo::gen::LinkCheck::Result &result, con
     if (!result.unchecked.isEmpty())
         summary += u"外部リンク %1 件は確認していません。"_s.arg(result.unchecked.size());
     m_summary->setText(summary);
-    m_external->setEnabled(!m_checking.isRunning() && !result.unchecked.isEmpty());
+    m_external->setEnabled(!m_checking.isRunning() &&
+                           velmo::gen::ExternalLinkCheck::hasUncheckedAddresses(result));
 }
 
 void BrokenLinksWindow::checkExternalLinks()

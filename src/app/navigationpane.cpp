@@ -18,6 +18,7 @@
 #include "app/documentsession.h"
 #include "app/mainwindow.h"
 #include "app/objecttree.h"
+#include "generator/externallinkcheck.h"
 #include "model/document.h"
 #include "model/site.h"
 
@@ -259,7 +260,10 @@ void NavigationPane::outputSite(bool openFolder)
                           result != velmo::gen::SiteOutput::Result::Incomplete))
         return;
     Q_EMIT outputFinished(m_controller.outputSummary(), published);
-    if (!self.isNull() && !m_controller.lastLinkCheck().broken.isEmpty())
+    // External links are listed there too, with the button that asks their servers.
+    if (!self.isNull() &&
+        (!m_controller.lastLinkCheck().broken.isEmpty() ||
+         velmo::gen::ExternalLinkCheck::hasUncheckedAddresses(m_controller.lastLinkCheck())))
         Q_EMIT brokenLinksFound();
     if (!self.isNull() && openFolder)
         openPublishedFolder(published);

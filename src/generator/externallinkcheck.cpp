@@ -2,6 +2,7 @@
 // tab-separated file.
 #include "generator/externallinkcheck.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -117,6 +118,13 @@ QString ExternalLinkCheck::addressOf(const QString &url)
         return {};
     parsed.setFragment(QString());
     return parsed.toString(QUrl::FullyEncoded);
+}
+
+bool ExternalLinkCheck::hasUncheckedAddresses(const LinkCheck::Result &result)
+{
+    return std::any_of(
+        result.unchecked.cbegin(), result.unchecked.cend(),
+        [](const LinkCheck::Broken &entry) { return !addressOf(entry.link.url).isEmpty(); });
 }
 
 QList<ExternalLinkCheck::Answer> ExternalLinkCheck::check(const QStringList &urls)

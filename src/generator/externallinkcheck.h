@@ -53,6 +53,8 @@ public:
     // The address to ask for a link as written: "//host/…" as https, the fragment left out;
     // empty for one that is not http(s).
     static QString addressOf(const QString &url);
+    // Whether result lists a link that can be asked for, not yet asked.
+    static bool hasUncheckedAddresses(const LinkCheck::Result &result);
 
     // Asks for each distinct address of urls once (HEAD, then GET where HEAD is refused),
     // following redirections; answers in the order of first appearance.
