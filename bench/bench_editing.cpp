@@ -51,14 +51,7 @@ struct EditedSite
         tree.show();
         pane.resize(320, 400);
         pane.show();
-        tree.fill(site.site);
-        for (velmo::TreeItemHandle handle : tree.itemHandles()) {
-            const velmo::Object *object = tree.objectAt(tree.itemForHandle(handle));
-            if (object != nullptr && object->typeCode != velmo::kClassContentGroup &&
-                object->typeCode != velmo::kClassContent)
-                tree.itemForHandle(handle)->setExpanded(true);
-        }
-        QApplication::processEvents();
+        showOpened(tree, site.site, {velmo::kClassContentGroup, velmo::kClassContent});
     }
     template<class Form>
     void add(qint32 classCode, Form *form)
@@ -85,15 +78,15 @@ void BM_SelectObjectToFilledForm(benchmark::State &state)
     auto *category = velmo::object_cast<velmo::Category>(page->parent());
     velmo::Object *objects[3] = {page, page->contentGroups.first(), category};
     for (velmo::Object *object : objects)
-        edited.tree.itemForHandle(object->treeItem)->setExpanded(true);
-    edited.tree.scrollToItem(edited.tree.itemForHandle(page->treeItem));
+        edited.tree.expand(edited.tree.indexOf(object));
+    edited.tree.scrollTo(edited.tree.indexOf(page));
     QApplication::processEvents();
 
     int turn = 0;
     int wrong = 0;
     for (auto _ : state) {
         velmo::Object *object = objects[turn++ % 3];
-        clickRow(edited.tree, edited.tree.itemForHandle(object->treeItem));
+        clickRow(edited.tree, edited.tree.indexOf(object));
         // The selection reaches the pane through the event queue, as in the window.
         QApplication::processEvents();
         QWidget *form = edited.pane.shownForm();

@@ -379,7 +379,6 @@ SyntheticDocument generateSyntheticDocument(qint64 objectCount, quint64 seed)
         builder.buildSite(objects, int(i + 1));
         left -= objects;
     }
-    global.setModified(false);
 
     document.lastObject = builder.lastContent();
     document.lastObjectId = builder.lastContent()->id;

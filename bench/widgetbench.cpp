@@ -1,17 +1,32 @@
 // The shared pieces of the widget benchmarks.
 #include "widgetbench.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QMouseEvent>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <benchmark/benchmark.h>
 
 #include "app/application.h"
+#include "app/objecttree.h"
+#include "model/object.h"
 
-void clickRow(QTreeWidget &tree, QTreeWidgetItem *item)
+void showOpened(ObjectTree &tree, velmo::Object *root, std::initializer_list<qint32> closed)
 {
-    const QRect row = tree.visualItemRect(item);
+    tree.setRoot(root);
+    root->forEachBelow(velmo::Children::Shown, [&tree, closed](velmo::Object *object) {
+        if (std::find(closed.begin(), closed.end(), object->typeCode) == closed.end())
+            tree.expand(tree.indexOf(object));
+        return true;
+    });
+    QApplication::processEvents();
+}
+
+void clickRow(QTreeView &tree, const QModelIndex &index)
+{
+    const QRect row = tree.visualRect(index);
     const QPointF at(row.left() + 10, row.center().y());
     const QPointF global = tree.viewport()->mapToGlobal(at);
     QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,

@@ -107,11 +107,11 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
     QGuiApplication::setDesktopFileName(u"velmo"_s);
 
     m_recentFiles.load(m_settings);
-    m_document =
-        std::make_unique<DocumentSession>(m_global, m_settings, m_messageBoxes, m_fileDialogs);
     m_controller = std::make_unique<DocumentController>(m_global);
     m_controller->setMessageBoxes(&m_messageBoxes);
-    m_autoSave = std::make_unique<AutoSave>(*m_document, *m_controller);
+    m_document = std::make_unique<DocumentSession>(m_global, m_controller->history(), m_settings,
+                                                   m_messageBoxes, m_fileDialogs);
+    m_autoSave = std::make_unique<AutoSave>(*m_document, m_controller->history());
     m_autoSave->setIntervalSeconds(AutoSave::intervalSetting(m_settings));
     connect(m_document.get(), &DocumentSession::saved, m_autoSave.get(), &AutoSave::discard);
     connect(m_document.get(), &DocumentSession::changesDiscarded, m_autoSave.get(),

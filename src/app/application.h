@@ -109,8 +109,9 @@ private:
     FileDialogWrapper m_fileDialogs;
     MessageBoxReporter m_reporter;
     RecentFileList m_recentFiles;
-    std::unique_ptr<DocumentSession> m_document;
+    // The controller holds the undo history the session marks, so it is made first.
     std::unique_ptr<DocumentController> m_controller;
+    std::unique_ptr<DocumentSession> m_document;
     // After the session and the controller, so that it goes before them.
     std::unique_ptr<AutoSave> m_autoSave;
     QPointer<MainWindow> m_mainFrame;

@@ -8,9 +8,9 @@
 #include <QSettings>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "app/documentcontroller.h"
 #include "app/documentsession.h"
 #include "model/documentfile.h"
+#include "model/undohistory.h"
 #include "model/recoveryfile.h"
 
 using namespace Qt::StringLiterals;
@@ -33,12 +33,21 @@ void AutoSave::setIntervalSetting(QSettings &settings, int seconds)
     settings.setValue(kIntervalKey, qMax(0, seconds));
 }
 
-AutoSave::AutoSave(DocumentSession &session, DocumentController &controller, QObject *parent)
-    : QObject(parent), m_session(session), m_controller(controller),
-      m_writtenEdits(controller.editCount())
+AutoSave::AutoSave(DocumentSession &session, velmo::UndoHistory &history, QObject *parent)
+    : QObject(parent), m_session(session)
 {
+    m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &AutoSave::writeNow);
     connect(&m_write, &QFutureWatcher<QString>::finished, this, &AutoSave::onWriteFinished);
+    connect(&history, &velmo::UndoHistory::changed, this, &AutoSave::onEdited);
+}
+
+void AutoSave::onEdited()
+{
+    ++m_edits;
+    // The interval runs from the first edit not yet written; later edits wait for it.
+    if (m_intervalSeconds > 0 && !m_timer.isActive())
+        m_timer.start(m_intervalSeconds * 1000);
 }
 
 AutoSave::~AutoSave()
@@ -49,20 +58,26 @@ AutoSave::~AutoSave()
 void AutoSave::setIntervalSeconds(int seconds)
 {
     m_intervalSeconds = qMax(0, seconds);
-    if (m_intervalSeconds == 0) {
-        m_timer.stop();
-        return;
-    }
-    m_timer.start(m_intervalSeconds * 1000);
+    m_timer.stop();
+    if (m_intervalSeconds > 0 && m_edits != m_writtenEdits)
+        m_timer.start(m_intervalSeconds * 1000);
 }
 
 bool AutoSave::writeNow()
 {
     if (!m_writingPath.isEmpty())
         return false;
-    const quint64 edits = m_controller.editCount();
+    const quint64 edits = m_edits;
     if (edits == m_writtenEdits)
         return false;
+    // Back at the saved state (undone, or a new document): nothing is to be recovered, and an
+    // older recovery would bring back what the user took back.
+    if (!m_session.isModified()) {
+        if (!m_recoveryPath.isEmpty())
+            QFile::remove(std::exchange(m_recoveryPath, QString()));
+        m_writtenEdits = edits;
+        return false;
+    }
     QString error;
     if (!velmo::DocumentFile::toBytes(m_session.global(), m_snapshot, &error)) {
         if (!std::exchange(m_failureReported, true))
@@ -110,6 +125,9 @@ void AutoSave::onWriteFinished()
         QFile::remove(m_recoveryPath);
     m_recoveryPath = path;
     m_writtenEdits = m_writingEdits;
+    // Edits made while the worker wrote wait for the next interval.
+    if (m_edits != m_writtenEdits && m_intervalSeconds > 0 && !m_timer.isActive())
+        m_timer.start(m_intervalSeconds * 1000);
     Q_EMIT written(path);
 }
 
@@ -118,12 +136,13 @@ void AutoSave::discard()
     waitForWrite();
     if (!m_recoveryPath.isEmpty())
         QFile::remove(std::exchange(m_recoveryPath, QString()));
-    m_writtenEdits = m_controller.editCount();
+    m_writtenEdits = m_edits;
+    m_timer.stop();
 }
 
 void AutoSave::adopt(const QString &recoveryPath)
 {
     waitForWrite();
     m_recoveryPath = recoveryPath;
-    m_writtenEdits = m_controller.editCount();
+    m_writtenEdits = m_edits;
 }

@@ -8,9 +8,12 @@
 #include <QString>
 #include <QTimer>
 
-class DocumentController;
 class DocumentSession;
 class QSettings;
+
+namespace velmo {
+class UndoHistory;
+}
 
 class AutoSave : public QObject
 {
@@ -22,7 +25,9 @@ public:
     static int intervalSetting(const QSettings &settings);
     static void setIntervalSetting(QSettings &settings, int seconds);
 
-    AutoSave(DocumentSession &session, DocumentController &controller, QObject *parent = nullptr);
+    // Follows history: the first edit after a write starts the interval, so an idle document
+    // wakes no timer.
+    AutoSave(DocumentSession &session, velmo::UndoHistory &history, QObject *parent = nullptr);
     // Waits for a write still under way, so that no recovery file is left half-decided.
     ~AutoSave() override;
 
@@ -51,11 +56,13 @@ Q_SIGNALS:
 
 private:
     void onWriteFinished();
+    void onEdited();
 
     DocumentSession &m_session;
-    DocumentController &m_controller;
     QTimer m_timer;
     int m_intervalSeconds = 0;
+    // Counts the history's changes; what was written is the count at that write.
+    quint64 m_edits = 0;
     quint64 m_writtenEdits = 0;
     quint64 m_writingEdits = 0;
     QString m_recoveryPath;

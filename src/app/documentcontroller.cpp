@@ -9,6 +9,7 @@
 #include "app/documentsession.h"
 #include "app/externalprograms.h"
 #include "app/messageboxwrapper.h"
+#include "generator/externallinkcheck.h"
 #include "generator/sitepaths.h"
 #include "model/category.h"
 #include "model/content.h"
@@ -24,16 +25,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The mark a site carries in listItemState when it was the one chosen last.
-constexpr qint32 kCurrentMark = 0x2;
-
 // A site output that reports each page it hands to generatePage.
 class CountingSiteOutput : public velmo::gen::SiteOutput
 {
 public:
-    CountingSiteOutput(velmo::Document &document, int total,
-                       const DocumentController::ProgressCallback &progress)
-        : SiteOutput(document), m_total(total), m_progress(progress)
+    CountingSiteOutput(velmo::Document &document, int total, DocumentController &controller)
+        : SiteOutput(document), m_total(total), m_controller(controller)
     {}
 
     int generatePage(velmo::Site &site, velmo::OutputContext &context, const QString &subFolder,
@@ -41,40 +38,37 @@ public:
     {
         const int written = SiteOutput::generatePage(site, context, subFolder, chain);
         ++m_done;
-        if (m_progress)
-            m_progress(qMin(m_done, m_total), m_total);
+        Q_EMIT m_controller.outputProgress(qMin(m_done, m_total), m_total);
         return written;
     }
 
 private:
     int m_total;
-    const DocumentController::ProgressCallback &m_progress;
+    DocumentController &m_controller;
     int m_done = 0;
 };
-
-bool isDeleteCommand(int command)
-{
-    return command == velmo::ObjectCommands::DeleteCategory ||
-           command == velmo::ObjectCommands::DeletePage ||
-           command == velmo::ObjectCommands::DeleteContentGroup;
-}
 
 } // namespace
 
 DocumentController::DocumentController(velmo::Document &document, QObject *parent)
-    : QObject(parent), m_document(document)
-{}
+    : QObject(parent), m_document(document), m_writer(document, m_history)
+{
+    connect(&document, &velmo::Document::objectRemoved, this,
+            [this](velmo::Object *object) { onObjectRemoved(object); });
+    connect(&m_history, &velmo::UndoHistory::stepApplied, this,
+            &DocumentController::onStepApplied);
+    // Before the objects go: nothing may keep showing them.
+    connect(&document, &velmo::Document::aboutToReset, this, &DocumentController::resetSelection);
+}
 
 DocumentController::~DocumentController() = default;
 
 int DocumentController::adoptCurrentSite(int preferred)
 {
     const velmo::SiteList &sites = m_document.sites;
-    int chosen = preferred;
-    for (int i = 0; i < sites.count(); ++i) {
-        if ((sites.at(i)->listItemState & kCurrentMark) != 0)
-            chosen = i;
-    }
+    int chosen = sites.indexOfObject(m_document.currentSiteUnchecked());
+    if (chosen < 0)
+        chosen = preferred;
     if (sites.isEmpty() || chosen >= sites.count())
         return -1;
     chosen = qMax(chosen, 0);
@@ -85,18 +79,6 @@ int DocumentController::adoptCurrentSite(int preferred)
 }
 
 velmo::Site *DocumentController::chooseSite(int index)
-{
-    velmo::Site *site = m_document.sites.at(index);
-    if (site == nullptr)
-        return nullptr;
-    for (velmo::Site *other : m_document.sites)
-        other->listItemState &= ~kCurrentMark;
-    site->listItemState |= kCurrentMark;
-    m_document.setCurrentSite(site);
-    return site;
-}
-
-velmo::Site *DocumentController::reselectSite(int index)
 {
     velmo::Site *site = m_document.sites.at(index);
     if (site == nullptr) {
@@ -150,7 +132,14 @@ void DocumentController::followPreviewLink(const QUrl &url)
     velmo::ContentGroup *shown = previewGroupFor(m_routed.get());
     if (shown == nullptr || velmo::ancestorOf<velmo::Page>(shown) != found) {
         m_followedPage = velmo::ObjectRef(found);
-        postReveal(found);
+        // Posted: the browser is in the middle of its navigation.
+        QMetaObject::invokeMethod(
+            this,
+            [this, ref = velmo::ObjectRef(found)] {
+                if (velmo::Object *page = ref.get())
+                    reveal(page);
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -184,10 +173,11 @@ void DocumentController::resetSelection()
     Q_EMIT selectionChanged(nullptr);
 }
 
-void DocumentController::releaseIfWithin(velmo::Object *subtree)
+void DocumentController::onObjectRemoved(velmo::Object *object)
 {
+    // Whoever shows the object or something below it lets go: it is out of the document.
     velmo::Object *routed = m_routed.get();
-    if (routed != nullptr && velmo::isWithin(routed, subtree))
+    if (routed != nullptr && velmo::isAncestorOrSelf(object, routed))
         routeSelection(nullptr);
 }
 
@@ -248,87 +238,77 @@ bool DocumentController::preview(velmo::Object *object)
     return true;
 }
 
-void DocumentController::post(void (DocumentController::*signal)())
+velmo::Site *DocumentController::siteShowing(velmo::Object *object) const
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, signal] {
-            Q_EMIT(this->*signal)
-            ();
-        },
-        Qt::QueuedConnection);
+    if (!m_document.holds(object))
+        return nullptr;
+    if (velmo::Site *site = velmo::ancestorOf<velmo::Site>(object))
+        return site;
+    // Below a storage box, which has no link to its site.
+    const velmo::Object *top = object;
+    while (top->parent() != nullptr)
+        top = top->parent();
+    for (velmo::Site *site : m_document.sites) {
+        if (&site->objectBox == top)
+            return site;
+    }
+    return nullptr;
 }
 
-void DocumentController::postReveal(velmo::Object *object)
+void DocumentController::reveal(velmo::Object *object)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, ref = velmo::ObjectRef(object)] {
-            if (velmo::Object *alive = ref.get())
-                Q_EMIT revealRequested(alive);
-        },
-        Qt::QueuedConnection);
+    velmo::Site *site = siteShowing(object);
+    if (site == nullptr)
+        return;
+    if (site != m_document.currentSiteUnchecked())
+        m_document.setCurrentSite(site);
+    // Selecting what is already selected shows nothing new: the page it is on may have moved
+    // or changed, so it is shown again.
+    const bool shownAlready = m_routed.get() == object;
+    Q_EMIT revealRequested(object);
+    if (shownAlready)
+        preview(object);
+}
+
+void DocumentController::onStepApplied(const velmo::UndoCommand *command, bool undone)
+{
+    // What the step changed comes into view, as the user would look for it.
+    reveal(command->subject(undone));
 }
 
 void DocumentController::runCommand(int command, velmo::Object *target)
 {
     if (target == nullptr)
         return;
-    if (isDeleteCommand(command)) {
-        // Whoever shows the object or something below it lets go first.
-        const velmo::ObjectRef ref(target);
-        releaseIfWithin(target);
-        if ((target = ref.get()) == nullptr)
-            return;
-    }
-    velmo::ObjectCommands commands(m_document);
-    const velmo::ObjectCommands::Outcome outcome = commands.run(command, target);
-    if (outcome.changed)
-        noteEdit();
-    if (outcome.refreshStorageTree)
-        post(&DocumentController::storageTreeRefreshRequested);
-    if (outcome.rebuildMenuTree)
-        post(&DocumentController::menuTreeRebuildRequested);
-    // After the rebuild, so that the new object has its item.
-    if (outcome.created != nullptr)
-        postReveal(outcome.created);
+    if (velmo::Object *created = m_writer.runMenuCommand(command, target))
+        reveal(created);
 }
 
 bool DocumentController::moveObject(velmo::Object *object, bool up)
 {
-    if (object == nullptr)
+    if (!m_writer.moveWithinList(object, up))
         return false;
-    const bool moved =
-        up ? velmo::ObjectCommands::moveUp(object) : velmo::ObjectCommands::moveDown(object);
-    if (!moved)
-        return false;
-    noteEdit();
-    post(&DocumentController::menuTreeRebuildRequested);
-    postReveal(object);
+    reveal(object);
     return true;
 }
 
 bool DocumentController::drop(velmo::Object *source, velmo::Object *target, bool copy)
 {
-    const bool changed = source != nullptr && target != nullptr &&
-                         velmo::ObjectCommands::dropObject(source, target, copy);
-    if (changed) {
-        noteEdit();
-        // The trees are refilled right after the drop; a moved object is then shown where it
-        // went. A copy is left unselected, as its new identity is not known here.
-        if (!copy)
-            postReveal(source);
-    }
-    return changed;
+    if (source == nullptr || target == nullptr || !m_writer.drop(source, target, copy))
+        return false;
+    // A moved object is shown where it went; a copy is the step's own object.
+    const velmo::UndoCommand *step = m_history.command(m_history.index() - 1);
+    reveal(copy && step != nullptr ? step->subject(false) : source);
+    return true;
 }
 
 int DocumentController::storedObjectCount() const
 {
     velmo::Site *site = m_document.currentSiteUnchecked();
-    if (m_document.sites.indexOfObject(site) < 0)
+    if (site == nullptr)
         return 0;
-    int count = -1; // the box itself is not destroyed
-    site->objectBox.forEachBelow(velmo::Children::Hierarchy, [&count](velmo::Object *) {
+    int count = -1; // the box itself does not go
+    site->objectBox.forEachBelow(velmo::Children::Owned, [&count](velmo::Object *) {
         ++count;
         return true;
     });
@@ -340,49 +320,115 @@ bool DocumentController::emptyStorage()
     velmo::Site *site = m_document.getCurrentSite();
     if (site == nullptr)
         return false;
-    // Emptying cannot be undone, so the user confirms the number of objects that go; an empty
-    // box has nothing to confirm and nothing to change.
+    // The user confirms the number of objects that go, although undo brings them back: an
+    // emptied box is not what a slip of the mouse should cost. An empty box has nothing to ask.
     const int count = storedObjectCount();
     if (count == 0 || m_messageBoxes == nullptr)
         return false;
-    const QString question = u"一時置き場にある %1 個のオブジェクトを完全に削除します。\r\n"
-                             u"元に戻すことはできません。よろしいですか？"_s.arg(count);
+    const QString question = u"一時置き場にある %1 個のオブジェクトを削除します。\r\n"
+                             u"よろしいですか？（[編集] の [元に戻す] で取り消せます）"_s.arg(count);
     if (m_messageBoxes->ask(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
                             QMessageBox::No) != QMessageBox::Yes)
         return false;
-    releaseIfWithin(&site->objectBox);
-    site->objectBox.clearContents();
-    noteEdit();
+    return m_writer.emptyStorage(site) > 0;
+}
+
+void DocumentController::undo()
+{
+    m_writer.endTyping();
+    m_history.undo();
+}
+
+void DocumentController::redo()
+{
+    m_writer.endTyping();
+    m_history.redo();
+}
+
+bool DocumentController::cut(velmo::Object *object)
+{
+    return m_writer.cut(object);
+}
+
+bool DocumentController::copy(velmo::Object *object)
+{
+    return m_writer.copy(object);
+}
+
+bool DocumentController::paste(velmo::Object *target)
+{
+    velmo::Object *placed = m_writer.paste(target);
+    if (placed == nullptr)
+        return false;
+    reveal(placed);
     return true;
 }
 
-velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published,
-                                                              const ProgressCallback &progress)
+int DocumentController::pagesToOutput() const
 {
-    // Counted for the progress only; the output itself checks the current site and reports.
     int total = 0;
-    velmo::Site *site = m_document.currentSiteUnchecked();
-    // Compared with the sites before it is read: the pointer may be stale.
-    if (m_document.sites.indexOfObject(site) >= 0) {
+    if (velmo::Site *site = m_document.currentSiteUnchecked()) {
         for (const velmo::Category *category : velmo::gen::SiteOutput::collectCategories(*site)) {
             for (const velmo::Page *page : category->pages)
                 total += page->contentGroups.isEmpty() ? 0 : 1;
         }
     }
-    CountingSiteOutput output(m_document, total, progress);
+    return total;
+}
+
+velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published)
+{
+    // Counted for the progress only; the output itself checks the current site and reports.
+    const int total = pagesToOutput();
+    Q_EMIT outputStarted(total);
+    CountingSiteOutput output(m_document, total, *this);
     // Checked once generated, before it is published; publishing goes on all the same, and
     // what leads nowhere is told, not hidden.
     velmo::gen::LinkCheck check;
     output.setLinkCheck(&check);
-    const velmo::gen::SiteOutput::Result result = output.outputSite(published);
+    QString folder;
+    const velmo::gen::SiteOutput::Result result = output.outputSite(&folder);
     m_lastOutput = output.statistics();
     m_lastLinkCheck = output.linkCheck();
+    m_lastOutputPublished = true;
+    if (published != nullptr)
+        *published = folder;
+    // An incomplete output was reported file by file; what was published is still worth a look.
+    if (result == velmo::gen::SiteOutput::Result::Done ||
+        result == velmo::gen::SiteOutput::Result::Incomplete) {
+        Q_EMIT outputFinished(outputSummary(), folder);
+        // External links are listed there too, with the button that asks their servers.
+        if (!m_lastLinkCheck.broken.isEmpty() ||
+            velmo::gen::ExternalLinkCheck::hasUncheckedAddresses(m_lastLinkCheck))
+            Q_EMIT brokenLinksFound();
+    }
+    return result;
+}
+
+velmo::gen::SiteOutput::Result DocumentController::regenerateSite()
+{
+    const int total = pagesToOutput();
+    Q_EMIT outputStarted(total);
+    CountingSiteOutput output(m_document, total, *this);
+    const velmo::gen::SiteOutput::Result result = output.regenerateAll();
+    m_lastOutput = output.statistics();
+    m_lastOutputPublished = false;
+    if (result == velmo::gen::SiteOutput::Result::Done ||
+        result == velmo::gen::SiteOutput::Result::Incomplete)
+        Q_EMIT outputFinished(outputSummary(), QString());
     return result;
 }
 
 QString DocumentController::outputSummary() const
 {
     const velmo::gen::OutputStatistics &s = m_lastOutput;
+    if (!m_lastOutputPublished) {
+        return u"全て更新: %1 ページを書き出し、%2 ページは変更なし、画像 %3 枚、メッセージ %4 件"
+               u"（公開フォルダには出力していません）"_s.arg(s.pagesWritten)
+            .arg(s.pagesUnchanged)
+            .arg(s.picturesScaled + s.picturesFromCache)
+            .arg(s.messages.size());
+    }
     return u"HTML出力: %1 ページを書き出し、%2 ページは変更なし、画像 %3 枚（うち %4 枚は"
            u"キャッシュから）、メッセージ %5 件、リンク切れ %6 件"_s.arg(s.pagesWritten)
                .arg(s.pagesUnchanged)
@@ -392,42 +438,35 @@ QString DocumentController::outputSummary() const
                .arg(m_lastLinkCheck.broken.size());
 }
 
-void DocumentController::noteEdit()
+void DocumentController::setField(velmo::Object *object, velmo::Field field,
+                                  const velmo::FieldValue &value)
 {
-    ++m_editCount;
-    markDocumentModified(m_document);
+    m_writer.setField(object, field, value);
 }
 
 void DocumentController::renameObject(velmo::Object *object, const QString &name)
 {
-    if (object == nullptr || !m_document.owns(object) || object->name == name)
-        return;
-    object->name = name;
-    noteEdit();
-    Q_EMIT objectRenamed(object);
+    m_writer.rename(object, name);
 }
 
 void DocumentController::setLinkMenu(velmo::Category *category, bool on)
 {
-    if (category == nullptr || !m_document.owns(category) || category->isLinkMenu() == on)
-        return;
-    category->setLinkMenu(on);
-    noteEdit();
-    post(&DocumentController::menuTreeRebuildRequested);
-    postReveal(category);
+    m_writer.setLinkMenu(category, on);
+}
+
+void DocumentController::setLinkTarget(velmo::Category *category, const velmo::Object *target)
+{
+    m_writer.setLinkTarget(category, target);
 }
 
 void DocumentController::setTemplateName(velmo::Object *object, const QString &name)
 {
-    if (object == nullptr || !m_document.owns(object))
-        return;
-    if (auto *page = velmo::object_cast<velmo::Page>(object))
-        page->templateName = name;
-    else if (auto *group = velmo::object_cast<velmo::ContentGroup>(object))
-        group->templateName = name;
-    else
-        return;
-    noteEdit();
+    m_writer.setTemplateName(object, name);
+}
+
+void DocumentController::endTyping()
+{
+    m_writer.endTyping();
 }
 
 bool DocumentController::openInTextEditor(const QString &path)
@@ -457,15 +496,12 @@ QString DocumentController::contentAnchor(const velmo::Content *content)
 bool DocumentController::updateContent(velmo::Content *content, const QString &text,
                                        ContentPreview how)
 {
-    if (content == nullptr || !m_document.owns(content))
+    if (content == nullptr || !m_document.holds(content))
         return false;
     QString value = text;
     // The box may hold lone "\n" and lone "\r"; the document keeps "\r\n" throughout.
     value.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
-    if (content->value != value) {
-        content->value = value;
-        noteEdit();
-    }
+    m_writer.setField(content, velmo::Field::Value, value);
     if (how == ContentPreview::None)
         return true;
     const QString path = writePreviewPage(content);

@@ -1,16 +1,20 @@
 // DocumentController, what the main window's widgets forward the user's actions to: the current
 // site and its working folder, the selection routed to the property and content panes, the
-// preview of the selection, the object commands and the site output.
+// preview of the selection, every edit (through the one writer and its undo history), undo and
+// redo, the clipboard of objects, and the site output with its progress.
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QObject>
 
 #include "generator/linkcheck.h"
 #include "generator/siteoutput.h"
+#include "model/documentwriter.h"
 #include "model/objectid.h"
 #include "model/objectref.h"
+#include "model/undohistory.h"
 
 namespace velmo {
 class Category;
@@ -30,26 +34,22 @@ class DocumentController : public QObject
     Q_OBJECT
 
 public:
-    // Pages done and pages in all, after each page of a site output.
-    using ProgressCallback = std::function<void(int done, int total)>;
-
     explicit DocumentController(velmo::Document &document, QObject *parent = nullptr);
     ~DocumentController() override;
 
     velmo::Document &document() const { return m_document; }
+    velmo::UndoHistory &history() { return m_history; }
+    velmo::DocumentWriter &writer() { return m_writer; }
     // Where questions before irreversible commands are asked; without one nothing is destroyed
     // that needs a question.
     void setMessageBoxes(MessageBoxWrapper *messageBoxes) { m_messageBoxes = messageBoxes; }
 
-    // The document's sites were listed anew: the site carrying the current mark, else the one
-    // at preferred, else the first becomes the current site and gets its working folder.
-    // Returns its index; -1 without sites, or when preferred lies past the last site.
+    // The document's sites were listed anew: the current site stays current; without one the
+    // site at preferred, else the first, becomes current. The current site gets its working
+    // folder. Returns its index; -1 without sites, or when preferred lies past the last site.
     int adoptCurrentSite(int preferred);
-    // The user chose the site at index: it takes the current mark and becomes current.
+    // The user chose the site at index: it becomes current.
     velmo::Site *chooseSite(int index);
-    // The site at index becomes current again before its trees are rebuilt; reports when there
-    // is no such site.
-    velmo::Site *reselectSite(int index);
 
     // The user selected object (or nothing) in the menu tree: the property and content panes
     // get it through the event queue, and the page that shows it is previewed now.
@@ -63,45 +63,60 @@ public:
     // Empties the panes and forgets the last object; selections still waiting in the queue are
     // dropped. Done before the document's content is replaced.
     void resetSelection();
-    // Routes null when the object routed last is subtree or lies below it, before they go.
-    void releaseIfWithin(velmo::Object *subtree);
     // Writes the page that shows object into the working folder and asks for its preview.
     // False when object has no page or the page could not be written.
     bool preview(velmo::Object *object);
     // The preview is about to show url. When it is a page of the current site's working folder,
     // that page is written first (it may never have been), and its object is to be selected.
     void followPreviewLink(const QUrl &url);
+    // The object is to be selected and shown in the tree that holds it; the site it belongs to
+    // becomes current first.
+    void reveal(velmo::Object *object);
 
     // A command of the menu tree's context menu on target.
     void runCommand(int command, velmo::Object *target);
-    // "上へ" / "下へ": true when object moved; the menu tree is rebuilt afterwards.
+    // "上へ" / "下へ": true when object is where it should be.
     bool moveObject(velmo::Object *object, bool up);
     // A drop of source on target, moved or copied. True when the document changed.
     bool drop(velmo::Object *source, velmo::Object *target, bool copy);
     // How many objects the current site's storage box holds, everything below them included.
     int storedObjectCount() const;
-    // "空にする": destroys what the current site's storage box holds, once the user has agreed
-    // to the number of objects that go. False when nothing was destroyed.
+    // "空にする": takes out what the current site's storage box holds, once the user has agreed
+    // to the number of objects that go (undo brings them back). False when nothing went.
     bool emptyStorage();
-    // "HTML出力" of the current site; published receives the published folder.
-    velmo::gen::SiteOutput::Result outputSite(QString *published,
-                                              const ProgressCallback &progress = {});
+
+    // The 編集 menu.
+    void undo();
+    void redo();
+    bool canCut(const velmo::Object *object) const { return m_writer.canCopy(object); }
+    bool cut(velmo::Object *object);
+    bool copy(velmo::Object *object);
+    bool canPaste(const velmo::Object *target) const { return m_writer.canPaste(target); }
+    bool paste(velmo::Object *target);
+
+    // "HTML出力" of the current site: generated, its links checked, published. published
+    // receives the published folder.
+    velmo::gen::SiteOutput::Result outputSite(QString *published = nullptr);
+    // "全て更新": every page of the current site written again into its working folder, with
+    // the preview options applied; nothing is published.
+    velmo::gen::SiteOutput::Result regenerateSite();
     // What the last site output did, in one line for the status bar.
     QString outputSummary() const;
     // The link check of the last site output, and the working folder its files lie in.
     const velmo::gen::LinkCheck::Result &lastLinkCheck() const { return m_lastLinkCheck; }
     const QString &lastLinkCheckFolder() const { return m_lastLinkCheck.folder; }
 
-    // Editing, for the property forms and the content editor. Each acts only on an object of
-    // the document; one that went away meanwhile is left alone.
-    //
-    // A new name for object, shown at once in its tree item.
+    // Editing, for the property forms, the content editor and the dialogs. Each acts only on
+    // an object of the document and adds a step to the history when something changed.
+    void setField(velmo::Object *object, velmo::Field field, const velmo::FieldValue &value);
     void renameObject(velmo::Object *object, const QString &name);
-    // The link-menu check box: the category's kind changes (its link target stays), and the
-    // menu tree is rebuilt so that it shows the category's new icon.
+    // The link-menu check box: the category's kind changes (its link target stays).
     void setLinkMenu(velmo::Category *category, bool on);
+    void setLinkTarget(velmo::Category *category, const velmo::Object *target);
     // The template of a page or content group becomes name.
     void setTemplateName(velmo::Object *object, const QString &name);
+    // A field lost the focus: what is typed next is a step of its own.
+    void endTyping();
     // Opens the file at path in text editor 1, else in the desktop's text editor; false when
     // the file does not exist or nothing could be started.
     bool openInTextEditor(const QString &path);
@@ -121,14 +136,6 @@ public:
     bool updateContent(velmo::Content *content, const QString &text, ContentPreview preview);
     // The anchor the page carries for the group of content: its name, blanks as "_".
     static QString contentAnchor(const velmo::Content *content);
-    // "全て更新": the whole current site is written again, as "HTML出力" does without opening
-    // the published folder. Returns when it is done.
-    void requestSiteUpdate() { Q_EMIT siteUpdateRequested(); }
-
-    // Every change of the document's content passes here, whoever made it: the count tells the
-    // autosave whether anything happened since it last wrote, without encoding the document.
-    void noteEdit();
-    quint64 editCount() const { return m_editCount; }
 
 Q_SIGNALS:
     // The object the property and content panes are to show; null lets them let go of theirs.
@@ -138,16 +145,17 @@ Q_SIGNALS:
     // The page at path is to be shown at anchor (none: its top). With keepScroll, a page
     // already on view is reloaded where the user had scrolled it.
     void pagePreviewRequested(const QString &path, const QString &anchor, bool keepScroll);
-    // An object's name changed: its tree item is to show it.
-    void objectRenamed(velmo::Object *object);
-    // The whole current site is to be written again, with progress, without opening a folder.
-    void siteUpdateRequested();
-    // Posted after a change of the document's structure.
-    void menuTreeRebuildRequested();
-    void storageTreeRefreshRequested();
-    // Posted after the rebuild a command asked for: object (made or moved by the command) is to
-    // be selected, scrolled into view and previewed. Null when it went away meanwhile.
+    // object is to be selected, scrolled into view and previewed in the tree that shows it.
     void revealRequested(velmo::Object *object);
+    // A site output began, with total pages to write.
+    void outputStarted(int total);
+    // A page of a site output is done.
+    void outputProgress(int done, int total);
+    // A site output completed: what it did, and the folder it published to (empty when it
+    // published nothing).
+    void outputFinished(const QString &summary, const QString &publishedFolder);
+    // The site output just finished found links that lead nowhere.
+    void brokenLinksFound();
 
 private:
     // The content group whose page shows object: its own, its page's first, its category's
@@ -156,16 +164,22 @@ private:
     // Writes the page that shows object into the working folder; its path, or empty when there
     // is no such page or it could not be written.
     QString writePreviewPage(velmo::Object *object);
-    void post(void (DocumentController::*signal)());
-    void postReveal(velmo::Object *object);
+    // The site whose menu tree or storage box shows object, or null.
+    velmo::Site *siteShowing(velmo::Object *object) const;
+    // Pages the current site's output writes, for the progress.
+    int pagesToOutput() const;
+    void onObjectRemoved(velmo::Object *object);
+    void onStepApplied(const velmo::UndoCommand *command, bool undone);
 
     velmo::Document &m_document;
+    velmo::UndoHistory m_history;
+    velmo::DocumentWriter m_writer;
     MessageBoxWrapper *m_messageBoxes = nullptr;
-    quint64 m_editCount = 0;
     // Made on first use: only the menu tree's selection is ever previewed.
     std::unique_ptr<velmo::gen::SiteOutput> m_previewOutput;
     velmo::gen::OutputStatistics m_lastOutput;
     velmo::gen::LinkCheck::Result m_lastLinkCheck;
+    bool m_lastOutputPublished = false;
     // The page a followed link led to: its selection in the tree needs no preview of its own.
     velmo::ObjectRef m_followedPage;
     velmo::ObjectRef m_routed;

@@ -14,41 +14,20 @@
 #include "model/documentfile.h"
 #include "model/objectid.h"
 #include "model/site.h"
+#include "model/undohistory.h"
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Hands every element of from to to, whose old elements are destroyed.
-template<class List>
-void moveElements(List &from, List &to)
-{
-    to.clear();
-    for (auto *element : from)
-        to.add(element, nullptr);
-    from.release();
-}
-
-} // namespace
-
-void markDocumentModified(velmo::Document &global)
-{
-    global.setModified(true);
-}
-
-DocumentSession::DocumentSession(velmo::Document &global, QSettings &settings,
-                                 MessageBoxWrapper &messageBoxes, FileDialogWrapper &fileDialogs,
-                                 QObject *parent)
-    : QObject(parent), m_global(global), m_settings(settings), m_messageBoxes(messageBoxes),
-      m_fileDialogs(fileDialogs)
+DocumentSession::DocumentSession(velmo::Document &global, velmo::UndoHistory &history,
+                                 QSettings &settings, MessageBoxWrapper &messageBoxes,
+                                 FileDialogWrapper &fileDialogs, QObject *parent)
+    : QObject(parent), m_global(global), m_history(history), m_settings(settings),
+      m_messageBoxes(messageBoxes), m_fileDialogs(fileDialogs)
 {
     m_global.externalPrograms = readExternalProgramSettings(m_settings);
-    m_savedDigest = velmo::DocumentFile::contentDigest(m_global);
-    // Encoding the document takes milliseconds even for large ones, so the title follows edits
-    // on a timer rather than after every keystroke; closing always compares afresh.
-    m_modifiedCheck.setInterval(1000);
-    connect(&m_modifiedCheck, &QTimer::timeout, this, &DocumentSession::onModifiedCheck);
-    m_modifiedCheck.start();
+    // The title follows the history: nothing is compared or polled while the window is idle.
+    connect(&m_history, &velmo::UndoHistory::cleanChanged, this,
+            &DocumentSession::refreshModifiedState);
 }
 
 QString DocumentSession::fileFilter()
@@ -73,15 +52,14 @@ QString DocumentSession::displayTitle() const
 
 bool DocumentSession::isModified() const
 {
-    return m_forcedModified || velmo::DocumentFile::contentDigest(m_global) != m_savedDigest;
+    return m_forcedModified || !m_history.isClean();
 }
 
 void DocumentSession::setModifiedFlag(bool modified)
 {
-    m_global.setModified(false);
     m_forcedModified = modified;
     if (!modified)
-        m_savedDigest = velmo::DocumentFile::contentDigest(m_global);
+        m_history.setClean();
     refreshModifiedState();
 }
 
@@ -92,15 +70,6 @@ void DocumentSession::refreshModifiedState()
         return;
     m_shownModified = modified;
     Q_EMIT titleChanged(displayTitle());
-}
-
-void DocumentSession::onModifiedCheck()
-{
-    // Only after something flagged the document: an idle window encodes nothing.
-    if (!m_global.isModified())
-        return;
-    m_global.setModified(false);
-    refreshModifiedState();
 }
 
 void DocumentSession::setPathName(const QString &path, bool addToRecent)
@@ -114,6 +83,8 @@ void DocumentSession::setPathName(const QString &path, bool addToRecent)
 bool DocumentSession::onNewDocument()
 {
     Q_EMIT contentAboutToBeReplaced();
+    // The steps hold objects of the document that goes; they go first.
+    m_history.clear();
     m_global.newDocument();
     setModifiedFlag(false);
     setPathName(QString(), false);
@@ -155,20 +126,15 @@ bool DocumentSession::restoreRecovered(const QByteArray &bytes, const QString &p
 bool DocumentSession::replaceContent(const std::function<bool(velmo::Document &)> &read)
 {
     // The file is read into a root of its own first: a broken file then costs nothing of the
-    // open document. That root's constructor restarts the identity counter, which must keep
-    // counting for the objects of this run.
-    const qint32 counter = velmo::sequenceCounter;
+    // open document.
     velmo::Document incoming(m_global.programFolder());
-    velmo::sequenceCounter = counter;
     incoming.setReporter(m_global.reporter());
     if (!read(incoming))
         return false;
 
     Q_EMIT contentAboutToBeReplaced();
-    m_global.newDocument();
-    moveElements(incoming.contentTypes, m_global.contentTypes);
-    moveElements(incoming.partTypes, m_global.partTypes);
-    moveElements(incoming.sites, m_global.sites);
+    m_history.clear();
+    m_global.replaceContent(incoming);
     return true;
 }
 
@@ -183,9 +149,7 @@ bool DocumentSession::onSaveDocument(const QString &path)
 
 bool DocumentSession::saveModified()
 {
-    // The title says what the question is about.
-    refreshModifiedState();
-    if (!m_shownModified) {
+    if (!isModified()) {
         Q_EMIT changesDiscarded();
         return true;
     }

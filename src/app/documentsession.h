@@ -1,5 +1,6 @@
 // DocumentSession, the one document of the program: the document root's file, its path and title,
-// the modified flag, New, Open, Save, Save As and the directory settings.
+// the modified state (the undo history's saved state), New, Open, Save, Save As and the
+// directory settings.
 #pragma once
 
 #include <functional>
@@ -7,7 +8,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 class FileDialogWrapper;
 class MessageBoxWrapper;
@@ -16,16 +16,19 @@ class QWidget;
 
 namespace velmo {
 class Document;
-}
+class UndoHistory;
+} // namespace velmo
 
 class DocumentSession : public QObject
 {
     Q_OBJECT
 
 public:
-    // Reads the external program paths from settings into the root.
-    DocumentSession(velmo::Document &global, QSettings &settings, MessageBoxWrapper &messageBoxes,
-                    FileDialogWrapper &fileDialogs, QObject *parent = nullptr);
+    // Reads the external program paths from settings into the root. history is the document's
+    // undo history: the session clears it for New and Open and marks the saved state in it.
+    DocumentSession(velmo::Document &global, velmo::UndoHistory &history, QSettings &settings,
+                    MessageBoxWrapper &messageBoxes, FileDialogWrapper &fileDialogs,
+                    QObject *parent = nullptr);
 
     velmo::Document &global() const { return m_global; }
     // The absolute path of the document's file; empty for a new document.
@@ -34,15 +37,13 @@ public:
     QString title() const;
     // The title with "*" after it while the document has unsaved changes.
     QString displayTitle() const;
-    // Whether saving would write other content than was last opened, created or saved. Values
-    // the site output derives do not count, nor does merely looking at the document.
+    // Whether the history holds edits since the document was last opened, created or saved
+    // (undoing back to that state clears it). Values the site output derives do not count, nor
+    // does merely looking at the document.
     bool isModified() const;
-    // true: counts as modified whatever the content (until the next save, open or new);
-    // false: the present content becomes the unmodified state.
+    // true: counts as modified whatever the history says (until the next save, open or new);
+    // false: the present content becomes the saved state.
     void setModifiedFlag(bool modified = true);
-    // Compares the content now and updates the title when the answer changed. Runs by itself
-    // about once a second after the document was flagged as touched.
-    void refreshModifiedState();
 
     // The model's "new": sites go, catalogues stay; the document has no path and is unmodified.
     bool onNewDocument();
@@ -88,20 +89,15 @@ private:
     // Replaces the content with what read puts into a fresh root; nothing changes when it fails.
     bool replaceContent(const std::function<bool(velmo::Document &)> &read);
     void setPathName(const QString &path, bool addToRecent);
-    void onModifiedCheck();
+    void refreshModifiedState();
 
     velmo::Document &m_global;
+    velmo::UndoHistory &m_history;
     QSettings &m_settings;
     MessageBoxWrapper &m_messageBoxes;
     FileDialogWrapper &m_fileDialogs;
     QString m_pathName;
-    // The content digest when the document was last opened, created or saved.
-    QByteArray m_savedDigest;
     bool m_forcedModified = false;
     // What the title shows.
     bool m_shownModified = false;
-    QTimer m_modifiedCheck;
 };
-
-// Tells the session the document was touched: its modified state is checked again soon.
-void markDocumentModified(velmo::Document &global);

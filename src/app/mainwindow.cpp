@@ -28,6 +28,7 @@
 #include "app/recentfilelist.h"
 #include "model/document.h"
 #include "model/object.h"
+#include "model/undohistory.h"
 
 using namespace Qt::StringLiterals;
 
@@ -105,6 +106,13 @@ MainWindow::MainWindow(DocumentSession &document, DocumentController &controller
     connect(&document, &DocumentSession::contentAboutToBeReplaced, &controller,
             &DocumentController::resetSelection);
     connect(&controller, &DocumentController::selectionChanged, this, &MainWindow::showSelection);
+    connect(&controller, &DocumentController::outputFinished, this,
+            &MainWindow::showOutputResult);
+    connect(&controller, &DocumentController::brokenLinksFound, this,
+            &MainWindow::showBrokenLinks);
+    connect(&controller.history(), &velmo::UndoHistory::changed, this,
+            &MainWindow::updateEditActions);
+    updateEditActions();
     connect(&controller, &DocumentController::previewRequested, this, &MainWindow::showInPreview);
     connect(&controller, &DocumentController::pagePreviewRequested, m_previewView,
             &PreviewPane::showPage);
@@ -156,6 +164,25 @@ void MainWindow::createMenus()
                         QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(m_exit, &QAction::triggered, this, &QWidget::close);
 
+    QMenu *edit = menuBar()->addMenu(u"編集(&E)"_s);
+    edit->setObjectName(u"menuEdit"_s);
+    m_undo = addCommand(edit, u"元に戻す"_s, u"actionEditUndo"_s, QKeySequence::Undo);
+    m_redo = addCommand(edit, u"やり直し"_s, u"actionEditRedo"_s);
+    // Ctrl+Y as on the desktops people come from, Ctrl+Shift+Z as in the rest of this one.
+    m_redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(m_undo, &QAction::triggered, &m_controller, &DocumentController::undo);
+    connect(m_redo, &QAction::triggered, &m_controller, &DocumentController::redo);
+    edit->addSeparator();
+    m_cut = addCommand(edit, u"切り取り"_s, u"actionEditCut"_s, QKeySequence::Cut);
+    m_copy = addCommand(edit, u"コピー"_s, u"actionEditCopy"_s, QKeySequence::Copy);
+    m_paste = addCommand(edit, u"貼り付け"_s, u"actionEditPaste"_s, QKeySequence::Paste);
+    // The object commands act on the menu tree's selection, and only while the tree has the
+    // focus: elsewhere these keys belong to the text being edited.
+    for (QAction *action : {m_cut, m_copy, m_paste})
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(edit, &QMenu::aboutToShow, this, &MainWindow::updateEditActions);
+
     QMenu *settings = menuBar()->addMenu(u"設定"_s);
     settings->setObjectName(u"menuSettings"_s);
     m_pathSetting = addCommand(settings, u"ディレクトリ設定"_s, u"actionPathSetting"_s);
@@ -171,6 +198,45 @@ void MainWindow::createMenus()
     m_previousPane = addCommand(nullptr, u"前のペイン"_s, u"actionPrevPane"_s,
                                 QKeySequence(Qt::SHIFT | Qt::Key_F6));
     connect(m_previousPane, &QAction::triggered, this, [this] { activateNextPane(true); });
+}
+
+void MainWindow::setObjectCommandTarget(QWidget *tree, std::function<velmo::Object *()> selected)
+{
+    m_selectedObject = std::move(selected);
+    // The shortcuts of the object commands live on the tree, the menu entries on the window.
+    for (QAction *action : {m_cut, m_copy, m_paste})
+        tree->addAction(action);
+    connect(m_cut, &QAction::triggered, this, [this] {
+        m_controller.cut(selectedObject());
+        updateEditActions();
+    });
+    connect(m_copy, &QAction::triggered, this, [this] {
+        m_controller.copy(selectedObject());
+        updateEditActions();
+    });
+    connect(m_paste, &QAction::triggered, this, [this] {
+        m_controller.paste(selectedObject());
+        updateEditActions();
+    });
+    updateEditActions();
+}
+
+velmo::Object *MainWindow::selectedObject() const
+{
+    return m_selectedObject ? m_selectedObject() : nullptr;
+}
+
+void MainWindow::updateEditActions()
+{
+    const velmo::UndoHistory &history = m_controller.history();
+    m_undo->setEnabled(history.canUndo());
+    m_redo->setEnabled(history.canRedo());
+    m_undo->setText(history.canUndo() ? u"元に戻す: "_s + history.undoText() : u"元に戻す"_s);
+    m_redo->setText(history.canRedo() ? u"やり直し: "_s + history.redoText() : u"やり直し"_s);
+    velmo::Object *selected = selectedObject();
+    m_cut->setEnabled(m_controller.canCut(selected));
+    m_copy->setEnabled(m_controller.canCut(selected));
+    m_paste->setEnabled(m_controller.canPaste(selected));
 }
 
 void MainWindow::setRecentFiles(const QStringList &files)

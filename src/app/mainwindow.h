@@ -4,6 +4,8 @@
 // preview pane.
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QMainWindow>
 
@@ -86,6 +88,16 @@ public:
     QAction *pathSettingAction() const { return m_pathSetting; }
     QAction *autoSaveSettingAction() const { return m_autoSaveSetting; }
     QAction *aboutAction() const { return m_about; }
+    QAction *undoAction() const { return m_undo; }
+    QAction *redoAction() const { return m_redo; }
+    QAction *cutAction() const { return m_cut; }
+    QAction *copyAction() const { return m_copy; }
+    QAction *pasteAction() const { return m_paste; }
+    // 切り取り, コピー and 貼り付け act on what selected gives (the menu tree's selection); their
+    // keys work while tree has the focus.
+    void setObjectCommandTarget(QWidget *tree, std::function<velmo::Object *()> selected);
+    // The 編集 menu says what undo and redo would do, and what the selection allows.
+    void updateEditActions();
     QAction *nextPaneAction() const { return m_nextPane; }
     QAction *previousPaneAction() const { return m_previousPane; }
     // Entries of "最近使ったファイル", newest first.
@@ -116,6 +128,7 @@ private:
                         const QKeySequence &shortcut = {});
     void applyInitialSizes();
     void updateTitle(const QString &documentTitle);
+    velmo::Object *selectedObject() const;
     QList<QWidget *> panes() const;
     static QStringList droppedDocuments(const QMimeData *data);
 
@@ -140,6 +153,12 @@ private:
     QAction *m_pathSetting = nullptr;
     QAction *m_autoSaveSetting = nullptr;
     QAction *m_about = nullptr;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
+    QAction *m_cut = nullptr;
+    QAction *m_copy = nullptr;
+    QAction *m_paste = nullptr;
+    std::function<velmo::Object *()> m_selectedObject;
     QAction *m_nextPane = nullptr;
     QAction *m_previousPane = nullptr;
     QAction *m_recentPlaceholder = nullptr;

@@ -12,13 +12,12 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QUrl>
 
 #include "app/documentcontroller.h"
-#include "app/documentsession.h"
 #include "app/mainwindow.h"
 #include "app/objecttree.h"
-#include "generator/externallinkcheck.h"
 #include "model/document.h"
 #include "model/site.h"
 
@@ -98,14 +97,34 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
     connect(m_emptyButton, &QPushButton::clicked, this, &NavigationPane::onEmptyStorage);
     for (ObjectTree *tree : {m_menuTree, m_storageTree})
         tree->connectController(controller);
-    connect(&controller, &DocumentController::menuTreeRebuildRequested, this,
-            &NavigationPane::rebuildMenuTree);
-    connect(&controller, &DocumentController::storageTreeRefreshRequested, this,
-            &NavigationPane::refreshStorage);
     connect(&controller, &DocumentController::revealRequested, this, &NavigationPane::revealObject);
-    connect(&controller, &DocumentController::objectRenamed, this, &NavigationPane::showName);
-    connect(&controller, &DocumentController::siteUpdateRequested, this,
-            [this] { outputSite(false); });
+    connect(&controller, &DocumentController::outputStarted, this,
+            &NavigationPane::onOutputStarted);
+    connect(&controller, &DocumentController::outputProgress, this,
+            &NavigationPane::onOutputProgress);
+    connect(&controller, &DocumentController::outputFinished, this,
+            &NavigationPane::onOutputFinished);
+
+    // The combo and the trees follow the document.
+    connect(&m_global, &velmo::Document::objectInserted, this, &NavigationPane::onSiteListChanged);
+    connect(&m_global, &velmo::Document::objectRemoved, this, &NavigationPane::onSiteListChanged);
+    connect(&m_global, &velmo::Document::objectMoved, this, &NavigationPane::onSiteListChanged);
+    connect(&m_global, &velmo::Document::objectChanged, this,
+            [this](velmo::Object *object, velmo::Field field) {
+                if (field == velmo::Field::Name)
+                    onSiteListChanged(object);
+            });
+    connect(&m_global, &velmo::Document::currentSiteChanged, this, [this] {
+        // A site that went leaves none current: the combo then picks one.
+        if (m_global.currentSiteUnchecked() == nullptr)
+            fillSiteCombo();
+        showCurrentSite();
+    });
+    connect(&m_global, &velmo::Document::aboutToReset, this, [this] {
+        // The chosen entry belongs to the document that goes: kept, its index would pick a
+        // site of the next document by position.
+        m_siteCombo->clear();
+    });
 
     for (QWidget *widget :
          std::initializer_list<QWidget *>{m_siteCombo, m_manageButton, m_outputButton, m_upButton,
@@ -113,160 +132,118 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
         consumeEnterAndEscape(widget);
 }
 
-NavigationPane::~NavigationPane()
-{
-    if (m_registered) {
-        m_global.navigationTreeRoot = nullptr;
-        m_global.clearNavigationTree = nullptr;
-    }
-}
+NavigationPane::~NavigationPane() = default;
 
 NavigationPane *NavigationPane::install(MainWindow &frame, DocumentController &controller)
 {
     auto *view = new NavigationPane(controller);
     frame.setNavigationView(view);
-    connect(view, &NavigationPane::outputFinished, &frame, &MainWindow::showOutputResult);
-    connect(view, &NavigationPane::brokenLinksFound, &frame, &MainWindow::showBrokenLinks);
     connect(&frame, &MainWindow::publishedFolderOpenRequested, view,
             &NavigationPane::openPublishedFolder);
     connect(&frame, &MainWindow::initialUpdate, view, &NavigationPane::onInitialUpdate);
+    ObjectTree *tree = view->menuTree();
+    frame.setObjectCommandTarget(tree, [tree] { return tree->selectedObject(); });
+    connect(tree, &ObjectTree::objectSelected, &frame, &MainWindow::updateEditActions);
     return view;
-}
-
-void NavigationPane::registerWithRoot()
-{
-    QPointer<NavigationPane> self(this);
-    m_global.navigationTreeRoot = [self]() -> velmo::Object * {
-        return self.isNull() ? nullptr : self->m_menuTree->rootObject();
-    };
-    // Called before the document's objects go (New, Open): nothing may keep pointing at them.
-    m_global.clearNavigationTree = [self] {
-        if (self.isNull())
-            return;
-        self->m_menuTree->clearTree();
-        self->m_storageTree->clearTree();
-        // The combo's chosen entry belongs to the document that goes: kept, its index would
-        // pick a site of the next document by position, or none at all when that one has
-        // fewer sites, leaving the opened document's trees empty.
-        self->m_siteCombo->clear();
-    };
-    m_registered = true;
 }
 
 void NavigationPane::onInitialUpdate()
 {
     m_storageTree->setTracksState(false);
-    registerWithRoot();
-    m_storageTree->clearTree();
     fillSiteCombo();
-    rebuildMenuTree();
+    showCurrentSite();
 }
 
 void NavigationPane::fillSiteCombo()
 {
     const int previous = m_siteCombo->currentIndex();
+    const QSignalBlocker blocker(m_siteCombo);
     m_siteCombo->clear();
-    if (m_global.sites.isEmpty()) {
-        m_menuTree->clearTree();
-        m_storageTree->clearTree();
-        return;
-    }
     for (const velmo::Site *site : m_global.sites)
         m_siteCombo->addItem(site->name);
     // The combo picks its first entry by itself; without a current site nothing is chosen.
     m_siteCombo->setCurrentIndex(m_controller.adoptCurrentSite(previous));
 }
 
+void NavigationPane::onSiteListChanged(velmo::Object *object)
+{
+    if (velmo::object_cast<velmo::Site>(object) != nullptr && object->parent() == nullptr)
+        fillSiteCombo();
+}
+
 void NavigationPane::onSiteChosen(int index)
 {
-    if (velmo::Site *site = m_controller.chooseSite(index))
-        m_menuTree->fill(site);
+    m_controller.chooseSite(index);
 }
 
-void NavigationPane::rebuildMenuTree()
+void NavigationPane::showCurrentSite()
 {
-    const int index = m_siteCombo->currentIndex();
-    if (index < 0)
+    velmo::Site *site = m_global.currentSiteUnchecked();
+    const QSignalBlocker blocker(m_siteCombo);
+    m_siteCombo->setCurrentIndex(m_global.sites.indexOfObject(site));
+    if (site == nullptr) {
+        m_menuTree->clearTree();
+        m_storageTree->clearTree();
         return;
-    velmo::Site *site = m_controller.reselectSite(index);
-    if (site == nullptr)
-        return;
-    m_menuTree->fill(site);
-    refreshStorage();
-}
-
-void NavigationPane::refreshStorage()
-{
-    if (velmo::Site *site = m_global.getCurrentSite()) {
-        m_storageTree->setTracksState(false);
-        m_storageTree->fill(&site->objectBox);
     }
+    if (m_menuTree->rootObject() != site)
+        m_menuTree->setRoot(site);
+    if (m_storageTree->rootObject() != &site->objectBox)
+        m_storageTree->setRoot(&site->objectBox);
 }
 
 void NavigationPane::onEmptyStorage()
 {
-    if (!m_controller.emptyStorage())
-        return;
-    if (velmo::Site *site = m_global.currentSiteUnchecked())
-        m_storageTree->fill(&site->objectBox);
+    m_controller.emptyStorage();
 }
 
 void NavigationPane::onManage()
 {
-    QPointer<NavigationPane> self(this);
     Q_EMIT siteManagementRequested();
-    if (self.isNull())
-        return;
-    fillSiteCombo();
-    rebuildMenuTree();
 }
 
 void NavigationPane::onHtmlOutput()
 {
-    outputSite(true);
+    QPointer<NavigationPane> self(this);
+    m_openAfterOutput = true;
+    m_controller.outputSite();
+    if (!self.isNull())
+        m_openAfterOutput = false;
 }
 
-void NavigationPane::outputSite(bool openFolder)
+void NavigationPane::onOutputStarted(int)
 {
-    QPointer<NavigationPane> self(this);
-    QPointer<QProgressDialog> dialog;
-    QElapsedTimer clock;
-    clock.start();
+    m_outputClock.start();
+    delete m_progress.data();
+}
+
+void NavigationPane::onOutputProgress(int done, int total)
+{
     // The progress shows once the output has run longer than the delay.
-    const auto progress = [&](int done, int total) {
-        if (self.isNull())
-            return;
-        if (dialog.isNull() && clock.elapsed() >= m_progressDelay && total > 0) {
-            dialog = new QProgressDialog(u"HTML ファイルを出力しています..."_s, QString(), 0, total,
+    if (m_progress.isNull() && m_outputClock.isValid() &&
+        m_outputClock.elapsed() >= m_progressDelay && total > 0) {
+        m_progress = new QProgressDialog(u"HTML ファイルを出力しています..."_s, QString(), 0, total,
                                          window());
-            dialog->setObjectName(u"outputProgress"_s);
-            dialog->setWindowTitle(u"HTML出力"_s);
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setMinimumDuration(0);
-            dialog->setAutoClose(false);
-            dialog->show();
-        }
-        if (!dialog.isNull()) {
-            // A modal dialog's setValue lets the window paint; the user cannot act meanwhile.
-            dialog->setValue(done);
-            Q_EMIT outputProgress(done, total);
-        }
-    };
-    QString published;
-    const velmo::gen::SiteOutput::Result result = m_controller.outputSite(&published, progress);
-    delete dialog.data();
-    // An incomplete output was reported file by file; what was published is still worth a look.
-    if (self.isNull() || (result != velmo::gen::SiteOutput::Result::Done &&
-                          result != velmo::gen::SiteOutput::Result::Incomplete))
-        return;
-    Q_EMIT outputFinished(m_controller.outputSummary(), published);
-    // External links are listed there too, with the button that asks their servers.
-    if (!self.isNull() &&
-        (!m_controller.lastLinkCheck().broken.isEmpty() ||
-         velmo::gen::ExternalLinkCheck::hasUncheckedAddresses(m_controller.lastLinkCheck())))
-        Q_EMIT brokenLinksFound();
-    if (!self.isNull() && openFolder)
-        openPublishedFolder(published);
+        m_progress->setObjectName(u"outputProgress"_s);
+        m_progress->setWindowTitle(u"HTML出力"_s);
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->show();
+    }
+    if (!m_progress.isNull()) {
+        // A modal dialog's setValue lets the window paint; the user cannot act meanwhile.
+        m_progress->setValue(done);
+        Q_EMIT outputProgress(done, total);
+    }
+}
+
+void NavigationPane::onOutputFinished(const QString &, const QString &publishedFolder)
+{
+    delete m_progress.data();
+    m_outputClock.invalidate();
+    if (m_openAfterOutput && !publishedFolder.isEmpty())
+        openPublishedFolder(publishedFolder);
 }
 
 void NavigationPane::openPublishedFolder(const QString &folder)
@@ -291,23 +268,10 @@ void NavigationPane::onMoveDown()
 
 void NavigationPane::revealObject(velmo::Object *object)
 {
+    // The focus stays where it is: taking it would close a menu the user has open.
     for (ObjectTree *tree : {m_menuTree, m_storageTree}) {
-        QTreeWidgetItem *item = tree->itemForHandle(object->treeItem);
-        // A handle of the other tree's last fill may name an item here too.
-        if (item != nullptr && tree->objectAt(item) == object) {
-            // The focus stays where it is: taking it would close a menu the user has open.
-            tree->selectHandle(object->treeItem);
+        if (tree->selectObject(object))
             return;
-        }
-    }
-}
-
-void NavigationPane::showName(velmo::Object *object)
-{
-    for (ObjectTree *tree : {m_menuTree, m_storageTree}) {
-        QTreeWidgetItem *item = tree->itemForHandle(object->treeItem);
-        if (item != nullptr && tree->objectAt(item) == object)
-            tree->setItemText(object->treeItem, object->name);
     }
 }
 

@@ -5,12 +5,15 @@
 
 #include <functional>
 
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QWidget>
 
 class DocumentController;
 class MainWindow;
 class QComboBox;
 class QLabel;
+class QProgressDialog;
 class QPushButton;
 class ObjectTree;
 class QUrl;
@@ -35,26 +38,20 @@ public:
     // take the frame's initial updates.
     static NavigationPane *install(MainWindow &frame, DocumentController &controller);
 
-    // A new or opened document: registers the menu tree with the root, fills the combo and
-    // rebuilds both trees.
+    // A new or opened document: fills the combo and shows the current site in both trees.
     void onInitialUpdate();
     // The document's sites into the combo, with the controller's current site chosen.
     void fillSiteCombo();
-    // The user chose combo entry index: it becomes the current site and fills the menu tree.
+    // The user chose combo entry index: it becomes the current site.
     void onSiteChosen(int index);
-    // The site chosen in the combo becomes current; both trees are refilled.
-    void rebuildMenuTree();
-    // The storage tree shows the current site's box again.
-    void refreshStorage();
-    // "空にする": destroys what the current site's storage box holds.
+    // Both trees show the current site, its menu and its storage box.
+    void showCurrentSite();
+    // "空にする": takes out what the current site's storage box holds.
     void onEmptyStorage();
-    // "管理": asks for the site edit dialog, then refills the combo and the trees.
+    // "管理": asks for the site edit dialog.
     void onManage();
     // "HTML出力": writes the current site, says what it did and opens the published folder.
     void onHtmlOutput();
-    // Writes the whole current site with its progress; openFolder opens the published folder
-    // afterwards ("HTML出力"; "全て更新" does not).
-    void outputSite(bool openFolder);
     // Opens folder in the desktop's file manager; when none can be started the user is told
     // where the folder is.
     void openPublishedFolder(const QString &folder);
@@ -63,8 +60,6 @@ public:
     void onMoveDown();
     // Selects object in the tree that shows it and scrolls it into view, as a click would.
     void revealObject(velmo::Object *object);
-    // The tree item of object shows its name, after an edit in a property form.
-    void showName(velmo::Object *object);
 
     QComboBox *siteCombo() const { return m_siteCombo; }
     ObjectTree *menuTree() const { return m_menuTree; }
@@ -79,17 +74,17 @@ Q_SIGNALS:
     void siteManagementRequested();
     // A page of a site output is done, while the progress is on view.
     void outputProgress(int done, int total);
-    // A site output completed: what it did, and the folder it published to.
-    void outputFinished(const QString &summary, const QString &publishedFolder);
-    // The site output just finished found links that lead nowhere.
-    void brokenLinksFound();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void registerWithRoot();
     void consumeEnterAndEscape(QWidget *widget);
+    // The combo follows the sites: added, removed, reordered, renamed.
+    void onSiteListChanged(velmo::Object *object);
+    void onOutputStarted(int total);
+    void onOutputProgress(int done, int total);
+    void onOutputFinished(const QString &summary, const QString &publishedFolder);
 
     DocumentController &m_controller;
     velmo::Document &m_global;
@@ -106,5 +101,9 @@ private:
     ObjectTree *m_storageTree = nullptr;
     FolderOpener m_openFolder;
     int m_progressDelay = 500;
-    bool m_registered = false;
+    // The progress of the running site output, shown once it has run longer than the delay.
+    QElapsedTimer m_outputClock;
+    QPointer<QProgressDialog> m_progress;
+    // Set while "HTML出力" runs: its published folder is opened afterwards.
+    bool m_openAfterOutput = false;
 };

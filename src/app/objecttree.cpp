@@ -1,180 +1,61 @@
-// The object tree: filling, saved item states, selection reports and previews, the context
-// menu and drag and drop.
+// The object tree: selection reports, remembered expansion, the context menu, Delete and F2,
+// and drag and drop.
 #include "app/objecttree.h"
 
 #include <QContextMenuEvent>
 #include <QDrag>
-#include <QDragEnterEvent>
-#include <QDragLeaveEvent>
-#include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QStyledItemDelegate>
 
 #include "app/documentcontroller.h"
-#include "app/treedragdata.h"
-#include "app/treeimagelist.h"
+#include "app/objecttreemodel.h"
 #include "model/document.h"
 #include "model/objectcommands.h"
-#include "model/site.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kItemType = QTreeWidgetItem::UserType + 1;
-constexpr int kStateExpanded = velmo::TreeSink::kStateExpanded;
-constexpr int kStateSelected = velmo::TreeSink::kStateSelected;
-constexpr int kStateMask = kStateExpanded | kStateSelected;
-
-// Handles are never reused within a run, so a handle an object kept from an earlier fill can
-// never name a newer item.
-velmo::TreeItemHandle g_nextHandle = 1;
-
-class ObjectItem : public QTreeWidgetItem
-{
-public:
-    ObjectItem(velmo::Object *shown, velmo::TreeItemHandle itemHandle)
-        : QTreeWidgetItem(kItemType), object(shown),
-          id(shown != nullptr ? shown->id : velmo::ObjectId()), handle(itemHandle)
-    {}
-
-    // The object while it exists and still carries the identity the item was made for.
-    velmo::Object *liveObject() const
-    {
-        velmo::Object *shown = object.get();
-        return shown != nullptr && shown->id == id ? shown : nullptr;
-    }
-
-    velmo::ObjectRef object;
-    velmo::ObjectId id;
-    velmo::TreeItemHandle handle;
-};
-
-const ObjectItem *asObjectItem(const QTreeWidgetItem *item)
-{
-    return item != nullptr && item->type() == kItemType ? static_cast<const ObjectItem *>(item)
-                                                        : nullptr;
-}
-
-// An editor may open, but what is typed never reaches the item.
-class RejectingDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void setModelData(QWidget *, QAbstractItemModel *, const QModelIndex &) const override {}
-};
-
-bool isFillableRoot(qint32 classCode)
-{
-    switch (classCode) {
-    case velmo::kClassSite:
-    case velmo::kClassClassification:
-    case velmo::kClassCategory:
-    case velmo::kClassPage:
-    case velmo::kClassContentGroup:
-    case velmo::kClassContent:
-    case velmo::kClassCondition:
-    case velmo::kClassGenre:
-    case velmo::kClassObjectBox:
-        return true;
-    default:
-        return false;
-    }
-}
+// Enough for every item a user expands; the oldest are forgotten first.
+constexpr qsizetype kExpandedMemory = 4096;
 
 } // namespace
 
-// Collects the items the objects insert while they are detached from the view, and attaches
-// them at the end: a view that had to lay out every insertion would make a refill of thousands
-// of items slow. Expanded and selected states can only be applied to attached items.
-class ObjectTree::FillSink : public velmo::TreeSink
+ObjectTree::ObjectTree(velmo::Document &document, QWidget *parent)
+    : QTreeView(parent), m_document(document), m_model(new ObjectTreeModel(document, this))
 {
-public:
-    explicit FillSink(ObjectTree &tree) : m_tree(tree) {}
-
-    velmo::TreeItemHandle insertItem(velmo::TreeItemHandle parent, const QString &text, int image,
-                                     int selectedImage, velmo::Object *data) override
-    {
-        const velmo::TreeItemHandle handle = g_nextHandle++;
-        auto *item = new ObjectItem(data, handle);
-        item->setText(0, text);
-        item->setIcon(0, TreeImageList::shared().icon(image, selectedImage));
-        item->setFlags(item->flags() | Qt::ItemIsEditable);
-        QTreeWidgetItem *parentItem = parent != 0 ? m_tree.m_items.value(parent) : nullptr;
-        if (parentItem != nullptr)
-            parentItem->addChild(item);
-        else
-            m_topLevel.append(item);
-        m_tree.m_items.insert(handle, item);
-        return handle;
-    }
-
-    void restoreItemState(velmo::TreeItemHandle handle, int state, int checkState) override
-    {
-        QTreeWidgetItem *item = m_tree.m_items.value(handle);
-        if (item == nullptr)
-            return;
-        if ((state & kStateExpanded) != 0)
-            m_expanded.append(item);
-        if ((state & kStateSelected) != 0)
-            m_selected.append(item);
-        if (m_tree.m_checkBoxes && checkState >= 0)
-            item->setCheckState(0, checkState != 0 ? Qt::Checked : Qt::Unchecked);
-    }
-
-    void expandItem(velmo::TreeItemHandle handle) override
-    {
-        if (QTreeWidgetItem *item = m_tree.m_items.value(handle))
-            m_expanded.append(item);
-    }
-
-    void attach()
-    {
-        m_tree.addTopLevelItems(m_topLevel);
-        for (QTreeWidgetItem *item : std::as_const(m_expanded))
-            item->setExpanded(true);
-        for (QTreeWidgetItem *item : std::as_const(m_selected))
-            item->setSelected(true);
-    }
-
-private:
-    ObjectTree &m_tree;
-    QList<QTreeWidgetItem *> m_topLevel;
-    QList<QTreeWidgetItem *> m_expanded;
-    QList<QTreeWidgetItem *> m_selected;
-};
-
-ObjectTree::ObjectTree(velmo::Document &global, QWidget *parent)
-    : QTreeWidget(parent), m_global(global)
-{
-    setColumnCount(1);
+    setModel(m_model);
     header()->hide();
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(16, 16));
     setUniformRowHeights(true);
     setRootIsDecorated(true);
-    setItemDelegate(new RejectingDelegate(this));
-    setLabelEditing(false);
+    // Names are typed into the property forms, which F2 leads to.
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragAndDropEnabled(false);
+
     // The selection, not the current item: giving the tree the focus moves the current item
     // to the first row without selecting anything, and that is no choice of the user's.
-    connect(this, &QTreeWidget::itemSelectionChanged, this, &ObjectTree::onSelectionChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ObjectTree::reportSelection);
+    // Rows that go may take the selection with them; the model does not always say so.
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ObjectTree::reportSelection);
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &ObjectTree::rememberExpanded);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ObjectTree::restoreExpanded);
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { rememberExpanded({}, 0, m_model->rowCount() - 1); });
 }
 
 ObjectTree::~ObjectTree()
 {
-    // The items go while this object still is one: emptying the view later, from the base
-    // destructor, would report a selection change to receivers (this tree, a dialog that owns
-    // it) that are already half destroyed.
+    // Reports must not reach receivers that are already half destroyed.
     blockSignals(true);
-    clear();
 }
 
 void ObjectTree::setDragAndDropEnabled(bool on)
@@ -184,183 +65,138 @@ void ObjectTree::setDragAndDropEnabled(bool on)
     setAcceptDrops(on);
     viewport()->setAcceptDrops(on);
     setDragDropMode(on ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
-    setDropIndicatorShown(false);
-}
-
-void ObjectTree::setLabelEditing(bool on)
-{
-    setEditTriggers(on ? QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked
-                       : QAbstractItemView::NoEditTriggers);
+    // A drop goes onto an item, never between two: the item marks where it goes.
+    setDragDropOverwriteMode(true);
+    setDropIndicatorShown(on);
+    setDefaultDropAction(Qt::MoveAction);
 }
 
 void ObjectTree::connectController(DocumentController &controller)
 {
     connect(this, &ObjectTree::objectSelected, &controller, &DocumentController::select);
     connect(this, &ObjectTree::commandChosen, &controller, &DocumentController::runCommand);
-    connect(this, &ObjectTree::dropRequested, &controller, &DocumentController::drop);
+    m_model->setDropHandler([&controller](velmo::Object *source, velmo::Object *target,
+                                          bool copy) { return controller.drop(source, target, copy); });
+}
+
+void ObjectTree::setRoot(velmo::Object *root)
+{
+    const bool firstTime = root != nullptr && m_model->root() != root;
+    m_model->setRoot(root);
+    if (root == nullptr)
+        return;
+    // A site shown for the first time opens on its hierarchies.
+    if (restoreExpanded({}, 0, 0) == 0 && firstTime)
+        expand(m_model->index(0, 0));
+    reportSelection();
 }
 
 velmo::Object *ObjectTree::rootObject() const
 {
-    velmo::Object *root = m_root.get();
-    return root != nullptr && m_global.owns(root) ? root : nullptr;
+    return m_model->root();
 }
 
-bool ObjectTree::fill(velmo::Object *root)
+velmo::Object *ObjectTree::objectAt(const QModelIndex &index) const
 {
-    if (m_busy)
-        return false;
-    if (root == nullptr)
-        root = m_global.getCurrentSite();
-    // A root that is no longer the document's cannot be read; what the tree shows would only
-    // lead to freed objects, so it goes too.
-    if (root == nullptr || !m_global.owns(root)) {
-        clearTree();
-        return false;
-    }
-
-    setUpdatesEnabled(false);
-    m_busy = true;
-    if (m_tracksState)
-        saveItemStates(true);
-    m_root = velmo::ObjectRef(root);
-    m_dropTarget = 0;
-    clear();
-    m_items.clear();
-    m_itemHandles.clear();
-    if (isFillableRoot(root->typeCode)) {
-        FillSink sink(*this);
-        root->addToTree(0, sink, &m_itemHandles, m_tracksState);
-        sink.attach();
-    } else {
-        m_global.report(u"判定できないクラスがTreeCtrlの先頭として配置されました。"_s);
-    }
-    m_busy = false;
-    setUpdatesEnabled(true);
-    return true;
+    return m_model->objectAt(index);
 }
 
-bool ObjectTree::refill()
+QModelIndex ObjectTree::indexOf(const velmo::Object *object) const
 {
-    velmo::Object *root = rootObject();
-    if (root == nullptr) {
-        clearTree();
-        return false;
-    }
-    return fill(root);
-}
-
-void ObjectTree::clearTree()
-{
-    const bool wasBusy = m_busy;
-    // Emptying changes the current item; that is no selection by the user.
-    m_busy = true;
-    clear();
-    m_busy = wasBusy;
-    m_items.clear();
-    m_itemHandles.clear();
-    m_root.reset();
-    m_dropTarget = 0;
-}
-
-QTreeWidgetItem *ObjectTree::itemForHandle(velmo::TreeItemHandle handle) const
-{
-    return handle != 0 ? m_items.value(handle) : nullptr;
-}
-
-velmo::TreeItemHandle ObjectTree::handleOf(const QTreeWidgetItem *item) const
-{
-    const ObjectItem *objectItem = asObjectItem(item);
-    if (objectItem == nullptr || m_items.value(objectItem->handle) != item)
-        return 0;
-    return objectItem->handle;
-}
-
-velmo::Object *ObjectTree::objectAt(const QTreeWidgetItem *item) const
-{
-    const ObjectItem *objectItem = asObjectItem(item);
-    if (objectItem == nullptr)
-        return nullptr;
-    return objectItem->liveObject();
-}
-
-velmo::ObjectId ObjectTree::objectIdAt(const QTreeWidgetItem *item) const
-{
-    const ObjectItem *objectItem = asObjectItem(item);
-    return objectItem != nullptr ? objectItem->id : velmo::ObjectId();
+    return m_model->indexOf(object);
 }
 
 velmo::Object *ObjectTree::selectedObject() const
 {
-    const QList<QTreeWidgetItem *> selected = selectedItems();
+    const QModelIndexList selected = selectionModel()->selectedRows();
     return selected.isEmpty() ? nullptr : objectAt(selected.constFirst());
 }
 
-bool ObjectTree::selectHandle(velmo::TreeItemHandle handle)
+bool ObjectTree::selectObject(const velmo::Object *object)
 {
-    QTreeWidgetItem *item = itemForHandle(handle);
-    if (item == nullptr)
+    const QModelIndex index = indexOf(object);
+    if (!index.isValid())
         return false;
-    setCurrentItem(item);
-    item->setSelected(true);
-    scrollToItem(item);
+    // scrollTo opens the rows above only while the view is idle, not in the middle of a drop.
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        expand(up);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
     return true;
 }
 
-bool ObjectTree::setItemText(velmo::TreeItemHandle handle, const QString &text)
+void ObjectTree::reportSelection()
 {
-    QTreeWidgetItem *item = itemForHandle(handle);
-    if (item == nullptr)
-        return false;
-    item->setText(0, text);
-    return true;
-}
-
-void ObjectTree::saveItemStates(bool clearSelected)
-{
-    // Only objects still below a root that is still the document's are written to; an item's
-    // own pointer is never followed.
-    velmo::Object *root = rootObject();
-    if (root == nullptr || m_items.isEmpty())
+    if (!m_tracksState)
         return;
-    const int mask = clearSelected ? kStateExpanded : kStateMask;
-    root->forEachBelow(velmo::Children::Owned, [this, mask](velmo::Object *object) {
-        const QTreeWidgetItem *item = itemForHandle(object->treeItem);
-        if (item == nullptr)
-            return true;
-        int state = 0;
-        if (item->isExpanded())
-            state |= kStateExpanded;
-        if (item->isSelected())
-            state |= kStateSelected;
-        object->treeItemState = state & mask;
-        // Without check boxes the state image is 0, saved as -1.
-        object->treeCheckState = m_checkBoxes ? (item->checkState(0) == Qt::Checked ? 1 : 0) : -1;
-        return true;
-    });
-}
-
-void ObjectTree::onSelectionChanged()
-{
-    if (m_busy || !m_tracksState)
+    velmo::Object *selected = selectedObject();
+    if (selected == nullptr ? m_reportedNull : m_reported.get() == selected)
         return;
-    saveItemStates(false);
-    Q_EMIT objectSelected(selectedObject());
+    m_reported = velmo::ObjectRef(selected);
+    m_reportedNull = selected == nullptr;
+    Q_EMIT objectSelected(selected);
 }
 
-QTreeWidgetItem *ObjectTree::labelItemAt(const QPoint &position) const
+void ObjectTree::rememberExpanded(const QModelIndex &parent, int first, int last)
 {
-    QTreeWidgetItem *item = itemAt(position);
-    if (item == nullptr)
-        return nullptr;
+    std::vector<QModelIndex> pending;
+    for (int row = first; row <= last; ++row)
+        pending.push_back(m_model->index(row, 0, parent));
+    while (!pending.empty()) {
+        const QModelIndex index = pending.back();
+        pending.pop_back();
+        if (!isExpanded(index))
+            continue;
+        m_expandedMemory.append(velmo::ObjectRef(objectAt(index)));
+        for (int row = 0; row < m_model->rowCount(index); ++row)
+            pending.push_back(m_model->index(row, 0, index));
+    }
+    if (m_expandedMemory.size() > kExpandedMemory)
+        m_expandedMemory.remove(0, m_expandedMemory.size() - kExpandedMemory);
+}
+
+int ObjectTree::restoreExpanded(const QModelIndex &parent, int first, int last)
+{
+    int expanded = 0;
+    for (qsizetype i = 0; i < m_expandedMemory.size();) {
+        const velmo::Object *object = m_expandedMemory.at(i).get();
+        if (object == nullptr) {
+            m_expandedMemory.removeAt(i);
+            continue;
+        }
+        // Only what came back below these rows.
+        QModelIndex index = indexOf(object);
+        bool within = false;
+        for (QModelIndex up = index; up.isValid(); up = up.parent()) {
+            if (up.parent() == parent && up.row() >= first && up.row() <= last) {
+                within = true;
+                break;
+            }
+        }
+        if (!within) {
+            ++i;
+            continue;
+        }
+        expand(index);
+        ++expanded;
+        m_expandedMemory.removeAt(i);
+    }
+    return expanded;
+}
+
+QModelIndex ObjectTree::labelIndexAt(const QPoint &position) const
+{
+    const QModelIndex index = indexAt(position);
+    if (!index.isValid())
+        return {};
     // The row reaches across the whole width; only the icon and the label count as the item.
-    const QRect row = visualItemRect(item);
+    const QRect row = visualRect(index);
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     const int right = row.left() + margin + iconSize().width() + 2 * margin +
-                      fontMetrics().horizontalAdvance(item->text(0)) + 2 * margin;
+                      fontMetrics().horizontalAdvance(index.data().toString()) + 2 * margin;
     if (position.x() < row.left() || position.x() > right)
-        return nullptr;
-    return item;
+        return {};
+    return index;
 }
 
 void ObjectTree::contextMenuEvent(QContextMenuEvent *event)
@@ -370,17 +206,18 @@ void ObjectTree::contextMenuEvent(QContextMenuEvent *event)
         return;
     if (event->reason() == QContextMenuEvent::Mouse)
         m_lastMousePosition = event->pos();
+    else if (const QModelIndex current = currentIndex(); current.isValid())
+        m_lastMousePosition = visualRect(current).center();
     showContextMenuAt(m_lastMousePosition);
 }
 
 void ObjectTree::showContextMenuAt(const QPoint &position)
 {
-    QTreeWidgetItem *item = labelItemAt(position);
-    if (item == nullptr)
+    const QModelIndex index = labelIndexAt(position);
+    if (!index.isValid())
         return;
-    setCurrentItem(item);
-    item->setSelected(true);
-    velmo::Object *object = objectAt(item);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    velmo::Object *object = objectAt(index);
     if (object == nullptr)
         return;
     velmo::ObjectCommands::ContextMenu spec;
@@ -388,7 +225,7 @@ void ObjectTree::showContextMenuAt(const QPoint &position)
     case velmo::ObjectCommands::MenuKind::None:
         return;
     case velmo::ObjectCommands::MenuKind::Unknown:
-        m_global.report(velmo::ObjectCommands::unknownClassMessage());
+        m_document.report(velmo::ObjectCommands::unknownClassMessage());
         return;
     case velmo::ObjectCommands::MenuKind::Shown:
         break;
@@ -416,7 +253,7 @@ void ObjectTree::showContextMenuAt(const QPoint &position)
 
 void ObjectTree::runCommand(int command)
 {
-    // Looked up again: the selection may have been refilled or its object removed meanwhile.
+    // Looked up again: the selection may have changed or its object gone meanwhile.
     if (velmo::Object *target = selectedObject())
         Q_EMIT commandChosen(command, target);
 }
@@ -426,64 +263,45 @@ void ObjectTree::keyPressEvent(QKeyEvent *event)
     // Delete does what the selected object's context menu offers for deleting, so the key
     // never removes what the menu would not.
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && m_tracksState) {
-        velmo::ObjectCommands::ContextMenu menu;
         velmo::Object *target = selectedObject();
-        if (target != nullptr && velmo::ObjectCommands::contextMenuFor(target, &menu) ==
-                                     velmo::ObjectCommands::MenuKind::Shown) {
-            for (const velmo::ObjectCommands::MenuItem &item : std::as_const(menu.items)) {
-                if (item.command == velmo::ObjectCommands::DeleteCategory ||
-                    item.command == velmo::ObjectCommands::DeletePage ||
-                    item.command == velmo::ObjectCommands::DeleteContentGroup) {
-                    Q_EMIT commandChosen(item.command, target);
-                    break;
-                }
-            }
-        }
+        if (const int command = velmo::ObjectCommands::deleteCommandFor(target))
+            Q_EMIT commandChosen(command, target);
         event->accept();
         return;
     }
-    // Names are edited in the property form, not in the tree: F2 leads there, unless the
-    // tree edits its labels itself.
+    // Names are edited in the property form, not in the tree: F2 leads there.
     if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && m_tracksState &&
-        editTriggers() == QAbstractItemView::NoEditTriggers && selectedObject() != nullptr) {
+        selectedObject() != nullptr) {
         Q_EMIT nameEditRequested(selectedObject());
         event->accept();
         return;
     }
-    QTreeWidget::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
 }
 
 void ObjectTree::mousePressEvent(QMouseEvent *event)
 {
     m_pressPosition = event->position().toPoint();
     m_lastMousePosition = m_pressPosition;
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
 }
 
 void ObjectTree::mouseMoveEvent(QMouseEvent *event)
 {
     m_lastMousePosition = event->position().toPoint();
-    QTreeWidget::mouseMoveEvent(event);
+    QTreeView::mouseMoveEvent(event);
 }
 
-TreeDragData *ObjectTree::createDragData(QTreeWidgetItem *item)
+QPixmap ObjectTree::dragPixmap(const QModelIndex &index) const
 {
-    velmo::Object *object = objectAt(item);
-    if (object == nullptr)
-        return nullptr;
-    return new TreeDragData(this, handleOf(item), object);
-}
-
-QPixmap ObjectTree::dragPixmap(const QTreeWidgetItem *item) const
-{
-    const QString text = item->text(0);
+    const QString text = index.data().toString();
     const QSize size(iconSize().width() + 6 + fontMetrics().horizontalAdvance(text),
                      qMax(iconSize().height(), fontMetrics().height()) + 2);
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setOpacity(0.75);
-    item->icon(0).paint(&painter, QRect(QPoint(0, 1), iconSize()));
+    index.data(Qt::DecorationRole).value<QIcon>().paint(&painter, QRect(QPoint(0, 1), iconSize()));
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(QRect(iconSize().width() + 4, 0, size.width(), size.height()),
@@ -491,122 +309,49 @@ QPixmap ObjectTree::dragPixmap(const QTreeWidgetItem *item) const
     return pixmap;
 }
 
-void ObjectTree::startDrag(Qt::DropActions)
+void ObjectTree::startDrag(Qt::DropActions supportedActions)
 {
     if (!m_dragAndDrop)
         return;
-    QTreeWidgetItem *item = itemAt(m_pressPosition);
-    TreeDragData *dragData = createDragData(item);
-    if (dragData == nullptr)
+    const QModelIndex index = indexAt(m_pressPosition);
+    QMimeData *mime = index.isValid() ? m_model->mimeData({index}) : nullptr;
+    if (mime == nullptr)
         return;
     auto *drag = new QDrag(this);
-    drag->setMimeData(dragData);
-    drag->setPixmap(dragPixmap(item));
+    drag->setMimeData(mime);
+    drag->setPixmap(dragPixmap(index));
     drag->setHotSpot(QPoint(8, 8));
-    // The drop side does all the work, refills included; nothing of this tree is used after.
-    drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
-}
-
-QTreeWidgetItem *ObjectTree::dropTargetItem() const
-{
-    return itemForHandle(m_dropTarget);
-}
-
-void ObjectTree::setDropTarget(QTreeWidgetItem *item)
-{
-    const velmo::TreeItemHandle handle = handleOf(item);
-    if (handle == m_dropTarget)
-        return;
-    m_dropTarget = handle;
-    viewport()->update();
-}
-
-void ObjectTree::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (!m_dragAndDrop || TreeDragData::from(event->mimeData()) == nullptr) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(event->modifiers().testFlag(Qt::ControlModifier) ? Qt::CopyAction
-                                                                          : Qt::MoveAction);
-    event->accept();
+    // The drop does all the work through the model; the rows follow the document by
+    // themselves, so nothing is removed here whatever the drop answers.
+    drag->exec(supportedActions, Qt::MoveAction);
 }
 
 void ObjectTree::dragMoveEvent(QDragMoveEvent *event)
 {
-    // The base scrolls the view near its edges; whether the drop is taken is decided here.
-    QTreeWidget::dragMoveEvent(event);
-    const QPoint position = event->position().toPoint();
-    m_lastMousePosition = position;
-    if (!m_dragAndDrop || TreeDragData::from(event->mimeData()) == nullptr) {
-        setDropTarget(nullptr);
-        event->ignore();
-        return;
-    }
-    QTreeWidgetItem *item = itemAt(position);
-    setDropTarget(item);
-    if (item == nullptr) {
-        event->ignore();
-        return;
-    }
+    m_lastMousePosition = event->position().toPoint();
+    // Ctrl copies, as in the desktop's file managers.
     event->setDropAction(event->modifiers().testFlag(Qt::ControlModifier) ? Qt::CopyAction
                                                                           : Qt::MoveAction);
-    event->accept();
-}
-
-void ObjectTree::dragLeaveEvent(QDragLeaveEvent *event)
-{
-    setDropTarget(nullptr);
-    QTreeWidget::dragLeaveEvent(event);
+    QTreeView::dragMoveEvent(event);
 }
 
 void ObjectTree::dropEvent(QDropEvent *event)
 {
-    setDropTarget(nullptr);
-    stopAutoScroll();
-    setState(NoState);
-    const TreeDragData *dragData = TreeDragData::from(event->mimeData());
-    if (!m_dragAndDrop || dragData == nullptr) {
-        event->ignore();
-        return;
-    }
-    const bool copy = event->modifiers().testFlag(Qt::ControlModifier);
-    event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
-    event->accept();
-    dropOn(itemAt(event->position().toPoint()), *dragData, copy);
+    event->setDropAction(event->modifiers().testFlag(Qt::ControlModifier) ? Qt::CopyAction
+                                                                          : Qt::MoveAction);
+    QTreeView::dropEvent(event);
 }
 
-bool ObjectTree::dropOn(QTreeWidgetItem *target, const TreeDragData &dragData, bool copy)
+void ObjectTree::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
 {
-    if (target == nullptr || handleOf(target) == 0)
-        return false;
-    QPointer<ObjectTree> source = dragData.sourceTree();
-    if (source == this) {
-        const QTreeWidgetItem *dragged = itemForHandle(dragData.item());
-        for (const QTreeWidgetItem *up = target; up != nullptr; up = up->parent()) {
-            if (up == dragged)
-                return false;
+    // When the current row goes, the view would make its neighbour current and, with single
+    // selection, selected: a choice the user never made, which the panes and the preview would
+    // follow. The selection goes with the row instead.
+    for (QModelIndex up = currentIndex(); up.isValid(); up = up.parent()) {
+        if (up.parent() == parent && up.row() >= start && up.row() <= end) {
+            selectionModel()->clear();
+            break;
         }
     }
-    velmo::Object *object = dragData.object();
-    velmo::Object *targetObject = objectAt(target);
-    const bool asked = object != nullptr && targetObject != nullptr;
-    if (asked)
-        Q_EMIT dropRequested(object, targetObject, copy);
-    refill();
-    if (!source.isNull() && source != this)
-        source->refill();
-    return asked;
-}
-
-void ObjectTree::drawRow(QPainter *painter, const QStyleOptionViewItem &option,
-                         const QModelIndex &index) const
-{
-    if (m_dropTarget != 0 && handleOf(itemFromIndex(index)) == m_dropTarget) {
-        QStyleOptionViewItem marked(option);
-        marked.state |= QStyle::State_Selected;
-        QTreeWidget::drawRow(painter, marked, index);
-        return;
-    }
-    QTreeWidget::drawRow(painter, option, index);
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
 }

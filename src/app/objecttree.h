@@ -1,102 +1,68 @@
 // ObjectTree, the tree of document objects in the navigation form and the object selection
-// dialog: the objects fill it themselves, keep their expanded state across refills, and an item
-// leads back to its object only while that object is still in the document.
+// dialog: a view over an ObjectTreeModel, which follows the document's changes, with the
+// context menu of object commands, Delete and F2, drag and drop through the model, and
+// expansion that survives the objects going and coming back (undo, a site chosen again).
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QPoint>
-#include <QTreeWidget>
+#include <QTreeView>
 
-#include "model/objectid.h"
 #include "model/objectref.h"
-#include "model/treesink.h"
 
 class DocumentController;
-class TreeDragData;
+class ObjectTreeModel;
 
 namespace velmo {
 class Document;
 } // namespace velmo
 
-class ObjectTree : public QTreeWidget
+class ObjectTree : public QTreeView
 {
     Q_OBJECT
 
 public:
-    explicit ObjectTree(velmo::Document &global, QWidget *parent = nullptr);
+    explicit ObjectTree(velmo::Document &document, QWidget *parent = nullptr);
     ~ObjectTree() override;
 
+    ObjectTreeModel *objectModel() const { return m_model; }
     // Selections, commands and drops go to controller from now on.
     void connectController(DocumentController &controller);
-    // On (the default): item states are saved in the objects and restored, selection changes
-    // are reported and previewed, and items have context menus. Off: the tree only shows
-    // objects (and takes part in drag and drop when that is on).
+    // On (the default): selection changes are reported, and items have context menus, Delete
+    // and F2. Off: the tree only shows objects (and takes part in drag and drop when that is on).
     bool tracksState() const { return m_tracksState; }
     void setTracksState(bool on) { m_tracksState = on; }
     bool dragAndDropEnabled() const { return m_dragAndDrop; }
     void setDragAndDropEnabled(bool on);
-    // Editing may begin (F2, or a click on the selected item), but a new text is never taken:
-    // names are edited in the property forms.
-    void setLabelEditing(bool on);
-    bool hasCheckBoxes() const { return m_checkBoxes; }
-    void setCheckBoxes(bool on) { m_checkBoxes = on; }
-    bool isBusy() const { return m_busy; }
 
-    // Replaces every item with root and what is below it; without a root, the current site.
-    // False when nothing could be shown (no current site, a root no longer in the document, a
-    // fill already running).
-    bool fill(velmo::Object *root = nullptr);
-    // fill with the tree's own root again; empties the tree when that root is gone.
-    bool refill();
-    // Empties the tree and forgets its root without reading any object: for when the objects
-    // are about to go.
-    void clearTree();
-    // The root of the last fill while it is still in the document; null otherwise.
+    // Shows root and what is below it (null: nothing). Items expanded when this tree last
+    // showed them are expanded again; a root shown the first time is expanded.
+    void setRoot(velmo::Object *root);
     velmo::Object *rootObject() const;
-    // Every item handle of the last fill, in insertion order.
-    const QList<velmo::TreeItemHandle> &itemHandles() const { return m_itemHandles; }
+    void clearTree() { setRoot(nullptr); }
 
-    QTreeWidgetItem *itemForHandle(velmo::TreeItemHandle handle) const;
-    // 0 for an item of another tree or none.
-    velmo::TreeItemHandle handleOf(const QTreeWidgetItem *item) const;
-    // The object item shows, when it is still in the document with the same identity.
-    velmo::Object *objectAt(const QTreeWidgetItem *item) const;
-    // The identity of the object item was made for (also when that object is gone).
-    velmo::ObjectId objectIdAt(const QTreeWidgetItem *item) const;
+    velmo::Object *objectAt(const QModelIndex &index) const;
+    QModelIndex indexOf(const velmo::Object *object) const;
     velmo::Object *selectedObject() const;
-    // Makes the item the current and selected one, as a click would.
-    bool selectHandle(velmo::TreeItemHandle handle);
-    bool setItemText(velmo::TreeItemHandle handle, const QString &text);
-    // Saves each item's expanded and selected bits and its check state into the object whose
-    // stored handle names it; clearSelected leaves the selected bit out.
-    void saveItemStates(bool clearSelected);
+    // Makes object the current and selected item and scrolls to it, as a click would. False
+    // when this tree does not show it.
+    bool selectObject(const velmo::Object *object);
 
-    // The item whose icon or label lies under position (viewport coordinates), else null.
-    QTreeWidgetItem *labelItemAt(const QPoint &position) const;
+    // The row whose icon or label lies under position (viewport coordinates), else invalid.
+    QModelIndex labelIndexAt(const QPoint &position) const;
     QPoint lastMousePosition() const { return m_lastMousePosition; }
     // The context menu for the item at position (viewport coordinates), as a right click.
     void showContextMenuAt(const QPoint &position);
     // Asks for an ObjectCommands command on the selected object.
     void runCommand(int command);
 
-    // The data a drag of item carries; null when its object is gone. The caller owns it.
-    TreeDragData *createDragData(QTreeWidgetItem *item);
-    QTreeWidgetItem *dropTargetItem() const;
-    // The drop of dragData on target (an item of this tree): moved, or copied when copy is set.
-    // Nothing happens on no item, on the dragged item itself or below it, or when either
-    // object is gone. Both trees are refilled afterwards. True when the drop was asked for.
-    bool dropOn(QTreeWidgetItem *target, const TreeDragData &dragData, bool copy);
-
 Q_SIGNALS:
     // The user changed the selection (null: nothing is selected).
     void objectSelected(velmo::Object *object);
     // A command of the context menu was chosen for target.
     void commandChosen(int command, velmo::Object *target);
-    // source was dropped on target: to be moved, or copied when copy is set.
     // F2 on object: its name is to be edited.
     void nameEditRequested(velmo::Object *object);
-    void dropRequested(velmo::Object *source, velmo::Object *target, bool copy);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -104,30 +70,27 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
-    void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    void drawRow(QPainter *painter, const QStyleOptionViewItem &option,
-                 const QModelIndex &index) const override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
-    class FillSink;
-    friend class FillSink;
+    void reportSelection();
+    // Keeps in mind which objects below parent's rows first to last are expanded.
+    void rememberExpanded(const QModelIndex &parent, int first, int last);
+    // Expands what was expanded of the objects below parent's rows first to last; how many.
+    int restoreExpanded(const QModelIndex &parent, int first, int last);
+    QPixmap dragPixmap(const QModelIndex &index) const;
 
-    void onSelectionChanged();
-    void setDropTarget(QTreeWidgetItem *item);
-    QPixmap dragPixmap(const QTreeWidgetItem *item) const;
-
-    velmo::Document &m_global;
-    velmo::ObjectRef m_root;
-    QList<velmo::TreeItemHandle> m_itemHandles;
-    QHash<velmo::TreeItemHandle, QTreeWidgetItem *> m_items;
+    velmo::Document &m_document;
+    ObjectTreeModel *m_model = nullptr;
     bool m_tracksState = true;
     bool m_dragAndDrop = false;
-    bool m_checkBoxes = false;
-    bool m_busy = false;
+    // The object last reported as selected, and whether that was nothing.
+    velmo::ObjectRef m_reported;
+    bool m_reportedNull = true;
+    // Objects that were expanded when they left the tree, newest last.
+    QList<velmo::ObjectRef> m_expandedMemory;
     QPoint m_lastMousePosition;
     QPoint m_pressPosition;
-    velmo::TreeItemHandle m_dropTarget = 0;
 };

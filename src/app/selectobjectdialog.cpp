@@ -29,7 +29,6 @@ SelectObjectDialog::SelectObjectDialog(velmo::Document &global, QWidget *parent)
     // Only shows and selects: no state kept in the objects, no reports, no drags, no editing.
     m_tree->setTracksState(false);
     m_tree->setDragAndDropEnabled(false);
-    m_tree->setLabelEditing(false);
 
     m_okButton = new QPushButton(u"OK"_s, this);
     m_okButton->setObjectName(u"okButton"_s);
@@ -49,7 +48,7 @@ SelectObjectDialog::SelectObjectDialog(velmo::Document &global, QWidget *parent)
 
     connect(m_okButton, &QPushButton::clicked, this, &SelectObjectDialog::accept);
     connect(m_cancelButton, &QPushButton::clicked, this, &SelectObjectDialog::reject);
-    connect(m_tree, &QTreeWidget::itemSelectionChanged, this,
+    connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &SelectObjectDialog::onSelectionChanged);
 }
 
@@ -77,33 +76,24 @@ void SelectObjectDialog::setSelectedObject(velmo::Object *object)
 velmo::Object *SelectObjectDialog::selectedObject() const
 {
     velmo::Object *selected = m_selected.get();
-    return selected != nullptr && selected->id == m_selectedId && m_global.owns(selected) ? selected
+    return selected != nullptr && selected->id == m_selectedId && m_global.holds(selected) ? selected
                                                                                           : nullptr;
 }
 
 void SelectObjectDialog::initDialog()
 {
     velmo::Object *root = m_root.get();
-    if (root == nullptr || !m_global.owns(root))
+    if (root == nullptr || !m_global.holds(root))
         return;
     setWindowTitle(m_caption);
     m_descriptionEdit->setPlainText(m_description);
 
     // The preselection is by identity; it may name an object other than the one passed in.
     const velmo::ObjectId preselected = m_selectedId;
-    setUpdatesEnabled(false);
-    m_tree->fill(root);
-    for (velmo::TreeItemHandle handle : m_tree->itemHandles()) {
-        QTreeWidgetItem *item = m_tree->itemForHandle(handle);
-        if (item == nullptr)
-            continue;
-        item->setExpanded(true);
-        if (!preselected.isNull() && m_tree->objectIdAt(item) == preselected)
-            m_tree->setCurrentItem(item);
-    }
-    setUpdatesEnabled(true);
-    if (QTreeWidgetItem *current = m_tree->currentItem())
-        m_tree->scrollToItem(current);
+    m_tree->setRoot(root);
+    m_tree->expandAll();
+    if (!preselected.isNull())
+        m_tree->selectObject(root->findById(preselected));
 }
 
 int SelectObjectDialog::doModal()

@@ -10,7 +10,6 @@
 class QPlainTextEdit;
 class QPushButton;
 class ObjectTree;
-class QTreeWidgetItem;
 
 namespace velmo {
 class Document;

@@ -1,13 +1,12 @@
 // The data of a drag between object trees.
 #include "app/treedragdata.h"
 
-#include "app/objecttree.h"
 #include "model/object.h"
 
 using namespace Qt::StringLiterals;
 
-TreeDragData::TreeDragData(ObjectTree *source, velmo::TreeItemHandle item, velmo::Object *object)
-    : m_source(source), m_item(item), m_object(object),
+TreeDragData::TreeDragData(velmo::Object *object)
+    : m_object(object),
       m_objectId(object != nullptr ? object->id : velmo::ObjectId())
 {
     // A format of its own, so that other programs' drop targets do not offer to take it.

@@ -47,14 +47,8 @@ CategoryForm::CategoryForm(DocumentController &controller, QWidget *parent)
     m_linkTarget->setReadOnly(true);
     m_linkTarget->setAlignment(Qt::AlignCenter);
 
-    m_name = makeLineEdit(u"menuNameEdit"_s, [this](const QString &text) {
-        if (auto *category = editable<velmo::Category>())
-            m_controller.renameObject(category, text);
-    });
-    m_folderName = makeLineEdit(u"folderNameEdit"_s, [this](const QString &text) {
-        if (auto *category = editable<velmo::Category>())
-            category->folderName = text;
-    });
+    m_name = makeLineEdit(u"menuNameEdit"_s, velmo::Field::Name);
+    m_folderName = makeLineEdit(u"folderNameEdit"_s, velmo::Field::FolderName);
     // Folder names are lower case: letters turn as they are typed, the caret staying put.
     connect(m_folderName, &QLineEdit::textEdited, this, [this](const QString &text) {
         const QString lower = text.toLower();
@@ -65,10 +59,7 @@ CategoryForm::CategoryForm(DocumentController &controller, QWidget *parent)
         }
     });
     setNameEdit(m_name);
-    m_memo = makeTextEdit(u"memoEdit"_s, [this](const QString &text) {
-        if (auto *category = editable<velmo::Category>())
-            category->memo = text;
-    });
+    m_memo = makeTextEdit(u"memoEdit"_s, velmo::Field::Memo);
 
     auto *link = new QHBoxLayout;
     link->addWidget(m_linkMenu);
@@ -115,8 +106,7 @@ void CategoryForm::setEnabledFlag(bool on)
     auto *category = editable<velmo::Category>();
     if (category == nullptr)
         return;
-    category->enabled = on ? 1 : 0;
-    m_controller.noteEdit();
+    m_controller.setField(category, velmo::Field::Enabled, qint32(on ? 1 : 0));
     m_enabledButton->setChecked(on);
     m_disabledButton->setChecked(!on);
 }
@@ -149,11 +139,8 @@ void CategoryForm::chooseLinkTarget()
     if (dialog.doModal() == QDialog::Accepted && held.get() == category) {
         velmo::Object *chosen = dialog.selectedObject();
         if (chosen != nullptr && (chosen->typeCode == velmo::kClassPage ||
-                                  chosen->typeCode == velmo::kClassContentGroup)) {
-            category->linkTarget = chosen->getId();
-            category->linkTitle.clear();
-            m_controller.noteEdit();
-        }
+                                  chosen->typeCode == velmo::kClassContentGroup))
+            m_controller.setLinkTarget(category, chosen);
     }
     reload();
 }

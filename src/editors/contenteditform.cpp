@@ -50,6 +50,17 @@ ContentEditForm::ContentEditForm(DocumentController &controller, MessageBoxWrapp
     setObjectName(u"contentEditForm"_s);
     m_edit = new ContentTextEdit(this);
     connect(m_edit, &ContentTextEdit::edited, this, &ContentEditForm::onEdited);
+    // While the box has the focus its own undo works on the text; what the user typed there
+    // becomes one step of the document's history when the focus leaves it.
+    m_edit->installEventFilter(this);
+    // An undo of the document's step shows the text it brings back.
+    connect(&controller.document(), &Document::objectChanged, this,
+            [this](Object *object, Field field) {
+                Content *shown = m_edit->content();
+                if (field == Field::Value && object == shown &&
+                    HtmlEditing::editorText(shown->value) != m_edit->text())
+                    m_edit->load(shown);
+            });
 
     m_liveTimer.setSingleShot(true);
     m_liveTimer.setInterval(kLivePreviewDelayMs);
@@ -194,10 +205,17 @@ void ContentEditForm::updatePreview()
                                    DocumentController::ContentPreview::AtContent);
 }
 
+bool ContentEditForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_edit && event->type() == QEvent::FocusOut)
+        m_controller.endTyping();
+    return QWidget::eventFilter(watched, event);
+}
+
 void ContentEditForm::updateAll()
 {
     m_liveTimer.stop();
-    m_controller.requestSiteUpdate();
+    m_controller.regenerateSite();
     // The output may have run a long time; the content is looked up again.
     if (Content *held = content())
         m_controller.updateContent(held, m_edit->text(), DocumentController::ContentPreview::Page);
@@ -257,9 +275,8 @@ void ContentEditForm::insertSiteLink()
 
 void ContentEditForm::showPreviewOptions()
 {
-    PreviewOptionDialog dialog(m_controller.document(), this);
-    if (dialog.exec() == QDialog::Accepted)
-        m_controller.noteEdit();
+    PreviewOptionDialog dialog(m_controller.writer(), this);
+    dialog.exec();
 }
 
 void ContentEditForm::insertBreak()

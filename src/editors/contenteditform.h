@@ -42,9 +42,13 @@ public:
     // The selected object: a content group of the default or plug-in kind brings its first
     // content, a content itself, anything else or null nothing.
     void setObject(Object *object);
+
     // The content on view while it exists.
     Content *content() const;
     ContentTextEdit *textEdit() const { return m_edit; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QPushButton *addButton(const QString &name, const QString &label,

@@ -22,10 +22,7 @@ ContentGroupForm::ContentGroupForm(DocumentController &controller, QWidget *pare
     : PropertyForm(controller, parent)
 {
     setObjectName(u"contentGroupForm"_s);
-    m_title = makeLineEdit(u"contentTitleEdit"_s, [this](const QString &text) {
-        if (auto *group = editable<velmo::ContentGroup>())
-            m_controller.renameObject(group, text);
-    });
+    m_title = makeLineEdit(u"contentTitleEdit"_s, velmo::Field::Name);
     setNameEdit(m_title);
     m_template = new TemplateCombo(this);
     m_template->setObjectName(u"contentTemplateCombo"_s);

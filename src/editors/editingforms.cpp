@@ -40,12 +40,11 @@ void EditingForms::install(Application &application, MainWindow &frame, Navigati
             new ContentEditForm(controller, application.messageBoxes(), application.fileDialogs(),
                                 application.settings()));
 
-    // "管理": the navigation form refills its combo and trees once the dialog is closed.
+    // "管理": the navigation form follows what the dialog changes as it changes it.
     QObject::connect(&navigation, &NavigationPane::siteManagementRequested, &frame,
                      [&application, &frame, &controller] {
-                         SiteEditDialog::run(controller.document(), application.messageBoxes(),
-                                             application.fileDialogs(), &frame,
-                                             [&controller] { controller.noteEdit(); });
+                         SiteEditDialog::run(controller.writer(), application.messageBoxes(),
+                                             application.fileDialogs(), &frame);
                      });
 
     // F2 in the menu tree: the selection reaches the form through the event queue first.

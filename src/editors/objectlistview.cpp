@@ -83,8 +83,6 @@ void ObjectListView::storeSelection()
     for (int row = 0; row < topLevelItemCount(); ++row) {
         const bool selected = selection->isRowSelected(row, QModelIndex());
         Object *object = objectOf(topLevelItem(row));
-        if (object != nullptr)
-            object->listItemState = selected ? kSelectedState : 0;
         if (!found && selected) {
             found = true;
             firstSelected = object;

@@ -1,5 +1,5 @@
-// ObjectListView: a list of document objects, one row each with its column texts, that keeps
-// each object's selected state and reports when a different object becomes selected.
+// ObjectListView: a list of document objects, one row each with its column texts, that reports
+// when a different object becomes selected.
 #pragma once
 
 #include <QTreeWidget>
@@ -13,10 +13,6 @@ class ObjectListView : public QTreeWidget
     Q_OBJECT
 
 public:
-    // The selected bit of listItemState, with the value the document's objects have always
-    // used for it.
-    static constexpr qint32 kSelectedState = 0x0002;
-
     explicit ObjectListView(QWidget *parent = nullptr);
 
     // Appends a row for object; texts fill the columns from the first on.

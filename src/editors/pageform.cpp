@@ -21,27 +21,12 @@ PageForm::PageForm(DocumentController &controller, QWidget *parent)
     : PropertyForm(controller, parent)
 {
     setObjectName(u"pageForm"_s);
-    m_name = makeLineEdit(u"pageNameEdit"_s, [this](const QString &text) {
-        if (auto *page = editable<velmo::Page>())
-            m_controller.renameObject(page, text);
-    });
+    m_name = makeLineEdit(u"pageNameEdit"_s, velmo::Field::Name);
     setNameEdit(m_name);
-    m_fileName = makeLineEdit(u"pageFileNameEdit"_s, [this](const QString &text) {
-        if (auto *page = editable<velmo::Page>())
-            page->fileName = text;
-    });
-    m_title = makeLineEdit(u"pageTitleEdit"_s, [this](const QString &text) {
-        if (auto *page = editable<velmo::Page>())
-            page->title = text;
-    });
-    m_summary = makeTextEdit(u"pageSummaryEdit"_s, [this](const QString &text) {
-        if (auto *page = editable<velmo::Page>())
-            page->summary = text;
-    });
-    m_keywords = makeLineEdit(u"pageKeywordsEdit"_s, [this](const QString &text) {
-        if (auto *page = editable<velmo::Page>())
-            page->keywords = text;
-    });
+    m_fileName = makeLineEdit(u"pageFileNameEdit"_s, velmo::Field::FileName);
+    m_title = makeLineEdit(u"pageTitleEdit"_s, velmo::Field::Title);
+    m_summary = makeTextEdit(u"pageSummaryEdit"_s, velmo::Field::Summary);
+    m_keywords = makeLineEdit(u"pageKeywordsEdit"_s, velmo::Field::Keywords);
     m_template = new TemplateCombo(this);
     m_template->setObjectName(u"pageTemplateCombo"_s);
     connect(m_template, &QComboBox::currentIndexChanged, this, [this](int index) {

@@ -11,13 +11,14 @@
 #include "editors/onofflist.h"
 #include "generator/previewareas.h"
 #include "model/document.h"
+#include "model/documentwriter.h"
 
 using namespace Qt::StringLiterals;
 
 namespace velmo::ui {
 
-PreviewOptionDialog::PreviewOptionDialog(Document &document, QWidget *parent)
-    : QDialog(parent), m_document(document)
+PreviewOptionDialog::PreviewOptionDialog(DocumentWriter &writer, QWidget *parent)
+    : QDialog(parent), m_writer(writer), m_document(writer.document())
 {
     setObjectName(u"previewOptionDialog"_s);
     setWindowTitle(u"プレビューオプション設定"_s);
@@ -38,9 +39,12 @@ PreviewOptionDialog::PreviewOptionDialog(Document &document, QWidget *parent)
 void PreviewOptionDialog::accept()
 {
     const QList<PreviewArea> &edited = m_list->areas();
-    const qsizetype count = std::min(edited.size(), m_document.previewAreas.size());
+    QList<PreviewArea> areas = m_document.previewAreas;
+    const qsizetype count = std::min(edited.size(), areas.size());
     for (qsizetype i = 0; i < count; ++i)
-        m_document.previewAreas[i].on = edited.at(i).on;
+        areas[i].on = edited.at(i).on;
+    // One step of the history, which the preview options share with the document's edits.
+    m_writer.setPreviewAreas(areas);
     QDialog::accept();
 }
 

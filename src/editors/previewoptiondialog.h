@@ -6,7 +6,8 @@
 
 namespace velmo {
 class Document;
-}
+class DocumentWriter;
+} // namespace velmo
 
 namespace velmo::ui {
 
@@ -18,13 +19,14 @@ class PreviewOptionDialog : public QDialog
 
 public:
     // Scans the current site's page templates for areas at once, so the list is complete
-    // when the dialog shows. The document must outlive the dialog.
-    explicit PreviewOptionDialog(Document &document, QWidget *parent = nullptr);
+    // when the dialog shows. The writer's document must outlive the dialog.
+    explicit PreviewOptionDialog(DocumentWriter &writer, QWidget *parent = nullptr);
 
-    // Writes the switches into the document; closing any other way leaves it as it was.
+    // Writes the switches through the writer; closing any other way leaves them as they were.
     void accept() override;
 
 private:
+    DocumentWriter &m_writer;
     Document &m_document;
     OnOffList *m_list = nullptr;
 };

@@ -3,17 +3,29 @@
 
 #include <utility>
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
 #include "app/documentcontroller.h"
 #include "model/document.h"
+#include "model/object.h"
 
 namespace velmo::ui {
 
 PropertyForm::PropertyForm(DocumentController &controller, QWidget *parent)
     : QWidget(parent), m_controller(controller)
-{}
+{
+    connect(&controller.document(), &velmo::Document::objectChanged, this,
+            &PropertyForm::onObjectChanged);
+}
+
+void PropertyForm::onObjectChanged(velmo::Object *object)
+{
+    // A change the form's own filling caused needs no second filling.
+    if (!m_loading && object == m_object.get())
+        reload();
+}
 
 void PropertyForm::setObject(velmo::Object *object)
 {
@@ -26,13 +38,7 @@ void PropertyForm::setObject(velmo::Object *object)
 void PropertyForm::reload()
 {
     m_loading = true;
-    velmo::Object *target = m_object.get();
-    // A reference outlives a move between documents only in theory; the document must own it.
-    if (target != nullptr && !m_controller.document().owns(target)) {
-        m_object.reset();
-        target = nullptr;
-    }
-    load(target);
+    load(m_object.get());
     m_loading = false;
 }
 
@@ -52,34 +58,60 @@ void PropertyForm::showEvent(QShowEvent *event)
         reload();
 }
 
-QLineEdit *PropertyForm::makeLineEdit(const QString &name,
-                                      std::function<void(const QString &)> store)
+QLineEdit *PropertyForm::makeLineEdit(const QString &name, velmo::Field field)
 {
     auto *edit = new QLineEdit(this);
     edit->setObjectName(name);
-    connect(edit, &QLineEdit::textChanged, this, [this, store](const QString &text) {
-        if (!m_loading) {
-            store(text);
-            m_controller.noteEdit();
-        }
+    watchEdit(edit);
+    // What the box holds now, not the signal's text: a handler of textEdited may have changed
+    // the text (folder names are lower-cased), and the box then still reports the typed one.
+    connect(edit, &QLineEdit::textChanged, this, [this, field, edit] {
+        if (!m_loading)
+            m_controller.setField(m_object.get(), field, edit->text());
     });
     return edit;
 }
 
-QPlainTextEdit *PropertyForm::makeTextEdit(const QString &name,
-                                           std::function<void(const QString &)> store)
+QPlainTextEdit *PropertyForm::makeTextEdit(const QString &name, velmo::Field field)
 {
     auto *edit = new QPlainTextEdit(this);
     edit->setObjectName(name);
     edit->setTabChangesFocus(true);
-    connect(edit, &QPlainTextEdit::textChanged, this, [this, edit, store] {
+    watchEdit(edit);
+    connect(edit, &QPlainTextEdit::textChanged, this, [this, edit, field] {
         // Stored with the "\r\n" line breaks the document's texts have always had.
-        if (!m_loading) {
-            store(edit->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
-            m_controller.noteEdit();
-        }
+        if (!m_loading)
+            m_controller.setField(m_object.get(), field,
+                                  edit->toPlainText().replace(u'\n', QStringLiteral("\r\n")));
     });
     return edit;
+}
+
+void PropertyForm::watchEdit(QWidget *edit)
+{
+    edit->installEventFilter(this);
+}
+
+bool PropertyForm::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::FocusOut:
+        m_controller.endTyping();
+        break;
+    case QEvent::ShortcutOverride: {
+        // Left unclaimed, the keys reach the window's 元に戻す and やり直し: the box's own undo
+        // would only add another step of typing.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeyCombination combination = key->keyCombination();
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+            combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Y))
+            return true;
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void PropertyForm::setText(QLineEdit *edit, const QString &text)

@@ -1,12 +1,13 @@
 // PropertyForm, what the property forms share: the document object they edit (held so that it
 // may go away meanwhile), the loading flag that keeps filling the controls from writing back,
-// and a fresh load whenever the form is shown.
+// edit boxes that write one field each through the controller (a burst of typing is one step
+// of the history, ended when the box loses the focus), and a fresh load whenever the form is
+// shown or the object changes, by an undo for instance.
 #pragma once
-
-#include <functional>
 
 #include <QWidget>
 
+#include "model/objectfield.h"
 #include "model/objectref.h"
 
 class DocumentController;
@@ -46,9 +47,13 @@ protected:
     bool isLoading() const { return m_loading; }
     void setNameEdit(QLineEdit *edit) { m_nameEdit = edit; }
 
-    // An edit box whose every change is written through store (not while loading).
-    QLineEdit *makeLineEdit(const QString &name, std::function<void(const QString &)> store);
-    QPlainTextEdit *makeTextEdit(const QString &name, std::function<void(const QString &)> store);
+    // An edit box whose every change is written into field of the object (not while loading).
+    QLineEdit *makeLineEdit(const QString &name, velmo::Field field);
+    QPlainTextEdit *makeTextEdit(const QString &name, velmo::Field field);
+    // Watches an edit control: losing the focus ends its burst of typing, and the undo keys
+    // go to the document's history rather than the control's own.
+    void watchEdit(QWidget *edit);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // Sets text without moving the caret of a box the user is typing in.
     static void setText(QLineEdit *edit, const QString &text);
     static void setText(QPlainTextEdit *edit, const QString &text);
@@ -56,6 +61,8 @@ protected:
     DocumentController &m_controller;
 
 private:
+    void onObjectChanged(velmo::Object *object);
+
     velmo::ObjectRef m_object;
     bool m_loading = false;
     bool m_skipShowLoad = false;

@@ -28,7 +28,7 @@
 #include "generator/sitestylesheet.h"
 #include "model/document.h"
 #include "model/fileutil.h"
-#include "model/listmoves.h"
+#include "model/documentwriter.h"
 #include "model/objectlistdisplay.h"
 #include "model/site.h"
 
@@ -70,9 +70,10 @@ QLineEdit *lineEdit(const QString &name)
 
 } // namespace
 
-SiteEditDialog::SiteEditDialog(Document &document, MessageBoxWrapper &messages,
+SiteEditDialog::SiteEditDialog(DocumentWriter &writer, MessageBoxWrapper &messages,
                                FileDialogWrapper &files, QWidget *parent)
-    : QDialog(parent), m_document(document), m_messages(messages), m_files(files),
+    : QDialog(parent), m_writer(writer), m_document(writer.document()), m_messages(messages),
+      m_files(files),
       m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(u"siteEditDialog"_s);
@@ -84,12 +85,10 @@ SiteEditDialog::SiteEditDialog(Document &document, MessageBoxWrapper &messages,
 
 SiteEditDialog::~SiteEditDialog() = default;
 
-int SiteEditDialog::run(Document &document, MessageBoxWrapper &messages, FileDialogWrapper &files,
-                        QWidget *parent, const std::function<void()> &edited)
+int SiteEditDialog::run(DocumentWriter &writer, MessageBoxWrapper &messages,
+                        FileDialogWrapper &files, QWidget *parent)
 {
-    SiteEditDialog dialog(document, messages, files, parent);
-    if (edited)
-        connect(&dialog, &SiteEditDialog::edited, &dialog, edited);
+    SiteEditDialog dialog(writer, messages, files, parent);
     return dialog.exec();
 }
 
@@ -165,12 +164,12 @@ void SiteEditDialog::buildWidgets()
     const struct
     {
         QLineEdit *edit;
-        QString Site::*field;
+        Field field;
         int column;
     } lineFields[] = {
-        {m_nameEdit, &Site::name, kNameColumn},       {m_urlEdit, &Site::siteUrl, -1},
-        {m_homeTitleEdit, &Site::homeTitle, -1},      {m_keywordsEdit, &Site::keywords, -1},
-        {m_authorEdit, &Site::author, kAuthorColumn}, {m_imageFolderEdit, &Site::imageFolder, -1},
+        {m_nameEdit, Field::Name, kNameColumn},       {m_urlEdit, Field::SiteUrl, -1},
+        {m_homeTitleEdit, Field::HomeTitle, -1},      {m_keywordsEdit, Field::Keywords, -1},
+        {m_authorEdit, Field::Author, kAuthorColumn}, {m_imageFolderEdit, Field::ImageFolder, -1},
     };
     for (const auto &f : lineFields) {
         connect(f.edit, &QLineEdit::textChanged, this,
@@ -179,7 +178,12 @@ void SiteEditDialog::buildWidgets()
                 });
     }
     connect(m_summaryEdit, &QPlainTextEdit::textChanged, this,
-            [this] { onTextEdited(&Site::summary, m_summaryEdit->toPlainText(), -1); });
+            [this] { onTextEdited(Field::Summary, m_summaryEdit->toPlainText(), -1); });
+    // A burst of typing is one step of the history, until the box loses the focus.
+    for (QWidget *edit : std::initializer_list<QWidget *>{
+             m_nameEdit, m_urlEdit, m_homeTitleEdit, m_keywordsEdit, m_authorEdit,
+             m_imageFolderEdit, m_summaryEdit})
+        edit->installEventFilter(this);
     connect(m_openAddressButton, &QPushButton::clicked, this, &SiteEditDialog::onOpenAddress);
 
     // The template, its style sheets and the picture of the start page.
@@ -277,15 +281,9 @@ void SiteEditDialog::showEvent(QShowEvent *event)
 void SiteEditDialog::initialise()
 {
     m_loading = false;
-    // The site the user last chose stays chosen; otherwise the one the navigation shows.
+    // The site the navigation shows, which is the one the user last chose here too.
     const SiteList &sites = m_document.sites;
-    int row = -1;
-    for (int i = 0; i < sites.count() && row < 0; ++i) {
-        if (sites.at(i)->listItemState & ObjectListView::kSelectedState)
-            row = i;
-    }
-    if (row < 0)
-        row = sites.indexOfObject(m_document.currentSiteUnchecked());
+    const int row = sites.indexOfObject(m_document.currentSiteUnchecked());
     if (row >= 0) {
         selectSiteRow(row);
         loadSite(sites.at(row));
@@ -301,6 +299,8 @@ bool SiteEditDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_siteList && event->type() == QEvent::Resize)
         QTimer::singleShot(0, this, &SiteEditDialog::resizeSiteColumns);
+    if (event->type() == QEvent::FocusOut && watched != m_siteList)
+        m_writer.endTyping();
     return QDialog::eventFilter(watched, event);
 }
 
@@ -350,8 +350,13 @@ Site *SiteEditDialog::selectedSite(bool sameIndex) const
 void SiteEditDialog::onSiteSelected(Object *object)
 {
     auto *site = object_cast<Site>(object);
+    if (site == nullptr)
+        return;
+    // The site chosen here is the one the navigation shows once the dialog closes.
+    if (m_document.sites.indexOfObject(site) >= 0)
+        m_document.setCurrentSite(site);
     // A site the program selected has been loaded already; the list reports it afterwards.
-    if (site != nullptr && site != shownSite())
+    if (site != shownSite())
         loadSite(site);
 }
 
@@ -434,10 +439,10 @@ void SiteEditDialog::processStyleSheet()
     if (site == nullptr || chosen.isEmpty())
         return;
     ObjectRef guard(site);
-    if (gen::SiteStyleSheet::apply(m_document, *site, chosen.constFirst()->text()) !=
-        gen::SiteStyleSheet::Result::Applied)
+    const QString name = chosen.constFirst()->text();
+    if (gen::SiteStyleSheet::apply(m_document, *site, name) != gen::SiteStyleSheet::Result::Applied)
         return;
-    Q_EMIT edited();
+    m_writer.setField(site, Field::MainCss, name);
     const QString picture = gen::SiteStyleSheet::previewPicture(m_document, *site);
     WebCaptureDialog capture(m_messages, this);
     capture.setAddress(gen::SiteStyleSheet::startPage(m_document, *site));
@@ -447,15 +452,14 @@ void SiteEditDialog::processStyleSheet()
         m_preview->load(picture);
 }
 
-void SiteEditDialog::onTextEdited(QString Site::*field, const QString &text, int column)
+void SiteEditDialog::onTextEdited(Field field, const QString &text, int column)
 {
     if (m_loading)
         return;
     Site *site = selectedSite();
     if (site == nullptr)
         return;
-    site->*field = text;
-    Q_EMIT edited();
+    m_writer.setField(site, field, text);
     if (column >= 0) {
         if (QTreeWidgetItem *item = m_siteList->topLevelItem(selectedRow()))
             item->setText(column, text);
@@ -481,8 +485,8 @@ void SiteEditDialog::onLevelNameEdited(const QString &text)
     const QList<QTreeWidgetItem *> chosen = m_levelList->selectedItems();
     if (site == nullptr || chosen.isEmpty())
         return;
-    site->setLevelName(m_levelList->indexOfTopLevelItem(chosen.constFirst()), text);
-    Q_EMIT edited();
+    m_writer.setField(site, levelNameField(m_levelList->indexOfTopLevelItem(chosen.constFirst())),
+                      text);
     chosen.constFirst()->setText(1, text);
 }
 
@@ -501,8 +505,7 @@ void SiteEditDialog::onChooseTemplate()
         m_messages.inform(u"フォルダ指定変更に失敗しました。\r\nサイト情報は更新されません。"_s);
         return;
     }
-    site->templatePath = folder;
-    Q_EMIT edited();
+    m_writer.setField(site, Field::TemplatePath, folder);
     loadSite(site);
 }
 
@@ -527,13 +530,9 @@ void SiteEditDialog::onNewSite()
                           u"新規サイトは作成されません。"_s.arg(name));
         return;
     }
-    Site *site = m_document.createSite();
-    site->name = name;
-    site->imageFolder = u"image"_s;
-    for (Site *other : m_document.sites)
-        other->listItemState &= ~ObjectListView::kSelectedState;
-    site->listItemState |= ObjectListView::kSelectedState;
-    Q_EMIT edited();
+    Site *site = m_writer.createSite(name);
+    if (site == nullptr)
+        return;
     fillSiteList();
     selectSiteRow(m_document.sites.count() - 1);
     loadSite(site);
@@ -544,14 +543,10 @@ void SiteEditDialog::onMove(bool up)
     Site *site = selectedSite(true);
     if (site == nullptr)
         return;
-    const int row = selectedRow();
-    const int moved =
-        up ? moveUpWrapping(m_document.sites, row) : moveDownWrapping(m_document.sites, row);
-    if (moved < 0)
+    if (!m_writer.moveWithinList(site, up))
         return;
-    Q_EMIT edited();
     fillSiteList();
-    selectSiteRow(moved);
+    selectSiteRow(m_document.sites.indexOfObject(site));
     loadSite(site);
 }
 
@@ -569,10 +564,9 @@ void SiteEditDialog::onDeleteSite()
     site = guard.as<Site>();
     if (answer != QMessageBox::Yes || site == nullptr)
         return;
-    m_document.deleteSite(site);
-    Q_EMIT edited();
+    m_writer.deleteSite(site);
     fillSiteList();
-    // The neighbour takes the selection, and with it the current mark.
+    // The neighbour takes the selection, and with it becomes the current site.
     const int next = qMin(row, m_document.sites.count() - 1);
     if (next < 0) {
         clearFields();

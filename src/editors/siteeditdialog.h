@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include "model/objectfield.h"
 #include "model/objectref.h"
 
 class FileDialogWrapper;
@@ -19,6 +20,7 @@ class QUrl;
 
 namespace velmo {
 class Document;
+class DocumentWriter;
 class Site;
 } // namespace velmo
 
@@ -36,15 +38,14 @@ public:
     // tests can watch it.
     using UrlOpener = std::function<bool(const QUrl &)>;
 
-    SiteEditDialog(Document &document, MessageBoxWrapper &messages, FileDialogWrapper &files,
+    SiteEditDialog(DocumentWriter &writer, MessageBoxWrapper &messages, FileDialogWrapper &files,
                    QWidget *parent = nullptr);
     ~SiteEditDialog() override;
 
-    // Runs the dialog modally for "管理". Its edits are in the document whichever way it closes;
-    // the site last selected in it carries the current mark in its listItemState. edited runs
-    // after each of them.
-    static int run(Document &document, MessageBoxWrapper &messages, FileDialogWrapper &files,
-                   QWidget *parent = nullptr, const std::function<void()> &edited = {});
+    // Runs the dialog modally for "管理". Its edits are in the document (and the undo history)
+    // whichever way it closes; the site last selected in it is the current site.
+    static int run(DocumentWriter &writer, MessageBoxWrapper &messages, FileDialogWrapper &files,
+                   QWidget *parent = nullptr);
 
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
 
@@ -53,10 +54,6 @@ public:
 
     // Escape and the close box close the dialog as OK does: nothing is left to undo.
     void reject() override;
-
-Q_SIGNALS:
-    // The document changed: a field, a site added, moved or deleted, a style sheet taken.
-    void edited();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -78,7 +75,7 @@ private:
     void fillStyleSheetList(const Site &site);
     void processStyleSheet();
     void showPreviewPicture(const Site &site);
-    void onTextEdited(QString Site::*field, const QString &text, int column);
+    void onTextEdited(Field field, const QString &text, int column);
     void onLevelSelected();
     void onLevelNameEdited(const QString &text);
     void onChooseTemplate();
@@ -89,6 +86,7 @@ private:
     void onOpenStartPage();
     void resizeSiteColumns();
 
+    DocumentWriter &m_writer;
     Document &m_document;
     MessageBoxWrapper &m_messages;
     FileDialogWrapper &m_files;

@@ -11,7 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace velmo::gen {
 
-SiteStyleSheet::Result SiteStyleSheet::apply(Document &global, Site &site, const QString &name)
+SiteStyleSheet::Result SiteStyleSheet::apply(Document &global, const Site &site,
+                                             const QString &name)
 {
     // The name comes from a folder listing, but it is joined to paths: anything that is not a
     // single file name would reach outside the css folders.
@@ -44,7 +45,6 @@ SiteStyleSheet::Result SiteStyleSheet::apply(Document &global, Site &site, const
     const QString replaced = QString(link).replace(u"style.css"_s, name);
     page.replace(at, link.size(), replaced);
     writeTextFile(page, startPage(global, site));
-    site.mainCss = name;
     return Result::Applied;
 }
 

@@ -20,15 +20,16 @@ public:
         // Style sheet and template images copied, but the template's index.html has no style
         // sheet link: no start page, the site's main style sheet unchanged.
         NoLink,
-        // Start page written and the name stored as the site's main style sheet.
+        // Start page written: name is to be stored as the site's main style sheet.
         Applied,
     };
 
     // Copies css/<name> and the template images from the site's template folder into its
-    // working folder, writes the template's index.html there with its style sheet link pointing
-    // at name, and stores name as the site's main style sheet. Failures the user must hear of
-    // are reported through the document; failed file copies are not.
-    static Result apply(Document &global, Site &site, const QString &name);
+    // working folder and writes the template's index.html there with its style sheet link
+    // pointing at name. Storing name as the site's main style sheet is the caller's edit of the
+    // document. Failures the user must hear of are reported through the document; failed file
+    // copies are not.
+    static Result apply(Document &global, const Site &site, const QString &name);
 
     // The sample start page in the site's working folder, and the picture taken of it.
     static QString startPage(const Document &global, const Site &site);

@@ -79,12 +79,6 @@ public:
 
     bool isLoading() const { return !m_storing; }
     bool isStoring() const { return m_storing; }
-    // A writer for comparing contents: values the site output derives and writes back into
-    // the objects (a category's link path) are written empty, so that previewing a page does
-    // not count as an edit.
-    void setOmitsDerivedValues(bool omit) { m_omitsDerived = omit; }
-    bool omitsDerivedValues() const { return m_omitsDerived; }
-
     // Reading position (bytes from the start) and bytes left.
     qint64 position() const { return m_cur - m_begin; }
     qint64 remaining() const { return m_end - m_cur; }
@@ -146,7 +140,6 @@ private:
     const uchar *m_cur = nullptr;
     const uchar *m_end = nullptr;
     bool m_storing = false;
-    bool m_omitsDerived = false;
     QByteArray *m_out = nullptr;
     // Writing to a device: the buffer is reused, so a large document never needs its whole
     // size in memory (nor the page faults of first touching it).

@@ -27,7 +27,7 @@ int Category::storeBody(Archive &ar) const
     const int c = linkTarget.store(ar);
     ar.writeString(linkTitle);
     ar.writeString(folderName);
-    ar.writeString(ar.omitsDerivedValues() ? QString() : auxText);
+    ar.writeString(auxText);
     return a && b && c ? 1 : 0;
 }
 
@@ -60,21 +60,6 @@ int Category::removeChild(Object *child)
     return 0;
 }
 
-int Category::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
-                        bool restoreState)
-{
-    const TreeItemHandle item = insertTreeItem(parentItem, tree, inserted, restoreState);
-    for (Page *page : pages) {
-        if (page->typeCode == kClassPage)
-            page->addToTree(item, tree, inserted, restoreState);
-    }
-    for (Category *category : categories) {
-        if (category->typeCode == kClassCategory)
-            category->addToTree(item, tree, inserted, restoreState);
-    }
-    finishTreeItem(parentItem, item, tree);
-    return 1;
-}
 
 int Category::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
@@ -110,8 +95,11 @@ bool Category::isHomeCategory() const
     return home != nullptr && home->id == id;
 }
 
-bool Category::forEachChild(Children, ObjectVisitor visit)
+bool Category::forEachChild(Children which, ObjectVisitor visit)
 {
+    if (which == Children::Shown)
+        return pages.visitOfClass(kClassPage, visit) &&
+               categories.visitOfClass(kClassCategory, visit);
     return pages.visitAll(visit) && categories.visitAll(visit);
 }
 

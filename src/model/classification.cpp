@@ -47,21 +47,6 @@ int Classification::removeChild(Object *child)
     return categories.removeObject(child);
 }
 
-int Classification::addToTree(TreeItemHandle parentItem, TreeSink &tree,
-                              QList<TreeItemHandle> *inserted, bool restoreState)
-{
-    const TreeItemHandle item = insertTreeItem(parentItem, tree, inserted, restoreState);
-    for (Category *category : categories) {
-        if (category->typeCode == kClassCategory)
-            category->addToTree(item, tree, inserted, restoreState);
-    }
-    for (Page *page : pages) {
-        if (page->typeCode == kClassPage)
-            page->addToTree(item, tree, inserted, restoreState);
-    }
-    finishTreeItem(parentItem, item, tree);
-    return 1;
-}
 
 int Classification::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
@@ -81,6 +66,9 @@ void Classification::copyFrom(const Classification &other)
 
 bool Classification::forEachChild(Children which, ObjectVisitor visit)
 {
+    if (which == Children::Shown)
+        return categories.visitOfClass(kClassCategory, visit) &&
+               pages.visitOfClass(kClassPage, visit);
     if (!categories.visitAll(visit))
         return false;
     return which == Children::Hierarchy || pages.visitAll(visit);

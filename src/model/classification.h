@@ -23,8 +23,6 @@ public:
     int getTreeIcon(int which) const override;
     int removeChild(Object *child) override;
     bool forEachChild(Children which, ObjectVisitor visit) override;
-    int addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
-                  bool restoreState) override;
     int outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain) override;
 
     void copyFrom(const Classification &other);

@@ -28,13 +28,6 @@ int Content::loadBody(Archive &ar)
     return 1;
 }
 
-int Content::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
-                       bool restoreState)
-{
-    const TreeItemHandle item = insertTreeItem(parentItem, tree, inserted, restoreState);
-    finishTreeItem(parentItem, item, tree);
-    return 1;
-}
 
 int Content::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {

@@ -29,8 +29,6 @@ public:
 
     int storeBody(Archive &ar) const override;
     int loadBody(Archive &ar) override;
-    int addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
-                  bool restoreState) override;
     int outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain) override;
 
     void copyFrom(const Content &other);

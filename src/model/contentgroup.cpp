@@ -57,21 +57,6 @@ int ContentGroup::removeChild(Object *child)
     return 0;
 }
 
-int ContentGroup::addToTree(TreeItemHandle parentItem, TreeSink &tree,
-                            QList<TreeItemHandle> *inserted, bool restoreState)
-{
-    const TreeItemHandle item = insertTreeItem(parentItem, tree, inserted, restoreState);
-    for (Content *content : contents) {
-        if (content->typeCode == kClassContent)
-            content->addToTree(item, tree, inserted, restoreState);
-    }
-    for (ContentGroup *group : subGroups) {
-        if (group->typeCode == kClassContentGroup)
-            group->addToTree(item, tree, inserted, restoreState);
-    }
-    finishTreeItem(parentItem, item, tree);
-    return 1;
-}
 
 int ContentGroup::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
@@ -101,6 +86,9 @@ int ContentGroup::addContent(Content *content)
 
 bool ContentGroup::forEachChild(Children which, ObjectVisitor visit)
 {
+    if (which == Children::Shown)
+        return contents.visitOfClass(kClassContent, visit) &&
+               subGroups.visitOfClass(kClassContentGroup, visit);
     if (!(subGroups.visitAll(visit) && contents.visitAll(visit)))
         return false;
     return which == Children::Hierarchy || relatedGroups.visitAll(visit);

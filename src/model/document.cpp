@@ -1,5 +1,7 @@
-// Document: the document root and the shared run-time state.
+// Document: the document root, the shared run-time state and the announced edit operations.
 #include "model/document.h"
+
+#include <type_traits>
 
 #include "model/archive.h"
 #include "model/category.h"
@@ -7,6 +9,7 @@
 #include "model/content.h"
 #include "model/contentgroup.h"
 #include "model/messagereporter.h"
+#include "model/objectbox.h"
 #include "model/page.h"
 #include "model/site.h"
 
@@ -53,9 +56,7 @@ Document::Document(const QString &programFolder)
       m_temporaryFolder(programFolder + QStringLiteral("/temporary")),
       m_sampleTemplateFolder(programFolder + QStringLiteral("/template/サンプル/サンプル１")),
       m_reporter(&g_stderrReporter)
-{
-    sequenceCounter = 0;
-}
+{}
 
 Document::~Document() = default;
 
@@ -84,10 +85,18 @@ int Document::load(Archive &ar)
 {
     if (!ar.isLoading())
         return 0;
+    Q_EMIT aboutToReset();
     contentTypes.clear();
     partTypes.clear();
     sites.clear();
-    m_currentSite = nullptr;
+    m_currentSite.reset();
+    // Whatever was read, the objects are this document's now; the reset is announced even when
+    // the archive gives up half-way.
+    struct ResetAnnouncer
+    {
+        Document &document;
+        ~ResetAnnouncer() { Q_EMIT document.reset(); }
+    } announcer{*this};
     ar.readTag({tags::Global});
     const int a = contentTypes.load(ar, nullptr);
     const int b = partTypes.load(ar, nullptr);
@@ -97,12 +106,39 @@ int Document::load(Archive &ar)
 
 void Document::newDocument()
 {
-    if (clearNavigationTree)
-        clearNavigationTree();
+    Q_EMIT aboutToReset();
     sites.clear();
-    m_currentSite = nullptr;
+    m_currentSite.reset();
     previewAreas.clear();
     previewAreaFlag = 0;
+    Q_EMIT reset();
+}
+
+namespace {
+
+// Hands every element of from to to, whose old elements are destroyed.
+template<class List>
+void moveElements(List &from, List &to)
+{
+    to.clear();
+    for (auto *element : from)
+        to.add(element, nullptr);
+    from.release();
+}
+
+} // namespace
+
+void Document::replaceContent(Document &incoming)
+{
+    Q_EMIT aboutToReset();
+    sites.clear();
+    m_currentSite.reset();
+    previewAreas.clear();
+    previewAreaFlag = 0;
+    moveElements(incoming.contentTypes, contentTypes);
+    moveElements(incoming.partTypes, partTypes);
+    moveElements(incoming.sites, sites);
+    Q_EMIT reset();
 }
 
 void Document::addBuiltInCatalogue()
@@ -144,40 +180,24 @@ void Document::addBuiltInCatalogue()
 
 Site *Document::createSite()
 {
-    m_modified = true;
     auto *site = new Site;
     site->templatePath = m_sampleTemplateFolder;
-    sites.add(site, nullptr);
+    insertObject(nullptr, site);
     return site;
-}
-
-int Document::deleteSite(Site *site)
-{
-    const int index = sites.indexOfObject(site);
-    if (index < 0)
-        return 0;
-    // Forgotten before the object goes, so that a later site at the same address is not taken
-    // for the current one.
-    if (m_currentSite == site)
-        m_currentSite = nullptr;
-    sites.removeAt(index);
-    delete site;
-    m_modified = true;
-    return 1;
 }
 
 Site *Document::getCurrentSite()
 {
-    bool valid = m_currentSite != nullptr && isDocumentSite(sites, m_currentSite);
-    if (valid && navigationTreeRoot) {
-        const Object *root = navigationTreeRoot();
-        valid = root == m_currentSite && root->id == m_currentSite->id;
-    }
-    if (!valid) {
+    Site *site = currentSiteUnchecked();
+    if (site == nullptr)
         report(QStringLiteral("選択サイトが取得できませんでした。"));
-        return nullptr;
-    }
-    return m_currentSite;
+    return site;
+}
+
+Site *Document::currentSiteUnchecked() const
+{
+    Site *site = m_currentSite.as<Site>();
+    return site != nullptr && isDocumentSite(sites, site) ? site : nullptr;
 }
 
 int Document::setCurrentSite(Object *site)
@@ -187,36 +207,14 @@ int Document::setCurrentSite(Object *site)
         report(QStringLiteral("サイトが選択できませんでした。"));
         return 0;
     }
-    m_currentSite = candidate;
+    if (m_currentSite.get() != candidate) {
+        m_currentSite = ObjectRef(candidate);
+        Q_EMIT currentSiteChanged(candidate);
+    }
     return 1;
 }
 
-StorageResult Document::deleteToStorage(Object *object)
-{
-    // Only these parents hold these objects in a list the user may delete from.
-    Object *up = object != nullptr ? object->parent() : nullptr;
-    bool knownParent = false;
-    if (object_cast<Category>(object) != nullptr)
-        knownParent = object_cast<Category>(up) || object_cast<Classification>(up);
-    else if (object_cast<Page>(object) != nullptr)
-        knownParent = object_cast<Category>(up) != nullptr;
-    else if (object_cast<ContentGroup>(object) != nullptr)
-        knownParent = object_cast<Page>(up) || object_cast<ContentGroup>(up);
-    if (!knownParent || up->removeChild(object) == 0) {
-        report(QStringLiteral("選択メニューの Tree 親クラスが判定できませんでした。"));
-        return StorageResult::NotDetached;
-    }
-    if (Site *site = getCurrentSite()) {
-        site->objectBox.putInBox(object);
-        return StorageResult::Stored;
-    }
-    report(QStringLiteral("選択サイトが見つからないか、一時保存場所へ登録できませんでした。\r\n"
-                          "オブジェクトは削除されます。"));
-    delete object;
-    return StorageResult::Destroyed;
-}
-
-bool Document::owns(const Object *object) const
+bool Document::holds(const Object *object) const
 {
     if (object == nullptr)
         return false;
@@ -229,6 +227,178 @@ bool Document::owns(const Object *object) const
             return true;
     }
     return false;
+}
+
+namespace {
+
+// The list element of class T that object is, or null: the box's untyped list takes any object.
+template<class T>
+T *asElement(Object *object)
+{
+    if constexpr (std::is_same_v<T, Object>)
+        return object;
+    else
+        return object_cast<T>(object);
+}
+
+bool isBoxedClass(qint32 code)
+{
+    return code == kClassCategory || code == kClassPage || code == kClassContentGroup;
+}
+
+} // namespace
+
+// Calls f with owner's list for object's class; false when there is none. Only these pairs
+// exist in the document; any other would be an object the file and the output do not know.
+template<class F>
+bool Document::withList(Object *owner, const Object *object, F &&f)
+{
+    if (object == nullptr)
+        return false;
+    const qint32 code = object->typeCode;
+    if (owner == nullptr) {
+        if (code != kClassSite)
+            return false;
+        f(sites);
+        return true;
+    }
+    if (auto *site = object_cast<Site>(owner)) {
+        if (code != kClassClassification)
+            return false;
+        f(site->classifications);
+    } else if (auto *classification = object_cast<Classification>(owner)) {
+        if (code == kClassCategory)
+            f(classification->categories);
+        else if (code == kClassPage)
+            f(classification->pages);
+        else
+            return false;
+    } else if (auto *category = object_cast<Category>(owner)) {
+        if (code == kClassCategory)
+            f(category->categories);
+        else if (code == kClassPage)
+            f(category->pages);
+        else
+            return false;
+    } else if (auto *page = object_cast<Page>(owner)) {
+        if (code != kClassContentGroup)
+            return false;
+        f(page->contentGroups);
+    } else if (auto *group = object_cast<ContentGroup>(owner)) {
+        if (code == kClassContentGroup)
+            f(group->subGroups);
+        else if (code == kClassContent)
+            f(group->contents);
+        else
+            return false;
+    } else if (auto *box = object_cast<ObjectBox>(owner)) {
+        if (!isBoxedClass(code))
+            return false;
+        f(box->items);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool Document::accepts(const Object *owner, const Object *object) const
+{
+    bool typed = false;
+    const bool listed = const_cast<Document *>(this)->withList(
+        const_cast<Object *>(owner), object, [&typed, object](auto &list) {
+            using T = typename std::remove_reference_t<decltype(list)>::Element;
+            typed = asElement<T>(const_cast<Object *>(object)) != nullptr;
+        });
+    return listed && typed;
+}
+
+int Document::indexInOwner(const Object *object) const
+{
+    int index = -1;
+    const_cast<Document *>(this)->withList(
+        object != nullptr ? object->parent() : nullptr, object,
+        [&index, object](auto &list) { index = list.indexOfObject(object); });
+    return index;
+}
+
+int Document::siblingCount(const Object *object) const
+{
+    int count = 0;
+    if (indexInOwner(object) >= 0) {
+        const_cast<Document *>(this)->withList(object->parent(), object,
+                                               [&count](auto &list) { count = list.count(); });
+    }
+    return count;
+}
+
+bool Document::insertObject(Object *owner, Object *object, int index)
+{
+    // Only a detached object is placed: one still in a list would end up in two.
+    if (object == nullptr || object->parent() != nullptr || indexInOwner(object) >= 0 ||
+        !accepts(owner, object))
+        return false;
+    withList(owner, object, [owner, object, index](auto &list) {
+        using T = typename std::remove_reference_t<decltype(list)>::Element;
+        T *element = asElement<T>(object);
+        element->setParent(owner);
+        list.insertAt(index < 0 ? list.count() : index, element);
+    });
+    Q_EMIT objectInserted(object);
+    return true;
+}
+
+int Document::takeObject(Object *object)
+{
+    const int index = indexInOwner(object);
+    if (index < 0)
+        return -1;
+    Object *owner = object->parent();
+    withList(owner, object, [index](auto &list) { list.removeAt(index); });
+    if (m_currentSite.get() == object) {
+        m_currentSite.reset();
+        Q_EMIT currentSiteChanged(nullptr);
+    }
+    Q_EMIT objectRemoved(object, owner);
+    return index;
+}
+
+bool Document::moveObject(Object *object, Object *newOwner, int index)
+{
+    const int from = indexInOwner(object);
+    if (from < 0 || !accepts(newOwner, object))
+        return false;
+    Object *owner = object->parent();
+    withList(owner, object, [from](auto &list) { list.takeAt(from); });
+    withList(newOwner, object, [newOwner, object, index](auto &list) {
+        using T = typename std::remove_reference_t<decltype(list)>::Element;
+        T *element = asElement<T>(object);
+        element->setParent(newOwner);
+        list.insertAt(index < 0 ? list.count() : index, element);
+    });
+    Q_EMIT objectMoved(object, owner);
+    return true;
+}
+
+bool Document::setField(Object *object, Field field, const FieldValue &value)
+{
+    if (object == nullptr)
+        return false;
+    const std::optional<FieldValue> old = readField(*object, field);
+    if (!old || old->index() != value.index())
+        return false;
+    if (*old == value)
+        return true;
+    writeField(*object, field, value);
+    Q_EMIT objectChanged(object, field);
+    return true;
+}
+
+void Document::setPreviewAreas(const QList<PreviewArea> &areas)
+{
+    if (areas == previewAreas)
+        return;
+    previewAreas = areas;
+    Q_EMIT previewAreasChanged();
 }
 
 } // namespace velmo

@@ -1,16 +1,20 @@
 // Document, the root of the document: the content-type and part-type catalogues and the sites,
 // plus the run-time state that the program's parts share (current site, preview areas,
-// template lists, external programs, preview address).
+// template lists, external programs, preview address). It announces every change made through
+// its edit operations, which the commands of the undo history call.
 #pragma once
 
 #include <array>
-#include <functional>
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include "model/objectfield.h"
 #include "model/objectlist.h"
+#include "model/objectref.h"
+#include "model/site.h"
 
 namespace velmo {
 
@@ -33,24 +37,14 @@ struct ExternalProgramSettings
     std::array<QString, 3> graphicsEditorPaths;
 };
 
-// What became of an object handed to deleteToStorage.
-enum class StorageResult {
-    // The parent could not be told or refused; the object stays where it was.
-    NotDetached,
-    // The object is now in the current site's storage box.
-    Stored,
-    // Detached but no site could take it: the object was destroyed.
-    Destroyed,
-};
-
-class Document
+class Document : public QObject
 {
+    Q_OBJECT
+
 public:
     // programFolder is the data root that holds template/, web/, temporary/ and user_image/.
     explicit Document(const QString &programFolder = QString());
-    ~Document();
-    Document(const Document &) = delete;
-    Document &operator=(const Document &) = delete;
+    ~Document() override;
 
     // The file record: tag and the three lists. Load first empties the model.
     int store(Archive &ar) const;
@@ -58,38 +52,55 @@ public:
 
     // The model's part of "new": sites, current site and preview areas go; catalogues stay.
     void newDocument();
+    // Takes over incoming's catalogues and sites in place of this document's own, as one reset.
+    void replaceContent(Document &incoming);
     // The built-in part types and content type, appended once per run and never twice: an
     // entry whose fixed identity is already in the catalogue is left alone.
     void addBuiltInCatalogue();
 
-    // A new site on the sample template, appended to the sites; marks the document modified.
+    // A new site on the sample template, appended to the sites.
     Site *createSite();
-    // Takes site out of the sites and destroys it with everything it owns; when it was the
-    // current site there is none afterwards. Marks the document modified. 0 when site is not
-    // one of the sites.
-    int deleteSite(Site *site);
 
-    // The selected site, when it is still one of the document's sites and the site at the root
-    // of the navigation tree; otherwise reports and returns null.
+    // The current site, when it is still one of the document's sites; otherwise reports and
+    // returns null.
     Site *getCurrentSite();
     // Accepts only a site of this document (that very object); reports otherwise.
     int setCurrentSite(Object *site);
-    // The current site without the checks and messages (for displays that may show none).
-    Site *currentSiteUnchecked() const { return m_currentSite; }
+    // The current site without the message (for displays that may show none); null when it
+    // went or is no longer one of the sites.
+    Site *currentSiteUnchecked() const;
 
-    // True when object is one of the sites, or lies below one (its storage box included).
-    // object must exist; for a pointer that may be stale, compare with the sites first.
-    bool owns(const Object *object) const;
+    // True when object is one of the sites or lies below one (its storage box included), and
+    // not in something taken out of the document and kept for undo. It walks up the object's
+    // parents: for a writer that must not change what the document no longer holds.
+    bool holds(const Object *object) const;
 
-    // Moves a category, page or content group from its parent into the current site's box.
-    StorageResult deleteToStorage(Object *object);
+    // The edit operations. Only the commands of the undo history call them; each announces
+    // what it did.
+    //
+    // Places a detached object into owner's list for its class at index (-1 or past the end:
+    // appended); a null owner takes a site among the sites. False, and nothing done, when
+    // owner has no list for the object.
+    bool insertObject(Object *owner, Object *object, int index = -1);
+    // Takes object out of its owner's list without destroying it; its former index, or -1.
+    int takeObject(Object *object);
+    // Moves object into newOwner's list for it at index (its own list: reordering). False, and
+    // nothing done, when newOwner has no such list.
+    bool moveObject(Object *object, Object *newOwner, int index);
+    // Writes a field; false when the object has no such field. Announced only when it changed.
+    bool setField(Object *object, Field field, const FieldValue &value);
+    void setPreviewAreas(const QList<PreviewArea> &areas);
+
+    // object's position in its owner's list, or -1.
+    int indexInOwner(const Object *object) const;
+    // How many entries the list holding object has (object included); 0 when none holds it.
+    int siblingCount(const Object *object) const;
+    // Whether owner has a list that takes object.
+    bool accepts(const Object *owner, const Object *object) const;
 
     void report(const QString &message) const;
     void setReporter(MessageReporter *reporter);
     MessageReporter *reporter() const { return m_reporter; }
-
-    bool isModified() const { return m_modified; }
-    void setModified(bool modified) { m_modified = modified; }
 
     const QString &programFolder() const { return m_programFolder; }
     const QString &webFolder() const { return m_webFolder; }
@@ -118,19 +129,35 @@ public:
     ExternalProgramSettings externalPrograms;
     QString previewAddress;
 
-    // Set by the GUI's navigation form: the object at the root of its menu tree, and how to
-    // empty the tree. Without them the model skips the tree check and the clearing.
-    std::function<Object *()> navigationTreeRoot;
-    std::function<void()> clearNavigationTree;
+Q_SIGNALS:
+    // object, with all it holds, was placed; parent() is its new owner (null: it is a site).
+    void objectInserted(velmo::Object *object);
+    // object was taken out of formerParent's list (null: the sites); it still exists, held
+    // by whoever took it.
+    void objectRemoved(velmo::Object *object, velmo::Object *formerParent);
+    // object moved within its list or from formerParent's list into its present owner's.
+    void objectMoved(velmo::Object *object, velmo::Object *formerParent);
+    void objectChanged(velmo::Object *object, velmo::Field field);
+    void previewAreasChanged();
+    // Everything is about to be replaced (New, Open, a restored recovery): whoever holds an
+    // object lets go now. reset follows once the new content is in.
+    void aboutToReset();
+    void reset();
+    void currentSiteChanged(velmo::Site *site);
 
 private:
+    template<class F>
+    bool withList(Object *owner, const Object *object, F &&f);
+
+    // The identities this document's objects take; made before any object of it.
+    qint32 m_sequence = 0;
+    SequenceCounterScope m_sequenceScope{m_sequence};
     QString m_programFolder;
     QString m_webFolder;
     QString m_temporaryFolder;
     QString m_sampleTemplateFolder;
-    Site *m_currentSite = nullptr;
+    ObjectRef m_currentSite;
     MessageReporter *m_reporter = nullptr;
-    bool m_modified = false;
     bool m_builtInCatalogueAdded = false;
 };
 

@@ -3,7 +3,6 @@
 
 #include <optional>
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -141,19 +140,6 @@ bool DocumentFile::toBytes(const Document &global, QByteArray &out, QString *err
         return false;
     }
     return true;
-}
-
-QByteArray DocumentFile::contentDigest(const Document &global)
-{
-    QByteArray bytes;
-    Archive ar = Archive::forWriting(bytes);
-    ar.setOmitsDerivedValues(true);
-    try {
-        global.store(ar);
-    } catch (const ArchiveError &) {
-        return {};
-    }
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
 bool DocumentFile::save(const Document &global, const QString &path)

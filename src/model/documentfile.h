@@ -34,10 +34,6 @@ public:
     // The bytes of the whole model; false (with the message in error) when a value cannot be
     // written.
     static bool toBytes(const Document &global, QByteArray &out, QString *error = nullptr);
-    // A digest of what saving would write, leaving out values the site output derives: two
-    // documents with equal digests save the same content. Empty when the model cannot be
-    // written.
-    static QByteArray contentDigest(const Document &global);
 };
 
 } // namespace velmo

@@ -72,11 +72,6 @@ int Object::removeChild(Object *)
     return 0;
 }
 
-int Object::addToTree(TreeItemHandle, TreeSink &, QList<TreeItemHandle> *, bool)
-{
-    return 0;
-}
-
 void Object::clearOutputMarks()
 {
     outputMark = 0;
@@ -156,10 +151,6 @@ void Object::copyFrom(const Object &other)
     updatedTime = other.updatedTime;
     name = other.name;
     memo = other.memo;
-    listItemState = other.listItemState;
-    treeItem = other.treeItem;
-    treeItemState = other.treeItemState;
-    treeCheckState = other.treeCheckState;
     m_parent = other.m_parent;
 }
 
@@ -207,28 +198,6 @@ int Object::load(Archive &ar)
                 codeOffset);
     }
     return loadBody(ar) != 0 && ok != 0 ? 1 : 0;
-}
-
-TreeItemHandle Object::insertTreeItem(TreeItemHandle parentItem, TreeSink &tree,
-                                      QList<TreeItemHandle> *inserted, bool restoreState)
-{
-    const TreeItemHandle item =
-        tree.insertItem(parentItem, name, getTreeIcon(0), getTreeIcon(1), this);
-    if (inserted != nullptr)
-        inserted->append(item);
-    if (restoreState) {
-        treeItem = item;
-        tree.restoreItemState(item,
-                              treeItemState & (TreeSink::kStateExpanded | TreeSink::kStateSelected),
-                              treeCheckState);
-    }
-    return item;
-}
-
-void Object::finishTreeItem(TreeItemHandle parentItem, TreeItemHandle item, TreeSink &tree)
-{
-    if (parentItem == 0)
-        tree.expandItem(item);
 }
 
 } // namespace velmo

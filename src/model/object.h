@@ -1,5 +1,5 @@
 // velmo::Object, the base of every document object: identity, class code, parent link, times,
-// name and memo, view state, the fixed order of virtual operations and the common record.
+// name and memo, the fixed order of virtual operations and the common record.
 #pragma once
 
 #include <memory>
@@ -10,7 +10,6 @@
 
 #include "model/objectid.h"
 #include "model/outputcontext.h"
-#include "model/treesink.h"
 
 namespace velmo {
 
@@ -26,6 +25,11 @@ enum class Children {
     // Everything the object owns: the hierarchy plus genres, the storage box, a hierarchy's
     // own pages, conditions and related groups.
     Owned,
+    // What the navigation tree shows below the object, in its order: a site's first two
+    // hierarchies, a hierarchy's categories then its pages, a category's pages then its
+    // sub-categories, a page's content groups, a group's contents then its sub-groups, and the
+    // categories, pages and groups a storage box holds.
+    Shown,
 };
 
 // A callable taking Object * and returning false to stop a walk, passed without copying or
@@ -90,8 +94,6 @@ public:
     // which: 0 normal image, 1 selected image (no class tells them apart).
     virtual int getTreeIcon(int which) const;
     virtual int removeChild(Object *child);
-    virtual int addToTree(TreeItemHandle parentItem, TreeSink &tree,
-                          QList<TreeItemHandle> *inserted, bool restoreState);
     // Clears the output mark of this object and of its hierarchy below.
     virtual void clearOutputMarks();
     virtual int store(Archive &ar) const;
@@ -112,7 +114,7 @@ public:
     Object *parent() const { return m_parent; }
     // Sets parent and makes parentId follow it (time 0 / seq 0 without a parent).
     void setParent(Object *newParent);
-    // Copies the common fields, view state and parent of another object.
+    // Copies the common fields and the parent of another object.
     void copyFrom(const Object &other);
 
     ObjectId id;
@@ -125,22 +127,9 @@ public:
     QString name;
     QString memo;
 
-    // View state, never stored.
-    qint32 listItemState = 0;
-    TreeItemHandle treeItem = 0;
-    qint32 treeItemState = 0;
-    qint32 treeCheckState = 0;
-
     // Set on every object of the chain of the page being generated, cleared before the next
     // page. Only the classes that have children or are generated use it.
     qint32 outputMark = 0;
-
-protected:
-    // The shared part of addToTree: inserts this object's item and restores its state.
-    TreeItemHandle insertTreeItem(TreeItemHandle parentItem, TreeSink &tree,
-                                  QList<TreeItemHandle> *inserted, bool restoreState);
-    // Expands an item that was inserted at the root, after its children are in.
-    static void finishTreeItem(TreeItemHandle parentItem, TreeItemHandle item, TreeSink &tree);
 
 private:
     friend class ObjectRef;

@@ -96,17 +96,6 @@ int ObjectBox::removeChild(Object *child)
     return items.removeObject(child);
 }
 
-int ObjectBox::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
-                         bool restoreState)
-{
-    const TreeItemHandle item = insertTreeItem(parentItem, tree, inserted, restoreState);
-    for (Object *element : items) {
-        if (isBoxedClass(element->typeCode))
-            element->addToTree(item, tree, inserted, restoreState);
-    }
-    finishTreeItem(parentItem, item, tree);
-    return 1;
-}
 
 void ObjectBox::clearOutputMarks() {}
 
@@ -126,8 +115,15 @@ int ObjectBox::putInBox(Object *object)
     return items.add(object, this);
 }
 
-bool ObjectBox::forEachChild(Children, ObjectVisitor visit)
+bool ObjectBox::forEachChild(Children which, ObjectVisitor visit)
 {
+    if (which == Children::Shown) {
+        for (Object *element : items) {
+            if (isBoxedClass(element->typeCode) && !visit(element))
+                return false;
+        }
+        return true;
+    }
     return items.visitAll(visit);
 }
 

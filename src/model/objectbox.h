@@ -21,8 +21,6 @@ public:
     int getTreeIcon(int which) const override;
     int removeChild(Object *child) override;
     bool forEachChild(Children which, ObjectVisitor visit) override;
-    int addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
-                  bool restoreState) override;
     void clearOutputMarks() override;
 
     // Copies the box and deep copies of its elements.

@@ -8,8 +8,6 @@
 #include "model/contentgroup.h"
 #include "model/document.h"
 #include "model/fileutil.h"
-#include "model/listmoves.h"
-#include "model/objectcopy.h"
 #include "model/page.h"
 #include "model/site.h"
 
@@ -23,47 +21,6 @@ ObjectCommands::ContextMenu makeMenu(const QString &name, int position,
                                      QList<ObjectCommands::MenuItem> items)
 {
     return {name, position, std::move(items)};
-}
-
-// Appends object to target's list for objects of its class; false for any other pair.
-bool appendTo(Object *target, Object *object)
-{
-    if (auto *category = object_cast<Category>(object)) {
-        if (auto *parent = object_cast<Category>(target)) {
-            parent->categories.add(category, parent);
-            return true;
-        }
-        if (auto *parent = object_cast<Classification>(target)) {
-            parent->categories.add(category, parent);
-            return true;
-        }
-    } else if (auto *page = object_cast<Page>(object)) {
-        if (auto *parent = object_cast<Category>(target)) {
-            parent->pages.add(page, parent);
-            return true;
-        }
-    } else if (auto *group = object_cast<ContentGroup>(object)) {
-        if (auto *parent = object_cast<Page>(target)) {
-            parent->contentGroups.add(group, parent);
-            return true;
-        }
-        if (auto *parent = object_cast<ContentGroup>(target)) {
-            parent->subGroups.add(group, parent);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool isAcceptedPair(const Object *source, const Object *target)
-{
-    if (object_cast<Category>(source) != nullptr)
-        return object_cast<Category>(target) || object_cast<Classification>(target);
-    if (object_cast<Page>(source) != nullptr)
-        return object_cast<Category>(target) != nullptr;
-    if (object_cast<ContentGroup>(source) != nullptr)
-        return object_cast<Page>(target) || object_cast<ContentGroup>(target);
-    return false;
 }
 
 ContentGroup *newContentGroup()
@@ -156,108 +113,120 @@ ObjectCommands::MenuKind ObjectCommands::contextMenuFor(const Object *object, Co
     return MenuKind::Shown;
 }
 
-ObjectCommands::Outcome ObjectCommands::run(int command, Object *target)
+std::unique_ptr<Object> ObjectCommands::newObjectFor(int command, Object *target)
 {
-    Outcome outcome;
     if (target == nullptr)
-        return outcome;
+        return nullptr;
     switch (command) {
     case NewCategory:
-        if (auto *classification = object_cast<Classification>(target)) {
-            auto *category = new Category;
+        if (object_cast<Classification>(target) != nullptr ||
+            object_cast<Category>(target) != nullptr) {
+            auto category = std::make_unique<Category>();
             category->name = u"メニュー"_s;
-            classification->categories.add(category, classification);
-            outcome.created = category;
-        } else if (auto *parent = object_cast<Category>(target)) {
-            auto *category = new Category;
-            category->name = u"メニュー"_s;
-            parent->categories.add(category, parent);
-            outcome.created = category;
+            return category;
         }
         break;
     case NewPluginPage:
-        if (auto *classification = object_cast<Classification>(target)) {
-            auto *page = new Page;
+        if (object_cast<Classification>(target) != nullptr) {
+            auto page = std::make_unique<Page>();
             page->name = u"プラグインページ"_s;
-            classification->pages.add(page, classification);
-            outcome.created = page;
+            return page;
         }
         break;
     case NewPage:
         if (auto *category = object_cast<Category>(target)) {
-            auto *page = new Page;
+            auto page = std::make_unique<Page>();
             page->name = u"ページ"_s;
             // Plug-in pages keep theirs empty: they merge into every page of their template, so
             // a default would merge them at once.
             page->templateName = defaultTemplate(category, lastTemplateOf(category->pages),
                                                  Document::pageTemplateFolderName());
-            category->pages.add(page, category);
-            outcome.created = page;
+            return page;
         }
         break;
     case NewContentGroup:
         if (auto *page = object_cast<Page>(target)) {
-            ContentGroup *group = newContentGroup();
+            std::unique_ptr<ContentGroup> group(newContentGroup());
             group->templateName = defaultTemplate(page, lastTemplateOf(page->contentGroups),
                                                   Document::contentTemplateFolderName());
             const auto *owner = object_cast<Classification>(page->parent());
             if (owner != nullptr && owner->kind == Classification::kKindPlugin)
                 group->kind = ContentGroup::kKindPlugin;
-            page->contentGroups.add(group, page);
-            outcome.created = group;
-        } else if (auto *parent = object_cast<ContentGroup>(target)) {
-            ContentGroup *group = newContentGroup();
+            return group;
+        }
+        if (auto *parent = object_cast<ContentGroup>(target)) {
+            std::unique_ptr<ContentGroup> group(newContentGroup());
             group->templateName = defaultTemplate(parent, lastTemplateOf(parent->subGroups),
                                                   Document::contentTemplateFolderName());
             group->kind = parent->kind;
-            parent->subGroups.add(group, parent);
-            outcome.created = group;
+            return group;
         }
         break;
-    case DeleteCategory:
-        return deleteToStorage(target, kClassCategory);
-    case DeletePage:
-        return deleteToStorage(target, kClassPage);
-    case DeleteContentGroup:
-        return deleteToStorage(target, kClassContentGroup);
     default:
-        // No handler (32809, 32810, anything unknown): not even a rebuild.
-        return outcome;
+        break;
     }
-    outcome.changed = outcome.created != nullptr;
-    outcome.rebuildMenuTree = true;
-    return outcome;
+    return nullptr;
 }
 
-ObjectCommands::Outcome ObjectCommands::deleteToStorage(Object *target, qint32 expectedClass)
+QString ObjectCommands::stepName(int command)
 {
-    Outcome outcome;
-    outcome.rebuildMenuTree = true;
-    if (target->typeCode != expectedClass)
-        return outcome;
-    switch (m_global.deleteToStorage(target)) {
-    case StorageResult::NotDetached:
-        // Reported; the object stays and nothing is rebuilt.
+    switch (command) {
+    case NewCategory:
+        return u"メニューの追加"_s;
+    case NewPage:
+        return u"ページの追加"_s;
+    case NewPluginPage:
+        return u"プラグインページの追加"_s;
+    case NewContentGroup:
+        return u"コンテンツの追加"_s;
+    case DeleteCategory:
+    case DeletePage:
+    case DeleteContentGroup:
+        return u"一時置き場へ移動"_s;
+    default:
         return {};
-    case StorageResult::Stored:
-        outcome.refreshStorageTree = true;
-        outcome.changed = true;
-        break;
-    case StorageResult::Destroyed:
-        outcome.changed = true;
-        break;
     }
-    return outcome;
 }
 
-bool ObjectCommands::moveUp(Object *object)
+bool ObjectCommands::isDeleteCommand(int command)
 {
-    return moveObjectUp(object) >= 0;
+    return command == DeleteCategory || command == DeletePage || command == DeleteContentGroup;
 }
 
-bool ObjectCommands::moveDown(Object *object)
+int ObjectCommands::deleteCommandFor(const Object *target)
 {
-    return moveObjectDown(object) >= 0;
+    ContextMenu menu;
+    if (contextMenuFor(target, &menu) != MenuKind::Shown)
+        return 0;
+    for (const MenuItem &item : std::as_const(menu.items)) {
+        if (isDeleteCommand(item.command))
+            return item.command;
+    }
+    return 0;
+}
+
+bool ObjectCommands::canDeleteToStorage(const Object *object)
+{
+    // Only these parents hold these objects in a list the user may delete from.
+    const Object *up = object != nullptr ? object->parent() : nullptr;
+    if (object_cast<Category>(object) != nullptr)
+        return object_cast<Category>(up) || object_cast<Classification>(up);
+    if (object_cast<Page>(object) != nullptr)
+        return object_cast<Category>(up) != nullptr;
+    if (object_cast<ContentGroup>(object) != nullptr)
+        return object_cast<Page>(up) || object_cast<ContentGroup>(up);
+    return false;
+}
+
+bool ObjectCommands::isAcceptedPair(const Object *source, const Object *target)
+{
+    if (object_cast<Category>(source) != nullptr)
+        return object_cast<Category>(target) || object_cast<Classification>(target);
+    if (object_cast<Page>(source) != nullptr)
+        return object_cast<Category>(target) != nullptr;
+    if (object_cast<ContentGroup>(source) != nullptr)
+        return object_cast<Page>(target) || object_cast<ContentGroup>(target);
+    return false;
 }
 
 bool ObjectCommands::canDrop(const Object *source, const Object *target)
@@ -266,26 +235,6 @@ bool ObjectCommands::canDrop(const Object *source, const Object *target)
         return false;
     // Under itself the object would own itself: it would leave the document and never be freed.
     return !isAncestorOrSelf(source, target);
-}
-
-bool ObjectCommands::dropObject(Object *source, Object *target, bool copy)
-{
-    if (!canDrop(source, target))
-        return false;
-    if (copy) {
-        std::unique_ptr<Object> duplicate = duplicateSubtree(*source);
-        if (!appendTo(target, duplicate.get()))
-            return false;
-        duplicate.release();
-        return true;
-    }
-    Object *parent = source->parent();
-    if (parent == nullptr || parent->removeChild(source) == 0)
-        return false;
-    source->setParent(nullptr);
-    // The pair was checked above, so the append cannot refuse.
-    appendTo(target, source);
-    return true;
 }
 
 } // namespace velmo

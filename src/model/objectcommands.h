@@ -1,14 +1,15 @@
-// ObjectCommands, what the menu tree's context menu, its "上へ"/"下へ" buttons and drag and drop
-// do to the document: which menu an object gets, new categories, pages and content groups,
-// moving objects into the storage box, reordering, and moving or copying by drop.
+// ObjectCommands, the rules of the menu tree's context menu and of drag and drop: which menu an
+// object gets, the new categories, pages and content groups its commands make, what may be
+// deleted to the storage box and what may be dropped where. DocumentWriter carries them out.
 #pragma once
+
+#include <memory>
 
 #include <QList>
 #include <QString>
 
 namespace velmo {
 
-class Document;
 class Object;
 
 class ObjectCommands
@@ -52,41 +53,27 @@ public:
         Unknown,
     };
 
-    // What a command asks of the navigation form afterwards.
-    struct Outcome
-    {
-        bool rebuildMenuTree = false;
-        bool refreshStorageTree = false;
-        // The document changed.
-        bool changed = false;
-        // The object a New command made, for the window to select.
-        Object *created = nullptr;
-    };
-
-    explicit ObjectCommands(Document &global) : m_global(global) {}
-
     static MenuKind contextMenuFor(const Object *object, ContextMenu *menu);
     static QString unknownClassMessage();
 
-    // Runs command on target (the selected object, which the caller has checked still exists).
-    Outcome run(int command, Object *target);
+    // The object a New command makes for target, not yet placed: target is to own it. Null for
+    // a command that makes nothing, or a target it does not apply to.
+    static std::unique_ptr<Object> newObjectFor(int command, Object *target);
+    // What the 編集 menu calls the step of command.
+    static QString stepName(int command);
+    // The delete command target's context menu offers, or 0.
+    static int deleteCommandFor(const Object *target);
+    // Whether command deletes to the storage box.
+    static bool isDeleteCommand(int command);
+    // Whether object may be deleted to the storage box from where it is: a category from a
+    // category or hierarchy, a page from a category, a content group from a page or group.
+    static bool canDeleteToStorage(const Object *object);
 
-    // "上へ" / "下へ": true when the object moved within its parent's list (a one-entry list
-    // counts, its order simply stays).
-    static bool moveUp(Object *object);
-    static bool moveDown(Object *object);
-
+    // Whether an object of source's class is placed into target's list by a drop or a paste.
+    static bool isAcceptedPair(const Object *source, const Object *target);
     // Whether dropping source on target does anything: one of the accepted pairs, and target
     // is neither source nor below it.
     static bool canDrop(const Object *source, const Object *target);
-    // Appends source (move) or a copy of it with fresh identities (copy) to target's list for
-    // it. A move needs source's parent to let go of it. True when the document changed.
-    static bool dropObject(Object *source, Object *target, bool copy);
-
-private:
-    Outcome deleteToStorage(Object *target, qint32 expectedClass);
-
-    Document &m_global;
 };
 
 } // namespace velmo

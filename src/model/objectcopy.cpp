@@ -90,6 +90,22 @@ std::unique_ptr<Object> duplicateSubtree(const Object &object)
 {
     std::unique_ptr<Object> copy = cloneObject(object);
     assignFreshIds(copy.get());
+    copy->setParent(nullptr);
+    return copy;
+}
+
+std::unique_ptr<Object> detachedClone(const Object &object)
+{
+    std::unique_ptr<Object> copy = cloneObject(object);
+    // A clone's children still point at the objects they were copied from.
+    copy->forEachBelow(Children::Owned, [](Object *owner) {
+        owner->forEachChild(Children::Owned, [owner](Object *child) {
+            child->setParent(owner);
+            return true;
+        });
+        return true;
+    });
+    copy->setParent(nullptr);
     return copy;
 }
 

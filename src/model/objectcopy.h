@@ -15,7 +15,12 @@ std::unique_ptr<Object> cloneObject(const Object &object);
 // each child at its (renewed) owner.
 void assignFreshIds(Object *object);
 
-// A duplicate for placing elsewhere (Ctrl-drag): a clone whose subtree has fresh identities.
+// A duplicate for placing elsewhere (Ctrl-drag): a clone whose subtree has fresh identities,
+// detached from any owner.
 std::unique_ptr<Object> duplicateSubtree(const Object &object);
+
+// A clone with the same identities that leads nowhere outside itself: its children point at
+// their copied owners and it has no owner of its own (what a cut keeps for pasting).
+std::unique_ptr<Object> detachedClone(const Object &object);
 
 } // namespace velmo

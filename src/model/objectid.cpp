@@ -1,17 +1,45 @@
 // ObjectId and the sequence counter.
 #include "model/objectid.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "model/archive.h"
 #include "model/clock.h"
 
 namespace velmo {
 
-qint32 sequenceCounter = 0;
+namespace {
+
+qint32 g_programCounter = 0;
+// The counters in use, newest last. Documents usually go in the reverse order they came, but
+// nothing relies on it.
+std::vector<qint32 *> g_counters;
+
+} // namespace
+
+SequenceCounterScope::SequenceCounterScope(qint32 &counter) : m_counter(counter)
+{
+    g_counters.push_back(&counter);
+}
+
+SequenceCounterScope::~SequenceCounterScope()
+{
+    const auto it = std::find(g_counters.rbegin(), g_counters.rend(), &m_counter);
+    if (it != g_counters.rend())
+        g_counters.erase(std::next(it).base());
+}
+
+qint32 &sequenceCounter()
+{
+    return g_counters.empty() ? g_programCounter : *g_counters.back();
+}
 
 qint32 takeSequenceNumber()
 {
-    const qint32 value = sequenceCounter;
-    sequenceCounter = static_cast<qint32>(static_cast<quint32>(value) + 1u);
+    qint32 &counter = sequenceCounter();
+    const qint32 value = counter;
+    counter = static_cast<qint32>(static_cast<quint32>(value) + 1u);
     return value;
 }
 

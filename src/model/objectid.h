@@ -1,5 +1,5 @@
-// ObjectId, the identity of every document object, and the process-wide sequence counter that
-// numbers identities within one run.
+// ObjectId, the identity of every document object, and the sequence counter that numbers
+// identities within one run.
 #pragma once
 
 #include <QHashFunctions>
@@ -10,11 +10,27 @@ namespace velmo {
 
 class Archive;
 
-// Counts every identity made in this run. The root object resets it to 0; it is never stored.
-extern qint32 sequenceCounter;
+// Counts the identities made in this run. Each Document holds its own, starting at 0 and never
+// stored; identities come from the counter of the newest document that still exists (a document
+// read into for an Open is made while the open one lives, and must not restart its count), or
+// from a counter of the program's own while there is none.
+qint32 &sequenceCounter();
 
 // Returns the counter's current value and advances it. Wraps instead of overflowing.
 qint32 takeSequenceNumber();
+
+// Makes counter the one identities come from while this object lives (what a Document does).
+class SequenceCounterScope
+{
+public:
+    explicit SequenceCounterScope(qint32 &counter);
+    ~SequenceCounterScope();
+    SequenceCounterScope(const SequenceCounterScope &) = delete;
+    SequenceCounterScope &operator=(const SequenceCounterScope &) = delete;
+
+private:
+    qint32 &m_counter;
+};
 
 class ObjectId
 {

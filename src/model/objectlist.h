@@ -99,6 +99,16 @@ public:
         return true;
     }
 
+    // As visitAll, passing over elements whose class code (read from the file) is not code.
+    bool visitOfClass(qint32 code, ObjectVisitor visit) const
+    {
+        for (T *element : m_items) {
+            if (element->typeCode == code && !visit(element))
+                return false;
+        }
+        return true;
+    }
+
     // Destroys every element.
     void clear()
     {

@@ -68,8 +68,7 @@ ObjectListDisplay::Row ObjectListDisplay::row(Object *element)
         break;
     }
     return {element,
-            {element->id.toText(), element->name, formatTime(element->createdTime), fourth},
-            element->listItemState};
+            {element->id.toText(), element->name, formatTime(element->createdTime), fourth}};
 }
 
 } // namespace velmo

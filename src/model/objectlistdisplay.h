@@ -20,7 +20,6 @@ public:
         Object *object = nullptr;
         // "ＩＤ", "名称", "作成日時" and the class's own column.
         QStringList cells;
-        qint32 listItemState = 0;
     };
 
     // The headers; the fourth depends on the class of the list's first element.

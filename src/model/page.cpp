@@ -54,17 +54,6 @@ int Page::removeChild(Object *child)
     return contentGroups.removeObject(child);
 }
 
-int Page::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
-                    bool restoreState)
-{
-    const TreeItemHandle item = insertTreeItem(parentItem, tree, inserted, restoreState);
-    for (ContentGroup *group : contentGroups) {
-        if (group->typeCode == kClassContentGroup)
-            group->addToTree(item, tree, inserted, restoreState);
-    }
-    finishTreeItem(parentItem, item, tree);
-    return 1;
-}
 
 int Page::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
@@ -101,6 +90,8 @@ int Page::removeContentGroup(Object *group)
 
 bool Page::forEachChild(Children which, ObjectVisitor visit)
 {
+    if (which == Children::Shown)
+        return contentGroups.visitOfClass(kClassContentGroup, visit);
     if (!contentGroups.visitAll(visit))
         return false;
     return which == Children::Hierarchy || conditions.visitAll(visit);

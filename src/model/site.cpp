@@ -68,20 +68,6 @@ int Site::removeChild(Object *child)
     return classifications.removeObject(child);
 }
 
-int Site::addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
-                    bool restoreState)
-{
-    const TreeItemHandle item = insertTreeItem(parentItem, tree, inserted, restoreState);
-    // Only the menu and plug-in hierarchies are shown; the data hierarchy and any later one
-    // never appear in the navigation tree.
-    for (int i = 0; i < 2; ++i) {
-        Classification *classification = classifications.at(i);
-        if (classification != nullptr && classification->typeCode == kClassClassification)
-            classification->addToTree(item, tree, inserted, restoreState);
-    }
-    finishTreeItem(parentItem, item, tree);
-    return 1;
-}
 
 int Site::outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain)
 {
@@ -126,6 +112,17 @@ void Site::setLevelName(int index, const QString &text)
 
 bool Site::forEachChild(Children which, ObjectVisitor visit)
 {
+    if (which == Children::Shown) {
+        // Only the menu and plug-in hierarchies are shown; the data hierarchy and any later one
+        // never appear in the navigation tree.
+        for (int i = 0; i < 2; ++i) {
+            Classification *classification = classifications.at(i);
+            if (classification != nullptr && classification->typeCode == kClassClassification &&
+                !visit(classification))
+                return false;
+        }
+        return true;
+    }
     if (!classifications.visitAll(visit))
         return false;
     return which == Children::Hierarchy || (genres.visitAll(visit) && visit(&objectBox));

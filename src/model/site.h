@@ -26,8 +26,6 @@ public:
     int removeChild(Object *child) override;
     bool forEachChild(Children which, ObjectVisitor visit) override;
     void clearOutputMarks() override;
-    int addToTree(TreeItemHandle parentItem, TreeSink &tree, QList<TreeItemHandle> *inserted,
-                  bool restoreState) override;
     // The end of every output walk: marks the chain and hands it to the page generator.
     int outputThroughSite(OutputContext &context, QString &path, ObjectChain &chain) override;
 

@@ -9,8 +9,10 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include "app/objecttree.h"
 #include "app/treedragdata.h"
@@ -78,7 +80,8 @@ SampleSite makeSampleSite(velmo::Document &global, const QString &templateFolder
                           const QString &name)
 {
     SampleSite s;
-    s.site = global.createSite();
+    auto site = std::make_unique<velmo::Site>();
+    s.site = site.get();
     s.site->name = name;
     s.site->templatePath = templateFolder;
     s.site->mainCss = u"style.css"_s;
@@ -94,52 +97,60 @@ SampleSite makeSampleSite(velmo::Document &global, const QString &templateFolder
     s.archive = addCategory(s.news, u"過去ログ"_s, u"archive"_s);
     s.about = addCategory(s.menu, u"会社概要"_s, u"about"_s);
     s.history = addPage(s.about, u"沿革"_s, u"history"_s, u"本文"_s, nullptr);
+    if (!global.insertObject(nullptr, site.release()))
+        return {};
     return s;
 }
 
-QTreeWidgetItem *findItem(QTreeWidget *tree, const QStringList &labels)
+QModelIndex findItem(const QTreeView *tree, const QStringList &labels)
 {
-    QTreeWidgetItem *found = nullptr;
+    const QAbstractItemModel *model = tree->model();
+    QModelIndex found;
     for (const QString &label : labels) {
-        QTreeWidgetItem *next = nullptr;
-        const int count = found != nullptr ? found->childCount() : tree->topLevelItemCount();
-        for (int i = 0; i < count && next == nullptr; ++i) {
-            QTreeWidgetItem *candidate = found != nullptr ? found->child(i) : tree->topLevelItem(i);
-            if (candidate->text(0) == label)
+        QModelIndex next;
+        for (int row = 0; row < model->rowCount(found) && !next.isValid(); ++row) {
+            const QModelIndex candidate = model->index(row, 0, found);
+            if (candidate.data().toString() == label)
                 next = candidate;
         }
-        if (next == nullptr)
-            return nullptr;
+        if (!next.isValid())
+            return {};
         found = next;
     }
     return found;
 }
 
-QStringList childLabels(const QTreeWidgetItem *item)
+QStringList childLabels(const QModelIndex &index)
 {
     QStringList labels;
-    for (int i = 0; item != nullptr && i < item->childCount(); ++i)
-        labels << item->child(i)->text(0);
+    const QAbstractItemModel *model = index.model();
+    for (int row = 0; model != nullptr && row < model->rowCount(index); ++row)
+        labels << model->index(row, 0, index).data().toString();
     return labels;
 }
 
-QPoint labelPoint(QTreeWidget *tree, const QTreeWidgetItem *item)
+QPoint labelPoint(QTreeView *tree, const QModelIndex &index)
 {
-    tree->scrollToItem(item);
-    const QRect row = tree->visualItemRect(item);
-    // On the icon, which every item has and which no label width can move.
+    // Opens what lies above the row, as a user has to before reaching it.
+    tree->scrollTo(index);
+    const QRect row = tree->visualRect(index);
+    // On the icon, which every row has and which no label width can move.
     return QPoint(row.left() + 10, row.center().y());
 }
 
-void leftClick(QTreeWidget *tree, const QTreeWidgetItem *item)
+void leftClick(QTreeView *tree, const QModelIndex &index)
 {
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, labelPoint(tree, item));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, labelPoint(tree, index));
 }
 
-MenuResult rightClickAndChoose(ObjectTree *tree, const QTreeWidgetItem *item,
-                               const QString &caption, const std::function<void()> &beforeChoosing)
+MenuResult rightClickAndChoose(ObjectTree *tree, const QModelIndex &index, const QString &caption,
+                               const std::function<void()> &beforeChoosing)
 {
     auto result = std::make_shared<MenuResult>();
+    auto released = std::make_shared<bool>(false);
+    QWidget *window = tree->window();
+    const QPoint at = tree->viewport()->mapTo(window, labelPoint(tree, index));
+    const QPoint global = window->mapToGlobal(at);
     auto *timer = new QTimer;
     const QDeadlineTimer deadline(3000);
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
@@ -151,6 +162,10 @@ MenuResult rightClickAndChoose(ObjectTree *tree, const QTreeWidgetItem *item,
         }
         timer->stop();
         timer->deleteLater();
+        // The open menu has the mouse: the button comes up over it, and the tree never sees
+        // the release.
+        QTest::mouseRelease(menu->windowHandle(), Qt::RightButton, {}, menu->mapFromGlobal(global));
+        *released = true;
         result->shown = true;
         result->title = menu->title();
         QAction *wanted = nullptr;
@@ -172,10 +187,11 @@ MenuResult rightClickAndChoose(ObjectTree *tree, const QTreeWidgetItem *item,
     });
     timer->start(10);
 
-    QWidget *window = tree->window();
-    const QPoint at = tree->viewport()->mapTo(window, labelPoint(tree, item));
-    // Through the window, which turns a right button press into a context menu event.
-    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, at);
+    // Through the window, which turns a right button press into a context menu event; the
+    // menu runs before the press returns.
+    QTest::mousePress(window->windowHandle(), Qt::RightButton, {}, at);
+    if (!*released)
+        QTest::mouseRelease(window->windowHandle(), Qt::RightButton, {}, at);
     // Without a menu the timer runs out by itself; it must not outlive this call.
     if (!result->shown) {
         QTest::qWait(50);
@@ -185,22 +201,30 @@ MenuResult rightClickAndChoose(ObjectTree *tree, const QTreeWidgetItem *item,
     return *result;
 }
 
-bool dragAndDrop(ObjectTree *from, QTreeWidgetItem *item, ObjectTree *to, QTreeWidgetItem *onto,
-                 Qt::KeyboardModifiers modifiers)
+bool dropOnto(ObjectTree *to, const QModelIndex &onto, const QMimeData *data,
+              Qt::KeyboardModifiers modifiers)
 {
-    const std::unique_ptr<TreeDragData> data(from->createDragData(item));
-    if (data == nullptr)
-        return false;
     const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction;
     const QPoint at = labelPoint(to, onto);
-    QDragEnterEvent enter(at, actions, data.get(), Qt::LeftButton, modifiers);
+    QDragEnterEvent enter(at, actions, data, Qt::LeftButton, modifiers);
     QApplication::sendEvent(to->viewport(), &enter);
-    QDragMoveEvent move(at, actions, data.get(), Qt::LeftButton, modifiers);
+    QDragMoveEvent move(at, actions, data, Qt::LeftButton, modifiers);
     QApplication::sendEvent(to->viewport(), &move);
-    const bool marked = move.isAccepted() && to->dropTargetItem() == onto;
-    QDropEvent drop(QPointF(at), actions, data.get(), Qt::LeftButton, modifiers);
+    // The view accepts a move only where the model takes the drop, and the model takes drops
+    // onto rows only: accepted over this row is accepted on it.
+    const bool offered = move.isAccepted() && to->indexAt(at) == onto;
+    QDropEvent drop(QPointF(at), actions, data, Qt::LeftButton, modifiers);
     QApplication::sendEvent(to->viewport(), &drop);
-    return marked;
+    return offered && drop.isAccepted();
+}
+
+bool dragAndDrop(ObjectTree *from, const QModelIndex &index, ObjectTree *to,
+                 const QModelIndex &onto, Qt::KeyboardModifiers modifiers)
+{
+    const std::unique_ptr<QMimeData> data(from->model()->mimeData({index}));
+    if (TreeDragData::from(data.get()) == nullptr)
+        return false;
+    return dropOnto(to, onto, data.get(), modifiers);
 }
 
 } // namespace navtest

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "app/documentcontroller.h"
 #include "app/objecttree.h"
 #include "apptestsupport.h"
 #include "model/classification.h"
@@ -54,6 +55,12 @@ void trigger(QAction *action)
     action->trigger();
 }
 
+// A site added as the user adds one: a step of the undo history, and the current site.
+velmo::Site *addSite(AppFixture &f, const QString &name)
+{
+    return f.app().controller().writer().createSite(name);
+}
+
 QString saveQuestion(const QString &name)
 {
     return u"Save changes to %1?"_s.arg(name);
@@ -81,16 +88,16 @@ void verifyNavigationShows(AppFixture &f, int siteIndex)
 
     const ObjectTree *menu = navigation->menuTree();
     QCOMPARE(menu->rootObject(), site);
-    QCOMPARE(menu->topLevelItemCount(), 1);
-    const QTreeWidgetItem *top = menu->topLevelItem(0);
-    QCOMPARE(top->text(0), site->name);
-    QVERIFY(top->isExpanded());
+    QCOMPARE(menu->model()->rowCount(), 1);
+    const QModelIndex top = menu->model()->index(0, 0);
+    QCOMPARE(top.data().toString(), site->name);
+    QVERIFY(menu->isExpanded(top));
     QStringList hierarchies;
     for (const velmo::Classification *classification : site->classifications)
         hierarchies << classification->name;
     QStringList shown;
-    for (int i = 0; i < top->childCount(); ++i)
-        shown << top->child(i)->text(0);
+    for (int row = 0; row < menu->model()->rowCount(top); ++row)
+        shown << menu->model()->index(row, 0, top).data().toString();
     QCOMPARE(shown, hierarchies.mid(0, 2));
     QCOMPARE(navigation->storageTree()->rootObject(), &site->objectBox);
 }
@@ -100,8 +107,8 @@ void verifyNavigationEmpty(AppFixture &f)
     NavigationPane *navigation = f.navigation();
     QVERIFY(navigation != nullptr);
     QCOMPARE(navigation->siteCombo()->count(), 0);
-    QCOMPARE(navigation->menuTree()->topLevelItemCount(), 0);
-    QCOMPARE(navigation->storageTree()->topLevelItemCount(), 0);
+    QCOMPARE(navigation->menuTree()->model()->rowCount(), 0);
+    QCOMPARE(navigation->storageTree()->model()->rowCount(), 0);
 }
 
 } // namespace
@@ -244,7 +251,7 @@ void TestAppDocument::newAsksToSave()
     const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
     QVERIFY(f.start(document));
     const QByteArray before = apptest::readAll(document);
-    f.global().createSite()->name = u"追加サイト"_s;
+    velmo::Site *added = addSite(f, u"追加サイト"_s);
     QVERIFY(f.doc().isModified());
 
     f.messageBoxes().queueAnswer(QMessageBox::StandardButton(answer));
@@ -261,7 +268,8 @@ void TestAppDocument::newAsksToSave()
     } else {
         QCOMPARE(f.frame()->windowTitle(), u"doc.vlm* - Velmo"_s);
         QVERIFY(siteNames(f.global()).contains(u"追加サイト"_s));
-        QCOMPARE(f.navigation()->menuTree()->rootObject(), f.global().sites.first());
+        // The site added is the current one, and stays so.
+        QCOMPARE(f.navigation()->menuTree()->rootObject(), added);
     }
     // A new document is untouched; a kept one is still edited.
     QCOMPARE(f.doc().isModified(), !replaced);
@@ -279,9 +287,8 @@ void TestAppDocument::saveAsWritesReopenableFile()
 {
     AppFixture f;
     QVERIFY(f.start());
-    velmo::Site *site = f.global().createSite();
-    site->name = u"新しいサイト"_s;
-    site->homeTitle = u"ようこそ"_s;
+    velmo::Site *site = addSite(f, u"新しいサイト"_s);
+    f.app().controller().setField(site, velmo::Field::HomeTitle, u"ようこそ"_s);
     const velmo::ObjectId id = site->id;
 
     // Save on a document without a file goes through Save As; the suffix is added.
@@ -303,7 +310,7 @@ void TestAppDocument::saveAsWritesReopenableFile()
     QVERIFY(f.global().sites.isEmpty());
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
     QVERIFY(!f.doc().isModified());
-    f.global().createSite()->name = u"捨てるサイト"_s;
+    addSite(f, u"捨てるサイト"_s);
 
     f.messageBoxes().queueAnswer(QMessageBox::No);
     f.fileDialogs().queueFileName(saved);
@@ -324,8 +331,7 @@ void TestAppDocument::saveWritesToTheDocumentsFile()
     AppFixture f;
     const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
     QVERIFY(f.start(document));
-    f.global().sites.first()->name = u"改名したサイト"_s;
-    markDocumentModified(f.global());
+    f.app().controller().renameObject(f.global().sites.first(), u"改名したサイト"_s);
 
     f.frame()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f.frame()));
@@ -343,7 +349,7 @@ void TestAppDocument::failedSaveKeepsDocumentModified()
 {
     AppFixture f;
     QVERIFY(f.start());
-    f.global().createSite()->name = u"保存できないサイト"_s;
+    addSite(f, u"保存できないサイト"_s);
     const QString target = f.path(u"no such folder/site.vlm"_s);
 
     f.fileDialogs().queueFileName(target);
@@ -355,7 +361,7 @@ void TestAppDocument::failedSaveKeepsDocumentModified()
     QVERIFY(!QFileInfo::exists(target));
     QVERIFY(f.doc().isModified());
     QVERIFY(f.doc().pathName().isEmpty());
-    QCOMPARE(f.frame()->windowTitle(), u"Untitled - Velmo"_s);
+    QCOMPARE(f.frame()->windowTitle(), u"Untitled* - Velmo"_s);
     QVERIFY(f.app().recentFiles().files().isEmpty());
 }
 
@@ -375,9 +381,8 @@ void TestAppDocument::brokenFileKeepsDocument()
     const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
     QVERIFY(f.start(document));
     const QByteArray bytes = apptest::readAll(document);
-    velmo::Site *added = f.global().createSite();
-    added->name = u"未保存のサイト"_s;
-    QCOMPARE(f.global().setCurrentSite(added), 1);
+    velmo::Site *added = addSite(f, u"未保存のサイト"_s);
+    QCOMPARE(f.global().currentSiteUnchecked(), added);
     QList<velmo::Site *> sites;
     for (velmo::Site *site : f.global().sites)
         sites << site;
@@ -437,8 +442,7 @@ void TestAppDocument::openingTheOpenDocumentDoesNotReadIt()
     AppFixture f;
     const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
     QVERIFY(f.start(document));
-    f.global().sites.first()->name = u"編集中"_s;
-    markDocumentModified(f.global());
+    f.app().controller().renameObject(f.global().sites.first(), u"編集中"_s);
 
     QCOMPARE(f.app().openDocumentFile(document), Application::OpenResult::Opened);
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList());
@@ -501,7 +505,7 @@ void TestAppDocument::openedDocumentShowsItsFirstSite()
     combo->setFocus();
     QTest::keyClick(combo, Qt::Key_End);
     QCOMPARE(combo->currentIndex(), last);
-    QCOMPARE(f.navigation()->menuTree()->topLevelItem(0)->text(0), u"最後の追加"_s);
+    QCOMPARE(f.navigation()->menuTree()->model()->index(0, 0).data().toString(), u"最後の追加"_s);
 
     // A choice made in another document means nothing here: the first site is shown. Choosing
     // a site is no edit, so nothing is asked.
@@ -537,7 +541,7 @@ void TestAppDocument::closingAsksToSave()
     QVERIFY(f.start(document));
     const QByteArray before = apptest::readAll(document);
     if (edit)
-        f.global().createSite()->name = u"閉じる前のサイト"_s;
+        addSite(f, u"閉じる前のサイト"_s);
 
     f.messageBoxes().queueAnswer(QMessageBox::StandardButton(answer));
     trigger(f.frame()->exitAction());
@@ -554,22 +558,20 @@ void TestAppDocument::modifiedMeansChangedContent()
     const QString document = copyFixture(f, u"sample.vlm"_s, u"doc.vlm"_s);
     QVERIFY(f.start(document));
     // Previewing pages writes link paths into the menu objects: that is no edit.
-    QTreeWidgetItem *root = f.navigation()->menuTree()->topLevelItem(0);
-    f.navigation()->menuTree()->expandAll();
-    for (QTreeWidgetItem *item = root; item != nullptr;
-         item = f.navigation()->menuTree()->itemBelow(item))
-        f.navigation()->menuTree()->setCurrentItem(item);
+    ObjectTree *menu = f.navigation()->menuTree();
+    menu->expandAll();
+    for (QModelIndex index = menu->model()->index(0, 0); index.isValid();
+         index = menu->indexBelow(index))
+        menu->setCurrentIndex(index);
     QVERIFY(!f.global().previewAddress.isEmpty());
     QVERIFY(!f.doc().isModified());
 
-    // An edit shows in the title, and an edit taken back is no edit.
+    // An edit shows in the title, and an edit typed back to what it was is no edit.
     velmo::Site *site = f.global().sites.first();
     const QString name = site->name;
-    site->name = u"改名"_s;
-    markDocumentModified(f.global());
+    f.app().controller().renameObject(site, u"改名"_s);
     QTRY_COMPARE(f.frame()->windowTitle(), u"doc.vlm* - Velmo"_s);
-    site->name = name;
-    markDocumentModified(f.global());
+    f.app().controller().renameObject(site, name);
     QTRY_COMPARE(f.frame()->windowTitle(), u"doc.vlm - Velmo"_s);
     // The previews named the fixture's template, which is not on this machine.
     f.messageBoxes().clearShownTexts();

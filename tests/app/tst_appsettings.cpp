@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/documentcontroller.h"
 #include "app/externalprograms.h"
 #include "app/programpathsdialog.h"
 #include "app/recentfilelist.h"
@@ -352,7 +353,7 @@ void TestAppSettings::failingRecentEntryLeavesTheList()
     QVERIFY(QFile::remove(gone));
 
     // The edited document is asked about first; the missing file is then reported once.
-    f.global().sites.first()->name = u"編集中"_s;
+    f.app().controller().renameObject(f.global().sites.first(), u"編集中"_s);
     f.messageBoxes().clearShownTexts();
     f.messageBoxes().queueAnswer(QMessageBox::No);
     f.frame()->recentFileActions().at(1)->trigger();
@@ -368,7 +369,6 @@ void TestAppSettings::failingRecentEntryLeavesTheList()
     // Cancelling the save question is no failure: the entry stays.
     QVERIFY(QFile::copy(apptest::fixture(u"sample.vlm"_s), gone));
     f.app().recentFiles().add(gone);
-    markDocumentModified(f.global());
     f.messageBoxes().queueAnswer(QMessageBox::Cancel);
     QCOMPARE(f.app().onOpenRecentFile(0), Application::OpenResult::Cancelled);
     QCOMPARE(f.app().recentFiles().files().first(), gone);

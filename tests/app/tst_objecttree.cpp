@@ -1,5 +1,6 @@
-// The object tree on its own: what a fill shows, states kept in the objects across refills,
-// selection reports and previews, objects that went away behind the tree's back, label editing.
+// The object tree on its own: what it shows of a root, rows and icons that follow the document's
+// commands without a refill, expansion that survives objects going and coming back, selection
+// reports and previews, objects taken out while selected, and names that are not edited in place.
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -7,6 +8,7 @@
 
 #include "app/documentcontroller.h"
 #include "app/objecttree.h"
+#include "app/objecttreemodel.h"
 #include "app/treeimagelist.h"
 #include "model/category.h"
 #include "model/classification.h"
@@ -25,15 +27,19 @@ using navtest::findItem;
 
 namespace {
 
-QImage iconImage(const QTreeWidgetItem *item)
+QImage iconImage(const QModelIndex &index)
 {
-    return item->icon(0).pixmap(16, 16).toImage();
+    return index.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
 }
 
 QImage listImage(int index)
 {
     return TreeImageList::shared().icon(index).pixmap(16, 16).toImage();
 }
+
+const QStringList kMenu = {u"テストサイト"_s, u"メニュー"_s};
+const QStringList kNews = kMenu + QStringList{u"お知らせ"_s};
+const QStringList kAbout = kMenu + QStringList{u"会社概要"_s};
 
 } // namespace
 
@@ -44,18 +50,16 @@ class TestObjectTree : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void fillShowsTheHierarchy();
+    void rootShowsTheHierarchy();
     void iconsFollowTheObjects();
-    void expandedStatesSurviveRefills();
-    void checkStatesSurviveRefills();
-    void handlesBelongToOneFill();
+    void rowsFollowCommandsWithoutRefill();
+    void expansionSurvivesCommandsAndRoots();
     void selectionIsReportedAndPreviewed_data();
     void selectionIsReportedAndPreviewed();
     void untrackedTreeReportsNothing();
-    void objectsGoneBehindTheTreeAreNotFollowed();
-    void fillWithoutRoot();
-    void unknownRootClass();
-    void labelsCannotBeEdited();
+    void objectsTakenOutLeaveTheTree();
+    void anyObjectMayBeTheRoot();
+    void namesAreNotEditedInPlace();
 
 private:
     QTemporaryDir m_dir;
@@ -89,27 +93,27 @@ void TestObjectTree::cleanup()
     m_global.reset();
 }
 
-void TestObjectTree::fillShowsTheHierarchy()
+void TestObjectTree::rootShowsTheHierarchy()
 {
-    QVERIFY(m_tree->fill(m_site.site));
-    QCOMPARE(m_tree->topLevelItemCount(), 1);
-    QTreeWidgetItem *site = m_tree->topLevelItem(0);
-    QCOMPARE(site->text(0), u"テストサイト"_s);
+    m_tree->setRoot(m_site.site);
+    QCOMPARE(m_tree->model()->rowCount(), 1);
+    const QModelIndex site = m_tree->model()->index(0, 0);
+    QCOMPARE(site.data().toString(), u"テストサイト"_s);
     // The site shows two hierarchies of its three, and expands itself.
     QCOMPARE(childLabels(site), QStringList({u"メニュー"_s, u"プラグイン"_s}));
-    QVERIFY(site->isExpanded());
+    QVERIFY(m_tree->isExpanded(site));
     // A category shows its pages before its sub-categories.
-    QCOMPARE(childLabels(findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s, u"お知らせ"_s})),
+    QCOMPARE(childLabels(findItem(m_tree.get(), kNews)),
              QStringList({u"ニュース1"_s, u"ニュース2"_s, u"過去ログ"_s}));
-    QTreeWidgetItem *body = findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s, u"お知らせ"_s,
-                                                    u"ニュース2"_s, u"本文2"_s});
-    QVERIFY(body != nullptr);
+    const QModelIndex body =
+        findItem(m_tree.get(), kNews + QStringList{u"ニュース2"_s, u"本文2"_s});
+    QVERIFY(body.isValid());
     QCOMPARE(m_tree->objectAt(body), m_site.news2Body);
     QCOMPARE(m_tree->rootObject(), m_site.site);
-    // Every item, in insertion order, and the objects know their items.
-    QCOMPARE(m_tree->itemHandles().size(), 15);
-    QCOMPARE(m_tree->itemForHandle(m_tree->itemHandles().first()), site);
-    QCOMPARE(m_tree->itemForHandle(m_site.news2Body->treeItem), body);
+    // Every object shown has its row, and each object leads to it.
+    QCOMPARE(m_tree->objectModel()->nodeCount(), 15);
+    QCOMPARE(m_tree->indexOf(m_site.site), site);
+    QCOMPARE(m_tree->indexOf(m_site.news2Body), body);
 }
 
 void TestObjectTree::iconsFollowTheObjects()
@@ -118,22 +122,25 @@ void TestObjectTree::iconsFollowTheObjects()
     auto *nested = new velmo::ContentGroup;
     nested->name = u"入れ子"_s;
     m_site.news1Body->subGroups.add(nested, m_site.news1Body);
-    QVERIFY(m_tree->fill(m_site.site));
+    m_tree->setRoot(m_site.site);
 
-    const QStringList news = {u"テストサイト"_s, u"メニュー"_s, u"お知らせ"_s};
-    QCOMPARE(iconImage(m_tree->topLevelItem(0)), listImage(TreeImageList::kSite));
-    QCOMPARE(iconImage(findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s})),
-             listImage(TreeImageList::kHierarchy));
-    QCOMPARE(iconImage(findItem(m_tree.get(), news)), listImage(TreeImageList::kCategory));
-    QCOMPARE(iconImage(findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s, u"会社概要"_s})),
-             listImage(TreeImageList::kLinkMenu));
-    QCOMPARE(iconImage(findItem(m_tree.get(), news + QStringList{u"ニュース1"_s})),
+    QCOMPARE(iconImage(m_tree->model()->index(0, 0)), listImage(TreeImageList::kSite));
+    QCOMPARE(iconImage(findItem(m_tree.get(), kMenu)), listImage(TreeImageList::kHierarchy));
+    QCOMPARE(iconImage(findItem(m_tree.get(), kNews)), listImage(TreeImageList::kCategory));
+    QCOMPARE(iconImage(findItem(m_tree.get(), kAbout)), listImage(TreeImageList::kLinkMenu));
+    QCOMPARE(iconImage(findItem(m_tree.get(), kNews + QStringList{u"ニュース1"_s})),
              listImage(TreeImageList::kPage));
-    QCOMPARE(iconImage(findItem(m_tree.get(), news + QStringList{u"ニュース1"_s, u"本文"_s})),
+    QCOMPARE(iconImage(findItem(m_tree.get(), kNews + QStringList{u"ニュース1"_s, u"本文"_s})),
              listImage(TreeImageList::kPageGroup));
     QCOMPARE(iconImage(findItem(m_tree.get(),
-                                news + QStringList{u"ニュース1"_s, u"本文"_s, u"入れ子"_s})),
+                                kNews + QStringList{u"ニュース1"_s, u"本文"_s, u"入れ子"_s})),
              listImage(TreeImageList::kNestedGroup));
+    // The link-menu box changes the icon of the row in place.
+    m_controller->setLinkMenu(m_site.about, false);
+    QCOMPARE(iconImage(findItem(m_tree.get(), kAbout)), listImage(TreeImageList::kCategory));
+    // A group dropped onto a page becomes a page's group.
+    QVERIFY(m_controller->drop(nested, m_site.history, false));
+    QCOMPARE(iconImage(m_tree->indexOf(nested)), listImage(TreeImageList::kPageGroup));
     // Ten distinct drawings.
     QCOMPARE(TreeImageList::shared().count(), 10);
     for (int i = 0; i < TreeImageList::kCount; ++i) {
@@ -143,72 +150,71 @@ void TestObjectTree::iconsFollowTheObjects()
     }
 }
 
-void TestObjectTree::expandedStatesSurviveRefills()
+void TestObjectTree::rowsFollowCommandsWithoutRefill()
 {
-    QVERIFY(m_tree->fill(m_site.site));
-    const QStringList news = {u"テストサイト"_s, u"メニュー"_s, u"お知らせ"_s};
-    findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s})->setExpanded(true);
-    findItem(m_tree.get(), news)->setExpanded(true);
-    findItem(m_tree.get(), news + QStringList{u"ニュース2"_s})->setExpanded(true);
-    navtest::leftClick(m_tree.get(), findItem(m_tree.get(), news + QStringList{u"ニュース1"_s}));
-    QCOMPARE(m_tree->selectedObject(), m_site.news1);
+    m_tree->setRoot(m_site.site);
+    const QPersistentModelIndex news1 = findItem(m_tree.get(), kNews + QStringList{u"ニュース1"_s});
+    QSignalSpy resets(m_tree->model(), &QAbstractItemModel::modelReset);
 
-    QVERIFY(m_tree->fill(m_site.site));
-    QVERIFY(findItem(m_tree.get(), news)->isExpanded());
-    QVERIFY(findItem(m_tree.get(), news + QStringList{u"ニュース2"_s})->isExpanded());
-    QVERIFY(!findItem(m_tree.get(), news + QStringList{u"ニュース1"_s})->isExpanded());
-    QVERIFY(
-        !findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s, u"会社概要"_s})->isExpanded());
-    QCOMPARE(m_site.news->treeItemState, velmo::TreeSink::kStateExpanded);
-    // A refill drops the selection; the saved state keeps only the expanded bit.
-    QCOMPARE(m_site.news1->treeItemState, 0);
-    QVERIFY(m_tree->selectedItems().isEmpty());
+    m_controller->renameObject(m_site.news1, u"改名"_s);
+    QCOMPARE(news1.data().toString(), u"改名"_s);
+    // A new page comes in after the category's pages, before its sub-categories.
+    m_controller->runCommand(velmo::ObjectCommands::NewPage, m_site.news);
+    QCOMPARE(childLabels(findItem(m_tree.get(), kNews)),
+             QStringList({u"改名"_s, u"ニュース2"_s, u"ページ"_s, u"過去ログ"_s}));
+    QCOMPARE(m_site.news->pages.count(), 3);
+    m_controller->undo();
+    QCOMPARE(childLabels(findItem(m_tree.get(), kNews)),
+             QStringList({u"改名"_s, u"ニュース2"_s, u"過去ログ"_s}));
+    // The rows were changed one by one: the row taken before is still the page's.
+    QCOMPARE(resets.count(), 0);
+    QVERIFY(news1.isValid());
+    QCOMPARE(m_tree->objectAt(news1), m_site.news1);
+    QCOMPARE(m_tree->objectModel()->nodeCount(), 15);
 
-    // Collapsing is saved as well, and the states stay with the objects when they move.
-    findItem(m_tree.get(), news + QStringList{u"ニュース2"_s})->setExpanded(false);
-    m_site.news->pages.removeAt(1);
-    m_site.about->pages.add(m_site.news2, m_site.about);
-    findItem(m_tree.get(), news)->setExpanded(false);
-    QVERIFY(m_tree->fill(m_site.site));
-    QVERIFY(!findItem(m_tree.get(), news)->isExpanded());
-    QVERIFY(
-        !findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s, u"会社概要"_s, u"ニュース2"_s})
-             ->isExpanded());
-}
-
-void TestObjectTree::checkStatesSurviveRefills()
-{
-    m_tree->setCheckBoxes(true);
-    QVERIFY(m_tree->fill(m_site.site));
-    const QStringList path = {u"テストサイト"_s, u"メニュー"_s, u"お知らせ"_s, u"ニュース2"_s};
-    findItem(m_tree.get(), path)->setCheckState(0, Qt::Checked);
-    QVERIFY(m_tree->fill(m_site.site));
-    QCOMPARE(findItem(m_tree.get(), path)->checkState(0), Qt::Checked);
-    QCOMPARE(m_site.news2->treeCheckState, 1);
-    QCOMPARE(findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s})->checkState(0),
-             Qt::Unchecked);
-
-    // A tree without check boxes shows none, whatever the objects saved.
-    m_tree->setCheckBoxes(false);
-    QVERIFY(m_tree->fill(m_site.site));
-    QVERIFY(!findItem(m_tree.get(), path)->data(0, Qt::CheckStateRole).isValid());
-}
-
-void TestObjectTree::handlesBelongToOneFill()
-{
-    QVERIFY(m_tree->fill(m_site.site));
-    const velmo::TreeItemHandle before = m_site.news1->treeItem;
-    QVERIFY(m_tree->itemForHandle(before) != nullptr);
-    QVERIFY(m_tree->fill(m_site.site));
-    QVERIFY(m_tree->itemForHandle(before) == nullptr);
-    QVERIFY(m_site.news1->treeItem != before);
-    QCOMPARE(m_tree->objectAt(m_tree->itemForHandle(m_site.news1->treeItem)), m_site.news1);
-
-    QVERIFY(m_tree->setItemText(m_site.news1->treeItem, u"改名"_s));
-    QCOMPARE(m_tree->itemForHandle(m_site.news1->treeItem)->text(0), u"改名"_s);
-    QVERIFY(!m_tree->setItemText(before, u"古い"_s));
-    QVERIFY(m_tree->selectHandle(m_site.history->treeItem));
+    QVERIFY(m_tree->selectObject(m_site.history));
     QCOMPARE(m_tree->selectedObject(), m_site.history);
+}
+
+void TestObjectTree::expansionSurvivesCommandsAndRoots()
+{
+    m_tree->setRoot(m_site.site);
+    m_tree->expand(findItem(m_tree.get(), kMenu));
+    m_tree->expand(findItem(m_tree.get(), kNews));
+    m_tree->expand(findItem(m_tree.get(), kNews + QStringList{u"ニュース2"_s}));
+    navtest::leftClick(m_tree.get(), findItem(m_tree.get(), kNews + QStringList{u"ニュース1"_s}));
+    QCOMPARE(m_tree->selectedObject(), m_site.news1);
+    const auto expanded = [this](const velmo::Object *object) {
+        return m_tree->isExpanded(m_tree->indexOf(object));
+    };
+
+    // The category goes to the storage box with what it holds, and comes back with undo.
+    m_controller->runCommand(velmo::ObjectCommands::DeleteCategory, m_site.news);
+    QVERIFY(!m_tree->indexOf(m_site.news).isValid());
+    m_controller->undo();
+    QVERIFY(m_tree->indexOf(m_site.news).isValid());
+    QVERIFY(expanded(m_site.news));
+    QVERIFY(expanded(m_site.news2));
+    QVERIFY(!expanded(m_site.news1));
+    QVERIFY(!expanded(m_site.about));
+
+    // Expanded and collapsed rows stay so when their objects move.
+    QVERIFY(m_controller->drop(m_site.news2, m_site.about, false));
+    QVERIFY(expanded(m_site.news2));
+    m_tree->collapse(m_tree->indexOf(m_site.news2));
+    m_tree->collapse(m_tree->indexOf(m_site.news));
+    m_controller->undo();
+    QCOMPARE(m_site.news2->parent(), m_site.news);
+    QVERIFY(!expanded(m_site.news));
+    QVERIFY(!expanded(m_site.news2));
+
+    // Another root and back, as when another site was chosen for a while.
+    m_tree->expand(m_tree->indexOf(m_site.news));
+    m_tree->setRoot(&m_site.site->objectBox);
+    m_tree->setRoot(m_site.site);
+    QVERIFY(expanded(m_site.menu));
+    QVERIFY(expanded(m_site.news));
+    QVERIFY(!expanded(m_site.about));
 }
 
 void TestObjectTree::selectionIsReportedAndPreviewed_data()
@@ -217,16 +223,14 @@ void TestObjectTree::selectionIsReportedAndPreviewed_data()
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("title");
 
-    const QStringList news = {u"テストサイト"_s, u"メニュー"_s, u"お知らせ"_s};
     // clang-format off
     // The first category is the home category, whose pages lie in the site's top folder.
-    QTest::newRow("page") << news + QStringList{u"ニュース2"_s}
+    QTest::newRow("page") << kNews + QStringList{u"ニュース2"_s}
                           << u"news2.html"_s << u"ニュース2のタイトル"_s;
-    QTest::newRow("content group") << news + QStringList{u"ニュース2"_s, u"本文2"_s}
+    QTest::newRow("content group") << kNews + QStringList{u"ニュース2"_s, u"本文2"_s}
                                    << u"news2.html"_s << u"ニュース2のタイトル"_s;
-    QTest::newRow("category: its first page")
-        << QStringList{u"テストサイト"_s, u"メニュー"_s, u"会社概要"_s}
-        << u"about/history.html"_s << u"沿革のタイトル"_s;
+    QTest::newRow("category: its first page") << kAbout
+                                              << u"about/history.html"_s << u"沿革のタイトル"_s;
     QTest::newRow("site: the home page") << QStringList{u"テストサイト"_s}
                                          << u"index.html"_s << u"ニュース1のタイトル"_s;
     // clang-format on
@@ -238,13 +242,11 @@ void TestObjectTree::selectionIsReportedAndPreviewed()
     QFETCH(QString, page);
     QFETCH(QString, title);
 
-    QVERIFY(m_tree->fill(m_site.site));
-    for (int i = 1; i < path.size(); ++i)
-        findItem(m_tree.get(), path.mid(0, i))->setExpanded(true);
+    m_tree->setRoot(m_site.site);
     QSignalSpy selected(m_controller.get(), &DocumentController::selectionChanged);
     QSignalSpy previews(m_controller.get(), &DocumentController::previewRequested);
-    QTreeWidgetItem *item = findItem(m_tree.get(), path);
-    navtest::leftClick(m_tree.get(), item);
+    const QModelIndex index = findItem(m_tree.get(), path);
+    navtest::leftClick(m_tree.get(), index);
 
     QCOMPARE(previews.count(), 1);
     const QString file = previews.first().first().toString();
@@ -253,105 +255,86 @@ void TestObjectTree::selectionIsReportedAndPreviewed()
     // The selection reaches the form through the event queue, after the preview.
     QCOMPARE(selected.count(), 0);
     QTRY_COMPARE(selected.count(), 1);
-    QCOMPARE(selected.first().first().value<velmo::Object *>(), m_tree->objectAt(item));
+    QCOMPARE(selected.first().first().value<velmo::Object *>(), m_tree->objectAt(index));
     QVERIFY(m_reporter.messages.isEmpty());
 }
 
 void TestObjectTree::untrackedTreeReportsNothing()
 {
     m_tree->setTracksState(false);
-    QVERIFY(m_tree->fill(m_site.site));
+    m_tree->setRoot(m_site.site);
     QSignalSpy selected(m_controller.get(), &DocumentController::selectionChanged);
     QSignalSpy previews(m_controller.get(), &DocumentController::previewRequested);
-    navtest::leftClick(m_tree.get(), findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s}));
+    navtest::leftClick(m_tree.get(), findItem(m_tree.get(), kMenu));
+    QCOMPARE(m_tree->selectedObject(), m_site.menu);
     QTest::qWait(20);
     QCOMPARE(selected.count(), 0);
     QCOMPARE(previews.count(), 0);
-    QCOMPARE(m_site.menu->treeItem, velmo::TreeItemHandle(0));
 }
 
-void TestObjectTree::objectsGoneBehindTheTreeAreNotFollowed()
+void TestObjectTree::objectsTakenOutLeaveTheTree()
 {
-    QVERIFY(m_tree->fill(m_site.site));
-    const QStringList news = {u"テストサイト"_s, u"メニュー"_s, u"お知らせ"_s};
-    findItem(m_tree.get(), news)->setExpanded(true);
-    QTreeWidgetItem *item = findItem(m_tree.get(), news + QStringList{u"ニュース2"_s});
-    navtest::leftClick(m_tree.get(), item);
+    m_tree->setRoot(m_site.site);
+    navtest::leftClick(m_tree.get(), findItem(m_tree.get(), kNews + QStringList{u"ニュース2"_s}));
+    QTRY_COMPARE(m_controller->routedObject(), m_site.news2);
     QSignalSpy selected(m_controller.get(), &DocumentController::selectionChanged);
-    QSignalSpy rebuilds(m_controller.get(), &DocumentController::menuTreeRebuildRequested);
 
-    // The page goes while its item is still selected.
-    m_site.news->pages.removeAt(1);
-    delete m_site.news2;
-    QVERIFY(m_tree->objectAt(item) == nullptr);
+    // The page leaves the menu while its row is selected: the selection goes with it.
+    QVERIFY(m_controller->writer().deleteToStorage(m_site.news2));
+    QVERIFY(!m_tree->indexOf(m_site.news2).isValid());
     QVERIFY(m_tree->selectedObject() == nullptr);
+    QCOMPARE(childLabels(findItem(m_tree.get(), kNews)),
+             QStringList({u"ニュース1"_s, u"過去ログ"_s}));
+    QTRY_VERIFY(!selected.isEmpty());
+    QVERIFY(selected.last().first().value<velmo::Object *>() == nullptr);
+    // Commands on the selection find nothing to act on.
+    const int steps = m_controller->history().count();
     m_tree->runCommand(velmo::ObjectCommands::NewContentGroup);
     m_tree->runCommand(velmo::ObjectCommands::DeletePage);
-    QTest::qWait(20);
-    QCOMPARE(rebuilds.count(), 0);
-    // The queued report of the earlier click arrives as "nothing".
-    QVERIFY(selected.isEmpty() || selected.last().first().value<velmo::Object *>() == nullptr);
+    QCOMPARE(m_controller->history().count(), steps);
 
-    // A refill saves states only into objects that are still there.
-    QVERIFY(m_tree->fill(m_site.site));
-    QCOMPARE(childLabels(findItem(m_tree.get(), news)),
-             QStringList({u"ニュース1"_s, u"過去ログ"_s}));
-
-    // A whole site that goes empties the tree at its next refill.
-    m_global->sites.clear();
+    // The whole site goes: the tree is empty and has no root.
+    QVERIFY(m_controller->writer().deleteSite(m_site.site));
     QVERIFY(m_tree->rootObject() == nullptr);
-    QVERIFY(!m_tree->refill());
-    QCOMPARE(m_tree->topLevelItemCount(), 0);
+    QCOMPARE(m_tree->model()->rowCount(), 0);
+    QCOMPARE(m_tree->objectModel()->nodeCount(), 0);
 }
 
-void TestObjectTree::fillWithoutRoot()
+void TestObjectTree::anyObjectMayBeTheRoot()
 {
-    QVERIFY(m_tree->fill());
-    QCOMPARE(m_tree->rootObject(), m_site.site);
-
-    velmo::Document other(m_dir.path());
-    RecordingReporter reporter;
-    other.setReporter(&reporter);
-    ObjectTree tree(other);
-    QVERIFY(!tree.fill());
-    QCOMPARE(reporter.messages, QStringList{u"選択サイトが取得できませんでした。"_s});
-    QCOMPARE(tree.topLevelItemCount(), 0);
-}
-
-void TestObjectTree::unknownRootClass()
-{
-    QVERIFY(m_tree->fill(m_site.site));
-    m_site.archive->typeCode = 12345;
-    QVERIFY(m_tree->fill(m_site.archive));
-    QCOMPARE(m_reporter.messages,
-             QStringList{u"判定できないクラスがTreeCtrlの先頭として配置されました。"_s});
-    QCOMPARE(m_tree->topLevelItemCount(), 0);
-    m_site.archive->typeCode = velmo::kClassCategory;
-
     // Any document object may be the root, a storage box too.
-    QVERIFY(m_tree->fill(m_site.news2));
-    QCOMPARE(m_tree->topLevelItem(0)->text(0), u"ニュース2"_s);
-    QVERIFY(m_tree->fill(&m_site.site->objectBox));
-    QCOMPARE(m_tree->topLevelItemCount(), 1);
-    QCOMPARE(m_reporter.messages.size(), 1);
+    m_tree->setRoot(m_site.news2);
+    QCOMPARE(m_tree->model()->index(0, 0).data().toString(), u"ニュース2"_s);
+    QCOMPARE(childLabels(m_tree->model()->index(0, 0)), QStringList{u"本文2"_s});
+    m_tree->setRoot(&m_site.site->objectBox);
+    QCOMPARE(m_tree->model()->rowCount(), 1);
+    m_tree->clearTree();
+    QCOMPARE(m_tree->model()->rowCount(), 0);
+
+    // An object whose class the file named wrongly is shown as a root; its menu only says so.
+    m_site.archive->typeCode = 12345;
+    m_tree->setRoot(m_site.archive);
+    QCOMPARE(m_tree->model()->index(0, 0).data().toString(), u"過去ログ"_s);
+    QVERIFY(m_reporter.messages.isEmpty());
+    const navtest::MenuResult shown =
+        navtest::rightClickAndChoose(m_tree.get(), m_tree->model()->index(0, 0), QString());
+    QVERIFY(!shown.shown);
+    QCOMPARE(m_reporter.messages, QStringList{velmo::ObjectCommands::unknownClassMessage()});
+    m_site.archive->typeCode = velmo::kClassCategory;
 }
 
-void TestObjectTree::labelsCannotBeEdited()
+void TestObjectTree::namesAreNotEditedInPlace()
 {
-    m_tree->setLabelEditing(true);
-    QVERIFY(m_tree->fill(m_site.site));
-    QTreeWidgetItem *item = findItem(m_tree.get(), {u"テストサイト"_s, u"メニュー"_s});
-    m_tree->setCurrentItem(item);
+    m_tree->setRoot(m_site.site);
+    QSignalSpy nameEdits(m_tree.get(), &ObjectTree::nameEditRequested);
+    navtest::leftClick(m_tree.get(), findItem(m_tree.get(), kMenu));
+    // F2 leads to the property form's name box; no editor opens in the tree.
     QTest::keyClick(m_tree.get(), Qt::Key_F2);
-    QLineEdit *editor = m_tree->viewport()->findChild<QLineEdit *>();
-    QVERIFY(editor != nullptr);
-    editor->selectAll();
-    QTest::keyClicks(editor, u"renamed"_s);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(m_tree->viewport()->findChild<QLineEdit *>() == nullptr ||
-                !m_tree->viewport()->findChild<QLineEdit *>()->isVisible());
-    QCOMPARE(item->text(0), u"メニュー"_s);
-    QCOMPARE(m_site.menu->name, u"メニュー"_s);
+    QCOMPARE(nameEdits.count(), 1);
+    QCOMPARE(nameEdits.first().first().value<velmo::Object *>(), m_site.menu);
+    const QLineEdit *editor = m_tree->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor == nullptr || !editor->isVisible());
+    QCOMPARE(findItem(m_tree.get(), kMenu).data().toString(), u"メニュー"_s);
 }
 
 QTEST_MAIN(TestObjectTree)

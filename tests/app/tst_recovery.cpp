@@ -146,9 +146,7 @@ void TestRecovery::untitledDocumentIsRecovered()
     AutoSave &autoSave = f.app().autoSave();
     // Nothing edited: nothing to write, however often the timer runs.
     QVERIFY(!autoSave.writeNow());
-    velmo::Site *site = f.global().createSite();
-    site->name = u"unsaved"_s;
-    f.app().controller().noteEdit();
+    QVERIFY(f.app().controller().writer().createSite(u"unsaved"_s) != nullptr);
     QVERIFY(autoSave.writeNow());
     autoSave.waitForWrite();
     QVERIFY(!autoSave.writeNow());

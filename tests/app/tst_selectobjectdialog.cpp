@@ -10,13 +10,16 @@
 #include <QTimer>
 
 #include "app/objecttree.h"
+#include "app/objecttreemodel.h"
 #include "app/selectobjectdialog.h"
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
+#include "model/documentwriter.h"
 #include "model/page.h"
 #include "model/site.h"
+#include "model/undohistory.h"
 #include "navtestsupport.h"
 #include "recordingreporter.h"
 
@@ -98,14 +101,18 @@ void TestSelectObjectDialog::opensFullyExpandedWithTexts()
     QCOMPARE(dialog.findChild<QPlainTextEdit *>(u"descriptionEdit"_s)->toPlainText(),
              u"リンク先のページかコンテンツを選択して[OK]を押してください。"_s);
     ObjectTree *tree = dialog.tree();
-    QCOMPARE(tree->topLevelItemCount(), 1);
-    QCOMPARE(tree->topLevelItem(0)->text(0), u"メニュー"_s);
-    QCOMPARE(tree->itemHandles().size(), 13);
-    for (velmo::TreeItemHandle handle : tree->itemHandles())
-        QVERIFY(tree->itemForHandle(handle)->isExpanded());
-    QVERIFY(tree->selectedItems().isEmpty());
-    // Nothing of the dialog's tree is kept in the objects.
-    QCOMPARE(m_site.news1->treeItem, velmo::TreeItemHandle(0));
+    QCOMPARE(tree->model()->rowCount(), 1);
+    QCOMPARE(tree->model()->index(0, 0).data().toString(), u"メニュー"_s);
+    QCOMPARE(tree->objectModel()->nodeCount(), 13);
+    int rows = 0;
+    m_site.menu->forEachBelow(velmo::Children::Shown, [tree, &rows](velmo::Object *object) {
+        const QModelIndex index = tree->indexOf(object);
+        ++rows;
+        // Everything that has rows below it is open.
+        return index.isValid() && (tree->model()->rowCount(index) == 0 || tree->isExpanded(index));
+    });
+    QCOMPARE(rows, 13);
+    QVERIFY(tree->selectedObject() == nullptr);
 }
 
 void TestSelectObjectDialog::preselectedGroupIsReturnedByOk()
@@ -169,9 +176,10 @@ void TestSelectObjectDialog::hierarchyWithoutCategories()
     SelectObjectDialog dialog(*m_global);
     dialog.setRootObject(m_site.site->classifications.at(2));
     whenOpen(dialog, [&] {
-        QCOMPARE(dialog.tree()->topLevelItemCount(), 1);
-        QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 0);
-        navtest::leftClick(dialog.tree(), dialog.tree()->topLevelItem(0));
+        const QModelIndex top = dialog.tree()->model()->index(0, 0);
+        QCOMPARE(dialog.tree()->model()->rowCount(), 1);
+        QCOMPARE(dialog.tree()->model()->rowCount(top), 0);
+        navtest::leftClick(dialog.tree(), top);
         clickButton(dialog, u"okButton"_s);
         QCOMPARE(m_reporter.messages, QStringList{kChoosePage});
         clickButton(dialog, u"cancelButton"_s);
@@ -184,13 +192,14 @@ void TestSelectObjectDialog::rootGoneMeansEmptyTree()
     SelectObjectDialog dialog(*m_global);
     dialog.setRootObject(m_site.archive);
     dialog.setSelectedObject(m_site.news1);
-    m_site.news->categories.clear();
+    // The site goes with everything it holds (as a command does it: undo would bring it back).
+    velmo::UndoHistory history;
+    velmo::DocumentWriter writer(*m_global, history);
+    QVERIFY(writer.deleteSite(m_site.site));
     dialog.initDialog();
-    QCOMPARE(dialog.tree()->topLevelItemCount(), 0);
+    QCOMPARE(dialog.tree()->model()->rowCount(), 0);
     QCOMPARE(dialog.windowTitle(), u"オブジェクトの選択"_s);
-
     // A preselected object that went away is not returned.
-    m_site.news->pages.clear();
     QVERIFY(dialog.selectedObject() == nullptr);
 }
 

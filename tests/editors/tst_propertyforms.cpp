@@ -1,12 +1,11 @@
 // The property forms in the real main window: typing into each field reaches the object and the
-// tree item, the template combos, the link menu and its target, and forms whose object went.
+// tree's row, the template combos, the link menu and its target, and forms whose object went.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidgetItemIterator>
 
 #include "app/documentcontroller.h"
 #include "app/mainwindow.h"
@@ -50,7 +49,7 @@ struct Window
     QWidget *select(velmo::Object *object, const QString &formName)
     {
         ObjectTree *tree = f.navigation()->menuTree();
-        tree->selectHandle(object->treeItem);
+        tree->selectObject(object);
         auto *form = f.frame()->propertyView()->findChild<velmo::ui::PropertyForm *>(formName);
         // The selection reaches the form through the event queue.
         if (form == nullptr ||
@@ -60,9 +59,7 @@ struct Window
     }
     QString treeText(velmo::Object *object)
     {
-        ObjectTree *tree = f.navigation()->menuTree();
-        QTreeWidgetItem *item = tree->itemForHandle(object->treeItem);
-        return item != nullptr ? item->text(0) : QString();
+        return f.navigation()->menuTree()->indexOf(object).data().toString();
     }
     apptest::AppFixture f;
     navtest::SampleSite site;
@@ -142,7 +139,8 @@ void TestPropertyForms::templateCombos()
     QCOMPARE(w.site.news1->templateName, u"page.html"_s);
 
     // Without a template folder the combo stays empty and the template as it was.
-    w.site.site->templatePath = w.f.path(u"nowhere"_s);
+    w.f.app().controller().setField(w.site.site, velmo::Field::TemplatePath,
+                                    w.f.path(u"nowhere"_s));
     QWidget *groupForm = w.select(w.site.news2Body, u"contentGroupForm"_s);
     QVERIFY(groupForm);
     const QString before = w.site.news2Body->templateName;
@@ -177,10 +175,7 @@ void TestPropertyForms::categoryFormAndLinkTarget()
     // The dialog answers with a content group; the category links to it.
     apptest::whenShown(u"selectObjectDialog"_s, [&](QWidget *dialog) {
         auto *tree = dialog->findChild<ObjectTree *>();
-        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-            if (tree->objectAt(*it) == w.site.news2Body)
-                tree->setCurrentItem(*it);
-        }
+        navtest::leftClick(tree, tree->indexOf(w.site.news2Body));
         QTest::mouseClick(dialog->findChild<QPushButton *>(u"okButton"_s), Qt::LeftButton);
     });
     QTest::mouseClick(choose, Qt::LeftButton);
@@ -188,11 +183,12 @@ void TestPropertyForms::categoryFormAndLinkTarget()
     const QString shown = target->text();
     QCOMPARE(shown, u"%1_%2"_s.arg(category->linkTarget.time).arg(category->linkTarget.seq));
 
-    // Unchecking keeps the target; checking again shows it once more, after the tree's refill.
+    // Unchecking keeps the target, and the category its row and selection; checking again shows
+    // the target once more.
     QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(4, link->height() / 2));
     QCOMPARE(category->kind, velmo::Category::kKindOrdinary);
     QCOMPARE(category->linkTarget, w.site.news2Body->getId());
-    QTRY_COMPARE(w.f.navigation()->menuTree()->selectedObject(), category);
+    QCOMPARE(w.f.navigation()->menuTree()->selectedObject(), category);
     QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(4, link->height() / 2));
     QCOMPARE(target->text(), shown);
 }
@@ -220,11 +216,15 @@ void TestPropertyForms::formOfDestroyedObjectDoesNothing()
     QVERIFY(w.start());
     QWidget *form = w.select(w.site.news1, u"pageForm"_s);
     auto *name = child<QLineEdit>(form, u"pageNameEdit"_s);
-    // The page goes while its form is on view; typing afterwards must not reach freed memory.
-    QCOMPARE(w.site.news->removeChild(w.site.news1), 1);
-    delete w.site.news1;
+    // The page goes while its form is on view: out of the document, then destroyed with the
+    // history that kept it (as a new document does). Typing afterwards must not reach it.
+    DocumentController &controller = w.f.app().controller();
+    QVERIFY(controller.writer().deleteToStorage(w.site.news1));
+    QVERIFY(controller.writer().emptyStorage(w.site.site) > 0);
+    controller.history().clear();
     QTest::keyClicks(name, u"x"_s);
     QCOMPARE(w.site.news2->name, u"ニュース2"_s);
+    QCOMPARE(controller.history().count(), 0);
 }
 
 QTEST_MAIN(TestPropertyForms)

@@ -16,7 +16,7 @@
 #include <QScopeGuard>
 #include <QStatusBar>
 #include <QTest>
-#include <QTreeWidgetItemIterator>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include "app/contentpane.h"
@@ -121,9 +121,8 @@ void TestRoadTest::fromAnEmptyDocumentToAPublishedSite()
     const auto create = [&](const QStringList &labels, const QString &caption,
                             const QString &formName) {
         form = nullptr;
-        QTreeWidgetItem *item = navtest::findItem(tree, labels);
-        QVERIFY2(item != nullptr, qPrintable(labels.join(u" / "_s)));
-        // Taken first: the command fills the tree anew, and the item goes.
+        const QModelIndex item = navtest::findItem(tree, labels);
+        QVERIFY2(item.isValid(), qPrintable(labels.join(u" / "_s)));
         velmo::Object *clicked = tree->objectAt(item);
         QVERIFY(navtest::rightClickAndChoose(tree, item, caption).chosen);
         auto *shown = child<velmo::ui::PropertyForm>(frame->propertyView(), formName);
@@ -160,7 +159,7 @@ void TestRoadTest::fromAnEmptyDocumentToAPublishedSite()
     QCOMPARE(f.global().sites.count(), 1);
     QCOMPARE(f.global().sites.first()->mainCss, chosenStyle);
     const QStringList menu = {u"珈琲店"_s, u"メニュー"_s};
-    QTRY_VERIFY(navtest::findItem(tree, menu) != nullptr);
+    QTRY_VERIFY(navtest::findItem(tree, menu).isValid());
 
     // 2. and 3. Two menus with a page and a content group each, named in their forms.
     struct Section
@@ -198,13 +197,11 @@ void TestRoadTest::fromAnEmptyDocumentToAPublishedSite()
     apptest::whenShown(u"selectObjectDialog"_s, [](QWidget *dialog) {
         const auto close = closeOnExit(dialog);
         auto *objects = child<ObjectTree>(dialog, u"objectTree"_s);
-        QTreeWidgetItem *page = nullptr;
-        for (QTreeWidgetItemIterator it(objects); *it != nullptr; ++it) {
-            if ((*it)->text(0) == u"珈琲"_s)
-                page = *it;
-        }
-        QVERIFY(page != nullptr);
-        navtest::leftClick(objects, page);
+        const QModelIndexList pages =
+            objects->model()->match(objects->model()->index(0, 0), Qt::DisplayRole, u"珈琲"_s, 1,
+                                    Qt::MatchExactly | Qt::MatchRecursive);
+        QCOMPARE(pages.size(), 1);
+        navtest::leftClick(objects, pages.first());
         click(dialog, u"okButton"_s);
     });
     click(editor, u"siteLinkButton"_s);
@@ -212,8 +209,8 @@ void TestRoadTest::fromAnEmptyDocumentToAPublishedSite()
     apptest::whenShown(u"imageSelectDialog"_s, [](QWidget *dialog) {
         const auto close = closeOnExit(dialog);
         auto *folders = child<QTreeWidget>(dialog, u"folderTree"_s);
-        QTreeWidgetItem *sample = navtest::findItem(folders, {u"user_image"_s, u"sample"_s});
-        QVERIFY(sample != nullptr);
+        const QModelIndex sample = navtest::findItem(folders, {u"user_image"_s, u"sample"_s});
+        QVERIFY(sample.isValid());
         navtest::leftClick(folders, sample);
         auto *select = static_cast<velmo::ui::ImageSelectDialog *>(dialog);
         velmo::ui::ThumbnailList *list = select->thumbnailList();

@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -21,13 +20,14 @@
 #include "app/messageboxreporter.h"
 #include "app/messageboxwrapper.h"
 #include "editors/imagepreviewframe.h"
-#include "editors/objectlistview.h"
 #include "editors/siteeditdialog.h"
 #include "editors/siteform.h"
 #include "editors/stringinputdialog.h"
 #include "generator/sitepaths.h"
 #include "model/document.h"
+#include "model/documentwriter.h"
 #include "model/site.h"
+#include "model/undohistory.h"
 #include "textfiles.h"
 
 using namespace Qt::StringLiterals;
@@ -45,6 +45,8 @@ struct Fixture
     FileDialogWrapper files;
     MessageBoxReporter reporter{messages};
     velmo::Document document{dir.path()};
+    velmo::UndoHistory history;
+    velmo::DocumentWriter writer{document, history};
     std::unique_ptr<SiteEditDialog> dialog;
     QList<QUrl> opened;
 
@@ -55,19 +57,19 @@ struct Fixture
         document.setReporter(&reporter);
     }
 
-    // On a template without style sheets, so that loading it captures nothing.
+    // A site of the document as opened, on a template without style sheets, so that loading
+    // it captures nothing.
     Site *addSite(const QString &name)
     {
         Site *site = document.createSite();
         site->name = name;
         site->templatePath = dir.filePath(u"plain"_s);
-        document.setModified(false);
         return site;
     }
 
     bool open()
     {
-        dialog = std::make_unique<SiteEditDialog>(document, messages, files);
+        dialog = std::make_unique<SiteEditDialog>(writer, messages, files);
         dialog->setUrlOpener([this](const QUrl &url) {
             opened << url;
             return true;
@@ -160,7 +162,7 @@ private Q_SLOTS:
     void createsFirstSiteAndRefusesUnusableNames();
     void typedTextsGoIntoTheSelectedSite();
     void movesWrapAround();
-    void deletesOnlyOnYesAndForgetsTheCurrentSite();
+    void deletesOnlyOnYesAndTheNeighbourBecomesCurrent();
     void levelNameOfRowThree();
     void styleSheetWritesStartPageAndPreview();
     void siteFormOpensTemplateFolders();
@@ -195,7 +197,7 @@ void TestSiteEditDialog::createsFirstSiteAndRefusesUnusableNames()
     f.click(u"newSiteButton"_s);
     QVERIFY(f.messages.shownTexts().isEmpty());
     QVERIFY(f.document.sites.isEmpty());
-    QVERIFY(!f.document.isModified());
+    QCOMPARE(f.history.count(), 0);
 
     answerInput(f.dialog.get(), u" 喫茶店 "_s, true);
     f.click(u"newSiteButton"_s);
@@ -204,8 +206,10 @@ void TestSiteEditDialog::createsFirstSiteAndRefusesUnusableNames()
     QCOMPARE(site->name, u"喫茶店"_s);
     QCOMPARE(site->imageFolder, u"image"_s);
     QCOMPARE(site->templatePath, f.document.sampleTemplateFolder());
-    QVERIFY(site->listItemState & velmo::ui::ObjectListView::kSelectedState);
-    QVERIFY(f.document.isModified());
+    // The new site is the current one, and a step of the history.
+    QCOMPARE(f.document.currentSiteUnchecked(), site);
+    QCOMPARE(f.history.undoText(), u"サイトの追加"_s);
+    QVERIFY(!f.history.isClean());
     QCOMPARE(f.rows(), QStringList{u"喫茶店"_s});
     QCOMPARE(f.selectedRow(), 0);
     QCOMPARE(f.edit(u"nameEdit"_s)->text(), u"喫茶店"_s);
@@ -240,9 +244,11 @@ void TestSiteEditDialog::typedTextsGoIntoTheSelectedSite()
     QCOMPARE(first->name, u"一"_s);
 
     // Loading another site writes nothing back into either.
+    const int steps = f.history.count();
     clickRow(f.siteList(), 0);
     QTRY_COMPARE(f.dialog->shownSite(), first);
     QCOMPARE(f.edit(u"nameEdit"_s)->text(), u"一"_s);
+    QCOMPARE(f.history.count(), steps);
     QCOMPARE(second->name, u"改名"_s);
     QVERIFY(first->siteUrl.isEmpty());
 
@@ -270,12 +276,11 @@ void TestSiteEditDialog::movesWrapAround()
     clickRow(f.siteList(), 0);
     QTRY_COMPARE(f.dialog->shownSite(), a);
 
-    QSignalSpy edited(f.dialog.get(), &SiteEditDialog::edited);
     f.click(u"upButton"_s);
     QCOMPARE(f.siteNames(), (QStringList{u"B"_s, u"C"_s, u"A"_s}));
     QCOMPARE(f.rows(), f.siteNames());
     QCOMPARE(f.selectedRow(), 2);
-    QCOMPARE(edited.count(), 1);
+    QCOMPARE(f.history.count(), 1);
     f.click(u"downButton"_s);
     QCOMPARE(f.siteNames(), (QStringList{u"A"_s, u"B"_s, u"C"_s}));
     QCOMPARE(f.selectedRow(), 0);
@@ -285,7 +290,7 @@ void TestSiteEditDialog::movesWrapAround()
     QCOMPARE(f.dialog->shownSite(), a);
 }
 
-void TestSiteEditDialog::deletesOnlyOnYesAndForgetsTheCurrentSite()
+void TestSiteEditDialog::deletesOnlyOnYesAndTheNeighbourBecomesCurrent()
 {
     Fixture f;
     Site *a = f.addSite(u"A"_s);
@@ -300,15 +305,15 @@ void TestSiteEditDialog::deletesOnlyOnYesAndForgetsTheCurrentSite()
     QCOMPARE(f.messages.shownTexts(), QStringList{u"サイト(A)を削除しようとしています。\r\n"
                                                   u"削除する場合は、[はい]を押してください。"_s});
     QCOMPARE(f.document.sites.count(), 2);
-    QVERIFY(!f.document.isModified());
+    QCOMPARE(f.history.count(), 0);
 
     f.messages.queueAnswer(QMessageBox::Yes);
     f.click(u"deleteSiteButton"_s);
     QCOMPARE(f.siteNames(), QStringList{u"B"_s});
     QCOMPARE(f.rows(), QStringList{u"B"_s});
-    QVERIFY(f.document.currentSiteUnchecked() == nullptr);
-    QVERIFY(f.document.isModified());
+    QCOMPARE(f.history.count(), 1);
     QCOMPARE(f.dialog->shownSite(), b);
+    QTRY_COMPARE(f.document.currentSiteUnchecked(), b);
     QCOMPARE(f.edit(u"nameEdit"_s)->text(), u"B"_s);
 
     f.messages.queueAnswer(QMessageBox::Yes);
@@ -317,6 +322,14 @@ void TestSiteEditDialog::deletesOnlyOnYesAndForgetsTheCurrentSite()
     QCOMPARE(f.siteList()->topLevelItemCount(), 0);
     QVERIFY(f.edit(u"nameEdit"_s)->text().isEmpty());
     QVERIFY(!f.edit(u"nameEdit"_s)->isEnabled());
+    QVERIFY(f.document.currentSiteUnchecked() == nullptr);
+
+    // Undo brings both back, the one that was current when it went as the current site.
+    f.click(u"okButtonTop"_s);
+    f.history.undo();
+    f.history.undo();
+    QCOMPARE(f.siteNames(), (QStringList{u"A"_s, u"B"_s}));
+    QCOMPARE(f.document.currentSiteUnchecked(), a);
 }
 
 void TestSiteEditDialog::levelNameOfRowThree()
@@ -369,6 +382,8 @@ void TestSiteEditDialog::styleSheetWritesStartPageAndPreview()
     QVERIFY(readFile(working + u"/index.html"_s).contains(u"href=\"css/b.css\""_s));
     QCOMPARE(readFile(working + u"/css/b.css"_s), u"body{background:#3060c0}"_s);
     QVERIFY(QFile::exists(working + u"/template_image/logo.svg"_s));
+    // The site's own style sheet taken again is no edit.
+    QCOMPARE(f.history.count(), 0);
     const QImage picture(working + u"/preview.jpg"_s);
     QCOMPARE(picture.size(), QSize(1024, 768));
     QVERIFY(qAbs(picture.pixelColor(500, 400).blue() - 0xc0) < 24);
@@ -377,6 +392,7 @@ void TestSiteEditDialog::styleSheetWritesStartPageAndPreview()
     QTest::mouseClick(styles->viewport(), Qt::LeftButton, {},
                       styles->visualItemRect(styles->item(0)).center());
     QCOMPARE(site->mainCss, u"a.css"_s);
+    QCOMPARE(f.history.count(), 1);
     QVERIFY(readFile(working + u"/index.html"_s).contains(u"href=\"css/a.css\""_s));
     QVERIFY(QFile::exists(working + u"/preview.jpg"_s));
     QVERIFY(f.messages.shownTexts().isEmpty());

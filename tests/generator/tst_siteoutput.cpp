@@ -570,9 +570,9 @@ private Q_SLOTS:
             f.addGroup(plugin, QStringLiteral("text.template"), QStringLiteral("<p>告知</p>"));
         // The identity the merge's copy will receive, found by copying the same way first.
         setClockOverride(1'000'000);
-        sequenceCounter = 7000;
+        sequenceCounter() = 7000;
         const ObjectId copyId = duplicateSubtree(*pluginGroup)->id;
-        sequenceCounter = 7000;
+        sequenceCounter() = 7000;
         ContentGroup *own = f.home->contentGroups.first();
         own->id = copyId;
         const int groups = f.home->contentGroups.count();
@@ -761,7 +761,7 @@ private Q_SLOTS:
             f.addGroup(plugin, QStringLiteral("text.template"), QStringLiteral("<p>告知</p>"));
         pluginGroup->name = QStringLiteral("告知 欄");
         setClockOverride(1'000'000);
-        sequenceCounter = 7000;
+        sequenceCounter() = 7000;
         addLink(menu, QStringLiteral("告知へ"), duplicateSubtree(*pluginGroup)->id);
 
         QHash<QString, QByteArray> outputs[2];
@@ -769,7 +769,7 @@ private Q_SLOTS:
         for (const bool cached : {false, true}) {
             QVERIFY(QDir(f.working()).removeRecursively());
             f.reporter.messages.clear();
-            sequenceCounter = 7000;
+            sequenceCounter() = 7000;
             SiteOutput output(f.global);
             output.setMenuCaching(cached);
             QCOMPARE(output.outputSite(), SiteOutput::Result::Done);

@@ -1,7 +1,8 @@
 // The root's shared operations and the lookups over a site: finding by identity, the first
-// content group, the owning category, the current site, deleting into the storage box,
-// reordering with wrap-around, the output walk and the built-in catalogue.
+// content group, the owning category, the current site, the output walk and the built-in
+// catalogue.
 #include <QDateTime>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "model/category.h"
@@ -11,7 +12,6 @@
 #include "model/contentgroup.h"
 #include "model/document.h"
 #include "model/genre.h"
-#include "model/listmoves.h"
 #include "model/lookup.h"
 #include "model/objectbox.h"
 #include "model/objectlistdisplay.h"
@@ -25,11 +25,6 @@ namespace {
 
 const QString kNoCurrentSite = QStringLiteral("選択サイトが取得できませんでした。");
 const QString kCannotSelect = QStringLiteral("サイトが選択できませんでした。");
-const QString kParentUnknown =
-    QStringLiteral("選択メニューの Tree 親クラスが判定できませんでした。");
-const QString kStorageRefused =
-    QStringLiteral("選択サイトが見つからないか、一時保存場所へ登録できませんでした。\r\n"
-                   "オブジェクトは削除されます。");
 
 template<class T>
 T *addTo(auto &list, velmo::Object *owner, const QString &name = QString())
@@ -132,7 +127,7 @@ private Q_SLOTS:
         // The box: the site does not search it; the box searches its elements' subtrees and
         // compares other elements by identity only.
         QCOMPARE(global.setCurrentSite(f.site), 1);
-        QCOMPARE(global.deleteToStorage(f.pageB1), StorageResult::Stored);
+        QVERIFY(global.moveObject(f.pageB1, &f.site->objectBox, -1));
         QCOMPARE(f.site->findById(f.pageB1->id), nullptr);
         QCOMPARE(f.site->objectBox.findById(f.pageB1->id), f.pageB1);
         QCOMPARE(f.site->objectBox.findById(f.gB->id), f.gB);
@@ -179,7 +174,6 @@ private Q_SLOTS:
         RecordingReporter reporter;
         global.setReporter(&reporter);
         Fixture f(global);
-        QVERIFY(global.isModified()); // creating a site marks the document modified
 
         QCOMPARE(global.getCurrentSite(), nullptr);
         QCOMPARE(reporter.messages, QStringList{kNoCurrentSite});
@@ -194,30 +188,23 @@ private Q_SLOTS:
         QCOMPARE(global.setCurrentSite(f.site), 1);
         QCOMPARE(global.getCurrentSite(), f.site);
 
-        // With a navigation tree, its root must be that very site.
-        velmo::Object *root = nullptr;
-        global.navigationTreeRoot = [&root] { return root; };
-        reporter.messages.clear();
-        QCOMPARE(global.getCurrentSite(), nullptr);
-        root = f.site;
-        QCOMPARE(global.getCurrentSite(), f.site);
-        QCOMPARE(reporter.messages, QStringList{kNoCurrentSite});
-
-        // A site removed from the document is no longer current.
-        global.navigationTreeRoot = nullptr;
+        // A site taken out of the document is no longer current, even behind its back.
         QCOMPARE(global.sites.removeAt(0), 0);
-        std::unique_ptr<Site> removed(f.site);
         QCOMPARE(global.getCurrentSite(), nullptr);
+        QVERIFY(global.insertObject(nullptr, f.site));
+        QCOMPARE(global.setCurrentSite(f.site), 1);
+        QCOMPARE(global.takeObject(f.site), 0);
+        std::unique_ptr<Site> removed(f.site);
+        QCOMPARE(global.currentSiteUnchecked(), nullptr);
 
         // "New" forgets the selection and the preview areas, keeps the catalogues.
         global.addBuiltInCatalogue();
         global.previewAreas.append({0, QStringLiteral("<!--__x__-->(*)")});
         global.previewAreaFlag = 1;
-        bool treeCleared = false;
-        global.clearNavigationTree = [&treeCleared] { treeCleared = true; };
+        QSignalSpy aboutToReset(&global, &Document::aboutToReset);
         global.createSite();
         global.newDocument();
-        QVERIFY(treeCleared);
+        QCOMPARE(aboutToReset.count(), 1);
         QCOMPARE(global.sites.count(), 0);
         QCOMPARE(global.currentSiteUnchecked(), nullptr);
         QVERIFY(global.previewAreas.isEmpty());
@@ -225,101 +212,46 @@ private Q_SLOTS:
         QCOMPARE(global.partTypes.count(), 12);
     }
 
-    void deleteToStorage()
-    {
-        Document global;
-        RecordingReporter reporter;
-        global.setReporter(&reporter);
-        Fixture f(global);
-        global.setCurrentSite(f.site);
 
-        // A category goes with all its pages.
-        QCOMPARE(global.deleteToStorage(f.b), StorageResult::Stored);
-        QCOMPARE(f.a->categories.count(), 0);
-        QCOMPARE(f.site->objectBox.items.at(0), f.b);
-        QCOMPARE(f.b->parentId, f.site->objectBox.id);
-        QCOMPARE(f.b->pages.at(0), f.pageB1);
-
-        // Sub-groups and top-level groups of a page.
-        QCOMPARE(global.deleteToStorage(f.g1sub), StorageResult::Stored);
-        QCOMPARE(global.deleteToStorage(f.g2), StorageResult::Stored);
-        QCOMPARE(f.site->objectBox.items.count(), 3);
-        QVERIFY(reporter.messages.isEmpty());
-
-        // Parents that do not hold these objects in a deletable list: nothing moves.
-        QCOMPARE(global.deleteToStorage(f.pluginPage), StorageResult::NotDetached);
-        QCOMPARE(f.plugin->pages.count(), 1);
-        QCOMPARE(global.deleteToStorage(f.site->classifications.at(0)), StorageResult::NotDetached);
-        QCOMPARE(global.deleteToStorage(f.g1->contents.at(0)), StorageResult::NotDetached);
-        QCOMPARE(reporter.messages.count(kParentUnknown), 3);
-
-        // Without a current site the object is destroyed, with both messages.
-        reporter.messages.clear();
-        global.newDocument();
-        Site site;
-        auto *category =
-            addTo<Category>(site.classifications.at(0)->categories, site.classifications.at(0));
-        QCOMPARE(global.deleteToStorage(category), StorageResult::Destroyed);
-        QCOMPARE(site.classifications.at(0)->categories.count(), 0);
-        QCOMPARE(reporter.messages, (QStringList{kNoCurrentSite, kStorageRefused}));
-    }
-
-    void moveWrapping_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("up");
-        QTest::addColumn<int>("newIndex");
-        QTest::addColumn<QString>("order");
-        // clang-format off
-        QTest::newRow("up from middle")  << 3 << 1 << true  << 0 << "102";
-        QTest::newRow("up from first")   << 3 << 0 << true  << 2 << "120";
-        QTest::newRow("down from last")  << 3 << 2 << false << 0 << "201";
-        QTest::newRow("down from first") << 3 << 0 << false << 1 << "102";
-        QTest::newRow("single up")       << 1 << 0 << true  << 0 << "0";
-        QTest::newRow("single down")     << 1 << 0 << false << 0 << "0";
-        QTest::newRow("outside")         << 3 << 3 << true  << -1 << "012";
-        QTest::newRow("negative")        << 3 << -1 << false << -1 << "012";
-        // clang-format on
-    }
-
-    void moveWrapping()
-    {
-        QFETCH(int, size);
-        QFETCH(int, index);
-        QFETCH(bool, up);
-        QFETCH(int, newIndex);
-        QFETCH(QString, order);
-        Document global;
-        Category owner;
-        for (int i = 0; i < size; ++i)
-            addTo<Page>(owner.pages, &owner, QString::number(i));
-        const int result =
-            up ? moveUpWrapping(owner.pages, index) : moveDownWrapping(owner.pages, index);
-        QCOMPARE(result, newIndex);
-        QString actual;
-        for (Page *page : owner.pages) {
-            actual += page->name;
-            QCOMPARE(page->parent(), &owner); // entries keep their parent
-        }
-        QCOMPARE(actual, order);
-    }
-
-    void moveObjectPicksItsParentsList()
+    void editOperationsAnnounceWhatTheyDo()
     {
         Document global;
         Fixture f(global);
-        QCOMPARE(moveObjectDown(f.g1), 1);
-        QCOMPARE(f.pageA1->contentGroups.at(0), f.g2);
-        QCOMPARE(moveObjectUp(f.a), 1); // first of the hierarchy wraps to the end
-        QCOMPARE(f.menu->categories.at(1), f.a);
-        QCOMPARE(moveObjectUp(f.g1sub), 0);
-        QCOMPARE(moveObjectUp(f.pageB1), 0);
-        // Plug-in pages, sites and contents are not reordered here.
-        QCOMPARE(moveObjectUp(f.pluginPage), -1);
-        QCOMPARE(moveObjectUp(f.site), -1);
-        QCOMPARE(moveObjectUp(f.g1->contents.at(0)), -1);
-        QCOMPARE(moveObjectUp(nullptr), -1);
+        QSignalSpy inserted(&global, &Document::objectInserted);
+        QSignalSpy removed(&global, &Document::objectRemoved);
+        QSignalSpy moved(&global, &Document::objectMoved);
+        QSignalSpy changed(&global, &Document::objectChanged);
+
+        // Within the list: the index is where the entry goes among the others.
+        QVERIFY(global.moveObject(f.g1, f.pageA1, 1));
+        QCOMPARE(f.pageA1->contentGroups.at(1), f.g1);
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(moved.at(0).at(1).value<velmo::Object *>(), f.pageA1);
+        // Into another owner's list for the class; a pair without such a list changes nothing.
+        QVERIFY(global.moveObject(f.pageB1, &f.site->objectBox, -1));
+        QCOMPARE(f.pageB1->parent(), &f.site->objectBox);
+        QVERIFY(!global.moveObject(f.pageB1, f.menu->categories.at(0)->pages.at(0), -1));
+        QVERIFY(!global.moveObject(f.a, f.pageA1, 0));
+        QCOMPARE(moved.count(), 2);
+
+        const int index = global.takeObject(f.b);
+        QCOMPARE(index, 0);
+        QCOMPARE(f.b->parent(), nullptr);
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(removed.at(0).at(1).value<velmo::Object *>(), f.a);
+        QCOMPARE(global.takeObject(f.b), -1);
+        // A detached object goes back; one still in a list never goes into a second.
+        QVERIFY(!global.insertObject(f.menu, f.pageA1));
+        QVERIFY(global.insertObject(f.a, f.b, index));
+        QCOMPARE(f.a->categories.at(0), f.b);
+        QCOMPARE(inserted.count(), 1);
+
+        QVERIFY(global.setField(f.pageA1, Field::Title, QStringLiteral("題")));
+        QVERIFY(global.setField(f.pageA1, Field::Title, QStringLiteral("題")));
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(!global.setField(f.pageA1, Field::FolderName, QStringLiteral("x")));
+        QVERIFY(!global.setField(f.pageA1, Field::Title, qint32(1)));
+        QCOMPARE(f.pageA1->title, QStringLiteral("題"));
     }
 
     void outputWalk()

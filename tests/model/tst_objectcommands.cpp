@@ -1,5 +1,6 @@
-// The object commands on the document: which context menu an object gets, new categories,
-// pages and content groups, moving into the storage box, reordering, and drops.
+// The object commands on the document, as the writer carries them out: which context menu an
+// object gets, new categories, pages and content groups, moving into the storage box,
+// reordering, and drops.
 #include <functional>
 #include <memory>
 
@@ -12,11 +13,13 @@
 #include "model/content.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
+#include "model/documentwriter.h"
 #include "model/fileutil.h"
 #include "model/genre.h"
 #include "model/objectcommands.h"
 #include "model/page.h"
 #include "model/site.h"
+#include "model/undohistory.h"
 #include "recordingreporter.h"
 
 using namespace Qt::StringLiterals;
@@ -78,6 +81,8 @@ struct Fixture
 
     RecordingReporter reporter;
     velmo::Document global;
+    velmo::UndoHistory history;
+    velmo::DocumentWriter writer{global, history};
     velmo::Site *site = nullptr;
     velmo::Classification *menu = nullptr;
     velmo::Classification *plugins = nullptr;
@@ -154,11 +159,11 @@ private Q_SLOTS:
     void newObjects();
     void newContentGroups();
     void newPagesAndGroupsTakeATemplate();
-    void commandOnOtherClassOnlyRebuilds_data();
-    void commandOnOtherClassOnlyRebuilds();
+    void commandOnOtherClassChangesNothing_data();
+    void commandOnOtherClassChangesNothing();
     void deleteToStorage();
     void deleteRefusedByParent();
-    void deleteWithoutCurrentSiteDestroys();
+    void deleteWithoutSiteTakesItOut();
     void upAndDownWrap();
     void drop_data();
     void drop();
@@ -252,10 +257,9 @@ void TestObjectCommands::contextMenu()
 void TestObjectCommands::newObjects()
 {
     Fixture f;
-    velmo::ObjectCommands commands(f.global);
+    velmo::DocumentWriter &commands = f.writer;
 
-    velmo::ObjectCommands::Outcome outcome = commands.run(Command::NewCategory, f.menu);
-    QVERIFY(outcome.rebuildMenuTree && outcome.changed && !outcome.refreshStorageTree);
+    QVERIFY(commands.runMenuCommand(Command::NewCategory, f.menu) != nullptr);
     QCOMPARE(names(f.menu->categories), QStringList({u"A"_s, u"B"_s, u"メニュー"_s}));
     const velmo::Category *created = f.menu->categories.last();
     QCOMPARE(created->kind, velmo::Category::kKindOrdinary);
@@ -263,42 +267,41 @@ void TestObjectCommands::newObjects()
 
     // Under a link menu the new category is an ordinary one too.
     f.b->kind = velmo::Category::kKindLinkMenu;
-    QVERIFY(commands.run(Command::NewCategory, f.b).changed);
+    QVERIFY(commands.runMenuCommand(Command::NewCategory, f.b) != nullptr);
     QCOMPARE(names(f.b->categories), QStringList{u"メニュー"_s});
     QCOMPARE(f.b->categories.first()->kind, velmo::Category::kKindOrdinary);
 
-    QVERIFY(commands.run(Command::NewPage, f.b).changed);
+    QVERIFY(commands.runMenuCommand(Command::NewPage, f.b) != nullptr);
     QCOMPARE(names(f.b->pages), QStringList{u"ページ"_s});
     QCOMPARE(f.b->pages.first()->parent(), f.b);
 
-    QVERIFY(commands.run(Command::NewPluginPage, f.plugins).changed);
+    QVERIFY(commands.runMenuCommand(Command::NewPluginPage, f.plugins) != nullptr);
     QCOMPARE(names(f.plugins->pages), QStringList({u"Plugin"_s, u"プラグインページ"_s}));
 
     // Offered or defined, but without a handler.
-    for (int command : {int(Command::NewData), int(Command::NewLinkData)}) {
-        outcome = commands.run(command, f.menu);
-        QVERIFY(!outcome.rebuildMenuTree && !outcome.changed);
-    }
+    for (int command : {int(Command::NewData), int(Command::NewLinkData)})
+        QCOMPARE(commands.runMenuCommand(command, f.menu), nullptr);
+    QCOMPARE(f.history.count(), 4);
     QVERIFY(f.reporter.messages.isEmpty());
 }
 
 void TestObjectCommands::newContentGroups()
 {
     Fixture f;
-    velmo::ObjectCommands commands(f.global);
+    velmo::DocumentWriter &commands = f.writer;
     f.g->kind = velmo::ContentGroup::kKindOther;
 
-    QVERIFY(commands.run(Command::NewContentGroup, f.p2).changed);
+    QVERIFY(commands.runMenuCommand(Command::NewContentGroup, f.p2) != nullptr);
     const velmo::ContentGroup *onPage = f.p2->contentGroups.last();
     QCOMPARE(onPage->name, u"コンテンツ%1"_s.arg(onPage->id.seq));
     QCOMPARE(onPage->kind, velmo::ContentGroup::kKindDefault);
     QCOMPARE(onPage->groupOption & 0x11, 0x10);
 
-    QVERIFY(commands.run(Command::NewContentGroup, f.pluginPage).changed);
+    QVERIFY(commands.runMenuCommand(Command::NewContentGroup, f.pluginPage) != nullptr);
     QCOMPARE(f.pluginPage->contentGroups.last()->kind, velmo::ContentGroup::kKindPlugin);
 
     f.g->groupOption = 0x1;
-    QVERIFY(commands.run(Command::NewContentGroup, f.g).changed);
+    QVERIFY(commands.runMenuCommand(Command::NewContentGroup, f.g) != nullptr);
     QCOMPARE(names(f.g->subGroups), QStringList({u"G1"_s, f.g->subGroups.last()->name}));
     const velmo::ContentGroup *nested = f.g->subGroups.last();
     QCOMPARE(nested->kind, velmo::ContentGroup::kKindOther);
@@ -318,22 +321,22 @@ void TestObjectCommands::newPagesAndGroupsTakeATemplate()
         QVERIFY(velmo::createFolderPath(dir.path() + file));
         QVERIFY(velmo::writeTextFileIfChanged(u"x"_s, dir.path() + file) > 0);
     }
-    velmo::ObjectCommands commands(f.global);
+    velmo::DocumentWriter &commands = f.writer;
     // The previous sibling's template, else the first of the folder by name.
     f.p3->templateName = u"wide.html"_s;
-    const velmo::Object *created = commands.run(Command::NewPage, f.a).created;
+    const velmo::Object *created = commands.runMenuCommand(Command::NewPage, f.a);
     QCOMPARE(created, f.a->pages.last());
     QCOMPARE(f.a->pages.last()->templateName, u"wide.html"_s);
-    commands.run(Command::NewPage, f.b);
+    commands.runMenuCommand(Command::NewPage, f.b);
     QCOMPARE(f.b->pages.last()->templateName, u"page.html"_s);
-    commands.run(Command::NewContentGroup, f.p2);
+    commands.runMenuCommand(Command::NewContentGroup, f.p2);
     QCOMPARE(f.p2->contentGroups.last()->templateName, u"標準.template"_s);
     // Plug-in pages merge into every page of their template: a default would merge them.
-    commands.run(Command::NewPluginPage, f.plugins);
+    commands.runMenuCommand(Command::NewPluginPage, f.plugins);
     QVERIFY(f.plugins->pages.last()->templateName.isEmpty());
 }
 
-void TestObjectCommands::commandOnOtherClassOnlyRebuilds_data()
+void TestObjectCommands::commandOnOtherClassChangesNothing_data()
 {
     QTest::addColumn<int>("command");
     QTest::addColumn<ObjectMaker>("make");
@@ -353,17 +356,14 @@ void TestObjectCommands::commandOnOtherClassOnlyRebuilds_data()
     // clang-format on
 }
 
-void TestObjectCommands::commandOnOtherClassOnlyRebuilds()
+void TestObjectCommands::commandOnOtherClassChangesNothing()
 {
     QFETCH(int, command);
     QFETCH(ObjectMaker, make);
 
     Fixture f;
-    velmo::ObjectCommands commands(f.global);
-    const velmo::ObjectCommands::Outcome outcome = commands.run(command, make(f));
-    QVERIFY(outcome.rebuildMenuTree);
-    QVERIFY(!outcome.changed);
-    QVERIFY(!outcome.refreshStorageTree);
+    QCOMPARE(f.writer.runMenuCommand(command, make(f)), nullptr);
+    QCOMPARE(f.history.count(), 0);
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
     QCOMPARE(names(f.menu->categories), QStringList({u"A"_s, u"B"_s}));
     QVERIFY(f.site->objectBox.items.isEmpty());
@@ -373,10 +373,9 @@ void TestObjectCommands::commandOnOtherClassOnlyRebuilds()
 void TestObjectCommands::deleteToStorage()
 {
     Fixture f;
-    velmo::ObjectCommands commands(f.global);
+    velmo::DocumentWriter &commands = f.writer;
 
-    velmo::ObjectCommands::Outcome outcome = commands.run(Command::DeleteCategory, f.a);
-    QVERIFY(outcome.rebuildMenuTree && outcome.refreshStorageTree && outcome.changed);
+    commands.runMenuCommand(Command::DeleteCategory, f.a);
     QCOMPARE(names(f.menu->categories), QStringList{u"B"_s});
     QCOMPARE(f.site->objectBox.items.count(), 1);
     QCOMPARE(f.site->objectBox.items.first(), f.a);
@@ -385,8 +384,7 @@ void TestObjectCommands::deleteToStorage()
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
     QCOMPARE(f.a1->parent(), f.a);
 
-    outcome = commands.run(Command::DeleteContentGroup, f.g1);
-    QVERIFY(outcome.refreshStorageTree);
+    commands.runMenuCommand(Command::DeleteContentGroup, f.g1);
     QVERIFY(f.g->subGroups.isEmpty());
     QCOMPARE(f.site->objectBox.items.count(), 2);
     QVERIFY(f.reporter.messages.isEmpty());
@@ -395,51 +393,55 @@ void TestObjectCommands::deleteToStorage()
 void TestObjectCommands::deleteRefusedByParent()
 {
     Fixture f;
-    velmo::ObjectCommands commands(f.global);
+    velmo::DocumentWriter &commands = f.writer;
 
     // A plug-in page hangs under a hierarchy, which is no parent a page is deleted from.
-    const velmo::ObjectCommands::Outcome outcome = commands.run(Command::DeletePage, f.pluginPage);
-    QVERIFY(!outcome.rebuildMenuTree && !outcome.changed);
+    commands.runMenuCommand(Command::DeletePage, f.pluginPage);
+    QCOMPARE(f.history.count(), 0);
     QCOMPARE(f.reporter.messages, QStringList{kParentUnknown});
     QCOMPARE(f.pluginPage->parent(), f.plugins);
     QCOMPARE(f.plugins->pages.count(), 1);
     QVERIFY(f.site->objectBox.items.isEmpty());
 }
 
-void TestObjectCommands::deleteWithoutCurrentSiteDestroys()
+void TestObjectCommands::deleteWithoutSiteTakesItOut()
 {
+    // A category in the storage box belongs to no site: its page has no box to go to.
     Fixture f(false);
-    velmo::ObjectCommands commands(f.global);
-
-    const velmo::ObjectCommands::Outcome outcome = commands.run(Command::DeletePage, f.p2);
-    QVERIFY(outcome.rebuildMenuTree && outcome.changed && !outcome.refreshStorageTree);
+    f.writer.runMenuCommand(Command::DeleteCategory, f.a);
+    f.writer.runMenuCommand(Command::DeletePage, f.p2);
     QCOMPARE(f.reporter.messages.last(), kNoStorage);
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P3"_s}));
-    QVERIFY(f.site->objectBox.items.isEmpty());
+    QCOMPARE(f.site->objectBox.items.count(), 1);
+    // Taken out, not destroyed: undo puts it back.
+    f.history.undo();
+    QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
 }
 
 void TestObjectCommands::upAndDownWrap()
 {
     Fixture f;
-    QVERIFY(velmo::ObjectCommands::moveUp(f.p1));
+    QVERIFY(f.writer.moveWithinList(f.p1, true));
     QCOMPARE(names(f.a->pages), QStringList({u"P2"_s, u"P3"_s, u"P1"_s}));
-    QVERIFY(velmo::ObjectCommands::moveDown(f.p1));
+    QVERIFY(f.writer.moveWithinList(f.p1, false));
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
-    QVERIFY(velmo::ObjectCommands::moveDown(f.p2));
+    QVERIFY(f.writer.moveWithinList(f.p2, false));
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P3"_s, u"P2"_s}));
     QCOMPARE(f.p2->parent(), f.a);
 
-    // A one-entry list counts as a move, and stays as it is.
-    QVERIFY(velmo::ObjectCommands::moveUp(f.q));
+    QCOMPARE(f.history.count(), 3);
+    // A one-entry list counts as a move, and stays as it is, with no step.
+    QVERIFY(f.writer.moveWithinList(f.q, true));
     QCOMPARE(names(f.a1->pages), QStringList{u"Q"_s});
-    QVERIFY(velmo::ObjectCommands::moveDown(f.a1));
+    QVERIFY(f.writer.moveWithinList(f.a1, false));
     QCOMPARE(names(f.a->categories), QStringList{u"A1"_s});
 
-    QVERIFY(velmo::ObjectCommands::moveUp(f.b));
+    QCOMPARE(f.history.count(), 3);
+    QVERIFY(f.writer.moveWithinList(f.b, true));
     QCOMPARE(names(f.menu->categories), QStringList({u"B"_s, u"A"_s}));
     // Hierarchies and plug-in pages are in no list these buttons reorder.
-    QVERIFY(!velmo::ObjectCommands::moveUp(f.menu));
-    QVERIFY(!velmo::ObjectCommands::moveDown(f.pluginPage));
+    QVERIFY(!f.writer.moveWithinList(f.menu, true));
+    QVERIFY(!f.writer.moveWithinList(f.pluginPage, false));
 }
 
 void TestObjectCommands::drop_data()
@@ -489,7 +491,7 @@ void TestObjectCommands::drop()
         velmo::Object *oldParent = s->parent();
 
         QCOMPARE(velmo::ObjectCommands::canDrop(s, t), accepted);
-        QCOMPARE(velmo::ObjectCommands::dropObject(s, t, copy), accepted);
+        QCOMPARE(f.writer.drop(s, t, copy), accepted);
         if (!accepted) {
             QCOMPARE(s->parent(), oldParent);
             continue;
@@ -517,7 +519,7 @@ void TestObjectCommands::dropRefusedByParentChangesNothing()
 {
     Fixture f;
     // The plug-in hierarchy does not let go of its pages.
-    QVERIFY(!velmo::ObjectCommands::dropObject(f.pluginPage, f.b, false));
+    QVERIFY(!f.writer.drop(f.pluginPage, f.b, false));
     QCOMPARE(f.pluginPage->parent(), f.plugins);
     QCOMPARE(f.plugins->pages.count(), 1);
     QVERIFY(f.b->pages.isEmpty());
@@ -528,7 +530,7 @@ void TestObjectCommands::copyHasFreshIdentities()
     Fixture f;
     auto *nested = new velmo::ContentGroup;
     f.g1->subGroups.add(nested, f.g1);
-    QVERIFY(velmo::ObjectCommands::dropObject(f.p1, f.b, true));
+    QVERIFY(f.writer.drop(f.p1, f.b, true));
 
     QCOMPARE(names(f.a->pages), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
     QCOMPARE(f.b->pages.count(), 1);
@@ -558,10 +560,10 @@ void TestObjectCommands::dropOnItselfOrBelowRefused()
     auto *deeper = new velmo::Category;
     f.a1->categories.add(deeper, f.a1);
     for (bool copy : {false, true}) {
-        QVERIFY(!velmo::ObjectCommands::dropObject(f.a, f.a1, copy));
-        QVERIFY(!velmo::ObjectCommands::dropObject(f.a, deeper, copy));
-        QVERIFY(!velmo::ObjectCommands::dropObject(f.a, f.a, copy));
-        QVERIFY(!velmo::ObjectCommands::dropObject(f.g, f.g1, copy));
+        QVERIFY(!f.writer.drop(f.a, f.a1, copy));
+        QVERIFY(!f.writer.drop(f.a, deeper, copy));
+        QVERIFY(!f.writer.drop(f.a, f.a, copy));
+        QVERIFY(!f.writer.drop(f.g, f.g1, copy));
     }
     QCOMPARE(f.a->parent(), f.menu);
     QCOMPARE(names(f.a->categories), QStringList{u"A1"_s});
