@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The parser also counts a lone carriage return as a line break.
     const qsizetype lines = bytes.count('\n') + bytes.count('\r') + 1;
     for (const LinkCheck::Link &link : page.links) {
-        if (link.line < 1 || link.line > lines) {
+        if (link.line < 1 || link.line > lines || link.column < 1) {
             std::fprintf(stderr, "line %d of %lld: %s\n", link.line, qlonglong(lines),
                          qPrintable(link.url));
             fail("a page link's line lies outside the page");
@@ -38,12 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!page.readable && !page.links.isEmpty())
         fail("an unreadable page yielded links");
 
-    const QString css = QString::fromUtf8(bytes);
-    const qsizetype cssLines = css.count(u'\n') + 1;
-    for (const LinkCheck::Link &link : LinkCheck::extractStyleSheetLinks(css)) {
-        if (link.line < 1 || link.line > cssLines)
-            fail("a style sheet link's line lies outside the sheet");
-        if (link.url.size() > css.size())
+    for (const LinkCheck::Link &link : LinkCheck::extractStyleSheetLinks(bytes)) {
+        if (link.line < 1 || link.line > lines || link.column < 1)
+            fail("a style sheet link's place lies outside the sheet");
+        if (link.url.size() > bytes.size())
             fail("a style sheet link is longer than the sheet");
     }
     return 0;

@@ -9,6 +9,7 @@
 #include "app/documentsession.h"
 #include "app/externalprograms.h"
 #include "app/messageboxwrapper.h"
+#include "generator/externallinkcheck.h"
 #include "generator/sitepaths.h"
 #include "model/category.h"
 #include "model/content.h"
@@ -396,7 +397,9 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
     if (result == velmo::gen::SiteOutput::Result::Done ||
         result == velmo::gen::SiteOutput::Result::Incomplete) {
         Q_EMIT outputFinished(outputSummary(), folder);
-        if (!m_lastLinkCheck.broken.isEmpty())
+        // External links are listed there too, with the button that asks their servers.
+        if (!m_lastLinkCheck.broken.isEmpty() ||
+            velmo::gen::ExternalLinkCheck::hasUncheckedAddresses(m_lastLinkCheck))
             Q_EMIT brokenLinksFound();
     }
     return result;

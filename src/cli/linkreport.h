@@ -8,7 +8,7 @@
 class LinkReport
 {
 public:
-    // One line per broken link ("page:line: link: reason"), then a count, on standard output;
-    // the external links that were not followed are counted only.
+    // One line per broken or redirected link ("page:line:column: link: reason 「text」"), one
+    // per external address not checked, then the counts, on standard output.
     static void print(const velmo::gen::LinkCheck::Result &result);
 };

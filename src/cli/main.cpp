@@ -9,6 +9,7 @@
 #include "cli/documentdump.h"
 #include "cli/linkreport.h"
 #include "cli/sampledocument.h"
+#include "generator/externallinkcheck.h"
 #include "generator/siteoutput.h"
 #include "model/dataroot.h"
 #include "model/document.h"
@@ -31,11 +32,13 @@ int usage()
         "usage: velmo-cli resave IN.vlm OUT.vlm   open IN as the application does and save it "
         "as OUT\n"
         "       velmo-cli dump IN.vlm             print the document as JSON\n"
-        "       velmo-cli build DOC.vlm [--site NAME] [--home DIR]\n"
+        "       velmo-cli build DOC.vlm [--site NAME] [--home DIR] [--external]\n"
         "                                         generate a site and publish it to DIR/web\n"
-        "       velmo-cli check DOC.vlm [--site NAME] [--home DIR]\n"
+        "       velmo-cli check DOC.vlm [--site NAME] [--home DIR] [--external]\n"
         "                                         generate a site without publishing it and\n"
-        "                                         list its broken links (exit 3 if any)\n"
+        "                                         list its broken links (exit 3 if any);\n"
+        "                                         --external also asks the servers of its\n"
+        "                                         http(s) links\n"
         "       velmo-cli sample OUT.vlm [--home DIR]\n"
         "                                         write the sample document, its site on the\n"
         "                                         sample template of DIR"));
@@ -74,15 +77,27 @@ QString installedShareFolder()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/../share/velmo");
 }
 
+// The output's link check, its external links asked for when external is set.
+velmo::gen::LinkCheck::Result checkedLinks(const velmo::gen::SiteOutput &output, bool external)
+{
+    velmo::gen::LinkCheck::Result result = output.linkCheck();
+    if (external)
+        velmo::gen::ExternalLinkCheck().apply(result);
+    return result;
+}
+
 int build(const QStringList &args, bool checkOnly)
 {
     QString document;
     QString siteName;
     QString home;
     bool haveSite = false;
+    bool external = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
-        if ((arg == u"--site" || arg == u"--home") && i + 1 < args.size()) {
+        if (arg == u"--external") {
+            external = true;
+        } else if ((arg == u"--site" || arg == u"--home") && i + 1 < args.size()) {
             (arg == u"--site" ? siteName : home) = args.at(++i);
             haveSite |= arg == u"--site";
         } else if (!arg.startsWith(u"--") && document.isEmpty()) {
@@ -128,8 +143,9 @@ int build(const QStringList &args, bool checkOnly)
         if (generated != velmo::gen::SiteOutput::Result::Done &&
             generated != velmo::gen::SiteOutput::Result::Incomplete)
             return kExitFailed;
-        LinkReport::print(output.linkCheck());
-        return output.linkCheck().broken.isEmpty() ? kExitOk : kExitBrokenLinks;
+        const velmo::gen::LinkCheck::Result links = checkedLinks(output, external);
+        LinkReport::print(links);
+        return links.broken.isEmpty() ? kExitOk : kExitBrokenLinks;
     }
     QString published;
     const velmo::gen::SiteOutput::Result result = output.outputSite(&published);
@@ -154,7 +170,7 @@ int build(const QStringList &args, bool checkOnly)
     const QByteArray bytes = summary.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     // Publishing has gone on regardless; what leads nowhere is listed, not hidden.
-    LinkReport::print(output.linkCheck());
+    LinkReport::print(checkedLinks(output, external));
     // The summary still helps, but a script must not take an incomplete site for a good one.
     return result == velmo::gen::SiteOutput::Result::Done ? kExitOk : kExitFailed;
 }

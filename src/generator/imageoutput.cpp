@@ -71,6 +71,24 @@ QString ImageOutput::scaledFileName(const QString &fileName, int width, int heig
     return result;
 }
 
+std::optional<QString> ImageOutput::intendedAddress(const Folders &folders, const QString &path,
+                                                    int width, int height,
+                                                    const QString &pageOutputPath)
+{
+    QString relative = unifySeparators(path.trimmed());
+    if (relative.startsWith(u'/'))
+        relative.remove(0, 1);
+    if (!isSafeRelativePath(relative))
+        return std::nullopt;
+    QString target = unifySeparators(folders.siteImageFolder + u'/' + relative);
+    // Without the source its size is unknown: a size given is taken to scale it.
+    if (width != 0 || height != 0) {
+        const qsizetype slash = target.lastIndexOf(u'/');
+        target = target.left(slash + 1) + scaledFileName(target.mid(slash + 1), width, height);
+    }
+    return unifySeparators(relativePath(target, pageOutputPath));
+}
+
 std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QString &path,
                                                int width, int height, const QString &pageOutputPath,
                                                OutputStatistics *statistics)

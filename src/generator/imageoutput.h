@@ -33,6 +33,12 @@ public:
                                              int height, const QString &pageOutputPath,
                                              OutputStatistics *statistics = nullptr);
 
+    // The address placeImage would have given the picture, for a page that must refer to it
+    // although it could not be placed; nothing when the path would leave the folder.
+    static std::optional<QString> intendedAddress(const Folders &folders, const QString &path,
+                                                  int width, int height,
+                                                  const QString &pageOutputPath);
+
     // "a.b.jpg" at 100 by 50 → "a_w100_h50.b_w100_h50.jpg": every "." of the file name.
     static QString scaledFileName(const QString &fileName, int width, int height);
 

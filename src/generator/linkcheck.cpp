@@ -270,13 +270,21 @@ private:
             return QStringLiteral("サイトの外を指しています");
         if (!m_site.isFile(target))
             return QStringLiteral("ファイルがありません");
-        if (!fragment.isEmpty() && isPage(target) && !m_site.hasAnchor(target, fragment))
+        if (target.endsWith(u".css", Qt::CaseInsensitive))
+            m_linkedStyleSheets.insert(target);
+        // An empty fragment and "top" are the top of any page.
+        if (!fragment.isEmpty() && fragment.compare(u"top", Qt::CaseInsensitive) != 0 &&
+            isPage(target) && !m_site.hasAnchor(target, fragment))
             return QStringLiteral("ページに #%1 がありません").arg(fragment);
         return {};
     }
 
     SiteFiles &m_site;
     QHash<QString, QString> m_reasons;
+
+public:
+    // The style sheets that the links read so far lead to.
+    QSet<QString> m_linkedStyleSheets;
 };
 
 // Elements that never hold others: they open no level of nesting.
@@ -322,6 +330,269 @@ int nestingBound(const QByteArray &html)
 
 } // namespace
 
+namespace {
+
+// Finds line and column of byte offsets in UTF-8 text, walking forward from the last place
+// asked for: links come in the order they are written, so a page is walked about once.
+class SourceCursor
+{
+public:
+    explicit SourceCursor(QByteArrayView text) : m_text(text) {}
+
+    // Where offset lies. lineHint is the line the parser gave, used only for an offset behind
+    // the last one asked for.
+    std::pair<int, int> at(qsizetype offset, int lineHint = 0)
+    {
+        offset = qBound<qsizetype>(0, offset, m_text.size());
+        if (offset < m_offset) {
+            // Behind (rare): the column from the start of its line.
+            qsizetype start = offset;
+            while (start > 0 && m_text[start - 1] != '\n' && m_text[start - 1] != '\r')
+                --start;
+            return {lineHint, columnBetween(start, offset) + 1};
+        }
+        for (; m_offset < offset; ++m_offset) {
+            // A line ends at a line feed, a carriage return or both, as the parser counts.
+            const char c = m_text[m_offset];
+            if (c == '\r' || (c == '\n' && (m_offset == 0 || m_text[m_offset - 1] != '\r'))) {
+                ++m_line;
+                m_column = 1;
+            } else if (c == '\n') {
+                continue;
+            } else {
+                m_column += units(static_cast<unsigned char>(m_text[m_offset]));
+            }
+        }
+        return {m_line, m_column};
+    }
+
+private:
+    // One code unit per character, two for those beyond the 16-bit range; none for the bytes
+    // that continue a character.
+    static int units(unsigned char byte)
+    {
+        return (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
+    }
+    int columnBetween(qsizetype from, qsizetype to) const
+    {
+        int column = 0;
+        for (qsizetype i = from; i < to; ++i)
+            column += units(static_cast<unsigned char>(m_text[i]));
+        return column;
+    }
+
+    QByteArrayView m_text;
+    qsizetype m_offset = 0;
+    int m_line = 1;
+    int m_column = 1;
+};
+
+bool isCssSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+bool startsWithNoCase(QByteArrayView text, qsizetype at, QByteArrayView word)
+{
+    return at + word.size() <= text.size() &&
+           qstrnicmp(text.data() + at, word.data(), size_t(word.size())) == 0;
+}
+
+// The end of the quoted string whose quote is at `at` (one past its closing quote).
+qsizetype skipCssString(QByteArrayView css, qsizetype at)
+{
+    const char quote = css[at];
+    qsizetype i = at + 1;
+    while (i < css.size() && css[i] != quote && css[i] != '\n') {
+        if (css[i] == '\\')
+            ++i;
+        ++i;
+    }
+    return qMin(i + 1, css.size());
+}
+
+// The addresses of url(…) and @import in CSS, each with its byte offset in css; comments are
+// passed over, and strings only looked into after @import.
+QList<std::pair<qsizetype, QString>> cssAddresses(QByteArrayView css)
+{
+    QList<std::pair<qsizetype, QString>> found;
+    const qsizetype size = css.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const char c = css[i];
+        if (c == '/' && i + 1 < size && css[i + 1] == '*') {
+            const qsizetype close = QByteArrayView(css).indexOf("*/", i + 2);
+            i = close < 0 ? size : close + 2;
+        } else if (c == '"' || c == '\'') {
+            i = skipCssString(css, i);
+        } else if ((c == 'u' || c == 'U') && startsWithNoCase(css, i, "url(") &&
+                   (i == 0 || !(std::isalnum(static_cast<unsigned char>(css[i - 1])) ||
+                                css[i - 1] == '-' || css[i - 1] == '_'))) {
+            qsizetype begin = i + 4;
+            while (begin < size && isCssSpace(css[begin]))
+                ++begin;
+            qsizetype end;
+            if (begin < size && (css[begin] == '"' || css[begin] == '\'')) {
+                end = skipCssString(css, begin);
+                found.append({begin + 1, QString::fromUtf8(css.sliced(
+                                             begin + 1, qMax<qsizetype>(0, end - begin - 2)))});
+            } else {
+                end = begin;
+                while (end < size && css[end] != ')')
+                    ++end;
+                found.append({begin, QString::fromUtf8(css.sliced(begin, end - begin)).trimmed()});
+            }
+            i = qMax(end, begin + 1);
+        } else if (c == '@' && startsWithNoCase(css, i, "@import")) {
+            qsizetype at = i + 7;
+            while (at < size && isCssSpace(css[at]))
+                ++at;
+            // The string form; url(…) is found by the loop like any other.
+            if (at < size && (css[at] == '"' || css[at] == '\'')) {
+                const qsizetype end = skipCssString(css, at);
+                found.append({at + 1, QString::fromUtf8(
+                                          css.sliced(at + 1, qMax<qsizetype>(0, end - at - 2)))});
+                i = end;
+            } else {
+                i = at;
+            }
+        } else {
+            ++i;
+        }
+    }
+    return found;
+}
+
+// Which attribute of which element holds an address.
+enum class AddressKind { None, Url, LocalUrl, Srcset, Css, Refresh };
+
+AddressKind addressKind(GumboTag tag, QByteArrayView name)
+{
+    switch (name.size()) {
+    case 3:
+        return name == "src" ? AddressKind::Url : AddressKind::None;
+    case 4:
+        if (name == "href")
+            return AddressKind::Url;
+        if (name == "cite")
+            return AddressKind::Url;
+        if (name == "data")
+            return tag == GUMBO_TAG_OBJECT ? AddressKind::Url : AddressKind::None;
+        return AddressKind::None;
+    case 5:
+        return name == "style" ? AddressKind::Css : AddressKind::None;
+    case 6:
+        if (name == "srcset")
+            return AddressKind::Srcset;
+        if (name == "poster")
+            return AddressKind::Url;
+        // A form sends to its action; only one on this site can be checked without sending.
+        if (name == "action")
+            return tag == GUMBO_TAG_FORM ? AddressKind::LocalUrl : AddressKind::None;
+        return AddressKind::None;
+    case 7:
+        if (name == "content")
+            return tag == GUMBO_TAG_META ? AddressKind::Refresh : AddressKind::None;
+        return AddressKind::None;
+    case 8:
+        if (name == "longdesc" || name == "manifest")
+            return AddressKind::Url;
+        return AddressKind::None;
+    case 10:
+        if (name == "background" || name == "xlink:href")
+            return AddressKind::Url;
+        if (name == "formaction")
+            return AddressKind::LocalUrl;
+        return AddressKind::None;
+    case 11:
+        return name == "imagesrcset" ? AddressKind::Srcset : AddressKind::None;
+    default:
+        return AddressKind::None;
+    }
+}
+
+const GumboAttribute *attributeOf(const GumboElement &element, const char *name)
+{
+    return gumbo_get_attribute(&element.attributes, name);
+}
+
+// A <link> that names no resource to fetch, only a host to get ready for.
+bool isHostHint(const GumboElement &element)
+{
+    const GumboAttribute *rel = attributeOf(element, "rel");
+    if (rel == nullptr)
+        return false;
+    const QByteArrayView value(rel->value);
+    return value.contains("preconnect") || value.contains("dns-prefetch");
+}
+
+// The target of <meta http-equiv="refresh" content="5; url=…">.
+std::optional<QString> refreshTarget(const GumboElement &element, const QString &content)
+{
+    const GumboAttribute *equiv = attributeOf(element, "http-equiv");
+    if (equiv == nullptr || qstricmp(equiv->value, "refresh") != 0)
+        return std::nullopt;
+    const qsizetype at = content.indexOf(u"url", 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return std::nullopt;
+    QString url = content.mid(at + 3).trimmed();
+    if (!url.startsWith(u'='))
+        return std::nullopt;
+    url = url.mid(1).trimmed();
+    if (url.size() >= 2 && (url.front() == u'"' || url.front() == u'\'') &&
+        url.back() == url.front())
+        url = url.mid(1, url.size() - 2);
+    return url;
+}
+
+// The text a reader sees in node, as UTF-8, up to a line's length; the alternative text of a
+// picture inside when there is no other. Bytes first, one string at the end: every link of
+// every page passes here.
+void collectText(const GumboNode *node, QByteArray &text, const char *&alternative, int depth = 0)
+{
+    constexpr qsizetype kLongest = 240;
+    if (text.size() > kLongest || depth > 32)
+        return;
+    if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE ||
+        node->type == GUMBO_NODE_CDATA) {
+        text += node->v.text.text;
+        return;
+    }
+    if (node->type != GUMBO_NODE_ELEMENT)
+        return;
+    const GumboElement &element = node->v.element;
+    if (element.tag == GUMBO_TAG_IMG && alternative == nullptr) {
+        if (const GumboAttribute *alt = attributeOf(element, "alt"))
+            alternative = alt->value;
+    }
+    for (unsigned i = 0; i < element.children.length; ++i)
+        collectText(static_cast<const GumboNode *>(element.children.data[i]), text, alternative,
+                    depth + 1);
+}
+
+QString linkText(const GumboNode *node)
+{
+    const GumboElement &element = node->v.element;
+    QByteArray text;
+    const char *alternative = nullptr;
+    if (element.tag == GUMBO_TAG_A) {
+        collectText(node, text, alternative);
+    } else if (element.tag == GUMBO_TAG_IMG || element.tag == GUMBO_TAG_AREA ||
+               element.tag == GUMBO_TAG_INPUT) {
+        if (const GumboAttribute *alt = attributeOf(element, "alt"))
+            text = alt->value;
+    }
+    text = text.simplified();
+    if (text.isEmpty() && alternative != nullptr)
+        text = QByteArray(alternative).simplified();
+    QString result = QString::fromUtf8(text).simplified();
+    if (result.size() > 80)
+        result = result.left(79) + u'…';
+    return result;
+}
+
+} // namespace
+
 LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
 {
     PageLinks page;
@@ -334,6 +605,25 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
     // Freed as a whole below, never node by node.
     const auto release = qScopeGuard([] { arena.reset(); });
     GumboOutput *output = gumbo_parse_with_options(&options, html.constData(), size_t(html.size()));
+    SourceCursor cursor(html);
+    // Where an address stands: the attribute's place, and inside a value that holds several
+    // (srcset, style) the address's own when it is written there as it reads.
+    const auto place = [&](const GumboAttribute *attribute, const QString &url) {
+        const GumboSourcePosition &name = attribute->name_start;
+        qsizetype offset = name.offset;
+        const QByteArrayView raw(attribute->original_value.data, attribute->original_value.length);
+        if (!url.isEmpty() && attribute->original_value.data != nullptr) {
+            const qsizetype inside = raw.indexOf(url.toUtf8());
+            if (inside >= 0)
+                offset = attribute->original_value.data - html.constData() + inside;
+        }
+        return cursor.at(offset, int(name.line));
+    };
+    const auto add = [&](const GumboAttribute *attribute, QString url, bool several,
+                         const QString &text) {
+        auto [line, column] = place(attribute, several ? url : QString());
+        page.links.append({std::move(url), line, column, text});
+    };
     // An explicit stack: a page nested deeper than the call stack allows is still read.
     QList<const GumboNode *> pending{output->root};
     while (!pending.isEmpty()) {
@@ -348,28 +638,68 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
                                      GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
         const unsigned attributes =
             (node->parse_flags & kCloned) != 0 ? 0 : element.attributes.length;
+        QString text;
+        bool haveText = false;
         for (unsigned i = 0; i < attributes; ++i) {
             const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[i]);
-            // Only these five matter; most attributes of a page (class, style, alt) are passed
-            // over without making strings of them.
+            // Most attributes of a page (class, alt, title) are passed over without making
+            // strings of them.
             const QByteArrayView name(attribute->name);
-            const bool link = name == "href" || name == "src";
-            const bool srcset = !link && name == "srcset";
-            const bool anchor = !link && !srcset && (name == "id" || name == "name");
-            if (!link && !srcset && !anchor)
+            if (name == "id" || (name == "name" && element.tag == GUMBO_TAG_A)) {
+                page.anchors.insert(fromPiece(attribute->value));
                 continue;
-            const QString value = fromPiece(attribute->value);
-            // The name's position: the parser leaves the value's unset for an attribute written
-            // without one ("<a href>").
-            const int line = int(attribute->name_start.line);
-            if (link) {
-                page.links.append({value, line});
-            } else if (srcset) {
-                for (const QString &url : srcsetUrls(value))
-                    page.links.append({url, line});
-            } else {
-                page.anchors.insert(value);
             }
+            const AddressKind kind = addressKind(element.tag, name);
+            if (kind == AddressKind::None)
+                continue;
+            if (kind == AddressKind::Url && element.tag == GUMBO_TAG_LINK && isHostHint(element))
+                continue;
+            if (!haveText) {
+                text = linkText(node);
+                haveText = true;
+            }
+            QString value = fromPiece(attribute->value);
+            switch (kind) {
+            case AddressKind::Url:
+                add(attribute, std::move(value), false, text);
+                break;
+            case AddressKind::LocalUrl:
+                if (!isExternal(value.trimmed()))
+                    add(attribute, std::move(value), false, text);
+                break;
+            case AddressKind::Srcset:
+                for (QString &url : srcsetUrls(value))
+                    add(attribute, std::move(url), true, text);
+                break;
+            case AddressKind::Css: {
+                const QByteArray css = value.toUtf8();
+                for (auto &[offset, url] : cssAddresses(css))
+                    add(attribute, std::move(url), true, QString());
+                break;
+            }
+            case AddressKind::Refresh:
+                if (std::optional<QString> url = refreshTarget(element, value))
+                    add(attribute, std::move(*url), true, QString());
+                break;
+            case AddressKind::None:
+                break;
+            }
+        }
+        if (element.tag == GUMBO_TAG_STYLE) {
+            // Its text as written: a style element's content holds no character references.
+            for (unsigned i = 0; i < element.children.length; ++i) {
+                const auto *child = static_cast<const GumboNode *>(element.children.data[i]);
+                if (child->type != GUMBO_NODE_TEXT && child->type != GUMBO_NODE_WHITESPACE)
+                    continue;
+                const GumboText &css = child->v.text;
+                const QByteArrayView bytes(css.original_text.data, css.original_text.length);
+                const qsizetype base = css.original_text.data - html.constData();
+                for (auto &[offset, url] : cssAddresses(bytes)) {
+                    auto [line, column] = cursor.at(base + offset, int(css.start_pos.line));
+                    page.links.append({std::move(url), line, column, {}});
+                }
+            }
+            continue;
         }
         // Children in reverse, so that links come out in the page's order.
         for (unsigned i = element.children.length; i > 0; --i)
@@ -378,31 +708,13 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
     return page;
 }
 
-QList<LinkCheck::Link> LinkCheck::extractStyleSheetLinks(const QString &css)
+QList<LinkCheck::Link> LinkCheck::extractStyleSheetLinks(const QByteArray &css)
 {
     QList<Link> links;
-    int line = 1;
-    qsizetype lineStart = 0;
-    for (qsizetype at = css.indexOf(u"url(", 0, Qt::CaseInsensitive); at >= 0;
-         at = css.indexOf(u"url(", at + 4, Qt::CaseInsensitive)) {
-        line += int(css.mid(lineStart, at - lineStart).count(u'\n'));
-        lineStart = at;
-        qsizetype begin = at + 4;
-        while (begin < css.size() && css.at(begin).isSpace())
-            ++begin;
-        if (begin >= css.size())
-            break;
-        const QChar quote = css.at(begin);
-        qsizetype end;
-        if (quote == u'"' || quote == u'\'') {
-            end = css.indexOf(quote, begin + 1);
-            ++begin;
-        } else {
-            end = css.indexOf(u')', begin);
-        }
-        if (end < 0)
-            break;
-        links.append({css.mid(begin, end - begin).trimmed(), line});
+    SourceCursor cursor(css);
+    for (auto &[offset, url] : cssAddresses(css)) {
+        auto [line, column] = cursor.at(offset);
+        links.append({std::move(url), line, column, {}});
     }
     return links;
 }
@@ -492,10 +804,12 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         bool exists = false;
         bool read = false;
         PageLinks links;
+        // A style sheet's text, to know its copies by.
+        QByteArray css;
     };
     QList<Parsed> parsed =
         QtConcurrent::blockingMapped<QList<Parsed>>(sorted, [&added](const QString &file) {
-            Parsed result{file, false, false, {}};
+            Parsed result{file, false, false, {}, {}};
             const bool page = isPage(file);
             if (page) {
                 if (const auto it = added.constFind(file); it != added.cend()) {
@@ -513,8 +827,10 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
             result.exists = result.read = true;
             if (page)
                 result.links = extractPageLinks(*bytes);
-            else
-                result.links.links = extractStyleSheetLinks(QString::fromUtf8(*bytes));
+            else {
+                result.links.links = extractStyleSheetLinks(*bytes);
+                result.css = *bytes;
+            }
             return result;
         });
 
@@ -538,9 +854,14 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
             folders.last().second = i + 1;
     }
 
-    const QList<Result> perFolder = QtConcurrent::blockingMapped<QList<Result>>(
+    struct Found
+    {
+        Result result;
+        QSet<QString> linkedStyleSheets;
+    };
+    const QList<Found> perFolder = QtConcurrent::blockingMapped<QList<Found>>(
         folders, [&parsed, &site](const std::pair<qsizetype, qsizetype> &range) {
-            Result found;
+            Found found;
             FolderResolver resolver(site);
             for (qsizetype i = range.first; i < range.second; ++i) {
                 const Parsed &entry = parsed.at(i);
@@ -548,18 +869,50 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
                     continue;
                 const QString relativeFile = site.relative(entry.file);
                 if (!entry.links.readable)
-                    found.broken.append(
+                    found.result.broken.append(
                         {relativeFile,
                          {},
                          QStringLiteral("要素の入れ子が深すぎるため確認できません")});
                 for (const Link &link : entry.links.links)
-                    resolver.checkLink(entry.file, relativeFile, link, found);
+                    resolver.checkLink(entry.file, relativeFile, link, found.result);
             }
+            found.linkedStyleSheets = std::move(resolver.m_linkedStyleSheets);
             return found;
         });
-    for (const Result &found : perFolder) {
-        result.broken += found.broken;
-        result.unchecked += found.unchecked;
+    QSet<QString> linked;
+    for (const Found &found : perFolder)
+        linked.unite(found.linkedStyleSheets);
+
+    // A style sheet published twice with the same text in one folder (the template's sheet and
+    // the style.css made from it) has the same faults twice: they are reported for the copy
+    // the pages link to, else for the first.
+    QHash<std::pair<QString, QByteArray>, QStringList> copies;
+    for (const Parsed &entry : std::as_const(parsed)) {
+        if (!entry.css.isEmpty())
+            copies[{folderOf(entry.file), entry.css}].append(entry.file);
+    }
+    QSet<QString> repeated;
+    for (const QStringList &same : std::as_const(copies)) {
+        if (same.size() < 2)
+            continue;
+        const auto kept = std::find_if(same.cbegin(), same.cend(), [&linked](const QString &file) {
+            return linked.contains(file);
+        });
+        const QString &reported = kept != same.cend() ? *kept : same.first();
+        for (const QString &file : same) {
+            if (file != reported)
+                repeated.insert(site.relative(file));
+        }
+    }
+    for (const Found &found : perFolder) {
+        for (const Broken &broken : found.result.broken) {
+            if (!repeated.contains(broken.file))
+                result.broken.append(broken);
+        }
+        for (const Broken &external : found.result.unchecked) {
+            if (!repeated.contains(external.file))
+                result.unchecked.append(external);
+        }
     }
     return result;
 }

@@ -20,10 +20,15 @@ public:
     struct Link
     {
         QString url;
+        // Where it is written, from 1; the column counts UTF-16 code units, as editors do. 0
+        // where there is no place in a file (a content call written into text).
         int line = 0;
+        int column = 0;
+        // What a reader sees of it: the text of a link, the alternative text of a picture.
+        QString text;
     };
-    // What one page offers and points to: its links, and the ids and names it can be scrolled
-    // to.
+    // What one page offers and points to: its links, and the ids and the names of its <a>
+    // elements, which are what a #fragment can scroll to.
     struct PageLinks
     {
         QList<Link> links;
@@ -47,9 +52,14 @@ public:
         // The checked folder, which the files below are relative to.
         QString folder;
         QList<Broken> broken;
-        // Links that leave the site (http, https, mailto): listed, never fetched.
+        // Links that leave the site (http, https, mailto): listed, fetched only on request
+        // (ExternalLinkCheck), which takes those it checked off this list.
         QList<Broken> unchecked;
+        // External links that answered with a redirection, the reason naming where to.
+        QList<Broken> redirected;
         int pagesChecked = 0;
+        // Distinct external addresses fetched, when they were.
+        int externalChecked = 0;
     };
 
     // pagesAhead: how many pages handed over may wait for the parsers; enough to keep them busy.
@@ -72,11 +82,12 @@ public:
     // The same for every page and style sheet below folder.
     static Result checkFolder(const QString &folder);
 
-    // The href, src and srcset values of html with their lines, and its ids and names. Broken
-    // markup is read as far as a browser would.
+    // Every address html refers to, with its place and text: links, pictures and other
+    // resources, url() and @import in style attributes and <style> elements, a form's local
+    // action, a refresh's target. Broken markup is read as far as a browser would.
     static PageLinks extractPageLinks(const QByteArray &html);
-    // The url(...) values of a style sheet.
-    static QList<Link> extractStyleSheetLinks(const QString &css);
+    // The url() and @import addresses of a style sheet, outside its comments.
+    static QList<Link> extractStyleSheetLinks(const QByteArray &css);
 
 private:
     struct Added;

@@ -8,6 +8,28 @@
 
 namespace velmo::gen {
 
+// A "_image(…)" or "_id_link(…)" call of a content text that could not be expanded. The page
+// holds an address in its place all the same, so that the rest of the page is whole.
+struct ExpansionFailure
+{
+    // The page's output file.
+    QString page;
+    QString pageName;
+    QString group;
+    // The call as the content text has it.
+    QString call;
+    // What went wrong, for the user.
+    QString reason;
+    // What the page holds instead of the call.
+    QString address;
+
+    // "「page」の「group」: reason" and the call on a line of its own.
+    QString message() const
+    {
+        return QStringLiteral("「%1」の「%2」: %3\r\n%4").arg(pageName, group, reason, call);
+    }
+};
+
 struct OutputStatistics
 {
     int pagesWritten = 0;
@@ -25,6 +47,8 @@ struct OutputStatistics
     // published.
     QList<WriteFailure> writeFailures;
     QSet<QString> failedFiles;
+    // Every call of a content text that could not be expanded, in page order.
+    QList<ExpansionFailure> expansionFailures;
 
     void noteWriteFailure(const QString &path, const QString &reason)
     {

@@ -3,10 +3,12 @@
 
 #include <QDate>
 
+#include "generator/htmlcontext.h"
 #include "generator/imageoutput.h"
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
 #include "generator/previewareas.h"
+#include "generator/sitefeeds.h"
 #include "generator/sitepaths.h"
 #include "generator/templatecache.h"
 #include "generator/templateexpansion.h"
@@ -68,12 +70,73 @@ void replaceStyleSheetBlock(const PageContext &context, QString &text)
     WildcardMatcher::replaceMatch(text, pattern, block, 0);
 }
 
+// Replaces every match of a value marker's pattern, escaping value where the marker stands
+// inside an attribute value. What a replacement inserts is not searched again.
+void replaceValueMarker(QString &text, QStringView pattern, const QString &value)
+{
+    // Reading the page up to each marker costs a scan of the page per marker; a value that
+    // escaping could change only by its spaces matters only inside a tag, which the last "<"
+    // before the marker coming after the last ">" tells without reading the page.
+    const auto insideTag = [&text, &pattern] {
+        QString matched;
+        for (int at = 0; (at = WildcardMatcher::find(text, pattern, at, &matched)) >= 0;
+             at += int(matched.size())) {
+            if (at > 0 && text.lastIndexOf(u'<', at - 1) > text.lastIndexOf(u'>', at - 1))
+                return true;
+        }
+        return false;
+    };
+    if (!HtmlContext::needsEscaping(value) ||
+        (!HtmlContext::needsEscapingInQuotes(value) && !insideTag())) {
+        WildcardMatcher::replaceAll(text, pattern, value);
+        return;
+    }
+    HtmlContext html;
+    qsizetype read = 0;
+    QString matched;
+    for (int at; (at = WildcardMatcher::find(text, pattern, int(read), &matched)) >= 0;) {
+        html.scan(text, read, at);
+        read = at;
+        const QString written = html.escaped(value);
+        text.replace(at, matched.size(), written);
+        // The inserted value is read as part of the page (its markup changes the context) but
+        // never searched for markers.
+        html.scan(text, read, at + written.size());
+        read = at + written.size();
+    }
+}
+
+// The feed's link stays, without its markers, only where feed.xml is written.
+void replaceFeedBlocks(const PageContext &context, QString &text)
+{
+    const QString &pattern = PageAssembly::feedBlockPattern();
+    const bool kept = SiteFeeds::baseUrl(*context.site) && isOn(context, pattern);
+    const qsizetype opening = pattern.indexOf(u'*');
+    const qsizetype closing = pattern.size() - opening - 1;
+    QString block;
+    qsizetype from = 0;
+    // Each replacement is shorter than its block: the loop ends.
+    for (int at; (at = WildcardMatcher::find(text, pattern, int(from), &block)) >= 0;) {
+        const QString inner =
+            kept ? block.mid(opening, block.size() - opening - closing) : QString();
+        text.replace(at, block.size(), inner);
+        from = at + inner.size();
+    }
+}
+
 } // namespace
 
 const QString &PageAssembly::styleSheetBlockPattern()
 {
     static const QString pattern = QStringLiteral(
         "<!--__スタイルシート指定メタ開始__-->*<!--__スタイルシート指定メタ終了__-->");
+    return pattern;
+}
+
+const QString &PageAssembly::feedBlockPattern()
+{
+    static const QString pattern =
+        QStringLiteral("<!--__フィード指定メタ開始__-->*<!--__フィード指定メタ終了__-->");
     return pattern;
 }
 
@@ -100,6 +163,7 @@ QString PageAssembly::keywords(const PageContext &context)
 void PageAssembly::assemble(const PageContext &context, QString &text)
 {
     replaceStyleSheetBlock(context, text);
+    replaceFeedBlocks(context, text);
 
     TemplateExpansion::expandMenus(context, text);
 
@@ -123,10 +187,14 @@ void PageAssembly::assemble(const PageContext &context, QString &text)
         {u"<!--__ページパス__-->(*)", pagePath(page)},
         {u"<!--__ページ概要__-->(*)", page.summary},
         {u"<!--__ページキーワード__-->(*)", keywords(context)},
+        // The way from the page up to the site's root ("./", "../"), for links to the files
+        // there, such as the icon and the feed, from pages at any depth.
+        {u"<!--__ルートパス__-->(*)",
+         ImageOutput::unifySeparators(relativePath(context.siteWorkingFolder, context.outputPath))},
     };
     for (const auto &[marker, value] : values) {
         const QString pattern = QString::fromUtf16(marker);
-        WildcardMatcher::replaceAll(text, pattern, isOn(context, pattern) ? value : QString());
+        replaceValueMarker(text, pattern, isOn(context, pattern) ? value : QString());
     }
 
     WildcardMatcher::replaceAll(text, u"<NOT_OUTPUT>*</NOT_OUTPUT>", u"");

@@ -16,6 +16,9 @@ class PageAssembly
 {
 public:
     static const QString &styleSheetBlockPattern();
+    // The block around a page's link to the site's feed: kept where the site has an address
+    // to write feed.xml with, removed elsewhere so that it never leads nowhere.
+    static const QString &feedBlockPattern();
 
     // Assembles text (the page template's content) in place for context's page.
     static void assemble(const PageContext &context, QString &text);

@@ -181,6 +181,9 @@ SiteOutput::PrepareResult SiteOutput::prepareWorkingFolder(Document &global, vel
         if (QFileInfo(source).isFile())
             copy(source, workingFolder + Document::cssFolderName() + u'/' + site->mainCss);
     }
+    const QString rootFiles = site->templatePath + u'/' + siteRootFolderName();
+    for (const QString &name : listFiles(rootFiles + QStringLiteral("/*")))
+        copy(rootFiles + u'/' + name, workingFolder + u'/' + name);
     const QString images = workingFolder + Document::templateImageFolderName();
     const QString sourceImages = site->templatePath + Document::templateImageFolderName();
     const QStringList names = listFiles(sourceImages + QStringLiteral("/*.*"));
@@ -251,6 +254,7 @@ void SiteOutput::clearWriteFailures()
 {
     m_statistics.writeFailures.clear();
     m_statistics.failedFiles.clear();
+    m_statistics.expansionFailures.clear();
 }
 
 SiteOutput::Result SiteOutput::reportWriteFailures(Result result)
@@ -467,6 +471,60 @@ void SiteOutput::finishLinkCheck(const QString &workingFolder)
     const QSet<QString> &produced = m_statistics.producedFiles;
     m_linkCheckResult =
         m_linkCheck->finish(workingFolder, QStringList(produced.begin(), produced.end()));
+    mergeExpansionFailures(workingFolder);
+}
+
+void SiteOutput::mergeExpansionFailures(const QString &workingFolder)
+{
+    // The address a failed call left is a broken link of its page: the check's entry, with its
+    // line, takes the failure's reason instead of a second entry for the same link.
+    QHash<std::pair<QString, QString>, QList<qsizetype>> entries;
+    QList<LinkCheck::Broken> &broken = m_linkCheckResult.broken;
+    for (qsizetype i = 0; i < broken.size(); ++i)
+        entries[{broken[i].file, broken[i].link.url}].append(i);
+    const QDir root(workingFolder);
+    for (const ExpansionFailure &failure : std::as_const(m_statistics.expansionFailures)) {
+        if (!m_statistics.producedFiles.contains(failure.page))
+            continue;
+        const QString reason =
+            QStringLiteral("%1 %2（%3）").arg(failure.reason, failure.call, failure.group);
+        const QString file = root.relativeFilePath(failure.page);
+        auto it = entries.find({file, failure.address});
+        if (it != entries.end() && !it->isEmpty()) {
+            broken[it->takeFirst()].reason = reason;
+        } else {
+            // Written where the check reads no link (in text), or to a place that exists.
+            broken.append({file, {failure.address, 0, 0, {}}, reason});
+        }
+    }
+}
+
+void SiteOutput::reportPreviewFailures(qsizetype from)
+{
+    // The live preview writes the page again on every pause in typing: what was said of it
+    // once is not said again until it changes.
+    QStringList shown;
+    for (qsizetype i = from; i < m_statistics.expansionFailures.size(); ++i)
+        shown << m_statistics.expansionFailures[i].message();
+    if (shown != m_shownExpansionFailures)
+        reportExpansionFailures(from);
+    m_shownExpansionFailures = shown;
+}
+
+void SiteOutput::reportExpansionFailures(qsizetype from)
+{
+    const QList<ExpansionFailure> &failures = m_statistics.expansionFailures;
+    if (from >= failures.size())
+        return;
+    // One message for a run or a page: a box per call would bury the user in boxes.
+    constexpr int kListed = 20;
+    QStringList lines;
+    for (qsizetype i = from; i < failures.size() && lines.size() < kListed; ++i)
+        lines << failures[i].message();
+    if (failures.size() - from > kListed)
+        lines << QStringLiteral("ほか %1 件").arg(failures.size() - from - kListed);
+    report(QStringLiteral("次の _image() / _id_link() を展開できませんでした。\r\n") +
+           lines.join(QStringLiteral("\r\n")));
 }
 
 SiteOutput::Result SiteOutput::generateAll(Site &site)
@@ -474,6 +532,7 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_cache.clear();
     prepareWorkingFolder(m_global, &site, &m_statistics);
     m_runSite = &site;
+    m_feedEntries.clear();
     m_runCategories = collectCategories(site);
     m_linkPathsByFolder.clear();
     if (m_cacheMenus)
@@ -489,12 +548,44 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
             first->outputThroughSite(context, path, chain);
         }
     }
+    writeSiteFeeds(site, SitePaths::workingFolder(m_global, site));
     m_runSite = nullptr;
     m_runCategories.clear();
     m_linkPathsByFolder.clear();
     m_menuOutputs.clear();
     reportPagesWithoutTemplate();
+    reportExpansionFailures(0);
     return Result::Done;
+}
+
+QString SiteOutput::siteRootFolderName()
+{
+    return QStringLiteral("site_root");
+}
+
+void SiteOutput::writeSiteFeeds(const Site &site, const QString &workingFolder)
+{
+    const std::optional<QUrl> base = SiteFeeds::baseUrl(site);
+    if (!base)
+        return;
+    const std::pair<QString, QByteArray> files[] = {
+        {QStringLiteral("sitemap.xml"), SiteFeeds::sitemap(*base, m_feedEntries)},
+        {QStringLiteral("feed.xml"), SiteFeeds::feed(site, *base, m_feedEntries)},
+    };
+    for (const auto &[name, bytes] : files) {
+        if (QFileInfo::exists(site.templatePath + u'/' + siteRootFolderName() + u'/' + name))
+            continue;
+        const QString path = workingFolder + u'/' + name;
+        QString reason;
+        if (fileHoldsBytes(path, bytes)) {
+            m_statistics.keptFiles.insert(path);
+        } else if (!writeFileBytes(path, bytes, &reason)) {
+            QFile::remove(path);
+            m_statistics.noteWriteFailure(path, reason);
+            continue;
+        }
+        m_statistics.producedFiles.insert(path);
+    }
 }
 
 QString SiteOutput::templateProblem(const Site &site, const Page &page)
@@ -643,7 +734,10 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         updateLinkPaths(site, workingFolder, outputPath);
         const PageContext pageContext{&m_global,  &site,    page,          workingFolder,
                                       outputPath, &m_cache, &m_statistics, &m_menuOutputs};
+        const qsizetype failuresBefore = m_statistics.expansionFailures.size();
         PageAssembly::assemble(pageContext, text);
+        if (m_runSite != &site)
+            reportPreviewFailures(failuresBefore);
         QString reason;
         const QByteArray bytes = text.toUtf8();
         if (!m_cache.createFolderPath(outputPath, &reason)) {
@@ -662,8 +756,12 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         }
         if (written != 0) {
             m_statistics.producedFiles.insert(outputPath);
-            if (m_linkCheck != nullptr && m_runSite == &site)
-                m_linkCheck->addPage(outputPath, bytes);
+            if (m_runSite == &site) {
+                if (m_linkCheck != nullptr)
+                    m_linkCheck->addPage(outputPath, bytes);
+                m_feedEntries << SiteFeeds::entryFor(
+                    *page, outputPath.mid(workingFolder.size() + 1), page == home);
+            }
         }
         context.outputPath = outputPath;
     }

@@ -11,6 +11,7 @@
 #include "generator/linkcheck.h"
 #include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
+#include "generator/sitefeeds.h"
 #include "generator/templatecache.h"
 #include "model/outputcontext.h"
 
@@ -94,6 +95,9 @@ public:
     const LinkCheck::Result &linkCheck() const { return m_linkCheckResult; }
     // The file in a published folder that lists what the last publication wrote there.
     static QString publishedListName();
+    // The template folder whose files are copied to the site's root as they are (an icon, a
+    // robots.txt, a sitemap.xml or feed.xml of the template's own).
+    static QString siteRootFolderName();
 
     int generatePage(Site &site, OutputContext &context, const QString &subFolder,
                      ObjectChain &chain) override;
@@ -126,6 +130,14 @@ private:
     // Why page cannot be output ("「category / page」: …"), empty when its template is there.
     QString templateProblem(const Site &site, const Page &page);
     void reportPagesWithoutTemplate();
+    // Writes sitemap.xml and feed.xml of the pages of this run, when the site has an address
+    // and its template does not bring its own.
+    void writeSiteFeeds(const Site &site, const QString &workingFolder);
+    // One message naming the content calls from index from on that could not be expanded.
+    void reportExpansionFailures(qsizetype from);
+    void reportPreviewFailures(qsizetype from);
+    // Gives the broken links that failed content calls left their reason.
+    void mergeExpansionFailures(const QString &workingFolder);
 
     Document &m_global;
     TemplateCache m_cache;
@@ -139,8 +151,10 @@ private:
     QList<Category *> m_runCategories;
     QHash<QString, QStringList> m_linkPathsByFolder;
     QStringList m_pagesWithoutTemplate;
+    QList<SiteFeeds::Entry> m_feedEntries;
     // What the last preview said of its page's template, so that refreshing it does not repeat it.
     QString m_shownTemplateProblem;
+    QStringList m_shownExpansionFailures;
 };
 
 } // namespace velmo::gen

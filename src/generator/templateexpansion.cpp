@@ -1,8 +1,10 @@
 // Running the menu and content-group templates of a page.
 #include "generator/templateexpansion.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "generator/htmlcontext.h"
 #include "generator/imageoutput.h"
 #include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
@@ -70,28 +72,45 @@ QString pageFolder(const PageContext &context, const Page *page, const Category 
     return SitePaths::categoryFolder(*context.site, category, context.siteWorkingFolder);
 }
 
-enum class CallResult { Replaced, Stop };
+// What a call that could not be expanded leaves: an address that leads nowhere on purpose, so
+// that the link check lists the page's link with the reason.
+const QString &nowhere()
+{
+    static const QString address = QStringLiteral("#velmo-missing-link");
+    return address;
+}
 
-CallResult expandIdLink(const PageContext &context, const QString &matched, QString &value)
+// The expansion of one call: the address, or the reason it failed and the address the page
+// gets instead.
+struct CallResult
+{
+    QString address;
+    QString failure;
+};
+
+CallResult failed(const QString &reason, QString address = nowhere())
+{
+    return {std::move(address), reason};
+}
+
+CallResult expandIdLink(const PageContext &context, const QString &matched)
 {
     const QStringList pieces = callPieces(matched);
-    if (pieces.size() != 3) {
-        context.report(QStringLiteral("_id_link() パラメータ数が不正です。\r\n") + matched);
-        return CallResult::Stop;
-    }
+    if (pieces.size() != 3)
+        return failed(QStringLiteral("_id_link() パラメータ数が不正です。"));
     const ObjectId target(pieces[1].trimmed().toInt(), pieces[2].trimmed().toInt());
     velmo::Object *object = context.site->findById(target);
-    if (object == nullptr) {
-        context.report(QStringLiteral("_id_link() 指定のオブジェクトが見つかりません。\r\n") +
-                       matched);
-        return CallResult::Stop;
-    }
     const Category *category = ancestorOf<Category>(object);
     if (category == nullptr) {
-        context.report(
-            QStringLiteral("_id_link() 指定のオブジェクトの親メニューが見つかりません。\r\n") +
-            matched);
-        return CallResult::Stop;
+        // Gone, or in the storage box: either way the page it named is not on the site. A
+        // page deleted from the menu tree waits in the box, where its name is still known.
+        if (object == nullptr)
+            object = context.site->objectBox.findById(target);
+        const Page *page = ancestorOf<Page>(object);
+        const QString name = page != nullptr     ? page->name
+                             : object != nullptr ? object->name
+                                                 : target.toText();
+        return failed(QStringLiteral("リンク先のページ「%1」が見つかりません").arg(name));
     }
     QString link;
     if (const auto *page = object_cast<Page>(object)) {
@@ -107,17 +126,14 @@ CallResult expandIdLink(const PageContext &context, const QString &matched, QStr
     } else {
         link = relativePath(pageFolder(context, nullptr, *category), context.outputPath);
     }
-    value = ImageOutput::unifySeparators(link);
-    return CallResult::Replaced;
+    return {ImageOutput::unifySeparators(link), {}};
 }
 
-CallResult expandImage(const PageContext &context, const QString &matched, QString &value)
+CallResult expandImage(const PageContext &context, const QString &matched)
 {
     const QStringList pieces = callPieces(matched);
-    if (pieces.size() != 4) {
-        context.report(QStringLiteral("_image() パラメータ数が不正です。\r\n") + matched);
-        return CallResult::Stop;
-    }
+    if (pieces.size() != 4)
+        return failed(QStringLiteral("_image() パラメータ数が不正です。"));
     bool widthOk = false;
     bool heightOk = false;
     const int width = pieces[2].trimmed().toInt(&widthOk);
@@ -126,23 +142,21 @@ CallResult expandImage(const PageContext &context, const QString &matched, QStri
     // may be decoded with would take minutes and gigabytes to scale to.
     if (!widthOk || !heightOk || width < 0 || width > 30000 || height < 0 || height > 30000 ||
         ((width == 0) != (height == 0)) ||
-        qint64(width) * height > img::ImageObject::kMaxDecodedPixels) {
-        context.report(QStringLiteral("_image() 画像の大きさが不正です。\r\n") + matched);
-        return CallResult::Stop;
-    }
-    if (!SitePaths::isRelativeInside(context.site->imageFolder)) {
-        context.report(QStringLiteral("_image() 画像フォルダ名が不正です。\r\n") +
-                       context.site->imageFolder);
-        return CallResult::Stop;
-    }
-    const std::optional<QString> address = ImageOutput::placeImage(
-        context.imageFolders(), pieces[1], width, height, context.outputPath, context.statistics);
-    if (!address) {
-        context.report(QStringLiteral("_image() 指定の画像が見つかりません。\r\n") + matched);
-        return CallResult::Stop;
-    }
-    value = *address;
-    return CallResult::Replaced;
+        qint64(width) * height > img::ImageObject::kMaxDecodedPixels)
+        return failed(QStringLiteral("_image() 画像の大きさが不正です。"));
+    if (!SitePaths::isRelativeInside(context.site->imageFolder))
+        return failed(QStringLiteral("_image() 画像フォルダ名が不正です。\r\n") +
+                      context.site->imageFolder);
+    const ImageOutput::Folders folders = context.imageFolders();
+    if (const std::optional<QString> address = ImageOutput::placeImage(
+            folders, pieces[1], width, height, context.outputPath, context.statistics))
+        return {*address, {}};
+    // The page refers to where the picture would be, so that putting it into the user image
+    // folder and generating again mends the page.
+    return failed(
+        QStringLiteral("_image() 指定の画像が見つかりません。"),
+        ImageOutput::intendedAddress(folders, pieces[1], width, height, context.outputPath)
+            .value_or(nowhere()));
 }
 
 bool expandGroup(const PageContext &context, ContentGroup &group, int headingLevel,
@@ -171,8 +185,8 @@ bool expandGroup(const PageContext &context, ContentGroup &group, int headingLev
     const TemplateProgram::RunResult result = program.run();
     reportProgramMessages(context, program);
     if (result != TemplateProgram::RunResult::NotStarted) {
-        const QString output =
-            TemplateExpansion::expandLinksAndImages(context, program.outputText());
+        const QString output = TemplateExpansion::expandLinksAndImages(
+            context, program.outputText(), group.name.isEmpty() ? group.templateName : group.name);
         // Each run is capped, but a dozen groups of a looping template would still add up to
         // gigabytes: the page as a whole stops at the same limit.
         qsizetype total = output.size();
@@ -237,19 +251,50 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
     const QStringList &files = context.cache->menuTemplates(context.site->templatePath);
     if (files.isEmpty())
         return;
-    QList<const Category *> selected;
-    const QList<QList<velmo::Object *>> levels = menuLevels(context, &selected);
-    const std::optional<QString> key =
-        context.menus != nullptr ? context.menus->keyOf(context, selected) : std::nullopt;
+    // The blocks this page has, and where each stands in the page as the template wrote it:
+    // read in one pass, since a menu may sit inside an attribute (a link's href).
+    struct Block
+    {
+        const QString *path;
+        QString pattern;
+        qsizetype at;
+        HtmlContext html;
+    };
+    QList<Block> present;
     for (const QString &path : files) {
         const QString &text = context.cache->text(path);
         QString call;
         if (WildcardMatcher::find(text, u"name(*)", 0, &call) < 0)
             continue;
-        const QString name = call.mid(5, call.size() - 6);
-        const QString pattern = blockPattern(name);
-        if (WildcardMatcher::find(pageText, pattern, 0) < 0)
-            continue;
+        QString pattern = blockPattern(call.mid(5, call.size() - 6));
+        const int at = WildcardMatcher::find(pageText, pattern, 0);
+        if (at >= 0)
+            present.append({&path, std::move(pattern), at, {}});
+    }
+    if (present.isEmpty())
+        return;
+    {
+        QList<Block *> byPosition;
+        for (Block &block : present)
+            byPosition << &block;
+        std::sort(byPosition.begin(), byPosition.end(),
+                  [](const Block *a, const Block *b) { return a->at < b->at; });
+        HtmlContext html;
+        qsizetype read = 0;
+        for (Block *block : std::as_const(byPosition)) {
+            html.scan(pageText, read, block->at);
+            read = block->at;
+            block->html = html;
+        }
+    }
+
+    QList<const Category *> selected;
+    const QList<QList<velmo::Object *>> levels = menuLevels(context, &selected);
+    const std::optional<QString> pageKey =
+        context.menus != nullptr ? context.menus->keyOf(context, selected) : std::nullopt;
+    for (const Block &block : std::as_const(present)) {
+        const QString &path = *block.path;
+        const QString &pattern = block.pattern;
         // A menu switched off for previews is left out like a switched-off content block;
         // expanding it anyway would make the switch do nothing.
         if (!PreviewAreas::isMarkerOn(*context.global, pattern)) {
@@ -261,7 +306,9 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
             context.report(parseFailure(parsed.result, path));
             return;
         }
+        std::optional<QString> key = pageKey;
         if (key) {
+            *key += block.html.key();
             if (const MenuOutputCache::Output *kept = context.menus->find(path, *key)) {
                 for (const QString &message : kept->messages)
                     context.report(message);
@@ -271,6 +318,7 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
         }
         TemplateProgram program = parsed.program;
         prepareProgram(program, context, levels);
+        program.setStartContext(block.html);
         const TemplateProgram::RunResult result = program.run();
         reportProgramMessages(context, program);
         const QString output =
@@ -291,40 +339,44 @@ bool TemplateExpansion::expandContentGroups(const PageContext &context, Blocks &
     return true;
 }
 
-QString TemplateExpansion::expandLinksAndImages(const PageContext &context, QString text)
+QString TemplateExpansion::expandLinksAndImages(const PageContext &context, QString text,
+                                                const QString &groupName)
 {
     // All image calls first, then all link calls, each pass left to right into a new text.
     // Searching from the start again after every call and moving the rest of the text for
     // every replacement made a content template that repeats a text holding calls thousands
     // of times run for hours. What a replacement inserts is not searched again, so a page
-    // named "_image(…)" stays a name.
-    using Expand = CallResult (*)(const PageContext &, const QString &, QString &);
+    // named "_image(…)" stays a name. A call that fails still gets an address: the calls after
+    // it are expanded all the same, and no call is left in the page as written.
+    using Expand = CallResult (*)(const PageContext &, const QString &);
     const std::pair<QStringView, Expand> passes[] = {{u"_image(*)", expandImage},
                                                      {u"_id_link(*)", expandIdLink}};
     for (const auto &[pattern, expand] : passes) {
         QString result;
         qsizetype from = 0;
-        bool stopped = false;
         QString matched;
+        // Addresses go into attribute values: read where each call stands.
+        HtmlContext html;
         for (int at; (at = WildcardMatcher::find(text, pattern, int(from), &matched)) >= 0;) {
-            QString value;
-            if (expand(context, matched, value) == CallResult::Stop) {
-                stopped = true;
-                break;
+            const CallResult call = expand(context, matched);
+            if (!call.failure.isEmpty()) {
+                ExpansionFailure failure{context.outputPath, context.page->name, groupName, matched,
+                                         call.failure,       call.address};
+                if (context.statistics != nullptr)
+                    context.statistics->expansionFailures.append(std::move(failure));
+                else
+                    context.report(failure.message());
             }
+            html.scan(text, from, at);
             result += QStringView(text).mid(from, at - from);
-            result += value;
+            result += html.escaped(call.address);
             from = at + matched.size();
         }
         if (from > 0) {
             result += QStringView(text).mid(from);
             text = std::move(result);
         }
-        // After a faulty call the calls after it stay as written, links included.
-        if (stopped)
-            break;
     }
     return text;
 }
-
 } // namespace velmo::gen

@@ -30,9 +30,12 @@ public:
     using Blocks = QList<QPair<QString, QString>>;
     static bool expandContentGroups(const PageContext &context, Blocks &blocks);
 
-    // Expands "_image(path,w,h)" and "_id_link(time,seq)" in a generated text; a faulty call
-    // is reported and leaves itself and the calls after it as written.
-    static QString expandLinksAndImages(const PageContext &context, QString text);
+    // Expands "_image(path,w,h)" and "_id_link(time,seq)" in a text that content group
+    // groupName generated. A call that fails leaves an address all the same (where the picture
+    // would be, or one that leads nowhere) and goes to the statistics' expansion failures, or
+    // is reported at once without statistics; the calls after it are expanded.
+    static QString expandLinksAndImages(const PageContext &context, QString text,
+                                        const QString &groupName);
 
     // The menu levels of the page being generated: level 0 is the first hierarchy's
     // categories, each next level the sub-categories of the marked entry of the one before.

@@ -86,6 +86,7 @@ void TemplateProgram::reset()
     m_blockName.clear();
     m_description.clear();
     m_messages.clear();
+    m_startContext = HtmlContext();
 }
 
 TemplateProgram::ParseResult TemplateProgram::parse(const QString &text)
@@ -205,6 +206,8 @@ TemplateProgram::RunResult TemplateProgram::run()
     m_context.loopVariables.clear();
     m_loopPasses = 0;
     m_halted = false;
+    m_html = m_startContext;
+    m_htmlRead = 0;
     if (!m_parsed || m_context.site == nullptr)
         return RunResult::NotStarted;
     const RunResult result = execute(0, -1);
@@ -232,6 +235,13 @@ void TemplateProgram::append(const QString &text)
         return;
     }
     m_output += text;
+}
+
+void TemplateProgram::appendValue(const QString &text)
+{
+    m_html.scan(m_output, m_htmlRead, m_output.size());
+    m_htmlRead = m_output.size();
+    append(m_html.escaped(text));
 }
 
 TemplateProgram::RunResult TemplateProgram::execute(int first, int stop)
@@ -265,7 +275,7 @@ TemplateProgram::RunResult TemplateProgram::execute(int first, int stop)
             case Expression::Text:
                 if (instruction.code == ReplaceSpaces)
                     text.replace(u' ', u'_');
-                append(text);
+                appendValue(text);
                 break;
             case Expression::Integer:
                 append(QString::number(integer));

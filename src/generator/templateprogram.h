@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "generator/expression.h"
+#include "generator/htmlcontext.h"
 #include "model/objectlist.h"
 
 namespace velmo::gen {
@@ -102,6 +103,9 @@ public:
     }
     void bindText(const QString &name, const QString &text);
     const ExpressionContext &context() const { return m_context; }
+    // Where the output will stand in the page: a value that replace() writes into an attribute
+    // value is escaped for it, and the output may begin inside one (a menu in an href).
+    void setStartContext(const HtmlContext &context) { m_startContext = context; }
 
 private:
     // The records of a body: run from first until stop, then go on at next.
@@ -113,6 +117,8 @@ private:
     };
     Body bodyOf(int index) const;
     void append(const QString &text);
+    // Appends a value from the document, escaped for where the output stands.
+    void appendValue(const QString &text);
     // Runs records from first until the closing record at stop or the end of the list;
     // returns Completed, or StoppedEarly when a for stopped this body level.
     RunResult execute(int first, int stop);
@@ -131,6 +137,10 @@ private:
     QStringList m_messages;
     int m_loopPasses = 0;
     bool m_halted = false;
+    HtmlContext m_startContext;
+    // The context at the end of the part of the output read so far.
+    HtmlContext m_html;
+    qsizetype m_htmlRead = 0;
 };
 
 } // namespace velmo::gen

@@ -16,6 +16,8 @@ class TestLinkCheck : public QObject
 private Q_SLOTS:
     void listsExactlyTheBrokenLinks();
     void readsMarkupAsABrowserDoes();
+    void verdicts_data();
+    void verdicts();
 };
 
 namespace {
@@ -31,9 +33,12 @@ bool write(const QTemporaryDir &dir, const QString &name, const QString &text)
 void TestLinkCheck::listsExactlyTheBrokenLinks()
 {
     QTemporaryDir dir;
-    QVERIFY(write(dir, u"css/style.css"_s,
-                  u"body { background: url('../img/ok.png'); }\n"
-                  u"h1 { background: url(\"../img/gone.png\") }\n"_s));
+    const QString css = u"body { background: url('../img/ok.png'); }\n"
+                        u"h1 { background: url(\"../img/gone.png\") }\n"_s;
+    QVERIFY(write(dir, u"css/style.css"_s, css));
+    // The template's sheet that style.css was made from: its faults are those of style.css,
+    // which the page links, and are reported once.
+    QVERIFY(write(dir, u"css/main.css"_s, css));
     QVERIFY(write(dir, u"img/ok.png"_s, u"x"_s));
     QVERIFY(write(dir, u"お知らせ/news.html"_s,
                   u"<html><body><a name=\"本文_1\"></a><a href=\"../index.html#top\">top</a>"
@@ -71,9 +76,10 @@ void TestLinkCheck::listsExactlyTheBrokenLinks()
             handed.addPage(dir.filePath(u"./"_s + name),
                            *velmo::readTextFileBytes(dir.filePath(name)));
     }
-    const LinkCheck::Result fromHanded = handed.finish(
-        dir.path(), {dir.filePath(u"index.html"_s), dir.filePath(u"css/style.css"_s),
-                     dir.filePath(u"img/ok.png"_s), dir.filePath(u"お知らせ/news.html"_s)});
+    const LinkCheck::Result fromHanded =
+        handed.finish(dir.path(), {dir.filePath(u"index.html"_s), dir.filePath(u"css/style.css"_s),
+                                   dir.filePath(u"css/main.css"_s), dir.filePath(u"img/ok.png"_s),
+                                   dir.filePath(u"お知らせ/news.html"_s)});
     QStringList handedBroken;
     for (const LinkCheck::Broken &b : fromHanded.broken)
         handedBroken << u"%1:%2 %3"_s.arg(b.file).arg(b.link.line).arg(b.link.url);
@@ -112,6 +118,58 @@ void TestLinkCheck::readsMarkupAsABrowserDoes()
     deep += "<a href=\"deep.html\">";
     QVERIFY(LinkCheck::extractPageLinks(deep).readable);
     QVERIFY(!LinkCheck::extractPageLinks("<div><div>" + deep).readable);
+}
+
+// Each row is a page holding one snippet on its second line, beside ok.png and other.html;
+// the verdict is "ok", "external" (listed, not fetched), "none" (not a link to check) or the
+// broken link's line, column and text.
+void TestLinkCheck::verdicts_data()
+{
+    QTest::addColumn<QString>("snippet");
+    QTest::addColumn<QString>("verdict");
+    // clang-format off
+    QTest::newRow("style attribute")      << u"<div style=\"background: url(gone.png)\">"_s << u"2:29 "_s;
+    QTest::newRow("style attribute, ok")  << u"<div style=\"background:url('ok.png')\">"_s << u"ok"_s;
+    QTest::newRow("style element")        << u"<style>p { background: url(gone.png) }</style>"_s << u"2:28 "_s;
+    QTest::newRow("@import string")       << u"<style>@import \"gone.css\";</style>"_s << u"2:17 "_s;
+    QTest::newRow("@import url()")        << u"<style>@import url(ok.png);</style>"_s << u"ok"_s;
+    QTest::newRow("CSS comment")          << u"<style>/* url(gone.png) */ p {}</style>"_s << u"none"_s;
+    QTest::newRow("video poster")         << u"<video poster=\"gone.png\"></video>"_s << u"2:8 "_s;
+    QTest::newRow("object data")          << u"<object data=\"gone.svg\">図</object>"_s << u"2:9 "_s;
+    QTest::newRow("form action")          << u"<form action=\"gone.html\"></form>"_s << u"2:7 "_s;
+    QTest::newRow("form action, outside") << u"<form action=\"https://example.com/send\"></form>"_s << u"none"_s;
+    QTest::newRow("icon")                 << u"<link rel=\"icon\" href=\"gone.ico\">"_s << u"2:18 "_s;
+    QTest::newRow("refresh")              << u"<meta http-equiv=\"refresh\" content=\"0; url=gone.html\">"_s << u"2:44 "_s;
+    QTest::newRow("empty fragment")       << u"<a href=\"#\">up</a>"_s << u"ok"_s;
+    QTest::newRow("#top")                 << u"<a href=\"other.html#top\">up</a>"_s << u"ok"_s;
+    QTest::newRow("id anywhere")          << u"<a href=\"other.html#i1\">x</a>"_s << u"ok"_s;
+    QTest::newRow("name of <a>")          << u"<a href=\"other.html#a1\">x</a>"_s << u"ok"_s;
+    QTest::newRow("name of <span>")       << u"<a href=\"other.html#s1\">へ\n行く</a>"_s << u"2:4 へ 行く"_s;
+    QTest::newRow("picture's text")       << u"<a href=\"gone.html\"><img src=\"ok.png\" alt=\"地図\"></a>"_s << u"2:4 地図"_s;
+    QTest::newRow("column in code units") << u"<p>日本語😀<img alt=\"x\" src=\"gone.png\">"_s << u"2:22 x"_s;
+    QTest::newRow("external")             << u"<a href=\"https://example.com/\">out</a>"_s << u"external"_s;
+    QTest::newRow("host hint")            << u"<link rel=\"preconnect\" href=\"https://example.com\">"_s << u"none"_s;
+    // clang-format on
+}
+
+void TestLinkCheck::verdicts()
+{
+    QFETCH(QString, snippet);
+    QFETCH(QString, verdict);
+    QTemporaryDir dir;
+    QVERIFY(write(dir, u"ok.png"_s, u"x"_s));
+    QVERIFY(write(dir, u"other.html"_s,
+                  u"<p id=\"i1\"><span name=\"s1\"></span><a name=\"a1\"></a></p>"_s));
+    QVERIFY(write(dir, u"index.html"_s, u"<!DOCTYPE html>\n"_s + snippet + u'\n'));
+    const LinkCheck::Result result = LinkCheck::checkFolder(dir.path());
+    QString found = result.unchecked.isEmpty() ? u"none"_s : u"external"_s;
+    if (result.broken.size() == 1) {
+        const LinkCheck::Link &link = result.broken.first().link;
+        found = u"%1:%2 %3"_s.arg(link.line).arg(link.column).arg(link.text);
+    } else if (result.broken.isEmpty() && result.unchecked.isEmpty()) {
+        found = LinkCheck::extractPageLinks(snippet.toUtf8()).links.isEmpty() ? u"none"_s : u"ok"_s;
+    }
+    QCOMPARE(found, verdict);
 }
 
 QTEST_GUILESS_MAIN(TestLinkCheck)

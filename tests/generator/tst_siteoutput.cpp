@@ -10,9 +10,11 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <sys/stat.h>
 
+#include "generator/linkcheck.h"
 #include "generator/previewareas.h"
 #include "generator/siteoutput.h"
 #include "model/category.h"
@@ -397,11 +399,11 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(scaled).lastModified(), scaledTime);
         QCOMPARE(f.reporter.messages, firstMessages + firstMessages);
         f.reporter.messages = firstMessages;
-        // A path out of the user image folder is refused; the call stays as written.
-        QVERIFY(access.contains(QStringLiteral("_image(../secret.txt,0,0)")));
-        QCOMPARE(f.reporter.messages,
-                 QStringList{QStringLiteral("_image() 指定の画像が見つかりません。\r\n"
-                                            "_image(../secret.txt,0,0)")});
+        // A path out of the user image folder is refused and leads nowhere.
+        QVERIFY(access.contains(QStringLiteral("<img src=\"#velmo-missing-link\">")));
+        QCOMPARE(f.reporter.messages.size(), 1);
+        QVERIFY(f.reporter.messages.first().endsWith(
+            QStringLiteral("_image() 指定の画像が見つかりません。\r\n_image(../secret.txt,0,0)")));
         // Nothing of an earlier output survives in the working folder.
         QVERIFY(!QFileInfo::exists(stale));
         QVERIFY(!QFileInfo::exists(f.working() + QStringLiteral("/old")));
@@ -411,8 +413,147 @@ private Q_SLOTS:
         f.site->imageFolder = QStringLiteral("../../escape");
         QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
         QVERIFY(!QFileInfo::exists(root.path() + QStringLiteral("/escape")));
-        QVERIFY(f.reporter.messages.value(0).startsWith(
+        QVERIFY(f.reporter.messages.value(0).contains(
             QStringLiteral("_image() 画像フォルダ名が不正です。")));
+    }
+
+    void expansionGoesOnAfterFailures()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        QImage picture(8, 6, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(createFolderPath(root.path() + u"/user_image/a.png"_s));
+        QVERIFY(picture.save(root.path() + u"/user_image/a.png"_s));
+        // お知らせ is deleted: the menu tree's Delete puts it into the storage box.
+        f.goods->pages.removeAt(f.goods->pages.indexOfObject(f.second));
+        f.site->objectBox.putInBox(f.second);
+        ContentGroup *group = f.shopPage->contentGroups.first();
+        group->contents.at(0)->value =
+            u"<img src=\"_image(gone.png,20,10)\">\n<a href=\"_id_link(%1,%2)\">old</a>\n"
+            u"<img src=\"_image(a.png,0,0)\"><a href=\"_id_link(%3,%4)\">bread</a>"_s
+                .arg(f.second->id.time)
+                .arg(f.second->id.seq)
+                .arg(f.breadPage->id.time)
+                .arg(f.breadPage->id.seq);
+
+        SiteOutput output(f.global);
+        gen::LinkCheck check;
+        output.setLinkCheck(&check);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        const QString access = readFile(f.working() + u"/shop/access.html"_s);
+        // Where the missing picture would be, a link that leads nowhere, then the good ones.
+        QVERIFY2(access.contains(u"<img src=\"../image/gone_w20_h10.png\">\n"
+                                 u"<a href=\"#velmo-missing-link\">old</a>\n"
+                                 u"<img src=\"../image/a.png\">"
+                                 u"<a href=\"../bread/shokupan.html\">bread</a>"_s),
+                 qPrintable(access));
+        QVERIFY(QFileInfo::exists(f.working() + u"/image/a.png"_s));
+
+        // Both failures in one message, each naming page, group and call; each a broken link
+        // of its page with its line, not a second entry.
+        QCOMPARE(f.reporter.messages.size(), 1);
+        const QString message = f.reporter.messages.first();
+        QVERIFY2(message.contains(u"「アクセス」の「本文 1」: _image() 指定の画像が見つかりません。"
+                                  u"\r\n_image(gone.png,20,10)"_s),
+                 qPrintable(message));
+        QVERIFY2(message.contains(u"リンク先のページ「お知らせ」が見つかりません\r\n_id_link("_s),
+                 qPrintable(message));
+        QStringList broken;
+        for (const gen::LinkCheck::Broken &b : output.linkCheck().broken)
+            broken << u"%1:%2 %3"_s.arg(b.file).arg(b.link.line).arg(b.reason.section(u' ', 0, 0));
+        QCOMPARE(
+            broken,
+            (QStringList{u"shop/access.html:1 _image()"_s,
+                         u"shop/access.html:2 リンク先のページ「お知らせ」が見つかりません"_s}));
+    }
+
+    void sitemapAndFeed()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        f.site->siteUrl = u"https://example.com/こむぎ"_s;
+        writeFile(f.site->templatePath + u"/ページテンプレート/page.html"_s,
+                  u"<head><!--__フィード指定メタ開始__--><link rel=\"alternate\" "
+                  u"href=\"<!--__ルートパス__-->(./)feed.xml\"><!--__フィード指定メタ終了__-->"
+                  u"</head><main><!--__本文開始__--><!--__本文終了__--></main>"_s);
+        f.site->forEachBelow(Children::Hierarchy, [](velmo::Object *object) {
+            object->updatedTime = 0;
+            return true;
+        });
+        f.home->updatedTime = 100;
+        f.second->updatedTime = 300;
+        f.breadPage->updatedTime = 200;
+        f.shopPage->updatedTime = 400;
+        // Editing a content updates its page.
+        f.breadPage->contentGroups.first()->contents.at(0)->updatedTime = 500;
+        f.breadPage->summary = u"<b>焼きたて</b> & 毎朝"_s;
+        SiteOutput output(f.global);
+        gen::LinkCheck check;
+        output.setLinkCheck(&check);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QVERIFY2(f.reporter.messages.isEmpty(), qPrintable(f.reporter.messages.join(u'\n')));
+        QVERIFY(output.linkCheck().broken.isEmpty());
+        QVERIFY(
+            readFile(f.working() + u"/bread/shokupan.html"_s).contains(u"href=\"../feed.xml\""_s));
+
+        const QString base = u"https://example.com/%E3%81%93%E3%82%80%E3%81%8E/"_s;
+        // Every page once, the home page first as the root, each with its time.
+        QXmlStreamReader sitemap(readFile(root.path() + u"/web/bakery/sitemap.xml"_s));
+        QStringList urls;
+        while (!sitemap.atEnd()) {
+            sitemap.readNext();
+            if (sitemap.isStartElement() && sitemap.name() == u"loc")
+                urls << sitemap.readElementText();
+            else if (sitemap.isStartElement() && sitemap.name() == u"lastmod")
+                urls.last() += u' ' + sitemap.readElementText();
+        }
+        QVERIFY2(!sitemap.hasError(), qPrintable(sitemap.errorString()));
+        QCOMPARE(urls, (QStringList{base + u" 1970-01-01T00:01:40Z"_s,
+                                    base + u"news.html 1970-01-01T00:05:00Z"_s,
+                                    base + u"bread/shokupan.html 1970-01-01T00:08:20Z"_s,
+                                    base + u"shop/access.html 1970-01-01T00:06:40Z"_s}));
+
+        // Newest first, each with title, link, id, time and summary.
+        QXmlStreamReader feed(readFile(root.path() + u"/web/bakery/feed.xml"_s));
+        QStringList entries;
+        QSet<QString> ids;
+        while (!feed.atEnd()) {
+            feed.readNext();
+            if (!feed.isStartElement())
+                continue;
+            if (feed.name() == u"entry")
+                entries << QString();
+            else if (entries.isEmpty())
+                continue;
+            else if (feed.name() == u"link")
+                entries.last() += feed.attributes().value(u"href"_s).toString().mid(base.size());
+            else if (feed.name() == u"id")
+                ids.insert(feed.readElementText());
+            else if (feed.name() == u"title" || feed.name() == u"summary")
+                entries.last() += u'|' + feed.readElementText();
+        }
+        QVERIFY2(!feed.hasError(), qPrintable(feed.errorString()));
+        QCOMPARE(entries,
+                 (QStringList{u"|食パンのページbread/shokupan.html|<b>焼きたて</b> & 毎朝"_s,
+                              u"|アクセスのページshop/access.html"_s,
+                              u"|お知らせのページnews.html"_s, u"|トップのページ"_s}));
+        QCOMPARE(ids.size(), 4);
+
+        // A template's own file is published instead.
+        writeFile(f.site->templatePath + u"/site_root/feed.xml"_s, u"<feed/>"_s);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QCOMPARE(readFile(root.path() + u"/web/bakery/feed.xml"_s), u"<feed/>"_s);
+
+        // Without an address neither is written, nor the feed's link, and nothing is said.
+        f.site->siteUrl = u"example.com"_s;
+        QFile::remove(f.site->templatePath + u"/site_root/feed.xml"_s);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QVERIFY(!QFileInfo::exists(root.path() + u"/web/bakery/sitemap.xml"_s));
+        QVERIFY(!QFileInfo::exists(root.path() + u"/web/bakery/feed.xml"_s));
+        QCOMPARE(readFile(f.working() + u"/index.html"_s),
+                 u"<head></head><main><section><h3><p>トップ</p></section></main>"_s);
+        QVERIFY(f.reporter.messages.isEmpty());
     }
 
     void pluginMergeKeepsThePagesOwnGroups()
