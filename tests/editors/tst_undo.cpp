@@ -28,13 +28,13 @@ using apptest::AppFixture;
 namespace {
 
 // The test site saved as a document, its template beside it.
-QString writeDocument(AppFixture &f)
+QString writeDocument(AppFixture &f, const QString &name = u"site.vlm"_s)
 {
     const QString templateFolder = f.path(u"template"_s);
     navtest::writeTemplate(templateFolder);
     velmo::Document document;
     navtest::makeSampleSite(document, templateFolder);
-    const QString path = f.path(u"site.vlm"_s);
+    const QString path = f.path(name);
     return velmo::DocumentFile::save(document, path) ? path : QString();
 }
 
@@ -129,6 +129,13 @@ void TestUndo::deleteAndTypingComeBackWithCtrlZ()
     QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(!titleMarked(f));
     QCOMPARE(news1->name, u"新着情報"_s);
+
+    // Another document starts with nothing to undo: the steps belonged to the one that went.
+    QVERIFY(undo->isEnabled());
+    QCOMPARE(f.app().openDocumentFile(writeDocument(f, u"other.vlm"_s)),
+             Application::OpenResult::Opened);
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(!f.frame()->redoAction()->isEnabled());
 }
 
 void TestUndo::updateAllPublishesNothing()
