@@ -230,14 +230,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         // Its output then goes through the rest of the page as a content block would: the
         // markers a repeated content text brings along reach the page's replacements.
         if (program.run() != gen::TemplateProgram::RunResult::NotStarted) {
-            QString block =
-                gen::TemplateExpansion::expandLinksAndImages(context, program.outputText());
+            QString block = gen::TemplateExpansion::expandLinksAndImages(
+                context, program.outputText(), QStringLiteral("fuzz"));
             f.global.previewAreaFlag = 0;
             gen::PageAssembly::assemble(context, block);
         }
     }
 
-    gen::TemplateExpansion::expandLinksAndImages(context, text);
+    gen::TemplateExpansion::expandLinksAndImages(context, text, QStringLiteral("fuzz"));
 
     // As a page template whose menus are taken from the outputs kept for the sibling's key
     // (filled by the first input): they must be what running the menus gives.
