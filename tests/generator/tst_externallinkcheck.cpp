@@ -62,7 +62,9 @@ void TestExternalLinkCheck::checksEveryAddressOnce()
     QCOMPARE(requests.value(u"/ok"_s).toInt(), 2);
     QCOMPARE(requests.value(u"/missing"_s).toInt(), 1);
     QCOMPARE(requests.value(u"/nohead"_s).toInt(), 2);
-    QCOMPARE(stats.value(u"most"_s).toInt(), 2);
+    // The silent port shares the host and may hold one of its two places for the whole
+    // timeout, so this run alone need not overlap; it must never exceed two.
+    QVERIFY(stats.value(u"most"_s).toInt() <= 2);
 
     // Asked again within the day, the answers come from the kept file: the server is not asked.
     ExternalLinkCheck again(settings);
@@ -74,6 +76,16 @@ void TestExternalLinkCheck::checksEveryAddressOnce()
     const QJsonObject after = server.stats().value(u"requests"_s).toObject();
     QCOMPARE(after.value(u"/ok"_s).toInt(), 2);
     QCOMPARE(after.value(u"/missing"_s).toInt(), 1);
+
+    // Slow answers alone: two at a time, never more.
+    QStringList slow;
+    for (int i = 0; i < 6; ++i)
+        slow << u"%1/slow/again%2?delay=150"_s.arg(at).arg(i);
+    ExternalLinkCheck::Settings uncached;
+    uncached.timeoutMs = 1500;
+    for (const ExternalLinkCheck::Answer &answer : ExternalLinkCheck(uncached).check(slow))
+        QCOMPARE(answer.verdict, ExternalLinkCheck::Verdict::Ok);
+    QCOMPARE(server.stats().value(u"most"_s).toInt(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestExternalLinkCheck)
