@@ -170,7 +170,7 @@ bool expandGroup(const PageContext &context, ContentGroup &group, int headingLev
         return true;
     const QString &path = file->path;
 
-    const TemplateCache::Parsed &parsed = context.cache->program(path);
+    const TemplateCache::Parsed &parsed = context.cache->program(path, context.site->templatePath);
     if (parsed.result != TemplateProgram::ParseResult::Parsed) {
         context.report(parseFailure(parsed.result, path));
         return false;
@@ -262,7 +262,7 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
     };
     QList<Block> present;
     for (const QString &path : files) {
-        const QString &text = context.cache->text(path);
+        const QString &text = context.cache->text(path, context.site->templatePath);
         QString call;
         if (WildcardMatcher::find(text, u"name(*)", 0, &call) < 0)
             continue;
@@ -301,7 +301,8 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
             WildcardMatcher::replaceMatch(pageText, pattern, QString(), 0);
             continue;
         }
-        const TemplateCache::Parsed &parsed = context.cache->program(path);
+        const TemplateCache::Parsed &parsed =
+            context.cache->program(path, context.site->templatePath);
         if (parsed.result != TemplateProgram::ParseResult::Parsed) {
             context.report(parseFailure(parsed.result, path));
             return;
