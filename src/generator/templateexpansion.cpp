@@ -148,13 +148,14 @@ CallResult expandImage(const PageContext &context, const QString &matched)
         return failed(QStringLiteral("_image() 画像フォルダ名が不正です。\r\n") +
                       context.site->imageFolder);
     const ImageOutput::Folders folders = context.imageFolders();
+    QString why;
     if (const std::optional<QString> address = ImageOutput::placeImage(
-            folders, pieces[1], width, height, context.outputPath, context.statistics))
+            folders, pieces[1], width, height, context.outputPath, context.statistics, &why))
         return {*address, {}};
     // The page refers to where the picture would be, so that putting it into the user image
-    // folder and generating again mends the page.
+    // folder (or a picture that can be read) and generating again mends the page.
     return failed(
-        QStringLiteral("_image() 指定の画像が見つかりません。"),
+        why.isEmpty() ? QStringLiteral("_image() 指定の画像が見つかりません。") : why,
         ImageOutput::intendedAddress(folders, pieces[1], width, height, context.outputPath)
             .value_or(nowhere()));
 }
