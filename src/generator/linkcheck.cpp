@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -384,6 +387,33 @@ bool closesSibling(QByteArrayView name)
 // parser reads them: an end tag closes only what is open and within its reach, so that one
 // that the parser would ignore ("</x>" after "<div>") takes no level away. It may count more
 // than the parser builds (elements closed implicitly), and stops counting past limit.
+// What the count needs to know of an element, worked out once for each name a page uses.
+struct ElementKind
+{
+    bool isVoid;
+    bool formatting;
+    bool boundary;
+    bool tablePart;
+    bool tableBoundary;
+    bool closesSibling;
+    bool cell;
+    bool rawText;
+};
+
+ElementKind kindOfElement(QByteArrayView name)
+{
+    return {isVoidElement(name),         isFormattingElement(name),
+            isScopeBoundary(name),       isTablePart(name),
+            isTableBoundary(name),       closesSibling(name),
+            isOneOf(name, {"td", "th"}), isOneOf(name, {"script", "style"})};
+}
+
+struct NameHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+
 int nestingBound(const QByteArray &html, int limit)
 {
     struct Open
@@ -393,8 +423,10 @@ int nestingBound(const QByteArray &html, int limit)
         bool tableBoundary;
     };
     std::vector<Open> stack;
-    QHash<QByteArray, int> ids;
-    std::vector<QByteArray> names;
+    // Names are told apart by their first kLongestName characters, which no element exceeds.
+    constexpr size_t kLongestName = 64;
+    std::unordered_map<std::string, int, NameHash, std::equal_to<>> ids;
+    std::vector<ElementKind> kinds;
     // For each name, where it stands in the stack; and where the nearest boundaries stand.
     std::vector<std::vector<int>> positions;
     std::vector<int> boundaries;
@@ -412,7 +444,7 @@ int nestingBound(const QByteArray &html, int limit)
     };
     const qsizetype size = html.size();
     const char *data = html.constData();
-    QByteArray name;
+    char buffer[kLongestName];
     for (qsizetype i = 0; i + 1 < size; ++i) {
         if (data[i] != '<')
             continue;
@@ -425,57 +457,63 @@ int nestingBound(const QByteArray &html, int limit)
         qsizetype at = i + (end ? 2 : 1);
         if (at >= size || !std::isalpha(static_cast<unsigned char>(data[at])))
             continue;
-        name.clear();
-        while (at < size && (std::isalnum(static_cast<unsigned char>(data[at])) ||
-                             data[at] == '-' || data[at] == ':'))
-            name += char(std::tolower(static_cast<unsigned char>(data[at++])));
+        size_t length = 0;
+        for (; at < size && (std::isalnum(static_cast<unsigned char>(data[at])) ||
+                             data[at] == '-' || data[at] == ':');
+             ++at) {
+            if (length < kLongestName)
+                buffer[length++] = char(std::tolower(static_cast<unsigned char>(data[at])));
+        }
+        const std::string_view name(buffer, length);
+        auto found = ids.find(name);
         if (end) {
-            const auto id = ids.constFind(name);
-            if (id == ids.cend() || positions[size_t(*id)].empty())
+            if (found == ids.end() || positions[size_t(found->second)].empty())
                 continue;
-            if (stack.back().name == *id) {
+            const int id = found->second;
+            if (stack.back().name == id) {
                 pop();
                 continue;
             }
-            if (isFormattingElement(name))
+            const ElementKind &kind = kinds[size_t(id)];
+            if (kind.formatting)
                 continue;
-            const int target = positions[size_t(*id)].back();
-            const std::vector<int> &bounds = isTablePart(name) ? tableBoundaries : boundaries;
+            const int target = positions[size_t(id)].back();
+            const std::vector<int> &bounds = kind.tablePart ? tableBoundaries : boundaries;
             if (!bounds.empty() && bounds.back() > target)
                 continue;
             while (int(stack.size()) > target)
                 pop();
             continue;
         }
-        if (isVoidElement(name))
-            continue;
-        auto id = ids.constFind(name);
-        if (id == ids.cend()) {
-            id = ids.insert(name, int(positions.size()));
+        if (found == ids.end()) {
+            found = ids.emplace(std::string(name), int(kinds.size())).first;
+            kinds.push_back(kindOfElement(QByteArrayView(name.data(), qsizetype(name.size()))));
             positions.emplace_back();
-            names.push_back(name);
         }
-        if (!stack.empty() && closesSibling(name) &&
-            (stack.back().name == *id || (isOneOf(name, {"td", "th"}) &&
-                                          isOneOf(names[size_t(stack.back().name)], {"td", "th"}))))
+        const int id = found->second;
+        const ElementKind kind = kinds[size_t(id)];
+        if (kind.isVoid)
+            continue;
+        if (!stack.empty() && kind.closesSibling &&
+            (stack.back().name == id || (kind.cell && kinds[size_t(stack.back().name)].cell)))
             pop();
         const int index = int(stack.size());
-        const Open open{*id, isScopeBoundary(name), isTableBoundary(name)};
-        stack.push_back(open);
-        positions[size_t(*id)].push_back(index);
-        if (open.boundary)
+        stack.push_back({id, kind.boundary, kind.tableBoundary});
+        positions[size_t(id)].push_back(index);
+        if (kind.boundary)
             boundaries.push_back(index);
-        if (open.tableBoundary)
+        if (kind.tableBoundary)
             tableBoundaries.push_back(index);
         deepest = qMax(deepest, int(stack.size()));
         if (deepest > limit)
             return deepest;
         // Script and style text holds no tags, whatever it looks like, up to its own end tag
         // in any case; without one, to the end of the page.
-        if (isOneOf(name, {"script", "style"})) {
+        if (kind.rawText) {
+            const QByteArrayView own(name.data(), qsizetype(name.size()));
             qsizetype close = at;
             while ((close = html.indexOf("</", close)) >= 0 &&
-                   !startsWithNoCase(html, close + 2, name))
+                   !startsWithNoCase(html, close + 2, own))
                 close += 2;
             i = close < 0 ? size : close - 1;
         }

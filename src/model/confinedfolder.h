@@ -15,8 +15,8 @@ namespace velmo {
 class ConfinedFolder
 {
 public:
-    // What stands at a path below the folder. Blocked: a link, or a file, where a folder of the
-    // path should be.
+    // What stands at a path below the folder. Blocked: a file where a folder of the path
+    // should be, or a path that cannot be resolved.
     enum class Kind { Missing, File, Link, Folder, Other, Blocked };
     struct Entry
     {
@@ -38,6 +38,8 @@ public:
     const QString &openError() const { return m_openError; }
 
     // Paths below are relative ("css/style.css"): no empty, "." or ".." component.
+    // What stands at relative, looked at in one call: a link among the folders on its way is
+    // followed for the look (Blocked only where the path cannot be resolved at all).
     Entry entry(const QString &relative) const;
     // Copies source to relative through a new temporary file renamed into place, making the
     // folders on the way. Fails (with ELOOP's reason) rather than pass a link, and never

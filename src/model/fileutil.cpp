@@ -471,9 +471,9 @@ int writeToDescriptor(int fd, QByteArrayView bytes)
 QString temporaryFileName()
 {
     static std::atomic<quint64> counter{0};
-    return QStringLiteral(".velmo-%1-%2.part")
-        .arg(QCoreApplication::applicationPid())
-        .arg(++counter);
+    // Asked once: every copy of a publication asks for a name.
+    static const qint64 process = QCoreApplication::applicationPid();
+    return QStringLiteral(".velmo-%1-%2.part").arg(process).arg(++counter);
 }
 
 std::optional<qint64> temporaryWriter(QStringView name)
