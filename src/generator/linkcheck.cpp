@@ -335,77 +335,58 @@ bool startsWithNoCase(QByteArrayView text, qsizetype at, QByteArrayView word)
            qstrnicmp(text.data() + at, word.data(), size_t(word.size())) == 0;
 }
 
-bool isOneOf(QByteArrayView name, std::initializer_list<QByteArrayView> names)
-{
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
-// Elements that never hold others: they open no level of nesting.
-bool isVoidElement(QByteArrayView name)
-{
-    return isOneOf(name, {"area", "base", "br", "col", "embed", "hr", "img", "input", "link",
-                          "meta", "param", "source", "track", "wbr"});
-}
-
-// End tags of these go through the parser's adoption agency, which may leave a clone open in
-// their place: only closing the element just opened is sure to take a level away.
-bool isFormattingElement(QByteArrayView name)
-{
-    return isOneOf(name, {"a", "b", "big", "code", "em", "font", "i", "nobr", "s", "small",
-                          "strike", "strong", "tt", "u"});
-}
-
-// Elements that an end tag of an element opened before them cannot reach past: the parser
-// ignores such an end tag.
-bool isScopeBoundary(QByteArrayView name)
-{
-    return isOneOf(name,
-                   {"applet",   "caption",        "html", "table", "td", "th", "marquee", "object",
-                    "template", "foreignobject",  "desc", "title", "mi", "mo", "mn",      "ms",
-                    "mtext",    "annotation-xml", "svg",  "math"});
-}
-
-// End tags of a table's parts close the cells inside them; only these bound their reach.
-bool isTablePart(QByteArrayView name)
-{
-    return isOneOf(name,
-                   {"table", "tbody", "thead", "tfoot", "tr", "td", "th", "caption", "colgroup"});
-}
-
-bool isTableBoundary(QByteArrayView name)
-{
-    return isOneOf(name, {"html", "table", "template"});
-}
-
-// Start tags that close an element of their own kind left open just before them.
-bool closesSibling(QByteArrayView name)
-{
-    return isOneOf(name, {"p", "li", "dd", "dt", "option", "tr", "td", "th", "rb", "rt", "rp"});
-}
-
-// The deepest nesting the markup can reach, read from its start and end tags much as the
-// parser reads them: an end tag closes only what is open and within its reach, so that one
-// that the parser would ignore ("</x>" after "<div>") takes no level away. It may count more
-// than the parser builds (elements closed implicitly), and stops counting past limit.
-// What the count needs to know of an element, worked out once for each name a page uses.
+// What the nesting count needs to know of an element.
 struct ElementKind
 {
-    bool isVoid;
-    bool formatting;
-    bool boundary;
-    bool tablePart;
-    bool tableBoundary;
-    bool closesSibling;
-    bool cell;
-    bool rawText;
+    // Never holds others: opens no level of nesting.
+    bool isVoid = false;
+    // Its end tag goes through the parser's adoption agency, which may leave a clone open in
+    // its place: only closing the element just opened is sure to take a level away.
+    bool formatting = false;
+    // An end tag of an element opened before it cannot reach past it: the parser ignores such
+    // an end tag.
+    bool boundary = false;
+    // A table's part, whose end tag closes the cells inside it: only a tableBoundary element
+    // bounds its reach.
+    bool tablePart = false;
+    bool tableBoundary = false;
+    // Its start tag closes an element of its own kind left open just before it.
+    bool closesSibling = false;
+    bool cell = false;
+    // Its text holds no tags.
+    bool rawText = false;
 };
 
-ElementKind kindOfElement(QByteArrayView name)
+ElementKind kindOfElement(std::string_view name)
 {
-    return {isVoidElement(name),         isFormattingElement(name),
-            isScopeBoundary(name),       isTablePart(name),
-            isTableBoundary(name),       closesSibling(name),
-            isOneOf(name, {"td", "th"}), isOneOf(name, {"script", "style"})};
+    static const std::unordered_map<std::string_view, ElementKind> known = [] {
+        std::unordered_map<std::string_view, ElementKind> kinds;
+        const auto mark = [&kinds](std::initializer_list<std::string_view> names,
+                                   bool ElementKind::*flag) {
+            for (std::string_view element : names)
+                kinds[element].*flag = true;
+        };
+        mark({"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param",
+              "source", "track", "wbr"},
+             &ElementKind::isVoid);
+        mark({"a", "b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike", "strong",
+              "tt", "u"},
+             &ElementKind::formatting);
+        mark({"applet", "caption",  "html",          "table",          "td",    "th",  "marquee",
+              "object", "template", "foreignobject", "desc",           "title", "mi",  "mo",
+              "mn",     "ms",       "mtext",         "annotation-xml", "svg",   "math"},
+             &ElementKind::boundary);
+        mark({"table", "tbody", "thead", "tfoot", "tr", "td", "th", "caption", "colgroup"},
+             &ElementKind::tablePart);
+        mark({"html", "table", "template"}, &ElementKind::tableBoundary);
+        mark({"p", "li", "dd", "dt", "option", "tr", "td", "th", "rb", "rt", "rp"},
+             &ElementKind::closesSibling);
+        mark({"td", "th"}, &ElementKind::cell);
+        mark({"script", "style"}, &ElementKind::rawText);
+        return kinds;
+    }();
+    const auto it = known.find(name);
+    return it != known.end() ? it->second : ElementKind{};
 }
 
 struct NameHash
@@ -414,6 +395,10 @@ struct NameHash
     size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
 };
 
+// The deepest nesting the markup can reach, read from its start and end tags much as the
+// parser reads them: an end tag closes only what is open and within its reach, so that one
+// that the parser would ignore ("</x>" after "<div>") takes no level away. It may count more
+// than the parser builds (elements closed implicitly), and stops counting past limit.
 int nestingBound(const QByteArray &html, int limit)
 {
     struct Open
@@ -487,7 +472,7 @@ int nestingBound(const QByteArray &html, int limit)
         }
         if (found == ids.end()) {
             found = ids.emplace(std::string(name), int(kinds.size())).first;
-            kinds.push_back(kindOfElement(QByteArrayView(name.data(), qsizetype(name.size()))));
+            kinds.push_back(kindOfElement(name));
             positions.emplace_back();
         }
         const int id = found->second;
