@@ -8,7 +8,6 @@
 #include <QLocale>
 #include <QScreen>
 #include <QSettings>
-#include <QStatusBar>
 #include <QTranslator>
 
 #include "app/aboutdialog.h"
@@ -138,8 +137,12 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
     connect(m_mainFrame->aboutAction(), &QAction::triggered, this, &Application::onAppAbout);
     connect(m_mainFrame->autoSaveSettingAction(), &QAction::triggered, this,
             &Application::onAutoSaveSetting);
-    connect(m_autoSave.get(), &AutoSave::writeFailed, m_mainFrame,
-            [this](const QString &reason) { m_mainFrame->statusBar()->showMessage(reason); });
+    // Said where it is seen: the status bar is hidden until an output, and without recovery
+    // files a crash loses every edit since the last save.
+    connect(m_autoSave.get(), &AutoSave::writeFailed, m_mainFrame, [this](const QString &reason) {
+        m_messageBoxes.inform(u"自動保存できませんでした。保存するまで、異常終了すると編集が"
+                              u"失われます。\r\n%1"_s.arg(reason));
+    });
     updateRecentFileMenu();
 
     if (!commandLine.error.isEmpty())
@@ -159,10 +162,7 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
         m_mainFrame->setGeometry(screen->availableGeometry());
     m_mainFrame->showMaximized();
     // Asked over the window, which then shows what is restored.
-    if (opened)
-        offerRecovery(velmo::RecoveryFile::pathFor(m_document->pathName()), m_document->pathName());
-    else
-        offerUntitledRecovery();
+    offerRecoveries(opened ? m_document->pathName() : QString());
     return true;
 }
 
@@ -190,7 +190,7 @@ Application::OpenResult Application::openDocumentFile(const QString &path)
     const OpenResult result = openWithoutRecovery(path);
     // The file that already was the document was not read again; nothing to offer there.
     if (result == OpenResult::Opened && m_document->pathName() != before)
-        offerRecovery(velmo::RecoveryFile::pathFor(m_document->pathName()), m_document->pathName());
+        offerRecoveries(m_document->pathName());
     return result;
 }
 
@@ -229,30 +229,40 @@ bool Application::offerRecovery(const QString &recoveryPath, const QString &docu
                             : u"「%1」として残しました。"_s.arg(aside)));
         return false;
     };
-    switch (velmo::RecoveryFile::read(recoveryPath, recovered, &why)) {
-    case velmo::RecoveryFile::ReadResult::Missing:
-        return false;
-    case velmo::RecoveryFile::ReadResult::Broken:
-        return setAside(why);
-    case velmo::RecoveryFile::ReadResult::Read:
-        break;
+    // The header first: the recovery of a program that still runs (a second window on the
+    // same document) is that program's to write and to remove, and is not read further.
+    using velmo::RecoveryFile;
+    for (const RecoveryFile::Part part :
+         {RecoveryFile::Part::HeaderOnly, RecoveryFile::Part::Whole}) {
+        switch (RecoveryFile::read(recoveryPath, recovered, &why, part)) {
+        case RecoveryFile::ReadResult::Missing:
+            return false;
+        case RecoveryFile::ReadResult::Broken:
+            return setAside(why);
+        case RecoveryFile::ReadResult::Read:
+            break;
+        }
+        if (part == RecoveryFile::Part::HeaderOnly && RecoveryFile::isWriterRunning(recovered))
+            return false;
     }
     const QFileInfo document(documentPath);
-    // The file was saved after the recovery was written (by another program run, say): the
-    // recovery holds nothing newer.
-    if (!documentPath.isEmpty() && document.exists() &&
-        document.lastModified() >= recovered.written)
-        return false;
-
     const QString name = documentPath.isEmpty() ? u"Untitled"_s : documentPath;
     const QString saved = documentPath.isEmpty() || !document.exists()
                               ? u"一度も保存されていません"_s
                               : recoveryTime(document.lastModified());
+    // Saved after the recovery was written (by another window, say): the recovery still holds
+    // edits that may be found nowhere else, but restoring it goes back behind that save.
+    const QString later =
+        !documentPath.isEmpty() && document.exists() && document.lastModified() >= recovered.written
+            ? u"文書は復元データより後に保存されています。復元すると、その保存の内容ではなく"
+              u"復元データの状態が開かれます。\r\n\r\n"_s
+            : QString();
     const QString question =
         u"「%1」には、保存されていない変更の復元データがあります。\r\n\r\n"
-        u"文書の保存日時: %2\r\n復元データの日時: %3\r\n\r\n"
+        u"文書の保存日時: %2\r\n復元データの日時: %3\r\n\r\n%4"
         u"[復元] で復元データの状態を開きます（保存はまだされていません）。\r\n"
-        u"[破棄] で復元データを削除します。"_s.arg(name, saved, recoveryTime(recovered.written));
+        u"[破棄] で復元データを削除します。"_s.arg(name, saved, recoveryTime(recovered.written),
+                                                   later);
     const QMessageBox::StandardButton answer = m_messageBoxes.ask(
         question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::Discard, QMessageBox::Yes,
         {{QMessageBox::Yes, u"復元"_s}, {QMessageBox::Discard, u"破棄"_s}});
@@ -268,12 +278,12 @@ bool Application::offerRecovery(const QString &recoveryPath, const QString &docu
     return true;
 }
 
-void Application::offerUntitledRecovery()
+void Application::offerRecoveries(const QString &documentPath)
 {
     velmo::RecoveryFile::removeStaleTemporaries();
-    const QStringList orphans = velmo::RecoveryFile::orphanedUntitled();
-    for (const QString &orphan : orphans) {
-        if (offerRecovery(orphan, QString()))
+    const QStringList recoveries = velmo::RecoveryFile::recoveriesFor(documentPath);
+    for (const QString &recovery : recoveries) {
+        if (offerRecovery(recovery, documentPath))
             return;
     }
 }

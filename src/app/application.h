@@ -81,8 +81,9 @@ public:
     // "自動保存の設定": the interval is stored and in use at once.
     void onAutoSaveSetting();
 
-    // A recovery file newer than the document at documentPath (empty: one never saved) is
-    // offered: "復元" opens its state, marked modified, "破棄" deletes it. A broken one is
+    // A recovery file of the document at documentPath (empty: one never saved) whose writer no
+    // longer runs is offered, with the times of both and a warning when the document was saved
+    // after it: "復元" opens its state, marked modified, "破棄" deletes it. A broken one is
     // reported and renamed ".broken". True when the document is now the recovered state.
     bool offerRecovery(const QString &recoveryPath, const QString &documentPath);
 
@@ -100,8 +101,9 @@ private:
     void addRecentFile(const QString &path);
     void updateRecentFileMenu();
     OpenResult openWithoutRecovery(const QString &path);
-    // At start without a document: the recoveries of unsaved documents whose program ended.
-    void offerUntitledRecovery();
+    // Offers the recoveries of the document (empty: of documents never saved) that programs no
+    // longer running left, newest first, until one is restored.
+    void offerRecoveries(const QString &documentPath);
 
     velmo::Document &m_global;
     QSettings &m_settings;

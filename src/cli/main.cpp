@@ -1,10 +1,13 @@
 // velmo-cli, the headless tool: resaves, dumps and builds .vlm documents without a GUI, and
 // writes the sample document.
+#include <csignal>
 #include <cstdio>
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
+
+#include <signal.h>
 
 #include "cli/documentdump.h"
 #include "cli/linkreport.h"
@@ -19,7 +22,36 @@
 
 namespace {
 
-enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitBrokenLinks = 3 };
+enum ExitCode {
+    kExitOk = 0,
+    kExitFailed = 1,
+    kExitUsage = 2,
+    kExitBrokenLinks = 3,
+    // Plus the signal's number, as shells report a program that a signal ended.
+    kExitSignalled = 128
+};
+
+volatile std::sig_atomic_t caughtSignal = 0;
+
+// The first SIGINT or SIGTERM lets the output finish the file it is writing and stop, so that
+// nothing half written or temporary stays in the published folder; a second one ends the
+// program at once.
+void stopOnSignal(int signal)
+{
+    caughtSignal = signal;
+    velmo::gen::SiteOutput::requestStop();
+}
+
+void installStopHandlers()
+{
+    struct sigaction action
+    {};
+    action.sa_handler = stopOnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
 
 void printError(const QString &text)
 {
@@ -133,13 +165,18 @@ int build(const QStringList &args, bool checkOnly)
     if (!global.setCurrentSite(site))
         return kExitFailed;
 
+    installStopHandlers();
     velmo::gen::SiteOutput output(global);
     // Pages are parsed for the check while the output goes on.
     velmo::gen::LinkCheck check;
     output.setLinkCheck(&check);
     if (checkOnly) {
-        // Pages that could not be written are reported; the check still covers the others.
-        const velmo::gen::SiteOutput::Result generated = output.regenerateAll();
+        // Pages that could not be written are reported; the check still covers the others. The
+        // working folder is swept first, as for a publication, so that nothing an earlier run
+        // left there is taken for a page of this one.
+        const velmo::gen::SiteOutput::Result generated = output.checkSite();
+        if (generated == velmo::gen::SiteOutput::Result::Stopped)
+            return kExitSignalled + caughtSignal;
         if (generated != velmo::gen::SiteOutput::Result::Done &&
             generated != velmo::gen::SiteOutput::Result::Incomplete)
             return kExitFailed;
@@ -149,6 +186,8 @@ int build(const QStringList &args, bool checkOnly)
     }
     QString published;
     const velmo::gen::SiteOutput::Result result = output.outputSite(&published);
+    if (result == velmo::gen::SiteOutput::Result::Stopped)
+        return kExitSignalled + caughtSignal;
     if (result != velmo::gen::SiteOutput::Result::Done &&
         result != velmo::gen::SiteOutput::Result::Incomplete)
         return kExitFailed;

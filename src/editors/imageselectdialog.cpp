@@ -30,6 +30,8 @@ namespace velmo::ui {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+// Set once the item's subfolders have been listed.
+constexpr int kFilledRole = Qt::UserRole + 1;
 
 QPushButton *makeButton(const QString &text, const QString &name, QWidget *parent)
 {
@@ -82,6 +84,7 @@ ImageSelectDialog::ImageSelectDialog(QWidget *parent) : QDialog(parent)
         if (item != nullptr)
             showFolder(item->data(0, kPathRole).toString());
     });
+    connect(m_tree, &QTreeWidget::itemExpanded, this, &ImageSelectDialog::fillFolder);
 
     m_list = new ThumbnailList(this);
     m_scrollBar = new QScrollBar(Qt::Vertical, this);
@@ -229,37 +232,67 @@ void ImageSelectDialog::buildFolderTree()
     const QSignalBlocker block(m_tree);
     m_tree->setUpdatesEnabled(false);
     m_tree->clear();
-    QStringList visited;
-    addFolder(nullptr, m_rootFolder, visited);
+    m_listedFolders.clear();
+    if (QTreeWidgetItem *root = addFolder(nullptr, m_rootFolder)) {
+        fillFolder(root);
+        root->setExpanded(true);
+        // The folder shown, however deep: the folders on its way are filled, and only they.
+        QTreeWidgetItem *current = root;
+        const QString below = QDir(m_rootFolder).relativeFilePath(m_currentFolder);
+        if (m_currentFolder != m_rootFolder && !below.startsWith(u".."_s)) {
+            for (const QString &name : below.split(u'/', Qt::SkipEmptyParts)) {
+                QTreeWidgetItem *next = nullptr;
+                for (int i = 0; i < current->childCount() && next == nullptr; ++i) {
+                    if (current->child(i)->text(0) == name)
+                        next = current->child(i);
+                }
+                if (next == nullptr)
+                    break;
+                fillFolder(next);
+                current->setExpanded(true);
+                current = next;
+            }
+        }
+        m_tree->setCurrentItem(current);
+    }
     m_tree->setUpdatesEnabled(true);
 }
 
-void ImageSelectDialog::addFolder(QTreeWidgetItem *parent, const QString &path,
-                                  QStringList &visited)
+QTreeWidgetItem *ImageSelectDialog::addFolder(QTreeWidgetItem *parent, const QString &path)
 {
     const QFileInfo info(path);
     if (!info.isDir())
-        return;
-    // A link back to a folder above would otherwise make the tree endless.
-    const QString canonical = info.canonicalFilePath();
-    if (visited.contains(canonical))
-        return;
-    visited.append(canonical);
-
+        return nullptr;
     auto *item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
     item->setText(0, path.section(u'/', -1));
     item->setData(0, kPathRole, path);
     item->setIcon(0,
                   TreeImageList::shared().icon(TreeImageList::kFolder, TreeImageList::kOpenFolder));
-    if (parent != nullptr)
-        parent->setExpanded(true);
-    if (path == m_currentFolder)
-        m_tree->setCurrentItem(item);
+    // Whether it holds folders is found out when it is opened: a user image folder of tens of
+    // thousands of folders would otherwise be walked whole at every opening of the dialog.
+    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    return item;
+}
 
+void ImageSelectDialog::fillFolder(QTreeWidgetItem *item)
+{
+    if (item->data(0, kFilledRole).toBool())
+        return;
+    item->setData(0, kFilledRole, true);
+    const QString path = item->data(0, kPathRole).toString();
+    // A link back to a folder above, or to one shown elsewhere, would make the tree endless.
+    m_listedFolders.insert(QFileInfo(path).canonicalFilePath());
     const QStringList names =
         QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
-    for (const QString &name : names)
-        addFolder(item, path + u'/' + name, visited);
+    for (const QString &name : names) {
+        const QString child = path + u'/' + name;
+        const QString canonical = QFileInfo(child).canonicalFilePath();
+        if (canonical.isEmpty() || m_listedFolders.contains(canonical))
+            continue;
+        m_listedFolders.insert(canonical);
+        addFolder(item, child);
+    }
+    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
 void ImageSelectDialog::showFolder(const QString &folder)

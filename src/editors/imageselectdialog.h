@@ -5,6 +5,7 @@
 #include <optional>
 
 #include <QDialog>
+#include <QSet>
 #include <QString>
 
 class QCheckBox;
@@ -57,7 +58,11 @@ protected:
 private:
     void start();
     void buildFolderTree();
-    void addFolder(QTreeWidgetItem *parent, const QString &path, QStringList &visited);
+    // An item for the folder at path under parent (the tree's root when null), without its
+    // subfolders; null when path is not a folder.
+    QTreeWidgetItem *addFolder(QTreeWidgetItem *parent, const QString &path);
+    // Lists the item's subfolders into it, once.
+    void fillFolder(QTreeWidgetItem *item);
     void showFolder(const QString &folder);
     void refresh();
     void recordSelected(const img::ImageRecord *record);
@@ -79,6 +84,8 @@ private:
 
     QString m_rootFolder;
     QString m_currentFolder;
+    // The folders in the tree, links resolved: each is shown once.
+    QSet<QString> m_listedFolders;
     bool m_started = false;
     // Set while the dialog fills its own boxes, so that the proportion rule does not echo.
     bool m_updating = false;

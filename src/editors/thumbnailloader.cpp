@@ -1,11 +1,13 @@
 // The thumbnail workers: a queue under one lock, a generation number so that a folder change
-// drops late results, and results posted to the loader's own thread.
+// drops late results, and results posted to the loader's own thread while it is there.
 #include "editors/thumbnailloader.h"
 
 #include <algorithm>
 
 #include <QMutex>
 #include <QMutexLocker>
+#include <QThread>
+#include <QThreadPool>
 
 namespace velmo::ui {
 
@@ -17,20 +19,39 @@ struct ThumbnailLoader::Shared
     img::ThumbnailCache::Flavor flavor = img::ThumbnailCache::Flavor::Normal;
     int running = 0;
     img::ThumbnailCache cache;
+    // Where results go; cleared, under the lock, when the loader goes, so that a worker still
+    // decoding then posts to nobody.
+    ThumbnailLoader *loader = nullptr;
 };
+
+namespace {
+
+// The workers of every loader. A loader that goes (the image dialog closed) never waits for
+// a decode in progress: the GUI thread must not hang on a slow or stuck file.
+QThreadPool &workers()
+{
+    struct Workers : QThreadPool
+    {
+        // One core stays free for the GUI thread, so that scrolling and typing never wait.
+        Workers() { setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1)); }
+    };
+    static Workers pool;
+    return pool;
+}
+
+} // namespace
 
 ThumbnailLoader::ThumbnailLoader(QObject *parent)
     : QObject(parent), m_shared(std::make_shared<Shared>())
 {
-    // One core stays free for the GUI thread, so that scrolling and typing never wait.
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_shared->loader = this;
 }
 
 ThumbnailLoader::~ThumbnailLoader()
 {
-    cancel();
-    // Workers post to this object; they must be done before it goes.
-    m_pool.waitForDone();
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->pending.clear();
+    m_shared->loader = nullptr;
 }
 
 void ThumbnailLoader::start(const QStringList &paths, img::ThumbnailCache::Flavor flavor)
@@ -76,12 +97,12 @@ void ThumbnailLoader::startWorkers()
     int toStart = 0;
     {
         QMutexLocker lock(&m_shared->mutex);
-        toStart = std::min<qsizetype>(m_pool.maxThreadCount() - m_shared->running,
+        toStart = std::min<qsizetype>(workers().maxThreadCount() - m_shared->running,
                                       m_shared->pending.size());
         m_shared->running += std::max(0, toStart);
     }
     for (int i = 0; i < toStart; ++i) {
-        m_pool.start([shared = m_shared, loader = this] {
+        workers().start([shared = m_shared] {
             for (;;) {
                 QString path;
                 quint64 generation = 0;
@@ -99,15 +120,18 @@ void ThumbnailLoader::startWorkers()
                     flavor = shared->flavor;
                 }
                 const QImage image = cache.thumbnail(path, flavor).image;
-                // The loader outlives every worker (its destructor waits for them), and a
-                // posted call to it is discarded if it is destroyed before the call runs.
-                QMetaObject::invokeMethod(
-                    loader,
-                    [loader, generation, path, image] {
-                        if (generation == loader->m_generation)
-                            Q_EMIT loader->thumbnailReady(path, image);
-                    },
-                    Qt::QueuedConnection);
+                // Posted under the lock, so the loader cannot go meanwhile; a call posted to
+                // it is discarded if it goes before the call runs.
+                QMutexLocker lock(&shared->mutex);
+                if (ThumbnailLoader *loader = shared->loader) {
+                    QMetaObject::invokeMethod(
+                        loader,
+                        [loader, generation, path, image] {
+                            if (generation == loader->m_generation)
+                                Q_EMIT loader->thumbnailReady(path, image);
+                        },
+                        Qt::QueuedConnection);
+                }
             }
         });
     }

@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QObject>
 #include <QStringList>
-#include <QThreadPool>
 
 #include "imaging/thumbnailcache.h"
 
@@ -19,7 +18,7 @@ class ThumbnailLoader : public QObject
 
 public:
     explicit ThumbnailLoader(QObject *parent = nullptr);
-    // Drops what is queued and waits for the decodes in progress (one picture each at most).
+    // Drops what is queued; decodes in progress finish on their own and are not delivered.
     ~ThumbnailLoader() override;
 
     // Replaces whatever was queued; results of earlier requests are no longer delivered.
@@ -40,7 +39,6 @@ private:
     void startWorkers();
 
     std::shared_ptr<Shared> m_shared;
-    QThreadPool m_pool;
     quint64 m_generation = 0;
 };
 

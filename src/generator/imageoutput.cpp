@@ -89,9 +89,22 @@ std::optional<QString> ImageOutput::intendedAddress(const Folders &folders, cons
     return unifySeparators(relativePath(target, pageOutputPath));
 }
 
+QString ImageOutput::undecodable(int width, int height)
+{
+    if (width > img::ImageObject::kMaxSide || height > img::ImageObject::kMaxSide ||
+        qint64(width) * height > img::ImageObject::kMaxDecodedPixels)
+        return QStringLiteral("_image() 画像が大きすぎて読み込めません（%1×%2 ピクセル、"
+                              "縮小できるのは %3 万ピクセルまでです）。")
+            .arg(width)
+            .arg(height)
+            .arg(img::ImageObject::kMaxDecodedPixels / 10000);
+    return QStringLiteral(
+        "_image() 画像を読み込めません（壊れているか、対応していない形式です）。");
+}
+
 std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QString &path,
                                                int width, int height, const QString &pageOutputPath,
-                                               OutputStatistics *statistics)
+                                               OutputStatistics *statistics, QString *why)
 {
     // The content editor writes the path below the user image folder with a leading "/": the
     // source is that folder, "/" and the path, so the slash only separates.
@@ -110,8 +123,11 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
     // pictures decodes nothing. A file without a readable header is no picture.
     int sourceWidth = 0;
     int sourceHeight = 0;
-    if (!img::ImageObject::readImageSize(source, &sourceWidth, &sourceHeight))
+    if (!img::ImageObject::readImageSize(source, &sourceWidth, &sourceHeight)) {
+        if (why != nullptr)
+            *why = undecodable(0, 0);
         return std::nullopt;
+    }
 
     // Targets take the source's real name, so that "A.jpg" and "a.jpg" in two texts share
     // one copy.
@@ -135,8 +151,11 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
         const qsizetype slash = target.lastIndexOf(u'/');
         target = target.left(slash + 1) + scaledFileName(target.mid(slash + 1), width, height);
         if (!isFresh(target, sourceInfo) &&
-            !writeScaled(sourceInfo, target, width, height, folders.cacheFolder, statistics))
+            !writeScaled(sourceInfo, target, width, height, folders.cacheFolder, statistics)) {
+            if (why != nullptr)
+                *why = undecodable(sourceWidth, sourceHeight);
             return std::nullopt;
+        }
     }
     if (statistics != nullptr)
         statistics->producedFiles.insert(target);

@@ -28,10 +28,12 @@ public:
     };
 
     // Returns the picture's address relative to the page, or nothing when the source is
-    // missing, cannot be decoded or the path would leave the user image folder.
+    // missing, cannot be decoded or the path would leave the user image folder. why, when
+    // given, then says why for a source that is there but cannot be used (empty: not found).
     static std::optional<QString> placeImage(const Folders &folders, const QString &path, int width,
                                              int height, const QString &pageOutputPath,
-                                             OutputStatistics *statistics = nullptr);
+                                             OutputStatistics *statistics = nullptr,
+                                             QString *why = nullptr);
 
     // The address placeImage would have given the picture, for a page that must refer to it
     // although it could not be placed; nothing when the path would leave the folder.
@@ -48,6 +50,8 @@ public:
 private:
     static bool writeScaled(const QFileInfo &source, const QString &target, int width, int height,
                             const QString &cacheFolder, OutputStatistics *statistics);
+    // Why a picture of that size that is there could not be scaled, for the user.
+    static QString undecodable(int width, int height);
 };
 
 } // namespace velmo::gen

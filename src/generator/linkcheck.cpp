@@ -5,7 +5,11 @@
 #include <cctype>
 #include <cstddef>
 #include <cstdlib>
+#include <initializer_list>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -15,6 +19,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QReadWriteLock>
 #include <QScopeGuard>
 #include <QSemaphore>
 #include <QThread>
@@ -23,6 +28,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <gumbo.h>
+#include <malloc.h>
 
 #include "model/fileutil.h"
 
@@ -116,13 +122,33 @@ QString fromPiece(const char *text)
     return text != nullptr ? QString::fromUtf8(text) : QString();
 }
 
-// The URLs of a srcset value: each candidate is a URL followed by an optional descriptor.
+// The URLs of a srcset value, read as browsers read it: each candidate is a URL up to white
+// space, then descriptors up to a comma outside parentheses. A URL may hold commas itself
+// (data: URLs do); only those it ends with separate.
 QStringList srcsetUrls(const QString &value)
 {
     QStringList urls;
-    const QStringList candidates = value.split(u',', Qt::SkipEmptyParts);
-    for (const QString &candidate : candidates) {
-        const QString url = candidate.trimmed().section(u' ', 0, 0);
+    const qsizetype size = value.size();
+    qsizetype at = 0;
+    while (at < size) {
+        while (at < size && (value.at(at).isSpace() || value.at(at) == u','))
+            ++at;
+        const qsizetype start = at;
+        while (at < size && !value.at(at).isSpace())
+            ++at;
+        QString url = value.mid(start, at - start);
+        if (url.endsWith(u',')) {
+            while (url.endsWith(u','))
+                url.chop(1);
+        } else {
+            int parentheses = 0;
+            for (; at < size && (parentheses > 0 || value.at(at) != u','); ++at) {
+                if (value.at(at) == u'(')
+                    ++parentheses;
+                else if (value.at(at) == u')' && parentheses > 0)
+                    --parentheses;
+            }
+        }
         if (!url.isEmpty())
             urls << url;
     }
@@ -147,6 +173,13 @@ bool isIgnored(QStringView url)
     const qsizetype slash = url.indexOf(u'/');
     // A scheme comes before any "/"; "a:b/c" is a scheme, "a/b:c" a relative path.
     return (slash < 0 || colon < slash) && !isExternal(url);
+}
+
+// The fragment exactly as the link writes it.
+QString rawFragment(const QString &url)
+{
+    const qsizetype hash = url.indexOf(u'#');
+    return hash < 0 ? QString() : url.mid(hash + 1);
 }
 
 bool isPage(const QString &path)
@@ -178,6 +211,8 @@ public:
     }
 
     void addFile(const QString &path) { m_files.insert(path); }
+    // A page too large to be read: whatever anchor a link asks of it is taken to be there.
+    void addUnreadPage(const QString &path) { m_unread.insert(path); }
     void addAnchors(const QString &page, QSet<QString> anchors)
     {
         m_anchors.insert(page, std::move(anchors));
@@ -198,13 +233,17 @@ public:
     {
         if (const auto it = m_anchors.constFind(page); it != m_anchors.cend())
             return it->contains(anchor);
+        if (m_unread.contains(page))
+            return true;
         // A page that was not among those checked, such as one left from an earlier output.
         const QMutexLocker lock(&m_mutex);
         auto it = m_otherAnchors.find(page);
         if (it == m_otherAnchors.end()) {
             const std::optional<QByteArray> bytes = readTextFileBytes(page);
-            it = m_otherAnchors.insert(page, bytes ? LinkCheck::extractPageLinks(*bytes).anchors
-                                                   : QSet<QString>());
+            // Unread (too large, say): unknown, not missing.
+            if (!bytes)
+                return true;
+            it = m_otherAnchors.insert(page, LinkCheck::extractPageLinks(*bytes).anchors);
         }
         return it->contains(anchor);
     }
@@ -212,6 +251,7 @@ public:
 private:
     const QString m_root;
     QSet<QString> m_files;
+    QSet<QString> m_unread;
     QHash<QString, QSet<QString>> m_anchors;
     QMutex m_mutex;
     QHash<QString, bool> m_otherFiles;
@@ -272,9 +312,11 @@ private:
             return QStringLiteral("ファイルがありません");
         if (target.endsWith(u".css", Qt::CaseInsensitive))
             m_linkedStyleSheets.insert(target);
-        // An empty fragment and "top" are the top of any page.
+        // An empty fragment and "top" are the top of any page. A browser looks for the fragment
+        // as written, then decoded: id="c%20d" is reached by #c%20d.
         if (!fragment.isEmpty() && fragment.compare(u"top", Qt::CaseInsensitive) != 0 &&
-            isPage(target) && !m_site.hasAnchor(target, fragment))
+            isPage(target) && !m_site.hasAnchor(target, fragment) &&
+            !m_site.hasAnchor(target, rawFragment(url)))
             return QStringLiteral("ページに #%1 がありません").arg(fragment);
         return {};
     }
@@ -287,43 +329,179 @@ public:
     QSet<QString> m_linkedStyleSheets;
 };
 
-// Elements that never hold others: they open no level of nesting.
-bool isVoidElement(QByteArrayView name)
+bool startsWithNoCase(QByteArrayView text, qsizetype at, QByteArrayView word)
 {
-    static const QByteArrayView kVoid[] = {"area",  "base",   "br",    "col",  "embed",
-                                           "hr",    "img",    "input", "link", "meta",
-                                           "param", "source", "track", "wbr"};
-    for (QByteArrayView element : kVoid) {
-        if (name.size() == element.size() &&
-            qstrnicmp(name.data(), element.data(), size_t(name.size())) == 0)
-            return true;
-    }
-    return false;
+    return at + word.size() <= text.size() &&
+           qstrnicmp(text.data() + at, word.data(), size_t(word.size())) == 0;
 }
 
-// The deepest nesting the markup can reach, counted from its start and end tags; it may count
-// more than a parser builds (unclosed elements), never less.
-int nestingBound(const QByteArray &html)
+// What the nesting count needs to know of an element.
+struct ElementKind
 {
-    int depth = 0;
+    // Never holds others: opens no level of nesting.
+    bool isVoid = false;
+    // Its end tag goes through the parser's adoption agency, which may leave a clone open in
+    // its place: only closing the element just opened is sure to take a level away.
+    bool formatting = false;
+    // An end tag of an element opened before it cannot reach past it: the parser ignores such
+    // an end tag.
+    bool boundary = false;
+    // A table's part, whose end tag closes the cells inside it: only a tableBoundary element
+    // bounds its reach.
+    bool tablePart = false;
+    bool tableBoundary = false;
+    // Its start tag closes an element of its own kind left open just before it.
+    bool closesSibling = false;
+    bool cell = false;
+    // Its text holds no tags.
+    bool rawText = false;
+};
+
+ElementKind kindOfElement(std::string_view name)
+{
+    static const std::unordered_map<std::string_view, ElementKind> known = [] {
+        std::unordered_map<std::string_view, ElementKind> kinds;
+        const auto mark = [&kinds](std::initializer_list<std::string_view> names,
+                                   bool ElementKind::*flag) {
+            for (std::string_view element : names)
+                kinds[element].*flag = true;
+        };
+        mark({"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param",
+              "source", "track", "wbr"},
+             &ElementKind::isVoid);
+        mark({"a", "b", "big", "code", "em", "font", "i", "nobr", "s", "small", "strike", "strong",
+              "tt", "u"},
+             &ElementKind::formatting);
+        mark({"applet", "caption",  "html",          "table",          "td",    "th",  "marquee",
+              "object", "template", "foreignobject", "desc",           "title", "mi",  "mo",
+              "mn",     "ms",       "mtext",         "annotation-xml", "svg",   "math"},
+             &ElementKind::boundary);
+        mark({"table", "tbody", "thead", "tfoot", "tr", "td", "th", "caption", "colgroup"},
+             &ElementKind::tablePart);
+        mark({"html", "table", "template"}, &ElementKind::tableBoundary);
+        mark({"p", "li", "dd", "dt", "option", "tr", "td", "th", "rb", "rt", "rp"},
+             &ElementKind::closesSibling);
+        mark({"td", "th"}, &ElementKind::cell);
+        mark({"script", "style"}, &ElementKind::rawText);
+        return kinds;
+    }();
+    const auto it = known.find(name);
+    return it != known.end() ? it->second : ElementKind{};
+}
+
+struct NameHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+
+// The deepest nesting the markup can reach, read from its start and end tags much as the
+// parser reads them: an end tag closes only what is open and within its reach, so that one
+// that the parser would ignore ("</x>" after "<div>") takes no level away. It may count more
+// than the parser builds (elements closed implicitly), and stops counting past limit.
+int nestingBound(const QByteArray &html, int limit)
+{
+    struct Open
+    {
+        int name;
+        bool boundary;
+        bool tableBoundary;
+    };
+    std::vector<Open> stack;
+    // Names are told apart by their first kLongestName characters, which no element exceeds.
+    constexpr size_t kLongestName = 64;
+    std::unordered_map<std::string, int, NameHash, std::equal_to<>> ids;
+    std::vector<ElementKind> kinds;
+    // For each name, where it stands in the stack; and where the nearest boundaries stand.
+    std::vector<std::vector<int>> positions;
+    std::vector<int> boundaries;
+    std::vector<int> tableBoundaries;
     int deepest = 0;
+    const auto pop = [&] {
+        const Open &top = stack.back();
+        const int at = int(stack.size()) - 1;
+        positions[size_t(top.name)].pop_back();
+        if (top.boundary && !boundaries.empty() && boundaries.back() == at)
+            boundaries.pop_back();
+        if (top.tableBoundary && !tableBoundaries.empty() && tableBoundaries.back() == at)
+            tableBoundaries.pop_back();
+        stack.pop_back();
+    };
     const qsizetype size = html.size();
+    const char *data = html.constData();
+    char buffer[kLongestName];
     for (qsizetype i = 0; i + 1 < size; ++i) {
-        if (html.at(i) != '<')
+        if (data[i] != '<')
             continue;
-        const char next = html.at(i + 1);
-        if (next == '/') {
-            depth = qMax(0, depth - 1);
+        if (i + 3 < size && data[i + 1] == '!' && data[i + 2] == '-' && data[i + 3] == '-') {
+            const qsizetype close = html.indexOf("-->", i + 4);
+            i = close < 0 ? size : close + 2;
             continue;
         }
-        if (!std::isalpha(static_cast<unsigned char>(next)))
+        const bool end = data[i + 1] == '/';
+        qsizetype at = i + (end ? 2 : 1);
+        if (at >= size || !std::isalpha(static_cast<unsigned char>(data[at])))
             continue;
-        qsizetype end = i + 1;
-        while (end < size && std::isalnum(static_cast<unsigned char>(html.at(end))))
-            ++end;
-        if (isVoidElement(QByteArrayView(html).sliced(i + 1, end - i - 1)))
+        size_t length = 0;
+        for (; at < size && (std::isalnum(static_cast<unsigned char>(data[at])) ||
+                             data[at] == '-' || data[at] == ':');
+             ++at) {
+            if (length < kLongestName)
+                buffer[length++] = char(std::tolower(static_cast<unsigned char>(data[at])));
+        }
+        const std::string_view name(buffer, length);
+        auto found = ids.find(name);
+        if (end) {
+            if (found == ids.end() || positions[size_t(found->second)].empty())
+                continue;
+            const int id = found->second;
+            if (stack.back().name == id) {
+                pop();
+                continue;
+            }
+            const ElementKind &kind = kinds[size_t(id)];
+            if (kind.formatting)
+                continue;
+            const int target = positions[size_t(id)].back();
+            const std::vector<int> &bounds = kind.tablePart ? tableBoundaries : boundaries;
+            if (!bounds.empty() && bounds.back() > target)
+                continue;
+            while (int(stack.size()) > target)
+                pop();
             continue;
-        deepest = qMax(deepest, ++depth);
+        }
+        if (found == ids.end()) {
+            found = ids.emplace(std::string(name), int(kinds.size())).first;
+            kinds.push_back(kindOfElement(name));
+            positions.emplace_back();
+        }
+        const int id = found->second;
+        const ElementKind kind = kinds[size_t(id)];
+        if (kind.isVoid)
+            continue;
+        if (!stack.empty() && kind.closesSibling &&
+            (stack.back().name == id || (kind.cell && kinds[size_t(stack.back().name)].cell)))
+            pop();
+        const int index = int(stack.size());
+        stack.push_back({id, kind.boundary, kind.tableBoundary});
+        positions[size_t(id)].push_back(index);
+        if (kind.boundary)
+            boundaries.push_back(index);
+        if (kind.tableBoundary)
+            tableBoundaries.push_back(index);
+        deepest = qMax(deepest, int(stack.size()));
+        if (deepest > limit)
+            return deepest;
+        // Script and style text holds no tags, whatever it looks like, up to its own end tag
+        // in any case; without one, to the end of the page.
+        if (kind.rawText) {
+            const QByteArrayView own(name.data(), qsizetype(name.size()));
+            qsizetype close = at;
+            while ((close = html.indexOf("</", close)) >= 0 &&
+                   !startsWithNoCase(html, close + 2, own))
+                close += 2;
+            i = close < 0 ? size : close - 1;
+        }
     }
     return deepest;
 }
@@ -390,12 +568,6 @@ private:
 bool isCssSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-bool startsWithNoCase(QByteArrayView text, qsizetype at, QByteArrayView word)
-{
-    return at + word.size() <= text.size() &&
-           qstrnicmp(text.data() + at, word.data(), size_t(word.size())) == 0;
 }
 
 // The end of the quoted string whose quote is at `at` (one past its closing quote).
@@ -596,31 +768,67 @@ QString linkText(const GumboNode *node)
 LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
 {
     PageLinks page;
-    if (nestingBound(html) > kMaxNesting) {
+    if (nestingBound(html, kMaxNesting) > kMaxNesting) {
         page.readable = false;
         return page;
     }
+    // Pages are parsed on every core; a large one waits until it can be parsed alone.
+    static QReadWriteLock parsing;
+    const bool large = html.size() > kLargePage;
+    if (large)
+        parsing.lockForWrite();
+    else
+        parsing.lockForRead();
+    const auto unlock = qScopeGuard([] { parsing.unlock(); });
     thread_local ParseArena arena;
-    const GumboOptions options = arena.options();
-    // Freed as a whole below, never node by node.
-    const auto release = qScopeGuard([] { arena.reset(); });
+    // The arena never reuses what the parser frees on the way (token buffers, vectors that
+    // grew): for a large page that doubles what the parse holds, so it goes to malloc instead.
+    GumboOptions options = arena.options();
+    if (large) {
+        options = kGumboDefaultOptions;
+        options.max_errors = 0;
+    }
     GumboOutput *output = gumbo_parse_with_options(&options, html.constData(), size_t(html.size()));
+    // Freed as a whole below, never node by node, unless it came from malloc.
+    const auto release = qScopeGuard([&] {
+        if (large) {
+            gumbo_destroy_output(&options, output);
+            // Each thread frees into its own malloc arena, where the next large page, parsed
+            // on another thread, would not find it: given back, it is one parse's worth again.
+            ::malloc_trim(0);
+        } else {
+            arena.reset();
+        }
+    });
     SourceCursor cursor(html);
     // Where an address stands: the attribute's place, and inside a value that holds several
     // (srcset, style) the address's own when it is written there as it reads.
+    // Addresses of one value come in the order they are written: each is looked for after the
+    // one before, so that a value of thousands is searched once, not once for each.
+    const GumboAttribute *searched = nullptr;
+    qsizetype searchFrom = 0;
     const auto place = [&](const GumboAttribute *attribute, const QString &url) {
         const GumboSourcePosition &name = attribute->name_start;
         qsizetype offset = name.offset;
         const QByteArrayView raw(attribute->original_value.data, attribute->original_value.length);
+        if (std::exchange(searched, attribute) != attribute)
+            searchFrom = 0;
         if (!url.isEmpty() && attribute->original_value.data != nullptr) {
-            const qsizetype inside = raw.indexOf(url.toUtf8());
-            if (inside >= 0)
+            const QByteArray bytes = url.toUtf8();
+            const qsizetype inside = raw.indexOf(bytes, searchFrom);
+            if (inside >= 0) {
                 offset = attribute->original_value.data - html.constData() + inside;
+                searchFrom = inside + bytes.size();
+            }
         }
         return cursor.at(offset, int(name.line));
     };
     const auto add = [&](const GumboAttribute *attribute, QString url, bool several,
                          const QString &text) {
+        if (page.links.size() >= kMaxLinksPerPage) {
+            ++page.droppedLinks;
+            return;
+        }
         auto [line, column] = place(attribute, several ? url : QString());
         page.links.append({std::move(url), line, column, text});
     };
@@ -695,6 +903,10 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
                 const QByteArrayView bytes(css.original_text.data, css.original_text.length);
                 const qsizetype base = css.original_text.data - html.constData();
                 for (auto &[offset, url] : cssAddresses(bytes)) {
+                    if (page.links.size() >= kMaxLinksPerPage) {
+                        ++page.droppedLinks;
+                        continue;
+                    }
                     auto [line, column] = cursor.at(base + offset, int(css.start_pos.line));
                     page.links.append({std::move(url), line, column, {}});
                 }
@@ -761,7 +973,8 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
         order = ++d->handedOver;
         d->latest.insert(cleanPath, order);
     }
-    if (!d->slots.tryAcquire())
+    // A page over the limit is not checked at all (finish() says so).
+    if (bytes.size() > kMaxTextFileBytes || !d->slots.tryAcquire())
         return;
     Added *added = d.get();
     d->pool.start([added, cleanPath, bytes, order] {
@@ -803,13 +1016,15 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         QString file;
         bool exists = false;
         bool read = false;
+        // A page over the size any text file may have: it is there, but not checked.
+        bool tooLarge = false;
         PageLinks links;
         // A style sheet's text, to know its copies by.
         QByteArray css;
     };
     QList<Parsed> parsed =
         QtConcurrent::blockingMapped<QList<Parsed>>(sorted, [&added](const QString &file) {
-            Parsed result{file, false, false, {}, {}};
+            Parsed result{file, false, false, false, {}, {}};
             const bool page = isPage(file);
             if (page) {
                 if (const auto it = added.constFind(file); it != added.cend()) {
@@ -822,8 +1037,11 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
                 return result;
             }
             const std::optional<QByteArray> bytes = readTextFileBytes(file);
-            if (!bytes)
+            if (!bytes) {
+                const QFileInfo info(file);
+                result.exists = result.tooLarge = info.isFile() && info.size() > kMaxTextFileBytes;
                 return result;
+            }
             result.exists = result.read = true;
             if (page)
                 result.links = extractPageLinks(*bytes);
@@ -843,6 +1061,8 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         Parsed &entry = parsed[i];
         if (entry.exists)
             site.addFile(entry.file);
+        if (entry.tooLarge)
+            site.addUnreadPage(entry.file);
         if (entry.read && isPage(entry.file)) {
             site.addAnchors(entry.file, std::exchange(entry.links.anchors, {}));
             ++result.pagesChecked;
@@ -865,14 +1085,29 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
             FolderResolver resolver(site);
             for (qsizetype i = range.first; i < range.second; ++i) {
                 const Parsed &entry = parsed.at(i);
+                const QString relativeFile = site.relative(entry.file);
+                if (entry.tooLarge)
+                    found.result.broken.append(
+                        {relativeFile,
+                         {},
+                         QStringLiteral(
+                             "%1 MB を超えるため、このファイルのリンクは確認していません")
+                             .arg(kMaxTextFileBytes / (1024 * 1024))});
                 if (!entry.read)
                     continue;
-                const QString relativeFile = site.relative(entry.file);
                 if (!entry.links.readable)
                     found.result.broken.append(
                         {relativeFile,
                          {},
                          QStringLiteral("要素の入れ子が深すぎるため確認できません")});
+                if (entry.links.droppedLinks > 0)
+                    found.result.broken.append(
+                        {relativeFile,
+                         {},
+                         QStringLiteral("リンクが多すぎるため、最初の %1 件だけ確認しました"
+                                        "（残り %2 件は確認していません）")
+                             .arg(kMaxLinksPerPage)
+                             .arg(entry.links.droppedLinks)});
                 for (const Link &link : entry.links.links)
                     resolver.checkLink(entry.file, relativeFile, link, found.result);
             }

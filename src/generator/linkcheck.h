@@ -35,10 +35,17 @@ public:
         QSet<QString> anchors;
         // False for markup nested too deep to be parsed in reasonable time; nothing is read.
         bool readable = true;
+        // Links past kMaxLinksPerPage, counted and not kept.
+        qsizetype droppedLinks = 0;
     };
     // How deep elements may nest before a page is left unread: the parser's time grows with
     // the square of the depth, and real pages stay far below.
     static constexpr int kMaxNesting = 2000;
+    // The parser holds about forty times a page's size while it reads it: pages over this size
+    // are parsed one at a time, each alone, so that a check never holds several at once.
+    static constexpr qsizetype kLargePage = 2 * 1024 * 1024;
+    // Links kept of one page; the rest are counted and said to be unchecked.
+    static constexpr qsizetype kMaxLinksPerPage = 50000;
     struct Broken
     {
         // The page or style sheet, relative to the checked folder, with "/" separators.

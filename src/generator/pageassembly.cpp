@@ -40,7 +40,9 @@ QString writeStyleSheet(const PageContext &context)
         QString css;
         // The same check as the copy of css/<mainCss>: a document must not make output read,
         // and publish, a file outside the template's css folder.
-        if (SitePaths::isPlainName(context.site->mainCss))
+        // Nor through a link that leads out of the template (reported with the copy of it).
+        if (SitePaths::isPlainName(context.site->mainCss) &&
+            resolvesInside(source, context.site->templatePath))
             css = readTextFile(source).value_or(QString());
         QString reason;
         const bool written =

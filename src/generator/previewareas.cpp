@@ -52,7 +52,10 @@ int PreviewAreas::collectMarkers(Document &global)
         const QString folder = site->templatePath + Document::pageTemplateFolderName();
         const QStringList files = listFiles(folder + QStringLiteral("/*.html"));
         for (const QString &file : files) {
-            if (const std::optional<QString> text = readTextFile(folder + u'/' + file))
+            const QString path = folder + u'/' + file;
+            if (!resolvesInside(path, site->templatePath))
+                continue;
+            if (const std::optional<QString> text = readTextFile(path))
                 collectPatterns(*text, patterns);
         }
     }

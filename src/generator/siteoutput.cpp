@@ -1,6 +1,10 @@
 // Generating a site or one page.
 #include "generator/siteoutput.h"
 
+#include <atomic>
+#include <cerrno>
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -16,9 +20,11 @@
 #include "generator/sitepaths.h"
 #include "model/category.h"
 #include "model/classification.h"
+#include "model/confinedfolder.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
 #include "model/fileutil.h"
+#include "model/folderlock.h"
 #include "model/objectcopy.h"
 #include "model/page.h"
 #include "model/site.h"
@@ -110,14 +116,6 @@ bool sameTime(const timespec &a, const timespec &b)
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// The published copy carries its source's time to the nanosecond: a later output that left
-// the source alone then knows the copy without reading either file.
-void takeTime(const QString &path, const timespec &modified)
-{
-    const timespec times[2] = {{0, UTIME_OMIT}, modified};
-    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
-}
-
 } // namespace
 
 SiteOutput::SiteOutput(Document &global) : m_global(global) {}
@@ -159,9 +157,16 @@ SiteOutput::PrepareResult SiteOutput::prepareWorkingFolder(Document &global, vel
     if (site == nullptr)
         return PrepareResult::NotSite;
     const QString workingFolder = SitePaths::workingFolder(global, *site);
+    // Templates come as archives, which keep links: a file of the template folder that leads
+    // out of it could publish any file of the disk.
+    QStringList refused;
     // A copy that fails leaves its target as it was (never half written): the target is still
     // produced, so the sweep keeps an earlier copy, but not published.
-    const auto copy = [statistics](const QString &source, const QString &target) {
+    const auto copy = [statistics, site, &refused](const QString &source, const QString &target) {
+        if (!resolvesInside(source, site->templatePath)) {
+            refused << source;
+            return;
+        }
         QString reason;
         bool copied = false;
         const bool ok = createFolderPath(target, &reason) != 0 &&
@@ -189,10 +194,63 @@ SiteOutput::PrepareResult SiteOutput::prepareWorkingFolder(Document &global, vel
     const QStringList names = listFiles(sourceImages + QStringLiteral("/*.*"));
     for (const QString &name : names)
         copy(sourceImages + u'/' + name, images + u'/' + name);
+
+    QStringList lines;
+    for (const QString &path : std::as_const(refused))
+        lines << QStringLiteral("%1（テンプレートフォルダの外を指すリンクです）").arg(path);
+    // Listings pass over names that are not UTF-8; without a word the file would just be gone.
+    for (const QString &folder : {rootFiles, sourceImages}) {
+        for (const QString &name : undecodableNames(folder))
+            lines << QStringLiteral("%1/%2（ファイル名が UTF-8 ではありません）").arg(folder, name);
+    }
+    if (!lines.isEmpty()) {
+        const QString message =
+            QStringLiteral("次のテンプレートのファイルは出力しませんでした。\r\n") +
+            lines.join(QStringLiteral("\r\n"));
+        global.report(message);
+        if (statistics != nullptr)
+            statistics->messages << message;
+    }
     return PrepareResult::Prepared;
 }
 
+namespace {
+
+// Set from signal handlers: a lock-free flag is all they may touch.
+std::atomic<bool> stopRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+const QString kBusy =
+    QStringLiteral("このサイトは別の出力が実行中です。終わってからもう一度出力してください。");
+
+} // namespace
+
+void SiteOutput::requestStop()
+{
+    stopRequested.store(true, std::memory_order_relaxed);
+}
+
+bool SiteOutput::isStopRequested()
+{
+    return stopRequested.load(std::memory_order_relaxed);
+}
+
+void SiteOutput::clearStopRequest()
+{
+    stopRequested.store(false, std::memory_order_relaxed);
+}
+
 SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
+{
+    return runWholeSite(true, publishedFolder);
+}
+
+SiteOutput::Result SiteOutput::checkSite()
+{
+    return runWholeSite(false, nullptr);
+}
+
+SiteOutput::Result SiteOutput::runWholeSite(bool publish, QString *publishedFolder)
 {
     WholeSiteFlag wholeSite(m_global);
     Site *site = m_global.getCurrentSite();
@@ -201,6 +259,12 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
         return Result::NoSite;
     }
     const QString workingFolder = SitePaths::workingFolder(m_global, *site);
+    // Two runs in one working folder would each sweep away the other's files.
+    const FolderLock lock(workingFolder);
+    if (lock.isHeldElsewhere()) {
+        report(kBusy);
+        return Result::Busy;
+    }
     // The working folder must end up holding exactly this output. Rather than deleting it and
     // creating every file again (inode churn that costs more than generating the pages), the
     // output goes into it and whatever it did not produce is swept away afterwards; unchanged
@@ -214,40 +278,93 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
     clearWriteFailures();
     m_statistics.keptFiles.clear();
     const Result result = generateAll(*site);
+    if (result == Result::Stopped)
+        return reportStopped();
     QStringList files;
     if (!sweepWorkingFolder(workingFolder, &files)) {
         report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
         return Result::NotCleared;
     }
     finishLinkCheck(workingFolder);
+    if (!publish)
+        return reportWriteFailures(result);
     const QString published = SitePaths::publishedFolder(m_global, *site);
     if (published.isEmpty()) {
         report(QStringLiteral("サイト名「%1」は公開フォルダの名前に使えません。\r\n"
                               "サイトは作業フォルダ %2 に出力されました。")
                    .arg(site->name, workingFolder));
     } else {
-        // What failed in the working folder is not published: web/ keeps its earlier version,
-        // complete, rather than a cut-short or missing one.
-        QSet<QString> failed;
-        const QString prefix = workingFolder + u'/';
-        for (const QString &path : std::as_const(m_statistics.failedFiles)) {
-            if (path.startsWith(prefix))
-                failed.insert(QDir::cleanPath(path.mid(prefix.size())));
-        }
-        QList<WriteFailure> publishFailures;
-        const QStringList written =
-            publishFiles(workingFolder, published, files, failed, &publishFailures);
-        for (const WriteFailure &failure : std::as_const(publishFailures)) {
-            m_statistics.noteWriteFailure(failure.path, failure.reason);
-            // A file that did not reach web/ must not be pruned from it either.
-            if (failure.path.startsWith(published + u'/'))
-                failed.insert(QDir::cleanPath(failure.path.mid(published.size() + 1)));
-        }
-        prunePublishedFolder(published, written, failed);
+        this->publish(workingFolder, published, files);
     }
     if (publishedFolder != nullptr)
         *publishedFolder = published;
+    if (isStopRequested())
+        return reportStopped();
     return reportWriteFailures(result);
+}
+
+SiteOutput::Result SiteOutput::reportStopped()
+{
+    reportWriteFailures(Result::Done);
+    report(QStringLiteral(
+        "出力を中断しました。公開フォルダには、書き終えたファイルだけが入っています。"));
+    return Result::Stopped;
+}
+
+void SiteOutput::publish(const QString &workingFolder, const QString &published,
+                         const QStringList &files)
+{
+    // What failed in the working folder is not published: web/ keeps its earlier version,
+    // complete, rather than a cut-short or missing one.
+    QSet<QString> failed;
+    const QString prefix = workingFolder + u'/';
+    for (const QString &path : std::as_const(m_statistics.failedFiles)) {
+        if (path.startsWith(prefix))
+            failed.insert(QDir::cleanPath(path.mid(prefix.size())));
+    }
+    const ConfinedFolder target(published);
+    if (!target.isOpen()) {
+        m_statistics.noteWriteFailure(published, target.openError());
+        return;
+    }
+    // Only what the last publication listed is Velmo's: a file the user put there (an
+    // .htaccess, a verification file, a page of their own) was never on the list. The list
+    // lies in a folder users handle, so it is not trusted further than naming paths inside.
+    QSet<QString> owned;
+    const std::optional<QByteArray> list =
+        target.readBytes(publishedListName(), kMaxTextFileBytes * 4);
+    for (const QString &line : QString::fromUtf8(list.value_or(QByteArray())).split(u'\n')) {
+        const QString entry = line.trimmed();
+        if (ConfinedFolder::isPlainRelativePath(entry) && entry != publishedListName() &&
+            entry != publishingMarkName())
+            owned.insert(entry);
+    }
+    // A run killed while publishing leaves its mark, and its temporary copies, behind; a
+    // folder without a list may hold what versions without one left.
+    if (!list || target.entry(publishingMarkName()).kind != ConfinedFolder::Kind::Missing) {
+        QSet<QString> own = owned;
+        const qsizetype start = QDir::cleanPath(workingFolder).size() + 1;
+        for (const QString &file : files)
+            own.insert(QDir::cleanPath(file).mid(start));
+        target.removeLeftovers(own);
+    }
+    QString reason;
+    if (!target.writeBytes(publishingMarkName(),
+                           QByteArray::number(QCoreApplication::applicationPid()), &reason)) {
+        m_statistics.noteWriteFailure(published + u'/' + publishingMarkName(), reason);
+        return;
+    }
+    QList<WriteFailure> publishFailures;
+    const QStringList written =
+        publishFiles(workingFolder, target, files, failed, owned, &publishFailures);
+    for (const WriteFailure &failure : std::as_const(publishFailures)) {
+        m_statistics.noteWriteFailure(failure.path, failure.reason);
+        // A file that did not reach web/ must not be pruned from it either.
+        if (failure.path.startsWith(published + u'/'))
+            failed.insert(QDir::cleanPath(failure.path.mid(published.size() + 1)));
+    }
+    prunePublishedFolder(target, owned, written, failed);
+    target.removeFile(publishingMarkName());
 }
 
 void SiteOutput::clearWriteFailures()
@@ -281,75 +398,50 @@ QString SiteOutput::publishedListName()
     return QStringLiteral(".velmo-published");
 }
 
-namespace {
-
-// A path from the list that stays inside the published folder: relative, without "." or ".."
-// steps. The list lies in a folder users handle, so it is not trusted further than that.
-bool isPlainRelativePath(const QString &path)
+QString SiteOutput::publishingMarkName()
 {
-    if (path.isEmpty() || path.startsWith(u'/') || path.contains(u'\\'))
-        return false;
-    for (QStringView step : QStringView(path).split(u'/')) {
-        if (step.isEmpty() || step == u"." || step == u"..")
-            return false;
-    }
-    return true;
+    return QStringLiteral(".velmo-publishing");
 }
 
-} // namespace
-
-void SiteOutput::prunePublishedFolder(const QString &published, const QStringList &files,
-                                      const QSet<QString> &kept)
+void SiteOutput::prunePublishedFolder(const ConfinedFolder &published, const QSet<QString> &owned,
+                                      const QStringList &files, const QSet<QString> &kept)
 {
-    const QString root = QDir::cleanPath(published);
     QStringList written;
     for (const QString &entry : files) {
         if (!kept.contains(entry))
             written << entry;
     }
+    // What could not be written this time is still Velmo's when it was before, and a file of
+    // the user's that was not written over never becomes Velmo's.
     for (const QString &entry : kept) {
-        if (QFileInfo::exists(root + u'/' + entry))
+        if (owned.contains(entry) && published.entry(entry).kind == ConfinedFolder::Kind::File)
             written << entry;
     }
-    std::sort(written.begin(), written.end());
     const QSet<QString> current(written.cbegin(), written.cend());
-
-    // Only what the last publication wrote may go: a file the user put there (an .htaccess, a
-    // verification file) was never on the list.
-    const QString listPath = root + u'/' + publishedListName();
-    const QString previous = readTextFile(listPath).value_or(QString());
-    for (const QString &line : previous.split(u'\n', Qt::SkipEmptyParts)) {
-        const QString entry = line.trimmed();
-        if (current.contains(entry) || !isPlainRelativePath(entry) || entry == publishedListName())
+    const bool stopped = isStopRequested();
+    for (const QString &entry : owned) {
+        if (current.contains(entry))
             continue;
-        const QString target = root + u'/' + entry;
-        const QFileInfo info(target);
-        if (!info.isFile() && !info.isSymLink())
-            continue;
-        QFile::remove(target);
-        // Folders the removal emptied go too, up to the published folder itself.
-        for (QString folder = QFileInfo(target).path(); folder.size() > root.size();
-             folder = QFileInfo(folder).path()) {
-            if (!QDir().rmdir(folder))
-                break;
-        }
+        // A stopped publication has not written what would replace them: they stay listed.
+        if (stopped)
+            written << entry;
+        else
+            published.removeFile(entry);
     }
-    // Kept in full or not at all: a list cut short would keep a later publication from pruning
-    // what it no longer names.
+    std::sort(written.begin(), written.end());
+    // Replaced whole or not at all: a list cut short would keep a later publication from
+    // pruning what it no longer names, and take Velmo's files for the user's.
     QString reason;
-    if (!writeTextFile(written.join(u'\n') + u'\n', listPath, &reason)) {
-        QFile::remove(listPath);
-        m_statistics.noteWriteFailure(listPath, reason);
-    }
+    if (!published.writeBytes(publishedListName(), (written.join(u'\n') + u'\n').toUtf8(), &reason))
+        m_statistics.noteWriteFailure(published.root() + u'/' + publishedListName(), reason);
 }
 
-QStringList SiteOutput::publishFiles(const QString &workingFolder, const QString &published,
+QStringList SiteOutput::publishFiles(const QString &workingFolder, const ConfinedFolder &published,
                                      const QStringList &files, const QSet<QString> &skipped,
-                                     QList<WriteFailure> *failures)
+                                     const QSet<QString> &owned, QList<WriteFailure> *failures)
 {
-    QDir().mkpath(published);
     const QString sourceRoot = QFileInfo(workingFolder).canonicalFilePath();
-    const QString destinationRoot = QFileInfo(published).canonicalFilePath();
+    const QString destinationRoot = QFileInfo(published.root()).canonicalFilePath();
     const qsizetype prefix = QDir::cleanPath(workingFolder).size() + 1;
     QStringList relative;
     relative.reserve(files.size());
@@ -359,70 +451,86 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const QString
     // which leaves its own subtree out.
     if (destinationRoot.isEmpty() || sourceRoot.isEmpty() || destinationRoot == sourceRoot ||
         destinationRoot.startsWith(sourceRoot + u'/')) {
-        copyFolderTree(workingFolder, published, skipped, failures);
+        copyFolderTree(workingFolder, published.root(), skipped, failures);
         return relative;
     }
-    // What each file needs is decided here, and folders are made once each, so that no two
-    // copies race to make the same one; the copies themselves are made on every core.
+    const QString root = published.root() + u'/';
+    QStringList present;
     struct Copy
     {
         qsizetype index;
-        QString target;
         timespec modified;
     };
     QList<Copy> copies;
-    QSet<QString> folders;
-    QHash<QString, QString> folderFailures;
-    for (qsizetype i = 0; i < files.size(); ++i) {
+    for (qsizetype i = 0; i < files.size() && !isStopRequested(); ++i) {
         const QString &source = files[i];
-        if (skipped.contains(relative[i]))
+        const QString &name = relative[i];
+        if (skipped.contains(name))
             continue;
         const FileState from = stateOf(source);
         if (!from.regular)
             continue;
-        QString target = destinationRoot + u'/' + relative[i];
-        const FileState to = stateOf(target);
-        if (to.regular && to.size == from.size) {
-            // Only a file this output left alone can be known by its time: one it rewrote may
-            // have been given the time it had, within the clock's granularity.
-            if (m_statistics.keptFiles.contains(source) && sameTime(to.modified, from.modified))
-                continue;
-            if (sameFileContents(source, target)) {
-                takeTime(target, from.modified);
-                continue;
+        const ConfinedFolder::Entry to = published.entry(name);
+        QString refusal;
+        switch (to.kind) {
+        case ConfinedFolder::Kind::File:
+            if (to.size == from.size) {
+                // Only a file this output left alone can be known by its time: one it rewrote
+                // may have been given the time it had, within the clock's granularity.
+                if (m_statistics.keptFiles.contains(source) &&
+                    sameTime(to.modified, from.modified)) {
+                    present << name;
+                    continue;
+                }
+                if (published.holdsSameBytes(source, name)) {
+                    published.setModified(name, from.modified);
+                    present << name;
+                    continue;
+                }
             }
+            if (!owned.contains(name))
+                refusal = QStringLiteral("公開フォルダにある同じ名前のファイルは Velmo が書いたもの"
+                                         "ではないため、上書きしませんでした。公開するには、その"
+                                         "ファイルを移すか消してから出力し直してください。");
+            break;
+        case ConfinedFolder::Kind::Link:
+            refusal = writeFailureReason(ELOOP);
+            break;
+        case ConfinedFolder::Kind::Folder:
+            refusal = writeFailureReason(EISDIR);
+            break;
+        case ConfinedFolder::Kind::Other:
+            refusal = QStringLiteral("同じ名前の、通常のファイルではないもの（FIFO など）が"
+                                     "あります。");
+            break;
+        case ConfinedFolder::Kind::Missing:
+        case ConfinedFolder::Kind::Blocked:
+            // A link or a file on the way: the copy fails, and says which.
+            break;
         }
-        const QString folder = target.left(target.lastIndexOf(u'/'));
-        if (!folders.contains(folder)) {
-            if (const auto failed = folderFailures.constFind(folder);
-                failed != folderFailures.cend()) {
-                failures->append({target, *failed});
-                continue;
-            }
-            QString reason;
-            if (createFolderPath(target, &reason) == 0) {
-                folderFailures.insert(folder, reason);
-                failures->append({target, reason});
-                continue;
-            }
-            folders.insert(folder);
-        }
-        copies.append({i, std::move(target), from.modified});
+        if (!refusal.isEmpty())
+            failures->append({root + name, refusal});
+        else
+            copies.append({i, from.modified});
     }
     // Copying is mostly the kernel creating files, which goes on on every core as well.
     const QList<WriteFailure> copyFailures = QtConcurrent::blockingMapped<QList<WriteFailure>>(
-        copies, [&files](const Copy &copy) -> WriteFailure {
+        copies, [&](const Copy &copy) -> WriteFailure {
+            if (isStopRequested())
+                return {QString(), QString()};
             QString reason;
-            if (!copyFileReplacing(files[copy.index], copy.target, &reason))
-                return {copy.target, reason};
-            takeTime(copy.target, copy.modified);
-            return {};
+            if (!published.copyInto(files[copy.index], relative[copy.index], &copy.modified,
+                                    &reason))
+                return {root + relative[copy.index], reason};
+            return {relative[copy.index], QString()};
         });
-    for (const WriteFailure &failure : copyFailures) {
-        if (!failure.path.isEmpty())
-            failures->append(failure);
+    for (const WriteFailure &copy : copyFailures) {
+        if (!copy.reason.isEmpty())
+            failures->append(copy);
+        else if (!copy.path.isEmpty())
+            present << copy.path;
     }
-    return relative;
+    return present;
 }
 
 bool SiteOutput::sweepWorkingFolder(const QString &workingFolder, QStringList *kept)
@@ -435,8 +543,13 @@ bool SiteOutput::sweepWorkingFolder(const QString &workingFolder, QStringList *k
     while (it.hasNext()) {
         const QString path = it.next();
         const QFileInfo info = it.fileInfo();
+        const std::optional<qint64> writer = temporaryWriter(it.fileName());
         if (info.isDir() && !info.isSymLink()) {
             folders << path;
+        } else if (writer && *writer != QCoreApplication::applicationPid() &&
+                   processIsRunning(*writer)) {
+            // A copy another program (a preview in a second window) has under way.
+            continue;
         } else if (!m_statistics.producedFiles.contains(path)) {
             ok &= QFile::remove(path);
         } else if (kept != nullptr) {
@@ -458,8 +571,15 @@ SiteOutput::Result SiteOutput::regenerateAll()
         report(QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。"));
         return Result::NoSite;
     }
+    const FolderLock lock(SitePaths::workingFolder(m_global, *site));
+    if (lock.isHeldElsewhere()) {
+        report(kBusy);
+        return Result::Busy;
+    }
     clearWriteFailures();
     const Result result = generateAll(*site);
+    if (result == Result::Stopped)
+        return reportStopped();
     finishLinkCheck(SitePaths::workingFolder(m_global, *site));
     return reportWriteFailures(result);
 }
@@ -537,25 +657,32 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_linkPathsByFolder.clear();
     if (m_cacheMenus)
         m_menuOutputs.begin(site);
+    bool stopped = false;
     for (Category *category : std::as_const(m_runCategories)) {
         for (Page *page : category->pages) {
             ContentGroup *first = page->contentGroups.first();
             if (first == nullptr)
                 continue;
+            if ((stopped = isStopRequested()))
+                break;
             OutputContext context{this, {}};
             QString path;
             ObjectChain chain;
             first->outputThroughSite(context, path, chain);
         }
+        if (stopped)
+            break;
     }
-    writeSiteFeeds(site, SitePaths::workingFolder(m_global, site));
+    if (!stopped)
+        writeSiteFeeds(site, SitePaths::workingFolder(m_global, site));
     m_runSite = nullptr;
     m_runCategories.clear();
     m_linkPathsByFolder.clear();
     m_menuOutputs.clear();
     reportPagesWithoutTemplate();
+    reportRefusedTemplates(true);
     reportExpansionFailures(0);
-    return Result::Done;
+    return stopped ? Result::Stopped : Result::Done;
 }
 
 QString SiteOutput::siteRootFolderName()
@@ -600,9 +727,14 @@ QString SiteOutput::templateProblem(const Site &site, const Page &page)
             .arg(name, page.templateName);
     const QString path =
         site.templatePath + Document::pageTemplateFolderName() + u'/' + page.templateName;
-    m_cache.text(path);
+    m_cache.text(path, site.templatePath);
     if (!m_cache.isMissing(path))
         return {};
+    if (m_cache.refused().contains(path))
+        return QStringLiteral(
+                   "「%1」: テンプレート「%2」はテンプレートフォルダの外を指すリンクのため"
+                   "読み込みません。")
+            .arg(name, page.templateName);
     // A folder, a FIFO or a device, or a link to nothing: the name is there in the template
     // folder, so "not found" would send the user looking for the wrong fault.
     const QFileInfo info(path);
@@ -611,6 +743,23 @@ QString SiteOutput::templateProblem(const Site &site, const Page &page)
             .arg(name, page.templateName);
     return QStringLiteral("「%1」: テンプレート「%2」が見つかりません。")
         .arg(name, page.templateName);
+}
+
+void SiteOutput::reportRefusedTemplates(bool wholeSite)
+{
+    // Page templates are named with their pages already.
+    QStringList refused;
+    for (const QString &path : m_cache.refused()) {
+        if (!path.contains(Document::pageTemplateFolderName() + u'/'))
+            refused << path;
+    }
+    // A preview writes its page on every pause in typing: said again only when it changes.
+    if (!wholeSite && refused == std::exchange(m_shownRefusedTemplates, refused))
+        return;
+    if (!refused.isEmpty())
+        report(QStringLiteral("次のテンプレートはテンプレートフォルダの外を指すリンクのため、"
+                              "読み込みませんでした。\r\n") +
+               refused.join(QStringLiteral("\r\n")));
 }
 
 void SiteOutput::reportPagesWithoutTemplate()
@@ -641,6 +790,7 @@ SiteOutput::PreviewOutput SiteOutput::outputObject(velmo::Object *object)
         output.result = PreviewResult::Written;
         output.path = context.outputPath;
     }
+    reportRefusedTemplates(false);
     reportWriteFailures(Result::Done);
     return output;
 }
@@ -730,7 +880,8 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         QString text;
         if (SitePaths::isPlainName(page->templateName))
             text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +
-                                page->templateName);
+                                    page->templateName,
+                                site.templatePath);
         updateLinkPaths(site, workingFolder, outputPath);
         const PageContext pageContext{&m_global,  &site,    page,          workingFolder,
                                       outputPath, &m_cache, &m_statistics, &m_menuOutputs};

@@ -17,6 +17,7 @@
 
 namespace velmo {
 class Category;
+class ConfinedFolder;
 class Document;
 class Object;
 class Page;
@@ -37,6 +38,11 @@ public:
         // Generated, but some files could not be written (reported, each named); those were
         // not published, and the published folder keeps their earlier versions.
         Incomplete,
+        // Another run is outputting the same site (reported); nothing was done.
+        Busy,
+        // Stopped on request (reported): what was published is complete file by file, and the
+        // published list still names every file Velmo wrote there.
+        Stopped,
     };
 
     enum class PreviewResult {
@@ -66,6 +72,8 @@ public:
     // the folder to the published one, whose path is returned in publishedFolder for the
     // caller to open. Every optional area is output.
     Result outputSite(QString *publishedFolder = nullptr);
+    // The same output with its link check, publishing nothing: what a publication would hold.
+    Result checkSite();
     // "全て更新": the same generation into the existing working folder, with the preview
     // options applied; nothing is published.
     Result regenerateAll();
@@ -95,6 +103,9 @@ public:
     const LinkCheck::Result &linkCheck() const { return m_linkCheckResult; }
     // The file in a published folder that lists what the last publication wrote there.
     static QString publishedListName();
+    // The file that stands in a published folder while a publication is under way: found at
+    // the start of the next one, it says that one was killed and left temporary copies.
+    static QString publishingMarkName();
     // The template folder whose files are copied to the site's root as they are (an icon, a
     // robots.txt, a sitemap.xml or feed.xml of the template's own).
     static QString siteRootFolderName();
@@ -102,7 +113,19 @@ public:
     int generatePage(Site &site, OutputContext &context, const QString &subFolder,
                      ObjectChain &chain) override;
 
+    // Asks every output of this program to stop before its next page or file. Only sets a flag,
+    // so that a signal handler may call it.
+    static void requestStop();
+    static bool isStopRequested();
+    // Lets outputs run again.
+    static void clearStopRequest();
+
 private:
+    Result runWholeSite(bool publish, QString *publishedFolder);
+    // Says that the run stopped on request, with what it could not write.
+    Result reportStopped();
+    // Copies the swept working folder's files to the published folder and prunes it.
+    void publish(const QString &workingFolder, const QString &published, const QStringList &files);
     // Shows a message and keeps it for the summary.
     void report(const QString &message);
     Result generateAll(Site &site);
@@ -113,16 +136,19 @@ private:
     bool sweepWorkingFolder(const QString &workingFolder, QStringList *kept = nullptr);
     // Copies the working folder's files (as listed by the sweep) to published where they
     // differ, leaving out those in skipped (relative paths) and listing in failures what could
-    // not be written; returns their paths relative to both folders.
-    QStringList publishFiles(const QString &workingFolder, const QString &published,
+    // not be written. A file that stands in published without being in owned (what Velmo wrote
+    // there before) is the user's and stays. Returns the paths, relative to both folders, of
+    // the files published folder now holds from this output.
+    QStringList publishFiles(const QString &workingFolder, const ConfinedFolder &published,
                              const QStringList &files, const QSet<QString> &skipped,
-                             QList<WriteFailure> *failures);
+                             const QSet<QString> &owned, QList<WriteFailure> *failures);
     void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
-    // Removes from published the files the last publication listed that this one no longer
-    // writes, then lists what this one wrote.
-    // Files in kept (paths below the published folder) stay where they are, and on the list.
-    void prunePublishedFolder(const QString &published, const QStringList &files,
-                              const QSet<QString> &kept);
+    // Removes from published the files of the last publication (owned) that this one no
+    // longer writes, then lists what this one wrote. Files in kept (paths below the published
+    // folder) stay where they are, and on the list when they were on it. A stopped publication
+    // removes nothing and lists both.
+    void prunePublishedFolder(const ConfinedFolder &published, const QSet<QString> &owned,
+                              const QStringList &files, const QSet<QString> &kept);
     // Starts a run's account of files that could not be written.
     void clearWriteFailures();
     // One message naming the files this run could not write; Incomplete when there were any.
@@ -130,6 +156,9 @@ private:
     // Why page cannot be output ("「category / page」: …"), empty when its template is there.
     QString templateProblem(const Site &site, const Page &page);
     void reportPagesWithoutTemplate();
+    // Names the menu and content templates that were links leading out of their folder; a
+    // preview only when they differ from what the last one named.
+    void reportRefusedTemplates(bool wholeSite);
     // Writes sitemap.xml and feed.xml of the pages of this run, when the site has an address
     // and its template does not bring its own.
     void writeSiteFeeds(const Site &site, const QString &workingFolder);
@@ -155,6 +184,7 @@ private:
     // What the last preview said of its page's template, so that refreshing it does not repeat it.
     QString m_shownTemplateProblem;
     QStringList m_shownExpansionFailures;
+    QStringList m_shownRefusedTemplates;
 };
 
 } // namespace velmo::gen

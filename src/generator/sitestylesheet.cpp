@@ -24,18 +24,25 @@ SiteStyleSheet::Result SiteStyleSheet::apply(Document &global, const Site &site,
     const QString templateFolder = site.templatePath;
     const QString working = SitePaths::workingFolder(global, site);
 
+    // Only files that are in the template, links followed: an output names those that are not.
+    const auto copyFromTemplate = [&templateFolder](const QString &source, const QString &target) {
+        if (resolvesInside(source, templateFolder))
+            copyFileReplacing(source, target);
+    };
     const QString cssTarget = working + Document::cssFolderName() + u'/' + name;
     createFolderPath(cssTarget);
-    copyFileReplacing(templateFolder + Document::cssFolderName() + u'/' + name, cssTarget);
+    copyFromTemplate(templateFolder + Document::cssFolderName() + u'/' + name, cssTarget);
 
     const QString images = working + Document::templateImageFolderName();
     createFolderPath(images + u"/a.jpg"_s);
     const QString sourceImages = templateFolder + Document::templateImageFolderName();
     for (const QString &file : listFiles(sourceImages + u"/*.*"_s))
-        copyFileReplacing(sourceImages + u'/' + file, images + u'/' + file);
+        copyFromTemplate(sourceImages + u'/' + file, images + u'/' + file);
 
     // A template without a start page is told the same as one whose page has no link.
-    QString page = readTextFile(templateFolder + u"/index.html"_s).value_or(QString());
+    const QString start = templateFolder + u"/index.html"_s;
+    QString page =
+        resolvesInside(start, templateFolder) ? readTextFile(start).value_or(QString()) : QString();
     QString link;
     const int at = WildcardMatcher::find(page, u"href*.css", 0, &link);
     if (at < 0) {

@@ -1,16 +1,29 @@
 // Template texts read once per site output.
 #include "generator/templatecache.h"
 
+#include <QFileInfo>
+
 #include "model/document.h"
 #include "model/fileutil.h"
 
 namespace velmo::gen {
 
-const QString &TemplateCache::text(const QString &path)
+bool TemplateCache::isInside(const QString &path, const QString &folder)
+{
+    if (resolvesInside(path, folder))
+        return true;
+    // Missing is not refused: the caller says so in its own words.
+    if (QFileInfo::exists(path) && !m_refused.contains(path))
+        m_refused << path;
+    return false;
+}
+
+const QString &TemplateCache::text(const QString &path, const QString &folder)
 {
     auto it = m_texts.find(path);
     if (it == m_texts.end()) {
-        std::optional<QString> read = readTextFile(path);
+        std::optional<QString> read =
+            isInside(path, folder) ? readTextFile(path) : std::optional<QString>();
         if (!read)
             m_missing.insert(path);
         it = m_texts.insert(path, std::move(read).value_or(QString()));
@@ -32,12 +45,12 @@ const QStringList &TemplateCache::menuTemplates(const QString &templatePath)
     return *it;
 }
 
-const TemplateCache::Parsed &TemplateCache::program(const QString &path)
+const TemplateCache::Parsed &TemplateCache::program(const QString &path, const QString &folder)
 {
     auto it = m_programs.find(path);
     if (it == m_programs.end()) {
         Parsed parsed;
-        parsed.result = parsed.program.parse(text(path));
+        parsed.result = parsed.program.parse(text(path, folder));
         it = m_programs.insert(path, parsed);
     }
     return *it;
@@ -67,6 +80,7 @@ void TemplateCache::clear()
     m_claimed.clear();
     m_texts.clear();
     m_missing.clear();
+    m_refused.clear();
     m_menuTemplates.clear();
     m_programs.clear();
     m_folders.clear();

@@ -14,10 +14,17 @@ namespace velmo::gen {
 class TemplateCache
 {
 public:
-    // The text of a UTF-8 file; empty when it cannot be read.
-    const QString &text(const QString &path);
+    // The text of a UTF-8 file of the template folder folder; empty when it cannot be read, or
+    // when it is a link that leads out of folder (templates come as archives, which keep links:
+    // one must not publish any file of the disk).
+    const QString &text(const QString &path, const QString &folder);
     // True once text(path) found no readable file there (an empty file is not missing).
     bool isMissing(const QString &path) const { return m_missing.contains(path); }
+    // The files text() and isInside() refused as leading out of their template folder, in the
+    // order met.
+    const QStringList &refused() const { return m_refused; }
+    // True when path lies in folder, links followed; a path that does not is noted as refused.
+    bool isInside(const QString &path, const QString &folder);
     // The menu template files (full paths, in listing order) of a template folder.
     const QStringList &menuTemplates(const QString &templatePath);
     // A file's program and what parsing it gave.
@@ -29,7 +36,7 @@ public:
 
     // The file's program, parsed once. Callers copy the program to run it with their own
     // bindings.
-    const Parsed &program(const QString &path);
+    const Parsed &program(const QString &path, const QString &folder);
     // Creates the folders of a file's path once per output (every page of a folder shares them);
     // a failure is not remembered, so that each page of the folder hears of it.
     bool createFolderPath(const QString &filePath, QString *reason = nullptr);
@@ -41,6 +48,7 @@ public:
 private:
     QHash<QString, QString> m_texts;
     QSet<QString> m_missing;
+    QStringList m_refused;
     QHash<QString, QStringList> m_menuTemplates;
     QHash<QString, Parsed> m_programs;
     QSet<QString> m_folders;

@@ -148,13 +148,14 @@ CallResult expandImage(const PageContext &context, const QString &matched)
         return failed(QStringLiteral("_image() 画像フォルダ名が不正です。\r\n") +
                       context.site->imageFolder);
     const ImageOutput::Folders folders = context.imageFolders();
+    QString why;
     if (const std::optional<QString> address = ImageOutput::placeImage(
-            folders, pieces[1], width, height, context.outputPath, context.statistics))
+            folders, pieces[1], width, height, context.outputPath, context.statistics, &why))
         return {*address, {}};
     // The page refers to where the picture would be, so that putting it into the user image
-    // folder and generating again mends the page.
+    // folder (or a picture that can be read) and generating again mends the page.
     return failed(
-        QStringLiteral("_image() 指定の画像が見つかりません。"),
+        why.isEmpty() ? QStringLiteral("_image() 指定の画像が見つかりません。") : why,
         ImageOutput::intendedAddress(folders, pieces[1], width, height, context.outputPath)
             .value_or(nowhere()));
 }
@@ -170,7 +171,7 @@ bool expandGroup(const PageContext &context, ContentGroup &group, int headingLev
         return true;
     const QString &path = file->path;
 
-    const TemplateCache::Parsed &parsed = context.cache->program(path);
+    const TemplateCache::Parsed &parsed = context.cache->program(path, context.site->templatePath);
     if (parsed.result != TemplateProgram::ParseResult::Parsed) {
         context.report(parseFailure(parsed.result, path));
         return false;
@@ -262,7 +263,7 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
     };
     QList<Block> present;
     for (const QString &path : files) {
-        const QString &text = context.cache->text(path);
+        const QString &text = context.cache->text(path, context.site->templatePath);
         QString call;
         if (WildcardMatcher::find(text, u"name(*)", 0, &call) < 0)
             continue;
@@ -301,7 +302,8 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
             WildcardMatcher::replaceMatch(pageText, pattern, QString(), 0);
             continue;
         }
-        const TemplateCache::Parsed &parsed = context.cache->program(path);
+        const TemplateCache::Parsed &parsed =
+            context.cache->program(path, context.site->templatePath);
         if (parsed.result != TemplateProgram::ParseResult::Parsed) {
             context.report(parseFailure(parsed.result, path));
             return;

@@ -14,6 +14,10 @@
 #include <QTemporaryFile>
 #include <QUrl>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace velmo::img {
 
 namespace {
@@ -34,6 +38,26 @@ qint64 modificationSecond(const QString &filePath)
     if (!info.exists())
         return -1;
     return info.lastModified().toSecsSinceEpoch();
+}
+
+// Opens path for reading only when it is a regular file, without blocking: a FIFO or a device
+// put in its place (in the shared cache, or among the pictures) would stop the reader for
+// ever in open(). noFollow: a link is refused too.
+bool openRegularFile(const QString &path, QFile &file, bool noFollow, qint64 maxBytes = -1)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
+    if (fd < 0)
+        return false;
+    struct stat info
+    {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        (maxBytes >= 0 && info.st_size > maxBytes) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 // Creates the folder and any missing parents with owner-only access, as the cache's layout asks
@@ -79,9 +103,19 @@ QImage ThumbnailCache::cached(const QString &filePath, Flavor flavor) const
     const qint64 mtime = modificationSecond(filePath);
     if (mtime < 0)
         return {};
+    // An entry is at most a flavour's side square of 32-bit pixels, compressed; anything
+    // larger, or of larger sides, was not written by a thumbnailer and would cost far more
+    // memory than a thumbnail to decode. It is turned down, and replaced by the next store().
+    const int side = sideOf(flavor);
+    QFile entry;
+    if (!openRegularFile(cacheFileOf(filePath, flavor), entry, true, kMaxEntryBytes))
+        return {};
     // The keys are read back from the decoded picture: QImageReader::text() folds the PNG text
     // chunks into one description and loses keys that hold a colon, such as these.
-    QImageReader reader(cacheFileOf(filePath, flavor), "png");
+    QImageReader reader(&entry, "png");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > side || size.height() > side)
+        return {};
     QImage image = reader.read();
     if (image.isNull() ||
         image.text(QStringLiteral("Thumb::URI")) != QString::fromUtf8(uriOf(filePath)) ||
@@ -122,7 +156,10 @@ bool ThumbnailCache::store(const QString &filePath, Flavor flavor, QImage thumbn
 
 QImage ThumbnailCache::decodeReduced(const QString &filePath, int maxSide)
 {
-    QImageReader reader(filePath);
+    QFile file;
+    if (!openRegularFile(filePath, file, false))
+        return {};
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
     if (size.isValid() && !size.isEmpty() && (size.width() > maxSide || size.height() > maxSide)) {

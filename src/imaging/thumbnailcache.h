@@ -25,6 +25,8 @@ public:
     explicit ThumbnailCache(const QString &thumbnailsFolder) : m_root(thumbnailsFolder) {}
 
     static int sideOf(Flavor flavor) { return flavor == Flavor::Large ? 256 : 128; }
+    // The most a cache entry may hold: a large one of incompressible pixels, and its tags.
+    static constexpr qint64 kMaxEntryBytes = 256 * 256 * 4 + 64 * 1024;
     // The smallest flavour whose pictures are at least side pixels, else the large one.
     static Flavor flavorFor(int side) { return side <= 128 ? Flavor::Normal : Flavor::Large; }
 
@@ -34,9 +36,10 @@ public:
     static QByteArray uriOf(const QString &filePath);
 
     // The cached picture when it still describes the file (same URI, same modification second),
-    // else the file decoded at reduced size and stored. Safe to call from several threads.
+    // else the file decoded at reduced size and stored. Safe to call from several threads. Only
+    // regular files are opened, without blocking: never a FIFO or a device.
     Result thumbnail(const QString &filePath, Flavor flavor) const;
-    // A null image when there is no entry or it is stale.
+    // A null image when there is no entry, it is stale, or it is larger than the flavour's side.
     QImage cached(const QString &filePath, Flavor flavor) const;
     // Writes the entry through a temporary file renamed into place, readable by the owner only.
     bool store(const QString &filePath, Flavor flavor, QImage thumbnail) const;

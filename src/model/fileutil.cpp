@@ -3,9 +3,12 @@
 #include "model/fileutil.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <limits>
 #include <utility>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -14,7 +17,9 @@
 #include <QStorageInfo>
 #include <QStringDecoder>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -146,15 +151,8 @@ bool writeFileBytes(const QString &path, const QByteArray &bytes, QString *reaso
         ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return fail(reason, errno, path);
-    if (!writeAll(fd, bytes.constData(), bytes.size())) {
-        const int error = errno;
-        ::close(fd);
-        return fail(reason, error, path);
-    }
-    // Network file systems may report a full disk or quota only here.
-    if (::close(fd) != 0)
-        return fail(reason, errno, path);
-    return true;
+    const int error = writeToDescriptor(fd, bytes);
+    return error == 0 || fail(reason, error, path);
 }
 
 QString writeFailureReason(int error, const QString &path, qint64 bytesNeeded)
@@ -180,6 +178,10 @@ QString writeFailureReason(int error, const QString &path, qint64 bytesNeeded)
         return QStringLiteral("同じ名前のフォルダがあります。");
     case EIO:
         return QStringLiteral("ディスクの読み書きでエラーが起きました。");
+    case ELOOP:
+        return QStringLiteral("シンボリックリンクを通しては書き込みません。");
+    case ENOENT:
+        return QStringLiteral("書き込む途中でフォルダかファイルがなくなりました。");
     default:
         return qt_error_string(error);
     }
@@ -291,6 +293,22 @@ QStringList listFiles(const QString &pattern)
     return listEntries(pattern, QDir::Files);
 }
 
+QStringList undecodableNames(const QString &folder)
+{
+    QStringList names;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (QFile::encodeName(QFile::decodeName(name)) != name)
+            names << QString::fromUtf8(name);
+    }
+    ::closedir(dir);
+    sortNames(names);
+    return names;
+}
+
 QStringList listFolders(const QString &pattern)
 {
     return listEntries(pattern, QDir::Dirs);
@@ -393,11 +411,36 @@ bool copyFileReplacing(const QString &source, const QString &target, QString *re
             *reason = QStringLiteral("元のファイル %1 を読めません。").arg(source);
         return false;
     }
-    const QString partial = target + QStringLiteral(".part");
-    const QByteArray partialName = QFile::encodeName(partial);
-    const int fd = ::open(partialName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A fixed name beside the target ("x.part") would write through a link of that name and
+    // collide with another writer; a fresh name created exclusively does neither.
+    const QString folder = target.left(target.lastIndexOf(u'/') + 1);
+    QByteArray partialName;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 8; ++attempt) {
+        partialName = QFile::encodeName(folder + temporaryFileName());
+        fd = ::open(partialName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0)
         return fail(reason, errno, target);
+    const int error = copyToDescriptor(in, fd);
+    if (error != 0) {
+        ::unlink(partialName.constData());
+        return fail(reason, error, target);
+    }
+    // rename(2) replaces the target in one step: readers never see a half-written file.
+    if (::rename(partialName.constData(), QFile::encodeName(target).constData()) != 0) {
+        const int renameError = errno;
+        ::unlink(partialName.constData());
+        return fail(reason, renameError, target);
+    }
+    return true;
+}
+
+int copyToDescriptor(QFile &in, int fd, const timespec *modified)
+{
     constexpr qint64 kChunk = 1 << 16;
     int error = 0;
     while (error == 0 && !in.atEnd()) {
@@ -407,19 +450,63 @@ bool copyFileReplacing(const QString &source, const QString &target, QString *re
         else if (!writeAll(fd, piece.constData(), piece.size()))
             error = errno;
     }
+    if (error == 0 && modified != nullptr) {
+        const timespec times[2] = {{0, UTIME_OMIT}, *modified};
+        ::futimens(fd, times);
+    }
     if (::close(fd) != 0 && error == 0)
         error = errno;
-    if (error != 0) {
-        QFile::remove(partial);
-        return fail(reason, error, target);
-    }
-    // rename(2) replaces the target in one step: readers never see a half-written file.
-    if (::rename(partialName.constData(), QFile::encodeName(target).constData()) != 0) {
+    return error;
+}
+
+int writeToDescriptor(int fd, QByteArrayView bytes)
+{
+    int error = writeAll(fd, bytes.data(), bytes.size()) ? 0 : errno;
+    // Network file systems may report a full disk or quota only here.
+    if (::close(fd) != 0 && error == 0)
         error = errno;
-        QFile::remove(partial);
-        return fail(reason, error, target);
-    }
-    return true;
+    return error;
+}
+
+QString temporaryFileName()
+{
+    static std::atomic<quint64> counter{0};
+    // Asked once: every copy of a publication asks for a name.
+    static const qint64 process = QCoreApplication::applicationPid();
+    return QStringLiteral(".velmo-%1-%2.part").arg(process).arg(++counter);
+}
+
+std::optional<qint64> temporaryWriter(QStringView name)
+{
+    // ".velmo-<process>-<n>.part"
+    constexpr QStringView kPrefix = u".velmo-";
+    constexpr QStringView kSuffix = u".part";
+    if (!name.startsWith(kPrefix) || !name.endsWith(kSuffix))
+        return std::nullopt;
+    const QStringView middle =
+        name.sliced(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+    const qsizetype dash = middle.indexOf(u'-');
+    bool processOk = false;
+    bool counterOk = false;
+    const qint64 process = middle.left(dash).toLongLong(&processOk);
+    Q_UNUSED(middle.sliced(dash + 1).toULongLong(&counterOk));
+    if (dash <= 0 || !processOk || !counterOk)
+        return std::nullopt;
+    return process;
+}
+
+bool isAbandonedTemporary(QStringView name)
+{
+    const std::optional<qint64> writer = temporaryWriter(name);
+    return writer && *writer != QCoreApplication::applicationPid() && !processIsRunning(*writer);
+}
+
+bool processIsRunning(qint64 pid)
+{
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    // EPERM: it runs, under another user.
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
 }
 
 int deleteFolder(const QString &path, const QString &temporaryRoot)
@@ -477,6 +564,13 @@ QString relativePath(const QString &target, const QString &base)
             link += u'/';
     }
     return link;
+}
+
+bool resolvesInside(const QString &path, const QString &folder)
+{
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    return !resolved.isEmpty() && !root.isEmpty() && isStrictlyInside(resolved, root);
 }
 
 QString findFileIgnoringCase(const QString &path)

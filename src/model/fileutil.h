@@ -2,13 +2,17 @@
 // Paths are built with "/"; operations that split or unify separators accept "\" as well.
 #pragma once
 
+#include <ctime>
 #include <optional>
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+class QFile;
 
 namespace velmo {
 
@@ -53,14 +57,33 @@ std::optional<qint64> lastWriteTime(const QString &path);
 // The names (without folder) of the files matching pattern ("folder/*.html": the extension
 // matched without regard to case); empty as well when the folder is missing.
 QStringList listFiles(const QString &pattern);
+// The entries of folder whose names are not UTF-8, which listings pass over, each shown with
+// replacement characters where its bytes do not decode.
+QStringList undecodableNames(const QString &folder);
 // The same for folders (never "." or "..").
 QStringList listFolders(const QString &pattern);
 // Creates every missing folder of path except its last component, which names a file.
 // Returns 0 when the path has no component or a folder cannot be created, else 1.
 int createFolderPath(const QString &path, QString *reason = nullptr);
-// Copies source over target through a temporary file renamed into place, so that target is
-// never left half written; false (target untouched) on failure.
+// Copies source over target through a temporary file beside it (temporaryFileName, created
+// afresh, never through a link) renamed into place, so that target is never left half written;
+// false (target untouched) on failure.
 bool copyFileReplacing(const QString &source, const QString &target, QString *reason = nullptr);
+// Copies the rest of in to fd, gives the copy the modification time modified when one is given,
+// and closes fd; 0, or the errno of the failure.
+int copyToDescriptor(QFile &in, int fd, const timespec *modified = nullptr);
+// Writes bytes to fd and closes it; 0, or the errno of the failure.
+int writeToDescriptor(int fd, QByteArrayView bytes);
+// A new name for a temporary file on its way to its real name: ".velmo-<process>-<n>.part".
+// Each call gives another, so that no two writers share one.
+QString temporaryFileName();
+// The process that temporaryFileName gave that name in; nothing for any other name.
+std::optional<qint64> temporaryWriter(QStringView name);
+// True for a name temporaryFileName gave in a process that no longer runs: a copy a killed
+// output left half written.
+bool isAbandonedTemporary(QStringView name);
+// Whether the process runs, under any user.
+bool processIsRunning(qint64 pid);
 // Copies a folder tree, rewriting only files that are missing or differ. Files whose path
 // below source is in skipped are left out; what could not be written goes into failures.
 void copyFolderTree(const QString &source, const QString &destination,
@@ -72,6 +95,9 @@ int deleteFolder(const QString &path, const QString &temporaryRoot);
 // target, as written into pages: "./" or "../" steps, then the target's remaining components,
 // each followed by "/" unless it is the last and contains "." (a file name).
 QString relativePath(const QString &target, const QString &base);
+// True when path, its links followed, names an entry inside folder (its links followed too): a
+// template file that a link does not take elsewhere on the disk. False for what does not exist.
+bool resolvesInside(const QString &path, const QString &folder);
 // The existing entry whose path matches path without regard to case (an exact match wins);
 // an empty string when there is none. Linux names are case-sensitive, the documents' are not.
 QString findFileIgnoringCase(const QString &path);

@@ -12,8 +12,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <signal.h>
 #include <stdio.h>
+
+#include "model/fileutil.h"
 
 namespace velmo {
 
@@ -63,14 +64,6 @@ bool renameOver(const QString &from, const QString &to)
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
-bool processIsRunning(qint64 pid)
-{
-    if (pid <= 0)
-        return false;
-    // EPERM: it runs, under another user.
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
-}
-
 } // namespace
 
 QString RecoveryFile::folder()
@@ -82,16 +75,14 @@ QString RecoveryFile::folder()
     return state + QStringLiteral("/velmo/recovery");
 }
 
-QString RecoveryFile::untitledPrefix()
-{
-    return QStringLiteral("untitled-");
-}
+namespace {
 
-QString RecoveryFile::pathFor(const QString &documentPath)
+// The part of a recovery file's name that names its document: "untitled-" for a document never
+// saved, else the document's name and a digest of its absolute path.
+QString documentPrefix(const QString &documentPath)
 {
     if (documentPath.isEmpty())
-        return folder() + u'/' + untitledPrefix() +
-               QString::number(QCoreApplication::applicationPid()) + kSuffix;
+        return QStringLiteral("untitled-");
     // The path itself may be longer than a file name may be; its digest is not, and the file's
     // own name keeps the folder readable for a person looking into it.
     const QString absolute = QFileInfo(documentPath).absoluteFilePath();
@@ -99,7 +90,60 @@ QString RecoveryFile::pathFor(const QString &documentPath)
         QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
     QString base = QFileInfo(absolute).completeBaseName().left(60);
     base.replace(u'/', u'_');
-    return folder() + u'/' + base + u'-' + digest + kSuffix;
+    return base + u'-' + digest + u'-';
+}
+
+} // namespace
+
+QString RecoveryFile::pathFor(const QString &documentPath, qint64 process)
+{
+    if (process == 0)
+        process = QCoreApplication::applicationPid();
+    return folder() + u'/' + documentPrefix(documentPath) + QString::number(process) + kSuffix;
+}
+
+QStringList RecoveryFile::recoveriesFor(const QString &documentPath)
+{
+    const QString prefix = documentPrefix(documentPath);
+    // Earlier versions named a saved document's recovery without its program.
+    const QString unnumbered = prefix.chopped(1) + kSuffix;
+    const QFileInfoList files =
+        QDir(folder()).entryInfoList({u'*' + kSuffix}, QDir::Files, QDir::Time);
+    const QString own = QString::number(QCoreApplication::applicationPid());
+    QStringList found;
+    for (const QFileInfo &file : files) {
+        const QString name = file.fileName();
+        bool numbered = false;
+        if (name.startsWith(prefix) && name.size() > prefix.size() + kSuffix.size()) {
+            const QStringView process = QStringView(name).sliced(
+                prefix.size(), name.size() - prefix.size() - kSuffix.size());
+            Q_UNUSED(process.toLongLong(&numbered));
+            numbered = numbered && process != own;
+        }
+        if (numbered || (name == unnumbered && !documentPath.isEmpty()))
+            found << file.absoluteFilePath();
+    }
+    return found;
+}
+
+qint64 RecoveryFile::processStarted(qint64 process)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(process));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // "pid (name) state ppid …": the name may hold spaces and parentheses; the start time is
+    // the 20th field after it.
+    const QByteArray line = stat.read(4096);
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 19 ? fields.at(19).toLongLong() : 0;
+}
+
+bool RecoveryFile::isWriterRunning(const Contents &contents)
+{
+    if (contents.writer == QCoreApplication::applicationPid() || !processIsRunning(contents.writer))
+        return false;
+    // Another program given the same number since is not the writer.
+    return contents.writerStarted == 0 || processStarted(contents.writer) == contents.writerStarted;
 }
 
 QByteArray RecoveryFile::header(const QString &documentPath, const QDateTime &written,
@@ -110,6 +154,8 @@ QByteArray RecoveryFile::header(const QString &documentPath, const QDateTime &wr
         {QStringLiteral("written"), written.toUTC().toString(Qt::ISODateWithMs)},
         {QStringLiteral("size"), qint64(documentBytes.size())},
         {QStringLiteral("check"), QString::fromLatin1(digestOf(documentBytes))},
+        {QStringLiteral("process"), QCoreApplication::applicationPid()},
+        {QStringLiteral("started"), processStarted(QCoreApplication::applicationPid())},
     };
     return kMagic.toByteArray() + QByteArray::number(kFormatVersion) + '\n' +
            QJsonDocument(fields).toJson(QJsonDocument::Compact) + '\n';
@@ -149,7 +195,8 @@ bool RecoveryFile::write(const QString &path, const QString &documentPath, const
     return true;
 }
 
-RecoveryFile::ReadResult RecoveryFile::read(const QString &path, Contents &contents, QString *why)
+RecoveryFile::ReadResult RecoveryFile::read(const QString &path, Contents &contents, QString *why,
+                                            Part part)
 {
     const auto broken = [why](const QString &reason) {
         if (why != nullptr)
@@ -164,39 +211,57 @@ RecoveryFile::ReadResult RecoveryFile::read(const QString &path, Contents &conte
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return broken(file.errorString());
-    const QByteArray data = file.readAll();
+    // The header is a line and a line of JSON; what holds more before its end is no recovery.
+    constexpr qint64 kLongestHeader = 64 * 1024;
+    const QByteArray head = file.read(kLongestHeader);
     if (file.error() != QFileDevice::NoError)
         return broken(file.errorString());
 
-    const qsizetype firstEnd = data.indexOf('\n');
-    if (firstEnd < 0 || !data.startsWith(kMagic))
+    const qsizetype firstEnd = head.indexOf('\n');
+    if (firstEnd < 0 || !head.startsWith(kMagic))
         return broken(QStringLiteral("復元データではありません"));
     bool numeric = false;
     const int version =
-        QByteArrayView(data).sliced(kMagic.size(), firstEnd - kMagic.size()).toInt(&numeric);
+        QByteArrayView(head).sliced(kMagic.size(), firstEnd - kMagic.size()).toInt(&numeric);
     if (!numeric || version != kFormatVersion)
         return broken(QStringLiteral("別の版の Velmo が書いた復元データです"));
-    const qsizetype secondEnd = data.indexOf('\n', firstEnd + 1);
+    const qsizetype secondEnd = head.indexOf('\n', firstEnd + 1);
     if (secondEnd < 0)
-        return broken(QStringLiteral("復元データが途中で切れています"));
+        return broken(head.size() < kLongestHeader
+                          ? QStringLiteral("復元データが途中で切れています")
+                          : QStringLiteral("復元データの見出しが壊れています"));
     QJsonParseError parseError;
     const QJsonDocument json =
-        QJsonDocument::fromJson(data.sliced(firstEnd + 1, secondEnd - firstEnd - 1), &parseError);
+        QJsonDocument::fromJson(head.sliced(firstEnd + 1, secondEnd - firstEnd - 1), &parseError);
     if (parseError.error != QJsonParseError::NoError || !json.isObject())
         return broken(QStringLiteral("復元データの見出しが壊れています"));
     const QJsonObject header = json.object();
-    // The size is only compared with what is there, never used to allocate.
-    const QByteArrayView bytes = QByteArrayView(data).sliced(secondEnd + 1);
-    if (header.value(QStringLiteral("size")).toInteger(-1) != bytes.size())
+    // The size the header gives is only compared with the file's, never used to allocate
+    // before that: a file that claims gigabytes costs nothing to turn down.
+    const qint64 size = header.value(QStringLiteral("size")).toInteger(-1);
+    const qint64 present = file.size() - (secondEnd + 1);
+    if (size < 0 || size > present)
         return broken(QStringLiteral("復元データが途中で切れています"));
-    if (header.value(QStringLiteral("check")).toString().toLatin1() != digestOf(bytes))
+    if (size < present)
         return broken(QStringLiteral("復元データが壊れています"));
     contents.documentPath = header.value(QStringLiteral("document")).toString();
     contents.written = QDateTime::fromString(header.value(QStringLiteral("written")).toString(),
                                              Qt::ISODateWithMs);
     if (!contents.written.isValid())
         contents.written = info.lastModified();
-    contents.documentBytes = bytes.toByteArray();
+    contents.writer = header.value(QStringLiteral("process")).toInteger(0);
+    contents.writerStarted = header.value(QStringLiteral("started")).toInteger(0);
+    if (part == Part::HeaderOnly)
+        return ReadResult::Read;
+
+    if (!file.seek(secondEnd + 1))
+        return broken(file.errorString());
+    QByteArray bytes = file.read(size);
+    if (bytes.size() != size || file.error() != QFileDevice::NoError)
+        return broken(QStringLiteral("復元データが途中で切れています"));
+    if (header.value(QStringLiteral("check")).toString().toLatin1() != digestOf(bytes))
+        return broken(QStringLiteral("復元データが壊れています"));
+    contents.documentBytes = std::move(bytes);
     return ReadResult::Read;
 }
 
@@ -206,25 +271,6 @@ QString RecoveryFile::setAside(const QString &path)
     for (int n = 2; QFileInfo::exists(target) && n < 1000; ++n)
         target = path + QStringLiteral(".broken.%1").arg(n);
     return QFile::rename(path, target) ? target : QString();
-}
-
-QStringList RecoveryFile::orphanedUntitled()
-{
-    const QDir dir(folder());
-    const QFileInfoList files =
-        dir.entryInfoList({untitledPrefix() + u'*' + kSuffix}, QDir::Files, QDir::Time);
-    QStringList orphans;
-    for (const QFileInfo &file : files) {
-        const QString name = file.fileName();
-        bool numeric = false;
-        const qint64 pid = QStringView(name)
-                               .sliced(untitledPrefix().size(),
-                                       name.size() - untitledPrefix().size() - kSuffix.size())
-                               .toLongLong(&numeric);
-        if (numeric && pid != QCoreApplication::applicationPid() && !processIsRunning(pid))
-            orphans << file.absoluteFilePath();
-    }
-    return orphans;
 }
 
 void RecoveryFile::removeStaleTemporaries()

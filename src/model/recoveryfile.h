@@ -20,9 +20,13 @@ public:
 
     // $XDG_STATE_HOME/velmo/recovery (~/.local/state/velmo/recovery without it).
     static QString folder();
-    // Where the recovery of the document at documentPath goes: named after a digest of the
-    // absolute path, or, for a document never saved, after this process.
-    static QString pathFor(const QString &documentPath);
+    // Where a program (this one by default) writes the recovery of the document at
+    // documentPath: named after a digest of the absolute path and after the program, so that
+    // two programs editing one document each keep their own.
+    static QString pathFor(const QString &documentPath, qint64 process = 0);
+    // The recovery files of documentPath (of documents never saved, when empty) that other
+    // programs wrote, newest first; whether their writers still run is read from the files.
+    static QStringList recoveriesFor(const QString &documentPath);
 
     // Replaces path with the recovery of documentBytes through a temporary file renamed over
     // it; the folder is made when missing. Touches no document, so it may run on any thread.
@@ -34,20 +38,30 @@ public:
         QString documentPath; // empty for a document never saved
         QDateTime written;
         QByteArray documentBytes;
+        // The program that wrote it, and when that program started (in the system's clock
+        // ticks since boot), so that another program given the same number later is not taken
+        // for it; 0 when the file does not say (written by an earlier version).
+        qint64 writer = 0;
+        qint64 writerStarted = 0;
     };
     enum class ReadResult { Read, Missing, Broken };
-    // Reads and checks a recovery file; why says what is wrong with a broken one.
-    static ReadResult read(const QString &path, Contents &contents, QString *why = nullptr);
+    enum class Part { HeaderOnly, Whole };
+    // Reads and checks a recovery file; why says what is wrong with a broken one. The header is
+    // read and checked against the file's size first: a file never costs more memory than the
+    // document it holds.
+    static ReadResult read(const QString &path, Contents &contents, QString *why = nullptr,
+                           Part part = Part::Whole);
+    // True while the program that wrote contents runs: its recovery is its own business.
+    static bool isWriterRunning(const Contents &contents);
     // Renames a broken recovery file to "<name>.broken" (numbered when that exists) and returns
     // the new path, empty when it could not be renamed.
     static QString setAside(const QString &path);
-    // Recovery files of documents never saved whose program is no longer running, newest first.
-    static QStringList orphanedUntitled();
     // Removes the half-written files that programs killed while writing a recovery left behind.
     static void removeStaleTemporaries();
 
 private:
-    static QString untitledPrefix();
+    // The moment a process started, in clock ticks since boot; 0 when it cannot be read.
+    static qint64 processStarted(qint64 process);
     static QByteArray header(const QString &documentPath, const QDateTime &written,
                              QByteArrayView documentBytes);
 };

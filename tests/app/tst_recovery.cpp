@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -52,6 +53,23 @@ int editUntilKilled(const QString &document)
     return QApplication::exec();
 }
 
+// Starts the child on document and waits until it says words.
+bool startEditing(QProcess &child, const QString &document, const QByteArray &words)
+{
+    child.start(QCoreApplication::applicationFilePath(),
+                {QString::fromLatin1(kChildOption), document});
+    if (!child.waitForStarted())
+        return false;
+    QByteArray said;
+    const QDeadlineTimer deadline(30000);
+    while (!said.contains(words) && !deadline.hasExpired() && child.state() == QProcess::Running)
+        if (child.waitForReadyRead(200))
+            said += child.readAllStandardOutput();
+    if (!said.contains(words))
+        qWarning("the child said: %s", said.constData());
+    return said.contains(words);
+}
+
 } // namespace
 
 class TestRecovery : public QObject
@@ -66,6 +84,8 @@ private Q_SLOTS:
     void untrustedRecoveryIsSetAside_data();
     void untrustedRecoveryIsSetAside();
     void untitledDocumentIsRecovered();
+    void twoProgramsOnOneDocument();
+    void failedAutosaveIsShown();
 };
 
 void TestRecovery::killedProgramLosesAtMostOneInterval()
@@ -73,20 +93,10 @@ void TestRecovery::killedProgramLosesAtMostOneInterval()
     AppFixture f;
     const QString document = copyOfSample(f);
     QVERIFY(!document.isEmpty());
-    const QString recovery = RecoveryFile::pathFor(document);
-    QFile::remove(recovery);
 
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(),
-                {QString::fromLatin1(kChildOption), document});
-    QVERIFY(child.waitForStarted());
-    QByteArray said;
-    const QDeadlineTimer deadline(30000);
-    while (!said.contains("written 2") && !deadline.hasExpired() &&
-           child.state() == QProcess::Running)
-        if (child.waitForReadyRead(200))
-            said += child.readAllStandardOutput();
-    QVERIFY2(said.contains("written 2"), said.constData());
+    QVERIFY(startEditing(child, document, "written 2"));
+    const QString recovery = RecoveryFile::pathFor(document, child.processId());
     child.kill(); // SIGKILL: no handler runs
     QVERIFY(child.waitForFinished());
     QVERIFY(QFileInfo::exists(recovery));
@@ -110,31 +120,37 @@ void TestRecovery::killedProgramLosesAtMostOneInterval()
 
 void TestRecovery::untrustedRecoveryIsSetAside_data()
 {
-    QTest::addColumn<int>("cut");
+    // Bytes cut off the end (negative: added, as holes that cost no disk), the version.
+    QTest::addColumn<qint64>("cut");
     QTest::addColumn<QByteArray>("version");
-    QTest::newRow("cut short") << 100 << QByteArray("1");
-    QTest::newRow("another version") << 0 << QByteArray("2");
+    QTest::newRow("cut short") << qint64(100) << QByteArray("1");
+    QTest::newRow("another version") << qint64(0) << QByteArray("2");
+    // Turned down by its size against the header's, before a byte of it is read.
+    QTest::newRow("3 GB") << -(qint64(3) << 30) << QByteArray("1");
 }
 
 void TestRecovery::untrustedRecoveryIsSetAside()
 {
-    QFETCH(int, cut);
+    QFETCH(qint64, cut);
     QFETCH(QByteArray, version);
     AppFixture f;
     const QString document = copyOfSample(f);
     const QByteArray original = apptest::readAll(document);
-    const QString recovery = RecoveryFile::pathFor(document);
+    // As a program that has ended left it.
+    const QString recovery = RecoveryFile::pathFor(document, 999999999);
     QVERIFY(RecoveryFile::write(recovery, document, QDateTime::currentDateTimeUtc().addSecs(60),
                                 original));
     QByteArray bytes = apptest::readAll(recovery);
-    bytes.chop(cut);
+    bytes.chop(qMax<qint64>(0, cut));
     bytes.replace("VELMO-RECOVERY 1\n", "VELMO-RECOVERY " + version + '\n');
     QVERIFY(apptest::writeAll(recovery, bytes));
+    const qint64 size = bytes.size() - qMin<qint64>(0, cut);
+    QVERIFY(QFile::resize(recovery, size));
 
     QVERIFY(f.start(document));
     QVERIFY(f.messageBoxes().shownTexts().constFirst().contains(u"使えません"_s));
     QVERIFY(!QFileInfo::exists(recovery));
-    QCOMPARE(apptest::readAll(recovery + u".broken"_s), bytes);
+    QCOMPARE(QFileInfo(recovery + u".broken"_s).size(), size);
     QVERIFY(!f.doc().isModified());
     QCOMPARE(apptest::readAll(document), original);
 }
@@ -178,6 +194,57 @@ void TestRecovery::untitledDocumentIsRecovered()
     next.messageBoxes().queueAnswer(QMessageBox::No);
     QVERIFY(next.doc().saveModified());
     QVERIFY(!QFileInfo::exists(orphan));
+}
+
+void TestRecovery::twoProgramsOnOneDocument()
+{
+    AppFixture f;
+    const QString document = copyOfSample(f);
+    QProcess child;
+    QVERIFY(startEditing(child, document, "written 1"));
+    const QString childs = RecoveryFile::pathFor(document, child.processId());
+    QVERIFY(QFileInfo::exists(childs));
+
+    // A second program on the same document: the first one's recovery is not offered while
+    // it runs, and saving the document leaves it alone.
+    QVERIFY(f.start(document));
+    QVERIFY(f.messageBoxes().shownTexts().isEmpty());
+    f.app().controller().renameObject(f.global().sites.first(), u"saved by the second"_s);
+    QVERIFY(f.doc().doFileSave());
+    QVERIFY(QFileInfo::exists(childs));
+
+    // The first one dies: its edits are offered although the file was saved after them, and
+    // the question says so, with both times.
+    child.kill();
+    QVERIFY(child.waitForFinished());
+    AppFixture next;
+    next.messageBoxes().queueAnswer(QMessageBox::Discard);
+    QVERIFY(next.start(document));
+    QCOMPARE(next.messageBoxes().shownTexts().size(), 1);
+    const QString question = next.messageBoxes().shownTexts().constFirst();
+    QVERIFY2(question.contains(u"文書は復元データより後に保存されています"_s) &&
+                 question.contains(u"文書の保存日時: 20"_s) &&
+                 question.contains(u"復元データの日時: 20"_s),
+             qPrintable(question));
+    QVERIFY(!QFileInfo::exists(childs));
+    QCOMPARE(next.global().sites.first()->name, u"saved by the second"_s);
+}
+
+void TestRecovery::failedAutosaveIsShown()
+{
+    // A file where the recovery folder should be: no recovery can be written.
+    const QString folder = RecoveryFile::folder();
+    QVERIFY(QDir(folder).removeRecursively());
+    QVERIFY(apptest::writeAll(folder, "in the way"));
+    AppFixture f;
+    QVERIFY(f.start());
+    QVERIFY(f.app().controller().writer().createSite(u"unsaved"_s) != nullptr);
+    QVERIFY(f.app().autoSave().writeNow());
+    f.app().autoSave().waitForWrite();
+    QVERIFY(QFile::remove(folder));
+    QCOMPARE(f.messageBoxes().shownTexts().size(), 1);
+    QVERIFY2(f.messageBoxes().shownTexts().constFirst().startsWith(u"自動保存できませんでした"_s),
+             qPrintable(f.messageBoxes().shownTexts().constFirst()));
 }
 
 int main(int argc, char **argv)

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <sys/stat.h>
+
 #include "app/messageboxwrapper.h"
 #include "editors/imagepreviewframe.h"
 #include "editors/imageselectdialog.h"
@@ -75,6 +77,8 @@ private Q_SLOTS:
     void extensionsMatchInAnyCaseAndUndecodableFilesCannotBeInserted();
     void refreshDropsAVanishedFolder();
     void thumbnailCacheIsReusedUntilTheFileChanges();
+    void poisonedCacheFilesAreTurnedDown_data();
+    void poisonedCacheFilesAreTurnedDown();
     void previewFrameFitsThePictureOrReportsFailure();
 
 private:
@@ -266,6 +270,9 @@ void TestImageSelect::refreshDropsAVanishedFolder()
     auto *tree = child<QTreeWidget>(dialog, u"folderTree"_s);
     QTreeWidgetItem *root = tree->topLevelItem(0);
     QCOMPARE(root->childCount(), 1);
+    // A folder's folders are listed when it is opened, not before.
+    QCOMPARE(root->child(0)->childCount(), 0);
+    tree->expandItem(root->child(0));
     QCOMPARE(root->child(0)->child(0)->text(0), u"deeper"_s);
     tree->setCurrentItem(root->child(0));
     QCOMPARE(dialog.currentFolder(), folder.filePath(u"sub"_s));
@@ -308,6 +315,51 @@ void TestImageSelect::thumbnailCacheIsReusedUntilTheFileChanges()
     setModified(photo, QFileInfo(photo).lastModified().addSecs(-10));
     QCOMPARE(cache.thumbnail(photo, ThumbnailCache::Flavor::Normal).source,
              ThumbnailCache::Source::Decoded);
+    QCOMPARE(cache.thumbnail(photo, ThumbnailCache::Flavor::Normal).source,
+             ThumbnailCache::Source::Cache);
+}
+
+void TestImageSelect::poisonedCacheFilesAreTurnedDown_data()
+{
+    // What stands in place of the cache entry, or of the picture itself.
+    QTest::addColumn<QString>("poison");
+    QTest::newRow("FIFO as the entry") << u"entry fifo"_s;
+    QTest::newRow("oversized entry") << u"entry huge"_s;
+    QTest::newRow("FIFO as the picture") << u"picture fifo"_s;
+}
+
+void TestImageSelect::poisonedCacheFilesAreTurnedDown()
+{
+    QFETCH(QString, poison);
+    QTemporaryDir folder;
+    const QString photo = folder.filePath(u"photo.jpg"_s);
+    const ThumbnailCache cache;
+    const QString entry = cache.cacheFileOf(photo, ThumbnailCache::Flavor::Normal);
+    QVERIFY(QDir().mkpath(QFileInfo(entry).path()));
+    QFile::remove(entry);
+    if (poison == u"picture fifo") {
+        // Opening it would block until a writer came: it is no picture.
+        QCOMPARE(::mkfifo(QFile::encodeName(photo).constData(), 0600), 0);
+        QCOMPARE(cache.thumbnail(photo, ThumbnailCache::Flavor::Normal).source,
+                 ThumbnailCache::Source::Failed);
+        return;
+    }
+    writePicture(photo, 1000, 500, "jpeg");
+    if (poison == u"entry fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(entry).constData(), 0600), 0);
+    } else {
+        // Tagged as the real entry would be, but of 2000 x 2000 pixels.
+        QImage huge(2000, 2000, QImage::Format_ARGB32);
+        huge.fill(Qt::red);
+        huge.setText(u"Thumb::URI"_s, QString::fromUtf8(ThumbnailCache::uriOf(photo)));
+        huge.setText(u"Thumb::MTime"_s,
+                     QString::number(QFileInfo(photo).lastModified().toSecsSinceEpoch()));
+        QVERIFY(huge.save(entry, "png"));
+    }
+    const ThumbnailCache::Result result = cache.thumbnail(photo, ThumbnailCache::Flavor::Normal);
+    QCOMPARE(result.source, ThumbnailCache::Source::Decoded);
+    QCOMPARE(result.image.size(), QSize(128, 64));
+    // The entry was replaced by a real one.
     QCOMPARE(cache.thumbnail(photo, ThumbnailCache::Flavor::Normal).source,
              ThumbnailCache::Source::Cache);
 }

@@ -75,9 +75,9 @@ public:
         return path;
     }
 
-    std::optional<QString> place(const QString &path, int width, int height)
+    std::optional<QString> place(const QString &path, int width, int height, QString *why = nullptr)
     {
-        return ImageOutput::placeImage(folders, path, width, height, page, &statistics);
+        return ImageOutput::placeImage(folders, path, width, height, page, &statistics, why);
     }
 
     QString site(const QString &relative) const
@@ -218,16 +218,30 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("width");
-        QTest::newRow("empty file") << QByteArray() << 0;
-        QTest::newRow("not a picture") << QByteArray("<html>not a picture</html>") << 0;
-        QTest::newRow("not a picture, scaled") << QByteArray("plain text") << 10;
-        QTest::newRow("missing") << QByteArray("-") << 10;
+        // What the message says: nothing for a missing picture ("not found").
+        QTest::addColumn<QString>("why");
+        // The header of a 24-bit BMP of 15000 x 15000 pixels, more than a decode may take on.
+        QByteArray huge("BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18);
+        for (const qint32 value : {15000, 15000})
+            huge.append(reinterpret_cast<const char *>(&value), 4);
+        huge.append("\x01\0\x18\0", 4);
+        huge.append(24, '\0');
+        const QString unreadable = u"読み込めません（壊れているか"_s;
+        // clang-format off
+        QTest::newRow("empty file")            << QByteArray() << 0 << unreadable;
+        QTest::newRow("not a picture")         << QByteArray("<html>not a picture</html>") << 0
+                                               << unreadable;
+        QTest::newRow("not a picture, scaled") << QByteArray("plain text") << 10 << unreadable;
+        QTest::newRow("too large to scale")    << huge << 10 << u"大きすぎて読み込めません（15000×15000"_s;
+        QTest::newRow("missing")               << QByteArray("-") << 10 << QString();
+        // clang-format on
     }
 
     void picturesThatCannotBeDecoded()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, width);
+        QFETCH(QString, why);
         Fixture f;
         const QString source = f.folders.userImageFolder + u"/broken.png"_s;
         if (bytes != "-") {
@@ -236,8 +250,10 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(bytes);
         }
-        QCOMPARE(f.place(u"broken.png"_s, width, width), std::nullopt);
-        // Reported like a missing source, and nothing is left behind.
+        QString reason;
+        QCOMPARE(f.place(u"broken.png"_s, width, width, &reason), std::nullopt);
+        QVERIFY2(why.isEmpty() ? reason.isEmpty() : reason.contains(why), qPrintable(reason));
+        // Nothing is left behind.
         QVERIFY(!QFileInfo::exists(f.folders.siteImageFolder));
         QVERIFY(QDir(f.folders.cacheFolder).isEmpty());
     }

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void readsMarkupAsABrowserDoes();
     void verdicts_data();
     void verdicts();
+    void worstCasesStayBounded();
 };
 
 namespace {
@@ -149,6 +150,12 @@ void TestLinkCheck::verdicts_data()
     QTest::newRow("column in code units") << u"<p>日本語😀<img alt=\"x\" src=\"gone.png\">"_s << u"2:22 x"_s;
     QTest::newRow("external")             << u"<a href=\"https://example.com/\">out</a>"_s << u"external"_s;
     QTest::newRow("host hint")            << u"<link rel=\"preconnect\" href=\"https://example.com\">"_s << u"none"_s;
+    QTest::newRow("data: URL in srcset")  << u"<img srcset=\"data:image/png;base64,AA,BB 1x, ok.png 2x\">"_s << u"ok"_s;
+    QTest::newRow("srcset, no space")     << u"<img srcset=\"ok.png,gone.png 2x\">"_s << u"2:14 "_s;
+    QTest::newRow("escaped fragment")     << u"<a href=\"other.html#c%20d\">x</a>"_s << u"ok"_s;
+    QTest::newRow("decoded fragment")     << u"<a href=\"other.html#e%20f\">x</a>"_s << u"ok"_s;
+    QTest::newRow("#top of this page")    << u"<a href=\"#TOP\">up</a>"_s << u"ok"_s;
+    QTest::newRow("name of <input>")      << u"<a href=\"other.html#n1\">x</a>"_s << u"2:4 x"_s;
     // clang-format on
 }
 
@@ -159,7 +166,8 @@ void TestLinkCheck::verdicts()
     QTemporaryDir dir;
     QVERIFY(write(dir, u"ok.png"_s, u"x"_s));
     QVERIFY(write(dir, u"other.html"_s,
-                  u"<p id=\"i1\"><span name=\"s1\"></span><a name=\"a1\"></a></p>"_s));
+                  u"<p id=\"i1\"><span name=\"s1\"></span><a name=\"a1\"></a></p>"
+                  u"<p id=\"c%20d\"></p><p id=\"e f\"></p><input name=\"n1\">"_s));
     QVERIFY(write(dir, u"index.html"_s, u"<!DOCTYPE html>\n"_s + snippet + u'\n'));
     const LinkCheck::Result result = LinkCheck::checkFolder(dir.path());
     QString found = result.unchecked.isEmpty() ? u"none"_s : u"external"_s;
@@ -170,6 +178,52 @@ void TestLinkCheck::verdicts()
         found = LinkCheck::extractPageLinks(snippet.toUtf8()).links.isEmpty() ? u"none"_s : u"ok"_s;
     }
     QCOMPARE(found, verdict);
+}
+
+void TestLinkCheck::worstCasesStayBounded()
+{
+    // End tags of elements never opened close nothing: the parser would nest these divs as
+    // deep as they go, and so does the guard's count.
+    QVERIFY(!LinkCheck::extractPageLinks(QByteArray("<div></x>").repeated(100000)).readable);
+    // Unclosed list items and cells, closed by their list and row, are ordinary pages.
+    QVERIFY(
+        LinkCheck::extractPageLinks(
+            QByteArray("<ul><li>a<li>b</ul><table><tr><td>1<td>2</tr></table><p>x").repeated(5000))
+            .readable);
+
+    // A style value of many addresses: each is placed once, in order, without searching the
+    // value again from its start.
+    QByteArray style;
+    constexpr int kAddresses = 40000;
+    for (int i = 0; i < kAddresses; ++i)
+        style += "url(a" + QByteArray::number(i) + ".png) ";
+    const LinkCheck::PageLinks styled =
+        LinkCheck::extractPageLinks("<div style=\"" + style + "\">");
+    QCOMPARE(styled.links.size(), kAddresses);
+    QCOMPARE(styled.links.constLast().column,
+             18 + style.lastIndexOf("a" + QByteArray::number(kAddresses - 1)) - 5);
+
+    // Links past the limit of one page are counted, and the check says they went unchecked.
+    QTemporaryDir dir;
+    QByteArray many = QByteArray("<a href=\"ok.html\">x</a>").repeated(LinkCheck::kMaxLinksPerPage);
+    many += QByteArray("<a href=\"gone.html\">x</a>").repeated(10);
+    QCOMPARE(LinkCheck::extractPageLinks(many).droppedLinks, 10);
+    QVERIFY(write(dir, u"ok.html"_s, QString::fromUtf8(many)));
+    // A page over the limit of any text file is not read; links into it are not judged.
+    const QString huge = dir.filePath(u"huge.html"_s);
+    QVERIFY(velmo::writeFileBytes(huge, QByteArray(velmo::kMaxTextFileBytes + 1, ' ')));
+    QVERIFY(write(dir, u"index.html"_s, u"<a href=\"huge.html#somewhere\">x</a>"_s));
+    const LinkCheck::Result result = LinkCheck::checkFolder(dir.path());
+    QStringList reasons;
+    for (const LinkCheck::Broken &broken : result.broken)
+        reasons << broken.file + u": "_s + broken.reason;
+    QCOMPARE(reasons.size(), 2);
+    QVERIFY2(reasons.contains(
+                 u"huge.html: 16 MB を超えるため、このファイルのリンクは確認していません"_s),
+             qPrintable(reasons.join(u'\n')));
+    QVERIFY2(reasons.contains(u"ok.html: リンクが多すぎるため、最初の 50000 件だけ確認しました"
+                              u"（残り 10 件は確認していません）"_s),
+             qPrintable(reasons.join(u'\n')));
 }
 
 QTEST_GUILESS_MAIN(TestLinkCheck)

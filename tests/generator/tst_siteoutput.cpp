@@ -12,7 +12,9 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "generator/linkcheck.h"
 #include "generator/previewareas.h"
@@ -24,6 +26,7 @@
 #include "model/contentgroup.h"
 #include "model/document.h"
 #include "model/fileutil.h"
+#include "model/folderlock.h"
 #include "model/objectcopy.h"
 #include "model/objectid.h"
 #include "model/page.h"
@@ -631,12 +634,209 @@ private Q_SLOTS:
         QVERIFY(!readFile(list).contains(QStringLiteral("shokupan")));
     }
 
+    void publishingKeepsToItsOwnFiles_data()
+    {
+        // What is put into the published folder, and when: a folder of it or a page turned
+        // into a link to outside/ (after the first publication, and the page renamed
+        // meanwhile), a link at the name a copy once went through, or a file of the user's
+        // before Velmo ever wrote one there. outside/ and the user's file must keep "mine".
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("reason");
+        const QString link = u"シンボリックリンクを通しては書き込みません"_s;
+        // clang-format off
+        QTest::newRow("folder is a link") << u"folder"_s << u"outside/shokupan.html"_s
+                                          << u"bread/bread.html"_s << link;
+        QTest::newRow("page is a link")   << u"page"_s << u"outside/news.html"_s
+                                          << u"news.html"_s << link;
+        QTest::newRow("temporary name")   << u"part"_s << u"outside/news.html"_s
+                                          << QString() << QString();
+        QTest::newRow("user's own file")  << u"user"_s << u"web/bakery/news.html"_s
+                                          << u"news.html"_s << u"Velmo が書いたものではない"_s;
+        // clang-format on
+    }
+
+    void publishingKeepsToItsOwnFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, kept);
+        QFETCH(QString, named);
+        QFETCH(QString, reason);
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        SiteOutput output(f.global);
+        const QString web = root.path() + u"/web/bakery"_s;
+        const QString outside = root.path() + u"/outside"_s;
+        writeFile(outside + u"/shokupan.html"_s, u"mine"_s);
+        writeFile(outside + u"/news.html"_s, u"mine"_s);
+        if (kind == u"user")
+            writeFile(web + u"/news.html"_s, u"mine"_s);
+        else
+            QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        if (kind == u"folder") {
+            QVERIFY(QDir(web + u"/bread"_s).removeRecursively());
+            QVERIFY(QFile::link(outside, web + u"/bread"_s));
+            // Publishing writes the new name and prunes the old one: neither through the link.
+            f.breadPage->fileName = u"bread"_s;
+        } else if (kind == u"page") {
+            QVERIFY(QFile::remove(web + u"/news.html"_s));
+            QVERIFY(QFile::link(outside + u"/news.html"_s, web + u"/news.html"_s));
+        } else if (kind == u"part") {
+            QVERIFY(QFile::link(outside + u"/news.html"_s, web + u"/news.html.part"_s));
+        }
+        f.site->homeTitle = u"こむぎ堂 本店"_s;
+        f.reporter.messages.clear();
+        QCOMPARE(output.outputSite(),
+                 named.isEmpty() ? SiteOutput::Result::Done : SiteOutput::Result::Incomplete);
+
+        QCOMPARE(readFile(root.path() + u'/' + kept), u"mine"_s);
+        QVERIFY(!QFileInfo::exists(outside + u"/bread.html"_s));
+        const QString message = f.reporter.messages.join(u'\n');
+        if (!named.isEmpty())
+            QVERIFY2(message.contains(web + u'/' + named) && message.contains(reason),
+                     qPrintable(message));
+        QVERIFY(readFile(web + u"/index.html"_s).contains(u"本店"_s));
+        // What Velmo did not write there never becomes its own: renamed, the page leaves the
+        // user's file where it is.
+        QVERIFY(named.isEmpty() ||
+                !readFile(web + u'/' + SiteOutput::publishedListName()).contains(named + u'\n'));
+        if (kind == u"user") {
+            f.second->fileName = u"notice"_s;
+            QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+            QCOMPARE(readFile(web + u"/news.html"_s), u"mine"_s);
+        }
+    }
+
+    void templateFilesStayInTheTemplate_data()
+    {
+        // A file of the template (below its folder) that is a link to secret.txt outside it,
+        // or to a file of the template itself; or a template image whose name is not UTF-8.
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("words");
+        const QString out = u"外を指すリンク"_s;
+        // clang-format off
+        QTest::newRow("template image")   << u"template_image/leak.png"_s << u"secret"_s << out;
+        QTest::newRow("site root file")   << u"site_root/robots.txt"_s << u"secret"_s << out;
+        QTest::newRow("style sheet")      << u"css/main.css"_s << u"secret"_s << out;
+        QTest::newRow("page template")    << u"ページテンプレート/page.html"_s << u"secret"_s << out;
+        QTest::newRow("menu template")    << u"メニューテンプレート/menu.template"_s << u"secret"_s
+                                          << out;
+        QTest::newRow("content template") << u"コンテンツテンプレート/text.template"_s
+                                          << u"secret"_s << out;
+        QTest::newRow("link inside")      << u"template_image/same.png"_s << u"inside"_s
+                                          << QString();
+        QTest::newRow("name not UTF-8")   << u"template_image/\xff.png"_s << u"none"_s
+                                          << u"UTF-8 ではありません"_s;
+        // clang-format on
+    }
+
+    void templateFilesStayInTheTemplate()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, target);
+        QFETCH(QString, words);
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        const QString secret = root.path() + u"/secret.txt"_s;
+        writeFile(secret, u"name(本文)\nput(SECRET);\n"_s);
+        const QString path = f.site->templatePath + u'/' + file;
+        QVERIFY(createFolderPath(path));
+        if (target == u"none") {
+            QByteArray name = QFile::encodeName(path);
+            name.replace("\xc3\xbf", "\xff");
+            QVERIFY(::close(::open(name.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
+        } else {
+            QFile::remove(path);
+            QVERIFY(QFile::link(
+                target == u"secret" ? secret : f.site->templatePath + u"/css/main.css"_s, path));
+        }
+        SiteOutput output(f.global);
+        QString published;
+        output.outputSite(&published);
+
+        const QHash<QString, QByteArray> files = filesBelow(published);
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            QVERIFY2(!it.value().contains("SECRET"), qPrintable(it.key()));
+        const QString message = f.reporter.messages.join(u'\n');
+        if (words.isEmpty()) {
+            QVERIFY2(message.isEmpty(), qPrintable(message));
+            QCOMPARE(files.value(u"/template_image/same.png"_s), QByteArray("body{color:#333}"));
+        } else {
+            QVERIFY2(message.contains(words), qPrintable(message));
+        }
+    }
+
+    void interruptedAndConcurrentOutputs()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        SiteOutput output(f.global);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        const QString web = root.path() + u"/web/bakery"_s;
+        // What a publication killed half way leaves: its mark, its temporary copies and one an
+        // earlier version made beside a page; and a file of the user's that only looks alike.
+        writeFile(web + u'/' + SiteOutput::publishingMarkName(), u"12345"_s);
+        const QString leftovers[] = {web + u"/bread/.velmo-999999999-7.part"_s,
+                                     web + u"/news.html.part"_s};
+        for (const QString &path : leftovers)
+            writeFile(path, u"half"_s);
+        writeFile(web + u"/notes.part"_s, u"mine"_s);
+
+        // Another program outputting the same site holds its working folder.
+        {
+            const FolderLock other(f.working());
+            QVERIFY(!other.isHeldElsewhere());
+            f.reporter.messages.clear();
+            QCOMPARE(output.outputSite(), SiteOutput::Result::Busy);
+            QCOMPARE(output.regenerateAll(), SiteOutput::Result::Busy);
+            QVERIFY(f.reporter.messages.constFirst().contains(u"別の出力が実行中です"_s));
+        }
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        for (const QString &path : leftovers)
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+        QVERIFY(!QFileInfo::exists(web + u'/' + SiteOutput::publishingMarkName()));
+        QCOMPARE(readFile(web + u"/notes.part"_s), u"mine"_s);
+
+        // Asked to stop (SIGINT or SIGTERM to velmo-cli): the run ends before its next page,
+        // says so, and publishes nothing half made.
+        f.site->homeTitle = u"こむぎ堂 本店"_s;
+        SiteOutput::requestStop();
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Stopped);
+        SiteOutput::clearStopRequest();
+        QVERIFY(!readFile(web + u"/index.html"_s).contains(u"本店"_s));
+        QVERIFY(f.reporter.messages.constLast().contains(u"中断"_s));
+        QVERIFY(!QFileInfo::exists(web + u'/' + SiteOutput::publishingMarkName()));
+    }
+
+    void checkSeesOnlyThisOutput()
+    {
+        // A page links to news.html, which a rename takes away after a first output: the
+        // check must not find the copy that output left in the working folder.
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        f.addGroup(f.shopPage, u"text.template"_s, u"<a href=\"../news.html\">お知らせ</a>"_s);
+        SiteOutput output(f.global);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        f.second->fileName = u"notice"_s;
+        gen::LinkCheck check;
+        output.setLinkCheck(&check);
+        QCOMPARE(output.checkSite(), SiteOutput::Result::Done);
+        QStringList broken;
+        for (const gen::LinkCheck::Broken &link : output.linkCheck().broken)
+            broken << link.file + u' ' + link.link.url;
+        QCOMPARE(broken, QStringList{u"shop/access.html ../news.html"_s});
+        // Nothing published: the published folder still has the page under its old name.
+        QVERIFY(QFileInfo::exists(root.path() + u"/web/bakery/news.html"_s));
+    }
+
     void writeFailuresAreReportedAndNotPublished_data()
     {
         // Where the fault is put, below the working folder (w/) or the published one (p/); what
         // stands there (/dev/full, a plain file where a folder must be, or an over-long page
-        // name); the file the message must name; the published file that keeps its earlier
-        // version.
+        // name, a folder where a file goes); the file the message must name; the published file
+        // that keeps its earlier version.
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("named");
@@ -650,11 +850,12 @@ private Q_SLOTS:
                               << u"news.html"_s << full;
         QTest::newRow("style sheet") << u"w/css/style.css"_s << u"full"_s << u"w/css/style.css"_s
                                      << u"css/style.css"_s << full;
-        QTest::newRow("template image") << u"w/template_image/logo.png.part"_s << u"full"_s
+        QTest::newRow("template image") << u"w/template_image/logo.png"_s << u"folder"_s
                                         << u"w/template_image/logo.png"_s
-                                        << u"template_image/logo.png"_s << full;
-        QTest::newRow("published copy") << u"p/shop/access.html.part"_s << u"full"_s
-                                        << u"p/shop/access.html"_s << u"shop/access.html"_s << full;
+                                        << u"template_image/logo.png"_s << u"同じ名前のフォルダがあります"_s;
+        QTest::newRow("published copy") << u"p/shop/access.html"_s << u"folder"_s
+                                        << u"p/shop/access.html"_s << QString()
+                                        << u"同じ名前のフォルダがあります"_s;
         QTest::newRow("file where a folder goes") << u"w/bread"_s << u"file"_s
                                                   << u"w/bread/shokupan.html"_s
                                                   << u"bread/shokupan.html"_s
@@ -692,6 +893,9 @@ private Q_SLOTS:
         } else if (how == u"file") {
             QVERIFY(QDir(place(fault)).removeRecursively());
             writeFile(place(fault), u"x"_s);
+        } else if (how == u"folder") {
+            QFile::remove(place(fault));
+            writeFile(place(fault) + u"/inside"_s, u"x"_s);
         } else {
             f.breadPage->fileName = QString(300, u'x');
         }
@@ -840,7 +1044,7 @@ private Q_SLOTS:
         QTest::newRow("folder")        << u"folder"_s  << u"を読み込めません"_s;
         QTest::newRow("dangling link") << u"link"_s    << u"を読み込めません"_s;
         QTest::newRow("FIFO")          << u"fifo"_s    << u"を読み込めません"_s;
-        QTest::newRow("device")        << u"device"_s  << u"を読み込めません"_s;
+        QTest::newRow("link out")      << u"device"_s  << u"はテンプレートフォルダの外を指すリンク"_s;
         // clang-format on
     }
 
