@@ -110,10 +110,14 @@ DeployPlan DeployPlan::make(const QList<LocalFile> &local, const RemoteTree &rem
             there->type == RemoteListing::Entry::Type::File)
             deletions.append(it.key());
     }
-    // What a cancelled or broken run left under a temporary name is Velmo's own.
+    // What a cancelled or broken run left under a temporary name is Velmo's own; one that
+    // this run uploads under the same name again is overwritten and renamed anyway.
+    QSet<QString> temporaries;
+    for (const Action &action : std::as_const(plan.m_actions))
+        temporaries.insert(temporaryName(action.path));
     for (auto it = remote.cbegin(); it != remote.cend(); ++it) {
         if (it->type == RemoteListing::Entry::Type::File && nameOf(it.key()).startsWith(u'.') &&
-            it.key().endsWith(kTemporarySuffix))
+            it.key().endsWith(kTemporarySuffix) && !temporaries.contains(it.key()))
             deletions.append(it.key());
     }
     std::sort(deletions.begin(), deletions.end());

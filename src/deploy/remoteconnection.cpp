@@ -327,8 +327,8 @@ RemoteConnection::Status RemoteConnection::perform(Request &request)
         return fail(Status::NotFound, u"%1サーバーにありません: %2"_s.arg(request.what, detail));
     case CURLE_REMOTE_ACCESS_DENIED:
         if (request.listing)
-            return fail(Status::NotFound,
-                        u"%1サーバーにないか、開けません: %2"_s.arg(request.what, detail));
+            return fail(Status::NotFound, u"%1サーバーにありません（または開けません）: %2"_s.arg(
+                                              request.what, detail));
         break;
     default:
         break;
