@@ -243,7 +243,7 @@ void NavigationPane::setDeployController(DeployController *deploy)
             [this] { showDeployProgress(u"サーバーのファイル一覧を取得しています..."_s, 0); });
     connect(deploy, &DeployController::planReady, this,
             [this](const velmo::deploy::DeployPlan &plan) {
-                delete m_deployProgress.data();
+                closeDeployProgress();
                 velmo::deploy::ServerSettings settings;
                 m_deploy->serverSettings(*m_global.currentSiteUnchecked(), &settings);
                 auto *dialog = new DeployPlanDialog(plan, settings.url(), window());
@@ -259,23 +259,34 @@ void NavigationPane::setDeployController(DeployController *deploy)
             });
     connect(deploy, &DeployController::progressChanged, this,
             [this](const velmo::deploy::SiteDeploy::Progress &progress) {
-                if (m_deployProgress.isNull())
+                const QPointer<QProgressDialog> dialog = m_deployProgress;
+                if (dialog.isNull())
                     return;
-                m_deployProgress->setMaximum(qMax(1, progress.filesTotal));
-                m_deployProgress->setValue(progress.filesDone);
-                m_deployProgress->setLabelText(
-                    u"ファイル %1 / %2　%3 / %4 KB\n%5"_s.arg(progress.filesDone)
-                        .arg(progress.filesTotal)
-                        .arg(progress.bytesDone / 1024)
-                        .arg(progress.bytesTotal / 1024)
-                        .arg(progress.currentFile));
+                dialog->setMaximum(qMax(1, progress.filesTotal));
+                dialog->setLabelText(u"ファイル %1 / %2　%3 / %4\n%5"_s.arg(progress.filesDone)
+                                         .arg(progress.filesTotal)
+                                         .arg(locale().formattedDataSize(progress.bytesDone),
+                                              locale().formattedDataSize(progress.bytesTotal),
+                                              progress.currentFile));
+                dialog->setValue(progress.filesDone);
             });
-    connect(deploy, &DeployController::finished, this, [this] { delete m_deployProgress.data(); });
+    connect(deploy, &DeployController::finished, this, [this] { closeDeployProgress(); });
+}
+
+void NavigationPane::closeDeployProgress()
+{
+    // Later: a modal progress dialog's setValue handles events, and the transfer's end may be
+    // one of them, arriving while that setValue still runs.
+    if (!m_deployProgress.isNull()) {
+        m_deployProgress->hide();
+        m_deployProgress->deleteLater();
+        m_deployProgress.clear();
+    }
 }
 
 void NavigationPane::showDeployProgress(const QString &text, int files)
 {
-    delete m_deployProgress.data();
+    closeDeployProgress();
     m_deployProgress = new QProgressDialog(text, u"キャンセル"_s, 0, files, window());
     m_deployProgress->setObjectName(u"deployProgress"_s);
     m_deployProgress->setWindowTitle(u"サーバーへ転送"_s);

@@ -92,6 +92,7 @@ private:
     void onOutputFinished(const QString &summary, const QString &publishedFolder);
     // The progress of the transfer's listing (files 0: busy) or of its files, with cancel.
     void showDeployProgress(const QString &text, int files);
+    void closeDeployProgress();
 
     DocumentController &m_controller;
     velmo::Document &m_global;

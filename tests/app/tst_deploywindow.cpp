@@ -121,8 +121,9 @@ private Q_SLOTS:
         QVERIFY2(status->text().contains(u"アップロード %1 件"_s.arg(files)),
                  qPrintable(status->text()));
         QVERIFY(progressSeen);
+        keepPicture(f.frame(), u"main-window"_s);
         QVERIFY(QFile::exists(folder + u"/index.html"_s));
-        QVERIFY(f.frame()->findChild<QProgressDialog *>(u"deployProgress"_s) == nullptr);
+        QTRY_VERIFY(f.frame()->findChild<QProgressDialog *>(u"deployProgress"_s) == nullptr);
 
         // Nothing changed: said so, and nothing to agree to.
         plan = nullptr;
