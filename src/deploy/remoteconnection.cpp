@@ -168,8 +168,6 @@ QByteArray RemoteConnection::commandPath(const QString &path) const
     QStringList steps = m_settings.remoteFolder.split(u'/', Qt::SkipEmptyParts);
     steps += path.split(u'/', Qt::SkipEmptyParts);
     const QByteArray joined = steps.join(u'/').toUtf8();
-    if (m_settings.protocol != ServerSettings::Protocol::Sftp)
-        return joined;
     return quoted((m_settings.remoteFolder.startsWith(u'/') ? "/" : "~/") + joined);
 }
 
@@ -373,27 +371,6 @@ RemoteConnection::Status RemoteConnection::listFolder(const QString &folder,
     return status;
 }
 
-RemoteConnection::Status RemoteConnection::listTree(RemoteListing::Tree *tree)
-{
-    tree->clear();
-    QStringList folders{QString()};
-    while (!folders.isEmpty()) {
-        const QString folder = folders.takeLast();
-        QList<RemoteListing::Entry> entries;
-        const Status status = listFolder(folder, &entries);
-        if (status != Status::Ok)
-            return status;
-        for (const RemoteListing::Entry &entry : entries) {
-            const QString path = folder.isEmpty() ? entry.name : folder + u'/' + entry.name;
-            tree->insert(path, entry);
-            // A link to a folder is not entered: what lies behind it is not the site's.
-            if (entry.type == RemoteListing::Entry::Type::Folder)
-                folders.append(path);
-        }
-    }
-    return Status::Ok;
-}
-
 RemoteConnection::Status RemoteConnection::upload(const QString &path, const QByteArray &data,
                                                   const Progress &progress)
 {
@@ -438,12 +415,17 @@ RemoteConnection::Status RemoteConnection::upload(const QString &path, const QBy
 RemoteConnection::Status RemoteConnection::remove(const QString &path)
 {
     Request request;
-    // The remote folder's own URL: the request changes into nothing that the deletion touches.
-    request.url = urlOf(QString(), true);
-    request.quote = {(m_settings.protocol == ServerSettings::Protocol::Sftp ? "rm " : "DELE ") +
-                     commandPath(path)};
     request.what = u"「%1」の削除: "_s.arg(path);
     request.timeoutSeconds = m_options.connectTimeoutSeconds + m_options.stallSeconds;
+    if (m_settings.protocol == ServerSettings::Protocol::Sftp) {
+        request.url = urlOf(QString(), true);
+        request.quote = {"rm " + commandPath(path)};
+    } else {
+        // A reused FTP connection stands in whatever folder it last changed into: the deletion
+        // runs after the request has changed into the file's own folder.
+        request.url = urlOf(folderOf(path), true);
+        request.postQuote = {"DELE " + nameOf(path)};
+    }
     return perform(request);
 }
 

@@ -70,8 +70,6 @@ public:
 
     // The entries of folder (relative to the remote folder; empty for the remote folder itself).
     Status listFolder(const QString &folder, QList<RemoteListing::Entry> *entries);
-    // Every entry below the remote folder; links are listed but never entered.
-    Status listTree(RemoteListing::Tree *tree);
     // Sends data as the file path (relative to the remote folder): under the temporary name first,
     // creating folders as needed, then renamed over whatever path was.
     Status upload(const QString &path, const QByteArray &data, const Progress &progress = {});
@@ -95,8 +93,7 @@ private:
     void describeFailure(int code, const QString &what);
     // The URL of path below the remote folder (percent-encoded UTF-8).
     QByteArray urlOf(const QString &path, bool folder) const;
-    // path as the server's quote commands take it: absolute and quoted for SFTP, relative to the
-    // login folder for FTP.
+    // path as SFTP quote commands take it: absolute ("~/" for the home folder) and quoted.
     QByteArray commandPath(const QString &path) const;
 
     ServerSettings m_settings;

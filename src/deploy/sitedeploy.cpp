@@ -94,17 +94,12 @@ SiteDeploy::Result SiteDeploy::prepare()
     }
     m_recordState = m_record.load(m_recordFile);
 
-    RemoteConnection lister(m_settings, m_password, m_options.connection, &m_cancelled);
     RemoteListing::Tree remote;
-    const RemoteConnection::Status status = lister.listTree(&remote);
-    m_hostKey = lister.hostKey();
-    m_hostKeyRefused = !lister.refusedHostKey().isEmpty();
+    const RemoteConnection::Status status = listServer(&remote);
     if (status == RemoteConnection::Status::Cancelled)
         return Result::Cancelled;
-    if (status != RemoteConnection::Status::Ok) {
-        m_error = lister.error();
+    if (status != RemoteConnection::Status::Ok)
         return Result::ConnectionFailed;
-    }
     // A recorded file that is gone from the server, or is no longer a plain file there, is no
     // longer Velmo's to judge or to delete.
     for (const QString &path : m_record.files().keys()) {
@@ -117,15 +112,84 @@ SiteDeploy::Result SiteDeploy::prepare()
     return Result::Done;
 }
 
+RemoteConnection::Status SiteDeploy::listServer(RemoteListing::Tree *tree)
+{
+    // The first connection lists the top alone: a refused login or host key is then said once.
+    RemoteConnection &first = connection(0);
+    QList<RemoteListing::Entry> top;
+    RemoteConnection::Status status = first.listFolder(QString(), &top);
+    m_hostKey = first.hostKey();
+    m_hostKeyRefused = !first.refusedHostKey().isEmpty();
+    if (status != RemoteConnection::Status::Ok) {
+        m_error = first.error();
+        return status;
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    QStringList waiting;
+    int busy = 0;
+    const auto take = [&](const QString &folder, const QList<RemoteListing::Entry> &entries) {
+        for (const RemoteListing::Entry &entry : entries) {
+            const QString path = folder.isEmpty() ? entry.name : folder + u'/' + entry.name;
+            tree->insert(path, entry);
+            if (entry.type == RemoteListing::Entry::Type::Folder)
+                waiting.append(path);
+        }
+    };
+    take(QString(), top);
+    const auto work = [&](RemoteConnection &connection) {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] {
+                return !waiting.isEmpty() || busy == 0 || status != RemoteConnection::Status::Ok;
+            });
+            if (waiting.isEmpty() || status != RemoteConnection::Status::Ok)
+                break;
+            const QString folder = waiting.takeLast();
+            ++busy;
+            lock.unlock();
+            QList<RemoteListing::Entry> entries;
+            const RemoteConnection::Status listed = connection.listFolder(folder, &entries);
+            lock.lock();
+            --busy;
+            if (listed == RemoteConnection::Status::Ok) {
+                take(folder, entries);
+            } else if (status == RemoteConnection::Status::Ok) {
+                status = listed;
+                m_error = connection.error();
+            }
+            changed.notify_all();
+        }
+        changed.notify_all();
+    };
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < qMax(1, m_options.connections); ++i) {
+        RemoteConnection &helper = connection(size_t(i));
+        helpers.emplace_back([&work, &helper] { work(helper); });
+    }
+    work(first);
+    for (std::thread &helper : helpers)
+        helper.join();
+    return status;
+}
+
+RemoteConnection &SiteDeploy::connection(size_t index)
+{
+    while (m_connections.size() <= index)
+        m_connections.push_back(std::make_unique<RemoteConnection>(
+            m_settings, m_password, m_options.connection, &m_cancelled));
+    return *m_connections[index];
+}
+
 void SiteDeploy::addFailure(const QString &path, const QString &message)
 {
     m_failures.append({path, message});
     ++m_counts.failed;
 }
 
-void SiteDeploy::transferFiles(Run &run, const ProgressHandler &handler)
+void SiteDeploy::transferFiles(Run &run, RemoteConnection &connection,
+                               const ProgressHandler &handler)
 {
-    RemoteConnection connection(m_settings, m_password, m_options.connection, &m_cancelled);
     while (!m_cancelled.load()) {
         const qsizetype index = run.next.fetch_add(1);
         if (index >= run.transfers.size())
@@ -178,7 +242,7 @@ void SiteDeploy::transferFiles(Run &run, const ProgressHandler &handler)
 
 void SiteDeploy::deleteFiles(Run &run, const ProgressHandler &handler)
 {
-    std::unique_ptr<RemoteConnection> connection;
+    RemoteConnection &remote = connection(0);
     for (const DeployPlan::Action &action : m_plan.actions()) {
         if (action.kind != DeployPlan::Action::Kind::Delete || m_cancelled.load())
             continue;
@@ -186,10 +250,7 @@ void SiteDeploy::deleteFiles(Run &run, const ProgressHandler &handler)
             addFailure(action.path, run.broken);
             continue;
         }
-        if (!connection)
-            connection = std::make_unique<RemoteConnection>(m_settings, m_password,
-                                                            m_options.connection, &m_cancelled);
-        const RemoteConnection::Status status = connection->remove(action.path);
+        const RemoteConnection::Status status = remote.remove(action.path);
         const std::lock_guard lock(m_mutex);
         // Gone already is as good as deleted.
         if (status == RemoteConnection::Status::Ok ||
@@ -198,9 +259,9 @@ void SiteDeploy::deleteFiles(Run &run, const ProgressHandler &handler)
             if (!DeployPlan::isBookkeeping(action.path))
                 ++m_counts.deleted;
         } else if (status != RemoteConnection::Status::Cancelled) {
-            addFailure(action.path, connection->error());
+            addFailure(action.path, remote.error());
             if (status == RemoteConnection::Status::ConnectionFailed)
-                run.broken = connection->error();
+                run.broken = remote.error();
         }
         ++run.progress.filesDone;
         run.progress.currentFile = action.path;
@@ -228,8 +289,11 @@ SiteDeploy::Result SiteDeploy::execute(const ProgressHandler &handler)
 
     const int threads = int(qMin<qsizetype>(qMax(1, m_options.connections), run.transfers.size()));
     std::vector<std::thread> workers;
-    for (int i = 0; i < threads; ++i)
-        workers.emplace_back([this, &run, &handler] { transferFiles(run, handler); });
+    for (int i = 0; i < threads; ++i) {
+        RemoteConnection &worker = connection(size_t(i));
+        workers.emplace_back(
+            [this, &run, &worker, &handler] { transferFiles(run, worker, handler); });
+    }
     for (std::thread &worker : workers)
         worker.join();
     deleteFiles(run, handler);

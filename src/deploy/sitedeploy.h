@@ -4,8 +4,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 #include <QList>
 #include <QString>
@@ -88,7 +91,13 @@ public:
 
 private:
     struct Run;
-    void transferFiles(Run &run, const ProgressHandler &handler);
+    // Lists every folder below the remote folder, over several connections at once (one
+    // listing per folder is what a run waits for most); links are listed, never entered.
+    RemoteConnection::Status listServer(RemoteListing::Tree *tree);
+    void transferFiles(Run &run, RemoteConnection &connection, const ProgressHandler &handler);
+    // The connection at index, made on first use; the listing's are kept for the transfer, so
+    // that a small change costs no new login.
+    RemoteConnection &connection(size_t index);
     void deleteFiles(Run &run, const ProgressHandler &handler);
     void addFailure(const QString &path, const QString &message);
     Result finish();
@@ -109,6 +118,7 @@ private:
     bool m_hostKeyRefused = false;
     bool m_prepared = false;
     std::mutex m_mutex;
+    std::vector<std::unique_ptr<RemoteConnection>> m_connections;
 };
 
 } // namespace velmo::deploy
