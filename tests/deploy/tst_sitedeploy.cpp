@@ -296,6 +296,35 @@ private Q_SLOTS:
         QVERIFY(!left.hasNext());
     }
 
+    // Cancelled half-way: what is on the server is whole (old or new, never half), the run says
+    // so, and the next run completes the site.
+    void cancelledRunLeavesWholeFiles()
+    {
+        Server server = startServer(ServerSettings::Protocol::Sftp);
+        if (!server.error().isEmpty())
+            QSKIP(qPrintable(u"SKIP: "_qs + server.error()));
+        for (int i = 0; i < 30; ++i)
+            writeFile(published() + u"/p%1.html"_qs.arg(i), QByteArray(50000, char('a' + i % 26)));
+        SiteDeploy::Options options = testOptions(knownHosts());
+        options.connections = 2;
+        SiteDeploy deploy(server.settings, server.password, published(), record(), options);
+        QCOMPARE(deploy.prepare(), SiteDeploy::Result::Done);
+        QCOMPARE(deploy.execute([&deploy](const SiteDeploy::Progress &progress) {
+            if (progress.filesDone == 4)
+                deploy.cancel();
+        }),
+                 SiteDeploy::Result::Cancelled);
+        QVERIFY(deploy.counts().uploaded < 30);
+        const QMap<QString, QByteArray> local = tree(published());
+        const QMap<QString, QByteArray> sent = tree(server.folder);
+        for (auto it = sent.cbegin(); it != sent.cend(); ++it)
+            QCOMPARE(it.value(), local.value(it.key()));
+
+        SiteDeploy::Counts counts;
+        QCOMPARE(run(server, &counts), SiteDeploy::Result::Done);
+        QCOMPARE(tree(server.folder), local);
+    }
+
     // A server that stops answering ends the run with a message, within the stall time.
     void silentServerDoesNotHang()
     {
