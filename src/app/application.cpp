@@ -14,6 +14,7 @@
 #include "app/appicon.h"
 #include "app/autosave.h"
 #include "app/autosavedialog.h"
+#include "app/deploycontroller.h"
 #include "app/documentcontroller.h"
 #include "app/documentsession.h"
 #include "app/mainwindow.h"
@@ -117,6 +118,10 @@ bool Application::initInstance(const CommandLineInfo &commandLine)
             &AutoSave::discard);
     m_mainFrame = new MainWindow(*m_document, *m_controller);
     NavigationPane *navigation = NavigationPane::install(*m_mainFrame, *m_controller);
+    m_deploy = std::make_unique<DeployController>(*m_controller, m_settings);
+    navigation->setDeployController(m_deploy.get());
+    connect(m_deploy.get(), &DeployController::finished, m_mainFrame,
+            [this](const QString &summary) { m_mainFrame->showOutputResult(summary, QString()); });
     m_messageBoxes.setParentWidget(m_mainFrame);
     m_fileDialogs.setParentWidget(m_mainFrame);
     if (m_windowSetup)

@@ -19,6 +19,7 @@
 class AutoSave;
 class MainWindow;
 class NavigationPane;
+class DeployController;
 class DocumentController;
 class DocumentSession;
 class QCoreApplication;
@@ -91,6 +92,7 @@ public:
     QSettings &settings() const { return m_settings; }
     DocumentSession &document() const { return *m_document; }
     DocumentController &controller() const { return *m_controller; }
+    DeployController &deploy() const { return *m_deploy; }
     AutoSave &autoSave() const { return *m_autoSave; }
     MainWindow *mainFrame() const;
     RecentFileList &recentFiles() { return m_recentFiles; }
@@ -113,6 +115,7 @@ private:
     RecentFileList m_recentFiles;
     // The controller holds the undo history the session marks, so it is made first.
     std::unique_ptr<DocumentController> m_controller;
+    std::unique_ptr<DeployController> m_deploy;
     std::unique_ptr<DocumentSession> m_document;
     // After the session and the controller, so that it goes before them.
     std::unique_ptr<AutoSave> m_autoSave;

@@ -6,8 +6,11 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMetaObject>
 #include <QPointer>
 #include <QProgressDialog>
@@ -15,9 +18,12 @@
 #include <QSignalBlocker>
 #include <QUrl>
 
+#include "app/deploycontroller.h"
+#include "app/deployplandialog.h"
 #include "app/documentcontroller.h"
 #include "app/mainwindow.h"
 #include "app/objecttree.h"
+#include "app/serversettingsdialog.h"
 #include "model/document.h"
 #include "model/site.h"
 
@@ -54,6 +60,8 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
     m_siteCombo = new QComboBox(this);
     m_siteCombo->setObjectName(u"siteCombo"_s);
     m_outputButton = makeButton(u"HTML出力"_s, u"outputButton"_s, 98, this);
+    m_deployButton = makeButton(u"サーバーへ転送"_s, u"deployButton"_s, 110, this);
+    m_deployButton->setEnabled(false);
     m_menuLabel = makeLabel(u"メニュー"_s, u"menuLabel"_s, this);
     m_upButton = makeButton(u"上へ"_s, u"upButton"_s, 50, this);
     m_downButton = makeButton(u"下へ"_s, u"downButton"_s, 50, this);
@@ -78,7 +86,11 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
     layout->addWidget(m_siteLabel, 0, 0);
     layout->addWidget(m_manageButton, 0, 1, 1, 2, Qt::AlignRight);
     layout->addWidget(m_siteCombo, 1, 0);
-    layout->addWidget(m_outputButton, 1, 1, 1, 2, Qt::AlignRight);
+    auto *outputButtons = new QHBoxLayout;
+    outputButtons->setSpacing(1);
+    outputButtons->addWidget(m_outputButton);
+    outputButtons->addWidget(m_deployButton);
+    layout->addLayout(outputButtons, 1, 1, 1, 2, Qt::AlignRight);
     layout->addWidget(m_menuLabel, 2, 0);
     layout->addWidget(m_upButton, 2, 1);
     layout->addWidget(m_downButton, 2, 2);
@@ -126,9 +138,9 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
         m_siteCombo->clear();
     });
 
-    for (QWidget *widget :
-         std::initializer_list<QWidget *>{m_siteCombo, m_manageButton, m_outputButton, m_upButton,
-                                          m_downButton, m_menuTree, m_storageTree, m_emptyButton})
+    for (QWidget *widget : std::initializer_list<QWidget *>{
+             m_siteCombo, m_manageButton, m_outputButton, m_deployButton, m_upButton, m_downButton,
+             m_menuTree, m_storageTree, m_emptyButton})
         consumeEnterAndEscape(widget);
 }
 
@@ -209,6 +221,82 @@ void NavigationPane::onHtmlOutput()
     m_controller.outputSite();
     if (!self.isNull())
         m_openAfterOutput = false;
+}
+
+void NavigationPane::setDeployController(DeployController *deploy)
+{
+    m_deploy = deploy;
+    m_deployButton->setEnabled(deploy != nullptr);
+    if (deploy == nullptr)
+        return;
+    connect(m_deployButton, &QPushButton::clicked, deploy, &DeployController::deployCurrentSite);
+    deploy->setPasswordPrompt([this](const QString &server, QString *password) {
+        bool ok = false;
+        *password =
+            QInputDialog::getText(window(), u"サーバーへ転送"_s, u"%1 のパスワード"_s.arg(server),
+                                  QLineEdit::Password, QString(), &ok);
+        return ok;
+    });
+    connect(deploy, &DeployController::serverSettingsNeeded, this,
+            [this](velmo::Site *site) { ServerSettingsDialog::run(*m_deploy, *site, window()); });
+    connect(deploy, &DeployController::listingStarted, this,
+            [this] { showDeployProgress(u"サーバーのファイル一覧を取得しています..."_s, 0); });
+    connect(deploy, &DeployController::planReady, this,
+            [this](const velmo::deploy::DeployPlan &plan) {
+                closeDeployProgress();
+                velmo::deploy::ServerSettings settings;
+                m_deploy->serverSettings(*m_global.currentSiteUnchecked(), &settings);
+                auto *dialog = new DeployPlanDialog(plan, settings.url(), window());
+                dialog->setAttribute(Qt::WA_DeleteOnClose);
+                dialog->setWindowModality(Qt::WindowModal);
+                const int files = int(plan.actions().size());
+                connect(dialog, &QDialog::accepted, this, [this, files] {
+                    showDeployProgress(u"転送しています..."_s, files);
+                    m_deploy->confirm();
+                });
+                connect(dialog, &QDialog::rejected, m_deploy, &DeployController::cancel);
+                dialog->open();
+            });
+    connect(deploy, &DeployController::progressChanged, this,
+            [this](const velmo::deploy::SiteDeploy::Progress &progress) {
+                const QPointer<QProgressDialog> dialog = m_deployProgress;
+                if (dialog.isNull())
+                    return;
+                dialog->setMaximum(qMax(1, progress.filesTotal));
+                dialog->setLabelText(u"ファイル %1 / %2　%3 / %4\n%5"_s.arg(progress.filesDone)
+                                         .arg(progress.filesTotal)
+                                         .arg(locale().formattedDataSize(progress.bytesDone),
+                                              locale().formattedDataSize(progress.bytesTotal),
+                                              progress.currentFile));
+                dialog->setValue(progress.filesDone);
+            });
+    connect(deploy, &DeployController::finished, this, [this] { closeDeployProgress(); });
+}
+
+void NavigationPane::closeDeployProgress()
+{
+    // Later: a modal progress dialog's setValue handles events, and the transfer's end may be
+    // one of them, arriving while that setValue still runs.
+    if (!m_deployProgress.isNull()) {
+        m_deployProgress->hide();
+        m_deployProgress->deleteLater();
+        m_deployProgress.clear();
+    }
+}
+
+void NavigationPane::showDeployProgress(const QString &text, int files)
+{
+    closeDeployProgress();
+    m_deployProgress = new QProgressDialog(text, u"キャンセル"_s, 0, files, window());
+    m_deployProgress->setObjectName(u"deployProgress"_s);
+    m_deployProgress->setWindowTitle(u"サーバーへ転送"_s);
+    m_deployProgress->setWindowModality(Qt::WindowModal);
+    m_deployProgress->setMinimumDuration(0);
+    m_deployProgress->setAutoClose(false);
+    m_deployProgress->setAutoReset(false);
+    m_deployProgress->setMinimumWidth(420);
+    connect(m_deployProgress, &QProgressDialog::canceled, m_deploy, &DeployController::cancel);
+    m_deployProgress->show();
 }
 
 void NavigationPane::onOutputStarted(int)

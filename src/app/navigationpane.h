@@ -1,6 +1,6 @@
-// NavigationPane, the navigation form in the main window's left pane: the site combo with "管理"
-// and "HTML出力", the current site's menu tree with "上へ" and "下へ", and its storage area
-// ("一時置き場") with "空にする".
+// NavigationPane, the navigation form in the main window's left pane: the site combo with "管理",
+// "HTML出力" and "サーバーへ転送", the current site's menu tree with "上へ" and "下へ", and its
+// storage area ("一時置き場") with "空にする".
 #pragma once
 
 #include <functional>
@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class DeployController;
 class DocumentController;
 class MainWindow;
 class QComboBox;
@@ -65,6 +66,10 @@ public:
     ObjectTree *menuTree() const { return m_menuTree; }
     ObjectTree *storageTree() const { return m_storageTree; }
 
+    // "サーバーへ転送" forwards to deploy, whose listing, plan and progress are shown here.
+    void setDeployController(DeployController *deploy);
+    QPushButton *deployButton() const { return m_deployButton; }
+
     void setFolderOpener(FolderOpener opener) { m_openFolder = std::move(opener); }
     // How long a site output runs before its progress is shown (half a second by default).
     void setProgressDelay(int milliseconds) { m_progressDelay = milliseconds; }
@@ -85,6 +90,9 @@ private:
     void onOutputStarted(int total);
     void onOutputProgress(int done, int total);
     void onOutputFinished(const QString &summary, const QString &publishedFolder);
+    // The progress of the transfer's listing (files 0: busy) or of its files, with cancel.
+    void showDeployProgress(const QString &text, int files);
+    void closeDeployProgress();
 
     DocumentController &m_controller;
     velmo::Document &m_global;
@@ -92,6 +100,9 @@ private:
     QComboBox *m_siteCombo = nullptr;
     QPushButton *m_manageButton = nullptr;
     QPushButton *m_outputButton = nullptr;
+    QPushButton *m_deployButton = nullptr;
+    QPointer<DeployController> m_deploy;
+    QPointer<QProgressDialog> m_deployProgress;
     QLabel *m_menuLabel = nullptr;
     QPushButton *m_upButton = nullptr;
     QPushButton *m_downButton = nullptr;

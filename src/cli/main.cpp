@@ -9,9 +9,11 @@
 
 #include <signal.h>
 
+#include "cli/deploycommand.h"
 #include "cli/documentdump.h"
 #include "cli/linkreport.h"
 #include "cli/sampledocument.h"
+#include "deploy/serversettings.h"
 #include "generator/externallinkcheck.h"
 #include "generator/siteoutput.h"
 #include "model/dataroot.h"
@@ -19,6 +21,8 @@
 #include "model/documentfile.h"
 #include "model/messagereporter.h"
 #include "model/site.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -71,6 +75,13 @@ int usage()
         "                                         list its broken links (exit 3 if any);\n"
         "                                         --external also asks the servers of its\n"
         "                                         http(s) links\n"
+        "       velmo-cli deploy DOC.vlm --home DIR [--site NAME] --to URL\n"
+        "                        [--identity KEYFILE] [--dry-run] [--insecure-host-key]\n"
+        "                                         build the site as build does, then send it\n"
+        "                                         to URL (sftp://user@host:port/path, ftps://\n"
+        "                                         or ftp://); the password comes from\n"
+        "                                         VELMO_DEPLOY_PASSWORD or the secret store.\n"
+        "                                         Exit 1: files failed; 4: no connection\n"
         "       velmo-cli sample OUT.vlm [--home DIR]\n"
         "                                         write the sample document, its site on the\n"
         "                                         sample template of DIR"));
@@ -118,59 +129,54 @@ velmo::gen::LinkCheck::Result checkedLinks(const velmo::gen::SiteOutput &output,
     return result;
 }
 
-int build(const QStringList &args, bool checkOnly)
+// What build, check and deploy ask for.
+struct BuildRequest
 {
     QString document;
     QString siteName;
     QString home;
     bool haveSite = false;
     bool external = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (arg == u"--external") {
-            external = true;
-        } else if ((arg == u"--site" || arg == u"--home") && i + 1 < args.size()) {
-            (arg == u"--site" ? siteName : home) = args.at(++i);
-            haveSite |= arg == u"--site";
-        } else if (!arg.startsWith(u"--") && document.isEmpty()) {
-            document = arg;
-        } else {
-            return usage();
-        }
-    }
-    if (document.isEmpty())
-        return usage();
+    bool checkOnly = false;
+};
 
-    velmo::Document global(velmo::DataRoot::resolve(home, QCoreApplication::applicationDirPath(),
-                                                    installedShareFolder()));
-    if (!QFileInfo::exists(document)) {
-        printError(QStringLiteral("velmo-cli: %1: no such file").arg(document));
+// Generates the site and, unless checkOnly, publishes it, printing the summary and link report;
+// the published folder and the site's identity go to published and siteKey.
+int buildSite(const BuildRequest &request, QString *published = nullptr, QString *siteKey = nullptr)
+{
+    velmo::Document global(velmo::DataRoot::resolve(
+        request.home, QCoreApplication::applicationDirPath(), installedShareFolder()));
+    if (!QFileInfo::exists(request.document)) {
+        printError(QStringLiteral("velmo-cli: %1: no such file").arg(request.document));
         return kExitUsage;
     }
-    if (!velmo::DocumentFile::open(global, document))
+    if (!velmo::DocumentFile::open(global, request.document))
         return kExitUsage;
 
     velmo::Site *site = nullptr;
     for (velmo::Site *candidate : global.sites) {
-        if (!haveSite || candidate->name == siteName) {
+        if (!request.haveSite || candidate->name == request.siteName) {
             site = candidate;
             break;
         }
     }
     if (site == nullptr) {
-        printError(haveSite ? QStringLiteral("velmo-cli: no site named \"%1\"").arg(siteName)
-                            : QStringLiteral("velmo-cli: the document has no site"));
+        printError(request.haveSite
+                       ? QStringLiteral("velmo-cli: no site named \"%1\"").arg(request.siteName)
+                       : QStringLiteral("velmo-cli: the document has no site"));
         return kExitFailed;
     }
     if (!global.setCurrentSite(site))
         return kExitFailed;
+    if (siteKey != nullptr)
+        *siteKey = velmo::deploy::ServerSettings::siteKey(*site);
 
     installStopHandlers();
     velmo::gen::SiteOutput output(global);
     // Pages are parsed for the check while the output goes on.
     velmo::gen::LinkCheck check;
     output.setLinkCheck(&check);
-    if (checkOnly) {
+    if (request.checkOnly) {
         // Pages that could not be written are reported; the check still covers the others. The
         // working folder is swept first, as for a publication, so that nothing an earlier run
         // left there is taken for a page of this one.
@@ -180,14 +186,16 @@ int build(const QStringList &args, bool checkOnly)
         if (generated != velmo::gen::SiteOutput::Result::Done &&
             generated != velmo::gen::SiteOutput::Result::Incomplete)
             return kExitFailed;
-        const velmo::gen::LinkCheck::Result links = checkedLinks(output, external);
+        const velmo::gen::LinkCheck::Result links = checkedLinks(output, request.external);
         LinkReport::print(links);
         return links.broken.isEmpty() ? kExitOk : kExitBrokenLinks;
     }
-    QString published;
-    const velmo::gen::SiteOutput::Result result = output.outputSite(&published);
+    QString folder;
+    const velmo::gen::SiteOutput::Result result = output.outputSite(&folder);
     if (result == velmo::gen::SiteOutput::Result::Stopped)
         return kExitSignalled + caughtSignal;
+    if (published != nullptr)
+        *published = folder;
     if (result != velmo::gen::SiteOutput::Result::Done &&
         result != velmo::gen::SiteOutput::Result::Incomplete)
         return kExitFailed;
@@ -199,7 +207,7 @@ int build(const QStringList &args, bool checkOnly)
                                            "pictures scaled: %5\n"
                                            "pictures from the cache: %6\n"
                                            "messages: %7\n")
-                                .arg(published)
+                                .arg(folder)
                                 .arg(stats.pagesWritten)
                                 .arg(stats.pagesUnchanged)
                                 .arg(stats.filesCopied)
@@ -209,9 +217,90 @@ int build(const QStringList &args, bool checkOnly)
     const QByteArray bytes = summary.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     // Publishing has gone on regardless; what leads nowhere is listed, not hidden.
-    LinkReport::print(checkedLinks(output, external));
+    LinkReport::print(checkedLinks(output, request.external));
+    std::fflush(stdout);
     // The summary still helps, but a script must not take an incomplete site for a good one.
     return result == velmo::gen::SiteOutput::Result::Done ? kExitOk : kExitFailed;
+}
+
+// Reads the options build, check and deploy share (the document, --site, --home); false when
+// args.at(*i) is none of them.
+bool takeBuildOption(const QStringList &args, qsizetype *i, BuildRequest *request)
+{
+    const QString &arg = args.at(*i);
+    if ((arg == u"--site" || arg == u"--home") && *i + 1 < args.size()) {
+        (arg == u"--site" ? request->siteName : request->home) = args.at(++*i);
+        request->haveSite |= arg == u"--site";
+        return true;
+    }
+    if (!arg.startsWith(u"--") && request->document.isEmpty()) {
+        request->document = arg;
+        return true;
+    }
+    return false;
+}
+
+int build(const QStringList &args, bool checkOnly)
+{
+    BuildRequest request;
+    request.checkOnly = checkOnly;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == u"--external")
+            request.external = true;
+        else if (!takeBuildOption(args, &i, &request))
+            return usage();
+    }
+    if (request.document.isEmpty())
+        return usage();
+    return buildSite(request);
+}
+
+int deploy(const QStringList &args)
+{
+    BuildRequest build;
+    DeployCommand::Request request;
+    QString url;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == u"--dry-run") {
+            request.dryRun = true;
+        } else if (arg == u"--insecure-host-key") {
+            request.insecureHostKey = true;
+        } else if ((arg == u"--to" || arg == u"--identity") && i + 1 < args.size()) {
+            (arg == u"--to" ? url : request.server.keyFile) = args.at(++i);
+        } else if (!takeBuildOption(args, &i, &build)) {
+            return usage();
+        }
+    }
+    if (build.document.isEmpty() || url.isEmpty())
+        return usage();
+    const QString keyFile = request.server.keyFile;
+    QString error;
+    if (!velmo::deploy::ServerSettings::fromUrl(url, &request.server, &error)) {
+        printError(u"velmo-cli: "_s + error);
+        return kExitUsage;
+    }
+    request.server.keyFile = keyFile;
+    if (!keyFile.isEmpty() &&
+        request.server.protocol != velmo::deploy::ServerSettings::Protocol::Sftp) {
+        printError(u"velmo-cli: --identity is for sftp:// only"_s);
+        return kExitUsage;
+    }
+    if (!keyFile.isEmpty() && !QFileInfo(keyFile).isReadable()) {
+        printError(u"velmo-cli: %1: the key file cannot be read"_s.arg(keyFile));
+        return kExitUsage;
+    }
+    const int built = buildSite(build, &request.publishedFolder, &request.siteKey);
+    if (built != kExitOk) {
+        // A site built only in part would publish its gaps: nothing is sent.
+        printError(u"velmo-cli: the site was not built completely; nothing was transferred"_s);
+        return built;
+    }
+    // The transfer writes each file under a temporary name and renames it into place, and the
+    // next run removes what a stopped one left: here a signal may end the program at once.
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    return DeployCommand::run(request);
 }
 
 int sample(const QStringList &args)
@@ -261,6 +350,8 @@ int main(int argc, char **argv)
         return build(args.mid(1), false);
     if (command == u"check")
         return build(args.mid(1), true);
+    if (command == u"deploy")
+        return deploy(args.mid(1));
     if (command == u"sample")
         return sample(args.mid(1));
     return usage();

@@ -3,11 +3,13 @@
 
 #include "app/application.h"
 #include "app/contentpane.h"
+#include "app/deploycontroller.h"
 #include "app/documentcontroller.h"
 #include "app/mainwindow.h"
 #include "app/navigationpane.h"
 #include "app/objecttree.h"
 #include "app/propertypane.h"
+#include "app/serversettingsdialog.h"
 #include "editors/categoryform.h"
 #include "editors/contenteditform.h"
 #include "editors/contentgroupform.h"
@@ -35,16 +37,23 @@ void EditingForms::install(Application &application, MainWindow &frame, Navigati
     addForm(*properties, velmo::kClassCategory, new CategoryForm(controller));
     addForm(*properties, velmo::kClassPage, new PageForm(controller));
     addForm(*properties, velmo::kClassContentGroup, new ContentGroupForm(controller));
-    addForm(*properties, velmo::kClassSite, new SiteForm(controller.document()));
+    // "サーバー設定" from the site form and from the site dialog.
+    DeployController &deploy = application.deploy();
+    const auto openServerSettings = [&deploy](velmo::Site &site, QWidget *parent) {
+        ServerSettingsDialog::run(deploy, site, parent);
+    };
+    auto *siteForm = new SiteForm(controller.document());
+    siteForm->setServerSettingsOpener(openServerSettings);
+    addForm(*properties, velmo::kClassSite, siteForm);
     addForm(*frame.contentView(), velmo::kClassContentGroup,
             new ContentEditForm(controller, application.messageBoxes(), application.fileDialogs(),
                                 application.settings()));
 
     // "管理": the navigation form follows what the dialog changes as it changes it.
     QObject::connect(&navigation, &NavigationPane::siteManagementRequested, &frame,
-                     [&application, &frame, &controller] {
+                     [&application, &frame, &controller, openServerSettings] {
                          SiteEditDialog::run(controller.writer(), application.messageBoxes(),
-                                             application.fileDialogs(), &frame);
+                                             application.fileDialogs(), &frame, openServerSettings);
                      });
 
     // F2 in the menu tree: the selection reaches the form through the event queue first.

@@ -85,10 +85,18 @@ SiteEditDialog::SiteEditDialog(DocumentWriter &writer, MessageBoxWrapper &messag
 SiteEditDialog::~SiteEditDialog() = default;
 
 int SiteEditDialog::run(DocumentWriter &writer, MessageBoxWrapper &messages,
-                        FileDialogWrapper &files, QWidget *parent)
+                        FileDialogWrapper &files, QWidget *parent,
+                        ServerSettingsOpener serverSettings)
 {
     SiteEditDialog dialog(writer, messages, files, parent);
+    dialog.setServerSettingsOpener(std::move(serverSettings));
     return dialog.exec();
+}
+
+void SiteEditDialog::setServerSettingsOpener(ServerSettingsOpener opener)
+{
+    m_openServerSettings = std::move(opener);
+    m_serverButton->setVisible(bool(m_openServerSettings));
 }
 
 Site *SiteEditDialog::shownSite() const
@@ -250,7 +258,15 @@ void SiteEditDialog::buildWidgets()
     QPushButton *bottomOk = button(u"OK"_s, u"okButton"_s);
     bottomOk->setDefault(true);
     connect(bottomOk, &QPushButton::clicked, this, &QDialog::accept);
+    // Where the selected site is published; kept in the user's settings, not in the document.
+    m_serverButton = button(u"サーバー設定"_s, u"serverSettingsButton"_s);
+    m_serverButton->setVisible(false);
+    connect(m_serverButton, &QPushButton::clicked, this, [this] {
+        if (Site *site = shownSite(); site != nullptr && m_openServerSettings)
+            m_openServerSettings(*site, this);
+    });
     auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_serverButton);
     bottom->addStretch();
     bottom->addWidget(bottomOk);
 

@@ -44,8 +44,13 @@ public:
 
     // Runs the dialog modally for "管理". Its edits are in the document (and the undo history)
     // whichever way it closes; the site last selected in it is the current site.
+    // Opens the server settings ("サーバー設定") of a site; where the dialog has none, its button
+    // is hidden.
+    using ServerSettingsOpener = std::function<void(Site &site, QWidget *parent)>;
+
     static int run(DocumentWriter &writer, MessageBoxWrapper &messages, FileDialogWrapper &files,
-                   QWidget *parent = nullptr);
+                   QWidget *parent = nullptr, ServerSettingsOpener serverSettings = {});
+    void setServerSettingsOpener(ServerSettingsOpener opener);
 
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
 
@@ -112,6 +117,8 @@ private:
     QLineEdit *m_imageFolderEdit = nullptr;
     QLineEdit *m_templateEdit = nullptr;
     QPushButton *m_templateButton = nullptr;
+    QPushButton *m_serverButton = nullptr;
+    ServerSettingsOpener m_openServerSettings;
     QListWidget *m_styleSheetList = nullptr;
     ImagePreviewFrame *m_preview = nullptr;
     QPushButton *m_previewButton = nullptr;

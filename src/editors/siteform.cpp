@@ -51,6 +51,15 @@ SiteForm::SiteForm(Document &document, QWidget *parent)
     userImages->setObjectName(u"userImageButton"_s);
     connect(userImages, &QPushButton::clicked, this, &SiteForm::openUserImageFolder);
     layout->addWidget(userImages);
+    auto *server = new QPushButton(u"サーバー設定"_s, this);
+    server->setObjectName(u"serverSettingsButton"_s);
+    server->setVisible(false);
+    connect(server, &QPushButton::clicked, this, [this] {
+        if (Site *site = m_object.as<Site>(); site != nullptr && m_openServerSettings)
+            m_openServerSettings(*site, this);
+    });
+    m_serverButton = server;
+    layout->addWidget(server);
     layout->addStretch();
 }
 
@@ -89,6 +98,12 @@ void SiteForm::openUserImageFolder()
 {
     if (m_openFolder)
         m_openFolder(m_document.programFolder() + u"/user_image"_s);
+}
+
+void SiteForm::setServerSettingsOpener(ServerSettingsOpener opener)
+{
+    m_openServerSettings = std::move(opener);
+    m_serverButton->setVisible(bool(m_openServerSettings));
 }
 
 } // namespace velmo::ui

@@ -1,5 +1,5 @@
 // SiteForm, the property pane's form for a site: the current site's name and buttons that open
-// its template's folders and the user image folder in the file manager.
+// its template's folders and the user image folder in the file manager, and its server settings.
 #pragma once
 
 #include <functional>
@@ -12,6 +12,7 @@ class QLineEdit;
 
 namespace velmo {
 class Document;
+class Site;
 } // namespace velmo
 
 namespace velmo::ui {
@@ -30,6 +31,9 @@ public:
     // when the form is shown.
     void setObject(Object *object);
     void setFolderOpener(FolderOpener opener) { m_openFolder = std::move(opener); }
+    // "サーバー設定" opens the site's server settings through opener.
+    using ServerSettingsOpener = std::function<void(Site &site, QWidget *parent)>;
+    void setServerSettingsOpener(ServerSettingsOpener opener);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -44,6 +48,8 @@ private:
     ObjectRef m_object;
     FolderOpener m_openFolder;
     QLineEdit *m_nameEdit = nullptr;
+    QWidget *m_serverButton = nullptr;
+    ServerSettingsOpener m_openServerSettings;
 };
 
 } // namespace velmo::ui
