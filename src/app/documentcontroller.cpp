@@ -10,6 +10,7 @@
 #include "app/externalprograms.h"
 #include "app/messageboxwrapper.h"
 #include "generator/externallinkcheck.h"
+#include "generator/pagelinkcache.h"
 #include "generator/sitepaths.h"
 #include "model/category.h"
 #include "model/content.h"
@@ -385,6 +386,9 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
     // Checked once generated, before it is published; publishing goes on all the same, and
     // what leads nowhere is told, not hidden.
     velmo::gen::LinkCheck check;
+    if (const velmo::Site *site = m_document.getCurrentSite())
+        check.setCacheFile(velmo::gen::PageLinkCache::fileFor(
+            velmo::gen::SitePaths::workingFolder(m_document, *site)));
     output.setLinkCheck(&check);
     QString folder;
     const velmo::gen::SiteOutput::Result result = output.outputSite(&folder);

@@ -15,7 +15,9 @@
 #include "cli/sampledocument.h"
 #include "deploy/serversettings.h"
 #include "generator/externallinkcheck.h"
+#include "generator/pagelinkcache.h"
 #include "generator/siteoutput.h"
+#include "generator/sitepaths.h"
 #include "model/dataroot.h"
 #include "model/document.h"
 #include "model/documentfile.h"
@@ -173,8 +175,11 @@ int buildSite(const BuildRequest &request, QString *published = nullptr, QString
 
     installStopHandlers();
     velmo::gen::SiteOutput output(global);
-    // Pages are parsed for the check while the output goes on.
+    // Pages are parsed for the check while the output goes on; those unchanged since the last
+    // run are not parsed again.
     velmo::gen::LinkCheck check;
+    check.setCacheFile(
+        velmo::gen::PageLinkCache::fileFor(velmo::gen::SitePaths::workingFolder(global, *site)));
     output.setLinkCheck(&check);
     if (request.checkOnly) {
         // Pages that could not be written are reported; the check still covers the others. The

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,7 @@
 #include <gumbo.h>
 #include <malloc.h>
 
+#include "generator/pagelinkcache.h"
 #include "model/fileutil.h"
 
 namespace velmo::gen {
@@ -931,6 +933,33 @@ QList<LinkCheck::Link> LinkCheck::extractStyleSheetLinks(const QByteArray &css)
     return links;
 }
 
+namespace {
+
+// A page's parse, and the key it is kept under when there is a cache.
+struct ParsedPage
+{
+    PageLinkCache::Key key;
+    bool fresh = true;
+    LinkCheck::PageLinks links;
+};
+
+ParsedPage parsePage(const PageLinkCache *cache, const QByteArray &bytes)
+{
+    ParsedPage page;
+    if (cache != nullptr) {
+        page.key = PageLinkCache::keyOf(bytes);
+        if (std::optional<LinkCheck::PageLinks> known = cache->find(page.key)) {
+            page.fresh = false;
+            page.links = std::move(*known);
+            return page;
+        }
+    }
+    page.links = LinkCheck::extractPageLinks(bytes);
+    return page;
+}
+
+} // namespace
+
 // The pages handed over by the output, parsed on a pool of their own so that finish() can wait
 // for exactly these.
 struct LinkCheck::Added
@@ -948,7 +977,9 @@ struct LinkCheck::Added
     // the path's latest page: one handed over later but left unparsed must be read instead.
     quint64 handedOver = 0;
     QHash<QString, quint64> latest;
-    QHash<QString, std::pair<quint64, PageLinks>> pages;
+    QHash<QString, std::pair<quint64, ParsedPage>> pages;
+    // Shared with the parses and the write of the cache, which may outlive a later setting.
+    std::shared_ptr<const PageLinkCache> cache;
     // Last, so that it is destroyed first: its destructor waits for the parses that use the
     // members above.
     QThreadPool pool;
@@ -959,6 +990,11 @@ LinkCheck::LinkCheck(int pagesAhead) : d(std::make_unique<Added>(pagesAhead)) {}
 LinkCheck::~LinkCheck()
 {
     d->pool.waitForDone();
+}
+
+void LinkCheck::setCacheFile(const QString &file)
+{
+    d->cache = file.isEmpty() ? nullptr : std::make_shared<const PageLinkCache>(file);
 }
 
 void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
@@ -977,12 +1013,12 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
     if (bytes.size() > kMaxTextFileBytes || !d->slots.tryAcquire())
         return;
     Added *added = d.get();
-    d->pool.start([added, cleanPath, bytes, order] {
-        PageLinks links = extractPageLinks(bytes);
+    d->pool.start([added, cache = d->cache, cleanPath, bytes, order] {
+        ParsedPage page = parsePage(cache.get(), bytes);
         {
             const QMutexLocker lock(&added->mutex);
             if (added->latest.value(cleanPath) == order)
-                added->pages.insert(cleanPath, {order, std::move(links)});
+                added->pages.insert(cleanPath, {order, std::move(page)});
         }
         added->slots.release();
     });
@@ -996,7 +1032,8 @@ LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &fil
 LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &files)
 {
     d->pool.waitForDone();
-    QHash<QString, std::pair<quint64, PageLinks>> added = std::exchange(d->pages, {});
+    QHash<QString, std::pair<quint64, ParsedPage>> added = std::exchange(d->pages, {});
+    const std::shared_ptr<const PageLinkCache> cache = d->cache;
     // A parse that finished before a later page of its path was handed over and left unparsed.
     const QHash<QString, quint64> latest = std::exchange(d->latest, {});
     added.removeIf(
@@ -1021,15 +1058,20 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         PageLinks links;
         // A style sheet's text, to know its copies by.
         QByteArray css;
+        PageLinkCache::Key key;
+        // Parsed in this run, not found in the cache.
+        bool fresh = false;
     };
     QList<Parsed> parsed =
-        QtConcurrent::blockingMapped<QList<Parsed>>(sorted, [&added](const QString &file) {
-            Parsed result{file, false, false, false, {}, {}};
+        QtConcurrent::blockingMapped<QList<Parsed>>(sorted, [&added, &cache](const QString &file) {
+            Parsed result{file, false, false, false, {}, {}, {}, false};
             const bool page = isPage(file);
             if (page) {
                 if (const auto it = added.constFind(file); it != added.cend()) {
                     result.exists = result.read = true;
-                    result.links = it->second;
+                    result.links = it->second.links;
+                    result.key = it->second.key;
+                    result.fresh = it->second.fresh;
                     return result;
                 }
             } else if (!file.endsWith(u".css", Qt::CaseInsensitive)) {
@@ -1043,9 +1085,12 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
                 return result;
             }
             result.exists = result.read = true;
-            if (page)
-                result.links = extractPageLinks(*bytes);
-            else {
+            if (page) {
+                ParsedPage parsedPage = parsePage(cache.get(), *bytes);
+                result.links = std::move(parsedPage.links);
+                result.key = parsedPage.key;
+                result.fresh = parsedPage.fresh;
+            } else {
                 result.links.links = extractStyleSheetLinks(*bytes);
                 result.css = *bytes;
             }
@@ -1064,7 +1109,8 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         if (entry.tooLarge)
             site.addUnreadPage(entry.file);
         if (entry.read && isPage(entry.file)) {
-            site.addAnchors(entry.file, std::exchange(entry.links.anchors, {}));
+            // Shared, not moved: the cache's write below keeps the page's parse whole.
+            site.addAnchors(entry.file, entry.links.anchors);
             ++result.pagesChecked;
         }
         if (folders.isEmpty() ||
@@ -1148,6 +1194,19 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
             if (!repeated.contains(external.file))
                 result.unchecked.append(external);
         }
+    }
+    // Written while the caller goes on (publishing, the report); the destructor and the next
+    // finish() wait for it.
+    if (cache != nullptr) {
+        d->pool.start([cache, parsed = std::move(parsed)] {
+            QList<PageLinkCache::Entry> entries;
+            entries.reserve(parsed.size());
+            for (const Parsed &entry : parsed) {
+                if (entry.read && isPage(entry.file))
+                    entries.append({entry.key, entry.fresh ? &entry.links : nullptr});
+            }
+            cache->save(entries);
+        });
     }
     return result;
 }

@@ -46,6 +46,9 @@ public:
     static constexpr qsizetype kLargePage = 2 * 1024 * 1024;
     // Links kept of one page; the rest are counted and said to be unchecked.
     static constexpr qsizetype kMaxLinksPerPage = 50000;
+    // Parses kept between runs are used only by a check of the same version: raise it whenever
+    // extractPageLinks would yield anything else for the same bytes.
+    static constexpr quint32 kExtractionVersion = 1;
     struct Broken
     {
         // The page or style sheet, relative to the checked folder, with "/" separators.
@@ -74,6 +77,12 @@ public:
     ~LinkCheck();
     LinkCheck(const LinkCheck &) = delete;
     LinkCheck &operator=(const LinkCheck &) = delete;
+
+    // Keeps what the parse of each page yields in file between runs (PageLinkCache::fileFor
+    // names one per site), so that a page whose bytes were parsed before is not parsed again;
+    // its links are still resolved on every run, as other pages may have changed. Set before
+    // pages are added; empty for none.
+    void setCacheFile(const QString &file);
 
     // Takes a page the output has just written, to be parsed on another core while the output
     // goes on, so that finish() need not read it again; a later page of the same path replaces
