@@ -2,8 +2,8 @@
 // entry, so that damage costs a parse, never a wrong result.
 #include "generator/pagelinkcache.h"
 
-#include <algorithm>
-#include <cstring>
+#include <optional>
+#include <utility>
 
 #include <QDir>
 #include <QFile>
@@ -188,12 +188,12 @@ PageLinkCache::PageLinkCache(QString file) : m_file(std::move(file))
     Reader reader(m_bytes);
     quint32 layout = 0;
     quint32 extraction = 0;
-    const bool known = m_bytes.size() <= kMaxFileBytes && m_bytes.startsWith(kMagic) &&
+    const bool known = m_bytes.size() <= kMaxFileBytes &&
+                       m_bytes.startsWith(QByteArrayView(kMagic, sizeof(kMagic))) &&
                        reader.skip(sizeof(kMagic)) && reader.number(layout) &&
                        reader.number(extraction) && layout == kLayoutVersion &&
                        extraction == LinkCheck::kExtractionVersion;
     bool whole = known;
-    m_entries.reserve(known ? reader.left() / kEntryHeaderBytes : 0);
     while (whole && reader.left() > 0) {
         const qsizetype at = reader.at();
         Key key;
