@@ -179,6 +179,8 @@ private:
     const Site *m_runSite = nullptr;
     QList<Category *> m_runCategories;
     QHash<QString, QStringList> m_linkPathsByFolder;
+    // The components of each of m_runCategories' folders, split once per run.
+    QList<QStringList> m_runCategoryFolders;
     QStringList m_pagesWithoutTemplate;
     QList<SiteFeeds::Entry> m_feedEntries;
     // What the last preview said of its page's template, so that refreshing it does not repeat it.

@@ -541,21 +541,30 @@ int deleteFolder(const QString &path, const QString &temporaryRoot)
 
 QString relativePath(const QString &target, const QString &base)
 {
-    const QStringList targetParts = splitComponents(withSlashes(target));
-    QStringList baseParts = splitComponents(withSlashes(base));
-    if (!baseParts.isEmpty() && baseParts.constLast().contains(u'.'))
-        baseParts.removeLast();
+    return relativePath(pathComponents(target), pathComponents(base));
+}
+
+QStringList pathComponents(const QString &path)
+{
+    return splitComponents(withSlashes(path));
+}
+
+QString relativePath(const QStringList &targetParts, const QStringList &baseParts)
+{
+    const qsizetype baseFolders = !baseParts.isEmpty() && baseParts.constLast().contains(u'.')
+                                      ? baseParts.size() - 1
+                                      : baseParts.size();
 
     qsizetype common = 0;
-    while (common < baseParts.size() && common < targetParts.size() &&
+    while (common < baseFolders && common < targetParts.size() &&
            baseParts.at(common) == targetParts.at(common))
         ++common;
 
     QString link;
-    if (common == baseParts.size())
+    if (common == baseFolders)
         link = QStringLiteral("./");
     else
-        link = QStringLiteral("../").repeated(baseParts.size() - common);
+        link = QStringLiteral("../").repeated(baseFolders - common);
     // Only the last component can be a file; a folder whose name holds a dot ("v1.2") still
     // needs its separator, or the link would run into the next name.
     for (qsizetype i = common; i < targetParts.size(); ++i) {

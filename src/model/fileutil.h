@@ -95,6 +95,11 @@ int deleteFolder(const QString &path, const QString &temporaryRoot);
 // target, as written into pages: "./" or "../" steps, then the target's remaining components,
 // each followed by "/" unless it is the last and contains "." (a file name).
 QString relativePath(const QString &target, const QString &base);
+// The same from target and base split by pathComponents: a caller that relates many paths to
+// one another splits each once.
+QString relativePath(const QStringList &targetParts, const QStringList &baseParts);
+// A path's components between "/" or "\\" separators, as relativePath reads them.
+QStringList pathComponents(const QString &path);
 // True when path, its links followed, names an entry inside folder (its links followed too): a
 // template file that a link does not take elsewhere on the disk. False for what does not exist.
 bool resolvesInside(const QString &path, const QString &folder);
