@@ -1,14 +1,17 @@
 // Benchmarks of site generation: a whole "HTML出力" of 2,000- and 10,000-page sites, and the
-// regeneration of one page as the preview does it, and the link check of an output.
+// regeneration of one page as the preview does it, and the link check of an output, with its
+// cache of parsed pages cold and warm.
 #include <memory>
 #include <vector>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include "generator/linkcheck.h"
+#include "generator/pagelinkcache.h"
 #include "generator/siteoutput.h"
 #include "generator/sitepaths.h"
 #include "model/contentgroup.h"
@@ -47,10 +50,16 @@ struct BenchSite
     velmo::Document global{root.path()};
     SilentReporter reporter;
     SyntheticSite site;
+    // The link check's cache, inside the benchmark's folder rather than the user's.
+    QString cacheFile = root.filePath(QStringLiteral("linkcheck.links"));
 };
 
+// How a benchmark runs the link check: not at all, without a cache, or with its cache.
+enum CheckMode : int64_t { kNoCheck = 0, kUncached = 1, kCached = 2 };
+
 // "HTML出力" of a site whose output is already there; with a second argument of 1 together
-// with its link check as the window runs it, so that the difference is what the check adds.
+// with its link check, and of 2 with the check and its cache as the window and velmo-cli run it
+// (warm: the pages are those of the run before), so that the differences are what the check adds.
 void BM_SiteOutput(benchmark::State &state)
 {
     BenchSite bench(int(state.range(0)));
@@ -58,13 +67,21 @@ void BM_SiteOutput(benchmark::State &state)
     const SilentReporter &reporter = bench.reporter;
     // The first output, which creates every file, is timed by BM_SiteOutputFirst and would
     // otherwise make up most of this mean.
-    velmo::gen::SiteOutput(global).outputSite();
-    const bool checked = state.range(1) != 0;
+    const bool checked = state.range(1) != kNoCheck;
+    {
+        velmo::gen::SiteOutput output(global);
+        velmo::gen::LinkCheck check;
+        check.setCacheFile(bench.cacheFile);
+        output.setLinkCheck(&check);
+        output.outputSite();
+    }
     int pages = 0;
     int pagesChecked = 0;
     for (auto _ : state) {
         velmo::gen::SiteOutput output(global);
         velmo::gen::LinkCheck check;
+        if (state.range(1) == kCached)
+            check.setCacheFile(bench.cacheFile);
         if (checked)
             output.setLinkCheck(&check);
         output.outputSite();
@@ -76,9 +93,44 @@ void BM_SiteOutput(benchmark::State &state)
     state.counters["pages"] = pages;
 }
 BENCHMARK(BM_SiteOutput)
-    ->Args({2000, 0})
-    ->Args({10000, 0})
-    ->Args({2000, 1})
+    ->Args({2000, kNoCheck})
+    ->Args({2000, kUncached})
+    ->Args({2000, kCached})
+    ->Args({10000, kNoCheck})
+    ->Args({10000, kUncached})
+    ->Args({10000, kCached})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// "HTML出力" with its link check where every page changed since the last run (the site's
+// summary, on every page, differs): the cache finds nothing and is written anew each time.
+void BM_SiteOutputAllChanged(benchmark::State &state)
+{
+    BenchSite bench(int(state.range(0)));
+    velmo::Document &global = bench.global;
+    const SilentReporter &reporter = bench.reporter;
+    velmo::gen::SiteOutput(global).outputSite();
+    const QString summary = bench.site.site->summary;
+    int pages = 0;
+    int written = 0;
+    for (auto _ : state) {
+        bench.site.site->summary = summary + QString::number(written);
+        velmo::gen::SiteOutput output(global);
+        velmo::gen::LinkCheck check;
+        if (state.range(1) == kCached)
+            check.setCacheFile(bench.cacheFile);
+        output.setLinkCheck(&check);
+        output.outputSite();
+        pages = output.linkCheck().pagesChecked;
+        written = output.statistics().pagesWritten;
+    }
+    if (reporter.count != 0 || written != state.range(0) || pages < written)
+        state.SkipWithError("the site did not generate cleanly");
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_SiteOutputAllChanged)
+    ->Args({2000, kUncached})
+    ->Args({2000, kCached})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
@@ -121,7 +173,11 @@ void BM_RegenerateAll(benchmark::State &state)
 }
 BENCHMARK(BM_RegenerateAll)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The link check of a whole output: every page parsed and each of its links resolved.
+// The link check of a whole output: every page parsed and each of its links resolved; with a
+// second argument of 1 with its cache cold (no file: every page parsed, the file written), of 2
+// with it warm (every page found there, nothing written).
+enum CacheState : int64_t { kNoCache = 0, kCold = 1, kWarm = 2 };
+
 void BM_LinkCheck(benchmark::State &state)
 {
     BenchSite bench(int(state.range(0)));
@@ -132,19 +188,44 @@ void BM_LinkCheck(benchmark::State &state)
     const QSet<QString> &produced = output.statistics().producedFiles;
     const QStringList files(produced.begin(), produced.end());
     const QString folder = velmo::gen::SitePaths::workingFolder(global, *global.getCurrentSite());
+    const int64_t cache = state.range(1);
+    if (cache == kWarm) {
+        velmo::gen::LinkCheck check;
+        check.setCacheFile(bench.cacheFile);
+        check.finish(folder, files);
+    }
     qsizetype broken = 0;
     int pages = 0;
     for (auto _ : state) {
-        const velmo::gen::LinkCheck::Result result = velmo::gen::LinkCheck::check(folder, files);
+        if (cache == kCold) {
+            state.PauseTiming();
+            QFile::remove(bench.cacheFile);
+            state.ResumeTiming();
+        }
+        // Destroyed inside the loop: its destructor waits for the cache's write.
+        velmo::gen::LinkCheck check;
+        if (cache != kNoCache)
+            check.setCacheFile(bench.cacheFile);
+        const velmo::gen::LinkCheck::Result result = check.finish(folder, files);
         broken = result.broken.size();
         pages = result.pagesChecked;
     }
+    if (cache != kNoCache)
+        state.counters["cached"] = double(velmo::gen::PageLinkCache(bench.cacheFile).size());
     if (reporter.count != 0 || pages < state.range(0))
         state.SkipWithError("the site did not generate cleanly");
     state.counters["pages"] = pages;
     state.counters["broken"] = double(broken);
 }
-BENCHMARK(BM_LinkCheck)->Arg(2000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LinkCheck)
+    ->Args({2000, kNoCache})
+    ->Args({2000, kCold})
+    ->Args({2000, kWarm})
+    ->Args({10000, kNoCache})
+    ->Args({10000, kCold})
+    ->Args({10000, kWarm})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_RegeneratePage(benchmark::State &state)
 {
