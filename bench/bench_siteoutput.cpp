@@ -113,8 +113,9 @@ void BM_SiteOutputAllChanged(benchmark::State &state)
     const QString summary = bench.site.site->summary;
     int pages = 0;
     int written = 0;
+    int run = 0;
     for (auto _ : state) {
-        bench.site.site->summary = summary + QString::number(written);
+        bench.site.site->summary = summary + QString::number(++run);
         velmo::gen::SiteOutput output(global);
         velmo::gen::LinkCheck check;
         if (state.range(1) == kCached)
