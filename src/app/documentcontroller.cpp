@@ -58,6 +58,45 @@ DocumentController::DocumentController(velmo::Document &document, QObject *paren
     connect(&m_history, &velmo::UndoHistory::stepApplied, this, &DocumentController::onStepApplied);
     // Before the objects go: nothing may keep showing them.
     connect(&document, &velmo::Document::aboutToReset, this, &DocumentController::resetSelection);
+    m_formPreview.setSingleShot(true);
+    m_formPreview.setInterval(kLivePreviewDelayMs);
+    connect(&m_formPreview, &QTimer::timeout, this, &DocumentController::onFormPreviewDue);
+    connect(&document, &velmo::Document::objectChanged, this, &DocumentController::onFieldChanged);
+    connect(&document, &velmo::Document::previewAreasChanged, this, [this] {
+        if (m_autoPreview)
+            m_formPreview.start();
+    });
+}
+
+void DocumentController::setAutoPreview(bool on)
+{
+    m_autoPreview = on;
+    if (!on)
+        m_formPreview.stop();
+}
+
+void DocumentController::onFieldChanged(velmo::Object *object, velmo::Field field)
+{
+    // The content editor previews its own text as it is typed.
+    if (!m_autoPreview || field == velmo::Field::Value || m_routed.get() == nullptr)
+        return;
+    // Titles, names in menus, templates and link targets of the site on view all show on its
+    // pages; another site's do not.
+    velmo::Site *site = velmo::object_cast<velmo::Site>(object);
+    if (site == nullptr)
+        site = siteShowing(object);
+    if (site != nullptr && site == siteShowing(m_routed.get()))
+        m_formPreview.start();
+}
+
+void DocumentController::onFormPreviewDue()
+{
+    velmo::Object *routed = m_routed.get();
+    if (routed == nullptr)
+        return;
+    const QString path = writePreviewPage(routed);
+    if (!path.isEmpty())
+        Q_EMIT pagePreviewRequested(path, QString(), true);
 }
 
 DocumentController::~DocumentController() = default;
@@ -109,6 +148,10 @@ void DocumentController::followPreviewLink(const QUrl &url)
         QDir::cleanPath(velmo::gen::SitePaths::workingFolder(m_document, *site));
     if (!path.startsWith(working + u'/'))
         return;
+    // The page on view, or written for the selection and on its way there: the selection chose
+    // it, and its address may well be another page's too (two pages with one file name).
+    if (path == m_writtenPreview)
+        return;
     // The home page is written as index.html whatever its own file name.
     velmo::Page *found = nullptr;
     velmo::Page *home = velmo::gen::SiteOutput::findHomePage(*site);
@@ -127,6 +170,7 @@ void DocumentController::followPreviewLink(const QUrl &url)
     if (m_previewOutput == nullptr)
         m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
     m_previewOutput->outputObject(group);
+    m_writtenPreview = path;
     // The tree follows the preview, unless what it has selected already shows this page.
     velmo::ContentGroup *shown = previewGroupFor(m_routed.get());
     if (shown == nullptr || velmo::ancestorOf<velmo::Page>(shown) != found) {
@@ -215,26 +259,52 @@ velmo::ContentGroup *DocumentController::previewGroupFor(velmo::Object *object) 
     return nullptr;
 }
 
+velmo::Object *DocumentController::previewTargetFor(velmo::Object *object) const
+{
+    if (velmo::ContentGroup *group = previewGroupFor(object))
+        return group;
+    // A new page, or a new category's first page, shows its template around nothing yet.
+    if (auto *page = velmo::object_cast<velmo::Page>(object))
+        return page;
+    if (auto *category = velmo::object_cast<velmo::Category>(object);
+        category != nullptr && !category->isLinkMenu())
+        return category->pages.first();
+    return nullptr;
+}
+
 QString DocumentController::writePreviewPage(velmo::Object *object)
 {
-    velmo::ContentGroup *group = previewGroupFor(object);
-    if (group == nullptr)
+    velmo::Object *target = previewTargetFor(object);
+    if (target == nullptr)
         return {};
     if (m_previewOutput == nullptr)
         m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
-    const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(group);
+    const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(target);
     if (output.result != velmo::gen::SiteOutput::PreviewResult::Written)
         return {};
+    m_writtenPreview = QDir::cleanPath(output.path);
     return output.path;
 }
 
 bool DocumentController::preview(velmo::Object *object)
 {
     const QString path = writePreviewPage(object);
-    if (path.isEmpty())
-        return false;
-    Q_EMIT previewRequested(path);
-    return true;
+    if (!path.isEmpty()) {
+        Q_EMIT previewRequested(path);
+        return true;
+    }
+    // What the menu tree holds always shows something of its own: the page shown before would
+    // pass for this object's.
+    if (velmo::object_cast<velmo::Category>(object) || velmo::object_cast<velmo::Page>(object) ||
+        velmo::object_cast<velmo::ContentGroup>(object) ||
+        velmo::object_cast<velmo::Content>(object)) {
+        const QString text =
+            velmo::object_cast<velmo::Category>(object) != nullptr
+                ? u"「%1」には、まだ表示するページがありません。ページを追加すると、ここに表示されます。"_s
+                : u"「%1」には、まだ表示するものがありません。"_s;
+        Q_EMIT previewMessageRequested(text.arg(object->name));
+    }
+    return false;
 }
 
 velmo::Site *DocumentController::siteShowing(velmo::Object *object) const
@@ -429,11 +499,13 @@ QString DocumentController::outputSummary() const
                    .arg(s.picturesScaled + s.picturesFromCache)
                    .arg(s.messages.size());
     }
-    return u"HTML出力: %1 ページを書き出し、%2 ページは変更なし、画像 %3 枚（うち %4 枚は"
-           u"キャッシュから）、メッセージ %5 件、リンク切れ %6 件"_s.arg(s.pagesWritten)
-               .arg(s.pagesUnchanged)
-               .arg(s.picturesScaled + s.picturesFromCache)
-               .arg(s.picturesFromCache)
+    // What this run put into the published folder: the working folder may hold what a preview
+    // wrote before, which the run then finds done already.
+    return u"HTML出力: %1 ページを公開、%2 ページは変更なし、画像 %3 枚、その他のファイル %4 個、"
+           u"メッセージ %5 件、リンク切れ %6 件"_s.arg(s.pagesPublished)
+               .arg(s.pagesAlreadyPublished)
+               .arg(s.picturesPublished)
+               .arg(s.otherFilesPublished)
                .arg(s.messages.size())
                .arg(m_lastLinkCheck.broken.size());
 }

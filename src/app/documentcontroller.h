@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <QObject>
+#include <QTimer>
 
 #include "generator/linkcheck.h"
 #include "generator/siteoutput.h"
@@ -64,8 +65,17 @@ public:
     // dropped. Done before the document's content is replaced.
     void resetSelection();
     // Writes the page that shows object into the working folder and asks for its preview.
-    // False when object has no page or the page could not be written.
+    // False when object has no page or the page could not be written; a category, page or
+    // content then shows a line saying that it has nothing to show yet, never the page shown
+    // before.
     bool preview(velmo::Object *object);
+    // How long typing must pause before the page is previewed again.
+    static constexpr int kLivePreviewDelayMs = 400;
+    // "自動プレビュー": on, every change of the document that a form or dialog makes (titles,
+    // templates, preview options, link targets) shows the selection's page again once the
+    // changes pause, where the page was scrolled.
+    void setAutoPreview(bool on);
+    bool autoPreview() const { return m_autoPreview; }
     // The preview is about to show url. When it is a page of the current site's working folder,
     // that page is written first (it may never have been), and its object is to be selected.
     void followPreviewLink(const QUrl &url);
@@ -142,6 +152,8 @@ Q_SIGNALS:
     void selectionChanged(velmo::Object *object);
     // The page for the selection was written to path.
     void previewRequested(const QString &path);
+    // The selection has no page to show: the preview shows text instead.
+    void previewMessageRequested(const QString &text);
     // The page at path is to be shown at anchor (none: its top). With keepScroll, a page
     // already on view is reloaded where the user had scrolled it.
     void pagePreviewRequested(const QString &path, const QString &anchor, bool keepScroll);
@@ -164,6 +176,11 @@ private:
     // Writes the page that shows object into the working folder; its path, or empty when there
     // is no such page or it could not be written.
     QString writePreviewPage(velmo::Object *object);
+    // What is written to preview object: the group previewGroupFor finds, else a page that has
+    // no content yet (its template is shown around nothing); null when there is no page.
+    velmo::Object *previewTargetFor(velmo::Object *object) const;
+    void onFieldChanged(velmo::Object *object, velmo::Field field);
+    void onFormPreviewDue();
     // The site whose menu tree or storage box shows object, or null.
     velmo::Site *siteShowing(velmo::Object *object) const;
     // Pages the current site's output writes, for the progress.
@@ -180,6 +197,10 @@ private:
     velmo::gen::OutputStatistics m_lastOutput;
     velmo::gen::LinkCheck::Result m_lastLinkCheck;
     bool m_lastOutputPublished = false;
+    bool m_autoPreview = true;
+    QTimer m_formPreview;
+    // The page last written for the preview, or that a followed link led to.
+    QString m_writtenPreview;
     // The page a followed link led to: its selection in the tree needs no preview of its own.
     velmo::ObjectRef m_followedPage;
     velmo::ObjectRef m_routed;

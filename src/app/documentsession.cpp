@@ -1,6 +1,7 @@
 // The document: opening, saving, the modified flag and the directory settings.
 #include "app/documentsession.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -32,7 +33,29 @@ DocumentSession::DocumentSession(velmo::Document &global, velmo::UndoHistory &hi
 
 QString DocumentSession::fileFilter()
 {
-    return u"Velmo Files (*.vlm)"_s;
+    return u"Velmo 文書 (*.vlm)"_s;
+}
+
+QString DocumentSession::allFilesFilter()
+{
+    return u"すべてのファイル (*)"_s;
+}
+
+QString DocumentSession::untitledName()
+{
+    return u"無題"_s;
+}
+
+QString DocumentSession::saveQuestion(const QString &name)
+{
+    return u"%1 への変更を保存しますか？"_s.arg(name);
+}
+
+QString DocumentSession::dialogFolder() const
+{
+    // Where the document is, so that its pictures and neighbours are at hand; a new one starts
+    // in the user's home.
+    return m_pathName.isEmpty() ? QDir::homePath() : QFileInfo(m_pathName).absolutePath();
 }
 
 QString DocumentSession::defaultExtension()
@@ -42,7 +65,7 @@ QString DocumentSession::defaultExtension()
 
 QString DocumentSession::title() const
 {
-    return m_pathName.isEmpty() ? u"Untitled"_s : QFileInfo(m_pathName).fileName();
+    return m_pathName.isEmpty() ? untitledName() : QFileInfo(m_pathName).fileName();
 }
 
 QString DocumentSession::displayTitle() const
@@ -155,7 +178,7 @@ bool DocumentSession::saveModified()
     }
     const QString name = m_pathName.isEmpty() ? title() : m_pathName;
     const QMessageBox::StandardButton answer = m_messageBoxes.ask(
-        u"Save changes to %1?"_s.arg(name), QMessageBox::Warning,
+        saveQuestion(name), QMessageBox::Warning,
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     switch (answer) {
     case QMessageBox::Yes:
@@ -178,10 +201,11 @@ bool DocumentSession::doFileSave()
 
 bool DocumentSession::doSaveAs()
 {
-    const QString proposed =
-        m_pathName.isEmpty() ? title() + u'.' + defaultExtension() : m_pathName;
+    const QString proposed = m_pathName.isEmpty()
+                                 ? dialogFolder() + u'/' + title() + u'.' + defaultExtension()
+                                 : m_pathName;
     const QString chosen = m_fileDialogs.getSaveFileName(
-        u"名前を付けて保存"_s, proposed, {fileFilter(), u"All Files (*)"_s}, defaultExtension());
+        u"名前を付けて保存"_s, proposed, {fileFilter(), allFilesFilter()}, defaultExtension());
     if (chosen.isEmpty())
         return false;
     const QString absolute = QFileInfo(chosen).absoluteFilePath();

@@ -1,6 +1,8 @@
 // Reading and writing the external program paths, and starting programs.
 #include "app/externalprograms.h"
 
+#include <optional>
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
@@ -14,15 +16,32 @@ const QList<ExternalProgramEntry> &externalProgramEntries()
 {
     using Settings = velmo::ExternalProgramSettings;
     static const QList<ExternalProgramEntry> entries = {
-        {u"BrowserPath"_s, u"Browser1"_s, &Settings::browserPaths, 0},
-        {u"BrowserPath"_s, u"Browser2"_s, &Settings::browserPaths, 1},
-        {u"BrowserPath"_s, u"Browser3"_s, &Settings::browserPaths, 2},
-        {u"EditorPath"_s, u"Editor1"_s, &Settings::editorPaths, 0},
-        {u"EditorPath"_s, u"Editor2"_s, &Settings::editorPaths, 1},
-        {u"EditorPath"_s, u"Editor3"_s, &Settings::editorPaths, 2},
-        {u"GraphicsEditorPath"_s, u"Editor1"_s, &Settings::graphicsEditorPaths, 0},
+        {u"BrowserPath"_s, u"Browser1"_s, u"ブラウザアプリケーション １"_s, &Settings::browserPaths,
+         0},
+        {u"BrowserPath"_s, u"Browser2"_s, u"ブラウザアプリケーション ２"_s, &Settings::browserPaths,
+         1},
+        {u"BrowserPath"_s, u"Browser3"_s, u"ブラウザアプリケーション ３"_s, &Settings::browserPaths,
+         2},
+        {u"EditorPath"_s, u"Editor1"_s, u"テキスト エディタアプリケーション １"_s,
+         &Settings::editorPaths, 0},
+        {u"EditorPath"_s, u"Editor2"_s, u"テキスト エディタアプリケーション ２"_s,
+         &Settings::editorPaths, 1},
+        {u"EditorPath"_s, u"Editor3"_s, u"エディタアプリケーション ３"_s, &Settings::editorPaths,
+         2},
+        {u"GraphicsEditorPath"_s, u"Editor1"_s, u"グラフィックス エディタアプリケーション １"_s,
+         &Settings::graphicsEditorPaths, 0},
     };
     return entries;
+}
+
+QString externalProgramLabel(std::array<QString, 3> velmo::ExternalProgramSettings::*field,
+                             int index)
+{
+    for (const ExternalProgramEntry &entry : externalProgramEntries()) {
+        if (entry.field == field && entry.index == index)
+            return entry.label;
+    }
+    return {};
 }
 
 velmo::ExternalProgramSettings readExternalProgramSettings(QSettings &settings)
@@ -49,8 +68,54 @@ bool launchProgram(const QString &program, const QString &parameters)
     if (program.isEmpty())
         return false;
     if (QFileInfo(program).isDir())
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(program));
+        return openFolder(program);
     return QProcess::startDetached(program, QProcess::splitCommand(parameters));
+}
+
+namespace {
+
+// The desktop's default application for mimeType as xdg-mime names it; nullopt when xdg-mime
+// cannot be asked (openUrl then has its own say).
+std::optional<QString> desktopDefault(const QString &mimeType)
+{
+    QProcess query;
+    query.start(u"xdg-mime"_s, {u"query"_s, u"default"_s, mimeType});
+    if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+bool openWithDesktop(const QUrl &url, const QString &mimeType)
+{
+    if (!url.isValid())
+        return false;
+    if (const std::optional<QString> handler = desktopDefault(mimeType);
+        handler && handler->isEmpty())
+        return false;
+    return QDesktopServices::openUrl(url);
+}
+
+bool openFolder(const QString &folder)
+{
+    return openWithDesktop(QUrl::fromLocalFile(folder), u"inode/directory"_s);
+}
+
+QString programNotStartedMessage(const QString &caption, const QString &program,
+                                 const QString &settingsRow)
+{
+    QString message =
+        program.isEmpty()
+            ? u"「%1」: 既定のプログラムを起動できませんでした。"_s.arg(caption)
+            : u"「%1」: プログラムを起動できませんでした。\r\n%2"_s.arg(caption, program);
+    if (!settingsRow.isEmpty())
+        message +=
+            u"\r\n使うプログラムは [設定] > [ディレクトリ設定] の「%1」で設定できます。"_s.arg(
+                settingsRow);
+    else
+        message += u"\r\nデスクトップの設定で、既定のファイルマネージャを選んでください。"_s;
+    return message;
 }
 
 namespace {
@@ -91,7 +156,11 @@ QStringList defaultTextEditorCommand(const QString &path)
 
 bool openInDefaultBrowser(const QString &address)
 {
-    return !address.isEmpty() && QDesktopServices::openUrl(QUrl(address));
+    const QUrl url(address);
+    if (address.isEmpty())
+        return false;
+    return openWithDesktop(url, url.isLocalFile() ? u"text/html"_s
+                                                  : u"x-scheme-handler/"_s + url.scheme());
 }
 
 bool openInDefaultTextEditor(const QString &path)
@@ -101,5 +170,5 @@ bool openInDefaultTextEditor(const QString &path)
     const QStringList command = defaultTextEditorCommand(path);
     if (!command.isEmpty() && QProcess::startDetached(command.first(), command.mid(1)))
         return true;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return openWithDesktop(QUrl::fromLocalFile(path), u"text/html"_s);
 }

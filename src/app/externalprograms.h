@@ -10,12 +10,15 @@
 #include "model/document.h"
 
 class QSettings;
+class QUrl;
 
-// One stored program path: its settings group and key, and the entry of the record it fills.
+// One stored program path: its settings group and key, its row in 設定 > ディレクトリ設定, and
+// the entry of the record it fills.
 struct ExternalProgramEntry
 {
     QString group;
     QString key;
+    QString label;
     std::array<QString, 3> velmo::ExternalProgramSettings::*field;
     int index;
 };
@@ -23,6 +26,9 @@ struct ExternalProgramEntry
 // The seven stored paths, in the order of the directory settings dialog. Graphics editors 2
 // and 3 are not stored.
 const QList<ExternalProgramEntry> &externalProgramEntries();
+// The settings row of entry index of field (browsers, editors), as the dialog labels it.
+QString externalProgramLabel(std::array<QString, 3> velmo::ExternalProgramSettings::*field,
+                             int index);
 
 // Missing values read as empty paths.
 velmo::ExternalProgramSettings readExternalProgramSettings(QSettings &settings);
@@ -32,8 +38,20 @@ void writeExternalProgramSettings(QSettings &settings,
 
 // Starts program with parameters split as a command line (double quotes group words, """ is a
 // literal quote); a folder is opened in the desktop's file manager instead. Returns false when
-// nothing could be started; callers, like the user, are not told why.
+// nothing could be started.
 bool launchProgram(const QString &program, const QString &parameters);
+
+// Opens url with the desktop's application for mimeType. False when the desktop names none
+// (xdg-open would start and fail without a word) or nothing could be started.
+bool openWithDesktop(const QUrl &url, const QString &mimeType);
+// Opens a folder in the desktop's file manager; false as openWithDesktop.
+bool openFolder(const QString &folder);
+
+// What the user is told when a program could not be started: what was to start it (a button's
+// caption), the program (empty: the desktop's default), and the row of 設定 > ディレクトリ設定
+// where one is set (empty: the desktop's own settings).
+QString programNotStartedMessage(const QString &caption, const QString &program,
+                                 const QString &settingsRow);
 
 // For the rows left empty: the desktop's default web browser for address, and its default text
 // editor (the handler of text/plain) for the file at path, else the file's own handler. False

@@ -112,6 +112,8 @@ MainWindow::MainWindow(DocumentSession &document, DocumentController &controller
             &MainWindow::updateEditActions);
     updateEditActions();
     connect(&controller, &DocumentController::previewRequested, this, &MainWindow::showInPreview);
+    connect(&controller, &DocumentController::previewMessageRequested, m_previewView,
+            &PreviewPane::showMessage);
     connect(&controller, &DocumentController::pagePreviewRequested, m_previewView,
             &PreviewPane::showPage);
     // Direct: the page must be written before the browser reads it.

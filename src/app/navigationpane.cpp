@@ -2,7 +2,6 @@
 #include "app/navigationpane.h"
 
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -16,6 +15,7 @@
 #include <QUrl>
 
 #include "app/documentcontroller.h"
+#include "app/externalprograms.h"
 #include "app/mainwindow.h"
 #include "app/objecttree.h"
 #include "model/document.h"
@@ -45,7 +45,7 @@ QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
 
 NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
     : QWidget(parent), m_controller(controller), m_global(controller.document()),
-      m_openFolder([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+      m_openFolder([](const QUrl &url) { return openFolder(url.toLocalFile()); })
 {
     setObjectName(u"navigationView"_s);
 
@@ -253,7 +253,8 @@ void NavigationPane::openPublishedFolder(const QString &folder)
     if (!m_openFolder(QUrl::fromLocalFile(folder)))
         m_global.report(
             u"公開フォルダを開けませんでした。\r\nサイトは次のフォルダに出力されています。\r\n"_s +
-            folder);
+            folder +
+            u"\r\nフォルダを開くには、デスクトップの設定で既定のファイルマネージャを選んでください。"_s);
 }
 
 void NavigationPane::onMoveUp()

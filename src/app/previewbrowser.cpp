@@ -11,6 +11,7 @@
 #include "app/externalprograms.h"
 #include "app/webbrowser.h"
 #include "model/document.h"
+#include "model/fullwidthnumber.h"
 
 using namespace Qt::StringLiterals;
 
@@ -112,7 +113,8 @@ void PreviewBrowser::navigate(const QString &address)
 
 void PreviewBrowser::goHome()
 {
-    navigate(homePageAddress());
+    // Without a site the start page tells how to make one.
+    navigate(homePageAddress() + (m_global.sites.isEmpty() ? u"?nosite"_s : QString()));
 }
 
 void PreviewBrowser::openInBrowser(int n)
@@ -122,12 +124,14 @@ void PreviewBrowser::openInBrowser(int n)
     const QString &program = m_global.externalPrograms.browserPaths[size_t(n - 1)];
     const QString address = m_browser->locationUrl();
     // The built-in start page exists only inside this program.
-    if (address.isEmpty() || QUrl(address).scheme() == u"qrc")
+    if (address.isEmpty() || QUrl(address).scheme() == u"qrc" || QUrl(address).scheme() == u"data")
         return;
-    if (program.isEmpty())
-        openInDefaultBrowser(address);
-    else
-        launchProgram(program, address);
+    const bool started =
+        program.isEmpty() ? openInDefaultBrowser(address) : launchProgram(program, address);
+    if (!started)
+        m_global.report(programNotStartedMessage(
+            u"ブラウザ%1"_s.arg(velmo::fullWidthNumber(n)), program,
+            externalProgramLabel(&velmo::ExternalProgramSettings::browserPaths, n - 1)));
 }
 
 void PreviewBrowser::openSource(int n)
@@ -138,10 +142,13 @@ void PreviewBrowser::openSource(int n)
     const QString parameter = sourceFileParameter(m_browser->locationUrl());
     if (parameter.isEmpty())
         return;
-    if (program.isEmpty())
-        openInDefaultTextEditor(QUrl(m_browser->locationUrl()).toLocalFile());
-    else
-        launchProgram(program, parameter);
+    const bool started = program.isEmpty()
+                             ? openInDefaultTextEditor(QUrl(m_browser->locationUrl()).toLocalFile())
+                             : launchProgram(program, parameter);
+    if (!started)
+        m_global.report(programNotStartedMessage(
+            u"ソース表示%1"_s.arg(n), program,
+            externalProgramLabel(&velmo::ExternalProgramSettings::editorPaths, n - 1)));
 }
 
 QString PreviewBrowser::sourceFileParameter(const QString &address)

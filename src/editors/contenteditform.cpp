@@ -57,9 +57,8 @@ ContentEditForm::ContentEditForm(DocumentController &controller, MessageBoxWrapp
     connect(&controller.document(), &Document::objectChanged, this,
             [this](Object *object, Field field) {
                 Content *shown = m_edit->content();
-                if (field == Field::Value && object == shown &&
-                    HtmlEditing::editorText(shown->value) != m_edit->text())
-                    m_edit->load(shown);
+                if (field == Field::Value && object == shown)
+                    m_edit->showChangedValue();
             });
 
     m_liveTimer.setSingleShot(true);
@@ -75,6 +74,7 @@ ContentEditForm::ContentEditForm(DocumentController &controller, MessageBoxWrapp
     m_autoPreview->setObjectName(u"autoPreviewCheck"_s);
     m_autoPreview->setToolTip(u"入力が止まると、プレビューを自動で更新します"_s);
     m_autoPreview->setChecked(m_settings.value(autoPreviewKey(), true).toBool());
+    m_controller.setAutoPreview(m_autoPreview->isChecked());
     connect(m_autoPreview, &QCheckBox::toggled, this, &ContentEditForm::onAutoPreviewToggled);
     QPushButton *updateAll =
         addButton(u"updateAllButton"_s, u"全て更新"_s, &ContentEditForm::updateAll);
@@ -193,6 +193,7 @@ void ContentEditForm::onLivePreview()
 void ContentEditForm::onAutoPreviewToggled(bool on)
 {
     m_settings.setValue(autoPreviewKey(), on);
+    m_controller.setAutoPreview(on);
     if (!on)
         m_liveTimer.stop();
 }
@@ -226,7 +227,10 @@ void ContentEditForm::insertImage()
     const QString folder = m_controller.userImageFolder();
     ImageSelectDialog dialog(this);
     dialog.setRootFolder(folder);
-    if (dialog.exec() != QDialog::Accepted)
+    dialog.setStartFolder(m_settings.value(lastImageFolderKey()).toString());
+    const int result = dialog.exec();
+    m_settings.setValue(lastImageFolderKey(), dialog.currentFolder());
+    if (result != QDialog::Accepted)
         return;
     // A file that vanished meanwhile inserts nothing; the caret still moves as an empty
     // insertion moves it.
@@ -234,7 +238,8 @@ void ContentEditForm::insertImage()
     const QString fragment =
         !path.isEmpty() && QFileInfo::exists(path)
             ? HtmlEditing::imageFragment(dialog.insertKind(), path, folder, dialog.width(),
-                                         dialog.height(), dialog.linkAddress())
+                                         dialog.height(), dialog.linkAddress(),
+                                         dialog.alternativeText())
             : QString();
     apply(HtmlEditing::insert(m_edit->text(), m_edit->selectionStart(), m_edit->selectionEnd(),
                               fragment));
@@ -268,9 +273,13 @@ void ContentEditForm::insertSiteLink()
     Object *target = dialog.selectedObject();
     if (object_cast<Page>(target) == nullptr && object_cast<ContentGroup>(target) == nullptr)
         return;
-    apply(HtmlEditing::wrap(m_edit->text(), m_edit->selectionStart(), m_edit->selectionEnd(),
-                            HtmlEditing::siteLinkOpen(target->id),
-                            HtmlEditing::siteLinkClose(target->name, m_edit->hasSelection())));
+    const QString open = HtmlEditing::siteLinkOpen(target->id);
+    const QString close = HtmlEditing::siteLinkClose(target->name, m_edit->hasSelection());
+    // Without a selection the link's text is the target's name: the caret goes behind it all.
+    apply(m_edit->hasSelection() ? HtmlEditing::wrap(m_edit->text(), m_edit->selectionStart(),
+                                                     m_edit->selectionEnd(), open, close)
+                                 : HtmlEditing::insert(m_edit->text(), m_edit->selectionStart(),
+                                                       m_edit->selectionEnd(), open + close));
 }
 
 void ContentEditForm::showPreviewOptions()
@@ -342,8 +351,8 @@ void ContentEditForm::wrapPreCode()
 
 void ContentEditForm::escapeAngleBrackets()
 {
-    apply(HtmlEditing::escapeAngleBrackets(m_edit->text(), m_edit->selectionStart(),
-                                           m_edit->selectionEnd()));
+    apply(HtmlEditing::escapeMarkup(m_edit->text(), m_edit->selectionStart(),
+                                    m_edit->selectionEnd()));
 }
 
 } // namespace velmo::ui

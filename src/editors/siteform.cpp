@@ -1,6 +1,7 @@
 // SiteForm: a read-only name above six folder buttons.
 #include "editors/siteform.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -82,13 +83,26 @@ void SiteForm::openTemplateFolder(const QString &subFolder)
     const Site *site = m_document.getCurrentSite();
     if (site == nullptr || !m_openFolder)
         return;
-    m_openFolder(site->templatePath + subFolder);
+    open(site->templatePath + subFolder);
 }
 
 void SiteForm::openUserImageFolder()
 {
     if (m_openFolder)
-        m_openFolder(m_document.programFolder() + u"/user_image"_s);
+        open(m_document.programFolder() + u"/user_image"_s);
+}
+
+void SiteForm::open(const QString &folder)
+{
+    if (m_openFolder(folder))
+        return;
+    // A folder the template lacks is no fault of the file manager's.
+    if (!QFileInfo(folder).isDir())
+        m_document.report(u"フォルダがありません。\r\n"_s + folder);
+    else
+        m_document.report(
+            u"フォルダを開けませんでした。\r\n%1\r\n"
+            u"デスクトップの設定で、既定のファイルマネージャを選んでください。"_s.arg(folder));
 }
 
 } // namespace velmo::ui

@@ -11,8 +11,10 @@
 #include <sys/stat.h>
 
 #include "generator/imageoutput.h"
+#include "generator/levelnameuse.h"
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
+#include "generator/pagefiles.h"
 #include "generator/sitepaths.h"
 #include "model/category.h"
 #include "model/classification.h"
@@ -22,6 +24,8 @@
 #include "model/objectcopy.h"
 #include "model/page.h"
 #include "model/site.h"
+
+using namespace Qt::StringLiterals;
 
 namespace velmo::gen {
 
@@ -356,10 +360,12 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const QString
     for (const QString &file : files)
         relative << QDir::cleanPath(file).mid(prefix);
     // A published folder that is the working folder or lies inside it takes the general copy,
-    // which leaves its own subtree out.
+    // which leaves its own subtree out; every file counts as published.
     if (destinationRoot.isEmpty() || sourceRoot.isEmpty() || destinationRoot == sourceRoot ||
         destinationRoot.startsWith(sourceRoot + u'/')) {
         copyFolderTree(workingFolder, published, skipped, failures);
+        for (const QString &file : std::as_const(relative))
+            countPublished(file, true);
         return relative;
     }
     // What each file needs is decided here, and folders are made once each, so that no two
@@ -385,10 +391,13 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const QString
         if (to.regular && to.size == from.size) {
             // Only a file this output left alone can be known by its time: one it rewrote may
             // have been given the time it had, within the clock's granularity.
-            if (m_statistics.keptFiles.contains(source) && sameTime(to.modified, from.modified))
+            if (m_statistics.keptFiles.contains(source) && sameTime(to.modified, from.modified)) {
+                countPublished(relative[i], false);
                 continue;
+            }
             if (sameFileContents(source, target)) {
                 takeTime(target, from.modified);
+                countPublished(relative[i], false);
                 continue;
             }
         }
@@ -418,11 +427,31 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const QString
             takeTime(copy.target, copy.modified);
             return {};
         });
-    for (const WriteFailure &failure : copyFailures) {
-        if (!failure.path.isEmpty())
-            failures->append(failure);
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        if (!copyFailures[i].path.isEmpty())
+            failures->append(copyFailures[i]);
+        else
+            countPublished(relative[copies[i].index], true);
     }
     return relative;
+}
+
+void SiteOutput::countPublished(const QString &file, bool written)
+{
+    static const QStringList pictures = {u".jpg"_s, u".jpeg"_s, u".png"_s, u".gif"_s, u".bmp"_s,
+                                         u".tif"_s, u".tiff"_s, u".svg"_s, u".webp"_s};
+    const auto endsWithAny = [&file](const QStringList &suffixes) {
+        return std::any_of(suffixes.begin(), suffixes.end(), [&file](const QString &suffix) {
+            return file.endsWith(suffix, Qt::CaseInsensitive);
+        });
+    };
+    OutputStatistics &s = m_statistics;
+    if (endsWithAny({u".html"_s, u".htm"_s}))
+        ++(written ? s.pagesPublished : s.pagesAlreadyPublished);
+    else if (written && endsWithAny(pictures))
+        ++s.picturesPublished;
+    else if (written)
+        ++s.otherFilesPublished;
 }
 
 bool SiteOutput::sweepWorkingFolder(const QString &workingFolder, QStringList *kept)
@@ -537,10 +566,16 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_linkPathsByFolder.clear();
     if (m_cacheMenus)
         m_menuOutputs.begin(site);
+    // A page whose file an earlier page writes would replace that page without a word: the
+    // first keeps the file, and the user hears of the other.
+    const PageFiles files(site);
+    QSet<const Page *> skipped;
+    for (const PageFiles::Clash &clash : files.clashes())
+        skipped.insert(clash.skipped);
     for (Category *category : std::as_const(m_runCategories)) {
         for (Page *page : category->pages) {
             ContentGroup *first = page->contentGroups.first();
-            if (first == nullptr)
+            if (first == nullptr || skipped.contains(page))
                 continue;
             OutputContext context{this, {}};
             QString path;
@@ -553,6 +588,12 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_runCategories.clear();
     m_linkPathsByFolder.clear();
     m_menuOutputs.clear();
+    if (const QString message = files.skippedMessage(); !message.isEmpty())
+        report(message);
+    // A level renamed in the site leaves the templates that read the old name with empty menus.
+    if (const QString message = LevelNameUse::unknownNamesMessage(site, m_cache);
+        !message.isEmpty())
+        report(message);
     reportPagesWithoutTemplate();
     reportExpansionFailures(0);
     return Result::Done;
@@ -590,9 +631,7 @@ void SiteOutput::writeSiteFeeds(const Site &site, const QString &workingFolder)
 
 QString SiteOutput::templateProblem(const Site &site, const Page &page)
 {
-    QString name = page.name;
-    if (const auto *category = object_cast<Category>(page.parent()))
-        name = category->name + QStringLiteral(" / ") + name;
+    const QString name = PageFiles::pageLabel(page);
     if (page.templateName.isEmpty())
         return QStringLiteral("「%1」: テンプレートが設定されていません。").arg(name);
     if (!SitePaths::isPlainName(page.templateName))

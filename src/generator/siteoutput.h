@@ -117,6 +117,9 @@ private:
     QStringList publishFiles(const QString &workingFolder, const QString &published,
                              const QStringList &files, const QSet<QString> &skipped,
                              QList<WriteFailure> *failures);
+    // Counts a file of the publication (relative path) as written to the published folder, or
+    // as there already.
+    void countPublished(const QString &file, bool written);
     void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
     // Removes from published the files the last publication listed that this one no longer
     // writes, then lists what this one wrote.

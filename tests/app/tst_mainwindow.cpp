@@ -494,7 +494,7 @@ void TestMainWindow::previewShowsRequestedPages()
     QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"Velmo"_s, kLoadTimeout);
     QCOMPARE(browserView(f), view);
     QCOMPARE(f.frame()->previewView()->previewDialog()->browser()->locationUrl(),
-             PreviewBrowser::homePageAddress());
+             PreviewBrowser::homePageAddress() + u"?nosite"_s);
 
     QVERIFY(QDir().mkpath(f.path(u"site out"_s)));
     const QString first = writeHtml(f.path(u"site out/最初 のページ.html"_s), u"First"_s);
@@ -701,7 +701,7 @@ void TestMainWindow::documentDroppedOnPreviewIsOpened()
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(surface, &drop);
     QTRY_COMPARE(f.frame()->windowTitle(), u"onpreview.vlm - Velmo"_s);
-    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{u"Save changes to Untitled?"_s});
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{u"無題 への変更を保存しますか？"_s});
     QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"Velmo"_s, kLoadTimeout);
 }
 

@@ -190,15 +190,15 @@ void TestContentEditForm::imageFragments_data()
     // clang-format off
     QTest::newRow("image")
         << u"insertImageButton"_s
-        << u"<img src=\"_image(/pic.png,40,30)\"  width=\"40\" height=\"30\" alt =\"\" >\r\n"_s;
+        << u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"cup\">\r\n"_s;
     QTest::newRow("image link keeps the address's case")
         << u"insertImageLinkButton"_s
         << u"<a href=\"https://Example.org/Big.HTML\" target=\"_blank\">\r\n"
-           u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"\" >\r\n</a>\r\n"_s;
+           u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"cup\">\r\n</a>\r\n"_s;
     QTest::newRow("thumbnail link")
         << u"insertThumbnailLinkButton"_s
         << u"<a href=\"_image(/pic.png,0,0)\" target=\"_blank\">\r\n"
-           u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"\" >\r\n</a>\r\n"_s;
+           u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"cup\">\r\n</a>\r\n"_s;
     // clang-format on
 }
 
@@ -222,6 +222,7 @@ void TestContentEditForm::imageFragments()
             return false;
         QTest::keyClicks(select->findChild<QLineEdit *>(u"urlEdit"_s),
                          u"https://Example.org/Big.HTML"_s);
+        QTest::keyClicks(select->findChild<QLineEdit *>(u"altEdit"_s), u"cup"_s);
         QTest::mouseClick(select->findChild<QPushButton *>(insertButton), Qt::LeftButton);
         answered = true;
         return true;
