@@ -91,11 +91,12 @@ void ContentTextEdit::applyEdit(const gen::HtmlEditing::Edit &edit)
 {
     QTextCursor cursor(document());
     if (edit.changesText()) {
-        cursor.beginEditBlock();
+        // One insertion over the selection is one undo step already. An explicit edit block
+        // would make the box's undo put the caret at the very start, where the next letter
+        // typed would land.
         cursor.setPosition(edit.from);
         cursor.setPosition(edit.to, QTextCursor::KeepAnchor);
         cursor.insertText(edit.replacement);
-        cursor.endEditBlock();
     }
     const int end = document()->characterCount() - 1;
     if (edit.selectionStart >= 0)

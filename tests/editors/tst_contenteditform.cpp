@@ -69,6 +69,7 @@ private Q_SLOTS:
     void typingStoresTheTextWithCrLf();
     void otherGroupKindsLeaveTheBoxReadOnly();
     void oneUndoTakesBackAButton();
+    void undoLeavesTheCaretWhereTheChangeWas();
     void imageFragments_data();
     void imageFragments();
     void updateShowsThePageAtTheContent();
@@ -181,6 +182,28 @@ void TestContentEditForm::oneUndoTakesBackAButton()
     QTest::keyClick(m_edit, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(m_edit->toPlainText(), u"first\nsecond"_s);
     QCOMPARE(m_content->value, u"first\r\nsecond"_s);
+}
+
+void TestContentEditForm::undoLeavesTheCaretWhereTheChangeWas()
+{
+    QTextCursor cursor = m_edit->textCursor();
+    cursor.setPosition(5);
+    m_edit->setTextCursor(cursor);
+    // Nothing selected: the caret goes between the tags, where the text is typed.
+    click(u"emButton"_s);
+    QCOMPARE(m_edit->toPlainText(), u"first<em></em>\nsecond"_s);
+    QCOMPARE(m_edit->textCursor().position(), 9);
+
+    // Undone in the box, the next letter lands where the tags were.
+    QTest::keyClick(m_edit, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClicks(m_edit, u"x"_s);
+    QCOMPARE(m_content->value, u"firstx\r\nsecond"_s);
+    // Undone through the document's history (the 編集 menu), likewise.
+    m_controller->endTyping();
+    m_controller->undo();
+    QCOMPARE(m_edit->toPlainText(), u"first\nsecond"_s);
+    QTest::keyClicks(m_edit, u"y"_s);
+    QCOMPARE(m_content->value, u"firsty\r\nsecond"_s);
 }
 
 void TestContentEditForm::imageFragments_data()
