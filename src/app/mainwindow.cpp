@@ -107,6 +107,12 @@ MainWindow::MainWindow(DocumentSession &document, DocumentController &controller
             &DocumentController::resetSelection);
     connect(&controller, &DocumentController::selectionChanged, this, &MainWindow::showSelection);
     connect(&controller, &DocumentController::outputFinished, this, &MainWindow::showOutputResult);
+    // What an output of the document before did says nothing of the next one.
+    connect(&document, &DocumentSession::contentAboutToBeReplaced, this, [this] {
+        m_publishedFolder.clear();
+        m_outputResult->clear();
+        statusBar()->hide();
+    });
     connect(&controller, &DocumentController::brokenLinksFound, this, &MainWindow::showBrokenLinks);
     connect(&controller.history(), &velmo::UndoHistory::changed, this,
             &MainWindow::updateEditActions);

@@ -15,9 +15,11 @@
 #include <QUrl>
 
 #include "app/documentcontroller.h"
+#include "app/documentsession.h"
 #include "app/externalprograms.h"
 #include "app/mainwindow.h"
 #include "app/objecttree.h"
+#include "app/treeexpansionstore.h"
 #include "model/document.h"
 #include "model/site.h"
 
@@ -132,7 +134,17 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
         consumeEnterAndEscape(widget);
 }
 
-NavigationPane::~NavigationPane() = default;
+NavigationPane::~NavigationPane()
+{
+    // The window closes with the program: the rows open now are those to open next time.
+    keepTreeState();
+}
+
+void NavigationPane::keepTreeState()
+{
+    if (m_documentPath)
+        TreeExpansionStore::write(m_documentPath(), m_menuTree->expandedObjects());
+}
 
 NavigationPane *NavigationPane::install(MainWindow &frame, DocumentController &controller)
 {
@@ -143,6 +155,11 @@ NavigationPane *NavigationPane::install(MainWindow &frame, DocumentController &c
     connect(&frame, &MainWindow::initialUpdate, view, &NavigationPane::onInitialUpdate);
     ObjectTree *tree = view->menuTree();
     frame.setObjectCommandTarget(tree, [tree] { return tree->selectedObject(); });
+    DocumentSession &session = frame.session();
+    view->setDocumentPathSource([&session] { return session.pathName(); });
+    // Before the path changes to the next document's.
+    connect(&session, &DocumentSession::contentAboutToBeReplaced, view,
+            &NavigationPane::keepTreeState);
     connect(tree, &ObjectTree::objectSelected, &frame, &MainWindow::updateEditActions);
     return view;
 }
@@ -150,6 +167,8 @@ NavigationPane *NavigationPane::install(MainWindow &frame, DocumentController &c
 void NavigationPane::onInitialUpdate()
 {
     m_storageTree->setTracksState(false);
+    if (m_documentPath)
+        m_menuTree->expandObjects(TreeExpansionStore::read(m_documentPath(), m_global));
     fillSiteCombo();
     showCurrentSite();
 }

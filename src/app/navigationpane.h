@@ -60,6 +60,14 @@ public:
     void onMoveDown();
     // Selects object in the tree that shows it and scrolls it into view, as a click would.
     void revealObject(velmo::Object *object);
+    // Where the document is kept (empty: never saved), so that the menu tree's open rows are
+    // kept for it when it is left and opened again with it.
+    void setDocumentPathSource(std::function<QString()> source)
+    {
+        m_documentPath = std::move(source);
+    }
+    // Keeps the menu tree's open rows for the document on view.
+    void keepTreeState();
 
     QComboBox *siteCombo() const { return m_siteCombo; }
     ObjectTree *menuTree() const { return m_menuTree; }
@@ -100,6 +108,7 @@ private:
     QPushButton *m_emptyButton = nullptr;
     ObjectTree *m_storageTree = nullptr;
     FolderOpener m_openFolder;
+    std::function<QString()> m_documentPath;
     int m_progressDelay = 500;
     // The progress of the running site output, shown once it has run longer than the delay.
     QElapsedTimer m_outputClock;

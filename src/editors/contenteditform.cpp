@@ -7,11 +7,13 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
 
 #include "app/documentcontroller.h"
+#include "app/messageboxwrapper.h"
 #include "app/selectobjectdialog.h"
 #include "editors/contenttextedit.h"
 #include "editors/imageselectdialog.h"
@@ -19,6 +21,7 @@
 #include "editors/screencapture.h"
 #include "editors/selectolstyledialog.h"
 #include "editors/webcolorselectdialog.h"
+#include "imaging/imageobject.h"
 #include "model/classification.h"
 #include "model/content.h"
 #include "model/contentgroup.h"
@@ -254,7 +257,32 @@ void ContentEditForm::capture()
     m_capture =
         new ScreenCapture(m_messages, m_files, m_controller.userImageFolder(),
                           m_controller.document().externalPrograms.graphicsEditorPaths.at(0), this);
+    connect(m_capture, &ScreenCapture::finished, this, &ContentEditForm::offerCapture);
     m_capture->run();
+}
+
+void ContentEditForm::offerCapture(const QString &savedPath)
+{
+    if (savedPath.isEmpty())
+        return;
+    // Where the picture went, said once; and it is usually wanted on the page being edited.
+    const QString saved = u"キャプチャーした画像を保存しました。\r\n%1"_s.arg(savedPath);
+    if (content() == nullptr) {
+        m_messages.inform(saved, QMessageBox::Information);
+        return;
+    }
+    if (m_messages.ask(saved + u"\r\n\r\nこの画像をコンテンツに挿入しますか？"_s,
+                       QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                       QMessageBox::Yes) != QMessageBox::Yes ||
+        content() == nullptr)
+        return;
+    int width = 0;
+    int height = 0;
+    img::ImageObject::readImageSize(savedPath, &width, &height);
+    apply(HtmlEditing::insert(m_edit->text(), m_edit->selectionStart(), m_edit->selectionEnd(),
+                              HtmlEditing::imageFragment(HtmlEditing::Image, savedPath,
+                                                         m_controller.userImageFolder(), width,
+                                                         height)));
 }
 
 void ContentEditForm::insertSiteLink()

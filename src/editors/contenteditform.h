@@ -64,6 +64,8 @@ private:
     void updateAll();
     void insertImage();
     void capture();
+    // A capture was saved at savedPath (empty: none): the user hears where, and may insert it.
+    void offerCapture(const QString &savedPath);
     void insertSiteLink();
     void showPreviewOptions();
     void insertBreak();

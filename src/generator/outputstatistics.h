@@ -48,6 +48,8 @@ struct OutputStatistics
     int otherFilesPublished = 0;
     // Every message shown while generating, in order.
     QStringList messages;
+    // Why the site's style sheet could not be used, as last said (empty: it could).
+    QString styleSheetProblem;
     // Every file the output wrote or found up to date in the working folder.
     QSet<QString> producedFiles;
     // The files of this run that could not be written, in order, each once; none of them is

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +13,8 @@
 
 #include <signal.h>
 #include <stdio.h>
+
+#include "model/fileutil.h"
 
 namespace velmo {
 
@@ -75,11 +76,7 @@ bool processIsRunning(qint64 pid)
 
 QString RecoveryFile::folder()
 {
-    // The XDG base directory rules ignore a relative value.
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || QDir::isRelativePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/velmo/recovery");
+    return userStateFolder() + QStringLiteral("/recovery");
 }
 
 QString RecoveryFile::untitledPrefix()
@@ -92,14 +89,7 @@ QString RecoveryFile::pathFor(const QString &documentPath)
     if (documentPath.isEmpty())
         return folder() + u'/' + untitledPrefix() +
                QString::number(QCoreApplication::applicationPid()) + kSuffix;
-    // The path itself may be longer than a file name may be; its digest is not, and the file's
-    // own name keeps the folder readable for a person looking into it.
-    const QString absolute = QFileInfo(documentPath).absoluteFilePath();
-    const QString digest = QString::fromLatin1(
-        QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
-    QString base = QFileInfo(absolute).completeBaseName().left(60);
-    base.replace(u'/', u'_');
-    return folder() + u'/' + base + u'-' + digest + kSuffix;
+    return folder() + u'/' + documentStateName(documentPath) + kSuffix;
 }
 
 QByteArray RecoveryFile::header(const QString &documentPath, const QDateTime &written,

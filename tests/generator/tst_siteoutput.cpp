@@ -590,19 +590,41 @@ private Q_SLOTS:
         QCOMPARE(f.home->contentGroups.first(), own);
     }
 
-    void styleSheetNameStaysInTheTemplate()
+    void unusableStyleSheetIsNamed_data()
     {
-        // A document naming a style sheet outside the template's css folder publishes nothing
-        // of that file.
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        // clang-format off
+        QTest::newRow("outside the template's css folder")
+            << u"../../../secret.txt"_s << u"css フォルダの外を指しています"_s;
+        QTest::newRow("a folder")     << u"folder.css"_s << u"通常のファイルではありません"_s;
+        QTest::newRow("a FIFO")       << u"pipe.css"_s   << u"通常のファイルではありません"_s;
+        QTest::newRow("missing")      << u"gone.css"_s   << u"css フォルダにありません"_s;
+        // clang-format on
+    }
+
+    void unusableStyleSheetIsNamed()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
         QTemporaryDir root;
         SiteFixture f(root.path());
-        QVERIFY(
-            writeTextFile(QStringLiteral("secret"), root.path() + QStringLiteral("/secret.txt")));
-        f.site->mainCss = QStringLiteral("../../../secret.txt");
+        const QString css = f.site->templatePath + u"/css/"_s;
+        QVERIFY(writeTextFile(u"secret"_s, root.path() + u"/secret.txt"_s));
+        QVERIFY(QDir().mkpath(css + u"folder.css"_s));
+        QCOMPARE(::mkfifo(QFile::encodeName(css + u"pipe.css"_s).constData(), 0600), 0);
+        f.site->mainCss = name;
         SiteOutput output(f.global);
         QString published;
         QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
-        QCOMPARE(readFile(published + QStringLiteral("/css/style.css")), QString());
+        // Nothing of the file is published; the pages link an empty style sheet, and the user
+        // hears why once for the whole run.
+        QCOMPARE(readFile(published + u"/css/style.css"_s), QString());
+        QCOMPARE(f.reporter.messages.size(), 1);
+        QVERIFY2(f.reporter.messages.first().startsWith(
+                     u"スタイルシート「%1」を使えません。"_s.arg(name)) &&
+                     f.reporter.messages.first().contains(reason),
+                 qPrintable(f.reporter.messages.first()));
     }
 
     void deletedPagesLeaveThePublishedFolder()
