@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QPointer>
 #include <QUrl>
 
 #include "app/documentsession.h"
@@ -546,10 +547,20 @@ bool DocumentController::openInTextEditor(const QString &path)
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
     const QString editor = m_document.externalPrograms.editorPaths.at(0);
-    if (editor.isEmpty())
-        return openInDefaultTextEditor(path);
+    const LaunchFailed failed =
+        [global = QPointer<velmo::Document>(&m_document),
+         message = programNotStartedMessage(
+             u"表示"_s, editor,
+             externalProgramLabel(&velmo::ExternalProgramSettings::editorPaths, 0))] {
+            if (global != nullptr)
+                global->report(message);
+        };
     // Quoted, as the path may hold blanks; the program's command line is split at them.
-    return launchProgram(editor, u'"' + path + u'"');
+    const bool started = editor.isEmpty() ? openInDefaultTextEditor(path, failed)
+                                          : launchProgram(editor, u'"' + path + u'"', failed);
+    if (!started)
+        failed();
+    return started;
 }
 
 QString DocumentController::userImageFolder() const

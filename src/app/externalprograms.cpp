@@ -4,6 +4,7 @@
 #include <optional>
 
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
@@ -63,13 +64,48 @@ void writeExternalProgramSettings(QSettings &settings,
     settings.sync();
 }
 
-bool launchProgram(const QString &program, const QString &parameters)
+namespace {
+
+// How long a started program is watched for an exit with an error. A browser or editor the user
+// closes later ends on its own terms, which is no failure to start.
+constexpr int kStartWatchMs = 8000;
+
+// Starts program, and calls failed when it ends with an error within kStartWatchMs. The process
+// object has no parent and is not destroyed while the program runs: destroying it would kill a
+// program the user is working in. False when it could not be started at all.
+bool startWatched(const QString &program, const QStringList &arguments, const LaunchFailed &failed)
+{
+    auto *process = new QProcess;
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->start();
+    if (!process->waitForStarted(5000)) {
+        delete process;
+        return false;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failed, clock](int code, QProcess::ExitStatus status) {
+                         if ((status != QProcess::NormalExit || code != 0) &&
+                             clock.elapsed() < kStartWatchMs && failed)
+                             failed();
+                         process->deleteLater();
+                     });
+    return true;
+}
+
+} // namespace
+
+bool launchProgram(const QString &program, const QString &parameters, const LaunchFailed &failed)
 {
     if (program.isEmpty())
         return false;
     if (QFileInfo(program).isDir())
-        return openFolder(program);
-    return QProcess::startDetached(program, QProcess::splitCommand(parameters));
+        return openFolder(program, failed);
+    return startWatched(program, QProcess::splitCommand(parameters), failed);
 }
 
 namespace {
@@ -87,19 +123,24 @@ std::optional<QString> desktopDefault(const QString &mimeType)
 
 } // namespace
 
-bool openWithDesktop(const QUrl &url, const QString &mimeType)
+bool openWithDesktop(const QUrl &url, const QString &mimeType, const LaunchFailed &failed)
 {
     if (!url.isValid())
         return false;
-    if (const std::optional<QString> handler = desktopDefault(mimeType);
-        handler && handler->isEmpty())
+    const std::optional<QString> handler = desktopDefault(mimeType);
+    if (handler && handler->isEmpty())
         return false;
+    // xdg-open says with its exit status whether the application it chose ran; without it,
+    // Qt's own way is all there is.
+    if (handler && startWatched(u"xdg-open"_s,
+                                {url.isLocalFile() ? url.toLocalFile() : url.toString()}, failed))
+        return true;
     return QDesktopServices::openUrl(url);
 }
 
-bool openFolder(const QString &folder)
+bool openFolder(const QString &folder, const LaunchFailed &failed)
 {
-    return openWithDesktop(QUrl::fromLocalFile(folder), u"inode/directory"_s);
+    return openWithDesktop(QUrl::fromLocalFile(folder), u"inode/directory"_s, failed);
 }
 
 QString programNotStartedMessage(const QString &caption, const QString &program,
@@ -154,21 +195,21 @@ QStringList defaultTextEditorCommand(const QString &path)
 
 } // namespace
 
-bool openInDefaultBrowser(const QString &address)
+bool openInDefaultBrowser(const QString &address, const LaunchFailed &failed)
 {
     const QUrl url(address);
     if (address.isEmpty())
         return false;
-    return openWithDesktop(url, url.isLocalFile() ? u"text/html"_s
-                                                  : u"x-scheme-handler/"_s + url.scheme());
+    return openWithDesktop(
+        url, url.isLocalFile() ? u"text/html"_s : u"x-scheme-handler/"_s + url.scheme(), failed);
 }
 
-bool openInDefaultTextEditor(const QString &path)
+bool openInDefaultTextEditor(const QString &path, const LaunchFailed &failed)
 {
     if (path.isEmpty())
         return false;
     const QStringList command = defaultTextEditorCommand(path);
-    if (!command.isEmpty() && QProcess::startDetached(command.first(), command.mid(1)))
+    if (!command.isEmpty() && startWatched(command.first(), command.mid(1), failed))
         return true;
-    return openWithDesktop(QUrl::fromLocalFile(path), u"text/html"_s);
+    return openWithDesktop(QUrl::fromLocalFile(path), u"text/html"_s, failed);
 }

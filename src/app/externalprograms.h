@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include <QList>
 #include <QString>
@@ -36,16 +37,22 @@ velmo::ExternalProgramSettings readExternalProgramSettings(QSettings &settings);
 void writeExternalProgramSettings(QSettings &settings,
                                   const velmo::ExternalProgramSettings &programs);
 
+// Called when a program that did start ended with an error within its first seconds: a browser
+// that refuses to run, xdg-open whose application failed.
+using LaunchFailed = std::function<void()>;
+
 // Starts program with parameters split as a command line (double quotes group words, """ is a
 // literal quote); a folder is opened in the desktop's file manager instead. Returns false when
-// nothing could be started.
-bool launchProgram(const QString &program, const QString &parameters);
+// nothing could be started; failed follows when it started but failed at once. The program is
+// never stopped by Velmo, which may end before it.
+bool launchProgram(const QString &program, const QString &parameters,
+                   const LaunchFailed &failed = {});
 
-// Opens url with the desktop's application for mimeType. False when the desktop names none
-// (xdg-open would start and fail without a word) or nothing could be started.
-bool openWithDesktop(const QUrl &url, const QString &mimeType);
-// Opens a folder in the desktop's file manager; false as openWithDesktop.
-bool openFolder(const QString &folder);
+// Opens url with the desktop's application for mimeType (xdg-open). False when the desktop names
+// none or nothing could be started; failed as for launchProgram.
+bool openWithDesktop(const QUrl &url, const QString &mimeType, const LaunchFailed &failed = {});
+// Opens a folder in the desktop's file manager, as openWithDesktop.
+bool openFolder(const QString &folder, const LaunchFailed &failed = {});
 
 // What the user is told when a program could not be started: what was to start it (a button's
 // caption), the program (empty: the desktop's default), and the row of 設定 > ディレクトリ設定
@@ -56,5 +63,5 @@ QString programNotStartedMessage(const QString &caption, const QString &program,
 // For the rows left empty: the desktop's default web browser for address, and its default text
 // editor (the handler of text/plain) for the file at path, else the file's own handler. False
 // when nothing could be started.
-bool openInDefaultBrowser(const QString &address);
-bool openInDefaultTextEditor(const QString &path);
+bool openInDefaultBrowser(const QString &address, const LaunchFailed &failed = {});
+bool openInDefaultTextEditor(const QString &path, const LaunchFailed &failed = {});

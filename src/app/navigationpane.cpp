@@ -47,7 +47,13 @@ QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
 
 NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
     : QWidget(parent), m_controller(controller), m_global(controller.document()),
-      m_openFolder([](const QUrl &url) { return openFolder(url.toLocalFile()); })
+      m_openFolder([global = QPointer<velmo::Document>(&m_global)](const QUrl &url) {
+          const QString folder = url.toLocalFile();
+          return openFolder(folder, [global, folder] {
+              if (global != nullptr)
+                  global->report(folderNotOpenedMessage(folder));
+          });
+      })
 {
     setObjectName(u"navigationView"_s);
 
@@ -270,10 +276,14 @@ void NavigationPane::openPublishedFolder(const QString &folder)
     if (folder.isEmpty() || !QFileInfo(folder).isDir() || !m_openFolder)
         return;
     if (!m_openFolder(QUrl::fromLocalFile(folder)))
-        m_global.report(
-            u"公開フォルダを開けませんでした。\r\nサイトは次のフォルダに出力されています。\r\n"_s +
-            folder +
-            u"\r\nフォルダを開くには、デスクトップの設定で既定のファイルマネージャを選んでください。"_s);
+        m_global.report(folderNotOpenedMessage(folder));
+}
+
+QString NavigationPane::folderNotOpenedMessage(const QString &folder)
+{
+    return u"公開フォルダを開けませんでした。\r\nサイトは次のフォルダに出力されています。\r\n"_s +
+           folder +
+           u"\r\nフォルダを開くには、デスクトップの設定で既定のファイルマネージャを選んでください。"_s;
 }
 
 void NavigationPane::onMoveUp()

@@ -55,6 +55,8 @@ public:
     // Opens folder in the desktop's file manager; when none can be started the user is told
     // where the folder is.
     void openPublishedFolder(const QString &folder);
+    // What the user is told when the published folder does not open.
+    static QString folderNotOpenedMessage(const QString &folder);
     // "上へ" / "下へ" on the menu tree's selected object.
     void onMoveUp();
     void onMoveDown();

@@ -3,6 +3,7 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -126,12 +127,22 @@ void PreviewBrowser::openInBrowser(int n)
     // The built-in start page exists only inside this program.
     if (address.isEmpty() || QUrl(address).scheme() == u"qrc" || QUrl(address).scheme() == u"data")
         return;
-    const bool started =
-        program.isEmpty() ? openInDefaultBrowser(address) : launchProgram(program, address);
+    const LaunchFailed failed = reportFailure(programNotStartedMessage(
+        u"ブラウザ%1"_s.arg(velmo::fullWidthNumber(n)), program,
+        externalProgramLabel(&velmo::ExternalProgramSettings::browserPaths, n - 1)));
+    const bool started = program.isEmpty() ? openInDefaultBrowser(address, failed)
+                                           : launchProgram(program, address, failed);
     if (!started)
-        m_global.report(programNotStartedMessage(
-            u"ブラウザ%1"_s.arg(velmo::fullWidthNumber(n)), program,
-            externalProgramLabel(&velmo::ExternalProgramSettings::browserPaths, n - 1)));
+        failed();
+}
+
+LaunchFailed PreviewBrowser::reportFailure(const QString &message) const
+{
+    // The document root outlives the window; the failure may come after the form is gone.
+    return [global = QPointer<velmo::Document>(&m_global), message] {
+        if (global != nullptr)
+            global->report(message);
+    };
 }
 
 void PreviewBrowser::openSource(int n)
@@ -142,13 +153,15 @@ void PreviewBrowser::openSource(int n)
     const QString parameter = sourceFileParameter(m_browser->locationUrl());
     if (parameter.isEmpty())
         return;
-    const bool started = program.isEmpty()
-                             ? openInDefaultTextEditor(QUrl(m_browser->locationUrl()).toLocalFile())
-                             : launchProgram(program, parameter);
+    const LaunchFailed failed = reportFailure(programNotStartedMessage(
+        u"ソース表示%1"_s.arg(n), program,
+        externalProgramLabel(&velmo::ExternalProgramSettings::editorPaths, n - 1)));
+    const bool started =
+        program.isEmpty()
+            ? openInDefaultTextEditor(QUrl(m_browser->locationUrl()).toLocalFile(), failed)
+            : launchProgram(program, parameter, failed);
     if (!started)
-        m_global.report(programNotStartedMessage(
-            u"ソース表示%1"_s.arg(n), program,
-            externalProgramLabel(&velmo::ExternalProgramSettings::editorPaths, n - 1)));
+        failed();
 }
 
 QString PreviewBrowser::sourceFileParameter(const QString &address)

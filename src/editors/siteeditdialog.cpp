@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -642,20 +643,25 @@ void SiteEditDialog::onDeleteSite()
 void SiteEditDialog::onOpenAddress()
 {
     const QString address = m_urlEdit->text().trimmed();
+    m_opening = m_openAddressButton->text();
     if (!address.isEmpty() && m_openUrl && !m_openUrl(QUrl::fromUserInput(address)))
-        m_messages.inform(programNotStartedMessage(
-            m_openAddressButton->text(), m_document.externalPrograms.browserPaths[0],
-            externalProgramLabel(&ExternalProgramSettings::browserPaths, 0)));
+        m_messages.inform(browserNotStartedMessage(m_opening));
 }
 
 void SiteEditDialog::onOpenStartPage()
 {
     const Site *site = selectedSite();
+    m_opening = m_previewButton->text();
     if (site != nullptr && m_openUrl &&
         !m_openUrl(QUrl::fromLocalFile(gen::SiteStyleSheet::startPage(m_document, *site))))
-        m_messages.inform(programNotStartedMessage(
-            m_previewButton->text(), m_document.externalPrograms.browserPaths[0],
-            externalProgramLabel(&ExternalProgramSettings::browserPaths, 0)));
+        m_messages.inform(browserNotStartedMessage(m_opening));
+}
+
+QString SiteEditDialog::browserNotStartedMessage(const QString &caption) const
+{
+    return programNotStartedMessage(
+        caption, m_document.externalPrograms.browserPaths[0],
+        externalProgramLabel(&ExternalProgramSettings::browserPaths, 0));
 }
 
 bool SiteEditDialog::openInBrowser(const QUrl &url) const
@@ -663,7 +669,14 @@ bool SiteEditDialog::openInBrowser(const QUrl &url) const
     // The browser the user set first, as the preview's "ブラウザ１" does; else the desktop's.
     const QString &program = m_document.externalPrograms.browserPaths[0];
     const QString address = url.toString(QUrl::FullyEncoded);
-    return program.isEmpty() ? openInDefaultBrowser(address) : launchProgram(program, address);
+    // Said through the document: the dialog may be closed when the failure is known.
+    const LaunchFailed failed = [global = QPointer<Document>(&m_document),
+                                 message = browserNotStartedMessage(m_opening)] {
+        if (global != nullptr)
+            global->report(message);
+    };
+    return program.isEmpty() ? openInDefaultBrowser(address, failed)
+                             : launchProgram(program, address, failed);
 }
 
 } // namespace velmo::ui

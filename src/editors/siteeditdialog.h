@@ -92,6 +92,7 @@ private:
     void onOpenStartPage();
     // Browser 1 of the settings, else the desktop's browser; false when none started.
     bool openInBrowser(const QUrl &url) const;
+    QString browserNotStartedMessage(const QString &caption) const;
     void resizeSiteColumns();
 
     DocumentWriter &m_writer;
@@ -131,6 +132,8 @@ private:
     QString m_levelShownName;
     QStringList m_levelReaders;
     QLabel *m_nameProblem = nullptr;
+    // The caption of the button that is opening a browser, for what the user is told.
+    QString m_opening;
     QList<QWidget *> m_siteWidgets;
 };
 

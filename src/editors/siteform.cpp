@@ -3,6 +3,7 @@
 
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -16,7 +17,12 @@ namespace velmo::ui {
 
 SiteForm::SiteForm(Document &document, QWidget *parent)
     : QWidget(parent), m_document(document),
-      m_openFolder([](const QString &folder) { return launchProgram(folder, QString()); })
+      m_openFolder([global = QPointer<Document>(&document)](const QString &folder) {
+          return launchProgram(folder, QString(), [global, folder] {
+              if (global != nullptr)
+                  global->report(folderNotOpenedMessage(folder));
+          });
+      })
 {
     setObjectName(u"siteForm"_s);
     m_nameEdit = new QLineEdit(this);
@@ -100,9 +106,13 @@ void SiteForm::open(const QString &folder)
     if (!QFileInfo(folder).isDir())
         m_document.report(u"フォルダがありません。\r\n"_s + folder);
     else
-        m_document.report(
-            u"フォルダを開けませんでした。\r\n%1\r\n"
-            u"デスクトップの設定で、既定のファイルマネージャを選んでください。"_s.arg(folder));
+        m_document.report(folderNotOpenedMessage(folder));
+}
+
+QString SiteForm::folderNotOpenedMessage(const QString &folder)
+{
+    return u"フォルダを開けませんでした。\r\n%1\r\n"
+           u"デスクトップの設定で、既定のファイルマネージャを選んでください。"_s.arg(folder);
 }
 
 } // namespace velmo::ui

@@ -41,6 +41,7 @@ private:
     void openUserImageFolder();
     // Opens folder; the user hears why when it does not open.
     void open(const QString &folder);
+    static QString folderNotOpenedMessage(const QString &folder);
 
     Document &m_document;
     ObjectRef m_object;
