@@ -13,6 +13,7 @@
 #include "generator/externallinkcheck.h"
 #include "generator/sitepaths.h"
 #include "model/category.h"
+#include "model/classification.h"
 #include "model/content.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
@@ -289,20 +290,28 @@ QString DocumentController::writePreviewPage(velmo::Object *object)
 
 bool DocumentController::preview(velmo::Object *object)
 {
-    const QString path = writePreviewPage(object);
+    // A page without a template (a new plug-in page) would show as a blank page.
+    velmo::Object *target = previewTargetFor(object);
+    const velmo::Page *page = velmo::ancestorOf<velmo::Page>(target);
+    const bool templated = page == nullptr || !page->templateName.isEmpty();
+    const QString path = templated ? writePreviewPage(object) : QString();
     if (!path.isEmpty()) {
         Q_EMIT previewRequested(path);
         return true;
     }
     // What the menu tree holds always shows something of its own: the page shown before would
     // pass for this object's.
-    if (velmo::object_cast<velmo::Category>(object) || velmo::object_cast<velmo::Page>(object) ||
+    if (velmo::object_cast<velmo::Classification>(object) ||
+        velmo::object_cast<velmo::Category>(object) || velmo::object_cast<velmo::Page>(object) ||
         velmo::object_cast<velmo::ContentGroup>(object) ||
         velmo::object_cast<velmo::Content>(object)) {
-        const QString text =
-            velmo::object_cast<velmo::Category>(object) != nullptr
-                ? u"「%1」には、まだ表示するページがありません。ページを追加すると、ここに表示されます。"_s
-                : u"「%1」には、まだ表示するものがありません。"_s;
+        QString text = u"「%1」には、まだ表示するものがありません。"_s;
+        if (!templated)
+            text =
+                u"「%1」のページにはテンプレートが選ばれていないため、表示するものがありません。"_s;
+        else if (page == nullptr)
+            text =
+                u"「%1」には、まだ表示するページがありません。ページを追加すると、ここに表示されます。"_s;
         Q_EMIT previewMessageRequested(text.arg(object->name));
     }
     return false;

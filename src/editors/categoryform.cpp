@@ -65,6 +65,7 @@ CategoryForm::CategoryForm(DocumentController &controller, QWidget *parent)
     m_folderClash = new QLabel(u"同じフォルダ名のカテゴリがあります"_s, this);
     m_folderClash->setObjectName(u"folderClashLabel"_s);
     m_folderClash->setStyleSheet(u"color: #c00000;"_s);
+    m_folderClash->setWordWrap(true);
     m_folderClash->hide();
     m_memo = makeTextEdit(u"memoEdit"_s, velmo::Field::Memo);
 

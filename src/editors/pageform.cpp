@@ -48,6 +48,7 @@ PageForm::PageForm(DocumentController &controller, QWidget *parent)
     m_fileClash = new QLabel(u"同じフォルダに同じファイル名のページがあります"_s, this);
     m_fileClash->setObjectName(u"pageFileClashLabel"_s);
     m_fileClash->setStyleSheet(u"color: #c00000;"_s);
+    m_fileClash->setWordWrap(true);
     m_fileClash->hide();
 
     auto *fileName = new QHBoxLayout;

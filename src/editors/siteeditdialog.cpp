@@ -247,6 +247,9 @@ void SiteEditDialog::buildWidgets()
     m_levelUse->setObjectName(u"levelUseLabel"_s);
     m_levelUse->setTextFormat(Qt::PlainText);
     m_levelUse->setWordWrap(true);
+    // Room for a few template names, so that the dialog does not jump as they come and go.
+    m_levelUse->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_levelUse->setMinimumHeight(m_levelUse->fontMetrics().lineSpacing() * 4);
 
     auto *right = new QVBoxLayout;
     right->addWidget(caption(u"テンプレート選択 （フルパス）"_s, m_templateButton));
