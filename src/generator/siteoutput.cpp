@@ -124,7 +124,25 @@ void takeTime(const QString &path, const timespec &modified)
 
 } // namespace
 
-SiteOutput::SiteOutput(Document &global) : m_global(global) {}
+SiteOutput::SiteOutput(Document &global)
+    : m_global(global), m_scaler(std::make_unique<ImageScaler>())
+{}
+
+bool SiteOutput::waitForPictures()
+{
+    bool finished = true;
+    if (m_scaler->pendingCount() > 0) {
+        if (m_pictureWaiter)
+            finished = m_pictureWaiter(*m_scaler);
+        else
+            m_scaler->waitForDone();
+    }
+    if (!finished)
+        m_scaler->cancel();
+    for (const ImageScaler::Outcome &outcome : m_scaler->takeOutcomes())
+        ImageOutput::count(outcome, &m_statistics);
+    return finished;
+}
 
 void SiteOutput::report(const QString &message)
 {
@@ -218,6 +236,10 @@ SiteOutput::Result SiteOutput::outputSite(QString *publishedFolder)
     clearWriteFailures();
     m_statistics.keptFiles.clear();
     const Result result = generateAll(*site);
+    // Nothing is checked or published from a working folder still waiting for its pictures,
+    // nor from one the user gave up on.
+    if (result == Result::Cancelled || !waitForPictures())
+        return Result::Cancelled;
     QStringList files;
     if (!sweepWorkingFolder(workingFolder, &files)) {
         report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
@@ -489,6 +511,8 @@ SiteOutput::Result SiteOutput::regenerateAll()
     }
     clearWriteFailures();
     const Result result = generateAll(*site);
+    if (result == Result::Cancelled || !waitForPictures())
+        return Result::Cancelled;
     finishLinkCheck(SitePaths::workingFolder(m_global, *site));
     return reportWriteFailures(result);
 }
@@ -572,11 +596,16 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     QSet<const Page *> skipped;
     for (const PageFiles::Clash &clash : files.clashes())
         skipped.insert(clash.skipped);
+    bool cancelled = false;
     for (Category *category : std::as_const(m_runCategories)) {
         for (Page *page : category->pages) {
             ContentGroup *first = page->contentGroups.first();
-            if (first == nullptr || skipped.contains(page))
+            if (first == nullptr || skipped.contains(page) || cancelled)
                 continue;
+            if (m_cancelCheck && m_cancelCheck()) {
+                cancelled = true;
+                continue;
+            }
             OutputContext context{this, {}};
             QString path;
             ObjectChain chain;
@@ -588,6 +617,10 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_runCategories.clear();
     m_linkPathsByFolder.clear();
     m_menuOutputs.clear();
+    if (cancelled) {
+        m_scaler->cancel();
+        return Result::Cancelled;
+    }
     if (const QString message = files.skippedMessage(); !message.isEmpty())
         report(message);
     // A level renamed in the site leaves the templates that read the old name with empty menus.
@@ -771,8 +804,9 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
             text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +
                                 page->templateName);
         updateLinkPaths(site, workingFolder, outputPath);
-        const PageContext pageContext{&m_global,  &site,    page,          workingFolder,
-                                      outputPath, &m_cache, &m_statistics, &m_menuOutputs};
+        const PageContext pageContext{&m_global,     &site,          page,
+                                      workingFolder, outputPath,     &m_cache,
+                                      &m_statistics, &m_menuOutputs, m_scaler.get()};
         const qsizetype failuresBefore = m_statistics.expansionFailures.size();
         PageAssembly::assemble(pageContext, text);
         if (m_runSite != &site)
