@@ -1,10 +1,14 @@
 // The controller between the main window's widgets and the document.
 #include "app/documentcontroller.h"
 
+#include <algorithm>
+
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QUrl>
 
 #include "app/documentsession.h"
@@ -169,10 +173,12 @@ void DocumentController::followPreviewLink(const QUrl &url)
     velmo::ContentGroup *group = found != nullptr ? velmo::firstContentGroup(found) : nullptr;
     if (group == nullptr)
         return;
-    if (m_previewOutput == nullptr)
-        m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
+    if (m_outputRunning)
+        return;
+    makePreviewOutput();
     m_previewOutput->outputObject(group);
     m_writtenPreview = path;
+    m_previewedTarget = velmo::ObjectRef(group);
     // The tree follows the preview, unless what it has selected already shows this page.
     velmo::ContentGroup *shown = previewGroupFor(m_routed.get());
     if (shown == nullptr || velmo::ancestorOf<velmo::Page>(shown) != found) {
@@ -261,6 +267,36 @@ velmo::ContentGroup *DocumentController::previewGroupFor(velmo::Object *object) 
     return nullptr;
 }
 
+void DocumentController::makePreviewOutput()
+{
+    if (m_previewOutput != nullptr)
+        return;
+    m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
+    // The preview's page is written at once, referring to where its pictures will be; once
+    // they are all there it is shown again, where it was scrolled.
+    connect(&m_previewOutput->pictureScaler(), &velmo::gen::ImageScaler::idle, this,
+            &DocumentController::onPreviewPicturesReady);
+}
+
+void DocumentController::onPreviewPicturesReady()
+{
+    // Only what was made changes the page: writing it again for a picture that cannot be
+    // decoded would ask for it again, and again.
+    const QList<velmo::gen::ImageScaler::Outcome> outcomes =
+        m_previewOutput->pictureScaler().takeOutcomes();
+    const bool made = std::any_of(outcomes.begin(), outcomes.end(), [](const auto &outcome) {
+        return outcome.kind == velmo::gen::ImageScaler::Outcome::Scaled ||
+               outcome.kind == velmo::gen::ImageScaler::Outcome::FromCache;
+    });
+    velmo::Object *target = m_previewedTarget.get();
+    if (!made || target == nullptr || m_outputRunning)
+        return;
+    const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(target);
+    if (output.result == velmo::gen::SiteOutput::PreviewResult::Written &&
+        QDir::cleanPath(output.path) == m_writtenPreview)
+        Q_EMIT pagePreviewRequested(output.path, QString(), true);
+}
+
 velmo::Object *DocumentController::previewTargetFor(velmo::Object *object) const
 {
     if (velmo::ContentGroup *group = previewGroupFor(object))
@@ -277,14 +313,16 @@ velmo::Object *DocumentController::previewTargetFor(velmo::Object *object) const
 QString DocumentController::writePreviewPage(velmo::Object *object)
 {
     velmo::Object *target = previewTargetFor(object);
-    if (target == nullptr)
+    // A page written into the working folder while a whole-site run fills it could be
+    // published in its preview form.
+    if (target == nullptr || m_outputRunning)
         return {};
-    if (m_previewOutput == nullptr)
-        m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
+    makePreviewOutput();
     const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(target);
     if (output.result != velmo::gen::SiteOutput::PreviewResult::Written)
         return {};
     m_writtenPreview = QDir::cleanPath(output.path);
+    m_previewedTarget = velmo::ObjectRef(target);
     return output.path;
 }
 
@@ -456,18 +494,68 @@ int DocumentController::pagesToOutput() const
     return total;
 }
 
+void DocumentController::prepareRun(velmo::gen::SiteOutput &output)
+{
+    m_outputCancelled = false;
+    // The run makes the same pictures itself; the preview's would only take cores from it.
+    if (m_previewOutput != nullptr)
+        m_previewOutput->pictureScaler().abandon();
+    // Checked before each page: the progress dialog lets the click through while it is shown.
+    output.setCancelCheck([this] { return m_outputCancelled; });
+    output.setPictureWaiter(
+        [this](velmo::gen::ImageScaler &scaler) { return waitForPictures(scaler); });
+}
+
+bool DocumentController::waitForPictures(velmo::gen::ImageScaler &scaler)
+{
+    // The pictures are made on other threads; this one goes on painting the window and taking
+    // the progress dialog's cancel meanwhile.
+    QEventLoop loop;
+    m_pictureLoop = &loop;
+    const auto progress = connect(&scaler, &velmo::gen::ImageScaler::progress, this,
+                                  &DocumentController::outputPicturesProgress);
+    const auto idle = connect(&scaler, &velmo::gen::ImageScaler::idle, &loop, &QEventLoop::quit,
+                              Qt::QueuedConnection);
+    Q_EMIT outputPicturesStarted(scaler.pendingCount());
+    // The last picture may have been made before the connection was there.
+    if (scaler.pendingCount() > 0 && !m_outputCancelled)
+        loop.exec();
+    disconnect(progress);
+    disconnect(idle);
+    m_pictureLoop = nullptr;
+    return !m_outputCancelled;
+}
+
+void DocumentController::cancelOutput()
+{
+    m_outputCancelled = true;
+    if (m_pictureLoop != nullptr)
+        m_pictureLoop->quit();
+}
+
+void DocumentController::finishCancelled()
+{
+    Q_EMIT outputFinished(u"出力を中止しました。公開フォルダは変わっていません。"_s, QString());
+}
+
 velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published)
 {
     // Counted for the progress only; the output itself checks the current site and reports.
     const int total = pagesToOutput();
+    const QScopedValueRollback<bool> running(m_outputRunning, true);
     Q_EMIT outputStarted(total);
     CountingSiteOutput output(m_document, total, *this);
+    prepareRun(output);
     // Checked once generated, before it is published; publishing goes on all the same, and
     // what leads nowhere is told, not hidden.
     velmo::gen::LinkCheck check;
     output.setLinkCheck(&check);
     QString folder;
     const velmo::gen::SiteOutput::Result result = output.outputSite(&folder);
+    if (result == velmo::gen::SiteOutput::Result::Cancelled) {
+        finishCancelled();
+        return result;
+    }
     m_lastOutput = output.statistics();
     m_lastLinkCheck = output.linkCheck();
     m_lastOutputPublished = true;
@@ -488,9 +576,15 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
 velmo::gen::SiteOutput::Result DocumentController::regenerateSite()
 {
     const int total = pagesToOutput();
+    const QScopedValueRollback<bool> running(m_outputRunning, true);
     Q_EMIT outputStarted(total);
     CountingSiteOutput output(m_document, total, *this);
+    prepareRun(output);
     const velmo::gen::SiteOutput::Result result = output.regenerateAll();
+    if (result == velmo::gen::SiteOutput::Result::Cancelled) {
+        finishCancelled();
+        return result;
+    }
     m_lastOutput = output.statistics();
     m_lastOutputPublished = false;
     if (result == velmo::gen::SiteOutput::Result::Done ||

@@ -28,6 +28,7 @@ class Site;
 } // namespace velmo
 
 class MessageBoxWrapper;
+class QEventLoop;
 class QUrl;
 
 class DocumentController : public QObject
@@ -104,6 +105,9 @@ public:
     bool canPaste(const velmo::Object *target) const { return m_writer.canPaste(target); }
     bool paste(velmo::Object *target);
 
+    // Stops the running site output at the next page, or while it waits for its pictures; it
+    // then publishes nothing.
+    void cancelOutput();
     // "HTML出力" of the current site: generated, its links checked, published. published
     // receives the published folder.
     velmo::gen::SiteOutput::Result outputSite(QString *published = nullptr);
@@ -112,6 +116,7 @@ public:
     velmo::gen::SiteOutput::Result regenerateSite();
     // What the last site output did, in one line for the status bar.
     QString outputSummary() const;
+    const velmo::gen::OutputStatistics &lastOutputStatistics() const { return m_lastOutput; }
     // The link check of the last site output, and the working folder its files lie in.
     const velmo::gen::LinkCheck::Result &lastLinkCheck() const { return m_lastLinkCheck; }
     const QString &lastLinkCheckFolder() const { return m_lastLinkCheck.folder; }
@@ -163,6 +168,9 @@ Q_SIGNALS:
     void outputStarted(int total);
     // A page of a site output is done.
     void outputProgress(int done, int total);
+    // The pages are written; total pictures are being made, done of them so far.
+    void outputPicturesStarted(int total);
+    void outputPicturesProgress(int done, int total);
     // A site output completed: what it did, and the folder it published to (empty when it
     // published nothing).
     void outputFinished(const QString &summary, const QString &publishedFolder);
@@ -183,6 +191,12 @@ private:
     void onFormPreviewDue();
     // The site whose menu tree or storage box shows object, or null.
     velmo::Site *siteShowing(velmo::Object *object) const;
+    void makePreviewOutput();
+    void onPreviewPicturesReady();
+    // Gives a whole-site run its cancel check and its wait for the pictures.
+    void prepareRun(velmo::gen::SiteOutput &output);
+    bool waitForPictures(velmo::gen::ImageScaler &scaler);
+    void finishCancelled();
     // Pages the current site's output writes, for the progress.
     int pagesToOutput() const;
     void onObjectRemoved(velmo::Object *object);
@@ -198,12 +212,19 @@ private:
     velmo::gen::LinkCheck::Result m_lastLinkCheck;
     bool m_lastOutputPublished = false;
     bool m_autoPreview = true;
+    // Set while a whole-site run is under way; previews then write nothing.
+    bool m_outputRunning = false;
+    bool m_outputCancelled = false;
+    QEventLoop *m_pictureLoop = nullptr;
     QTimer m_formPreview;
     // The page last written for the preview, or that a followed link led to.
     QString m_writtenPreview;
     // The page a followed link led to: its selection in the tree needs no preview of its own.
     velmo::ObjectRef m_followedPage;
     velmo::ObjectRef m_routed;
+    // What the page last written for the preview shows: written again once its pictures are
+    // made.
+    velmo::ObjectRef m_previewedTarget;
     // Whether null was routed last, as a routed object that is gone reads as null too.
     bool m_routedNull = true;
     // Counts resets; a selection posted before the latest reset is stale when it arrives.

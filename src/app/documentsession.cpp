@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSettings>
 
 #include "app/externalprograms.h"
@@ -30,6 +31,20 @@ DocumentSession::DocumentSession(velmo::Document &global, velmo::UndoHistory &hi
     connect(&m_history, &velmo::UndoHistory::cleanChanged, this,
             &DocumentSession::refreshModifiedState);
 }
+
+namespace {
+
+// A large document takes a moment to read or write: the pointer says so meanwhile.
+class BusyCursor
+{
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+} // namespace
 
 QString DocumentSession::fileFilter()
 {
@@ -152,8 +167,11 @@ bool DocumentSession::replaceContent(const std::function<bool(velmo::Document &)
     // open document.
     velmo::Document incoming(m_global.programFolder());
     incoming.setReporter(m_global.reporter());
-    if (!read(incoming))
-        return false;
+    {
+        const BusyCursor busy;
+        if (!read(incoming))
+            return false;
+    }
 
     Q_EMIT contentAboutToBeReplaced();
     m_history.clear();
@@ -163,7 +181,12 @@ bool DocumentSession::replaceContent(const std::function<bool(velmo::Document &)
 
 bool DocumentSession::onSaveDocument(const QString &path)
 {
-    if (!velmo::DocumentFile::save(m_global, path))
+    bool written = false;
+    {
+        const BusyCursor busy;
+        written = velmo::DocumentFile::save(m_global, path);
+    }
+    if (!written)
         return false;
     setModifiedFlag(false);
     Q_EMIT saved();

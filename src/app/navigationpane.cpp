@@ -1,6 +1,7 @@
 // The navigation form: the site combo, the two trees, their buttons and the site output.
 #include "app/navigationpane.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -35,6 +36,42 @@ QPushButton *makeButton(const QString &text, const QString &name, int width, QWi
     button->setAutoDefault(false);
     return button;
 }
+
+// Keeps the user's clicks and keys from every window, under a busy cursor, while it lives.
+class InputHold : public QObject
+{
+public:
+    InputHold()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        qApp->installEventFilter(this);
+    }
+    ~InputHold() override
+    {
+        qApp->removeEventFilter(this);
+        QApplication::restoreOverrideCursor();
+    }
+    InputHold(const InputHold &) = delete;
+    InputHold &operator=(const InputHold &) = delete;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::Close:
+            return true;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+};
 
 QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
 {
@@ -112,6 +149,16 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
             &NavigationPane::onOutputProgress);
     connect(&controller, &DocumentController::outputFinished, this,
             &NavigationPane::onOutputFinished);
+    connect(&controller, &DocumentController::outputPicturesStarted, this,
+            &NavigationPane::onOutputPicturesStarted);
+    connect(&controller, &DocumentController::outputPicturesProgress, this,
+            &NavigationPane::onOutputPicturesProgress);
+    m_pictureDelay.setSingleShot(true);
+    connect(&m_pictureDelay, &QTimer::timeout, this, [this] {
+        holdInput(false);
+        showProgress(u"画像を縮小しています..."_s, m_pictureTotal);
+        m_progress->setValue(m_picturesDone);
+    });
 
     // The combo and the trees follow the document.
     connect(&m_global, &velmo::Document::objectInserted, this, &NavigationPane::onSiteListChanged);
@@ -242,29 +289,77 @@ void NavigationPane::onOutputStarted(int)
     delete m_progress.data();
 }
 
+void NavigationPane::showProgress(const QString &text, int total)
+{
+    if (m_progress.isNull()) {
+        m_progress = new QProgressDialog(window());
+        m_progress->setObjectName(u"outputProgress"_s);
+        m_progress->setWindowTitle(u"HTML出力"_s);
+        m_progress->setCancelButtonText(u"キャンセル"_s);
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        connect(m_progress, &QProgressDialog::canceled, &m_controller,
+                &DocumentController::cancelOutput);
+    }
+    m_progress->setLabelText(text);
+    m_progress->setRange(0, total);
+    m_progress->show();
+}
+
 void NavigationPane::onOutputProgress(int done, int total)
 {
     // The progress shows once the output has run longer than the delay.
     if (m_progress.isNull() && m_outputClock.isValid() &&
-        m_outputClock.elapsed() >= m_progressDelay && total > 0) {
-        m_progress = new QProgressDialog(u"HTML ファイルを出力しています..."_s, QString(), 0, total,
-                                         window());
-        m_progress->setObjectName(u"outputProgress"_s);
-        m_progress->setWindowTitle(u"HTML出力"_s);
-        m_progress->setWindowModality(Qt::WindowModal);
-        m_progress->setMinimumDuration(0);
-        m_progress->setAutoClose(false);
-        m_progress->show();
-    }
+        m_outputClock.elapsed() >= m_progressDelay && total > 0)
+        showProgress(u"HTML ファイルを出力しています..."_s, total);
     if (!m_progress.isNull()) {
-        // A modal dialog's setValue lets the window paint; the user cannot act meanwhile.
+        // A modal dialog's setValue lets the window paint and the cancel button work; the user
+        // cannot act on the window meanwhile.
         m_progress->setValue(done);
         Q_EMIT outputProgress(done, total);
     }
 }
 
+void NavigationPane::onOutputPicturesStarted(int total)
+{
+    m_pictureTotal = total;
+    m_picturesDone = 0;
+    const qint64 elapsed = m_outputClock.isValid() ? m_outputClock.elapsed() : m_progressDelay;
+    if (!m_progress.isNull() || elapsed >= m_progressDelay) {
+        showProgress(u"画像を縮小しています..."_s, total);
+        m_progress->setValue(0);
+        return;
+    }
+    // The run now waits on the event loop: until the dialog holds the window, the user's
+    // clicks and keys wait too, or they would edit the document that is being published.
+    holdInput(true);
+    m_pictureDelay.start(int(m_progressDelay - elapsed));
+}
+
+void NavigationPane::onOutputPicturesProgress(int done, int total)
+{
+    m_picturesDone = done;
+    m_pictureTotal = total;
+    if (!m_progress.isNull()) {
+        m_progress->setMaximum(total);
+        m_progress->setValue(done);
+    }
+}
+
+void NavigationPane::holdInput(bool on)
+{
+    if (on && m_inputHold == nullptr)
+        m_inputHold = std::make_unique<InputHold>();
+    else if (!on)
+        m_inputHold.reset();
+}
+
 void NavigationPane::onOutputFinished(const QString &, const QString &publishedFolder)
 {
+    m_pictureDelay.stop();
+    holdInput(false);
     delete m_progress.data();
     m_outputClock.invalidate();
     if (m_openAfterOutput && !publishedFolder.isEmpty())

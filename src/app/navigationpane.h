@@ -4,9 +4,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 class DocumentController;
@@ -94,6 +96,12 @@ private:
     void onSiteListChanged(velmo::Object *object);
     void onOutputStarted(int total);
     void onOutputProgress(int done, int total);
+    void onOutputPicturesStarted(int total);
+    void onOutputPicturesProgress(int done, int total);
+    // While on, the user's input to any window waits, under a busy cursor.
+    void holdInput(bool on);
+    // The progress dialog, with its cancel button, made when first needed.
+    void showProgress(const QString &text, int total);
     void onOutputFinished(const QString &summary, const QString &publishedFolder);
 
     DocumentController &m_controller;
@@ -115,6 +123,11 @@ private:
     // The progress of the running site output, shown once it has run longer than the delay.
     QElapsedTimer m_outputClock;
     QPointer<QProgressDialog> m_progress;
+    // Runs while the output waits for its pictures and the delay is not yet over.
+    QTimer m_pictureDelay;
+    int m_pictureTotal = 0;
+    int m_picturesDone = 0;
+    std::unique_ptr<QObject> m_inputHold;
     // Set while "HTML出力" runs: its published folder is opened afterwards.
     bool m_openAfterOutput = false;
 };
