@@ -50,22 +50,10 @@ bool ImageScaler::request(const Job &job)
     return true;
 }
 
-bool ImageScaler::isPending(const QString &target) const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_pending.contains(target);
-}
-
 int ImageScaler::pendingCount() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return int(m_pending.size());
-}
-
-int ImageScaler::finishedCount() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return int(m_outcomes.size());
 }
 
 void ImageScaler::waitForDone()

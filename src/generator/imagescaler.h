@@ -44,10 +44,8 @@ public:
 
     // Queues job unless its target is queued or being made already. True when queued now.
     bool request(const Job &job);
-    bool isPending(const QString &target) const;
-    // Jobs queued or running, and jobs finished since the last takeOutcomes().
+    // Jobs queued or running.
     int pendingCount() const;
-    int finishedCount() const;
     // Blocks until every queued job is done (the command-line tool, tests).
     void waitForDone();
     // Drops the jobs not started yet and waits for the running ones.
