@@ -373,14 +373,22 @@ int ImageObject::decodeInto(const QString &filePath, QSize scaledTo)
     // told apart, by its header. 16-bit ones (RGB555/565) count as 24.
     const int opaqueBits = format == "bmp" && BmpCodec::bitsPerPixel(bytes) == 32 ? 32 : 24;
 
-    // A JPEG to be reduced is decoded at the size asked for: libjpeg decodes at an eighth,
-    // a quarter or a half of the size without computing the pixels it would drop, and Qt
-    // reduces the rest smoothly. Everything after works on the smaller picture.
+    // A JPEG to be reduced is decoded at the smallest eighth of its size (libjpeg's scaled
+    // decoding) that still covers the size asked for, without computing the pixels it would
+    // drop; the caller's interpolation does the rest. Asking Qt for the final size instead
+    // would add its own smooth scaling, a tenth of the whole time, for nothing.
     QSize claimedSize = claimed;
-    if (format == "jpeg" && claimed.isValid() && scaledTo.isValid() && !scaledTo.isEmpty() &&
-        scaledTo.width() < claimed.width() && scaledTo.height() < claimed.height()) {
-        reader.setScaledSize(scaledTo);
-        claimedSize = scaledTo;
+    if (format == "jpeg" && claimed.isValid() && scaledTo.isValid() && !scaledTo.isEmpty()) {
+        const auto eighthsOf = [](int side, int eighths) { return (side * eighths + 7) / 8; };
+        int eighths = 1;
+        while (eighths < 8 && (eighthsOf(claimed.width(), eighths) < scaledTo.width() ||
+                               eighthsOf(claimed.height(), eighths) < scaledTo.height()))
+            ++eighths;
+        if (eighths < 8) {
+            claimedSize =
+                QSize(eighthsOf(claimed.width(), eighths), eighthsOf(claimed.height(), eighths));
+            reader.setScaledSize(claimedSize);
+        }
     }
 
     // A picture announced in the pixels' own layout is decoded straight into them, saving a
