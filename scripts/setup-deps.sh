@@ -9,7 +9,7 @@ packages=(
   qt6-image-formats-plugins libopencv-imgproc-dev libopencv-core-dev libgif-dev
   qt6-webengine-dev qt6-svg-dev qt6-translations-l10n fonts-noto-cjk xvfb libxcb1-dev
   libbenchmark-dev libgumbo-dev libxxhash-dev libcurl4-openssl-dev python3
-  qtkeychain-qt6-dev openssh-server openssh-client python3-pyftpdlib vsftpd openssl
+  qtkeychain-qt6-dev openssh-server openssh-client python3-pyftpdlib vsftpd openssl libvips-tools
   clang clang-format libclang-rt-14-dev
   dpkg-dev file fakeroot
 )

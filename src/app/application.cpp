@@ -183,7 +183,8 @@ bool Application::onFileNew()
 Application::OpenResult Application::onFileOpen()
 {
     const QString path = m_fileDialogs.getOpenFileName(
-        u"開く"_s, QString(), {DocumentSession::fileFilter(), u"All Files (*)"_s});
+        u"開く"_s, m_document->dialogFolder(),
+        {DocumentSession::fileFilter(), DocumentSession::allFilesFilter()});
     if (path.isEmpty())
         return OpenResult::Cancelled;
     return openDocumentFile(path);
@@ -251,7 +252,7 @@ bool Application::offerRecovery(const QString &recoveryPath, const QString &docu
             return false;
     }
     const QFileInfo document(documentPath);
-    const QString name = documentPath.isEmpty() ? u"Untitled"_s : documentPath;
+    const QString name = documentPath.isEmpty() ? DocumentSession::untitledName() : documentPath;
     const QString saved = documentPath.isEmpty() || !document.exists()
                               ? u"一度も保存されていません"_s
                               : recoveryTime(document.lastModified());

@@ -5,7 +5,8 @@
 
 using namespace Qt::StringLiterals;
 
-ContentPane::ContentPane(QWidget *parent) : FormPane({velmo::kClassContentGroup}, parent)
+ContentPane::ContentPane(QWidget *parent)
+    : FormPane({velmo::kClassContentGroup, velmo::kClassContent}, parent)
 {
     setObjectName(u"contentView"_s);
 }

@@ -1,9 +1,14 @@
 // The controller between the main window's widgets and the document.
 #include "app/documentcontroller.h"
 
+#include <algorithm>
+
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QPointer>
+#include <QScopedValueRollback>
 #include <QUrl>
 
 #include "app/documentsession.h"
@@ -13,6 +18,7 @@
 #include "generator/pagelinkcache.h"
 #include "generator/sitepaths.h"
 #include "model/category.h"
+#include "model/classification.h"
 #include "model/content.h"
 #include "model/contentgroup.h"
 #include "model/document.h"
@@ -59,6 +65,45 @@ DocumentController::DocumentController(velmo::Document &document, QObject *paren
     connect(&m_history, &velmo::UndoHistory::stepApplied, this, &DocumentController::onStepApplied);
     // Before the objects go: nothing may keep showing them.
     connect(&document, &velmo::Document::aboutToReset, this, &DocumentController::resetSelection);
+    m_formPreview.setSingleShot(true);
+    m_formPreview.setInterval(kLivePreviewDelayMs);
+    connect(&m_formPreview, &QTimer::timeout, this, &DocumentController::onFormPreviewDue);
+    connect(&document, &velmo::Document::objectChanged, this, &DocumentController::onFieldChanged);
+    connect(&document, &velmo::Document::previewAreasChanged, this, [this] {
+        if (m_autoPreview)
+            m_formPreview.start();
+    });
+}
+
+void DocumentController::setAutoPreview(bool on)
+{
+    m_autoPreview = on;
+    if (!on)
+        m_formPreview.stop();
+}
+
+void DocumentController::onFieldChanged(velmo::Object *object, velmo::Field field)
+{
+    // The content editor previews its own text as it is typed.
+    if (!m_autoPreview || field == velmo::Field::Value || m_routed.get() == nullptr)
+        return;
+    // Titles, names in menus, templates and link targets of the site on view all show on its
+    // pages; another site's do not.
+    velmo::Site *site = velmo::object_cast<velmo::Site>(object);
+    if (site == nullptr)
+        site = siteShowing(object);
+    if (site != nullptr && site == siteShowing(m_routed.get()))
+        m_formPreview.start();
+}
+
+void DocumentController::onFormPreviewDue()
+{
+    velmo::Object *routed = m_routed.get();
+    if (routed == nullptr)
+        return;
+    const QString path = writePreviewPage(routed);
+    if (!path.isEmpty())
+        Q_EMIT pagePreviewRequested(path, QString(), true);
 }
 
 DocumentController::~DocumentController() = default;
@@ -110,6 +155,10 @@ void DocumentController::followPreviewLink(const QUrl &url)
         QDir::cleanPath(velmo::gen::SitePaths::workingFolder(m_document, *site));
     if (!path.startsWith(working + u'/'))
         return;
+    // The page on view, or written for the selection and on its way there: the selection chose
+    // it, and its address may well be another page's too (two pages with one file name).
+    if (path == m_writtenPreview)
+        return;
     // The home page is written as index.html whatever its own file name.
     velmo::Page *found = nullptr;
     velmo::Page *home = velmo::gen::SiteOutput::findHomePage(*site);
@@ -125,9 +174,12 @@ void DocumentController::followPreviewLink(const QUrl &url)
     velmo::ContentGroup *group = found != nullptr ? velmo::firstContentGroup(found) : nullptr;
     if (group == nullptr)
         return;
-    if (m_previewOutput == nullptr)
-        m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
+    if (m_outputRunning)
+        return;
+    makePreviewOutput();
     m_previewOutput->outputObject(group);
+    m_writtenPreview = path;
+    m_previewedTarget = velmo::ObjectRef(group);
     // The tree follows the preview, unless what it has selected already shows this page.
     velmo::ContentGroup *shown = previewGroupFor(m_routed.get());
     if (shown == nullptr || velmo::ancestorOf<velmo::Page>(shown) != found) {
@@ -216,26 +268,92 @@ velmo::ContentGroup *DocumentController::previewGroupFor(velmo::Object *object) 
     return nullptr;
 }
 
+void DocumentController::makePreviewOutput()
+{
+    if (m_previewOutput != nullptr)
+        return;
+    m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
+    // The preview's page is written at once, referring to where its pictures will be; once
+    // they are all there it is shown again, where it was scrolled.
+    connect(&m_previewOutput->pictureScaler(), &velmo::gen::ImageScaler::idle, this,
+            &DocumentController::onPreviewPicturesReady);
+}
+
+void DocumentController::onPreviewPicturesReady()
+{
+    // Only what was made changes the page: writing it again for a picture that cannot be
+    // decoded would ask for it again, and again.
+    const QList<velmo::gen::ImageScaler::Outcome> outcomes =
+        m_previewOutput->pictureScaler().takeOutcomes();
+    const bool made = std::any_of(outcomes.begin(), outcomes.end(), [](const auto &outcome) {
+        return outcome.kind == velmo::gen::ImageScaler::Outcome::Scaled ||
+               outcome.kind == velmo::gen::ImageScaler::Outcome::FromCache;
+    });
+    velmo::Object *target = m_previewedTarget.get();
+    if (!made || target == nullptr || m_outputRunning)
+        return;
+    const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(target);
+    if (output.result == velmo::gen::SiteOutput::PreviewResult::Written &&
+        QDir::cleanPath(output.path) == m_writtenPreview)
+        Q_EMIT pagePreviewRequested(output.path, QString(), true);
+}
+
+velmo::Object *DocumentController::previewTargetFor(velmo::Object *object) const
+{
+    if (velmo::ContentGroup *group = previewGroupFor(object))
+        return group;
+    // A new page, or a new category's first page, shows its template around nothing yet.
+    if (auto *page = velmo::object_cast<velmo::Page>(object))
+        return page;
+    if (auto *category = velmo::object_cast<velmo::Category>(object);
+        category != nullptr && !category->isLinkMenu())
+        return category->pages.first();
+    return nullptr;
+}
+
 QString DocumentController::writePreviewPage(velmo::Object *object)
 {
-    velmo::ContentGroup *group = previewGroupFor(object);
-    if (group == nullptr)
+    velmo::Object *target = previewTargetFor(object);
+    // A page written into the working folder while a whole-site run fills it could be
+    // published in its preview form.
+    if (target == nullptr || m_outputRunning)
         return {};
-    if (m_previewOutput == nullptr)
-        m_previewOutput = std::make_unique<velmo::gen::SiteOutput>(m_document);
-    const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(group);
+    makePreviewOutput();
+    const velmo::gen::SiteOutput::PreviewOutput output = m_previewOutput->outputObject(target);
     if (output.result != velmo::gen::SiteOutput::PreviewResult::Written)
         return {};
+    m_writtenPreview = QDir::cleanPath(output.path);
+    m_previewedTarget = velmo::ObjectRef(target);
     return output.path;
 }
 
 bool DocumentController::preview(velmo::Object *object)
 {
-    const QString path = writePreviewPage(object);
-    if (path.isEmpty())
-        return false;
-    Q_EMIT previewRequested(path);
-    return true;
+    // A page without a template (a new plug-in page) would show as a blank page.
+    velmo::Object *target = previewTargetFor(object);
+    const velmo::Page *page = velmo::ancestorOf<velmo::Page>(target);
+    const bool templated = page == nullptr || !page->templateName.isEmpty();
+    const QString path = templated ? writePreviewPage(object) : QString();
+    if (!path.isEmpty()) {
+        Q_EMIT previewRequested(path);
+        return true;
+    }
+    // What the menu tree holds always shows something of its own: the page shown before would
+    // pass for this object's.
+    if (velmo::object_cast<velmo::Classification>(object) ||
+        velmo::object_cast<velmo::Category>(object) || velmo::object_cast<velmo::Page>(object) ||
+        velmo::object_cast<velmo::ContentGroup>(object) ||
+        velmo::object_cast<velmo::Content>(object)) {
+        QString text = u"「%1」には、まだ表示するものがありません。"_s;
+        if (!templated)
+            text =
+                u"「%1」のページにはテンプレートが選ばれていないため、表示するものがありません。"_s;
+        else if (page == nullptr)
+            text =
+                u"「%1」には、まだ表示するページがありません。ページを追加すると、ここに表示されます。"_s;
+        Q_EMIT previewMessageRequested(text.arg(object->name));
+    }
+    return false;
 }
 
 velmo::Site *DocumentController::siteShowing(velmo::Object *object) const
@@ -377,12 +495,58 @@ int DocumentController::pagesToOutput() const
     return total;
 }
 
+void DocumentController::prepareRun(velmo::gen::SiteOutput &output)
+{
+    m_outputCancelled = false;
+    // The run makes the same pictures itself; the preview's would only take cores from it.
+    if (m_previewOutput != nullptr)
+        m_previewOutput->pictureScaler().abandon();
+    // Checked before each page: the progress dialog lets the click through while it is shown.
+    output.setCancelCheck([this] { return m_outputCancelled; });
+    output.setPictureWaiter(
+        [this](velmo::gen::ImageScaler &scaler) { return waitForPictures(scaler); });
+}
+
+bool DocumentController::waitForPictures(velmo::gen::ImageScaler &scaler)
+{
+    // The pictures are made on other threads; this one goes on painting the window and taking
+    // the progress dialog's cancel meanwhile.
+    QEventLoop loop;
+    m_pictureLoop = &loop;
+    const auto progress = connect(&scaler, &velmo::gen::ImageScaler::progress, this,
+                                  &DocumentController::outputPicturesProgress);
+    const auto idle = connect(&scaler, &velmo::gen::ImageScaler::idle, &loop, &QEventLoop::quit,
+                              Qt::QueuedConnection);
+    Q_EMIT outputPicturesStarted(scaler.pendingCount());
+    // The last picture may have been made before the connection was there.
+    if (scaler.pendingCount() > 0 && !m_outputCancelled)
+        loop.exec();
+    disconnect(progress);
+    disconnect(idle);
+    m_pictureLoop = nullptr;
+    return !m_outputCancelled;
+}
+
+void DocumentController::cancelOutput()
+{
+    m_outputCancelled = true;
+    if (m_pictureLoop != nullptr)
+        m_pictureLoop->quit();
+}
+
+void DocumentController::finishCancelled()
+{
+    Q_EMIT outputFinished(u"出力を中止しました。公開フォルダは変わっていません。"_s, QString());
+}
+
 velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published)
 {
     // Counted for the progress only; the output itself checks the current site and reports.
     const int total = pagesToOutput();
+    const QScopedValueRollback<bool> running(m_outputRunning, true);
     Q_EMIT outputStarted(total);
     CountingSiteOutput output(m_document, total, *this);
+    prepareRun(output);
     // Checked once generated, before it is published; publishing goes on all the same, and
     // what leads nowhere is told, not hidden.
     velmo::gen::LinkCheck check;
@@ -392,6 +556,10 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
     output.setLinkCheck(&check);
     QString folder;
     const velmo::gen::SiteOutput::Result result = output.outputSite(&folder);
+    if (result == velmo::gen::SiteOutput::Result::Cancelled) {
+        finishCancelled();
+        return result;
+    }
     m_lastOutput = output.statistics();
     m_lastLinkCheck = output.linkCheck();
     m_lastOutputPublished = true;
@@ -412,9 +580,15 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
 velmo::gen::SiteOutput::Result DocumentController::regenerateSite()
 {
     const int total = pagesToOutput();
+    const QScopedValueRollback<bool> running(m_outputRunning, true);
     Q_EMIT outputStarted(total);
     CountingSiteOutput output(m_document, total, *this);
+    prepareRun(output);
     const velmo::gen::SiteOutput::Result result = output.regenerateAll();
+    if (result == velmo::gen::SiteOutput::Result::Cancelled) {
+        finishCancelled();
+        return result;
+    }
     m_lastOutput = output.statistics();
     m_lastOutputPublished = false;
     if (result == velmo::gen::SiteOutput::Result::Done ||
@@ -433,11 +607,13 @@ QString DocumentController::outputSummary() const
                    .arg(s.picturesScaled + s.picturesFromCache)
                    .arg(s.messages.size());
     }
-    return u"HTML出力: %1 ページを書き出し、%2 ページは変更なし、画像 %3 枚（うち %4 枚は"
-           u"キャッシュから）、メッセージ %5 件、リンク切れ %6 件"_s.arg(s.pagesWritten)
-               .arg(s.pagesUnchanged)
-               .arg(s.picturesScaled + s.picturesFromCache)
-               .arg(s.picturesFromCache)
+    // What this run put into the published folder: the working folder may hold what a preview
+    // wrote before, which the run then finds done already.
+    return u"HTML出力: %1 ページを公開、%2 ページは変更なし、画像 %3 枚、その他のファイル %4 個、"
+           u"メッセージ %5 件、リンク切れ %6 件"_s.arg(s.pagesPublished)
+               .arg(s.pagesAlreadyPublished)
+               .arg(s.picturesPublished)
+               .arg(s.otherFilesPublished)
                .arg(s.messages.size())
                .arg(m_lastLinkCheck.broken.size());
 }
@@ -478,10 +654,20 @@ bool DocumentController::openInTextEditor(const QString &path)
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
     const QString editor = m_document.externalPrograms.editorPaths.at(0);
-    if (editor.isEmpty())
-        return openInDefaultTextEditor(path);
+    const LaunchFailed failed =
+        [global = QPointer<velmo::Document>(&m_document),
+         message = programNotStartedMessage(
+             u"表示"_s, editor,
+             externalProgramLabel(&velmo::ExternalProgramSettings::editorPaths, 0))] {
+            if (global != nullptr)
+                global->report(message);
+        };
     // Quoted, as the path may hold blanks; the program's command line is split at them.
-    return launchProgram(editor, u'"' + path + u'"');
+    const bool started = editor.isEmpty() ? openInDefaultTextEditor(path, failed)
+                                          : launchProgram(editor, u'"' + path + u'"', failed);
+    if (!started)
+        failed();
+    return started;
 }
 
 QString DocumentController::userImageFolder() const

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <QObject>
+#include <QTimer>
 
 #include "generator/linkcheck.h"
 #include "generator/siteoutput.h"
@@ -27,6 +28,7 @@ class Site;
 } // namespace velmo
 
 class MessageBoxWrapper;
+class QEventLoop;
 class QUrl;
 
 class DocumentController : public QObject
@@ -64,8 +66,17 @@ public:
     // dropped. Done before the document's content is replaced.
     void resetSelection();
     // Writes the page that shows object into the working folder and asks for its preview.
-    // False when object has no page or the page could not be written.
+    // False when object has no page or the page could not be written; a category, page or
+    // content then shows a line saying that it has nothing to show yet, never the page shown
+    // before.
     bool preview(velmo::Object *object);
+    // How long typing must pause before the page is previewed again.
+    static constexpr int kLivePreviewDelayMs = 400;
+    // "自動プレビュー": on, every change of the document that a form or dialog makes (titles,
+    // templates, preview options, link targets) shows the selection's page again once the
+    // changes pause, where the page was scrolled.
+    void setAutoPreview(bool on);
+    bool autoPreview() const { return m_autoPreview; }
     // The preview is about to show url. When it is a page of the current site's working folder,
     // that page is written first (it may never have been), and its object is to be selected.
     void followPreviewLink(const QUrl &url);
@@ -94,6 +105,9 @@ public:
     bool canPaste(const velmo::Object *target) const { return m_writer.canPaste(target); }
     bool paste(velmo::Object *target);
 
+    // Stops the running site output at the next page, or while it waits for its pictures; it
+    // then publishes nothing.
+    void cancelOutput();
     // "HTML出力" of the current site: generated, its links checked, published. published
     // receives the published folder.
     velmo::gen::SiteOutput::Result outputSite(QString *published = nullptr);
@@ -102,6 +116,7 @@ public:
     velmo::gen::SiteOutput::Result regenerateSite();
     // What the last site output did, in one line for the status bar.
     QString outputSummary() const;
+    const velmo::gen::OutputStatistics &lastOutputStatistics() const { return m_lastOutput; }
     // The link check of the last site output, and the working folder its files lie in.
     const velmo::gen::LinkCheck::Result &lastLinkCheck() const { return m_lastLinkCheck; }
     const QString &lastLinkCheckFolder() const { return m_lastLinkCheck.folder; }
@@ -142,6 +157,8 @@ Q_SIGNALS:
     void selectionChanged(velmo::Object *object);
     // The page for the selection was written to path.
     void previewRequested(const QString &path);
+    // The selection has no page to show: the preview shows text instead.
+    void previewMessageRequested(const QString &text);
     // The page at path is to be shown at anchor (none: its top). With keepScroll, a page
     // already on view is reloaded where the user had scrolled it.
     void pagePreviewRequested(const QString &path, const QString &anchor, bool keepScroll);
@@ -151,6 +168,9 @@ Q_SIGNALS:
     void outputStarted(int total);
     // A page of a site output is done.
     void outputProgress(int done, int total);
+    // The pages are written; total pictures are being made, done of them so far.
+    void outputPicturesStarted(int total);
+    void outputPicturesProgress(int done, int total);
     // A site output completed: what it did, and the folder it published to (empty when it
     // published nothing).
     void outputFinished(const QString &summary, const QString &publishedFolder);
@@ -164,8 +184,19 @@ private:
     // Writes the page that shows object into the working folder; its path, or empty when there
     // is no such page or it could not be written.
     QString writePreviewPage(velmo::Object *object);
+    // What is written to preview object: the group previewGroupFor finds, else a page that has
+    // no content yet (its template is shown around nothing); null when there is no page.
+    velmo::Object *previewTargetFor(velmo::Object *object) const;
+    void onFieldChanged(velmo::Object *object, velmo::Field field);
+    void onFormPreviewDue();
     // The site whose menu tree or storage box shows object, or null.
     velmo::Site *siteShowing(velmo::Object *object) const;
+    void makePreviewOutput();
+    void onPreviewPicturesReady();
+    // Gives a whole-site run its cancel check and its wait for the pictures.
+    void prepareRun(velmo::gen::SiteOutput &output);
+    bool waitForPictures(velmo::gen::ImageScaler &scaler);
+    void finishCancelled();
     // Pages the current site's output writes, for the progress.
     int pagesToOutput() const;
     void onObjectRemoved(velmo::Object *object);
@@ -180,9 +211,20 @@ private:
     velmo::gen::OutputStatistics m_lastOutput;
     velmo::gen::LinkCheck::Result m_lastLinkCheck;
     bool m_lastOutputPublished = false;
+    bool m_autoPreview = true;
+    // Set while a whole-site run is under way; previews then write nothing.
+    bool m_outputRunning = false;
+    bool m_outputCancelled = false;
+    QEventLoop *m_pictureLoop = nullptr;
+    QTimer m_formPreview;
+    // The page last written for the preview, or that a followed link led to.
+    QString m_writtenPreview;
     // The page a followed link led to: its selection in the tree needs no preview of its own.
     velmo::ObjectRef m_followedPage;
     velmo::ObjectRef m_routed;
+    // What the page last written for the preview shows: written again once its pictures are
+    // made.
+    velmo::ObjectRef m_previewedTarget;
     // Whether null was routed last, as a routed object that is gone reads as null too.
     bool m_routedNull = true;
     // Counts resets; a selection posted before the latest reset is stale when it arrives.

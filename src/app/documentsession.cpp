@@ -1,7 +1,9 @@
 // The document: opening, saving, the modified flag and the directory settings.
 #include "app/documentsession.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSettings>
 
 #include "app/externalprograms.h"
@@ -30,9 +32,45 @@ DocumentSession::DocumentSession(velmo::Document &global, velmo::UndoHistory &hi
             &DocumentSession::refreshModifiedState);
 }
 
+namespace {
+
+// A large document takes a moment to read or write: the pointer says so meanwhile.
+class BusyCursor
+{
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+} // namespace
+
 QString DocumentSession::fileFilter()
 {
-    return u"Velmo Files (*.vlm)"_s;
+    return u"Velmo 文書 (*.vlm)"_s;
+}
+
+QString DocumentSession::allFilesFilter()
+{
+    return u"すべてのファイル (*)"_s;
+}
+
+QString DocumentSession::untitledName()
+{
+    return u"無題"_s;
+}
+
+QString DocumentSession::saveQuestion(const QString &name)
+{
+    return u"%1 への変更を保存しますか？"_s.arg(name);
+}
+
+QString DocumentSession::dialogFolder() const
+{
+    // Where the document is, so that its pictures and neighbours are at hand; a new one starts
+    // in the user's home.
+    return m_pathName.isEmpty() ? QDir::homePath() : QFileInfo(m_pathName).absolutePath();
 }
 
 QString DocumentSession::defaultExtension()
@@ -42,7 +80,7 @@ QString DocumentSession::defaultExtension()
 
 QString DocumentSession::title() const
 {
-    return m_pathName.isEmpty() ? u"Untitled"_s : QFileInfo(m_pathName).fileName();
+    return m_pathName.isEmpty() ? untitledName() : QFileInfo(m_pathName).fileName();
 }
 
 QString DocumentSession::displayTitle() const
@@ -129,8 +167,11 @@ bool DocumentSession::replaceContent(const std::function<bool(velmo::Document &)
     // open document.
     velmo::Document incoming(m_global.programFolder());
     incoming.setReporter(m_global.reporter());
-    if (!read(incoming))
-        return false;
+    {
+        const BusyCursor busy;
+        if (!read(incoming))
+            return false;
+    }
 
     Q_EMIT contentAboutToBeReplaced();
     m_history.clear();
@@ -140,7 +181,12 @@ bool DocumentSession::replaceContent(const std::function<bool(velmo::Document &)
 
 bool DocumentSession::onSaveDocument(const QString &path)
 {
-    if (!velmo::DocumentFile::save(m_global, path))
+    bool written = false;
+    {
+        const BusyCursor busy;
+        written = velmo::DocumentFile::save(m_global, path);
+    }
+    if (!written)
         return false;
     setModifiedFlag(false);
     Q_EMIT saved();
@@ -155,7 +201,7 @@ bool DocumentSession::saveModified()
     }
     const QString name = m_pathName.isEmpty() ? title() : m_pathName;
     const QMessageBox::StandardButton answer = m_messageBoxes.ask(
-        u"Save changes to %1?"_s.arg(name), QMessageBox::Warning,
+        saveQuestion(name), QMessageBox::Warning,
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     switch (answer) {
     case QMessageBox::Yes:
@@ -178,10 +224,11 @@ bool DocumentSession::doFileSave()
 
 bool DocumentSession::doSaveAs()
 {
-    const QString proposed =
-        m_pathName.isEmpty() ? title() + u'.' + defaultExtension() : m_pathName;
+    const QString proposed = m_pathName.isEmpty()
+                                 ? dialogFolder() + u'/' + title() + u'.' + defaultExtension()
+                                 : m_pathName;
     const QString chosen = m_fileDialogs.getSaveFileName(
-        u"名前を付けて保存"_s, proposed, {fileFilter(), u"All Files (*)"_s}, defaultExtension());
+        u"名前を付けて保存"_s, proposed, {fileFilter(), allFilesFilter()}, defaultExtension());
     if (chosen.isEmpty())
         return false;
     const QString absolute = QFileInfo(chosen).absoluteFilePath();

@@ -33,7 +33,7 @@ public:
     velmo::Document &global() const { return m_global; }
     // The absolute path of the document's file; empty for a new document.
     const QString &pathName() const { return m_pathName; }
-    // The file name, or "Untitled" for a new document.
+    // The file name, or "無題" for a new document.
     QString title() const;
     // The title with "*" after it while the document has unsaved changes.
     QString displayTitle() const;
@@ -58,7 +58,7 @@ public:
     // it to path. False, and nothing changed, when bytes is not a readable document.
     bool restoreRecovered(const QByteArray &bytes, const QString &path);
 
-    // "Save changes to %1?" when the document is modified: true to go on (saved or not saved),
+    // saveQuestion when the document is modified: true to go on (saved or not saved),
     // false when the user cancels or the save fails.
     bool saveModified();
     // Save: to the document's path, or through Save As when it has none.
@@ -70,6 +70,13 @@ public:
     void onPathSetting(QWidget *parent);
 
     static QString fileFilter();
+    static QString allFilesFilter();
+    // The name of a document never saved.
+    static QString untitledName();
+    // What closing, New and Open ask about a modified document.
+    static QString saveQuestion(const QString &name);
+    // Where file dialogs about the document start: its folder, else the user's home.
+    QString dialogFolder() const;
     static QString defaultExtension();
 
 Q_SIGNALS:

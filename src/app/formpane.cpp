@@ -43,8 +43,10 @@ bool FormPane::registerForm(qint32 classCode, QWidget *form, ObjectSetter setObj
     } else {
         m_entries.append({classCode, form, std::move(setObject)});
     }
-    // The stack keeps a form it shows fitted to the pane, also when the pane is resized.
-    m_stack->addWidget(form);
+    // The stack keeps a form it shows fitted to the pane, also when the pane is resized. One
+    // form may serve several classes; it is in the stack once.
+    if (m_stack->indexOf(form) < 0)
+        m_stack->addWidget(form);
     m_stack->setCurrentWidget(m_empty);
     return true;
 }

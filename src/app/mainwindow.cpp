@@ -107,11 +107,19 @@ MainWindow::MainWindow(DocumentSession &document, DocumentController &controller
             &DocumentController::resetSelection);
     connect(&controller, &DocumentController::selectionChanged, this, &MainWindow::showSelection);
     connect(&controller, &DocumentController::outputFinished, this, &MainWindow::showOutputResult);
+    // What an output of the document before did says nothing of the next one.
+    connect(&document, &DocumentSession::contentAboutToBeReplaced, this, [this] {
+        m_publishedFolder.clear();
+        m_outputResult->clear();
+        statusBar()->hide();
+    });
     connect(&controller, &DocumentController::brokenLinksFound, this, &MainWindow::showBrokenLinks);
     connect(&controller.history(), &velmo::UndoHistory::changed, this,
             &MainWindow::updateEditActions);
     updateEditActions();
     connect(&controller, &DocumentController::previewRequested, this, &MainWindow::showInPreview);
+    connect(&controller, &DocumentController::previewMessageRequested, m_previewView,
+            &PreviewPane::showMessage);
     connect(&controller, &DocumentController::pagePreviewRequested, m_previewView,
             &PreviewPane::showPage);
     // Direct: the page must be written before the browser reads it.

@@ -68,6 +68,7 @@ public:
     void initialUpdateFrame();
 
     DocumentController &controller() const { return m_controller; }
+    DocumentSession &session() const { return m_document; }
     // Hands object (or null) to the property pane, then the content pane.
     void showSelection(velmo::Object *object);
 

@@ -1,8 +1,8 @@
 // The navigation form: the site combo, the two trees, their buttons and the site output.
 #include "app/navigationpane.h"
 
+#include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -21,9 +21,12 @@
 #include "app/deploycontroller.h"
 #include "app/deployplandialog.h"
 #include "app/documentcontroller.h"
+#include "app/documentsession.h"
+#include "app/externalprograms.h"
 #include "app/mainwindow.h"
 #include "app/objecttree.h"
 #include "app/serversettingsdialog.h"
+#include "app/treeexpansionstore.h"
 #include "model/document.h"
 #include "model/site.h"
 
@@ -40,6 +43,42 @@ QPushButton *makeButton(const QString &text, const QString &name, int width, QWi
     return button;
 }
 
+// Keeps the user's clicks and keys from every window, under a busy cursor, while it lives.
+class InputHold : public QObject
+{
+public:
+    InputHold()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        qApp->installEventFilter(this);
+    }
+    ~InputHold() override
+    {
+        qApp->removeEventFilter(this);
+        QApplication::restoreOverrideCursor();
+    }
+    InputHold(const InputHold &) = delete;
+    InputHold &operator=(const InputHold &) = delete;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::Close:
+            return true;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+};
+
 QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -51,7 +90,13 @@ QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
 
 NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
     : QWidget(parent), m_controller(controller), m_global(controller.document()),
-      m_openFolder([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+      m_openFolder([global = QPointer<velmo::Document>(&m_global)](const QUrl &url) {
+          const QString folder = url.toLocalFile();
+          return openFolder(folder, [global, folder] {
+              if (global != nullptr)
+                  global->report(folderNotOpenedMessage(folder));
+          });
+      })
 {
     setObjectName(u"navigationView"_s);
 
@@ -116,6 +161,16 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
             &NavigationPane::onOutputProgress);
     connect(&controller, &DocumentController::outputFinished, this,
             &NavigationPane::onOutputFinished);
+    connect(&controller, &DocumentController::outputPicturesStarted, this,
+            &NavigationPane::onOutputPicturesStarted);
+    connect(&controller, &DocumentController::outputPicturesProgress, this,
+            &NavigationPane::onOutputPicturesProgress);
+    m_pictureDelay.setSingleShot(true);
+    connect(&m_pictureDelay, &QTimer::timeout, this, [this] {
+        holdInput(false);
+        showProgress(u"画像を縮小しています..."_s, m_pictureTotal);
+        m_progress->setValue(m_picturesDone);
+    });
 
     // The combo and the trees follow the document.
     connect(&m_global, &velmo::Document::objectInserted, this, &NavigationPane::onSiteListChanged);
@@ -144,7 +199,17 @@ NavigationPane::NavigationPane(DocumentController &controller, QWidget *parent)
         consumeEnterAndEscape(widget);
 }
 
-NavigationPane::~NavigationPane() = default;
+NavigationPane::~NavigationPane()
+{
+    // The window closes with the program: the rows open now are those to open next time.
+    keepTreeState();
+}
+
+void NavigationPane::keepTreeState()
+{
+    if (m_documentPath)
+        TreeExpansionStore::write(m_documentPath(), m_menuTree->expandedObjects());
+}
 
 NavigationPane *NavigationPane::install(MainWindow &frame, DocumentController &controller)
 {
@@ -155,6 +220,11 @@ NavigationPane *NavigationPane::install(MainWindow &frame, DocumentController &c
     connect(&frame, &MainWindow::initialUpdate, view, &NavigationPane::onInitialUpdate);
     ObjectTree *tree = view->menuTree();
     frame.setObjectCommandTarget(tree, [tree] { return tree->selectedObject(); });
+    DocumentSession &session = frame.session();
+    view->setDocumentPathSource([&session] { return session.pathName(); });
+    // Before the path changes to the next document's.
+    connect(&session, &DocumentSession::contentAboutToBeReplaced, view,
+            &NavigationPane::keepTreeState);
     connect(tree, &ObjectTree::objectSelected, &frame, &MainWindow::updateEditActions);
     return view;
 }
@@ -162,6 +232,8 @@ NavigationPane *NavigationPane::install(MainWindow &frame, DocumentController &c
 void NavigationPane::onInitialUpdate()
 {
     m_storageTree->setTracksState(false);
+    if (m_documentPath)
+        m_menuTree->expandObjects(TreeExpansionStore::read(m_documentPath(), m_global));
     fillSiteCombo();
     showCurrentSite();
 }
@@ -305,29 +377,77 @@ void NavigationPane::onOutputStarted(int)
     delete m_progress.data();
 }
 
+void NavigationPane::showProgress(const QString &text, int total)
+{
+    if (m_progress.isNull()) {
+        m_progress = new QProgressDialog(window());
+        m_progress->setObjectName(u"outputProgress"_s);
+        m_progress->setWindowTitle(u"HTML出力"_s);
+        m_progress->setCancelButtonText(u"キャンセル"_s);
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        connect(m_progress, &QProgressDialog::canceled, &m_controller,
+                &DocumentController::cancelOutput);
+    }
+    m_progress->setLabelText(text);
+    m_progress->setRange(0, total);
+    m_progress->show();
+}
+
 void NavigationPane::onOutputProgress(int done, int total)
 {
     // The progress shows once the output has run longer than the delay.
     if (m_progress.isNull() && m_outputClock.isValid() &&
-        m_outputClock.elapsed() >= m_progressDelay && total > 0) {
-        m_progress = new QProgressDialog(u"HTML ファイルを出力しています..."_s, QString(), 0, total,
-                                         window());
-        m_progress->setObjectName(u"outputProgress"_s);
-        m_progress->setWindowTitle(u"HTML出力"_s);
-        m_progress->setWindowModality(Qt::WindowModal);
-        m_progress->setMinimumDuration(0);
-        m_progress->setAutoClose(false);
-        m_progress->show();
-    }
+        m_outputClock.elapsed() >= m_progressDelay && total > 0)
+        showProgress(u"HTML ファイルを出力しています..."_s, total);
     if (!m_progress.isNull()) {
-        // A modal dialog's setValue lets the window paint; the user cannot act meanwhile.
+        // A modal dialog's setValue lets the window paint and the cancel button work; the user
+        // cannot act on the window meanwhile.
         m_progress->setValue(done);
         Q_EMIT outputProgress(done, total);
     }
 }
 
+void NavigationPane::onOutputPicturesStarted(int total)
+{
+    m_pictureTotal = total;
+    m_picturesDone = 0;
+    const qint64 elapsed = m_outputClock.isValid() ? m_outputClock.elapsed() : m_progressDelay;
+    if (!m_progress.isNull() || elapsed >= m_progressDelay) {
+        showProgress(u"画像を縮小しています..."_s, total);
+        m_progress->setValue(0);
+        return;
+    }
+    // The run now waits on the event loop: until the dialog holds the window, the user's
+    // clicks and keys wait too, or they would edit the document that is being published.
+    holdInput(true);
+    m_pictureDelay.start(int(m_progressDelay - elapsed));
+}
+
+void NavigationPane::onOutputPicturesProgress(int done, int total)
+{
+    m_picturesDone = done;
+    m_pictureTotal = total;
+    if (!m_progress.isNull()) {
+        m_progress->setMaximum(total);
+        m_progress->setValue(done);
+    }
+}
+
+void NavigationPane::holdInput(bool on)
+{
+    if (on && m_inputHold == nullptr)
+        m_inputHold = std::make_unique<InputHold>();
+    else if (!on)
+        m_inputHold.reset();
+}
+
 void NavigationPane::onOutputFinished(const QString &, const QString &publishedFolder)
 {
+    m_pictureDelay.stop();
+    holdInput(false);
     delete m_progress.data();
     m_outputClock.invalidate();
     if (m_openAfterOutput && !publishedFolder.isEmpty())
@@ -339,9 +459,14 @@ void NavigationPane::openPublishedFolder(const QString &folder)
     if (folder.isEmpty() || !QFileInfo(folder).isDir() || !m_openFolder)
         return;
     if (!m_openFolder(QUrl::fromLocalFile(folder)))
-        m_global.report(
-            u"公開フォルダを開けませんでした。\r\nサイトは次のフォルダに出力されています。\r\n"_s +
-            folder);
+        m_global.report(folderNotOpenedMessage(folder));
+}
+
+QString NavigationPane::folderNotOpenedMessage(const QString &folder)
+{
+    return u"公開フォルダを開けませんでした。\r\nサイトは次のフォルダに出力されています。\r\n"_s +
+           folder +
+           u"\r\nフォルダを開くには、デスクトップの設定で既定のファイルマネージャを選んでください。"_s;
 }
 
 void NavigationPane::onMoveUp()

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 class DeployController;
@@ -56,11 +58,21 @@ public:
     // Opens folder in the desktop's file manager; when none can be started the user is told
     // where the folder is.
     void openPublishedFolder(const QString &folder);
+    // What the user is told when the published folder does not open.
+    static QString folderNotOpenedMessage(const QString &folder);
     // "上へ" / "下へ" on the menu tree's selected object.
     void onMoveUp();
     void onMoveDown();
     // Selects object in the tree that shows it and scrolls it into view, as a click would.
     void revealObject(velmo::Object *object);
+    // Where the document is kept (empty: never saved), so that the menu tree's open rows are
+    // kept for it when it is left and opened again with it.
+    void setDocumentPathSource(std::function<QString()> source)
+    {
+        m_documentPath = std::move(source);
+    }
+    // Keeps the menu tree's open rows for the document on view.
+    void keepTreeState();
 
     QComboBox *siteCombo() const { return m_siteCombo; }
     ObjectTree *menuTree() const { return m_menuTree; }
@@ -89,6 +101,12 @@ private:
     void onSiteListChanged(velmo::Object *object);
     void onOutputStarted(int total);
     void onOutputProgress(int done, int total);
+    void onOutputPicturesStarted(int total);
+    void onOutputPicturesProgress(int done, int total);
+    // While on, the user's input to any window waits, under a busy cursor.
+    void holdInput(bool on);
+    // The progress dialog, with its cancel button, made when first needed.
+    void showProgress(const QString &text, int total);
     void onOutputFinished(const QString &summary, const QString &publishedFolder);
     // The progress of the transfer's listing (files 0: busy) or of its files, with cancel.
     void showDeployProgress(const QString &text, int files);
@@ -111,10 +129,16 @@ private:
     QPushButton *m_emptyButton = nullptr;
     ObjectTree *m_storageTree = nullptr;
     FolderOpener m_openFolder;
+    std::function<QString()> m_documentPath;
     int m_progressDelay = 500;
     // The progress of the running site output, shown once it has run longer than the delay.
     QElapsedTimer m_outputClock;
     QPointer<QProgressDialog> m_progress;
+    // Runs while the output waits for its pictures and the delay is not yet over.
+    QTimer m_pictureDelay;
+    int m_pictureTotal = 0;
+    int m_picturesDone = 0;
+    std::unique_ptr<QObject> m_inputHold;
     // Set while "HTML出力" runs: its published folder is opened afterwards.
     bool m_openAfterOutput = false;
 };

@@ -97,6 +97,40 @@ velmo::Object *ObjectTree::rootObject() const
     return m_model->root();
 }
 
+QList<velmo::Object *> ObjectTree::expandedObjects() const
+{
+    QList<velmo::Object *> objects;
+    std::vector<QModelIndex> pending{QModelIndex()};
+    while (!pending.empty()) {
+        const QModelIndex parent = pending.back();
+        pending.pop_back();
+        for (int row = 0; row < m_model->rowCount(parent); ++row) {
+            const QModelIndex index = m_model->index(row, 0, parent);
+            if (!isExpanded(index))
+                continue;
+            objects << objectAt(index);
+            pending.push_back(index);
+        }
+    }
+    for (const velmo::ObjectRef &remembered : m_expandedMemory) {
+        if (velmo::Object *object = remembered.get();
+            object != nullptr && !objects.contains(object))
+            objects << object;
+    }
+    return objects;
+}
+
+void ObjectTree::expandObjects(const QList<velmo::Object *> &objects)
+{
+    for (velmo::Object *object : objects) {
+        const QModelIndex index = indexOf(object);
+        if (index.isValid())
+            expand(index);
+        else
+            m_expandedMemory.append(velmo::ObjectRef(object));
+    }
+}
+
 velmo::Object *ObjectTree::objectAt(const QModelIndex &index) const
 {
     return m_model->objectAt(index);
@@ -256,7 +290,28 @@ void ObjectTree::runCommand(int command)
 {
     // Looked up again: the selection may have changed or its object gone meanwhile.
     if (velmo::Object *target = selectedObject())
+        chooseCommand(command, target);
+}
+
+void ObjectTree::chooseCommand(int command, velmo::Object *target)
+{
+    if (!velmo::ObjectCommands::isDeleteCommand(command)) {
         Q_EMIT commandChosen(command, target);
+        return;
+    }
+    // What was deleted leaves its neighbour selected, the next below it, else the one above,
+    // else its parent: the user goes on from where they were, as in a file manager.
+    const QModelIndex index = indexOf(target);
+    QModelIndex next = index.siblingAtRow(index.row() + 1);
+    if (!next.isValid())
+        next = index.siblingAtRow(index.row() - 1);
+    if (!next.isValid())
+        next = index.parent();
+    const velmo::ObjectRef neighbour(objectAt(next));
+    const velmo::ObjectRef deleted(target);
+    Q_EMIT commandChosen(command, target);
+    if (!indexOf(deleted.get()).isValid() && neighbour.get() != nullptr)
+        selectObject(neighbour.get());
 }
 
 void ObjectTree::keyPressEvent(QKeyEvent *event)
@@ -266,7 +321,7 @@ void ObjectTree::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && m_tracksState) {
         velmo::Object *target = selectedObject();
         if (const int command = velmo::ObjectCommands::deleteCommandFor(target))
-            Q_EMIT commandChosen(command, target);
+            chooseCommand(command, target);
         event->accept();
         return;
     }

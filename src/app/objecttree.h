@@ -41,6 +41,11 @@ public:
     velmo::Object *rootObject() const;
     void clearTree() { setRoot(nullptr); }
 
+    // The objects whose rows are open: those shown, and those remembered from an earlier root.
+    QList<velmo::Object *> expandedObjects() const;
+    // Opens the rows of objects this tree shows, and those of the others once it shows them.
+    void expandObjects(const QList<velmo::Object *> &objects);
+
     velmo::Object *objectAt(const QModelIndex &index) const;
     QModelIndex indexOf(const velmo::Object *object) const;
     velmo::Object *selectedObject() const;
@@ -75,6 +80,8 @@ protected:
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
+    // Asks for command on target; a delete leaves target's neighbour selected.
+    void chooseCommand(int command, velmo::Object *target);
     void reportSelection();
     // Keeps in mind which objects below parent's rows first to last are expanded.
     void rememberExpanded(const QModelIndex &parent, int first, int last);

@@ -3,6 +3,7 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -11,6 +12,7 @@
 #include "app/externalprograms.h"
 #include "app/webbrowser.h"
 #include "model/document.h"
+#include "model/fullwidthnumber.h"
 
 using namespace Qt::StringLiterals;
 
@@ -112,7 +114,8 @@ void PreviewBrowser::navigate(const QString &address)
 
 void PreviewBrowser::goHome()
 {
-    navigate(homePageAddress());
+    // Without a site the start page tells how to make one.
+    navigate(homePageAddress() + (m_global.sites.isEmpty() ? u"?nosite"_s : QString()));
 }
 
 void PreviewBrowser::openInBrowser(int n)
@@ -122,12 +125,24 @@ void PreviewBrowser::openInBrowser(int n)
     const QString &program = m_global.externalPrograms.browserPaths[size_t(n - 1)];
     const QString address = m_browser->locationUrl();
     // The built-in start page exists only inside this program.
-    if (address.isEmpty() || QUrl(address).scheme() == u"qrc")
+    if (address.isEmpty() || QUrl(address).scheme() == u"qrc" || QUrl(address).scheme() == u"data")
         return;
-    if (program.isEmpty())
-        openInDefaultBrowser(address);
-    else
-        launchProgram(program, address);
+    const LaunchFailed failed = reportFailure(programNotStartedMessage(
+        u"ブラウザ%1"_s.arg(velmo::fullWidthNumber(n)), program,
+        externalProgramLabel(&velmo::ExternalProgramSettings::browserPaths, n - 1)));
+    const bool started = program.isEmpty() ? openInDefaultBrowser(address, failed)
+                                           : launchProgram(program, address, failed);
+    if (!started)
+        failed();
+}
+
+LaunchFailed PreviewBrowser::reportFailure(const QString &message) const
+{
+    // The document root outlives the window; the failure may come after the form is gone.
+    return [global = QPointer<velmo::Document>(&m_global), message] {
+        if (global != nullptr)
+            global->report(message);
+    };
 }
 
 void PreviewBrowser::openSource(int n)
@@ -138,10 +153,15 @@ void PreviewBrowser::openSource(int n)
     const QString parameter = sourceFileParameter(m_browser->locationUrl());
     if (parameter.isEmpty())
         return;
-    if (program.isEmpty())
-        openInDefaultTextEditor(QUrl(m_browser->locationUrl()).toLocalFile());
-    else
-        launchProgram(program, parameter);
+    const LaunchFailed failed = reportFailure(programNotStartedMessage(
+        u"ソース表示%1"_s.arg(n), program,
+        externalProgramLabel(&velmo::ExternalProgramSettings::editorPaths, n - 1)));
+    const bool started =
+        program.isEmpty()
+            ? openInDefaultTextEditor(QUrl(m_browser->locationUrl()).toLocalFile(), failed)
+            : launchProgram(program, parameter, failed);
+    if (!started)
+        failed();
 }
 
 QString PreviewBrowser::sourceFileParameter(const QString &address)

@@ -2,6 +2,8 @@
 // back and forward, three external browsers, three source editors and the logo (home) button.
 #pragma once
 
+#include <functional>
+
 #include <QWidget>
 
 class WebBrowser;
@@ -42,6 +44,8 @@ protected:
 
 private:
     QPushButton *addButton(const QString &text, const QString &name);
+    // Tells the user message when a program did not start, now or a little later.
+    std::function<void()> reportFailure(const QString &message) const;
 
     velmo::Document &m_global;
     WebBrowser *m_browser = nullptr;

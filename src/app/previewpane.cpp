@@ -31,6 +31,8 @@ void PreviewPane::onInitialUpdate()
         m_preview = new PreviewBrowser(m_global, this);
         connect(m_preview->browser(), &WebBrowser::aboutToOpenLocalFile, this,
                 &PreviewPane::localFileAboutToOpen);
+        connect(m_preview->browser(), &WebBrowser::commandRequested, this,
+                &PreviewPane::commandRequested);
         layout()->addWidget(m_preview);
         m_preview->show();
     }
@@ -54,6 +56,17 @@ void PreviewPane::showPage(const QString &path, const QString &anchor, bool keep
         [this, path, anchor, keepScroll] {
             if (!m_preview.isNull())
                 m_preview->browser()->showPage(path, anchor, keepScroll);
+        },
+        Qt::QueuedConnection);
+}
+
+void PreviewPane::showMessage(const QString &text)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            if (!m_preview.isNull())
+                m_preview->browser()->showText(text);
         },
         Qt::QueuedConnection);
 }

@@ -29,9 +29,16 @@ public:
     // preview request, and recorded as the preview address ("file:///…#anchor").
     void showPage(const QString &path, const QString &anchor, bool keepScroll);
 
+    // The selection has no page: a line of text is shown instead, posted like any request.
+    void showMessage(const QString &text);
+
     PreviewBrowser *previewDialog() const;
+    // The command by which the start page asks for the site management ("管理").
+    static QString siteManagementCommand() { return QStringLiteral("site-management"); }
 
 Q_SIGNALS:
+    // A page of the program's own asked for a command of the window.
+    void commandRequested(const QString &name);
     // The preview is about to show a local file (delivered directly, before the file is read).
     void localFileAboutToOpen(const QUrl &url);
 

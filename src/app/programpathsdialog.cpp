@@ -18,21 +18,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Row
-{
-    const char16_t *label;
-    const char16_t *name;
-};
-
-// In the order of externalProgramEntries().
-constexpr Row kRowTexts[ProgramPathsDialog::kRows] = {
-    {u"ブラウザアプリケーション １", u"browser1"},
-    {u"ブラウザアプリケーション ２", u"browser2"},
-    {u"ブラウザアプリケーション ３", u"browser3"},
-    {u"テキスト エディタアプリケーション １", u"editor1"},
-    {u"テキスト エディタアプリケーション ２", u"editor2"},
-    {u"エディタアプリケーション ３", u"editor3"},
-    {u"グラフィックス エディタアプリケーション １", u"graphicsEditor1"},
+// The widgets' names, in the order of externalProgramEntries().
+constexpr const char16_t *kRowNames[ProgramPathsDialog::kRows] = {
+    u"browser1", u"browser2", u"browser3", u"editor1", u"editor2", u"editor3", u"graphicsEditor1",
 };
 
 } // namespace
@@ -50,12 +38,12 @@ ProgramPathsDialog::ProgramPathsDialog(QSettings &settings, FileDialogWrapper &f
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(1, 320);
     for (int row = 0; row < kRows; ++row) {
-        const QString name = QString::fromUtf16(kRowTexts[row].name);
-        auto *label = new QLabel(QString::fromUtf16(kRowTexts[row].label), this);
+        const QString name = QString::fromUtf16(kRowNames[row]);
+        const ExternalProgramEntry &entry = entries.at(row);
+        auto *label = new QLabel(entry.label, this);
         label->setObjectName(name + u"Label"_s);
         auto *field = new QLineEdit(this);
         field->setObjectName(name + u"Edit"_s);
-        const ExternalProgramEntry &entry = entries.at(row);
         field->setText(m_settings.value(entry.group + u'/' + entry.key).toString());
         // Browsers and text editors left empty are the desktop's own.
         if (entry.field != &velmo::ExternalProgramSettings::graphicsEditorPaths)

@@ -30,6 +30,13 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
     {
+        // The program's own pages ask for its commands by links that lead nowhere else.
+        if (url.scheme() == u"qrc" && url.path().startsWith(WebBrowser::commandPrefix())) {
+            if (type == NavigationTypeLinkClicked)
+                Q_EMIT m_browser->commandRequested(
+                    url.path().mid(WebBrowser::commandPrefix().size()));
+            return false;
+        }
         // Only where the user or the page leads (a link, a form, a script or refresh, back and
         // forward): the program's own loads show pages it has just written.
         const bool followed = type == NavigationTypeLinkClicked ||
@@ -123,6 +130,17 @@ void WebBrowser::showPage(const QString &path, const QString &anchor, bool keepS
     m_view->page()->runJavaScript(
         u"history.replaceState(history.state, '', %1); location.reload();"_s.arg(
             QString::fromUtf8(quoted.mid(1, quoted.size() - 2))));
+}
+
+void WebBrowser::showText(const QString &text)
+{
+    const QString html =
+        u"<!DOCTYPE html><html lang=\"ja\"><head><meta charset=\"utf-8\"><style>"
+        u"body{font-family:\"Noto Sans CJK JP\",sans-serif;color:#4a5a6a;background:#f6f8fa;"
+        u"margin:0;padding:3em 2em;text-align:center;line-height:1.8}</style></head>"
+        u"<body><p>%1</p></body></html>"_s.arg(text.toHtmlEscaped());
+    navigate(u"data:text/html;charset=utf-8;base64,"_s +
+             QString::fromLatin1(html.toUtf8().toBase64()));
 }
 
 void WebBrowser::scrollToAnchor()

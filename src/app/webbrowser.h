@@ -35,6 +35,11 @@ public:
     // read again in place; with keepScroll it stays where the user had scrolled it.
     void showPage(const QString &path, const QString &anchor, bool keepScroll);
 
+    // Shows a line of text where a page would be: what is selected has no page to show.
+    void showText(const QString &text);
+
+    // The path of the links by which the program's own pages ask for a command.
+    static QString commandPrefix() { return QStringLiteral("/velmo/do/"); }
     // A local path becomes a file URL; anything else is read as a URL.
     static QUrl addressToUrl(const QString &address);
 
@@ -47,6 +52,9 @@ Q_SIGNALS:
     // form, a script, back or forward; not navigate(). Connected directly, a slot may still write
     // the file before the engine reads it.
     void aboutToOpenLocalFile(const QUrl &url);
+    // A link of the program's own pages asks for a command of the window ("qrc:/velmo/do/NAME"),
+    // such as the start page's button that opens the site management.
+    void commandRequested(const QString &name);
 
 protected:
     // Starting the web engine takes a good part of a second: it waits until the window is on

@@ -211,13 +211,19 @@ int buildSite(const BuildRequest &request, QString *published = nullptr, QString
                                            "files copied: %4\n"
                                            "pictures scaled: %5\n"
                                            "pictures from the cache: %6\n"
-                                           "messages: %7\n")
+                                           "pages published: %7\n"
+                                           "pictures published: %8\n"
+                                           "other files published: %9\n"
+                                           "messages: %10\n")
                                 .arg(folder)
                                 .arg(stats.pagesWritten)
                                 .arg(stats.pagesUnchanged)
                                 .arg(stats.filesCopied)
                                 .arg(stats.picturesScaled)
                                 .arg(stats.picturesFromCache)
+                                .arg(stats.pagesPublished)
+                                .arg(stats.picturesPublished)
+                                .arg(stats.otherFilesPublished)
                                 .arg(stats.messages.size());
     const QByteArray bytes = summary.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);

@@ -4,12 +4,15 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "app/documentcontroller.h"
 #include "app/selectobjectdialog.h"
+#include "generator/pagefiles.h"
 #include "model/category.h"
 #include "model/classification.h"
 #include "model/document.h"
@@ -59,6 +62,11 @@ CategoryForm::CategoryForm(DocumentController &controller, QWidget *parent)
         }
     });
     setNameEdit(m_name);
+    m_folderClash = new QLabel(u"同じフォルダ名のカテゴリがあります"_s, this);
+    m_folderClash->setObjectName(u"folderClashLabel"_s);
+    m_folderClash->setStyleSheet(u"color: #c00000;"_s);
+    m_folderClash->setWordWrap(true);
+    m_folderClash->hide();
     m_memo = makeTextEdit(u"memoEdit"_s, velmo::Field::Memo);
 
     auto *link = new QHBoxLayout;
@@ -69,7 +77,11 @@ CategoryForm::CategoryForm(DocumentController &controller, QWidget *parent)
     form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     form->addRow(link);
     form->addRow(u"メニュー表示名"_s, m_name);
-    form->addRow(u"カテゴリ フォルダ名"_s, m_folderName);
+    auto *folderRows = new QVBoxLayout;
+    folderRows->setContentsMargins(0, 0, 0, 0);
+    folderRows->addWidget(m_folderName);
+    folderRows->addWidget(m_folderClash);
+    form->addRow(u"カテゴリ フォルダ名"_s, folderRows);
     form->addRow(u"メモ"_s, m_memo);
 }
 
@@ -89,16 +101,29 @@ void CategoryForm::load(velmo::Object *target)
     m_linkMenu->setChecked(link);
     m_linkButton->setEnabled(link);
     m_linkTarget->setEnabled(link);
-    if (!link)
+    auto *site = velmo::ancestorOf<velmo::Site>(category);
+    if (!link) {
         m_linkTarget->clear();
-    else if (!category->linkTitle.isEmpty())
+    } else if (!category->linkTitle.isEmpty()) {
         setText(m_linkTarget, category->linkTitle);
-    else
-        setText(m_linkTarget,
-                u"%1_%2"_s.arg(category->linkTarget.time).arg(category->linkTarget.seq));
+    } else {
+        // The target by its name, as the tree shows it; an identity means nothing to the user.
+        const velmo::Object *linked = site != nullptr && !category->linkTarget.isNull()
+                                          ? site->findById(category->linkTarget)
+                                          : nullptr;
+        setText(m_linkTarget, linked != nullptr               ? linked->name
+                              : category->linkTarget.isNull() ? u"（未設定）"_s
+                                                              : u"（見つかりません）"_s);
+    }
     setText(m_name, category->name);
     setText(m_folderName, category->folderName);
     setText(m_memo, category->memo);
+    const velmo::Category *sharing =
+        site != nullptr ? velmo::gen::PageFiles(*site, velmo::gen::PageFiles::Pages::All)
+                              .sharingFolderWith(category)
+                        : nullptr;
+    m_folderClash->setVisible(sharing != nullptr);
+    m_folderClash->setToolTip(sharing != nullptr ? sharing->name : QString());
 }
 
 void CategoryForm::setEnabledFlag(bool on)

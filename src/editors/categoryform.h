@@ -5,6 +5,7 @@
 #include "editors/propertyform.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -35,6 +36,7 @@ private:
     QLineEdit *m_linkTarget = nullptr;
     QLineEdit *m_name = nullptr;
     QLineEdit *m_folderName = nullptr;
+    QLabel *m_folderClash = nullptr;
     QPlainTextEdit *m_memo = nullptr;
 };
 

@@ -7,11 +7,13 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QVBoxLayout>
 
 #include "app/documentcontroller.h"
+#include "app/messageboxwrapper.h"
 #include "app/selectobjectdialog.h"
 #include "editors/contenttextedit.h"
 #include "editors/imageselectdialog.h"
@@ -19,6 +21,7 @@
 #include "editors/screencapture.h"
 #include "editors/selectolstyledialog.h"
 #include "editors/webcolorselectdialog.h"
+#include "imaging/imageobject.h"
 #include "model/classification.h"
 #include "model/content.h"
 #include "model/contentgroup.h"
@@ -57,9 +60,8 @@ ContentEditForm::ContentEditForm(DocumentController &controller, MessageBoxWrapp
     connect(&controller.document(), &Document::objectChanged, this,
             [this](Object *object, Field field) {
                 Content *shown = m_edit->content();
-                if (field == Field::Value && object == shown &&
-                    HtmlEditing::editorText(shown->value) != m_edit->text())
-                    m_edit->load(shown);
+                if (field == Field::Value && object == shown)
+                    m_edit->showChangedValue();
             });
 
     m_liveTimer.setSingleShot(true);
@@ -75,6 +77,7 @@ ContentEditForm::ContentEditForm(DocumentController &controller, MessageBoxWrapp
     m_autoPreview->setObjectName(u"autoPreviewCheck"_s);
     m_autoPreview->setToolTip(u"入力が止まると、プレビューを自動で更新します"_s);
     m_autoPreview->setChecked(m_settings.value(autoPreviewKey(), true).toBool());
+    m_controller.setAutoPreview(m_autoPreview->isChecked());
     connect(m_autoPreview, &QCheckBox::toggled, this, &ContentEditForm::onAutoPreviewToggled);
     QPushButton *updateAll =
         addButton(u"updateAllButton"_s, u"全て更新"_s, &ContentEditForm::updateAll);
@@ -193,6 +196,7 @@ void ContentEditForm::onLivePreview()
 void ContentEditForm::onAutoPreviewToggled(bool on)
 {
     m_settings.setValue(autoPreviewKey(), on);
+    m_controller.setAutoPreview(on);
     if (!on)
         m_liveTimer.stop();
 }
@@ -226,7 +230,10 @@ void ContentEditForm::insertImage()
     const QString folder = m_controller.userImageFolder();
     ImageSelectDialog dialog(this);
     dialog.setRootFolder(folder);
-    if (dialog.exec() != QDialog::Accepted)
+    dialog.setStartFolder(m_settings.value(lastImageFolderKey()).toString());
+    const int result = dialog.exec();
+    m_settings.setValue(lastImageFolderKey(), dialog.currentFolder());
+    if (result != QDialog::Accepted)
         return;
     // A file that vanished meanwhile inserts nothing; the caret still moves as an empty
     // insertion moves it.
@@ -234,7 +241,8 @@ void ContentEditForm::insertImage()
     const QString fragment =
         !path.isEmpty() && QFileInfo::exists(path)
             ? HtmlEditing::imageFragment(dialog.insertKind(), path, folder, dialog.width(),
-                                         dialog.height(), dialog.linkAddress())
+                                         dialog.height(), dialog.linkAddress(),
+                                         dialog.alternativeText())
             : QString();
     apply(HtmlEditing::insert(m_edit->text(), m_edit->selectionStart(), m_edit->selectionEnd(),
                               fragment));
@@ -249,7 +257,32 @@ void ContentEditForm::capture()
     m_capture =
         new ScreenCapture(m_messages, m_files, m_controller.userImageFolder(),
                           m_controller.document().externalPrograms.graphicsEditorPaths.at(0), this);
+    connect(m_capture, &ScreenCapture::finished, this, &ContentEditForm::offerCapture);
     m_capture->run();
+}
+
+void ContentEditForm::offerCapture(const QString &savedPath)
+{
+    if (savedPath.isEmpty())
+        return;
+    // Where the picture went, said once; and it is usually wanted on the page being edited.
+    const QString saved = u"キャプチャーした画像を保存しました。\r\n%1"_s.arg(savedPath);
+    if (content() == nullptr) {
+        m_messages.inform(saved, QMessageBox::Information);
+        return;
+    }
+    if (m_messages.ask(saved + u"\r\n\r\nこの画像をコンテンツに挿入しますか？"_s,
+                       QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                       QMessageBox::Yes) != QMessageBox::Yes ||
+        content() == nullptr)
+        return;
+    int width = 0;
+    int height = 0;
+    img::ImageObject::readImageSize(savedPath, &width, &height);
+    apply(HtmlEditing::insert(m_edit->text(), m_edit->selectionStart(), m_edit->selectionEnd(),
+                              HtmlEditing::imageFragment(HtmlEditing::Image, savedPath,
+                                                         m_controller.userImageFolder(), width,
+                                                         height)));
 }
 
 void ContentEditForm::insertSiteLink()
@@ -268,9 +301,13 @@ void ContentEditForm::insertSiteLink()
     Object *target = dialog.selectedObject();
     if (object_cast<Page>(target) == nullptr && object_cast<ContentGroup>(target) == nullptr)
         return;
-    apply(HtmlEditing::wrap(m_edit->text(), m_edit->selectionStart(), m_edit->selectionEnd(),
-                            HtmlEditing::siteLinkOpen(target->id),
-                            HtmlEditing::siteLinkClose(target->name, m_edit->hasSelection())));
+    const QString open = HtmlEditing::siteLinkOpen(target->id);
+    const QString close = HtmlEditing::siteLinkClose(target->name, m_edit->hasSelection());
+    // Without a selection the link's text is the target's name: the caret goes behind it all.
+    apply(m_edit->hasSelection() ? HtmlEditing::wrap(m_edit->text(), m_edit->selectionStart(),
+                                                     m_edit->selectionEnd(), open, close)
+                                 : HtmlEditing::insert(m_edit->text(), m_edit->selectionStart(),
+                                                       m_edit->selectionEnd(), open + close));
 }
 
 void ContentEditForm::showPreviewOptions()
@@ -342,8 +379,8 @@ void ContentEditForm::wrapPreCode()
 
 void ContentEditForm::escapeAngleBrackets()
 {
-    apply(HtmlEditing::escapeAngleBrackets(m_edit->text(), m_edit->selectionStart(),
-                                           m_edit->selectionEnd()));
+    apply(HtmlEditing::escapeMarkup(m_edit->text(), m_edit->selectionStart(),
+                                    m_edit->selectionEnd()));
 }
 
 } // namespace velmo::ui

@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "app/documentcontroller.h"
 #include "generator/htmlediting.h"
 
-class DocumentController;
 class FileDialogWrapper;
 class MessageBoxWrapper;
 class QCheckBox;
@@ -32,8 +32,10 @@ class ContentEditForm : public QWidget
 
 public:
     // How long typing must pause before the page is previewed again.
-    static constexpr int kLivePreviewDelayMs = 400;
+    static constexpr int kLivePreviewDelayMs = DocumentController::kLivePreviewDelayMs;
     static QString autoPreviewKey() { return QStringLiteral("Editor/AutoPreview"); }
+    // The folder the image dialog was left in, where it opens next.
+    static QString lastImageFolderKey() { return QStringLiteral("Editor/LastImageFolder"); }
 
     ContentEditForm(DocumentController &controller, MessageBoxWrapper &messages,
                     FileDialogWrapper &files, QSettings &settings, QWidget *parent = nullptr);
@@ -62,6 +64,8 @@ private:
     void updateAll();
     void insertImage();
     void capture();
+    // A capture was saved at savedPath (empty: none): the user hears where, and may insert it.
+    void offerCapture(const QString &savedPath);
     void insertSiteLink();
     void showPreviewOptions();
     void insertBreak();

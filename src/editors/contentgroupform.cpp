@@ -28,7 +28,7 @@ ContentGroupForm::ContentGroupForm(DocumentController &controller, QWidget *pare
     m_template->setObjectName(u"contentTemplateCombo"_s);
     connect(m_template, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (auto *group = editable<velmo::ContentGroup>(); group != nullptr && index >= 0)
-            m_controller.setTemplateName(group, m_template->itemText(index));
+            m_controller.setTemplateName(group, m_template->templateAt(index));
     });
     m_showTemplate = new QPushButton(u"表示"_s, this);
     m_showTemplate->setObjectName(u"showContentTemplateButton"_s);

@@ -37,6 +37,32 @@ void ContentTextEdit::load(Content *content)
     m_loading = false;
 }
 
+void ContentTextEdit::showChangedValue()
+{
+    Content *held = content();
+    if (held == nullptr)
+        return;
+    const QString before = text();
+    const QString after = gen::HtmlEditing::editorText(held->value);
+    if (before == after)
+        return;
+    // What both texts share at the start and the end is unchanged; the caret goes behind the
+    // changed middle as the new text has it.
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(before.size(), after.size());
+    while (prefix < shorter && before[prefix] == after[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    load(held);
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(int(after.size() - suffix));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
 Content *ContentTextEdit::content() const
 {
     return m_content.as<Content>();
@@ -65,11 +91,12 @@ void ContentTextEdit::applyEdit(const gen::HtmlEditing::Edit &edit)
 {
     QTextCursor cursor(document());
     if (edit.changesText()) {
-        cursor.beginEditBlock();
+        // One insertion over the selection is one undo step already. An explicit edit block
+        // would make the box's undo put the caret at the very start, where the next letter
+        // typed would land.
         cursor.setPosition(edit.from);
         cursor.setPosition(edit.to, QTextCursor::KeepAnchor);
         cursor.insertText(edit.replacement);
-        cursor.endEditBlock();
     }
     const int end = document()->characterCount() - 1;
     if (edit.selectionStart >= 0)

@@ -25,6 +25,10 @@ public:
     // Shows content's value, or empties the box for none. Without a content the box is
     // read-only, so that nothing typed is silently lost.
     void load(Content *content);
+    // The held content's value changed from outside the box (an undo or redo of the document):
+    // the box shows it with the caret at the end of what changed, where the user was working,
+    // not at the top.
+    void showChangedValue();
     // The content loaded last while it exists.
     Content *content() const;
 

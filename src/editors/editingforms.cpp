@@ -8,6 +8,7 @@
 #include "app/mainwindow.h"
 #include "app/navigationpane.h"
 #include "app/objecttree.h"
+#include "app/previewpane.h"
 #include "app/propertypane.h"
 #include "app/serversettingsdialog.h"
 #include "editors/categoryform.h"
@@ -45,15 +46,24 @@ void EditingForms::install(Application &application, MainWindow &frame, Navigati
     auto *siteForm = new SiteForm(controller.document());
     siteForm->setServerSettingsOpener(openServerSettings);
     addForm(*properties, velmo::kClassSite, siteForm);
-    addForm(*frame.contentView(), velmo::kClassContentGroup,
-            new ContentEditForm(controller, application.messageBoxes(), application.fileDialogs(),
-                                application.settings()));
+    auto *editor = new ContentEditForm(controller, application.messageBoxes(),
+                                       application.fileDialogs(), application.settings());
+    addForm(*frame.contentView(), velmo::kClassContentGroup, editor);
+    // A content's "内容" row opens the editor of its group, on that content.
+    addForm(*frame.contentView(), velmo::kClassContent, editor);
 
     // "管理": the navigation form follows what the dialog changes as it changes it.
     QObject::connect(&navigation, &NavigationPane::siteManagementRequested, &frame,
                      [&application, &frame, &controller, openServerSettings] {
                          SiteEditDialog::run(controller.writer(), application.messageBoxes(),
                                              application.fileDialogs(), &frame, openServerSettings);
+                     });
+
+    // The start page's button for a document without sites.
+    QObject::connect(frame.previewView(), &PreviewPane::commandRequested, &navigation,
+                     [&navigation](const QString &name) {
+                         if (name == PreviewPane::siteManagementCommand())
+                             navigation.onManage();
                      });
 
     // F2 in the menu tree: the selection reaches the form through the event queue first.

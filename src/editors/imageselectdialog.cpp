@@ -153,6 +153,10 @@ ImageSelectDialog::ImageSelectDialog(QWidget *parent) : QDialog(parent)
 
     m_urlEdit = new QLineEdit(this);
     m_urlEdit->setObjectName(u"urlEdit"_s);
+    // What a reader without the picture (or a screen reader) gets instead; empty for decoration.
+    m_altEdit = new QLineEdit(this);
+    m_altEdit->setObjectName(u"altEdit"_s);
+    m_altEdit->setPlaceholderText(u"画像の内容を短く（飾りの画像なら空欄）"_s);
 
     const std::pair<QString, QString> inserts[] = {
         {u"画像"_s, u"insertImageButton"_s},
@@ -165,6 +169,8 @@ ImageSelectDialog::ImageSelectDialog(QWidget *parent) : QDialog(parent)
     right->addWidget(m_selectedImage);
     right->addWidget(note);
     right->addWidget(sizeGroup);
+    right->addWidget(labelFor(u"代替テキスト (alt)"_s, m_altEdit, this));
+    right->addWidget(m_altEdit);
     right->addWidget(labelFor(u"URL"_s, m_urlEdit, this));
     right->addWidget(m_urlEdit);
     // Each way of inserting: its name, and its "挿入" button beside it.
@@ -221,6 +227,10 @@ void ImageSelectDialog::start()
     m_updating = true;
     m_rootFolder = QDir::cleanPath(m_rootFolder);
     m_currentFolder = m_rootFolder;
+    const QString start = QDir::cleanPath(m_startFolder);
+    if (!m_startFolder.isEmpty() && start.startsWith(m_rootFolder + u'/') &&
+        QFileInfo(start).isDir())
+        m_currentFolder = start;
     buildFolderTree();
     showFolder(m_currentFolder);
     m_keepRatio->setChecked(true);
@@ -368,6 +378,7 @@ void ImageSelectDialog::insert(int kind)
     m_height = int(numberIn(m_heightEdit));
     if (kind == InsertImageLink)
         m_linkAddress = m_urlEdit->text();
+    m_alternative = m_altEdit->text().trimmed();
     accept();
 }
 

@@ -36,6 +36,9 @@ public:
     // Set before the dialog is shown: the folder the tree starts at and the size the boxes show
     // until a picture is selected.
     void setRootFolder(const QString &folder) { m_rootFolder = folder; }
+    // The folder shown first, when it lies below the root folder and still exists: the one the
+    // user left the dialog in last time.
+    void setStartFolder(const QString &folder) { m_startFolder = folder; }
     void setInitialSize(int width, int height);
 
     // After Accepted: the chosen file (empty when the folder had none), how to insert it, the
@@ -45,6 +48,8 @@ public:
     int width() const { return m_width; }
     int height() const { return m_height; }
     QString linkAddress() const { return m_linkAddress; }
+    // The picture's alternative text, as typed.
+    QString alternativeText() const { return m_alternative; }
 
     QString rootFolder() const { return m_rootFolder; }
     QString currentFolder() const { return m_currentFolder; }
@@ -80,9 +85,11 @@ private:
     QLineEdit *m_heightEdit = nullptr;
     QCheckBox *m_keepRatio = nullptr;
     QLineEdit *m_urlEdit = nullptr;
+    QLineEdit *m_altEdit = nullptr;
     QList<QPushButton *> m_insertButtons;
 
     QString m_rootFolder;
+    QString m_startFolder;
     QString m_currentFolder;
     // The folders in the tree, links resolved: each is shown once.
     QSet<QString> m_listedFolders;
@@ -97,6 +104,7 @@ private:
     int m_width = 200;
     int m_height = 200;
     QString m_linkAddress;
+    QString m_alternative;
 };
 
 } // namespace velmo::ui

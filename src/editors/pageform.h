@@ -6,9 +6,14 @@
 
 #include "editors/propertyform.h"
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+
+namespace velmo {
+class Page;
+}
 
 namespace velmo::ui {
 
@@ -25,8 +30,13 @@ protected:
     void load(velmo::Object *target) override;
 
 private:
+    // The file-name box and what it says: the home page's is index, and a name another page of
+    // the folder has too is marked.
+    void showFileName(velmo::Page &page);
+
     QLineEdit *m_name = nullptr;
     QLineEdit *m_fileName = nullptr;
+    QLabel *m_fileClash = nullptr;
     QLineEdit *m_title = nullptr;
     QPlainTextEdit *m_summary = nullptr;
     QLineEdit *m_keywords = nullptr;

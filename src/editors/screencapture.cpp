@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSet>
 #include <QTimer>
 #include <QWidget>
@@ -131,9 +132,17 @@ void ScreenCapture::openInEditor(const QString &path)
     // One parameter however many spaces the path holds; """ is a literal quote in it.
     QString quoted = path;
     quoted.replace(u"\""_s, u"\"\"\""_s);
-    if (!launchProgram(m_graphicsEditorPath, u'"' + quoted + u'"'))
-        m_messages.inform(u"グラフィックエディタを起動できませんでした。\r\n"_s +
-                          m_graphicsEditorPath);
+    // The capture may be gone when a failure is known; its message box wrapper then as well.
+    const LaunchFailed failed =
+        [self = QPointer<ScreenCapture>(this),
+         message = programNotStartedMessage(
+             u"キャプチャー"_s, m_graphicsEditorPath,
+             externalProgramLabel(&ExternalProgramSettings::graphicsEditorPaths, 0))] {
+            if (self != nullptr)
+                self->m_messages.inform(message);
+        };
+    if (!launchProgram(m_graphicsEditorPath, u'"' + quoted + u'"', failed))
+        failed();
 }
 
 void ScreenCapture::finish(const QString &savedPath)

@@ -2,7 +2,6 @@
 // sheet and preview picture, and its menu level names.
 #include "editors/siteeditdialog.h"
 
-#include <QDesktopServices>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -11,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -18,12 +18,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/externalprograms.h"
 #include "app/filedialogwrapper.h"
 #include "app/messageboxwrapper.h"
 #include "editors/imagepreviewframe.h"
 #include "editors/objectlistview.h"
 #include "editors/stringinputdialog.h"
 #include "editors/webcapturedialog.h"
+#include "generator/levelnameuse.h"
 #include "generator/sitepaths.h"
 #include "generator/sitestylesheet.h"
 #include "model/document.h"
@@ -73,7 +75,7 @@ QLineEdit *lineEdit(const QString &name)
 SiteEditDialog::SiteEditDialog(DocumentWriter &writer, MessageBoxWrapper &messages,
                                FileDialogWrapper &files, QWidget *parent)
     : QDialog(parent), m_writer(writer), m_document(writer.document()), m_messages(messages),
-      m_files(files), m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+      m_files(files), m_openUrl([this](const QUrl &url) { return openInBrowser(url); })
 {
     setObjectName(u"siteEditDialog"_s);
     setWindowTitle(u"サイト編集 ダイアログ"_s);
@@ -151,6 +153,13 @@ void SiteEditDialog::buildWidgets()
     auto *texts = new QVBoxLayout;
     texts->addWidget(caption(u"サイト名 （管理用の名称）"_s, m_nameEdit));
     texts->addWidget(m_nameEdit);
+    m_nameProblem = new QLabel;
+    m_nameProblem->setObjectName(u"nameProblemLabel"_s);
+    m_nameProblem->setTextFormat(Qt::PlainText);
+    m_nameProblem->setWordWrap(true);
+    m_nameProblem->setStyleSheet(u"color: #c00000;"_s);
+    m_nameProblem->hide();
+    texts->addWidget(m_nameProblem);
     texts->addWidget(caption(u"サイト アドレス （管理用の ＵＲＬ）"_s, m_urlEdit));
     auto *urlRow = new QHBoxLayout;
     urlRow->addWidget(m_urlEdit, 1);
@@ -241,6 +250,14 @@ void SiteEditDialog::buildWidgets()
     auto *levelEdits = new QHBoxLayout;
     levelEdits->addWidget(m_levelLabelEdit, 1);
     levelEdits->addWidget(m_levelNameEdit, 2);
+    // The templates find a level by this name: they are named before it is changed.
+    m_levelUse = new QLabel;
+    m_levelUse->setObjectName(u"levelUseLabel"_s);
+    m_levelUse->setTextFormat(Qt::PlainText);
+    m_levelUse->setWordWrap(true);
+    // Room for a few template names, so that the dialog does not jump as they come and go.
+    m_levelUse->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_levelUse->setMinimumHeight(m_levelUse->fontMetrics().lineSpacing() * 4);
 
     auto *right = new QVBoxLayout;
     right->addWidget(caption(u"テンプレート選択 （フルパス）"_s, m_templateButton));
@@ -249,6 +266,7 @@ void SiteEditDialog::buildWidgets()
     right->addWidget(caption(u"メニュー階層の対応名"_s, m_levelList));
     right->addWidget(m_levelList, 2);
     right->addLayout(levelEdits);
+    right->addWidget(m_levelUse);
 
     auto *middle = new QHBoxLayout;
     middle->addLayout(texts, 1);
@@ -385,6 +403,8 @@ void SiteEditDialog::clearFields()
     m_summaryEdit->clear();
     m_styleSheetList->clear();
     m_levelList->clear();
+    m_levelUse->clear();
+    m_nameProblem->hide();
     m_preview->clear();
     for (QWidget *widget : std::as_const(m_siteWidgets))
         widget->setEnabled(false);
@@ -398,6 +418,7 @@ void SiteEditDialog::loadSite(Site *site)
         for (QWidget *widget : std::as_const(m_siteWidgets))
             widget->setEnabled(true);
         m_nameEdit->setText(site->name);
+        m_nameProblem->hide();
         m_urlEdit->setText(site->siteUrl);
         m_homeTitleEdit->setText(site->homeTitle);
         m_summaryEdit->setPlainText(site->summary);
@@ -421,8 +442,31 @@ void SiteEditDialog::fillLevelList(const Site &site)
     }
     m_levelLabelEdit->clear();
     m_levelNameEdit->clear();
+    m_levelUse->clear();
     // Nothing to name until a level is chosen.
     m_levelNameEdit->setEnabled(false);
+}
+
+void SiteEditDialog::showLevelUse(const QString &typed)
+{
+    if (m_levelReaders.isEmpty()) {
+        m_levelUse->setStyleSheet(QString());
+        m_levelUse->setText(
+            m_levelShownName.isEmpty()
+                ? QString()
+                : u"「%1」を読むテンプレートはありません。"_s.arg(m_levelShownName));
+        return;
+    }
+    const QString files = m_levelReaders.join(u"、"_s);
+    if (typed == m_levelShownName) {
+        m_levelUse->setStyleSheet(QString());
+        m_levelUse->setText(u"「%1」を読むテンプレート: %2"_s.arg(m_levelShownName, files));
+        return;
+    }
+    m_levelUse->setStyleSheet(u"color: #c00000;"_s);
+    m_levelUse->setText(
+        u"次のテンプレートは「%1」を読んでいます。名前を変えると、そのメニューは空に"
+        u"なります: %2"_s.arg(m_levelShownName, files));
 }
 
 void SiteEditDialog::fillStyleSheetList(const Site &site)
@@ -474,6 +518,14 @@ void SiteEditDialog::onTextEdited(Field field, const QString &text, int column)
     Site *site = selectedSite();
     if (site == nullptr)
         return;
+    if (field == Field::Name) {
+        // A renamed site is checked as a new one is: its name is the folder it is published to.
+        const QString problem = siteNameProblem(text.trimmed());
+        m_nameProblem->setText(problem);
+        m_nameProblem->setVisible(!problem.isEmpty());
+        if (!problem.isEmpty())
+            return;
+    }
     m_writer.setField(site, field, text);
     if (column >= 0) {
         if (QTreeWidgetItem *item = m_siteList->topLevelItem(selectedRow()))
@@ -489,7 +541,13 @@ void SiteEditDialog::onLevelSelected()
     const QList<QTreeWidgetItem *> chosen = m_levelList->selectedItems();
     m_levelNameEdit->setEnabled(!chosen.isEmpty());
     m_levelLabelEdit->setText(chosen.isEmpty() ? QString() : chosen.constFirst()->text(0));
-    m_levelNameEdit->setText(chosen.isEmpty() ? QString() : chosen.constFirst()->text(1));
+    m_levelShownName = chosen.isEmpty() ? QString() : chosen.constFirst()->text(1);
+    m_levelNameEdit->setText(m_levelShownName);
+    const Site *site = selectedSite();
+    m_levelReaders = site != nullptr && !m_levelShownName.isEmpty()
+                         ? gen::LevelNameUse::templatesReading(*site, m_levelShownName)
+                         : QStringList();
+    showLevelUse(m_levelShownName);
 }
 
 void SiteEditDialog::onLevelNameEdited(const QString &text)
@@ -503,6 +561,7 @@ void SiteEditDialog::onLevelNameEdited(const QString &text)
     m_writer.setField(site, levelNameField(m_levelList->indexOfTopLevelItem(chosen.constFirst())),
                       text);
     chosen.constFirst()->setText(1, text);
+    showLevelUse(text);
 }
 
 void SiteEditDialog::onChooseTemplate()
@@ -514,9 +573,10 @@ void SiteEditDialog::onChooseTemplate()
     const QString folder =
         m_files.getExistingDirectory(u"テンプレートパス選択"_s, site->templatePath);
     site = guard.as<Site>();
-    if (site == nullptr)
+    // Cancelling the picker is the user's choice, no failure.
+    if (site == nullptr || folder.isEmpty())
         return;
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+    if (!QFileInfo(folder).isDir()) {
         m_messages.inform(u"フォルダ指定変更に失敗しました。\r\nサイト情報は更新されません。"_s);
         return;
     }
@@ -539,10 +599,8 @@ void SiteEditDialog::onNewSite()
         return;
     }
     // The name becomes the folder the site is published to.
-    if (!gen::SitePaths::isPlainName(name)) {
-        m_messages.inform(u"サイト名「%1」はフォルダ名に使えません。\r\n"
-                          u"「/」「\\」を含む名前と「.」「..」は使えません。\r\n"
-                          u"新規サイトは作成されません。"_s.arg(name));
+    if (const QString problem = siteNameProblem(name); !problem.isEmpty()) {
+        m_messages.inform(problem + u"\r\n新規サイトは作成されません。"_s);
         return;
     }
     Site *site = m_writer.createSite(name);
@@ -551,6 +609,16 @@ void SiteEditDialog::onNewSite()
     fillSiteList();
     selectSiteRow(m_document.sites.count() - 1);
     loadSite(site);
+}
+
+QString SiteEditDialog::siteNameProblem(const QString &name)
+{
+    if (name.isEmpty())
+        return u"サイト名が空です。"_s;
+    if (!gen::SitePaths::isPlainName(name))
+        return u"サイト名「%1」はフォルダ名に使えません。\r\n"
+               u"「/」「\\」を含む名前と「.」「..」は使えません。"_s.arg(name);
+    return {};
 }
 
 void SiteEditDialog::onMove(bool up)
@@ -594,15 +662,40 @@ void SiteEditDialog::onDeleteSite()
 void SiteEditDialog::onOpenAddress()
 {
     const QString address = m_urlEdit->text().trimmed();
-    if (!address.isEmpty() && m_openUrl)
-        m_openUrl(QUrl::fromUserInput(address));
+    m_opening = m_openAddressButton->text();
+    if (!address.isEmpty() && m_openUrl && !m_openUrl(QUrl::fromUserInput(address)))
+        m_messages.inform(browserNotStartedMessage(m_opening));
 }
 
 void SiteEditDialog::onOpenStartPage()
 {
     const Site *site = selectedSite();
-    if (site != nullptr && m_openUrl)
-        m_openUrl(QUrl::fromLocalFile(gen::SiteStyleSheet::startPage(m_document, *site)));
+    m_opening = m_previewButton->text();
+    if (site != nullptr && m_openUrl &&
+        !m_openUrl(QUrl::fromLocalFile(gen::SiteStyleSheet::startPage(m_document, *site))))
+        m_messages.inform(browserNotStartedMessage(m_opening));
+}
+
+QString SiteEditDialog::browserNotStartedMessage(const QString &caption) const
+{
+    return programNotStartedMessage(
+        caption, m_document.externalPrograms.browserPaths[0],
+        externalProgramLabel(&ExternalProgramSettings::browserPaths, 0));
+}
+
+bool SiteEditDialog::openInBrowser(const QUrl &url) const
+{
+    // The browser the user set first, as the preview's "ブラウザ１" does; else the desktop's.
+    const QString &program = m_document.externalPrograms.browserPaths[0];
+    const QString address = url.toString(QUrl::FullyEncoded);
+    // Said through the document: the dialog may be closed when the failure is known.
+    const LaunchFailed failed = [global = QPointer<Document>(&m_document),
+                                 message = browserNotStartedMessage(m_opening)] {
+        if (global != nullptr)
+            global->report(message);
+    };
+    return program.isEmpty() ? openInDefaultBrowser(address, failed)
+                             : launchProgram(program, address, failed);
 }
 
 } // namespace velmo::ui

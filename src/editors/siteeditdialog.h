@@ -5,12 +5,14 @@
 #include <functional>
 
 #include <QDialog>
+#include <QStringList>
 
 #include "model/objectfield.h"
 #include "model/objectref.h"
 
 class FileDialogWrapper;
 class MessageBoxWrapper;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -83,12 +85,19 @@ private:
     void onTextEdited(Field field, const QString &text, int column);
     void onLevelSelected();
     void onLevelNameEdited(const QString &text);
+    // Names the templates that read the chosen level's name, as a warning once typed differs.
+    void showLevelUse(const QString &typed);
+    // Why name cannot be a site's name (the folder it is published to), or empty.
+    static QString siteNameProblem(const QString &name);
     void onChooseTemplate();
     void onNewSite();
     void onMove(bool up);
     void onDeleteSite();
     void onOpenAddress();
     void onOpenStartPage();
+    // Browser 1 of the settings, else the desktop's browser; false when none started.
+    bool openInBrowser(const QUrl &url) const;
+    QString browserNotStartedMessage(const QString &caption) const;
     void resizeSiteColumns();
 
     DocumentWriter &m_writer;
@@ -125,6 +134,13 @@ private:
     QTreeWidget *m_levelList = nullptr;
     QLineEdit *m_levelLabelEdit = nullptr;
     QLineEdit *m_levelNameEdit = nullptr;
+    QLabel *m_levelUse = nullptr;
+    // The chosen level's name when it was chosen, and the templates that read it.
+    QString m_levelShownName;
+    QStringList m_levelReaders;
+    QLabel *m_nameProblem = nullptr;
+    // The caption of the button that is opening a browser, for what the user is told.
+    QString m_opening;
     QList<QWidget *> m_siteWidgets;
 };
 

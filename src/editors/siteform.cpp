@@ -1,7 +1,9 @@
 // SiteForm: a read-only name above six folder buttons.
 #include "editors/siteform.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,7 +17,12 @@ namespace velmo::ui {
 
 SiteForm::SiteForm(Document &document, QWidget *parent)
     : QWidget(parent), m_document(document),
-      m_openFolder([](const QString &folder) { return launchProgram(folder, QString()); })
+      m_openFolder([global = QPointer<Document>(&document)](const QString &folder) {
+          return launchProgram(folder, QString(), [global, folder] {
+              if (global != nullptr)
+                  global->report(folderNotOpenedMessage(folder));
+          });
+      })
 {
     setObjectName(u"siteForm"_s);
     m_nameEdit = new QLineEdit(this);
@@ -91,13 +98,30 @@ void SiteForm::openTemplateFolder(const QString &subFolder)
     const Site *site = m_document.getCurrentSite();
     if (site == nullptr || !m_openFolder)
         return;
-    m_openFolder(site->templatePath + subFolder);
+    open(site->templatePath + subFolder);
 }
 
 void SiteForm::openUserImageFolder()
 {
     if (m_openFolder)
-        m_openFolder(m_document.programFolder() + u"/user_image"_s);
+        open(m_document.programFolder() + u"/user_image"_s);
+}
+
+void SiteForm::open(const QString &folder)
+{
+    if (m_openFolder(folder))
+        return;
+    // A folder the template lacks is no fault of the file manager's.
+    if (!QFileInfo(folder).isDir())
+        m_document.report(u"フォルダがありません。\r\n"_s + folder);
+    else
+        m_document.report(folderNotOpenedMessage(folder));
+}
+
+QString SiteForm::folderNotOpenedMessage(const QString &folder)
+{
+    return u"フォルダを開けませんでした。\r\n%1\r\n"
+           u"デスクトップの設定で、既定のファイルマネージャを選んでください。"_s.arg(folder);
 }
 
 void SiteForm::setServerSettingsOpener(ServerSettingsOpener opener)

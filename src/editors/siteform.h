@@ -43,6 +43,9 @@ private:
     // Opens the current site's template folder followed by subFolder ("/css" …).
     void openTemplateFolder(const QString &subFolder);
     void openUserImageFolder();
+    // Opens folder; the user hears why when it does not open.
+    void open(const QString &folder);
+    static QString folderNotOpenedMessage(const QString &folder);
 
     Document &m_document;
     ObjectRef m_object;

@@ -3,6 +3,8 @@
 
 #include "model/templatefiles.h"
 
+using namespace Qt::StringLiterals;
+
 namespace velmo::ui {
 
 TemplateCombo::TemplateCombo(QWidget *parent) : QComboBox(parent)
@@ -12,14 +14,21 @@ TemplateCombo::TemplateCombo(QWidget *parent) : QComboBox(parent)
     setMinimumContentsLength(8);
 }
 
-QString TemplateCombo::fill(const velmo::Object *object, const QString &current)
+QString TemplateCombo::fill(const velmo::Object *object, const QString &current, bool mayStayEmpty)
 {
     const QSignalBlocker blocker(this);
-    const QStringList choices = velmo::TemplateFiles::choicesFor(object);
+    QStringList choices = velmo::TemplateFiles::choicesFor(object);
     clear();
-    addItems(choices);
-    const QString chosen = velmo::TemplateFiles::choose(choices, current);
-    setCurrentIndex(choices.indexOf(chosen));
+    QString chosen = velmo::TemplateFiles::choose(choices, current);
+    if (mayStayEmpty) {
+        addItem(u"（なし）"_s, QString());
+        if (!current.isEmpty() && !choices.contains(current))
+            choices.append(current);
+        chosen = current;
+    }
+    for (const QString &name : std::as_const(choices))
+        addItem(name, name);
+    setCurrentIndex(findData(chosen));
     return chosen;
 }
 

@@ -62,8 +62,11 @@ HtmlEditing::Edit HtmlEditing::wrap(const QString &text, int start, int end, con
                                     const QString &close)
 {
     const Selection s = normalised(text, start, end);
+    // With nothing selected the caret goes between the tags, where the text they enclose is
+    // typed next; behind the closing tag the user would have to step back first.
     if (s.start == s.end)
-        return insert(text, s.start, s.end, open + close);
+        return finished(text, Edit{s.start, s.end, editorText(open + close)},
+                        s.start + editorText(open).size());
     Edit edit{s.start, s.end,
               editorText(open) + text.mid(s.start, s.end - s.start) + editorText(close)};
     return finished(text, edit, s.start + edit.replacement.size());
@@ -74,8 +77,10 @@ HtmlEditing::Edit HtmlEditing::wrapLines(const QString &text, int start, int end
                                          const QString &itemClose, const QString &close)
 {
     const Selection s = normalised(text, start, end);
+    // An empty list gets its first item, with the caret inside it.
     if (s.start == s.end)
-        return insert(text, s.start, s.end, open + itemOpen + itemClose + close);
+        return finished(text, Edit{s.start, s.end, editorText(open + itemOpen + itemClose + close)},
+                        s.start + editorText(open + itemOpen).size());
     QStringList lines = text.mid(s.start, s.end - s.start).split(u'\n');
     // A selection that ends with its line break has no further item; an empty line inside it
     // is an empty item.
@@ -100,12 +105,13 @@ HtmlEditing::Edit HtmlEditing::convert(const QString &text, int start, int end, 
     return finished(text, edit, s.start + edit.replacement.size());
 }
 
-HtmlEditing::Edit HtmlEditing::escapeAngleBrackets(const QString &text, int start, int end)
+HtmlEditing::Edit HtmlEditing::escapeMarkup(const QString &text, int start, int end)
 {
-    Edit edit = convert(text, start, end, u"<"_s, u"&lt"_s);
+    // "&" first, so that the references made for "<" and ">" are not escaped again.
+    Edit edit = convert(text, start, end, u"&"_s, u"&amp;"_s);
     if (!edit.changesText())
         return edit;
-    edit.replacement.replace(u">"_s, u"&gt"_s);
+    edit.replacement.replace(u"<"_s, u"&lt;"_s).replace(u">"_s, u"&gt;"_s);
     edit.selectionStart = -1;
     return finished(text, edit, edit.from + edit.replacement.size());
 }
@@ -132,7 +138,7 @@ QString HtmlEditing::siteLinkClose(const QString &targetName, bool hasSelection)
 
 QString HtmlEditing::imageFragment(int kind, const QString &imagePath,
                                    const QString &userImageFolder, int width, int height,
-                                   const QString &linkAddress)
+                                   const QString &linkAddress, const QString &alternative)
 {
     if (imagePath.isEmpty())
         return {};
@@ -143,21 +149,24 @@ QString HtmlEditing::imageFragment(int kind, const QString &imagePath,
     if (!folder.isEmpty())
         relative.remove(folder);
     relative = relative.toLower();
-    const QString w = QString::number(width);
-    const QString h = QString::number(height);
+    // The alternative text is the user's words inside an attribute value.
+    const QString alt = QString(alternative)
+                            .replace(u'&', u"&amp;"_s)
+                            .replace(u'"', u"&quot;"_s)
+                            .replace(u'<', u"&lt;"_s)
+                            .replace(u'>', u"&gt;"_s);
+    const QString image =
+        u"<img src=\"_image(%1,%2,%3)\" width=\"%2\" height=\"%3\" alt=\"%4\">"_s.arg(
+            relative, QString::number(width), QString::number(height), alt);
     switch (kind) {
     case Image:
-        return u"<img src=\"_image(%1,%2,%3)\"  width=\"%2\" height=\"%3\" alt =\"\" >\r\n"_s.arg(
-            relative, w, h);
+        return image + u"\r\n"_s;
     case ImageLink:
         // Only the picture's path is lowered: a URL's path is case-sensitive.
-        return u"<a href=\"%1\" target=\"_blank\">\r\n"_s.arg(linkAddress) +
-               u"<img src=\"_image(%1,%2,%3)\" width=\"%2\" height=\"%3\" alt=\"\" >\r\n</a>\r\n"_s
-                   .arg(relative, w, h);
+        return u"<a href=\"%1\" target=\"_blank\">\r\n%2\r\n</a>\r\n"_s.arg(linkAddress, image);
     case ThumbnailLink:
-        return u"<a href=\"_image(%1,0,0)\" target=\"_blank\">\r\n"
-               u"<img src=\"_image(%1,%2,%3)\" width=\"%2\" height=\"%3\" alt=\"\" >\r\n</a>\r\n"_s
-                   .arg(relative, w, h);
+        return u"<a href=\"_image(%1,0,0)\" target=\"_blank\">\r\n%2\r\n</a>\r\n"_s.arg(relative,
+                                                                                        image);
     default:
         return {};
     }

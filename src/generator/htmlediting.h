@@ -30,7 +30,8 @@ public:
 
     // The four primitives on text (line breaks "\n") with the selection [start, end); start and
     // end may come in either order. Fragments carry "\r\n" line breaks, which the editor holds
-    // as one; the caret goes behind the inserted or wrapped text.
+    // as one; the caret goes behind the inserted or wrapped text, except that a wrap with
+    // nothing selected leaves it between the tags (in the first item of an empty list).
     static Edit insert(const QString &text, int start, int end, const QString &fragment);
     static Edit wrap(const QString &text, int start, int end, const QString &open,
                      const QString &close);
@@ -40,8 +41,9 @@ public:
     // selection nothing changes and the caret goes to 0.
     static Edit convert(const QString &text, int start, int end, const QString &from,
                         const QString &to);
-    // "<" to "&lt", then ">" to "&gt" (no semicolons), leaving the caret after the result.
-    static Edit escapeAngleBrackets(const QString &text, int start, int end);
+    // "&" to "&amp;", "<" to "&lt;" and ">" to "&gt;" in the selection, leaving the caret after
+    // the result.
+    static Edit escapeMarkup(const QString &text, int start, int end);
 
     static QString fontColorOpen(const QString &color);
     // An empty style gives a plain "<ol>".
@@ -53,9 +55,11 @@ public:
     enum ImageKind { Image = 1, ImageLink = 2, ThumbnailLink = 3 };
     // The fragment for a picture at imagePath, relative to userImageFolder when it lies there,
     // with "/" separators and in lower case. linkAddress (ImageLink only) is a URL and is kept
-    // as typed. Empty for an empty path or an unknown kind.
+    // as typed; alternative is the picture's alt text. Empty for an empty path or an unknown
+    // kind.
     static QString imageFragment(int kind, const QString &imagePath, const QString &userImageFolder,
-                                 int width, int height, const QString &linkAddress = QString());
+                                 int width, int height, const QString &linkAddress = QString(),
+                                 const QString &alternative = QString());
 
     // A fragment as the editor holds it: "\r\n" and lone "\r" become "\n".
     static QString editorText(const QString &fragment);

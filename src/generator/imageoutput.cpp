@@ -2,7 +2,6 @@
 // working folder.
 #include "generator/imageoutput.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -34,12 +33,6 @@ bool isFresh(const QString &target, const QFileInfo &source)
 {
     const QFileInfo info(target);
     return info.isFile() && info.lastModified() >= source.lastModified();
-}
-
-QString extensionOf(const QString &fileName)
-{
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot < 0 ? QString() : fileName.mid(dot);
 }
 
 void countCopy(OutputStatistics *statistics, int OutputStatistics::*counter)
@@ -150,11 +143,19 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
     } else {
         const qsizetype slash = target.lastIndexOf(u'/');
         target = target.left(slash + 1) + scaledFileName(target.mid(slash + 1), width, height);
-        if (!isFresh(target, sourceInfo) &&
-            !writeScaled(sourceInfo, target, width, height, folders.cacheFolder, statistics)) {
-            if (why != nullptr)
-                *why = undecodable(sourceWidth, sourceHeight);
-            return std::nullopt;
+        if (!isFresh(target, sourceInfo)) {
+            const ImageScaler::Job job{source, target, width, height, folders.cacheFolder};
+            if (folders.scaler != nullptr) {
+                folders.scaler->request(job);
+            } else {
+                const ImageScaler::Outcome outcome = ImageScaler::scale(job);
+                if (outcome.kind == ImageScaler::Outcome::Undecodable) {
+                    if (why != nullptr)
+                        *why = undecodable(sourceWidth, sourceHeight);
+                    return std::nullopt;
+                }
+                count(outcome, statistics);
+            }
         }
     }
     if (statistics != nullptr)
@@ -162,66 +163,24 @@ std::optional<QString> ImageOutput::placeImage(const Folders &folders, const QSt
     return unifySeparators(relativePath(target, pageOutputPath));
 }
 
-// Scales the source into target, through the cache: a copy made for the same source (path,
-// write time and size) at the same size is reused instead of decoding and encoding again.
-// False only when the source cannot be decoded; a failed save is noted in the statistics and
-// the page still refers to the target.
-bool ImageOutput::writeScaled(const QFileInfo &source, const QString &target, int width, int height,
-                              const QString &cacheFolder, OutputStatistics *statistics)
+void ImageOutput::count(const ImageScaler::Outcome &outcome, OutputStatistics *statistics)
 {
-    QString cached;
-    QString keyFile;
-    QString key;
-    if (!cacheFolder.isEmpty()) {
-        const QString sourcePath = source.absoluteFilePath();
-        const QByteArray name = QCryptographicHash::hash(
-            (sourcePath + QStringLiteral("|%1|%2").arg(width).arg(height)).toUtf8(),
-            QCryptographicHash::Sha1);
-        // The extension stays the source's, so that saving chooses the same encoder as for
-        // the target.
-        cached =
-            cacheFolder + u'/' + QString::fromLatin1(name.toHex()) + extensionOf(source.fileName());
-        keyFile = cached + QStringLiteral(".key");
-        key = QStringLiteral("%1\n%2\n%3\n")
-                  .arg(sourcePath)
-                  .arg(source.lastModified().toMSecsSinceEpoch())
-                  .arg(source.size());
-        if (QFileInfo(cached).isFile() && sameTextInFile(key, keyFile) != 0) {
-            createFolderPath(target);
-            if (copyFileReplacing(cached, target)) {
-                countCopy(statistics, &OutputStatistics::picturesFromCache);
-                return true;
-            }
-        }
+    switch (outcome.kind) {
+    case ImageScaler::Outcome::Scaled:
+        countCopy(statistics, &OutputStatistics::picturesScaled);
+        break;
+    case ImageScaler::Outcome::FromCache:
+        countCopy(statistics, &OutputStatistics::picturesFromCache);
+        break;
+    case ImageScaler::Outcome::NotWritten:
+        countCopy(statistics, &OutputStatistics::picturesScaled);
+        // The page still refers to the picture: the run is incomplete, not the page.
+        noteFailure(statistics, outcome.target, outcome.reason);
+        break;
+    case ImageScaler::Outcome::Undecodable:
+        noteFailure(statistics, outcome.target, QStringLiteral("元の画像を読み込めませんでした。"));
+        break;
     }
-
-    img::ImageObject image;
-    if (image.load(source.filePath()) == 0)
-        return false;
-    image.resize(width, height, 2);
-    countCopy(statistics, &OutputStatistics::picturesScaled);
-    QString reason;
-    if (createFolderPath(target, &reason) == 0) {
-        noteFailure(statistics, target, reason);
-        return true;
-    }
-    if (!cached.isEmpty()) {
-        // The key goes last and only after a complete save: a key on disk always describes
-        // the picture beside it.
-        QFile::remove(keyFile);
-        createFolderPath(cached);
-        if (image.save(cached) != 0 && writeTextFile(key, keyFile)) {
-            if (!copyFileReplacing(cached, target, &reason))
-                noteFailure(statistics, target, reason);
-            return true;
-        }
-    }
-    // The save replaces the target only with a complete file, but keeps no error code: the
-    // reason is judged against the raw size, which no encoding of the picture exceeds much.
-    if (image.save(target) == 0)
-        noteFailure(statistics, target,
-                    writeFailureReason(0, target, qint64(width) * qint64(height) * 4));
-    return true;
 }
 
 } // namespace velmo::gen

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-class QFileInfo;
+#include "generator/imagescaler.h"
 
 namespace velmo::gen {
 
@@ -25,11 +25,16 @@ public:
         // Where scaled copies are kept across outputs (the working folder may be emptied);
         // empty for none.
         QString cacheFolder;
+        // Where pictures to be scaled are handed, to be made away from this thread while the
+        // page that refers to them is written; null: each is made before placeImage returns.
+        ImageScaler *scaler = nullptr;
     };
 
     // Returns the picture's address relative to the page, or nothing when the source is
     // missing, cannot be decoded or the path would leave the user image folder. why, when
     // given, then says why for a source that is there but cannot be used (empty: not found).
+    // With a scaler, a picture to be scaled is only asked for: a source that cannot be decoded
+    // is then told by the scaler's outcome.
     static std::optional<QString> placeImage(const Folders &folders, const QString &path, int width,
                                              int height, const QString &pageOutputPath,
                                              OutputStatistics *statistics = nullptr,
@@ -47,9 +52,11 @@ public:
     // Turns "\" into "/" and collapses "//".
     static QString unifySeparators(QString path);
 
+    // Counts what a scaling did into statistics, a target that could not be written among the
+    // failures.
+    static void count(const ImageScaler::Outcome &outcome, OutputStatistics *statistics);
+
 private:
-    static bool writeScaled(const QFileInfo &source, const QString &target, int width, int height,
-                            const QString &cacheFolder, OutputStatistics *statistics);
     // Why a picture of that size that is there could not be scaled, for the user.
     static QString undecodable(int width, int height);
 };

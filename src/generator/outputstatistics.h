@@ -39,8 +39,17 @@ struct OutputStatistics
     // Scaled pictures decoded, scaled and encoded, and those taken from the cache instead.
     int picturesScaled = 0;
     int picturesFromCache = 0;
+    // What the publication put into the published folder: pages, pictures and other files it
+    // wrote there, and pages that were there already as they are. A preview may have written
+    // the working folder's copy before, so the counts above can say nothing of it.
+    int pagesPublished = 0;
+    int pagesAlreadyPublished = 0;
+    int picturesPublished = 0;
+    int otherFilesPublished = 0;
     // Every message shown while generating, in order.
     QStringList messages;
+    // Why the site's style sheet could not be used, as last said (empty: it could).
+    QString styleSheetProblem;
     // Every file the output wrote or found up to date in the working folder.
     QSet<QString> producedFiles;
     // The files of this run that could not be written, in order, each once; none of them is

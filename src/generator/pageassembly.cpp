@@ -2,6 +2,7 @@
 #include "generator/pageassembly.h"
 
 #include <QDate>
+#include <QFileInfo>
 
 #include "generator/htmlcontext.h"
 #include "generator/imageoutput.h"
@@ -35,15 +36,36 @@ QString writeStyleSheet(const PageContext &context)
     const QString target = context.siteWorkingFolder + QStringLiteral("/css/style.css");
     // Every page of a run copies the same style sheet: once is enough.
     if (context.cache == nullptr || context.cache->claimOnce(target)) {
-        const QString source =
-            context.site->templatePath + Document::cssFolderName() + u'/' + context.site->mainCss;
+        const QString &name = context.site->mainCss;
+        const QString source = context.site->templatePath + Document::cssFolderName() + u'/' + name;
         QString css;
+        QString problem;
         // The same check as the copy of css/<mainCss>: a document must not make output read,
         // and publish, a file outside the template's css folder.
-        // Nor through a link that leads out of the template (reported with the copy of it).
-        if (SitePaths::isPlainName(context.site->mainCss) &&
-            resolvesInside(source, context.site->templatePath))
-            css = readTextFile(source).value_or(QString());
+        if (!SitePaths::isPlainName(name)) {
+            problem = QStringLiteral("テンプレートの css フォルダの外を指しています。");
+        } else if (const QFileInfo info(source); !info.exists()) {
+            problem = QStringLiteral("テンプレートの css フォルダにありません。");
+        } else if (!resolvesInside(source, context.site->templatePath)) {
+            problem = QStringLiteral("テンプレートのフォルダの外へのリンクです。");
+        } else if (!info.isFile()) {
+            problem = QStringLiteral("通常のファイルではありません。");
+        } else if (const std::optional<QString> read = readTextFile(source)) {
+            css = *read;
+        } else {
+            problem = QStringLiteral("読み込めません。");
+        }
+        // Said once for as long as it stays so: previews write the style sheet on every pause
+        // in typing. A site that names no style sheet has nothing to say.
+        if (name.isEmpty())
+            problem.clear();
+        if (context.statistics != nullptr && problem != context.statistics->styleSheetProblem) {
+            context.statistics->styleSheetProblem = problem;
+            if (!problem.isEmpty())
+                context.report(QStringLiteral("スタイルシート「%1」を使えません。%2\r\n"
+                                              "ページは空の style.css にリンクしています。\r\n%3")
+                                   .arg(name, problem, source));
+        }
         QString reason;
         const bool written =
             createFolderPath(target, &reason) != 0 && writeTextFileIfChanged(css, target, &reason);

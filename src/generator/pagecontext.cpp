@@ -27,7 +27,7 @@ QString PageContext::siteImageFolder() const
 ImageOutput::Folders PageContext::imageFolders() const
 {
     return {userImageFolder(), siteImageFolder(),
-            global->temporaryFolder() + QStringLiteral("/.image-cache")};
+            global->temporaryFolder() + QStringLiteral("/.image-cache"), scaler};
 }
 
 } // namespace velmo::gen

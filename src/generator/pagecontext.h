@@ -15,6 +15,7 @@ class Site;
 namespace velmo::gen {
 
 struct OutputStatistics;
+class ImageScaler;
 class MenuOutputCache;
 class TemplateCache;
 
@@ -29,6 +30,8 @@ struct PageContext
     OutputStatistics *statistics = nullptr;
     // Null where every page runs its menus itself (previews).
     MenuOutputCache *menus = nullptr;
+    // Where pictures to be scaled are handed; null: each is made while the page is assembled.
+    ImageScaler *scaler = nullptr;
 
     // Shows a message (through the document's reporter) and keeps it for the summary.
     void report(const QString &message) const;

@@ -15,8 +15,10 @@
 #include <sys/stat.h>
 
 #include "generator/imageoutput.h"
+#include "generator/levelnameuse.h"
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
+#include "generator/pagefiles.h"
 #include "generator/sitepaths.h"
 #include "model/category.h"
 #include "model/classification.h"
@@ -28,6 +30,8 @@
 #include "model/objectcopy.h"
 #include "model/page.h"
 #include "model/site.h"
+
+using namespace Qt::StringLiterals;
 
 namespace velmo::gen {
 
@@ -118,7 +122,25 @@ bool sameTime(const timespec &a, const timespec &b)
 
 } // namespace
 
-SiteOutput::SiteOutput(Document &global) : m_global(global) {}
+SiteOutput::SiteOutput(Document &global)
+    : m_global(global), m_scaler(std::make_unique<ImageScaler>())
+{}
+
+bool SiteOutput::waitForPictures()
+{
+    bool finished = true;
+    if (m_scaler->pendingCount() > 0) {
+        if (m_pictureWaiter)
+            finished = m_pictureWaiter(*m_scaler);
+        else
+            m_scaler->waitForDone();
+    }
+    if (!finished)
+        m_scaler->cancel();
+    for (const ImageScaler::Outcome &outcome : m_scaler->takeOutcomes())
+        ImageOutput::count(outcome, &m_statistics);
+    return finished;
+}
 
 void SiteOutput::report(const QString &message)
 {
@@ -280,6 +302,10 @@ SiteOutput::Result SiteOutput::runWholeSite(bool publish, QString *publishedFold
     const Result result = generateAll(*site);
     if (result == Result::Stopped)
         return reportStopped();
+    // Nothing is checked or published from a working folder still waiting for its pictures,
+    // nor from one the user gave up on.
+    if (result == Result::Cancelled || !waitForPictures())
+        return Result::Cancelled;
     QStringList files;
     if (!sweepWorkingFolder(workingFolder, &files)) {
         report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
@@ -448,10 +474,12 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const Confine
     for (const QString &file : files)
         relative << QDir::cleanPath(file).mid(prefix);
     // A published folder that is the working folder or lies inside it takes the general copy,
-    // which leaves its own subtree out.
+    // which leaves its own subtree out; every file counts as published.
     if (destinationRoot.isEmpty() || sourceRoot.isEmpty() || destinationRoot == sourceRoot ||
         destinationRoot.startsWith(sourceRoot + u'/')) {
         copyFolderTree(workingFolder, published.root(), skipped, failures);
+        for (const QString &file : std::as_const(relative))
+            countPublished(file, true);
         return relative;
     }
     const QString root = published.root() + u'/';
@@ -480,11 +508,13 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const Confine
                 if (m_statistics.keptFiles.contains(source) &&
                     sameTime(to.modified, from.modified)) {
                     present << name;
+                    countPublished(name, false);
                     continue;
                 }
                 if (published.holdsSameBytes(source, name)) {
                     published.setModified(name, from.modified);
                     present << name;
+                    countPublished(name, false);
                     continue;
                 }
             }
@@ -525,12 +555,32 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const Confine
             return {relative[copy.index], QString()};
         });
     for (const WriteFailure &copy : copyFailures) {
-        if (!copy.reason.isEmpty())
+        if (!copy.reason.isEmpty()) {
             failures->append(copy);
-        else if (!copy.path.isEmpty())
+        } else if (!copy.path.isEmpty()) {
             present << copy.path;
+            countPublished(copy.path, true);
+        }
     }
     return present;
+}
+
+void SiteOutput::countPublished(const QString &file, bool written)
+{
+    static const QStringList pictures = {u".jpg"_s, u".jpeg"_s, u".png"_s, u".gif"_s, u".bmp"_s,
+                                         u".tif"_s, u".tiff"_s, u".svg"_s, u".webp"_s};
+    const auto endsWithAny = [&file](const QStringList &suffixes) {
+        return std::any_of(suffixes.begin(), suffixes.end(), [&file](const QString &suffix) {
+            return file.endsWith(suffix, Qt::CaseInsensitive);
+        });
+    };
+    OutputStatistics &s = m_statistics;
+    if (endsWithAny({u".html"_s, u".htm"_s}))
+        ++(written ? s.pagesPublished : s.pagesAlreadyPublished);
+    else if (written && endsWithAny(pictures))
+        ++s.picturesPublished;
+    else if (written)
+        ++s.otherFilesPublished;
 }
 
 bool SiteOutput::sweepWorkingFolder(const QString &workingFolder, QStringList *kept)
@@ -580,6 +630,8 @@ SiteOutput::Result SiteOutput::regenerateAll()
     const Result result = generateAll(*site);
     if (result == Result::Stopped)
         return reportStopped();
+    if (result == Result::Cancelled || !waitForPictures())
+        return Result::Cancelled;
     finishLinkCheck(SitePaths::workingFolder(m_global, *site));
     return reportWriteFailures(result);
 }
@@ -658,14 +710,25 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_runCategoryFolders.clear();
     if (m_cacheMenus)
         m_menuOutputs.begin(site);
+    // A page whose file an earlier page writes would replace that page without a word: the
+    // first keeps the file, and the user hears of the other.
+    const PageFiles files(site);
+    QSet<const Page *> skipped;
+    for (const PageFiles::Clash &clash : files.clashes())
+        skipped.insert(clash.skipped);
     bool stopped = false;
+    bool cancelled = false;
     for (Category *category : std::as_const(m_runCategories)) {
         for (Page *page : category->pages) {
             ContentGroup *first = page->contentGroups.first();
-            if (first == nullptr)
+            if (first == nullptr || skipped.contains(page) || cancelled)
                 continue;
             if ((stopped = isStopRequested()))
                 break;
+            if (m_cancelCheck && m_cancelCheck()) {
+                cancelled = true;
+                continue;
+            }
             OutputContext context{this, {}};
             QString path;
             ObjectChain chain;
@@ -681,6 +744,16 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_linkPathsByFolder.clear();
     m_runCategoryFolders.clear();
     m_menuOutputs.clear();
+    if (cancelled) {
+        m_scaler->cancel();
+        return Result::Cancelled;
+    }
+    if (const QString message = files.skippedMessage(); !message.isEmpty())
+        report(message);
+    // A level renamed in the site leaves the templates that read the old name with empty menus.
+    if (const QString message = LevelNameUse::unknownNamesMessage(site, m_cache);
+        !message.isEmpty())
+        report(message);
     reportPagesWithoutTemplate();
     reportRefusedTemplates(true);
     reportExpansionFailures(0);
@@ -719,9 +792,7 @@ void SiteOutput::writeSiteFeeds(const Site &site, const QString &workingFolder)
 
 QString SiteOutput::templateProblem(const Site &site, const Page &page)
 {
-    QString name = page.name;
-    if (const auto *category = object_cast<Category>(page.parent()))
-        name = category->name + QStringLiteral(" / ") + name;
+    const QString name = PageFiles::pageLabel(page);
     if (page.templateName.isEmpty())
         return QStringLiteral("「%1」: テンプレートが設定されていません。").arg(name);
     if (!SitePaths::isPlainName(page.templateName))
@@ -896,8 +967,9 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
                                     page->templateName,
                                 site.templatePath);
         updateLinkPaths(site, workingFolder, outputPath);
-        const PageContext pageContext{&m_global,  &site,    page,          workingFolder,
-                                      outputPath, &m_cache, &m_statistics, &m_menuOutputs};
+        const PageContext pageContext{&m_global,     &site,          page,
+                                      workingFolder, outputPath,     &m_cache,
+                                      &m_statistics, &m_menuOutputs, m_scaler.get()};
         const qsizetype failuresBefore = m_statistics.expansionFailures.size();
         PageAssembly::assemble(pageContext, text);
         if (m_runSite != &site)

@@ -2,12 +2,15 @@
 // working folder, walking its pages, generating each page and publishing the result.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 #include <QHash>
 #include <QList>
 #include <QString>
 
+#include "generator/imagescaler.h"
 #include "generator/linkcheck.h"
 #include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
@@ -43,6 +46,8 @@ public:
         // Stopped on request (reported): what was published is complete file by file, and the
         // published list still names every file Velmo wrote there.
         Stopped,
+        // The user stopped it: nothing was published.
+        Cancelled,
     };
 
     enum class PreviewResult {
@@ -92,6 +97,19 @@ public:
     static Page *findHomePage(Site &site);
 
     const OutputStatistics &statistics() const { return m_statistics; }
+    // Scales the pictures the pages ask for on every core while the pages are written. A
+    // whole-site run waits for it before anything is checked or published; a preview does not,
+    // its page referring to where the pictures will be (idle() then says when they are).
+    ImageScaler &pictureScaler() { return *m_scaler; }
+    // How a whole-site run waits for its pictures: false when the user cancelled. Without one
+    // the run blocks until they are done.
+    void setPictureWaiter(std::function<bool(ImageScaler &)> waiter)
+    {
+        m_pictureWaiter = std::move(waiter);
+    }
+    // Asked before each page of a whole-site run; true stops the run, which then publishes
+    // nothing.
+    void setCancelCheck(std::function<bool()> check) { m_cancelCheck = std::move(check); }
     // On by default: a whole-site run expands each menu once per selected chain and folder.
     // Off, every page runs its menus, which must give the same bytes.
     void setMenuCaching(bool on) { m_cacheMenus = on; }
@@ -129,6 +147,8 @@ private:
     // Shows a message and keeps it for the summary.
     void report(const QString &message);
     Result generateAll(Site &site);
+    // Waits for the pictures asked for and counts what became of them; false when cancelled.
+    bool waitForPictures();
     // Finishes the link check, when there is one, on what this run produced.
     void finishLinkCheck(const QString &workingFolder);
     // Removes from the working folder every file this output did not produce, and the folders
@@ -142,6 +162,9 @@ private:
     QStringList publishFiles(const QString &workingFolder, const ConfinedFolder &published,
                              const QStringList &files, const QSet<QString> &skipped,
                              const QSet<QString> &owned, QList<WriteFailure> *failures);
+    // Counts a file of the publication (relative path) as written to the published folder, or
+    // as there already.
+    void countPublished(const QString &file, bool written);
     void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
     // Removes from published the files of the last publication (owned) that this one no
     // longer writes, then lists what this one wrote. Files in kept (paths below the published
@@ -169,6 +192,9 @@ private:
     void mergeExpansionFailures(const QString &workingFolder);
 
     Document &m_global;
+    std::unique_ptr<ImageScaler> m_scaler;
+    std::function<bool(ImageScaler &)> m_pictureWaiter;
+    std::function<bool()> m_cancelCheck;
     TemplateCache m_cache;
     MenuOutputCache m_menuOutputs;
     bool m_cacheMenus = true;

@@ -146,8 +146,10 @@ bool plausible(QSize claimed, int bytesPerPixel, qint64 fileSize)
 // Qt refuses to decode pictures above a process-wide allocation limit (128 MB in Qt 6.4, a
 // 5,700-pixel square at 32 bits). Pictures that pass our own limits get, for the one read, the
 // limit their header's size needs, but only when the file is big enough to hold such a
-// picture: a 50-byte file claiming a 10,000-pixel square stays under Qt's own limit. The lock
-// keeps two raises from restoring each other's.
+// picture: a 50-byte file claiming a 10,000-pixel square stays under Qt's own limit.
+// Pictures are decoded on several threads at once: the limit is only ever raised while one of
+// them needs it, and goes back to Qt's own when the last such read is over, so that no read
+// has the limit lowered under it. Reads under Qt's own limit take the lock only for a moment.
 class AllocationLimitScope
 {
 public:
@@ -157,30 +159,42 @@ public:
         if (!claimed.isValid() || !plausible(claimed, 8, fileSize))
             return;
         const int needed = int((qint64(claimed.width()) * claimed.height() * 8) >> 20) + 1;
-        m_lock = std::unique_lock<std::mutex>(mutex());
-        m_previous = QImageReader::allocationLimit();
-        if (m_previous > 0 && needed > m_previous) {
+        const std::lock_guard<std::mutex> lock(state().mutex);
+        State &shared = state();
+        const int own = shared.raisers > 0 ? shared.ownLimit : QImageReader::allocationLimit();
+        if (own <= 0 || needed <= own)
+            return;
+        if (shared.raisers++ == 0)
+            shared.ownLimit = own;
+        if (needed > QImageReader::allocationLimit())
             QImageReader::setAllocationLimit(needed);
-            m_raised = true;
-        }
+        m_raised = true;
     }
     ~AllocationLimitScope()
     {
-        if (m_raised)
-            QImageReader::setAllocationLimit(m_previous);
+        if (!m_raised)
+            return;
+        const std::lock_guard<std::mutex> lock(state().mutex);
+        if (--state().raisers == 0)
+            QImageReader::setAllocationLimit(state().ownLimit);
     }
     AllocationLimitScope(const AllocationLimitScope &) = delete;
     AllocationLimitScope &operator=(const AllocationLimitScope &) = delete;
 
 private:
-    static std::mutex &mutex()
+    struct State
     {
-        static std::mutex instance;
+        std::mutex mutex;
+        int raisers = 0;
+        // Qt's limit before the first of the raising reads under way.
+        int ownLimit = 0;
+    };
+    static State &state()
+    {
+        static State instance;
         return instance;
     }
 
-    std::unique_lock<std::mutex> m_lock;
-    int m_previous = 0;
     bool m_raised = false;
 };
 
@@ -287,10 +301,15 @@ int ImageObject::create(int width, int height, int newMode)
 
 int ImageObject::load(const QString &filePath)
 {
+    return loadForSize(filePath, 0, 0);
+}
+
+int ImageObject::loadForSize(const QString &filePath, int width, int height)
+{
     free();
     int result = 0;
     try {
-        result = decodeInto(filePath);
+        result = decodeInto(filePath, QSize(width, height));
     } catch (const cv::Exception &) {
         result = 0;
     } catch (const std::bad_alloc &) {
@@ -306,7 +325,7 @@ int ImageObject::load(const QString &filePath)
     return 1;
 }
 
-int ImageObject::decodeInto(const QString &filePath)
+int ImageObject::decodeInto(const QString &filePath, QSize scaledTo)
 {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
@@ -354,6 +373,24 @@ int ImageObject::decodeInto(const QString &filePath)
     // told apart, by its header. 16-bit ones (RGB555/565) count as 24.
     const int opaqueBits = format == "bmp" && BmpCodec::bitsPerPixel(bytes) == 32 ? 32 : 24;
 
+    // A JPEG to be reduced is decoded at the smallest eighth of its size (libjpeg's scaled
+    // decoding) that still covers the size asked for, without computing the pixels it would
+    // drop; the caller's interpolation does the rest. Asking Qt for the final size instead
+    // would add its own smooth scaling, a tenth of the whole time, for nothing.
+    QSize claimedSize = claimed;
+    if (format == "jpeg" && claimed.isValid() && scaledTo.isValid() && !scaledTo.isEmpty()) {
+        const auto eighthsOf = [](int side, int eighths) { return (side * eighths + 7) / 8; };
+        int eighths = 1;
+        while (eighths < 8 && (eighthsOf(claimed.width(), eighths) < scaledTo.width() ||
+                               eighthsOf(claimed.height(), eighths) < scaledTo.height()))
+            ++eighths;
+        if (eighths < 8) {
+            claimedSize =
+                QSize(eighthsOf(claimed.width(), eighths), eighthsOf(claimed.height(), eighths));
+            reader.setScaledSize(claimedSize);
+        }
+    }
+
     // A picture announced in the pixels' own layout is decoded straight into them, saving a
     // second copy of what may be tens of megabytes; only for a size the file can hold.
     const QImage::Format announced = reader.imageFormat();
@@ -362,11 +399,13 @@ int ImageObject::decodeInto(const QString &filePath)
     cv::Mat pixels;
     QImage image;
     if (inPlace) {
-        pixels = newPixels(claimed.width(), claimed.height());
-        image = QImage(pixels.data, claimed.width(), claimed.height(), qsizetype(pixels.step),
-                       announced);
+        pixels = newPixels(claimedSize.width(), claimedSize.height());
+        image = QImage(pixels.data, claimedSize.width(), claimedSize.height(),
+                       qsizetype(pixels.step), announced);
     }
     {
+        // The full size: libjpeg's reduced decode may be up to twice the size asked for, and
+        // other formats are decoded whole.
         const AllocationLimitScope limit(claimed, fileSize);
         if (!reader.read(&image))
             return 0;
@@ -374,9 +413,9 @@ int ImageObject::decodeInto(const QString &filePath)
     if (image.isNull() || !decodable(image.width(), image.height()))
         return 0;
     if (inPlace && image.constBits() == pixels.data && image.format() == announced &&
-        image.size() == claimed) {
+        image.size() == claimedSize) {
         image = QImage();
-        replacePixels(std::move(pixels), claimed.width(), claimed.height());
+        replacePixels(std::move(pixels), claimedSize.width(), claimedSize.height());
         sourceBitsPerPixel = announced == QImage::Format_ARGB32 ? 32 : opaqueBits;
         sourceColorTable.clear();
         return 1;

@@ -61,6 +61,8 @@ void ImageRecordList::load(const QString &folder)
             m_records.append(std::move(record));
         }
     }
+    // By name until a sort is chosen: the file system's order means nothing to the user.
+    order(m_sortType >= 0 ? m_sortType : NameAscending);
     select(m_records.isEmpty() ? -1 : 0);
 }
 
@@ -72,8 +74,16 @@ int ImageRecordList::sortTypeFor(SortKey key) const
 
 void ImageRecordList::sort(int type)
 {
-    if (type < NameDescending || type > MostBytesFirst)
+    if (type < NameAscending || type > MostBytesFirst)
         return;
+    order(type);
+    m_sortType = type;
+    if (!m_records.isEmpty())
+        select(0);
+}
+
+void ImageRecordList::order(int type)
+{
     auto before = [type](const ImageRecord &a, const ImageRecord &b) {
         switch (type) {
         case NameDescending:
@@ -95,9 +105,6 @@ void ImageRecordList::sort(int type)
         }
     };
     std::stable_sort(m_records.begin(), m_records.end(), before);
-    m_sortType = type;
-    if (!m_records.isEmpty())
-        select(0);
 }
 
 qsizetype ImageRecordList::indexOf(const QString &path) const

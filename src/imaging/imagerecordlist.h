@@ -32,8 +32,8 @@ class ImageRecordList
 public:
     // The sort types: an even one is what a button's first press gives, the odd one its second.
     enum SortType {
-        NameDescending = 0,
-        NameAscending = 1,
+        NameAscending = 0,
+        NameDescending = 1,
         NewestFirst = 2,
         OldestFirst = 3,
         SmallestFirst = 4,
@@ -43,8 +43,8 @@ public:
     };
     enum SortKey { ByName = 0, ByModified = 1, BySize = 2, ByBytes = 3 };
 
-    // Lists the folder's .gif, .jpg, .bmp, .png and .tiff files (extension in any case), group
-    // by group in the order the file system gives, and selects the first. The sort type stays.
+    // Lists the folder's .gif, .jpg, .bmp, .png and .tiff files (extension in any case) in the
+    // sort order chosen last, by name until a sort is chosen, and selects the first.
     void load(const QString &folder);
     void clear();
 
@@ -67,6 +67,8 @@ public:
     const ImageRecord *selectedRecord() const;
 
 private:
+    void order(int type);
+
     QList<ImageRecord> m_records;
     int m_sortType = -1;
     qsizetype m_selected = -1;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -615,6 +616,25 @@ QString findFileIgnoringCase(const QString &path)
         current = join(current, *match);
     }
     return current;
+}
+
+QString userStateFolder()
+{
+    // The XDG base directory rules ignore a relative value.
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || QDir::isRelativePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/velmo");
+}
+
+QString documentStateName(const QString &documentPath)
+{
+    const QString absolute = QFileInfo(documentPath).absoluteFilePath();
+    const QString digest = QString::fromLatin1(
+        QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+    QString base = QFileInfo(absolute).completeBaseName().left(60);
+    base.replace(u'/', u'_');
+    return base + u'-' + digest;
 }
 
 } // namespace velmo

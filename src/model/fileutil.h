@@ -103,6 +103,14 @@ QStringList pathComponents(const QString &path);
 // True when path, its links followed, names an entry inside folder (its links followed too): a
 // template file that a link does not take elsewhere on the disk. False for what does not exist.
 bool resolvesInside(const QString &path, const QString &folder);
+// The program's folder in the user's state folder: $XDG_STATE_HOME/velmo, else
+// ~/.local/state/velmo. What a person's work leaves behind that belongs in no document (recovery
+// files, the trees' opened rows) is kept below it.
+QString userStateFolder();
+// A file name for what is kept about the document at documentPath: its name (cut to 60
+// characters) and a digest of its absolute path, as the path may be longer than a name may be.
+QString documentStateName(const QString &documentPath);
+
 // The existing entry whose path matches path without regard to case (an exact match wins);
 // an empty string when there is none. Linux names are case-sensitive, the documents' are not.
 QString findFileIgnoringCase(const QString &path);

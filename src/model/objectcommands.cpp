@@ -205,14 +205,25 @@ int ObjectCommands::deleteCommandFor(const Object *target)
     return 0;
 }
 
+namespace {
+
+bool isPluginHierarchy(const Object *object)
+{
+    const auto *classification = object_cast<Classification>(object);
+    return classification != nullptr && classification->kind == Classification::kKindPlugin;
+}
+
+} // namespace
+
 bool ObjectCommands::canDeleteToStorage(const Object *object)
 {
-    // Only these parents hold these objects in a list the user may delete from.
+    // Only these parents hold these objects in a list the user may delete from. A plug-in page
+    // is a page like any other: left out, it could never be removed.
     const Object *up = object != nullptr ? object->parent() : nullptr;
     if (object_cast<Category>(object) != nullptr)
         return object_cast<Category>(up) || object_cast<Classification>(up);
     if (object_cast<Page>(object) != nullptr)
-        return object_cast<Category>(up) != nullptr;
+        return object_cast<Category>(up) != nullptr || isPluginHierarchy(up);
     if (object_cast<ContentGroup>(object) != nullptr)
         return object_cast<Page>(up) || object_cast<ContentGroup>(up);
     return false;
@@ -222,8 +233,9 @@ bool ObjectCommands::isAcceptedPair(const Object *source, const Object *target)
 {
     if (object_cast<Category>(source) != nullptr)
         return object_cast<Category>(target) || object_cast<Classification>(target);
+    // A plug-in page taken to the storage box can be brought back.
     if (object_cast<Page>(source) != nullptr)
-        return object_cast<Category>(target) != nullptr;
+        return object_cast<Category>(target) != nullptr || isPluginHierarchy(target);
     if (object_cast<ContentGroup>(source) != nullptr)
         return object_cast<Page>(target) || object_cast<ContentGroup>(target);
     return false;

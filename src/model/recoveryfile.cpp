@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -68,11 +67,7 @@ bool renameOver(const QString &from, const QString &to)
 
 QString RecoveryFile::folder()
 {
-    // The XDG base directory rules ignore a relative value.
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || QDir::isRelativePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/velmo/recovery");
+    return userStateFolder() + QStringLiteral("/recovery");
 }
 
 namespace {
@@ -83,14 +78,7 @@ QString documentPrefix(const QString &documentPath)
 {
     if (documentPath.isEmpty())
         return QStringLiteral("untitled-");
-    // The path itself may be longer than a file name may be; its digest is not, and the file's
-    // own name keeps the folder readable for a person looking into it.
-    const QString absolute = QFileInfo(documentPath).absoluteFilePath();
-    const QString digest = QString::fromLatin1(
-        QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
-    QString base = QFileInfo(absolute).completeBaseName().left(60);
-    base.replace(u'/', u'_');
-    return base + u'-' + digest + u'-';
+    return documentStateName(documentPath) + u'-';
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // closing the window, and what the navigation form shows after each.
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
@@ -63,7 +64,7 @@ velmo::Site *addSite(AppFixture &f, const QString &name)
 
 QString saveQuestion(const QString &name)
 {
-    return u"Save changes to %1?"_s.arg(name);
+    return u"%1 への変更を保存しますか？"_s.arg(name);
 }
 
 QStringList comboEntries(const QComboBox *combo)
@@ -178,7 +179,7 @@ void TestAppDocument::startsEmptyWhenCommandLineDocumentFails()
     QVERIFY2(shown.first().contains(u"開けませんでした"_s) && shown.first().contains(broken),
              qPrintable(shown.first()));
     QVERIFY(f.frame()->isVisible());
-    QCOMPARE(f.frame()->windowTitle(), u"Untitled - Velmo"_s);
+    QCOMPARE(f.frame()->windowTitle(), u"無題 - Velmo"_s);
     QVERIFY(f.doc().pathName().isEmpty());
     QVERIFY(f.global().sites.isEmpty());
     QVERIFY(f.app().recentFiles().files().isEmpty());
@@ -189,7 +190,7 @@ void TestAppDocument::startsEmptyWithoutDocument()
 {
     AppFixture f;
     QVERIFY(f.start());
-    QCOMPARE(f.frame()->windowTitle(), u"Untitled - Velmo"_s);
+    QCOMPARE(f.frame()->windowTitle(), u"無題 - Velmo"_s);
     QVERIFY(!f.doc().isModified());
     QVERIFY(f.global().sites.isEmpty());
     // The built-in catalogue is there from the start.
@@ -262,7 +263,7 @@ void TestAppDocument::newAsksToSave()
     QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(document)});
     QCOMPARE(f.messageBoxes().queuedAnswers(), 0);
     if (replaced) {
-        QCOMPARE(f.frame()->windowTitle(), u"Untitled - Velmo"_s);
+        QCOMPARE(f.frame()->windowTitle(), u"無題 - Velmo"_s);
         QVERIFY(f.global().sites.isEmpty());
         verifyNavigationEmpty(f);
     } else {
@@ -298,8 +299,9 @@ void TestAppDocument::saveAsWritesReopenableFile()
     QVERIFY(QFileInfo::exists(saved));
     const FileDialogWrapper::Request request = f.fileDialogs().requests().constLast();
     QCOMPARE(request.mode, FileDialogWrapper::Mode::Save);
-    QCOMPARE(request.directory, u"Untitled.vlm"_s);
-    QVERIFY(request.nameFilters.contains(u"Velmo Files (*.vlm)"_s));
+    // A new document is proposed in the home folder; file dialogs start where the document is.
+    QCOMPARE(request.directory, QDir::homePath() + u"/無題.vlm"_s);
+    QVERIFY(request.nameFilters.contains(u"Velmo 文書 (*.vlm)"_s));
     QCOMPARE(f.frame()->windowTitle(), u"mysite.vlm - Velmo"_s);
     QVERIFY(!f.doc().isModified());
     QCOMPARE(f.app().recentFiles().files().value(0), saved);
@@ -315,7 +317,7 @@ void TestAppDocument::saveAsWritesReopenableFile()
     f.messageBoxes().queueAnswer(QMessageBox::No);
     f.fileDialogs().queueFileName(saved);
     trigger(f.frame()->fileOpenAction());
-    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(u"Untitled"_s)});
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{saveQuestion(u"無題"_s)});
     QCOMPARE(f.fileDialogs().requests().constLast().mode, FileDialogWrapper::Mode::Open);
     QCOMPARE(f.fileDialogs().queuedFileNames(), 0);
     QCOMPARE(f.global().sites.count(), 1);
@@ -361,7 +363,7 @@ void TestAppDocument::failedSaveKeepsDocumentModified()
     QVERIFY(!QFileInfo::exists(target));
     QVERIFY(f.doc().isModified());
     QVERIFY(f.doc().pathName().isEmpty());
-    QCOMPARE(f.frame()->windowTitle(), u"Untitled* - Velmo"_s);
+    QCOMPARE(f.frame()->windowTitle(), u"無題* - Velmo"_s);
     QVERIFY(f.app().recentFiles().files().isEmpty());
 }
 

@@ -359,7 +359,7 @@ void TestAppSettings::failingRecentEntryLeavesTheList()
     f.frame()->recentFileActions().at(1)->trigger();
     const QStringList shown = f.messageBoxes().shownTexts();
     QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown.first(), u"Save changes to %1?"_s.arg(good));
+    QCOMPARE(shown.first(), u"%1 への変更を保存しますか？"_s.arg(good));
     QVERIFY2(shown.last().contains(gone), qPrintable(shown.last()));
     QCOMPARE(f.doc().pathName(), good);
     QVERIFY(f.doc().isModified());

@@ -2,7 +2,6 @@
 // and content panes, the preview pane with its browser and buttons, and the message boxes.
 #include <QAction>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -112,18 +111,6 @@ QWebEngineView *browserView(AppFixture &f)
 }
 
 } // namespace
-
-// Stands in for the desktop's URL handlers.
-class UrlRecorder : public QObject
-{
-    Q_OBJECT
-
-public Q_SLOTS:
-    void open(const QUrl &url) { urls << url; }
-
-public:
-    QList<QUrl> urls;
-};
 
 class TestMainWindow : public QObject
 {
@@ -494,7 +481,7 @@ void TestMainWindow::previewShowsRequestedPages()
     QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"Velmo"_s, kLoadTimeout);
     QCOMPARE(browserView(f), view);
     QCOMPARE(f.frame()->previewView()->previewDialog()->browser()->locationUrl(),
-             PreviewBrowser::homePageAddress());
+             PreviewBrowser::homePageAddress() + u"?nosite"_s);
 
     QVERIFY(QDir().mkpath(f.path(u"site out"_s)));
     const QString first = writeHtml(f.path(u"site out/最初 のページ.html"_s), u"First"_s);
@@ -663,18 +650,39 @@ void TestMainWindow::browserAndSourceButtons()
     const QString address = QUrl::fromLocalFile(page).toString(QUrl::FullyEncoded);
 
     // Configured programs get the address and the file; the rows left empty hand the page to
-    // the desktop's own handlers.
-    UrlRecorder desktop;
-    QDesktopServices::setUrlHandler(u"file"_s, &desktop, "open");
+    // the desktop's own handlers, through xdg-open (one that records, here).
+    const QString desktopBin = f.path(u"bin"_s);
+    QVERIFY(QDir().mkpath(desktopBin));
+    apptest::writeAll(desktopBin + u"/xdg-mime"_s, "#!/bin/sh\necho browser.desktop\n");
+    QFile::setPermissions(desktopBin + u"/xdg-mime"_s, QFile::ReadOwner | QFile::ExeOwner);
+    const QString xdgOpen = writeRecorder(desktopBin + u"/xdg-open"_s);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(desktopBin) + ':' + path);
     for (const QString &name : {u"browser1Button"_s, u"browser2Button"_s, u"source2Button"_s})
         click(name);
     QTRY_COMPARE(recorded(browser), QStringList{address});
     QTRY_COMPARE(recorded(editor), QStringList{page});
-    QCOMPARE(desktop.urls, QList<QUrl>{QUrl(address)});
-    QDesktopServices::unsetUrlHandler(u"file"_s);
+    QTRY_COMPARE(recorded(xdgOpen), QStringList{page});
     QTest::qWait(200);
     QCOMPARE(recorded(browser).size(), 1);
     QCOMPARE(recorded(editor).size(), 1);
+    QVERIFY(f.messageBoxes().shownTexts().isEmpty());
+
+    // A program that cannot be started, and a desktop handler that fails, are both told, with
+    // where a program is set.
+    f.global().externalPrograms.browserPaths[2] = f.path(u"no such browser"_s);
+    click(u"browser3Button"_s);
+    QCOMPARE(f.messageBoxes().shownTexts().size(), 1);
+    QVERIFY2(
+        f.messageBoxes().shownTexts().constLast().contains(u"「ブラウザアプリケーション ３」"_s),
+        qPrintable(f.messageBoxes().shownTexts().constLast()));
+    apptest::writeAll(xdgOpen, "#!/bin/sh\nexit 4\n");
+    click(u"browser2Button"_s);
+    QTRY_COMPARE(f.messageBoxes().shownTexts().size(), 2);
+    QVERIFY2(f.messageBoxes().shownTexts().constLast().startsWith(
+                 u"「ブラウザ２」: 既定のプログラムを起動できませんでした。"_s),
+             qPrintable(f.messageBoxes().shownTexts().constLast()));
+    qputenv("PATH", path);
 
     QVERIFY(!launchProgram(QString(), u"x"_s));
     QVERIFY(launchProgram(editor, u"\"two words\" second"_s));
@@ -701,7 +709,7 @@ void TestMainWindow::documentDroppedOnPreviewIsOpened()
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(surface, &drop);
     QTRY_COMPARE(f.frame()->windowTitle(), u"onpreview.vlm - Velmo"_s);
-    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{u"Save changes to Untitled?"_s});
+    QCOMPARE(f.messageBoxes().shownTexts(), QStringList{u"無題 への変更を保存しますか？"_s});
     QTRY_COMPARE_WITH_TIMEOUT(view->title(), u"Velmo"_s, kLoadTimeout);
 }
 

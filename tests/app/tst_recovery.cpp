@@ -185,7 +185,7 @@ void TestRecovery::untitledDocumentIsRecovered()
     QVERIFY(next.start());
     QCOMPARE(next.global().sites.count(), 1);
     QCOMPARE(next.global().sites.first()->name, u"unsaved"_s);
-    QCOMPARE(next.doc().title(), u"Untitled"_s);
+    QCOMPARE(next.doc().title(), u"無題"_s);
     QVERIFY(next.doc().isModified());
     QVERIFY(!QFileInfo::exists(stale));
     QVERIFY(QFile::remove(running));

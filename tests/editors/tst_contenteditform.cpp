@@ -69,6 +69,7 @@ private Q_SLOTS:
     void typingStoresTheTextWithCrLf();
     void otherGroupKindsLeaveTheBoxReadOnly();
     void oneUndoTakesBackAButton();
+    void undoLeavesTheCaretWhereTheChangeWas();
     void imageFragments_data();
     void imageFragments();
     void updateShowsThePageAtTheContent();
@@ -183,6 +184,28 @@ void TestContentEditForm::oneUndoTakesBackAButton()
     QCOMPARE(m_content->value, u"first\r\nsecond"_s);
 }
 
+void TestContentEditForm::undoLeavesTheCaretWhereTheChangeWas()
+{
+    QTextCursor cursor = m_edit->textCursor();
+    cursor.setPosition(5);
+    m_edit->setTextCursor(cursor);
+    // Nothing selected: the caret goes between the tags, where the text is typed.
+    click(u"emButton"_s);
+    QCOMPARE(m_edit->toPlainText(), u"first<em></em>\nsecond"_s);
+    QCOMPARE(m_edit->textCursor().position(), 9);
+
+    // Undone in the box, the next letter lands where the tags were.
+    QTest::keyClick(m_edit, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClicks(m_edit, u"x"_s);
+    QCOMPARE(m_content->value, u"firstx\r\nsecond"_s);
+    // Undone through the document's history (the 編集 menu), likewise.
+    m_controller->endTyping();
+    m_controller->undo();
+    QCOMPARE(m_edit->toPlainText(), u"first\nsecond"_s);
+    QTest::keyClicks(m_edit, u"y"_s);
+    QCOMPARE(m_content->value, u"firsty\r\nsecond"_s);
+}
+
 void TestContentEditForm::imageFragments_data()
 {
     QTest::addColumn<QString>("insertButton");
@@ -190,15 +213,15 @@ void TestContentEditForm::imageFragments_data()
     // clang-format off
     QTest::newRow("image")
         << u"insertImageButton"_s
-        << u"<img src=\"_image(/pic.png,40,30)\"  width=\"40\" height=\"30\" alt =\"\" >\r\n"_s;
+        << u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"cup\">\r\n"_s;
     QTest::newRow("image link keeps the address's case")
         << u"insertImageLinkButton"_s
         << u"<a href=\"https://Example.org/Big.HTML\" target=\"_blank\">\r\n"
-           u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"\" >\r\n</a>\r\n"_s;
+           u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"cup\">\r\n</a>\r\n"_s;
     QTest::newRow("thumbnail link")
         << u"insertThumbnailLinkButton"_s
         << u"<a href=\"_image(/pic.png,0,0)\" target=\"_blank\">\r\n"
-           u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"\" >\r\n</a>\r\n"_s;
+           u"<img src=\"_image(/pic.png,40,30)\" width=\"40\" height=\"30\" alt=\"cup\">\r\n</a>\r\n"_s;
     // clang-format on
 }
 
@@ -222,6 +245,7 @@ void TestContentEditForm::imageFragments()
             return false;
         QTest::keyClicks(select->findChild<QLineEdit *>(u"urlEdit"_s),
                          u"https://Example.org/Big.HTML"_s);
+        QTest::keyClicks(select->findChild<QLineEdit *>(u"altEdit"_s), u"cup"_s);
         QTest::mouseClick(select->findChild<QPushButton *>(insertButton), Qt::LeftButton);
         answered = true;
         return true;

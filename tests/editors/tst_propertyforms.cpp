@@ -2,6 +2,7 @@
 // tree's row, the template combos, the link menu and its target, and forms whose object went.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,8 +17,10 @@
 #include "editors/editingforms.h"
 #include "editors/propertyform.h"
 #include "model/category.h"
+#include "model/classification.h"
 #include "model/contentgroup.h"
 #include "model/fileutil.h"
+#include "model/objectcommands.h"
 #include "model/page.h"
 #include "model/site.h"
 #include "navtestsupport.h"
@@ -106,8 +109,10 @@ void TestPropertyForms::pageFormWritesEveryField()
     apptest::retype(name, u"新しい名前"_s);
     QCOMPARE(page->name, u"新しい名前"_s);
     QCOMPARE(w.treeText(page), u"新しい名前"_s);
-    apptest::retype(child<QLineEdit>(form, u"pageFileNameEdit"_s), u"News-1"_s);
-    QCOMPARE(page->fileName, u"News-1"_s);
+    // The home page is published as index.html: its box says so and takes no typing.
+    auto *fileName = child<QLineEdit>(form, u"pageFileNameEdit"_s);
+    QCOMPARE(fileName->text(), u"index"_s);
+    QVERIFY(fileName->isReadOnly());
     apptest::retype(child<QLineEdit>(form, u"pageTitleEdit"_s), u"題名"_s);
     QCOMPARE(page->title, u"題名"_s);
     auto *summary = child<QPlainTextEdit>(form, u"pageSummaryEdit"_s);
@@ -122,6 +127,17 @@ void TestPropertyForms::pageFormWritesEveryField()
     QVERIFY(w.select(w.site.news2, u"pageForm"_s));
     QCOMPARE(name->text(), w.site.news2->name);
     QCOMPARE(page->name, u"新しい名前"_s);
+    QVERIFY(!fileName->isReadOnly());
+    apptest::retype(fileName, u"News-2"_s);
+    QCOMPARE(w.site.news2->fileName, u"News-2"_s);
+    // A name another page of the folder is written as is marked at once: here the home page's.
+    auto *clash = child<QLabel>(form, u"pageFileClashLabel"_s);
+    QVERIFY(!clash->isVisible());
+    apptest::retype(fileName, u"index"_s);
+    QVERIFY(clash->isVisible());
+    QCOMPARE(clash->text(), u"同じフォルダに同じファイル名のページがあります"_s);
+    apptest::retype(fileName, u"news2"_s);
+    QVERIFY(!clash->isVisible());
 }
 
 void TestPropertyForms::templateCombos()
@@ -137,6 +153,14 @@ void TestPropertyForms::templateCombos()
     QCOMPARE(w.site.news1->templateName, u"other.html"_s);
     combo->setCurrentIndex(combo->findText(u"page.html"_s));
     QCOMPARE(w.site.news1->templateName, u"page.html"_s);
+
+    // A new plug-in page keeps its empty template when shown: it would be merged into every
+    // page of the one it took.
+    velmo::Object *plugin = w.f.app().controller().writer().runMenuCommand(
+        velmo::ObjectCommands::NewPluginPage, w.site.plugins);
+    QVERIFY(w.select(plugin, u"pageForm"_s));
+    QCOMPARE(combo->currentText(), u"（なし）"_s);
+    QVERIFY(static_cast<velmo::Page *>(plugin)->templateName.isEmpty());
 
     // Without a template folder the combo stays empty and the template as it was.
     w.f.app().controller().setField(w.site.site, velmo::Field::TemplatePath,
@@ -170,7 +194,7 @@ void TestPropertyForms::categoryFormAndLinkTarget()
     QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(4, link->height() / 2));
     QCOMPARE(category->kind, velmo::Category::kKindLinkMenu);
     QVERIFY(choose->isEnabled());
-    QCOMPARE(target->text(), u"0_0"_s);
+    QCOMPARE(target->text(), u"（未設定）"_s);
 
     // The dialog answers with a content group; the category links to it.
     apptest::whenShown(u"selectObjectDialog"_s, [&](QWidget *dialog) {
@@ -180,8 +204,9 @@ void TestPropertyForms::categoryFormAndLinkTarget()
     });
     QTest::mouseClick(choose, Qt::LeftButton);
     QCOMPARE(category->linkTarget, w.site.news2Body->getId());
+    // By its name, as the tree shows it.
     const QString shown = target->text();
-    QCOMPARE(shown, u"%1_%2"_s.arg(category->linkTarget.time).arg(category->linkTarget.seq));
+    QCOMPARE(shown, w.site.news2Body->name);
 
     // Unchecking keeps the target, and the category its row and selection; checking again shows
     // the target once more.

@@ -53,24 +53,33 @@ void TestHtmlEditing::primitives_data()
     QTest::newRow("p on a backward selection")
         << u"wrap"_s << u"abc def"_s << 3 << 0 << p
         << u"<p>abc</p>\n def"_s << 11 << -1;
-    QTest::newRow("wrap without selection inserts both")
+    QTest::newRow("em without selection: caret between the tags")
         << u"wrap"_s << u"abcd"_s << 2 << 2 << QStringList{u"<em>"_s, u"</em>"_s}
-        << u"ab<em></em>cd"_s << 11 << -1;
+        << u"ab<em></em>cd"_s << 6 << -1;
+    QTest::newRow("a href without selection: caret before </a>")
+        << u"wrap"_s << u"x"_s << 1 << 1 << QStringList{u"<a href=\"\">"_s, u"</a>"_s}
+        << u"x<a href=\"\"></a>"_s << 12 << -1;
+    QTest::newRow("p without selection: caret before </p>, the line break counted once")
+        << u"wrap"_s << u""_s << 0 << 0 << p
+        << u"<p></p>\n"_s << 3 << -1;
     QTest::newRow("ul with trailing line break: two items")
         << u"wrapLines"_s << u"one\ntwo\n"_s << 0 << 8 << ul
         << u"<ul>\n<li>one</li>\n<li>two</li>\n</ul>\n"_s << 37 << -1;
     QTest::newRow("ul: empty middle line is an empty item")
         << u"wrapLines"_s << u"a\n\nb"_s << 0 << 4 << ul
         << u"<ul>\n<li>a</li>\n<li></li>\n<li>b</li>\n</ul>\n"_s << 43 << -1;
-    QTest::newRow("ul without selection")
+    QTest::newRow("ul without selection: caret in the first item")
         << u"wrapLines"_s << u"x"_s << 1 << 1 << ul
-        << u"x<ul>\n<li></li>\n</ul>\n"_s << 22 << -1;
+        << u"x<ul>\n<li></li>\n</ul>\n"_s << 10 << -1;
     QTest::newRow("convert keeps the result selected")
         << u"convert"_s << u"a<b>c"_s << 1 << 4 << QStringList{u"<"_s, u"&lt"_s}
         << u"a&ltb>c"_s << 6 << 1;
-    QTest::newRow("escape a bold tag: caret after it")
+    QTest::newRow("escape a bold tag: references with semicolons, caret after it")
         << u"escape"_s << u"x<b>y</b>z"_s << 1 << 9 << QStringList{}
-        << u"x&ltb&gty&lt/b&gtz"_s << 17 << -1;
+        << u"x&lt;b&gt;y&lt;/b&gt;z"_s << 21 << -1;
+    QTest::newRow("escape & first, once")
+        << u"escape"_s << u"a&b<c"_s << 0 << 5 << QStringList{}
+        << u"a&amp;b&lt;c"_s << 12 << -1;
     QTest::newRow("escape without selection: caret 0")
         << u"escape"_s << u"x<b>y"_s << 3 << 3 << QStringList{}
         << u"x<b>y"_s << 0 << -1;
@@ -99,7 +108,7 @@ void TestHtmlEditing::primitives()
     else if (operation == u"convert"_s)
         edit = HtmlEditing::convert(text, start, end, parts.at(0), parts.at(1));
     else
-        edit = HtmlEditing::escapeAngleBrackets(text, start, end);
+        edit = HtmlEditing::escapeMarkup(text, start, end);
 
     QCOMPARE(edit.appliedTo(text), result);
     QCOMPARE(edit.caret, caret);
@@ -123,27 +132,28 @@ void TestHtmlEditing::imageFragment_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("alt");
     QTest::addColumn<QString>("fragment");
 
     // clang-format off
-    QTest::newRow("image in the folder, lowered")
-        << 1 << u"/data/user_image/Photos/A.JPG"_s << QString()
-        << u"<img src=\"_image(/photos/a.jpg,120,90)\"  width=\"120\" height=\"90\" alt =\"\" >\r\n"_s;
+    QTest::newRow("image in the folder, lowered, its alt text escaped")
+        << 1 << u"/data/user_image/Photos/A.JPG"_s << QString() << u"窓辺の \"席\""_s
+        << u"<img src=\"_image(/photos/a.jpg,120,90)\" width=\"120\" height=\"90\" alt=\"窓辺の &quot;席&quot;\">\r\n"_s;
     QTest::newRow("image link keeps its address as typed")
-        << 2 << u"/data/user_image/B.png"_s << u"https://Example.org/Page.HTML"_s
+        << 2 << u"/data/user_image/B.png"_s << u"https://Example.org/Page.HTML"_s << QString()
         << u"<a href=\"https://Example.org/Page.HTML\" target=\"_blank\">\r\n"
-           u"<img src=\"_image(/b.png,120,90)\" width=\"120\" height=\"90\" alt=\"\" >\r\n</a>\r\n"_s;
+           u"<img src=\"_image(/b.png,120,90)\" width=\"120\" height=\"90\" alt=\"\">\r\n</a>\r\n"_s;
     QTest::newRow("thumbnail link: two lowered calls")
-        << 3 << u"/data/user_image/Sub/C.Gif"_s << QString()
+        << 3 << u"/data/user_image/Sub/C.Gif"_s << QString() << QString()
         << u"<a href=\"_image(/sub/c.gif,0,0)\" target=\"_blank\">\r\n"
-           u"<img src=\"_image(/sub/c.gif,120,90)\" width=\"120\" height=\"90\" alt=\"\" >\r\n</a>\r\n"_s;
+           u"<img src=\"_image(/sub/c.gif,120,90)\" width=\"120\" height=\"90\" alt=\"\">\r\n</a>\r\n"_s;
     QTest::newRow("outside the folder: whole path")
-        << 1 << u"/home/Ken/Pics/D.png"_s << QString()
-        << u"<img src=\"_image(/home/ken/pics/d.png,120,90)\"  width=\"120\" height=\"90\" alt =\"\" >\r\n"_s;
+        << 1 << u"/home/Ken/Pics/D.png"_s << QString() << QString()
+        << u"<img src=\"_image(/home/ken/pics/d.png,120,90)\" width=\"120\" height=\"90\" alt=\"\">\r\n"_s;
     QTest::newRow("backslashes become slashes")
-        << 1 << u"\\data\\user_image\\E.png"_s << QString()
-        << u"<img src=\"_image(/e.png,120,90)\"  width=\"120\" height=\"90\" alt =\"\" >\r\n"_s;
-    QTest::newRow("no path, no fragment") << 1 << QString() << QString() << QString();
+        << 1 << u"\\data\\user_image\\E.png"_s << QString() << QString()
+        << u"<img src=\"_image(/e.png,120,90)\" width=\"120\" height=\"90\" alt=\"\">\r\n"_s;
+    QTest::newRow("no path, no fragment") << 1 << QString() << QString() << QString() << QString();
     // clang-format on
 }
 
@@ -152,8 +162,9 @@ void TestHtmlEditing::imageFragment()
     QFETCH(int, kind);
     QFETCH(QString, path);
     QFETCH(QString, link);
+    QFETCH(QString, alt);
     QFETCH(QString, fragment);
-    QCOMPARE(HtmlEditing::imageFragment(kind, path, u"/data/user_image/"_s, 120, 90, link),
+    QCOMPARE(HtmlEditing::imageFragment(kind, path, u"/data/user_image/"_s, 120, 90, link, alt),
              fragment);
 }
 

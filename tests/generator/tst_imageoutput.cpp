@@ -1,5 +1,5 @@
 // Placing pictures into a site: copies and scaled copies, their names, the freshness rule, the
-// cache of scaled pictures and pictures that cannot be decoded.
+// cache, the scaler's threads and pictures that cannot be decoded.
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,7 +11,9 @@
 #include <QTest>
 
 #include "generator/imageoutput.h"
+#include "generator/imagescaler.h"
 #include "generator/outputstatistics.h"
+#include "imaging/imageobject.h"
 #include "model/fileutil.h"
 
 using namespace Qt::StringLiterals;
@@ -144,6 +146,50 @@ private Q_SLOTS:
         QCOMPARE(f.place(u"logo.png"_s, 20, 10), u"../image/Logo_w20_h10.PNG"_s);
         QCOMPARE(sizeOf(f.site(u"Logo_w20_h10.PNG"_s)), QSize(20, 10));
         QCOMPARE(f.statistics.picturesScaled, 2);
+    }
+
+    // With a scaler the page gets its address at once and the pictures are made on the pool;
+    // a JPEG decoded at a reduced size gives the picture a full decode and a bicubic scaling
+    // would.
+    void scalerMakesThePicturesAsked()
+    {
+        Fixture f;
+        const QString big = f.picture(u"big.jpg"_s, 1600, 1200);
+        f.picture(u"small.png"_s, 160, 120);
+        velmo::gen::ImageScaler scaler;
+        f.folders.scaler = &scaler;
+        QCOMPARE(f.place(u"big.jpg"_s, 400, 300), u"../image/big_w400_h300.jpg"_s);
+        QCOMPARE(f.place(u"small.png"_s, 40, 30), u"../image/small_w40_h30.png"_s);
+        // Asked again before it is made: one job.
+        f.place(u"big.jpg"_s, 400, 300);
+        scaler.waitForDone();
+        const QList<velmo::gen::ImageScaler::Outcome> outcomes = scaler.takeOutcomes();
+        QCOMPARE(outcomes.size(), 2);
+        for (const auto &outcome : outcomes)
+            ImageOutput::count(outcome, &f.statistics);
+        QCOMPARE(f.statistics.picturesScaled, 2);
+        QCOMPARE(sizeOf(f.site(u"big_w400_h300.jpg"_s)), QSize(400, 300));
+        QCOMPARE(sizeOf(f.site(u"small_w40_h30.png"_s)), QSize(40, 30));
+
+        velmo::img::ImageObject reduced;
+        QCOMPARE(reduced.loadForSize(big, 400, 300), 1);
+        velmo::img::ImageObject whole;
+        QCOMPARE(whole.load(big), 1);
+        QCOMPARE(QSize(whole.width(), whole.height()), QSize(1600, 1200));
+        QCOMPARE(whole.resize(400, 300, velmo::img::ImageObject::Bicubic), 1);
+        QImage a(400, 300, QImage::Format_RGB32);
+        QImage b(400, 300, QImage::Format_RGB32);
+        QCOMPARE(reduced.drawInto(a), 1);
+        QCOMPARE(whole.drawInto(b), 1);
+        // The ellipse's middle and the gradient's corner, on either side of an edge.
+        for (const QPoint at : {QPoint(200, 150), QPoint(20, 20), QPoint(380, 280)}) {
+            const QColor x = a.pixelColor(at);
+            const QColor y = b.pixelColor(at);
+            QVERIFY2(qAbs(x.red() - y.red()) + qAbs(x.green() - y.green()) +
+                             qAbs(x.blue() - y.blue()) <
+                         24,
+                     qPrintable(x.name() + u' ' + y.name()));
+        }
     }
 
     void freshnessRule()

@@ -16,7 +16,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "generator/levelnameuse.h"
 #include "generator/linkcheck.h"
+#include "generator/pagefiles.h"
 #include "generator/previewareas.h"
 #include "generator/siteoutput.h"
 #include "model/category.h"
@@ -591,19 +593,41 @@ private Q_SLOTS:
         QCOMPARE(f.home->contentGroups.first(), own);
     }
 
-    void styleSheetNameStaysInTheTemplate()
+    void unusableStyleSheetIsNamed_data()
     {
-        // A document naming a style sheet outside the template's css folder publishes nothing
-        // of that file.
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        // clang-format off
+        QTest::newRow("outside the template's css folder")
+            << u"../../../secret.txt"_s << u"css フォルダの外を指しています"_s;
+        QTest::newRow("a folder")     << u"folder.css"_s << u"通常のファイルではありません"_s;
+        QTest::newRow("a FIFO")       << u"pipe.css"_s   << u"通常のファイルではありません"_s;
+        QTest::newRow("missing")      << u"gone.css"_s   << u"css フォルダにありません"_s;
+        // clang-format on
+    }
+
+    void unusableStyleSheetIsNamed()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
         QTemporaryDir root;
         SiteFixture f(root.path());
-        QVERIFY(
-            writeTextFile(QStringLiteral("secret"), root.path() + QStringLiteral("/secret.txt")));
-        f.site->mainCss = QStringLiteral("../../../secret.txt");
+        const QString css = f.site->templatePath + u"/css/"_s;
+        QVERIFY(writeTextFile(u"secret"_s, root.path() + u"/secret.txt"_s));
+        QVERIFY(QDir().mkpath(css + u"folder.css"_s));
+        QCOMPARE(::mkfifo(QFile::encodeName(css + u"pipe.css"_s).constData(), 0600), 0);
+        f.site->mainCss = name;
         SiteOutput output(f.global);
         QString published;
         QCOMPARE(output.outputSite(&published), SiteOutput::Result::Done);
-        QCOMPARE(readFile(published + QStringLiteral("/css/style.css")), QString());
+        // Nothing of the file is published; the pages link an empty style sheet, and the user
+        // hears why once for the whole run.
+        QCOMPARE(readFile(published + u"/css/style.css"_s), QString());
+        QCOMPARE(f.reporter.messages.size(), 1);
+        QVERIFY2(f.reporter.messages.first().startsWith(
+                     u"スタイルシート「%1」を使えません。"_s.arg(name)) &&
+                     f.reporter.messages.first().contains(reason),
+                 qPrintable(f.reporter.messages.first()));
     }
 
     void deletedPagesLeaveThePublishedFolder()
@@ -1078,6 +1102,87 @@ private Q_SLOTS:
         QVERIFY2(message.contains(u"「パン / 食パン」"_s) &&
                      message.contains(u"テンプレート「bad.html」"_s + words),
                  qPrintable(message));
+    }
+
+    void pagesWithOneFileKeepTheFirst_data()
+    {
+        QTest::addColumn<int>("clash");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("two pages of one category") << 0 << u"/news.html"_s << u"商品 / お知らせ"_s;
+        QTest::newRow("two categories with one folder")
+            << 1 << u"/shop/access.html"_s << u"店舗 / アクセス"_s;
+        QTest::newRow("a page named like the home page")
+            << 2 << u"/index.html"_s << u"商品 / トップ"_s;
+    }
+
+    void pagesWithOneFileKeepTheFirst()
+    {
+        QFETCH(int, clash);
+        QFETCH(QString, file);
+        QFETCH(QString, kept);
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        Category *owner = f.goods;
+        if (clash == 1)
+            owner = f.addCategory(f.site->classifications.at(0), u"支店"_s, u"shop"_s);
+        const QString names[] = {u"news"_s, u"access"_s, u"index"_s};
+        Page *late = f.addPage(owner, u"重複"_s, names[clash]);
+
+        SiteOutput output(f.global);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        // The first in menu order keeps the file; the other is left out, and both are named.
+        const QString written = readFile(f.working() + file);
+        QVERIFY2(written.contains(kept.section(u" / "_s, 1) + u"のページ"_s), qPrintable(written));
+        QVERIFY(!written.contains(u"重複のページ"_s));
+        QCOMPARE(f.reporter.messages.size(), 1);
+        const QString message = f.reporter.messages.first();
+        QVERIFY2(message.contains(
+                     u"「%1」は「%2」と同じファイル"_s.arg(gen::PageFiles::pageLabel(*late), kept)),
+                 qPrintable(message));
+        QCOMPARE(gen::PageFiles(*f.site).keptInsteadOf(late)->name, kept.section(u" / "_s, 1));
+    }
+
+    void renamedLevelIsNamedWithTheTemplatesReadingIt()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        const QString menu = u"メニューテンプレート/menu.template"_s;
+        QCOMPARE(gen::LevelNameUse::templatesReading(*f.site, u"レベル１"_s), QStringList{menu});
+        f.site->levelNames[0] = u"第一階層"_s;
+        SiteOutput output(f.global);
+        QCOMPARE(output.outputSite(), SiteOutput::Result::Done);
+        QCOMPARE(f.reporter.messages.size(), 1);
+        QVERIFY2(f.reporter.messages.first().contains(menu + u": 「レベル１」"_s),
+                 qPrintable(f.reporter.messages.first()));
+        // The names a template reads as lists; put() texts and loop variables are not names.
+        QCOMPARE(gen::LevelNameUse::namesReadBy(kTwoLevelMenu),
+                 QStringList({u"レベル１"_s, u"レベル３"_s, u"レベル２"_s}));
+    }
+
+    void summaryCountsWhatWasPublished()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        SiteOutput first(f.global);
+        QCOMPARE(first.outputSite(), SiteOutput::Result::Done);
+        QCOMPARE(first.statistics().pagesPublished, 4);
+        QCOMPARE(first.statistics().picturesPublished, 1);
+
+        // A preview writes the changed page into the working folder before the output does: the
+        // output finds it done, and still publishes it.
+        f.shopPage->title = u"アクセスと地図"_s;
+        SiteOutput preview(f.global);
+        QCOMPARE(preview.outputObject(f.shopPage->contentGroups.first()).result,
+                 SiteOutput::PreviewResult::Written);
+        SiteOutput again(f.global);
+        QCOMPARE(again.outputSite(), SiteOutput::Result::Done);
+        QCOMPARE(again.statistics().pagesWritten, 0);
+        QCOMPARE(again.statistics().pagesPublished, 1);
+        QCOMPARE(again.statistics().pagesAlreadyPublished, 3);
+        QCOMPARE(again.statistics().picturesPublished, 0);
+        QVERIFY(readFile(root.path() + u"/web/bakery/shop/access.html"_s)
+                    .contains(u"アクセスと地図"_s));
     }
 
     void pagesWithoutTemplateAreReportedNotPublished()

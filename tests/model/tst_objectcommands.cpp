@@ -395,12 +395,23 @@ void TestObjectCommands::deleteRefusedByParent()
     Fixture f;
     velmo::DocumentWriter &commands = f.writer;
 
-    // A plug-in page hangs under a hierarchy, which is no parent a page is deleted from.
+    // A plug-in page goes to the storage box like any page, and a drop brings it back.
     commands.runMenuCommand(Command::DeletePage, f.pluginPage);
-    QCOMPARE(f.history.count(), 0);
-    QCOMPARE(f.reporter.messages, QStringList{kParentUnknown});
+    QVERIFY(f.reporter.messages.isEmpty());
+    QCOMPARE(f.pluginPage->parent(), &f.site->objectBox);
+    QVERIFY(f.plugins->pages.isEmpty());
+    QVERIFY(f.writer.drop(f.pluginPage, f.plugins, false));
     QCOMPARE(f.pluginPage->parent(), f.plugins);
-    QCOMPARE(f.plugins->pages.count(), 1);
+
+    // A page of the data hierarchy hangs where no page is deleted from.
+    velmo::Classification *data = f.site->classifications.at(2);
+    auto *dataPage = new velmo::Page;
+    data->pages.add(dataPage, data);
+    const int steps = f.history.count();
+    commands.runMenuCommand(Command::DeletePage, dataPage);
+    QCOMPARE(f.history.count(), steps);
+    QCOMPARE(f.reporter.messages, QStringList{kParentUnknown});
+    QCOMPARE(dataPage->parent(), data);
     QVERIFY(f.site->objectBox.items.isEmpty());
 }
 
@@ -439,9 +450,8 @@ void TestObjectCommands::upAndDownWrap()
     QCOMPARE(f.history.count(), 3);
     QVERIFY(f.writer.moveWithinList(f.b, true));
     QCOMPARE(names(f.menu->categories), QStringList({u"B"_s, u"A"_s}));
-    // Hierarchies and plug-in pages are in no list these buttons reorder.
+    // Hierarchies are in no list these buttons reorder.
     QVERIFY(!f.writer.moveWithinList(f.menu, true));
-    QVERIFY(!f.writer.moveWithinList(f.pluginPage, false));
 }
 
 void TestObjectCommands::drop_data()
@@ -518,10 +528,13 @@ void TestObjectCommands::drop()
 void TestObjectCommands::dropRefusedByParentChangesNothing()
 {
     Fixture f;
-    // The plug-in hierarchy does not let go of its pages.
-    QVERIFY(!f.writer.drop(f.pluginPage, f.b, false));
-    QCOMPARE(f.pluginPage->parent(), f.plugins);
-    QCOMPARE(f.plugins->pages.count(), 1);
+    // The data hierarchy does not let go of its pages.
+    velmo::Classification *data = f.site->classifications.at(2);
+    auto *dataPage = new velmo::Page;
+    data->pages.add(dataPage, data);
+    QVERIFY(!f.writer.drop(dataPage, f.b, false));
+    QCOMPARE(dataPage->parent(), data);
+    QCOMPARE(data->pages.count(), 1);
     QVERIFY(f.b->pages.isEmpty());
 }
 
