@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QPainter>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -13,6 +11,7 @@
 #include "generator/imageoutput.h"
 #include "generator/outputstatistics.h"
 #include "model/fileutil.h"
+#include "syntheticphoto.h"
 
 namespace {
 
@@ -22,24 +21,7 @@ constexpr int kPictures = 200;
 // real one), written under kPictures names.
 void writePictures(const QString &folder)
 {
-    QImage image(1600, 1200, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient sky(0, 0, 0, 1200);
-    sky.setColorAt(0, QColor(40, 90, 170));
-    sky.setColorAt(1, QColor(240, 200, 140));
-    painter.fillRect(image.rect(), sky);
-    QRandomGenerator random(7);
-    for (int i = 0; i < 300; ++i) {
-        painter.setBrush(QColor::fromRgb(random.generate()));
-        painter.drawEllipse(QPoint(random.bounded(1600), random.bounded(1200)),
-                            random.bounded(10, 120), random.bounded(10, 120));
-    }
-    painter.end();
-    for (int y = 0; y < image.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            row[x] ^= random.bounded(8) * 0x010101;
-    }
+    const QImage image = syntheticPhoto(1600, 1200, 300, 10, 120);
     QDir().mkpath(folder);
     const QString first = folder + QStringLiteral("/photo000.jpg");
     image.save(first, "JPEG", 85);

@@ -11,9 +11,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
-#include <QPainter>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -30,6 +28,7 @@
 #include "model/contentgroup.h"
 #include "model/document.h"
 #include "model/page.h"
+#include "syntheticphoto.h"
 #include "syntheticsite.h"
 #include "widgetbench.h"
 
@@ -50,24 +49,7 @@ QString pictureName(int i)
 // still a picture of its own to the output, and the disk holds it once.
 bool writePictures(const QString &folder, int count)
 {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient sky(0, 0, 0, kHeight);
-    sky.setColorAt(0, QColor(40, 90, 170));
-    sky.setColorAt(1, QColor(240, 200, 140));
-    painter.fillRect(image.rect(), sky);
-    QRandomGenerator random(7);
-    for (int i = 0; i < 600; ++i) {
-        painter.setBrush(QColor::fromRgb(random.generate()));
-        painter.drawEllipse(QPoint(random.bounded(kWidth), random.bounded(kHeight)),
-                            random.bounded(20, 300), random.bounded(20, 300));
-    }
-    painter.end();
-    for (int y = 0; y < image.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            row[x] ^= random.bounded(8) * 0x010101;
-    }
+    const QImage image = syntheticPhoto(kWidth, kHeight, 600, 20, 300);
     QDir().mkpath(folder);
     const QString first = folder + u'/' + pictureName(0);
     if (!image.save(first, "JPEG", 90))
