@@ -51,24 +51,53 @@ qsizetype referenceLength(QStringView text, qsizetype at)
     return i < text.size() && text[i] == u';' ? i + 1 - at : 0;
 }
 
-bool isRawTextElement(const QString &name)
+bool isRawTextElement(QStringView name)
 {
     return name == u"script" || name == u"style" || name == u"textarea" || name == u"title";
 }
 
 } // namespace
 
+void HtmlContext::addToTagName(QChar c)
+{
+    if (m_tagLength < kTagNameLength)
+        m_tagName[m_tagLength++] = c.toLower().unicode();
+}
+
 void HtmlContext::endTag()
 {
-    if (!m_endTag && isRawTextElement(m_tagName))
-        m_rawTextElement = m_tagName;
+    const QStringView name(m_tagName, m_tagLength);
+    if (!m_endTag && isRawTextElement(name))
+        m_rawTextElement = name.toString();
     m_state = m_rawTextElement.isEmpty() ? State::Data : State::RawText;
 }
 
 void HtmlContext::scan(QStringView text, qsizetype from, qsizetype to)
 {
     to = qMin(to, text.size());
+    // Text, values and raw text run long between the characters that end them: those are
+    // found at memory speed, not one character at a time.
+    const auto skipTo = [&text, to](qsizetype i, char16_t stop) {
+        const qsizetype at = text.sliced(i, to - i).indexOf(QChar(stop));
+        return at < 0 ? to : i + at;
+    };
     for (qsizetype i = from; i < to; ++i) {
+        switch (m_state) {
+        case State::Data:
+        case State::RawText:
+        case State::DoubleQuoted:
+        case State::SingleQuoted:
+        case State::BogusComment:
+            i = skipTo(i, m_state == State::DoubleQuoted   ? u'"'
+                          : m_state == State::SingleQuoted ? u'\''
+                          : m_state == State::BogusComment ? u'>'
+                                                           : u'<');
+            if (i == to)
+                return;
+            break;
+        default:
+            break;
+        }
         const QChar c = text[i];
         switch (m_state) {
         case State::Data:
@@ -86,13 +115,13 @@ void HtmlContext::scan(QStringView text, qsizetype from, qsizetype to)
             break;
         case State::TagOpen:
             m_endTag = false;
-            m_tagName.clear();
+            m_tagLength = 0;
             if (c == u'!') {
                 m_state = State::MarkupDeclaration;
             } else if (c == u'/') {
                 m_state = State::EndTagOpen;
             } else if (isAsciiLetter(c)) {
-                m_tagName += c.toLower();
+                addToTagName(c);
                 m_state = State::TagName;
             } else if (c == u'?') {
                 m_state = State::BogusComment;
@@ -103,7 +132,7 @@ void HtmlContext::scan(QStringView text, qsizetype from, qsizetype to)
         case State::EndTagOpen:
             m_endTag = true;
             if (isAsciiLetter(c)) {
-                m_tagName += c.toLower();
+                addToTagName(c);
                 m_state = State::TagName;
             } else {
                 m_state = c == u'>' ? State::Data : State::BogusComment;
@@ -114,8 +143,8 @@ void HtmlContext::scan(QStringView text, qsizetype from, qsizetype to)
                 m_state = State::BeforeAttributeName;
             else if (c == u'>')
                 endTag();
-            else if (m_tagName.size() < 16)
-                m_tagName += c.toLower();
+            else
+                addToTagName(c);
             break;
         case State::BeforeAttributeName:
             if (c == u'>')

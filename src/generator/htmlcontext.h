@@ -55,13 +55,17 @@ private:
         RawText,
     };
     void endTag();
+    void addToTagName(QChar c);
 
     State m_state = State::Data;
     bool m_endTag = false;
     int m_dashes = 0;
-    // The name of the tag being read, lower case, and of the raw text element it opened
-    // (script, style, textarea, title), whose content holds no tags.
-    QString m_tagName;
+    // The name of the tag being read, lower case, as far as it can name a raw text element
+    // (script, style, textarea, title), whose content holds no tags; and the one it opened.
+    // Every tag of a page passes through here: no allocation for its name.
+    static constexpr int kTagNameLength = 16;
+    char16_t m_tagName[kTagNameLength] = {};
+    unsigned char m_tagLength = 0;
     QString m_rawTextElement;
 };
 

@@ -1,11 +1,11 @@
 // Page assembly.
 #include "generator/pageassembly.h"
 
-#include <QDate>
 #include <QFileInfo>
 
 #include "generator/htmlcontext.h"
 #include "generator/imageoutput.h"
+#include "generator/markedtext.h"
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
 #include "generator/previewareas.h"
@@ -76,11 +76,13 @@ QString writeStyleSheet(const PageContext &context)
                 context.statistics->noteWriteFailure(target, reason);
         }
     }
-    return QStringLiteral("href=\"") +
-           ImageOutput::unifySeparators(relativePath(target, context.outputPath));
+    const QString link = context.cache != nullptr
+                             ? context.cache->relativeLink(target, context.outputPath)
+                             : relativePath(target, context.outputPath);
+    return QStringLiteral("href=\"") + ImageOutput::unifySeparators(link);
 }
 
-void replaceStyleSheetBlock(const PageContext &context, QString &text)
+void replaceStyleSheetBlock(const PageContext &context, MarkedText &text)
 {
     const QString &pattern = PageAssembly::styleSheetBlockPattern();
     // Switched off, the block stays here and goes with the other switched-off areas.
@@ -88,50 +90,52 @@ void replaceStyleSheetBlock(const PageContext &context, QString &text)
         return;
     const QString link = writeStyleSheet(context);
     QString block;
-    if (WildcardMatcher::find(text, pattern, 0, &block) < 0)
+    const int at = text.find(pattern, 0, &block);
+    if (at < 0)
         return;
+    const qsizetype length = block.size();
     WildcardMatcher::replaceMatch(block, u"href*.css", link, 0);
-    WildcardMatcher::replaceMatch(text, pattern, block, 0);
+    text.replace(at, length, block);
 }
 
 // Replaces every match of a value marker's pattern, escaping value where the marker stands
 // inside an attribute value. What a replacement inserts is not searched again.
-void replaceValueMarker(QString &text, QStringView pattern, const QString &value)
+void replaceValueMarker(MarkedText &text, QStringView pattern, const QString &value)
 {
     // Reading the page up to each marker costs a scan of the page per marker; a value that
     // escaping could change only by its spaces matters only inside a tag, which the last "<"
     // before the marker coming after the last ">" tells without reading the page.
     const auto insideTag = [&text, &pattern] {
+        const QString &page = text.text();
         QString matched;
-        for (int at = 0; (at = WildcardMatcher::find(text, pattern, at, &matched)) >= 0;
-             at += int(matched.size())) {
-            if (at > 0 && text.lastIndexOf(u'<', at - 1) > text.lastIndexOf(u'>', at - 1))
+        for (int at = 0; (at = text.find(pattern, at, &matched)) >= 0; at += int(matched.size())) {
+            if (at > 0 && page.lastIndexOf(u'<', at - 1) > page.lastIndexOf(u'>', at - 1))
                 return true;
         }
         return false;
     };
     if (!HtmlContext::needsEscaping(value) ||
         (!HtmlContext::needsEscapingInQuotes(value) && !insideTag())) {
-        WildcardMatcher::replaceAll(text, pattern, value);
+        text.replaceAll(pattern, value);
         return;
     }
     HtmlContext html;
     qsizetype read = 0;
     QString matched;
-    for (int at; (at = WildcardMatcher::find(text, pattern, int(read), &matched)) >= 0;) {
-        html.scan(text, read, at);
+    for (int at; (at = text.find(pattern, read, &matched)) >= 0;) {
+        html.scan(text.text(), read, at);
         read = at;
         const QString written = html.escaped(value);
         text.replace(at, matched.size(), written);
         // The inserted value is read as part of the page (its markup changes the context) but
         // never searched for markers.
-        html.scan(text, read, at + written.size());
+        html.scan(text.text(), read, at + written.size());
         read = at + written.size();
     }
 }
 
 // The feed's link stays, without its markers, only where feed.xml is written.
-void replaceFeedBlocks(const PageContext &context, QString &text)
+void replaceFeedBlocks(const PageContext &context, MarkedText &text)
 {
     const QString &pattern = PageAssembly::feedBlockPattern();
     const bool kept = SiteFeeds::baseUrl(*context.site) && isOn(context, pattern);
@@ -140,7 +144,7 @@ void replaceFeedBlocks(const PageContext &context, QString &text)
     QString block;
     qsizetype from = 0;
     // Each replacement is shorter than its block: the loop ends.
-    for (int at; (at = WildcardMatcher::find(text, pattern, int(from), &block)) >= 0;) {
+    for (int at; (at = text.find(pattern, from, &block)) >= 0;) {
         const QString inner =
             kept ? block.mid(opening, block.size() - opening - closing) : QString();
         text.replace(at, block.size(), inner);
@@ -184,8 +188,9 @@ QString PageAssembly::keywords(const PageContext &context)
     return value;
 }
 
-void PageAssembly::assemble(const PageContext &context, QString &text)
+void PageAssembly::assemble(const PageContext &context, QString &pageText)
 {
+    MarkedText text(std::move(pageText));
     replaceStyleSheetBlock(context, text);
     replaceFeedBlocks(context, text);
 
@@ -195,8 +200,7 @@ void PageAssembly::assemble(const PageContext &context, QString &text)
     if (TemplateExpansion::expandContentGroups(context, blocks)) {
         for (const auto &[name, output] : blocks) {
             const QString pattern = TemplateExpansion::blockPattern(name);
-            WildcardMatcher::replaceMatch(text, pattern,
-                                          isOn(context, pattern) ? output : QString(), 0);
+            text.replaceMatch(pattern, isOn(context, pattern) ? output : QString(), 0);
         }
     }
 
@@ -206,38 +210,39 @@ void PageAssembly::assemble(const PageContext &context, QString &text)
         {u"<!--__サイト名__-->(*)", site.homeTitle},
         {u"<!--__サイト概要__-->(*)", site.summary},
         {u"<!--__サイト作者__-->(*)", site.author},
-        {u"<!--__製作年__-->(*)", QString::number(QDate::currentDate().year())},
+        {u"<!--__製作年__-->(*)", context.cache->year()},
         {u"<!--__ページタイトル__-->(*)", page.title},
         {u"<!--__ページパス__-->(*)", pagePath(page)},
         {u"<!--__ページ概要__-->(*)", page.summary},
         {u"<!--__ページキーワード__-->(*)", keywords(context)},
         // The way from the page up to the site's root ("./", "../"), for links to the files
         // there, such as the icon and the feed, from pages at any depth.
-        {u"<!--__ルートパス__-->(*)",
-         ImageOutput::unifySeparators(relativePath(context.siteWorkingFolder, context.outputPath))},
+        {u"<!--__ルートパス__-->(*)", ImageOutput::unifySeparators(context.cache->relativeLink(
+                                          context.siteWorkingFolder, context.outputPath))},
     };
     for (const auto &[marker, value] : values) {
         const QString pattern = QString::fromUtf16(marker);
         replaceValueMarker(text, pattern, isOn(context, pattern) ? value : QString());
     }
 
-    WildcardMatcher::replaceAll(text, u"<NOT_OUTPUT>*</NOT_OUTPUT>", u"");
-    WildcardMatcher::replaceAll(text, u"<not_output>*</not_output>", u"");
+    text.replaceAll(u"<NOT_OUTPUT>*</NOT_OUTPUT>", u"");
+    text.replaceAll(u"<not_output>*</not_output>", u"");
 
     // isMarkerOn may rescan and so change the list: walk a copy.
     const QList<PreviewArea> areas = context.global->previewAreas;
     for (const PreviewArea &area : areas) {
         if (!isOn(context, area.pattern))
-            WildcardMatcher::replaceAll(text, area.pattern, u"");
+            text.replaceAll(area.pattern, u"");
     }
 
+    pageText = text.take();
     // Each replacement below reads the whole page; most pages hold no backslash at all, and
     // one quick look for it spared a rebuild a twelfth of its time.
-    if (!text.contains(u'\\'))
+    if (!pageText.contains(u'\\'))
         return;
-    text.replace(QStringLiteral("\\r"), QStringLiteral("\r"));
-    text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
-    text.replace(QStringLiteral("\\t"), QStringLiteral("\t"));
+    pageText.replace(QStringLiteral("\\r"), QStringLiteral("\r"));
+    pageText.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+    pageText.replace(QStringLiteral("\\t"), QStringLiteral("\t"));
 }
 
 } // namespace velmo::gen

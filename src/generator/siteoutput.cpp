@@ -19,6 +19,7 @@
 #include "generator/pageassembly.h"
 #include "generator/pagecontext.h"
 #include "generator/pagefiles.h"
+#include "generator/pagewriter.h"
 #include "generator/sitepaths.h"
 #include "model/category.h"
 #include "model/classification.h"
@@ -707,12 +708,21 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_feedEntries.clear();
     m_runCategories = collectCategories(site);
     m_linkPathsByFolder.clear();
+    m_linkPathsFolder.clear();
     m_runCategoryFolders.clear();
     if (m_cacheMenus)
         m_menuOutputs.begin(site);
     // A page whose file an earlier page writes would replace that page without a word: the
     // first keeps the file, and the user hears of the other.
     const PageFiles files(site);
+    // The link check reads each page the writer has on disk, on the writer's thread.
+    LinkCheck *check = m_linkCheck;
+    PageWriter writer([check](const QString &path, const QByteArray &bytes) {
+        if (check != nullptr)
+            check->addPage(path, bytes);
+    });
+    m_pageWriter = &writer;
+    m_handedEntries.clear();
     QSet<const Page *> skipped;
     for (const PageFiles::Clash &clash : files.clashes())
         skipped.insert(clash.skipped);
@@ -737,11 +747,14 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
         if (stopped)
             break;
     }
+    takeWrittenPages(writer, std::exchange(m_handedEntries, {}));
+    m_pageWriter = nullptr;
     if (!stopped)
         writeSiteFeeds(site, SitePaths::workingFolder(m_global, site));
     m_runSite = nullptr;
     m_runCategories.clear();
     m_linkPathsByFolder.clear();
+    m_linkPathsFolder.clear();
     m_runCategoryFolders.clear();
     m_menuOutputs.clear();
     if (cancelled) {
@@ -758,6 +771,28 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     reportRefusedTemplates(true);
     reportExpansionFailures(0);
     return stopped ? Result::Stopped : Result::Done;
+}
+
+void SiteOutput::takeWrittenPages(PageWriter &writer, const QList<SiteFeeds::Entry> &entries)
+{
+    const QList<PageWriter::Done> pages = writer.finish();
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        const PageWriter::Done &page = pages[i];
+        switch (page.outcome) {
+        case PageWriter::Outcome::Failed:
+            m_statistics.noteWriteFailure(page.path, page.reason);
+            continue;
+        case PageWriter::Outcome::Unchanged:
+            ++m_statistics.pagesUnchanged;
+            m_statistics.keptFiles.insert(page.path);
+            break;
+        case PageWriter::Outcome::Written:
+            ++m_statistics.pagesWritten;
+            break;
+        }
+        m_statistics.producedFiles.insert(page.path);
+        m_feedEntries << entries.value(i);
+    }
 }
 
 QString SiteOutput::siteRootFolderName()
@@ -881,6 +916,10 @@ void SiteOutput::updateLinkPaths(Site &site, const QString &workingFolder,
     // whole-site run computes them once per folder.
     const QList<Category *> &categories = m_runCategories;
     const QString folder = outputPath.left(outputPath.lastIndexOf(u'/'));
+    // Pages come category by category: most find their folder's links already in place.
+    if (folder == m_linkPathsFolder)
+        return;
+    m_linkPathsFolder = folder;
     auto it = m_linkPathsByFolder.constFind(folder);
     if (it != m_linkPathsByFolder.constEnd() && it->size() == categories.size()) {
         for (int i = 0; i < categories.size(); ++i)
@@ -975,29 +1014,30 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         if (m_runSite != &site)
             reportPreviewFailures(failuresBefore);
         QString reason;
-        const QByteArray bytes = text.toUtf8();
         if (!m_cache.createFolderPath(outputPath, &reason)) {
             m_statistics.noteWriteFailure(outputPath, reason);
-        } else if (fileHoldsBytes(outputPath, bytes)) {
-            ++m_statistics.pagesUnchanged;
-            m_statistics.keptFiles.insert(outputPath);
-            written = 1;
-        } else if (writeFileBytes(outputPath, bytes, &reason)) {
-            ++m_statistics.pagesWritten;
+        } else if (m_runSite == &site && m_pageWriter != nullptr) {
+            // Written while the next page is assembled; counted once the run has them all.
+            m_handedEntries << SiteFeeds::entryFor(*page, outputPath.mid(workingFolder.size() + 1),
+                                                   page == home);
+            m_pageWriter->write(outputPath, std::move(text));
             written = 1;
         } else {
-            // Cut short: neither a preview nor the publication may take it for the page.
-            QFile::remove(outputPath);
-            m_statistics.noteWriteFailure(outputPath, reason);
-        }
-        if (written != 0) {
-            m_statistics.producedFiles.insert(outputPath);
-            if (m_runSite == &site) {
-                if (m_linkCheck != nullptr)
-                    m_linkCheck->addPage(outputPath, bytes);
-                m_feedEntries << SiteFeeds::entryFor(
-                    *page, outputPath.mid(workingFolder.size() + 1), page == home);
+            const QByteArray bytes = text.toUtf8();
+            if (fileHoldsBytes(outputPath, bytes)) {
+                ++m_statistics.pagesUnchanged;
+                m_statistics.keptFiles.insert(outputPath);
+                written = 1;
+            } else if (writeFileBytes(outputPath, bytes, &reason)) {
+                ++m_statistics.pagesWritten;
+                written = 1;
+            } else {
+                // Cut short: neither a preview nor the publication may take it for the page.
+                QFile::remove(outputPath);
+                m_statistics.noteWriteFailure(outputPath, reason);
             }
+            if (written != 0)
+                m_statistics.producedFiles.insert(outputPath);
         }
         context.outputPath = outputPath;
     }

@@ -29,6 +29,8 @@ class Site;
 
 namespace velmo::gen {
 
+class PageWriter;
+
 class SiteOutput : public velmo::PageGenerator
 {
 public:
@@ -147,6 +149,9 @@ private:
     // Shows a message and keeps it for the summary.
     void report(const QString &message);
     Result generateAll(Site &site);
+    // Counts the pages the writer put on disk, or could not, and lists those there for the
+    // feeds; entries go with the pages handed over, in the same order.
+    void takeWrittenPages(PageWriter &writer, const QList<SiteFeeds::Entry> &entries);
     // Waits for the pictures asked for and counts what became of them; false when cancelled.
     bool waitForPictures();
     // Finishes the link check, when there is one, on what this run produced.
@@ -205,10 +210,15 @@ private:
     const Site *m_runSite = nullptr;
     QList<Category *> m_runCategories;
     QHash<QString, QStringList> m_linkPathsByFolder;
+    // The folder whose links the categories hold now.
+    QString m_linkPathsFolder;
     // The components of each of m_runCategories' folders, split once per run.
     QList<QStringList> m_runCategoryFolders;
     QStringList m_pagesWithoutTemplate;
     QList<SiteFeeds::Entry> m_feedEntries;
+    // Within a whole-site run: where its pages go, and their feed entries in handing order.
+    PageWriter *m_pageWriter = nullptr;
+    QList<SiteFeeds::Entry> m_handedEntries;
     // What the last preview said of its page's template, so that refreshing it does not repeat it.
     QString m_shownTemplateProblem;
     QStringList m_shownExpansionFailures;

@@ -1,6 +1,7 @@
 // Template texts read once per site output.
 #include "generator/templatecache.h"
 
+#include <QDate>
 #include <QFileInfo>
 
 #include "model/document.h"
@@ -75,8 +76,30 @@ bool TemplateCache::claimOnce(const QString &key)
     return true;
 }
 
+const QString &TemplateCache::year()
+{
+    if (m_year.isEmpty())
+        m_year = QString::number(QDate::currentDate().year());
+    return m_year;
+}
+
+const QString &TemplateCache::relativeLink(const QString &target, const QString &page)
+{
+    // Below a file, the link depends only on the folders above it.
+    const qsizetype cut = qMax(page.lastIndexOf(u'/'), page.lastIndexOf(u'\\'));
+    const QStringView file = QStringView(page).mid(cut + 1);
+    QString key = target + u'\n';
+    key += cut >= 0 && file.contains(u'.') ? QStringView(page).left(cut) : QStringView(page);
+    auto it = m_links.constFind(key);
+    if (it == m_links.constEnd())
+        it = m_links.insert(key, relativePath(target, page));
+    return *it;
+}
+
 void TemplateCache::clear()
 {
+    m_links.clear();
+    m_year.clear();
     m_claimed.clear();
     m_texts.clear();
     m_missing.clear();

@@ -43,6 +43,12 @@ public:
     // True the first time a key is claimed in this output: work that every page would repeat
     // with the same result (the style sheet copy) is done by the first page only.
     bool claimOnce(const QString &key);
+    // The current year as the pages of this output print it: asked of the clock once, since
+    // that reads the time zone each time.
+    const QString &year();
+    // relativePath(target, page) for a page file: pages of one folder share it, and every page
+    // links the style sheet and the site's root.
+    const QString &relativeLink(const QString &target, const QString &page);
     void clear();
 
 private:
@@ -53,6 +59,8 @@ private:
     QHash<QString, Parsed> m_programs;
     QSet<QString> m_folders;
     QSet<QString> m_claimed;
+    QString m_year;
+    QHash<QString, QString> m_links;
 };
 
 } // namespace velmo::gen

@@ -6,6 +6,7 @@
 
 #include "generator/htmlcontext.h"
 #include "generator/imageoutput.h"
+#include "generator/markedtext.h"
 #include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
 #include "generator/pagecontext.h"
@@ -247,7 +248,7 @@ QList<QList<velmo::Object *>> TemplateExpansion::menuLevels(const PageContext &c
     return levels;
 }
 
-void TemplateExpansion::expandMenus(const PageContext &context, QString &pageText)
+void TemplateExpansion::expandMenus(const PageContext &context, MarkedText &page)
 {
     const QStringList &files = context.cache->menuTemplates(context.site->templatePath);
     if (files.isEmpty())
@@ -268,7 +269,7 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
         if (WildcardMatcher::find(text, u"name(*)", 0, &call) < 0)
             continue;
         QString pattern = blockPattern(call.mid(5, call.size() - 6));
-        const int at = WildcardMatcher::find(pageText, pattern, 0);
+        const int at = page.find(pattern, 0);
         if (at >= 0)
             present.append({&path, std::move(pattern), at, {}});
     }
@@ -283,7 +284,7 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
         HtmlContext html;
         qsizetype read = 0;
         for (Block *block : std::as_const(byPosition)) {
-            html.scan(pageText, read, block->at);
+            html.scan(page.text(), read, block->at);
             read = block->at;
             block->html = html;
         }
@@ -299,7 +300,7 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
         // A menu switched off for previews is left out like a switched-off content block;
         // expanding it anyway would make the switch do nothing.
         if (!PreviewAreas::isMarkerOn(*context.global, pattern)) {
-            WildcardMatcher::replaceMatch(pageText, pattern, QString(), 0);
+            page.replaceMatch(pattern, QString(), 0);
             continue;
         }
         const TemplateCache::Parsed &parsed =
@@ -314,7 +315,7 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
             if (const MenuOutputCache::Output *kept = context.menus->find(path, *key)) {
                 for (const QString &message : kept->messages)
                     context.report(message);
-                WildcardMatcher::replaceMatch(pageText, pattern, kept->text, 0);
+                page.replaceMatch(pattern, kept->text, 0);
                 continue;
             }
         }
@@ -325,7 +326,7 @@ void TemplateExpansion::expandMenus(const PageContext &context, QString &pageTex
         reportProgramMessages(context, program);
         const QString output =
             result != TemplateProgram::RunResult::NotStarted ? program.outputText() : QString();
-        WildcardMatcher::replaceMatch(pageText, pattern, output, 0);
+        page.replaceMatch(pattern, output, 0);
         if (key)
             context.menus->insert(path, *key, {output, program.messages()});
     }

@@ -15,6 +15,7 @@ class Object;
 
 namespace velmo::gen {
 
+class MarkedText;
 struct PageContext;
 class TemplateProgram;
 
@@ -22,7 +23,7 @@ class TemplateExpansion
 {
 public:
     // Replaces the first occurrence of every menu block of the page text with its menu's output.
-    static void expandMenus(const PageContext &context, QString &pageText);
+    static void expandMenus(const PageContext &context, MarkedText &page);
 
     // Runs the content-group templates of the page, depth first; the output of groups that set
     // the same block name is joined. False (after a message) when a template cannot be parsed:

@@ -1,9 +1,12 @@
 // The wildcard matcher: splitting, first-occurrence matching without backtracking, and the
 // replace operations that page assembly runs for every marker.
+#include <QRandomGenerator>
 #include <QTest>
 
+#include "generator/markedtext.h"
 #include "generator/wildcardmatcher.h"
 
+using velmo::gen::MarkedText;
 using velmo::gen::WildcardMatcher;
 using namespace Qt::StringLiterals;
 
@@ -120,6 +123,66 @@ private Q_SLOTS:
         QString growing = QStringLiteral("<!--__T__-->()");
         QVERIFY(WildcardMatcher::replaceAll(growing, u"<!--__T__-->(*)",
                                             u"<!--__T__-->(<!--__T__-->())") <= 1);
+    }
+
+    // Page assembly finds markers through MarkedText, which must give what the matcher gives
+    // on the same text after any sequence of edits: values that hold markers or pieces of
+    // them, markers that overlap, nest or touch, edits that make or break a marker's start.
+    void markedTextAgreesWithTheMatcher()
+    {
+        const QStringList pieces = {u"<!--__"_s,
+                                    u"<!--__A__-->("_s,
+                                    u"<!--__B__-->("_s,
+                                    u")"_s,
+                                    u"x"_s,
+                                    u"<"_s,
+                                    u"!--"_s,
+                                    u"_"_s,
+                                    u"__-->"_s,
+                                    u"<!--__A開始__-->"_s,
+                                    u"<!--__A終了__-->"_s,
+                                    u"<NOT_OUTPUT>"_s};
+        const QStringList patterns = {
+            u"<!--__A__-->(*)"_s, u"<!--__B__-->(*)"_s, u"<!--__A開始__-->*<!--__A終了__-->"_s,
+            u"<!--__"_s,          u"<NOT_OUTPUT>*)"_s,  u"<!--__A__-->(**)"_s};
+        QRandomGenerator random(26);
+        const auto some = [&](int most) {
+            QString text;
+            for (int n = random.bounded(most + 1); n > 0; --n)
+                text += pieces[random.bounded(pieces.size())];
+            return text;
+        };
+        for (int round = 0; round < 3000; ++round) {
+            QString plain = some(12);
+            MarkedText marked(plain);
+            for (int step = 0; step < 6; ++step) {
+                const QString &pattern = patterns[random.bounded(patterns.size())];
+                const QString value = some(2);
+                const int start = random.bounded(int(plain.size()) + 2);
+                QString matched;
+                QString markedMatch;
+                QCOMPARE(marked.find(pattern, start, &markedMatch),
+                         WildcardMatcher::find(plain, pattern, start, &matched));
+                QCOMPARE(markedMatch, matched);
+                switch (random.bounded(3)) {
+                case 0:
+                    QCOMPARE(marked.replaceAll(pattern, value),
+                             WildcardMatcher::replaceAll(plain, pattern, value));
+                    break;
+                case 1:
+                    QCOMPARE(marked.replaceMatch(pattern, value, start),
+                             WildcardMatcher::replaceMatch(plain, pattern, value, start));
+                    break;
+                default: {
+                    const int at = random.bounded(int(plain.size()) + 1);
+                    const int length = random.bounded(int(plain.size()) - at + 1);
+                    marked.replace(at, length, value);
+                    plain.replace(at, length, value);
+                }
+                }
+                QCOMPARE(marked.text(), plain);
+            }
+        }
     }
 };
 

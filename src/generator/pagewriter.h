@@ -1,0 +1,52 @@
+// PageWriter: puts the pages of a whole-site output on disk from a thread of its own, each
+// compared with the file already there, while the next page is assembled.
+#pragma once
+
+#include <functional>
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QSemaphore>
+#include <QString>
+#include <QThreadPool>
+
+namespace velmo::gen {
+
+class PageWriter
+{
+public:
+    enum class Outcome { Unchanged, Written, Failed };
+    struct Done
+    {
+        QString path;
+        Outcome outcome = Outcome::Failed;
+        // Why a page could not be written.
+        QString reason;
+    };
+    // Hears of every page that is on disk as handed over, on the writer's thread.
+    using Written = std::function<void(const QString &path, const QByteArray &bytes)>;
+
+    explicit PageWriter(Written written = {});
+    // Waits for the pages still being written.
+    ~PageWriter();
+    PageWriter(const PageWriter &) = delete;
+    PageWriter &operator=(const PageWriter &) = delete;
+
+    // Writes text as UTF-8 to path unless the file holds exactly that already. Waits when the
+    // writer is kInFlight pages behind, so that an output never holds more pages than that.
+    void write(const QString &path, QString text);
+    // Waits for every page handed over and returns what became of each, in handing order.
+    QList<Done> finish();
+
+    static constexpr int kInFlight = 32;
+
+private:
+    Written m_written;
+    QThreadPool m_pool;
+    QSemaphore m_slots{kInFlight};
+    QMutex m_mutex;
+    QList<Done> m_done;
+};
+
+} // namespace velmo::gen
