@@ -962,6 +962,34 @@ ParsedPage parsePage(const PageLinkCache *cache, const QByteArray &bytes)
 
 // The pages handed over by the output, parsed on a pool of their own so that finish() can wait
 // for exactly these.
+// The pages of a site repeat the same links, a menu on each of them, and the same texts:
+// one copy of each string, shared by every page that has it, keeps a check of ten thousand
+// pages from holding hundreds of thousands of copies.
+class SharedStrings
+{
+public:
+    void share(LinkCheck::PageLinks &page)
+    {
+        page.links.squeeze();
+        const QMutexLocker lock(&m_mutex);
+        for (LinkCheck::Link &link : page.links) {
+            link.url = *m_strings.insert(link.url);
+            link.text = *m_strings.insert(link.text);
+        }
+    }
+
+    // The pages keep their strings; the next run starts afresh.
+    void clear()
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_strings.clear();
+    }
+
+private:
+    QMutex m_mutex;
+    QSet<QString> m_strings;
+};
+
 struct LinkCheck::Added
 {
     explicit Added(int pagesAhead) : slots(pagesAhead)
@@ -978,6 +1006,7 @@ struct LinkCheck::Added
     quint64 handedOver = 0;
     QHash<QString, quint64> latest;
     QHash<QString, std::pair<quint64, ParsedPage>> pages;
+    SharedStrings strings;
     // Shared with the parses and the write of the cache, which may outlive a later setting.
     std::shared_ptr<const PageLinkCache> cache;
     // Last, so that it is destroyed first: its destructor waits for the parses that use the
@@ -1015,6 +1044,7 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
     Added *added = d.get();
     d->pool.start([added, cache = d->cache, cleanPath, bytes, order] {
         ParsedPage page = parsePage(cache.get(), bytes);
+        added->strings.share(page.links);
         {
             const QMutexLocker lock(&added->mutex);
             if (added->latest.value(cleanPath) == order)
@@ -1062,8 +1092,8 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         // Parsed in this run, not found in the cache.
         bool fresh = false;
     };
-    QList<Parsed> parsed =
-        QtConcurrent::blockingMapped<QList<Parsed>>(sorted, [&added, &cache](const QString &file) {
+    QList<Parsed> parsed = QtConcurrent::blockingMapped<QList<Parsed>>(
+        sorted, [this, &added, &cache](const QString &file) {
             Parsed result{file, false, false, false, {}, {}, {}, false};
             const bool page = isPage(file);
             if (page) {
@@ -1087,6 +1117,7 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
             result.exists = result.read = true;
             if (page) {
                 ParsedPage parsedPage = parsePage(cache.get(), *bytes);
+                d->strings.share(parsedPage.links);
                 result.links = std::move(parsedPage.links);
                 result.key = parsedPage.key;
                 result.fresh = parsedPage.fresh;
@@ -1097,6 +1128,7 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
             return result;
         });
 
+    d->strings.clear();
     SiteFiles site(QDir::cleanPath(folder));
     Result result;
     result.folder = folder;

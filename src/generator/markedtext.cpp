@@ -17,17 +17,39 @@ QString MarkedText::take()
     return std::exchange(m_text, QString());
 }
 
+namespace {
+
+constexpr qsizetype longestPrefix()
+{
+    qsizetype longest = 0;
+    for (const QStringView prefix : MarkedText::kPrefixes)
+        longest = qMax(longest, prefix.size());
+    return longest;
+}
+
+// Appends to places the starts of every prefix in text, offset by first.
+void findPrefixes(QStringView text, qsizetype first, QList<qsizetype> &places)
+{
+    for (const QStringView prefix : MarkedText::kPrefixes) {
+        for (qsizetype at = text.indexOf(prefix); at >= 0; at = text.indexOf(prefix, at + 1))
+            places.append(first + at);
+    }
+}
+
+} // namespace
+
 bool MarkedText::isIndexed(QStringView head)
 {
-    return head.startsWith(prefix());
+    return std::any_of(std::begin(kPrefixes), std::end(kPrefixes),
+                       [head](QStringView prefix) { return head.startsWith(prefix); });
 }
 
 void MarkedText::index() const
 {
     m_stale = false;
     m_places.clear();
-    for (qsizetype at = m_text.indexOf(prefix()); at >= 0; at = m_text.indexOf(prefix(), at + 1))
-        m_places.append(at);
+    findPrefixes(m_text, 0, m_places);
+    std::sort(m_places.begin(), m_places.end());
 }
 
 int MarkedText::find(QStringView pattern, qsizetype start, QString *matched) const
@@ -139,9 +161,10 @@ void MarkedText::apply(const QList<Edit> &edits)
         return;
 
     // A known place before an edit stays, one after it moves by what the edits before it
-    // added; one that the edit overlaps is gone. New places can only overlap what was
-    // inserted, so only the prefix's length around each value is read.
-    const qsizetype width = prefix().size();
+    // added; one that the edit may overlap is dropped, and found again below if it is still
+    // there. New places can only overlap what was inserted, so only a prefix's length around
+    // each value is read.
+    const qsizetype width = longestPrefix();
     QList<qsizetype> places;
     places.reserve(m_places.size());
     qsizetype shift = 0;
@@ -161,10 +184,7 @@ void MarkedText::apply(const QList<Edit> &edits)
         const qsizetype at = edit.at + shift;
         shift += edit.value.size() - edit.length;
         const qsizetype first = qMax<qsizetype>(0, at - (width - 1));
-        const QStringView window = text.mid(first, at + edit.value.size() + width - 1 - first);
-        for (qsizetype hit = window.indexOf(prefix()); hit >= 0;
-             hit = window.indexOf(prefix(), hit + 1))
-            places.append(first + hit);
+        findPrefixes(text.mid(first, at + edit.value.size() + width - 1 - first), first, places);
     }
     std::sort(places.begin(), places.end());
     places.erase(std::unique(places.begin(), places.end()), places.end());

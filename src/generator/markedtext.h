@@ -1,5 +1,5 @@
-// MarkedText: a page being assembled, with the places of the "<!--__" that every marker and
-// block pattern starts with kept up to date through its edits.
+// MarkedText: a page being assembled, with the places where its markers, blocks and hidden
+// notes can start kept up to date through its edits.
 #pragma once
 
 #include <QList>
@@ -8,10 +8,11 @@
 
 namespace velmo::gen {
 
-// Page assembly looks for some thirty patterns in a page of tens of kilobytes, and most of
-// them begin with "<!--__". Finding such a pattern here looks only at the places where that
-// prefix stands, instead of reading the whole page once per pattern. Every operation gives
-// exactly what WildcardMatcher's does on the same text.
+// Page assembly looks for some thirty patterns in a page of tens of kilobytes, and nearly all
+// of them begin with "<!--__" or are the hidden notes "<NOT_OUTPUT>…". Finding such a pattern
+// here looks only at the places where one of those starts stands, instead of reading the whole
+// page once per pattern. Every operation gives exactly what WildcardMatcher's does on the same
+// text.
 class MarkedText
 {
 public:
@@ -36,7 +37,8 @@ public:
         m_stale = true;
     }
 
-    static constexpr QStringView prefix() { return u"<!--__"; }
+    // The starts whose places are kept.
+    static constexpr QStringView kPrefixes[] = {u"<!--__", u"<NOT_OUTPUT>", u"<not_output>"};
 
 private:
     struct Edit
@@ -49,8 +51,8 @@ private:
     // behind each edit and looking for new ones only around what was inserted.
     void apply(const QList<Edit> &edits);
     void index() const;
-    // True when pattern's fixed start begins with the prefix, so that its matches can only
-    // start at a known place.
+    // True when pattern's fixed start begins with one of the prefixes, so that its matches can
+    // only start at a known place.
     static bool isIndexed(QStringView head);
 
     QString m_text;

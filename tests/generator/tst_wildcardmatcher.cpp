@@ -141,10 +141,18 @@ private Q_SLOTS:
                                     u"__-->"_s,
                                     u"<!--__A開始__-->"_s,
                                     u"<!--__A終了__-->"_s,
-                                    u"<NOT_OUTPUT>"_s};
-        const QStringList patterns = {
-            u"<!--__A__-->(*)"_s, u"<!--__B__-->(*)"_s, u"<!--__A開始__-->*<!--__A終了__-->"_s,
-            u"<!--__"_s,          u"<NOT_OUTPUT>*)"_s,  u"<!--__A__-->(**)"_s};
+                                    u"<NOT_OUTPUT>"_s,
+                                    u"</NOT_OUTPUT>"_s,
+                                    u"<not_output>"_s,
+                                    u"NOT_OUTPUT>"_s};
+        const QStringList patterns = {u"<!--__A__-->(*)"_s,
+                                      u"<!--__B__-->(*)"_s,
+                                      u"<!--__A開始__-->*<!--__A終了__-->"_s,
+                                      u"<!--__"_s,
+                                      u"<NOT_OUTPUT>*</NOT_OUTPUT>"_s,
+                                      u"<!--__A__-->(**)"_s,
+                                      u"<not_output>*)"_s,
+                                      u"x*)"_s};
         QRandomGenerator random(26);
         const auto some = [&](int most) {
             QString text;
