@@ -962,9 +962,10 @@ ParsedPage parsePage(const PageLinkCache *cache, const QByteArray &bytes)
 
 // The pages handed over by the output, parsed on a pool of their own so that finish() can wait
 // for exactly these.
-// The pages of a site repeat the same links, a menu on each of them, and the same texts:
-// one copy of each string, shared by every page that has it, keeps a check of ten thousand
-// pages from holding hundreds of thousands of copies.
+// The pages of a site repeat the same links, a menu on each of them, in the same order: a
+// page shares each string that the page before it has at the same place, which keeps a check
+// of ten thousand pages from holding hundreds of thousands of copies at the cost of a
+// comparison, where looking every string up in a set cost a fifth of a rebuild.
 class SharedStrings
 {
 public:
@@ -972,22 +973,27 @@ public:
     {
         page.links.squeeze();
         const QMutexLocker lock(&m_mutex);
-        for (LinkCheck::Link &link : page.links) {
-            link.url = *m_strings.insert(link.url);
-            link.text = *m_strings.insert(link.text);
+        const qsizetype common = qMin(page.links.size(), m_last.size());
+        for (qsizetype i = 0; i < common; ++i) {
+            LinkCheck::Link &link = page.links[i];
+            const LinkCheck::Link &last = m_last.at(i);
+            if (link.url == last.url)
+                link.url = last.url;
+            if (link.text == last.text)
+                link.text = last.text;
         }
+        m_last = page.links;
     }
-
     // The pages keep their strings; the next run starts afresh.
     void clear()
     {
         const QMutexLocker lock(&m_mutex);
-        m_strings.clear();
+        m_last.clear();
     }
 
 private:
     QMutex m_mutex;
-    QSet<QString> m_strings;
+    QList<LinkCheck::Link> m_last;
 };
 
 struct LinkCheck::Added
