@@ -147,16 +147,24 @@ void MarkedText::apply(const QList<Edit> &edits)
     qsizetype size = m_text.size();
     for (const Edit &edit : edits)
         size += edit.value.size() - edit.length;
-    QString built;
-    built.reserve(size);
-    qsizetype from = 0;
-    for (const Edit &edit : edits) {
-        built += QStringView(m_text).mid(from, edit.at - from);
-        built += edit.value;
-        from = edit.at + edit.length;
+    if (size <= m_text.capacity() && m_text.isDetached()) {
+        // In place, last edit first so that the others keep their places: only what follows
+        // each edit moves, and a page does not take a new block of memory per marker.
+        for (auto edit = edits.crbegin(); edit != edits.crend(); ++edit)
+            m_text.replace(edit->at, edit->length, edit->value.data(), edit->value.size());
+    } else {
+        QString built;
+        // Room for the values of the markers that follow, which are seldom longer.
+        built.reserve(size + size / 8);
+        qsizetype from = 0;
+        for (const Edit &edit : edits) {
+            built += QStringView(m_text).mid(from, edit.at - from);
+            built += edit.value;
+            from = edit.at + edit.length;
+        }
+        built += QStringView(m_text).mid(from);
+        m_text = std::move(built);
     }
-    built += QStringView(m_text).mid(from);
-    m_text = std::move(built);
     if (m_stale)
         return;
 
