@@ -19,6 +19,9 @@ QString MarkedText::take()
 
 namespace {
 
+// Where every prefix has its "_".
+constexpr qsizetype kMark = 4;
+
 constexpr qsizetype longestPrefix()
 {
     qsizetype longest = 0;
@@ -27,12 +30,19 @@ constexpr qsizetype longestPrefix()
     return longest;
 }
 
-// Appends to places the starts of every prefix in text, offset by first.
+// Appends to places the starts of every prefix in text, offset by first. Each prefix has "_"
+// as its fifth character, which HTML seldom holds: one pass for it at memory speed finds
+// them all.
 void findPrefixes(QStringView text, qsizetype first, QList<qsizetype> &places)
 {
-    for (const QStringView prefix : MarkedText::kPrefixes) {
-        for (qsizetype at = text.indexOf(prefix); at >= 0; at = text.indexOf(prefix, at + 1))
-            places.append(first + at);
+    static_assert(std::all_of(std::begin(MarkedText::kPrefixes), std::end(MarkedText::kPrefixes),
+                              [](QStringView prefix) { return prefix[kMark] == u'_'; }));
+    for (qsizetype mark = text.indexOf(u'_', kMark); mark >= 0;
+         mark = text.indexOf(u'_', mark + 1)) {
+        const QStringView rest = text.sliced(mark - kMark);
+        if (std::any_of(std::begin(MarkedText::kPrefixes), std::end(MarkedText::kPrefixes),
+                        [rest](QStringView prefix) { return rest.startsWith(prefix); }))
+            places.append(first + mark - kMark);
     }
 }
 
@@ -49,7 +59,6 @@ void MarkedText::index() const
     m_stale = false;
     m_places.clear();
     findPrefixes(m_text, 0, m_places);
-    std::sort(m_places.begin(), m_places.end());
 }
 
 int MarkedText::find(QStringView pattern, qsizetype start, QString *matched) const

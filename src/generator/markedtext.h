@@ -19,6 +19,8 @@ public:
     explicit MarkedText(QString text);
 
     const QString &text() const { return m_text; }
+    // Room for a page of size characters, so that its edits are made in place.
+    void reserve(qsizetype size) { m_text.reserve(size); }
     // Hands the text over; the object is left empty.
     QString take();
 

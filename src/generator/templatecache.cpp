@@ -99,6 +99,7 @@ const QString &TemplateCache::relativeLink(const QString &target, const QString 
 void TemplateCache::clear()
 {
     m_links.clear();
+    m_lastPageSize = 0;
     m_year.clear();
     m_claimed.clear();
     m_texts.clear();

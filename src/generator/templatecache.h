@@ -49,6 +49,10 @@ public:
     // relativePath(target, page) for a page file: pages of one folder share it, and every page
     // links the style sheet and the site's root.
     const QString &relativeLink(const QString &target, const QString &page);
+    // The size of the last page assembled: the pages of a site are much alike, and one made
+    // with room for the next page's size grows in place.
+    qsizetype lastPageSize() const { return m_lastPageSize; }
+    void setLastPageSize(qsizetype size) { m_lastPageSize = size; }
     void clear();
 
 private:
@@ -61,6 +65,7 @@ private:
     QSet<QString> m_claimed;
     QString m_year;
     QHash<QString, QString> m_links;
+    qsizetype m_lastPageSize = 0;
 };
 
 } // namespace velmo::gen
