@@ -34,12 +34,14 @@ public:
     PageWriter &operator=(const PageWriter &) = delete;
 
     // Writes text as UTF-8 to path unless the file holds exactly that already. Waits when the
-    // writer is kInFlight pages behind, so that an output never holds more pages than that.
+    // writer is kInFlight pages behind, so that an output never holds more pages than that
+    // (a few megabytes): enough that a writer the system leaves waiting a moment does not stop
+    // the assembly.
     void write(const QString &path, QString text);
     // Waits for every page handed over and returns what became of each, in handing order.
     QList<Done> finish();
 
-    static constexpr int kInFlight = 32;
+    static constexpr int kInFlight = 256;
 
 private:
     Written m_written;
