@@ -31,14 +31,6 @@ public:
     // WildcardMatcher::replaceMatch and replaceAll on the text.
     int replaceMatch(QStringView pattern, QStringView value, qsizetype start);
     int replaceAll(QStringView pattern, QStringView value);
-    // Gives the text to an edit that the places cannot follow; they are found again after.
-    template<typename Edit>
-    void edit(Edit &&edit)
-    {
-        edit(m_text);
-        m_stale = true;
-    }
-
     // The starts whose places are kept.
     static constexpr QStringView kPrefixes[] = {u"<!--__", u"<NOT_OUTPUT>", u"<not_output>"};
 

@@ -191,8 +191,7 @@ QString PageAssembly::keywords(const PageContext &context)
 void PageAssembly::assemble(const PageContext &context, QString &pageText)
 {
     MarkedText text(std::move(pageText));
-    if (context.cache != nullptr)
-        text.reserve(qMax(text.text().size(), context.cache->lastPageSize()) * 9 / 8);
+    text.reserve(qMax(text.text().size(), context.cache->lastPageSize()) * 9 / 8);
     replaceStyleSheetBlock(context, text);
     replaceFeedBlocks(context, text);
 
@@ -238,8 +237,7 @@ void PageAssembly::assemble(const PageContext &context, QString &pageText)
     }
 
     pageText = text.take();
-    if (context.cache != nullptr)
-        context.cache->setLastPageSize(pageText.size());
+    context.cache->setLastPageSize(pageText.size());
     // Each replacement below reads the whole page; most pages hold no backslash at all, and
     // one quick look for it spared a rebuild a twelfth of its time.
     if (!pageText.contains(u'\\'))

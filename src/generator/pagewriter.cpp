@@ -30,15 +30,7 @@ void PageWriter::write(const QString &path, QString text)
     m_slots.acquire();
     m_pool.start([this, path, text = std::move(text), index] {
         const QByteArray bytes = text.toUtf8();
-        Done done{path, Outcome::Unchanged, {}};
-        if (!fileHoldsBytes(path, bytes)) {
-            done.outcome = Outcome::Written;
-            if (!writeFileBytes(path, bytes, &done.reason)) {
-                // Cut short: neither a preview nor the publication may take it for the page.
-                QFile::remove(path);
-                done.outcome = Outcome::Failed;
-            }
-        }
+        Done done = put(path, bytes);
         if (done.outcome != Outcome::Failed && m_written)
             m_written(path, bytes);
         {
@@ -47,6 +39,19 @@ void PageWriter::write(const QString &path, QString text)
         }
         m_slots.release();
     });
+}
+
+PageWriter::Done PageWriter::put(const QString &path, const QByteArray &bytes)
+{
+    Done done{path, Outcome::Unchanged, {}};
+    if (fileHoldsBytes(path, bytes))
+        return done;
+    done.outcome = Outcome::Written;
+    if (!writeFileBytes(path, bytes, &done.reason)) {
+        QFile::remove(path);
+        done.outcome = Outcome::Failed;
+    }
+    return done;
 }
 
 QList<PageWriter::Done> PageWriter::finish()

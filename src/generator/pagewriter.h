@@ -40,6 +40,9 @@ public:
     void write(const QString &path, QString text);
     // Waits for every page handed over and returns what became of each, in handing order.
     QList<Done> finish();
+    // Puts bytes at path at once, unless the file holds exactly them already; a file cut short
+    // is removed, so that neither a preview nor the publication takes it for the page.
+    static Done put(const QString &path, const QByteArray &bytes);
 
     static constexpr int kInFlight = 256;
 

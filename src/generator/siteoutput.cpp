@@ -773,25 +773,30 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     return stopped ? Result::Stopped : Result::Done;
 }
 
+bool SiteOutput::countPage(const PageWriter::Done &page)
+{
+    switch (page.outcome) {
+    case PageWriter::Outcome::Failed:
+        m_statistics.noteWriteFailure(page.path, page.reason);
+        return false;
+    case PageWriter::Outcome::Unchanged:
+        ++m_statistics.pagesUnchanged;
+        m_statistics.keptFiles.insert(page.path);
+        break;
+    case PageWriter::Outcome::Written:
+        ++m_statistics.pagesWritten;
+        break;
+    }
+    m_statistics.producedFiles.insert(page.path);
+    return true;
+}
+
 void SiteOutput::takeWrittenPages(PageWriter &writer, const QList<SiteFeeds::Entry> &entries)
 {
     const QList<PageWriter::Done> pages = writer.finish();
     for (qsizetype i = 0; i < pages.size(); ++i) {
-        const PageWriter::Done &page = pages[i];
-        switch (page.outcome) {
-        case PageWriter::Outcome::Failed:
-            m_statistics.noteWriteFailure(page.path, page.reason);
-            continue;
-        case PageWriter::Outcome::Unchanged:
-            ++m_statistics.pagesUnchanged;
-            m_statistics.keptFiles.insert(page.path);
-            break;
-        case PageWriter::Outcome::Written:
-            ++m_statistics.pagesWritten;
-            break;
-        }
-        m_statistics.producedFiles.insert(page.path);
-        m_feedEntries << entries.value(i);
+        if (countPage(pages[i]))
+            m_feedEntries << entries.value(i);
     }
 }
 
@@ -1023,21 +1028,7 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
             m_pageWriter->write(outputPath, std::move(text));
             written = 1;
         } else {
-            const QByteArray bytes = text.toUtf8();
-            if (fileHoldsBytes(outputPath, bytes)) {
-                ++m_statistics.pagesUnchanged;
-                m_statistics.keptFiles.insert(outputPath);
-                written = 1;
-            } else if (writeFileBytes(outputPath, bytes, &reason)) {
-                ++m_statistics.pagesWritten;
-                written = 1;
-            } else {
-                // Cut short: neither a preview nor the publication may take it for the page.
-                QFile::remove(outputPath);
-                m_statistics.noteWriteFailure(outputPath, reason);
-            }
-            if (written != 0)
-                m_statistics.producedFiles.insert(outputPath);
+            written = countPage(PageWriter::put(outputPath, text.toUtf8())) ? 1 : 0;
         }
         context.outputPath = outputPath;
     }

@@ -14,6 +14,7 @@
 #include "generator/linkcheck.h"
 #include "generator/menuoutputcache.h"
 #include "generator/outputstatistics.h"
+#include "generator/pagewriter.h"
 #include "generator/sitefeeds.h"
 #include "generator/templatecache.h"
 #include "model/outputcontext.h"
@@ -28,8 +29,6 @@ class Site;
 } // namespace velmo
 
 namespace velmo::gen {
-
-class PageWriter;
 
 class SiteOutput : public velmo::PageGenerator
 {
@@ -152,6 +151,8 @@ private:
     // Counts the pages the writer put on disk, or could not, and lists those there for the
     // feeds; entries go with the pages handed over, in the same order.
     void takeWrittenPages(PageWriter &writer, const QList<SiteFeeds::Entry> &entries);
+    // Counts one page as written, unchanged or failed; true when it is on disk.
+    bool countPage(const PageWriter::Done &page);
     // Waits for the pictures asked for and counts what became of them; false when cancelled.
     bool waitForPictures();
     // Finishes the link check, when there is one, on what this run produced.
