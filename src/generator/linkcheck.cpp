@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,11 +27,13 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QUrl>
+#include <QVarLengthArray>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <gumbo.h>
 #include <malloc.h>
 
+#include "generator/markupscanner.h"
 #include "generator/pagelinkcache.h"
 #include "model/fileutil.h"
 
@@ -118,11 +121,6 @@ private:
     size_t m_capacity = 0;
     std::vector<void *> m_extra;
 };
-
-QString fromPiece(const char *text)
-{
-    return text != nullptr ? QString::fromUtf8(text) : QString();
-}
 
 // The URLs of a srcset value, read as browsers read it: each candidate is a URL up to white
 // space, then descriptors up to a comma outside parentheses. A URL may hold commas itself
@@ -685,26 +683,41 @@ AddressKind addressKind(GumboTag tag, QByteArrayView name)
     }
 }
 
-const GumboAttribute *attributeOf(const GumboElement &element, const char *name)
+// What extraction reads of an attribute, from the parser's tree or from the scanner.
+struct AttributeRead
 {
-    return gumbo_get_attribute(&element.attributes, name);
+    QByteArrayView name;
+    QByteArrayView value;
+    // The value as written, with its quotes.
+    QByteArrayView raw;
+    qsizetype nameOffset = 0;
+    // The line of the name, 0 where it is to be counted.
+    int line = 0;
+};
+
+const AttributeRead *attributeOf(std::span<const AttributeRead> attributes, QByteArrayView name)
+{
+    for (const AttributeRead &attribute : attributes) {
+        if (attribute.name == name)
+            return &attribute;
+    }
+    return nullptr;
 }
 
 // A <link> that names no resource to fetch, only a host to get ready for.
-bool isHostHint(const GumboElement &element)
+bool isHostHint(std::span<const AttributeRead> attributes)
 {
-    const GumboAttribute *rel = attributeOf(element, "rel");
-    if (rel == nullptr)
-        return false;
-    const QByteArrayView value(rel->value);
-    return value.contains("preconnect") || value.contains("dns-prefetch");
+    const AttributeRead *rel = attributeOf(attributes, "rel");
+    return rel != nullptr &&
+           (rel->value.contains("preconnect") || rel->value.contains("dns-prefetch"));
 }
 
 // The target of <meta http-equiv="refresh" content="5; url=…">.
-std::optional<QString> refreshTarget(const GumboElement &element, const QString &content)
+std::optional<QString> refreshTarget(std::span<const AttributeRead> attributes,
+                                     const QString &content)
 {
-    const GumboAttribute *equiv = attributeOf(element, "http-equiv");
-    if (equiv == nullptr || qstricmp(equiv->value, "refresh") != 0)
+    const AttributeRead *equiv = attributeOf(attributes, "http-equiv");
+    if (equiv == nullptr || equiv->value.compare("refresh", Qt::CaseInsensitive) != 0)
         return std::nullopt;
     const qsizetype at = content.indexOf(u"url", 0, Qt::CaseInsensitive);
     if (at < 0)
@@ -719,13 +732,29 @@ std::optional<QString> refreshTarget(const GumboElement &element, const QString 
     return url;
 }
 
+constexpr qsizetype kLongestLinkText = 240;
+constexpr int kDeepestLinkText = 32;
+
+// A link's text from what a reader sees in its element (UTF-8) and the alternative text of
+// the first picture inside, for a link that shows only a picture.
+QString finishLinkText(QByteArray text, const QByteArray *alternative)
+{
+    text = text.simplified();
+    if (text.isEmpty() && alternative != nullptr)
+        text = alternative->simplified();
+    QString result = QString::fromUtf8(text).simplified();
+    if (result.size() > 80)
+        result = result.left(79) + u'…';
+    return result;
+}
+
 // The text a reader sees in node, as UTF-8, up to a line's length; the alternative text of a
 // picture inside when there is no other. Bytes first, one string at the end: every link of
 // every page passes here.
-void collectText(const GumboNode *node, QByteArray &text, const char *&alternative, int depth = 0)
+void collectText(const GumboNode *node, QByteArray &text, std::optional<QByteArray> &alternative,
+                 int depth = 0)
 {
-    constexpr qsizetype kLongest = 240;
-    if (text.size() > kLongest || depth > 32)
+    if (text.size() > kLongestLinkText || depth > kDeepestLinkText)
         return;
     if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE ||
         node->type == GUMBO_NODE_CDATA) {
@@ -735,9 +764,9 @@ void collectText(const GumboNode *node, QByteArray &text, const char *&alternati
     if (node->type != GUMBO_NODE_ELEMENT)
         return;
     const GumboElement &element = node->v.element;
-    if (element.tag == GUMBO_TAG_IMG && alternative == nullptr) {
-        if (const GumboAttribute *alt = attributeOf(element, "alt"))
-            alternative = alt->value;
+    if (element.tag == GUMBO_TAG_IMG && !alternative) {
+        if (const GumboAttribute *alt = gumbo_get_attribute(&element.attributes, "alt"))
+            alternative = QByteArray(alt->value);
     }
     for (unsigned i = 0; i < element.children.length; ++i)
         collectText(static_cast<const GumboNode *>(element.children.data[i]), text, alternative,
@@ -746,37 +775,239 @@ void collectText(const GumboNode *node, QByteArray &text, const char *&alternati
 
 QString linkText(const GumboNode *node)
 {
-    const GumboElement &element = node->v.element;
     QByteArray text;
-    const char *alternative = nullptr;
-    if (element.tag == GUMBO_TAG_A) {
-        collectText(node, text, alternative);
-    } else if (element.tag == GUMBO_TAG_IMG || element.tag == GUMBO_TAG_AREA ||
-               element.tag == GUMBO_TAG_INPUT) {
-        if (const GumboAttribute *alt = attributeOf(element, "alt"))
-            text = alt->value;
-    }
-    text = text.simplified();
-    if (text.isEmpty() && alternative != nullptr)
-        text = QByteArray(alternative).simplified();
-    QString result = QString::fromUtf8(text).simplified();
-    if (result.size() > 80)
-        result = result.left(79) + u'…';
-    return result;
+    std::optional<QByteArray> alternative;
+    collectText(node, text, alternative);
+    return finishLinkText(std::move(text), alternative ? &*alternative : nullptr);
 }
 
-} // namespace
-
-LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
+// The text of a link that is not an <a>: a picture's or an area's alternative text.
+QString alternativeText(GumboTag tag, std::span<const AttributeRead> attributes)
 {
-    PageLinks page;
-    if (nestingBound(html, kMaxNesting) > kMaxNesting) {
+    if (tag != GUMBO_TAG_IMG && tag != GUMBO_TAG_AREA && tag != GUMBO_TAG_INPUT)
+        return {};
+    const AttributeRead *alt = attributeOf(attributes, "alt");
+    return alt != nullptr ? finishLinkText(alt->value.toByteArray(), nullptr) : QString();
+}
+
+// Puts a page's links and anchors together, element by element in the page's order, whichever
+// reader read them.
+class LinkCollector
+{
+public:
+    LinkCollector(const QByteArray &html, LinkCheck::PageLinks &page)
+        : m_html(html), m_page(page), m_cursor(html)
+    {}
+
+    // The links and anchors of one element; textOf() gives the element's link text, asked for
+    // once, when the element has an address.
+    template<typename TextOf>
+    void readElement(GumboTag tag, std::span<const AttributeRead> attributes, TextOf textOf)
+    {
+        QString text;
+        bool haveText = false;
+        for (const AttributeRead &attribute : attributes) {
+            // Most attributes of a page (class, alt, title) are passed over without making
+            // strings of them.
+            const QByteArrayView name = attribute.name;
+            if (name == "id" || (name == "name" && tag == GUMBO_TAG_A)) {
+                m_page.anchors.insert(QString::fromUtf8(attribute.value));
+                continue;
+            }
+            const AddressKind kind = addressKind(tag, name);
+            if (kind == AddressKind::None)
+                continue;
+            if (kind == AddressKind::Url && tag == GUMBO_TAG_LINK && isHostHint(attributes))
+                continue;
+            if (!haveText) {
+                text = textOf();
+                haveText = true;
+            }
+            QString value = QString::fromUtf8(attribute.value);
+            switch (kind) {
+            case AddressKind::Url:
+                add(attribute, std::move(value), false, text);
+                break;
+            case AddressKind::LocalUrl:
+                if (!isExternal(value.trimmed()))
+                    add(attribute, std::move(value), false, text);
+                break;
+            case AddressKind::Srcset:
+                for (QString &url : srcsetUrls(value))
+                    add(attribute, std::move(url), true, text);
+                break;
+            case AddressKind::Css: {
+                const QByteArray css = value.toUtf8();
+                for (auto &[offset, url] : cssAddresses(css))
+                    add(attribute, std::move(url), true, QString());
+                break;
+            }
+            case AddressKind::Refresh:
+                if (std::optional<QString> url = refreshTarget(attributes, value))
+                    add(attribute, std::move(*url), true, QString());
+                break;
+            case AddressKind::None:
+                break;
+            }
+        }
+    }
+
+    // The addresses in a <style> element's text, as written at offset.
+    void readStyle(QByteArrayView css, qsizetype offset, int line)
+    {
+        for (auto &[inside, url] : cssAddresses(css)) {
+            if (m_page.links.size() >= LinkCheck::kMaxLinksPerPage) {
+                ++m_page.droppedLinks;
+                continue;
+            }
+            auto [at, column] = m_cursor.at(offset + inside, line);
+            m_page.links.append({std::move(url), at, column, {}});
+        }
+    }
+
+private:
+    // Where an address stands: the attribute's place, and inside a value that holds several
+    // (srcset, style) the address's own when it is written there as it reads.
+    // Addresses of one value come in the order they are written: each is looked for after the
+    // one before, so that a value of thousands is searched once, not once for each.
+    std::pair<int, int> place(const AttributeRead &attribute, const QString &url)
+    {
+        qsizetype offset = attribute.nameOffset;
+        if (std::exchange(m_searched, attribute.nameOffset) != attribute.nameOffset)
+            m_searchFrom = 0;
+        if (!url.isEmpty() && attribute.raw.data() != nullptr) {
+            const QByteArray bytes = url.toUtf8();
+            const qsizetype inside = attribute.raw.indexOf(bytes, m_searchFrom);
+            if (inside >= 0) {
+                offset = attribute.raw.data() - m_html.constData() + inside;
+                m_searchFrom = inside + bytes.size();
+            }
+        }
+        return m_cursor.at(offset, attribute.line);
+    }
+
+    void add(const AttributeRead &attribute, QString url, bool several, const QString &text)
+    {
+        if (m_page.links.size() >= LinkCheck::kMaxLinksPerPage) {
+            ++m_page.droppedLinks;
+            return;
+        }
+        auto [line, column] = place(attribute, several ? url : QString());
+        m_page.links.append({std::move(url), line, column, text});
+    }
+
+    const QByteArray &m_html;
+    LinkCheck::PageLinks &m_page;
+    SourceCursor m_cursor;
+    qsizetype m_searched = -1;
+    qsizetype m_searchFrom = 0;
+};
+
+// Reads a page whose tree is its markup as written (MarkupScanner), collecting the text of each
+// <a> as the parser's tree would give it.
+class ScannedPage : public MarkupScanner::Handler
+{
+public:
+    ScannedPage(const QByteArray &html, LinkCheck::PageLinks &page)
+        : m_page(page), m_collector(html, page)
+    {}
+
+    void startElement(int tag, const MarkupScanner::Attributes &scanned) override
+    {
+        QVarLengthArray<AttributeRead, 8> attributes;
+        for (const MarkupScanner::Attribute &attribute : scanned)
+            attributes.append(
+                {attribute.name, attribute.value, attribute.raw, attribute.nameOffset, 0});
+        if (m_depth > 0) {
+            // An element inside the <a>, as deep as the parser's tree puts it.
+            if (tag == GUMBO_TAG_IMG && !m_alternative && m_depth <= kDeepestLinkText &&
+                m_text.size() <= kLongestLinkText) {
+                if (const AttributeRead *alt = attributeOf(attributes, "alt"))
+                    m_alternative = alt->value.toByteArray();
+            }
+            ++m_depth;
+        }
+        const qsizetype first = m_page.links.size();
+        bool textWanted = false;
+        m_collector.readElement(GumboTag(tag), attributes, [&] {
+            textWanted = tag == GUMBO_TAG_A;
+            return alternativeText(GumboTag(tag), attributes);
+        });
+        if (textWanted) {
+            m_depth = 1;
+            m_first = first;
+            m_last = m_page.links.size();
+            m_text.clear();
+            m_alternative.reset();
+        }
+    }
+
+    void endElement(int tag) override
+    {
+        Q_UNUSED(tag);
+        if (m_depth > 0 && --m_depth == 0)
+            finish();
+    }
+
+    bool wantsText() const override { return m_depth > 0; }
+
+    void text(QByteArrayView text) override
+    {
+        if (m_depth <= kDeepestLinkText && m_text.size() <= kLongestLinkText)
+            m_text += text;
+    }
+
+    void rawText(int tag, QByteArrayView raw, qsizetype offset) override
+    {
+        if (tag == GUMBO_TAG_STYLE)
+            m_collector.readStyle(raw, offset, 0);
+        if (m_depth > 0 && !raw.isEmpty()) {
+            QByteArray text = raw.toByteArray();
+            text.replace("\r\n", "\n").replace('\r', '\n');
+            this->text(text);
+        }
+    }
+
+    // An <a> the page leaves open ends with it.
+    void finishPage()
+    {
+        if (m_depth > 0)
+            finish();
+    }
+
+private:
+    void finish()
+    {
+        m_depth = 0;
+        const QString text =
+            finishLinkText(std::move(m_text), m_alternative ? &*m_alternative : nullptr);
+        for (qsizetype i = m_first; i < m_last; ++i)
+            m_page.links[i].text = text;
+        m_text.clear();
+    }
+
+    LinkCheck::PageLinks &m_page;
+    LinkCollector m_collector;
+    // Within an <a> whose links are those from m_first to m_last: how many elements are open
+    // from it.
+    int m_depth = 0;
+    qsizetype m_first = 0;
+    qsizetype m_last = 0;
+    QByteArray m_text;
+    std::optional<QByteArray> m_alternative;
+};
+
+// Reads a page with the full HTML5 parser, repairs and all.
+LinkCheck::PageLinks parsePageLinks(const QByteArray &html)
+{
+    LinkCheck::PageLinks page;
+    if (nestingBound(html, LinkCheck::kMaxNesting) > LinkCheck::kMaxNesting) {
         page.readable = false;
         return page;
     }
     // Pages are parsed on every core; a large one waits until it can be parsed alone.
     static QReadWriteLock parsing;
-    const bool large = html.size() > kLargePage;
+    const bool large = html.size() > LinkCheck::kLargePage;
     if (large)
         parsing.lockForWrite();
     else
@@ -802,40 +1033,10 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
             arena.reset();
         }
     });
-    SourceCursor cursor(html);
-    // Where an address stands: the attribute's place, and inside a value that holds several
-    // (srcset, style) the address's own when it is written there as it reads.
-    // Addresses of one value come in the order they are written: each is looked for after the
-    // one before, so that a value of thousands is searched once, not once for each.
-    const GumboAttribute *searched = nullptr;
-    qsizetype searchFrom = 0;
-    const auto place = [&](const GumboAttribute *attribute, const QString &url) {
-        const GumboSourcePosition &name = attribute->name_start;
-        qsizetype offset = name.offset;
-        const QByteArrayView raw(attribute->original_value.data, attribute->original_value.length);
-        if (std::exchange(searched, attribute) != attribute)
-            searchFrom = 0;
-        if (!url.isEmpty() && attribute->original_value.data != nullptr) {
-            const QByteArray bytes = url.toUtf8();
-            const qsizetype inside = raw.indexOf(bytes, searchFrom);
-            if (inside >= 0) {
-                offset = attribute->original_value.data - html.constData() + inside;
-                searchFrom = inside + bytes.size();
-            }
-        }
-        return cursor.at(offset, int(name.line));
-    };
-    const auto add = [&](const GumboAttribute *attribute, QString url, bool several,
-                         const QString &text) {
-        if (page.links.size() >= kMaxLinksPerPage) {
-            ++page.droppedLinks;
-            return;
-        }
-        auto [line, column] = place(attribute, several ? url : QString());
-        page.links.append({std::move(url), line, column, text});
-    };
+    LinkCollector collector(html, page);
     // An explicit stack: a page nested deeper than the call stack allows is still read.
     QList<const GumboNode *> pending{output->root};
+    QVarLengthArray<AttributeRead, 8> attributes;
     while (!pending.isEmpty()) {
         const GumboNode *node = pending.takeLast();
         if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE)
@@ -846,55 +1047,22 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
         // one entry in the list.
         constexpr unsigned kCloned = GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT |
                                      GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
-        const unsigned attributes =
-            (node->parse_flags & kCloned) != 0 ? 0 : element.attributes.length;
-        QString text;
-        bool haveText = false;
-        for (unsigned i = 0; i < attributes; ++i) {
-            const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[i]);
-            // Most attributes of a page (class, alt, title) are passed over without making
-            // strings of them.
-            const QByteArrayView name(attribute->name);
-            if (name == "id" || (name == "name" && element.tag == GUMBO_TAG_A)) {
-                page.anchors.insert(fromPiece(attribute->value));
-                continue;
-            }
-            const AddressKind kind = addressKind(element.tag, name);
-            if (kind == AddressKind::None)
-                continue;
-            if (kind == AddressKind::Url && element.tag == GUMBO_TAG_LINK && isHostHint(element))
-                continue;
-            if (!haveText) {
-                text = linkText(node);
-                haveText = true;
-            }
-            QString value = fromPiece(attribute->value);
-            switch (kind) {
-            case AddressKind::Url:
-                add(attribute, std::move(value), false, text);
-                break;
-            case AddressKind::LocalUrl:
-                if (!isExternal(value.trimmed()))
-                    add(attribute, std::move(value), false, text);
-                break;
-            case AddressKind::Srcset:
-                for (QString &url : srcsetUrls(value))
-                    add(attribute, std::move(url), true, text);
-                break;
-            case AddressKind::Css: {
-                const QByteArray css = value.toUtf8();
-                for (auto &[offset, url] : cssAddresses(css))
-                    add(attribute, std::move(url), true, QString());
-                break;
-            }
-            case AddressKind::Refresh:
-                if (std::optional<QString> url = refreshTarget(element, value))
-                    add(attribute, std::move(*url), true, QString());
-                break;
-            case AddressKind::None:
-                break;
+        attributes.clear();
+        if ((node->parse_flags & kCloned) == 0) {
+            for (unsigned i = 0; i < element.attributes.length; ++i) {
+                const auto *attribute =
+                    static_cast<const GumboAttribute *>(element.attributes.data[i]);
+                attributes.append(
+                    {QByteArrayView(attribute->name), QByteArrayView(attribute->value),
+                     QByteArrayView(attribute->original_value.data,
+                                    qsizetype(attribute->original_value.length)),
+                     qsizetype(attribute->name_start.offset), int(attribute->name_start.line)});
             }
         }
+        collector.readElement(element.tag, attributes, [&] {
+            return element.tag == GUMBO_TAG_A ? linkText(node)
+                                              : alternativeText(element.tag, attributes);
+        });
         if (element.tag == GUMBO_TAG_STYLE) {
             // Its text as written: a style element's content holds no character references.
             for (unsigned i = 0; i < element.children.length; ++i) {
@@ -902,16 +1070,9 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
                 if (child->type != GUMBO_NODE_TEXT && child->type != GUMBO_NODE_WHITESPACE)
                     continue;
                 const GumboText &css = child->v.text;
-                const QByteArrayView bytes(css.original_text.data, css.original_text.length);
-                const qsizetype base = css.original_text.data - html.constData();
-                for (auto &[offset, url] : cssAddresses(bytes)) {
-                    if (page.links.size() >= kMaxLinksPerPage) {
-                        ++page.droppedLinks;
-                        continue;
-                    }
-                    auto [line, column] = cursor.at(base + offset, int(css.start_pos.line));
-                    page.links.append({std::move(url), line, column, {}});
-                }
+                collector.readStyle(
+                    QByteArrayView(css.original_text.data, qsizetype(css.original_text.length)),
+                    css.original_text.data - html.constData(), int(css.start_pos.line));
             }
             continue;
         }
@@ -920,6 +1081,23 @@ LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html)
             pending.append(static_cast<const GumboNode *>(element.children.data[i - 1]));
     }
     return page;
+}
+
+} // namespace
+
+LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html, Reader reader)
+{
+    if (reader == Reader::Any) {
+        // Most pages need none of the parser's repairs: read at a fraction of its cost. The
+        // margin leaves pages near the depth limit to the parser, which decides on them.
+        PageLinks page;
+        ScannedPage scanned(html, page);
+        if (MarkupScanner::scan(html, scanned, kMaxNesting - 8)) {
+            scanned.finishPage();
+            return page;
+        }
+    }
+    return parsePageLinks(html);
 }
 
 QList<LinkCheck::Link> LinkCheck::extractStyleSheetLinks(const QByteArray &css)

@@ -101,7 +101,10 @@ public:
     // Every address html refers to, with its place and text: links, pictures and other
     // resources, url() and @import in style attributes and <style> elements, a form's local
     // action, a refresh's target. Broken markup is read as far as a browser would.
-    static PageLinks extractPageLinks(const QByteArray &html);
+    // Reader::Parser makes the full HTML5 parser read every page, not only those that need its
+    // repairs; both give the same.
+    enum class Reader { Any, Parser };
+    static PageLinks extractPageLinks(const QByteArray &html, Reader reader = Reader::Any);
     // The url() and @import addresses of a style sheet, outside its comments.
     static QList<Link> extractStyleSheetLinks(const QByteArray &css);
 

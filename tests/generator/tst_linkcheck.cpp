@@ -1,9 +1,11 @@
 // The link check on a small generated site: exactly the links that lead nowhere are listed,
 // external ones are only noted, and markup a browser would forgive is read all the same.
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "generator/linkcheck.h"
+#include "generator/markupscanner.h"
 #include "model/fileutil.h"
 
 using namespace Qt::StringLiterals;
@@ -16,6 +18,7 @@ class TestLinkCheck : public QObject
 private Q_SLOTS:
     void listsExactlyTheBrokenLinks();
     void readsMarkupAsABrowserDoes();
+    void scannerReadsAsTheParserDoes();
     void verdicts_data();
     void verdicts();
     void worstCasesStayBounded();
@@ -119,6 +122,187 @@ void TestLinkCheck::readsMarkupAsABrowserDoes()
     deep += "<a href=\"deep.html\">";
     QVERIFY(LinkCheck::extractPageLinks(deep).readable);
     QVERIFY(!LinkCheck::extractPageLinks("<div><div>" + deep).readable);
+}
+
+namespace {
+
+// A page of random elements, text and references: a third nested as the scanner reads pages,
+// a third as well but for blocks inside paragraphs, the rest anyhow.
+QByteArray randomPage(QRandomGenerator &random)
+{
+    static const QList<QByteArray> kPlainOpen = {"<div id=d%>",
+                                                 "<span>",
+                                                 "<b>",
+                                                 "<i>",
+                                                 "<section>",
+                                                 "<nav>",
+                                                 "<h2 id=\"見出し%\">",
+                                                 "<ul><li>",
+                                                 "<dl><dd>",
+                                                 "<a href=\"p%.html#x\">",
+                                                 "<A HREF='U%.html' href=dup.html name=n%>",
+                                                 "<p class=x>",
+                                                 "<pre>\n",
+                                                 "<ruby>"};
+    static const QList<QByteArray> kOpen = {"<table><tr><td>",
+                                            "<li>",
+                                            "<tr>",
+                                            "<td>",
+                                            "<tbody>",
+                                            "<button>",
+                                            "<form action=f%.html>",
+                                            "<rt>",
+                                            "<dt>",
+                                            "<font>",
+                                            "<object data=o%.swf>",
+                                            "<select>",
+                                            "<svg>",
+                                            "<template>",
+                                            "<x-y>",
+                                            "<textarea>",
+                                            "<noscript>",
+                                            "<listing>",
+                                            "<nobr>",
+                                            "<caption>"};
+    static const QList<QByteArray> kPlainLeaves = {
+        "text ",
+        "テキスト",
+        " ",
+        "\n",
+        "\r\n",
+        "\r",
+        "&amp;",
+        "&copy;",
+        "&#x41;",
+        "&#65;",
+        "&",
+        " < ",
+        "<!-- c -->",
+        "<img src=i%.png alt=\"画像 &amp; 絵\">",
+        "<img alt='' src=j%.png>",
+        "<br>",
+        "<script>var a = '<b>';</script>",
+        "<style>.x{background:url('s%.png')}\r\n</style>",
+        "<input type=image src=k%.png alt=x>",
+        "<img srcset=\"a%.png 1x, b.png 2x\">",
+        "<meta http-equiv=refresh content=\"0; url=r%.html\">",
+        "<link rel=preconnect href=h.html>",
+        "<link rel=icon href=\"i%.svg\"/>",
+        "<img src=a\rb.png>",
+        QByteArray("長い文章。").repeated(20),
+        "<area href=m%.html alt=地図>",
+        "<span style=\"background:url(st%.png)\">x</span>",
+        "<table>\n<tr><td>セル <a href=t%.html>t</a></td></tr></table>"};
+    static const QList<QByteArray> kLeaves = {"&foo;",   "&lt",
+                                              "<!-->",   "<!-- a --!> b -->",
+                                              "<hr>",    "<script><!--</script>",
+                                              "</br>",   "</p>",
+                                              "</span>", "<a href='x'y=1>",
+                                              "<?x?>",   "<!x>",
+                                              "</ >",    "<a href=\"a&amp;b%.html\">"};
+    const int kind = random.bounded(3);
+    const bool plain = kind < 2;
+    QByteArray page;
+    if (random.bounded(4) != 0)
+        page = "<!DOCTYPE html>\n<html lang=ja><head><meta charset=utf-8>"
+               "<title>t &amp; x</title>\n<link rel=stylesheet href=\"a.css\"></head>\n"
+               "<body id=top>";
+    QList<QByteArray> open;
+    const auto isOpen = [&open](const QByteArray &name) { return open.contains(name); };
+    const int pieces = 10 + random.bounded(60);
+    for (int i = 0; i < pieces; ++i) {
+        QByteArray piece;
+        const int what = random.bounded(10);
+        if (what < 3) {
+            piece = plain || random.bounded(2) == 0 ? kPlainOpen[random.bounded(kPlainOpen.size())]
+                                                    : kOpen[random.bounded(kOpen.size())];
+            for (qsizetype at = 0; (at = piece.indexOf('<', at)) >= 0; ++at) {
+                qsizetype end = at + 1;
+                while (end < piece.size() && std::isalnum(static_cast<unsigned char>(piece[end])))
+                    ++end;
+                open << piece.mid(at + 1, end - at - 1).toLower();
+            }
+            const QByteArray &name = open.constLast();
+            if (plain && (open.count(name) > 1 ||
+                          (kind == 0 && isOpen("p") && piece != "<span>" && piece != "<b>" &&
+                           piece != "<i>" && !piece.startsWith("<a")))) {
+                open.remove(open.size() - piece.count('<'), piece.count('<'));
+                continue;
+            }
+        } else if (what < 5 && !open.isEmpty()) {
+            // The element last opened; in the other half now and then one further out, or none.
+            const bool odd = !plain && random.bounded(6) == 0;
+            const qsizetype at = odd ? random.bounded(open.size()) : open.size() - 1;
+            piece = "</" + open.takeAt(at) + ">";
+            if (odd && random.bounded(2) == 0)
+                piece.clear();
+        } else {
+            piece = plain || random.bounded(3) != 0
+                        ? kPlainLeaves[random.bounded(kPlainLeaves.size())]
+                        : kLeaves[random.bounded(kLeaves.size())];
+        }
+        page += piece.replace("%", QByteArray::number(i));
+    }
+    while (!open.isEmpty() && random.bounded(6) != 0)
+        page += "</" + open.takeLast() + ">";
+    if (random.bounded(2) == 0)
+        page += "</body></html>\n<!-- end -->";
+    return page;
+}
+
+class Accepting : public velmo::gen::MarkupScanner::Handler
+{
+public:
+    void startElement(int, const velmo::gen::MarkupScanner::Attributes &) override {}
+    void endElement(int) override {}
+    bool wantsText() const override { return false; }
+    void text(QByteArrayView) override {}
+    void rawText(int, QByteArrayView, qsizetype) override {}
+};
+
+} // namespace
+
+// Pages the scanner reads give what the full parser gives, link by link: places, texts (up
+// to the parser's limits), anchors. Pages it would read otherwise it leaves to the parser.
+void TestLinkCheck::scannerReadsAsTheParserDoes()
+{
+    QRandomGenerator random(20261209);
+    int scanned = 0;
+    constexpr int kPages = 4000;
+    for (int i = 0; i < kPages; ++i) {
+        const QByteArray html = randomPage(random);
+        Accepting accepting;
+        scanned += velmo::gen::MarkupScanner::scan(html, accepting, 100) ? 1 : 0;
+        const LinkCheck::PageLinks fast = LinkCheck::extractPageLinks(html);
+        const LinkCheck::PageLinks full =
+            LinkCheck::extractPageLinks(html, LinkCheck::Reader::Parser);
+        const auto describe = [](const LinkCheck::PageLinks &page) {
+            QStringList lines;
+            for (const LinkCheck::Link &link : page.links)
+                lines << u"%1 %2:%3 %4"_s.arg(link.url)
+                             .arg(link.line)
+                             .arg(link.column)
+                             .arg(link.text);
+            QStringList anchors(page.anchors.cbegin(), page.anchors.cend());
+            anchors.sort();
+            return lines.join(u'\n') + u"\nanchors: "_s + anchors.join(u' ');
+        };
+        QVERIFY2(describe(fast) == describe(full),
+                 qPrintable(QString(QString::fromUtf8(html) + u"\n--- scanned:\n"_s +
+                                    describe(fast) + u"\n--- parsed:\n"_s + describe(full))
+                                .replace(u'\r', u"\\r"_s)));
+    }
+    // Both kinds are well represented, or the comparison proves little.
+    QVERIFY2(scanned > kPages / 5 && scanned < kPages * 4 / 5,
+             qPrintable(QString::number(scanned)));
+
+    // A page as the generator writes it is read by the scanner, not left to the parser.
+    Accepting accepting;
+    QVERIFY(velmo::gen::MarkupScanner::scan(
+        "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>a</title><style>p{}</style>"
+        "</head><body><nav><ul><li><a href=\"a.html\">a</a></li></ul></nav><main><p>x<br>"
+        "<img src=i.png alt=\"\"></p><table><tr><td>1</td></tr></table></main></body></html>",
+        accepting, 100));
 }
 
 // Each row is a page holding one snippet on its second line, beside ok.png and other.html;
