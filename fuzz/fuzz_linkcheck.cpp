@@ -1,5 +1,6 @@
 // libFuzzer entry over the link check's reading of pages and style sheets: any bytes are parsed
-// as a page and as a style sheet, and what comes out must be well-formed.
+// as a page and as a style sheet, and what comes out must be well-formed; a page read by the
+// scanner must give exactly what the full parser gives.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (!page.readable && !page.links.isEmpty())
         fail("an unreadable page yielded links");
+    const LinkCheck::PageLinks parsed =
+        LinkCheck::extractPageLinks(bytes, LinkCheck::Reader::Parser);
+    if (parsed.anchors != page.anchors || parsed.readable != page.readable ||
+        parsed.droppedLinks != page.droppedLinks || parsed.links.size() != page.links.size())
+        fail("the scanner and the parser read the page differently");
+    for (qsizetype i = 0; i < page.links.size(); ++i) {
+        const LinkCheck::Link &a = page.links[i];
+        const LinkCheck::Link &b = parsed.links[i];
+        if (a.url != b.url || a.line != b.line || a.column != b.column || a.text != b.text) {
+            std::fprintf(stderr, "%s %d:%d %s / %s %d:%d %s\n", qPrintable(a.url), a.line, a.column,
+                         qPrintable(a.text), qPrintable(b.url), b.line, b.column,
+                         qPrintable(b.text));
+            fail("the scanner and the parser place or name a link differently");
+        }
+    }
 
     for (const LinkCheck::Link &link : LinkCheck::extractStyleSheetLinks(bytes)) {
         if (link.line < 1 || link.line > lines || link.column < 1)

@@ -531,11 +531,10 @@ public:
         }
         for (; m_offset < offset; ++m_offset) {
             // A line ends at a line feed, a carriage return or both, as the parser counts.
-            const char c = m_text[m_offset];
-            if (c == '\r' || (c == '\n' && (m_offset == 0 || m_text[m_offset - 1] != '\r'))) {
+            if (isLineEnd(m_offset)) {
                 ++m_line;
                 m_column = 1;
-            } else if (c == '\n') {
+            } else if (m_text[m_offset] == '\n') {
                 continue;
             } else {
                 m_column += units(static_cast<unsigned char>(m_text[m_offset]));
@@ -545,6 +544,11 @@ public:
     }
 
 private:
+    bool isLineEnd(qsizetype at) const
+    {
+        const char c = m_text[at];
+        return c == '\r' || (c == '\n' && (at == 0 || m_text[at - 1] != '\r'));
+    }
     // One code unit per character, two for those beyond the 16-bit range; none for the bytes
     // that continue a character.
     static int units(unsigned char byte)
@@ -873,8 +877,13 @@ private:
     std::pair<int, int> place(const AttributeRead &attribute, const QString &url)
     {
         qsizetype offset = attribute.nameOffset;
-        if (std::exchange(m_searched, attribute.nameOffset) != attribute.nameOffset)
+        if (std::exchange(m_searched, attribute.nameOffset) != attribute.nameOffset) {
             m_searchFrom = 0;
+            // The scanner gives no lines: a new attribute's name lies ahead of every place
+            // asked for before it, and its line is where the cursor gets to.
+            m_nameLine =
+                attribute.line > 0 ? attribute.line : m_cursor.at(attribute.nameOffset).first;
+        }
         if (!url.isEmpty() && attribute.raw.data() != nullptr) {
             const QByteArray bytes = url.toUtf8();
             const qsizetype inside = attribute.raw.indexOf(bytes, m_searchFrom);
@@ -883,7 +892,7 @@ private:
                 m_searchFrom = inside + bytes.size();
             }
         }
-        return m_cursor.at(offset, attribute.line);
+        return m_cursor.at(offset, m_nameLine);
     }
 
     void add(const AttributeRead &attribute, QString url, bool several, const QString &text)
@@ -901,6 +910,7 @@ private:
     SourceCursor m_cursor;
     qsizetype m_searched = -1;
     qsizetype m_searchFrom = 0;
+    int m_nameLine = 0;
 };
 
 // Reads a page whose tree is its markup as written (MarkupScanner), collecting the text of each

@@ -225,6 +225,66 @@ bool needsNormalizing(QByteArrayView text, bool decode)
     return text.contains('\r') || (decode && text.contains('&'));
 }
 
+// Whether the parser keeps every character of text as it is: valid UTF-8 without NUL, without
+// the control characters and noncharacters it replaces with U+FFFD.
+bool keepsEveryCharacter(QByteArrayView text)
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+    const qsizetype size = text.size();
+    constexpr quint64 kOnes = 0x0101010101010101;
+    constexpr quint64 kHigh = 0x8080808080808080;
+    qsizetype at = 0;
+    while (at < size) {
+        // Eight ASCII characters at a time when none is a control character.
+        if (at + 8 <= size) {
+            quint64 word;
+            std::memcpy(&word, bytes + at, 8);
+            const quint64 del = word ^ (0x7F * kOnes);
+            if ((word & kHigh) == 0 && ((word - 0x20 * kOnes) & ~word & kHigh) == 0 &&
+                ((del - kOnes) & ~del & kHigh) == 0) {
+                at += 8;
+                continue;
+            }
+        }
+        const unsigned char c = bytes[at];
+        if (c < 0x80) {
+            if ((c < 0x20 && c != '\t' && c != '\n' && c != '\f' && c != '\r') || c == 0x7F)
+                return false;
+            ++at;
+            continue;
+        }
+        // One character of two to four bytes, checked as the parser decodes it.
+        int length;
+        char32_t code;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (at + length > size)
+            return false;
+        for (int i = 1; i < length; ++i) {
+            const unsigned char next = bytes[at + i];
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const char32_t shortest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+        if (code < shortest || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000) ||
+            code < 0xA0 || (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
 class Scanner
 {
 public:
@@ -288,8 +348,7 @@ bool Scanner::startsWith(qsizetype at, const char *what, bool noCase) const
 
 bool Scanner::run()
 {
-    if (!m_html.isValidUtf8() || std::memchr(m_html.data(), 0, size_t(m_size)) != nullptr ||
-        startsWith(0, "\xEF\xBB\xBF"))
+    if (!keepsEveryCharacter(m_html) || startsWith(0, "\xEF\xBB\xBF"))
         return false;
     while (m_at < m_size) {
         const void *found = std::memchr(m_html.data() + m_at, '<', size_t(m_size - m_at));
@@ -464,6 +523,10 @@ bool Scanner::attributes(qsizetype at)
                 raw = {start, at - start};
             }
         }
+        // Telling repeated names apart costs the square of their number: a tag of hundreds
+        // is left to the parser.
+        if (pieces.size() == 256)
+            return false;
         pieces.append({name, text});
         m_attributes.append({{}, {}, m_html.sliced(raw.from, raw.size), nameStart});
     }
