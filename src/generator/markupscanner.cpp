@@ -542,8 +542,12 @@ bool Scanner::attributes(qsizetype at)
         bool repeated = false;
         for (qsizetype j = 0; j < kept && !repeated; ++j)
             repeated = m_attributes[j].name == name;
-        if (repeated)
+        if (repeated) {
+            // The parser then also drops the attribute after a repeated one without a value.
+            if (m_attributes[i].raw.isEmpty())
+                return false;
             continue;
+        }
         MarkupScanner::Attribute attribute = m_attributes[i];
         attribute.name = name;
         attribute.value = view(pieces[i].second);

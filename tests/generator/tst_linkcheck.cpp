@@ -193,13 +193,21 @@ QByteArray randomPage(QRandomGenerator &random)
         "<area href=m%.html alt=地図>",
         "<span style=\"background:url(st%.png)\">x</span>",
         "<table>\n<tr><td>セル <a href=t%.html>t</a></td></tr></table>"};
-    static const QList<QByteArray> kLeaves = {"&foo;",   "&lt",
-                                              "<!-->",   "<!-- a --!> b -->",
-                                              "<hr>",    "<script><!--</script>",
-                                              "</br>",   "</p>",
-                                              "</span>", "<a href='x'y=1>",
-                                              "<?x?>",   "<!x>",
-                                              "</ >",    "<a href=\"a&amp;b%.html\">"};
+    static const QList<QByteArray> kLeaves = {"&foo;",
+                                              "&lt",
+                                              "<!-->",
+                                              "<!-- a --!> b -->",
+                                              "<hr>",
+                                              "<script><!--</script>",
+                                              "</br>",
+                                              "</p>",
+                                              "</span>",
+                                              "<a href='x'y=1>",
+                                              "<img alt alt src=v%.png>",
+                                              "<?x?>",
+                                              "<!x>",
+                                              "</ >",
+                                              "<a href=\"a&amp;b%.html\">"};
     const int kind = random.bounded(3);
     const bool plain = kind < 2;
     QByteArray page;
