@@ -394,12 +394,14 @@ bool Scanner::flushText(qsizetype end)
     const QByteArrayView text = m_html.sliced(m_textStart, end - m_textStart);
     const bool inTable = m_mode == Mode::InBody && isTableContext(m_stack.back());
     if (m_mode != Mode::InBody || inTable) {
-        // Text outside the body's elements moves: only white space stays where it is.
+        // Text outside the body's elements moves: only white space stays where it is, and in
+        // a table inside a link it is part of the link's text.
         for (const char c : text) {
             if (!isSpace(c))
                 return false;
         }
-        return true;
+        if (!inTable)
+            return true;
     }
     if (!m_handler.wantsText())
         return true;

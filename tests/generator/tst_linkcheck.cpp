@@ -192,7 +192,8 @@ QByteArray randomPage(QRandomGenerator &random)
         QByteArray("長い文章。").repeated(20),
         "<area href=m%.html alt=地図>",
         "<span style=\"background:url(st%.png)\">x</span>",
-        "<table>\n<tr><td>セル <a href=t%.html>t</a></td></tr></table>"};
+        "<table>\n<tr><td>セル <a href=t%.html>t</a></td></tr></table>",
+        "<a href=tl%.html><table>\n<tr><td>x</td>\n<td>y</td></tr></table></a>"};
     static const QList<QByteArray> kLeaves = {"&foo;",
                                               "&lt",
                                               "<!-->",
