@@ -1095,17 +1095,36 @@ LinkCheck::PageLinks parsePageLinks(const QByteArray &html)
 
 } // namespace
 
+std::optional<LinkCheck::PageLinks> LinkCheck::scanPageLinks(const QByteArray &html)
+{
+    PageLinks page;
+    ScannedPage scanned(html, page);
+    // The margin leaves pages near the depth limit to the parser, which decides on them.
+    if (!MarkupScanner::scan(html, scanned, kMaxNesting - 8))
+        return std::nullopt;
+    scanned.finishPage();
+    return page;
+}
+
 LinkCheck::PageLinks LinkCheck::extractPageLinks(const QByteArray &html, Reader reader)
 {
-    if (reader == Reader::Any) {
-        // Most pages need none of the parser's repairs: read at a fraction of its cost. The
-        // margin leaves pages near the depth limit to the parser, which decides on them.
-        PageLinks page;
-        ScannedPage scanned(html, page);
-        if (MarkupScanner::scan(html, scanned, kMaxNesting - 8)) {
-            scanned.finishPage();
-            return page;
+    // Pages of one site share their template, and with it what makes the scanner give up:
+    // after a run of pages it could not read, it tries only one page in kSkipped, so that a
+    // site the parser must read costs what it did.
+    constexpr int kRefusedBeforeSkipping = 8;
+    constexpr int kSkipped = 32;
+    thread_local int refusedInARow = 0;
+    thread_local int skipping = 0;
+    if (reader == Reader::Any && skipping > 0) {
+        --skipping;
+    } else if (reader == Reader::Any) {
+        // Most pages need none of the parser's repairs: read at a fraction of its cost.
+        if (std::optional<PageLinks> page = scanPageLinks(html)) {
+            refusedInARow = 0;
+            return std::move(*page);
         }
+        if (++refusedInARow >= kRefusedBeforeSkipping)
+            skipping = kSkipped;
     }
     return parsePageLinks(html);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QByteArray>
 #include <QList>
@@ -105,6 +106,9 @@ public:
     // repairs; both give the same.
     enum class Reader { Any, Parser };
     static PageLinks extractPageLinks(const QByteArray &html, Reader reader = Reader::Any);
+    // The same read by the one-pass scanner alone; nothing for a page that needs the parser's
+    // repairs.
+    static std::optional<PageLinks> scanPageLinks(const QByteArray &html);
     // The url() and @import addresses of a style sheet, outside its comments.
     static QList<Link> extractStyleSheetLinks(const QByteArray &css);
 
