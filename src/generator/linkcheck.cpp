@@ -941,7 +941,7 @@ public:
         bool textWanted = false;
         m_collector.readElement(GumboTag(tag), attributes, [&] {
             textWanted = tag == GUMBO_TAG_A;
-            return alternativeText(GumboTag(tag), attributes);
+            return textWanted ? pendingText() : alternativeText(GumboTag(tag), attributes);
         });
         if (textWanted) {
             m_depth = 1;
@@ -986,13 +986,24 @@ public:
     }
 
 private:
+    // Stands for an <a>'s text until its end: no link text holds a control character, as
+    // pages with them are left to the parser.
+    static const QString &pendingText()
+    {
+        static const QString pending(QChar(1));
+        return pending;
+    }
+
     void finish()
     {
         m_depth = 0;
         const QString text =
             finishLinkText(std::move(m_text), m_alternative ? &*m_alternative : nullptr);
-        for (qsizetype i = m_first; i < m_last; ++i)
-            m_page.links[i].text = text;
+        // Only the links that take the element's text: a style attribute's url()s have none.
+        for (qsizetype i = m_first; i < m_last; ++i) {
+            if (m_page.links[i].text == pendingText())
+                m_page.links[i].text = text;
+        }
         m_text.clear();
     }
 

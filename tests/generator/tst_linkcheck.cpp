@@ -192,7 +192,8 @@ QByteArray randomPage(QRandomGenerator &random)
         "<area href=m%.html alt=地図>",
         "<span style=\"background:url(st%.png)\">x</span>",
         "<table>\n<tr><td>セル <a href=t%.html>t</a></td></tr></table>",
-        "<a href=tl%.html><table>\n<tr><td>x</td>\n<td>y</td></tr></table></a>"};
+        "<a href=tl%.html><table>\n<tr><td>x</td>\n<td>y</td></tr></table></a>",
+        "<a style=\"background:url(as%.png)\" href=h%.html>text</a>"};
     static const QList<QByteArray> kLeaves = {"&foo;",
                                               "&lt",
                                               "<!-->",
