@@ -531,10 +531,11 @@ public:
         }
         for (; m_offset < offset; ++m_offset) {
             // A line ends at a line feed, a carriage return or both, as the parser counts.
-            if (isLineEnd(m_offset)) {
+            const char c = m_text[m_offset];
+            if (c == '\r' || (c == '\n' && (m_offset == 0 || m_text[m_offset - 1] != '\r'))) {
                 ++m_line;
                 m_column = 1;
-            } else if (m_text[m_offset] == '\n') {
+            } else if (c == '\n') {
                 continue;
             } else {
                 m_column += units(static_cast<unsigned char>(m_text[m_offset]));
@@ -544,11 +545,6 @@ public:
     }
 
 private:
-    bool isLineEnd(qsizetype at) const
-    {
-        const char c = m_text[at];
-        return c == '\r' || (c == '\n' && (at == 0 || m_text[at - 1] != '\r'));
-    }
     // One code unit per character, two for those beyond the 16-bit range; none for the bytes
     // that continue a character.
     static int units(unsigned char byte)
@@ -971,11 +967,6 @@ public:
     {
         if (tag == GUMBO_TAG_STYLE)
             m_collector.readStyle(raw, offset, 0);
-        if (m_depth > 0 && !raw.isEmpty()) {
-            QByteArray text = raw.toByteArray();
-            text.replace("\r\n", "\n").replace('\r', '\n');
-            this->text(text);
-        }
     }
 
     // An <a> the page leaves open ends with it.

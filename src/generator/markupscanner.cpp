@@ -684,8 +684,18 @@ bool Scanner::rawContent(int tag)
     // Script text changes how it is read after "<!--".
     if (tag == GUMBO_TAG_SCRIPT && content.contains("<!--"))
         return false;
-    if (tag != GUMBO_TAG_TITLE)
+    if (tag != GUMBO_TAG_TITLE) {
         m_handler.rawText(tag, content, m_at);
+        // Inside a link it is also text the link shows, without references.
+        if (m_handler.wantsText() && !content.isEmpty()) {
+            if (!needsNormalizing(content, false)) {
+                m_handler.text(content);
+            } else {
+                normalize(content, false, m_text);
+                m_handler.text(m_text);
+            }
+        }
+    }
     return attributes(close + 2 + length);
 }
 

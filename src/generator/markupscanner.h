@@ -41,7 +41,8 @@ public:
         virtual bool wantsText() const = 0;
         // One text node as the parser keeps it: references decoded, "\r\n" and "\r" as "\n".
         virtual void text(QByteArrayView text) = 0;
-        // The content of a style or script element, as written, at offset in the page.
+        // The content of a style or script element, as written, at offset in the page; given
+        // to text() as well when text is wanted.
         virtual void rawText(int tag, QByteArrayView raw, qsizetype offset) = 0;
     };
 
