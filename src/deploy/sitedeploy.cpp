@@ -1,6 +1,8 @@
 // Carrying out one transfer of a published site.
 #include "deploy/sitedeploy.h"
 
+#include <cerrno>
+#include <csignal>
 #include <thread>
 
 #include <QCryptographicHash>
@@ -8,6 +10,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +34,22 @@ QByteArray sha256(const QByteArray &data)
     return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
 }
 
+// Whether some process holds the file open for writing (or maps it writable). The kernel
+// grants a read lease only when nobody does; it is given back at once. A writer that opens
+// the file in that moment would be reported to us with a signal, so the lease announces
+// itself with SIGURG, which is ignored unless asked for, rather than SIGIO, which ends the
+// process. Where leases are not available (another owner's file, some file systems) the
+// answer is "no" and the size-and-time comparison stands alone.
+bool heldOpenForWriting(int fd)
+{
+    if (::fcntl(fd, F_SETSIG, SIGURG) != 0)
+        return false;
+    if (::fcntl(fd, F_SETLEASE, F_RDLCK) != 0)
+        return errno == EAGAIN;
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    return false;
+}
+
 } // namespace
 
 SiteDeploy::SiteDeploy(const ServerSettings &settings, const QString &password,
@@ -47,7 +67,9 @@ SiteDeploy::~SiteDeploy()
 bool SiteDeploy::readWholeFile(const QString &path, QByteArray *data, QString *error)
 {
     // A file being rewritten while it is read would go out half old, half new: it is read
-    // again until its size and time stay the same around one whole read.
+    // again until its size and time stay the same around one whole read and nobody holds it
+    // open for writing at its end. The last matters for a writer that stops half-way through
+    // rewriting a file in place: size and time then stay still while the content is torn.
     for (int attempt = 0; attempt < 5; ++attempt) {
         const QFileInfo before(path);
         QFile file(path);
@@ -56,9 +78,10 @@ bool SiteDeploy::readWholeFile(const QString &path, QByteArray *data, QString *e
             return false;
         }
         *data = file.readAll();
+        const bool beingWritten = heldOpenForWriting(file.handle());
         file.close();
         const QFileInfo after(path);
-        if (before.exists() && after.exists() && before.size() == data->size() &&
+        if (!beingWritten && before.exists() && after.exists() && before.size() == data->size() &&
             after.size() == data->size() && before.lastModified() == after.lastModified())
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50 << attempt));

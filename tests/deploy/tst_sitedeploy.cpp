@@ -418,6 +418,17 @@ private Q_SLOTS:
             QVERIFY(sent == first || sent == second);
         else
             QVERIFY(!QFile::exists(server.folder + u"/big.html"_qs));
+
+        // A writer stopped half-way leaves size and time still: the open file gives it away.
+        QFile paused(path);
+        QVERIFY(paused.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        paused.write(second.left(200000));
+        paused.flush();
+        QList<SiteDeploy::Failure> failures;
+        QCOMPARE(run(server, &counts, &failures), SiteDeploy::Result::Failed);
+        QCOMPARE(failures.size(), 1);
+        QCOMPARE(failures.first().path, u"big.html"_qs);
+        QVERIFY(readFile(server.folder + u"/big.html"_qs) != second.left(200000));
     }
 };
 
