@@ -14,6 +14,7 @@
 #include "app/documentsession.h"
 #include "app/externalprograms.h"
 #include "app/messageboxwrapper.h"
+#include "generator/assemblyrecord.h"
 #include "generator/externallinkcheck.h"
 #include "generator/pagelinkcache.h"
 #include "generator/sitepaths.h"
@@ -550,9 +551,12 @@ velmo::gen::SiteOutput::Result DocumentController::outputSite(QString *published
     // Checked once generated, before it is published; publishing goes on all the same, and
     // what leads nowhere is told, not hidden.
     velmo::gen::LinkCheck check;
-    if (const velmo::Site *site = m_document.getCurrentSite())
-        check.setCacheFile(velmo::gen::PageLinkCache::fileFor(
-            velmo::gen::SitePaths::workingFolder(m_document, *site)));
+    if (const velmo::Site *site = m_document.getCurrentSite()) {
+        const QString workingFolder = velmo::gen::SitePaths::workingFolder(m_document, *site);
+        check.setCacheFile(velmo::gen::PageLinkCache::fileFor(workingFolder));
+        // Pages whose inputs did not change since the last output are taken as they are.
+        output.setAssemblyRecordFile(velmo::gen::AssemblyRecord::fileFor(workingFolder));
+    }
     output.setLinkCheck(&check);
     QString folder;
     const velmo::gen::SiteOutput::Result result = output.outputSite(&folder);

@@ -14,6 +14,7 @@
 #include "cli/linkreport.h"
 #include "cli/sampledocument.h"
 #include "deploy/serversettings.h"
+#include "generator/assemblyrecord.h"
 #include "generator/externallinkcheck.h"
 #include "generator/pagelinkcache.h"
 #include "generator/siteoutput.h"
@@ -178,8 +179,10 @@ int buildSite(const BuildRequest &request, QString *published = nullptr, QString
     // Pages are parsed for the check while the output goes on; those unchanged since the last
     // run are not parsed again.
     velmo::gen::LinkCheck check;
-    check.setCacheFile(
-        velmo::gen::PageLinkCache::fileFor(velmo::gen::SitePaths::workingFolder(global, *site)));
+    const QString workingFolder = velmo::gen::SitePaths::workingFolder(global, *site);
+    check.setCacheFile(velmo::gen::PageLinkCache::fileFor(workingFolder));
+    // Pages whose inputs did not change since the last run are taken from disk as they are.
+    output.setAssemblyRecordFile(velmo::gen::AssemblyRecord::fileFor(workingFolder));
     output.setLinkCheck(&check);
     if (request.checkOnly) {
         // Pages that could not be written are reported; the check still covers the others. The

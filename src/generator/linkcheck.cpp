@@ -1221,6 +1221,8 @@ struct LinkCheck::Added
     quint64 handedOver = 0;
     QHash<QString, quint64> latest;
     QHash<QString, std::pair<quint64, ParsedPage>> pages;
+    // Pages on disk as an earlier run wrote them, by the key of their bytes.
+    QHash<QString, std::pair<quint64, PageLinkCache::Key>> known;
     SharedStrings strings;
     // Shared with the parses and the write of the cache, which may outlive a later setting.
     std::shared_ptr<const PageLinkCache> cache;
@@ -1269,6 +1271,15 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
     });
 }
 
+void LinkCheck::addKnownPage(const QString &path, const PageKey &key)
+{
+    const QString cleanPath = QDir::cleanPath(path);
+    const QMutexLocker lock(&d->mutex);
+    const quint64 order = ++d->handedOver;
+    d->latest.insert(cleanPath, order);
+    d->known.insert(cleanPath, {order, key});
+}
+
 LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &files)
 {
     return LinkCheck().finish(folder, files);
@@ -1282,6 +1293,9 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
     // A parse that finished before a later page of its path was handed over and left unparsed.
     const QHash<QString, quint64> latest = std::exchange(d->latest, {});
     added.removeIf(
+        [&latest](const auto &entry) { return latest.value(entry.key()) != entry.value().first; });
+    QHash<QString, std::pair<quint64, PageLinkCache::Key>> known = std::exchange(d->known, {});
+    known.removeIf(
         [&latest](const auto &entry) { return latest.value(entry.key()) != entry.value().first; });
 
     QStringList sorted;
@@ -1308,7 +1322,7 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         bool fresh = false;
     };
     QList<Parsed> parsed = QtConcurrent::blockingMapped<QList<Parsed>>(
-        sorted, [this, &added, &cache](const QString &file) {
+        sorted, [this, &added, &known, &cache](const QString &file) {
             Parsed result{file, false, false, false, {}, {}, {}, false};
             const bool page = isPage(file);
             if (page) {
@@ -1318,6 +1332,15 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
                     result.key = it->second.key;
                     result.fresh = it->second.fresh;
                     return result;
+                }
+                if (const auto it = known.constFind(file); it != known.cend() && cache) {
+                    if (std::optional<PageLinks> links = cache->find(it->second)) {
+                        d->strings.share(*links);
+                        result.exists = result.read = true;
+                        result.links = std::move(*links);
+                        result.key = it->second;
+                        return result;
+                    }
                 }
             } else if (!file.endsWith(u".css", Qt::CaseInsensitive)) {
                 result.exists = QFileInfo(file).isFile();

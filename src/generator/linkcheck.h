@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "generator/pagekey.h"
+
 namespace velmo::gen {
 
 class LinkCheck
@@ -89,6 +91,9 @@ public:
     // goes on, so that finish() need not read it again; a later page of the same path replaces
     // it. Never waits: while the parsers are behind, the page is left for finish().
     void addPage(const QString &path, const QByteArray &bytes);
+    // Takes a page the output left on disk as an earlier run wrote it, whose bytes hash to key:
+    // finish() takes its parse from the cache file, or reads the page where that has none.
+    void addKnownPage(const QString &path, const PageKey &key);
     // Checks the pages (*.html, *.htm) and style sheets (*.css) among files, each an absolute
     // path below folder, reading those not added; a link is resolved against folder as the
     // site's root. Forgets the added pages.

@@ -34,6 +34,8 @@ struct OutputStatistics
 {
     int pagesWritten = 0;
     int pagesUnchanged = 0;
+    // Of those, the pages taken as the last run left them, without being assembled.
+    int pagesKept = 0;
     // Pictures and template files copied into the working folder.
     int filesCopied = 0;
     // Scaled pictures decoded, scaled and encoded, and those taken from the cache instead.

@@ -3,6 +3,7 @@
 
 #include <QFileInfo>
 
+#include "generator/assemblytrace.h"
 #include "generator/htmlcontext.h"
 #include "generator/imageoutput.h"
 #include "generator/markedtext.h"
@@ -34,6 +35,8 @@ bool isOn(const PageContext &context, const QString &pattern)
 QString writeStyleSheet(const PageContext &context)
 {
     const QString target = context.siteWorkingFolder + QStringLiteral("/css/style.css");
+    if (context.trace != nullptr)
+        context.trace->styleSheet = true;
     // Every page of a run copies the same style sheet: once is enough.
     if (context.cache == nullptr || context.cache->claimOnce(target)) {
         const QString &name = context.site->mainCss;
@@ -186,6 +189,23 @@ QString PageAssembly::keywords(const PageContext &context)
     if (!context.page->keywords.isEmpty())
         value += u',' + context.page->keywords;
     return value;
+}
+
+bool PageAssembly::replay(const PageContext &context, const AssemblyTrace &trace)
+{
+    if (trace.styleSheet)
+        writeStyleSheet(context);
+    if (trace.pictures.isEmpty())
+        return true;
+    const ImageOutput::Folders folders = context.imageFolders();
+    for (const AssemblyTrace::Picture &picture : trace.pictures) {
+        QString why;
+        if (ImageOutput::placeImage(folders, picture.path, picture.width, picture.height,
+                                    context.outputPath, context.statistics,
+                                    &why) != picture.address)
+            return false;
+    }
+    return true;
 }
 
 void PageAssembly::assemble(const PageContext &context, QString &pageText)

@@ -10,6 +10,7 @@ class Page;
 
 namespace velmo::gen {
 
+struct AssemblyTrace;
 struct PageContext;
 
 class PageAssembly
@@ -22,6 +23,10 @@ public:
 
     // Assembles text (the page template's content) in place for context's page.
     static void assemble(const PageContext &context, QString &text);
+    // Does again what an earlier assembly of context's page did besides its text (copies the
+    // style sheet, places its pictures) as trace has it. False when a picture now goes
+    // elsewhere: then the page must be assembled.
+    static bool replay(const PageContext &context, const AssemblyTrace &trace);
 
     // "A - B - page": the names of the enclosing ordinary categories, outermost first.
     static QString pagePath(const Page &page);

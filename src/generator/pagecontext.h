@@ -14,6 +14,7 @@ class Site;
 
 namespace velmo::gen {
 
+struct AssemblyTrace;
 struct OutputStatistics;
 class ImageScaler;
 class MenuOutputCache;
@@ -32,6 +33,8 @@ struct PageContext
     MenuOutputCache *menus = nullptr;
     // Where pictures to be scaled are handed; null: each is made while the page is assembled.
     ImageScaler *scaler = nullptr;
+    // Where a whole-site output keeps what the assembly did besides the page's text.
+    AssemblyTrace *trace = nullptr;
 
     // Shows a message (through the document's reporter) and keeps it for the summary.
     void report(const QString &message) const;

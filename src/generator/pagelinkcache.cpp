@@ -15,6 +15,8 @@
 
 #include <xxhash.h>
 
+#include "generator/littleendianreader.h"
+#include "generator/littleendianwriter.h"
 #include "model/fileutil.h"
 
 namespace velmo::gen {
@@ -33,75 +35,9 @@ constexpr qsizetype kEntryHeaderBytes = 16 + 4 + 8;
 constexpr qsizetype kMinLinkBytes = 4 + 4 + 4 + 4;
 constexpr qsizetype kMinAnchorBytes = 4;
 
-class Writer
-{
-public:
-    explicit Writer(QByteArray &out) : m_out(out) {}
-
-    template<typename T>
-    void number(T value)
-    {
-        const qsizetype at = m_out.size();
-        m_out.resize(at + qsizetype(sizeof(T)));
-        qToLittleEndian(value, m_out.data() + at);
-    }
-    // UTF-16 as it is held: a QString may hold lone surrogates, which UTF-8 would not keep.
-    void string(const QString &text)
-    {
-        number(quint32(text.size()));
-        const qsizetype at = m_out.size();
-        m_out.resize(at + text.size() * 2);
-        qToLittleEndian<char16_t>(text.utf16(), text.size(), m_out.data() + at);
-    }
-
-private:
-    QByteArray &m_out;
-};
-
-// Reads what Writer wrote, never past the end of its bytes.
-class Reader
-{
-public:
-    explicit Reader(QByteArrayView bytes) : m_bytes(bytes) {}
-
-    qsizetype left() const { return m_bytes.size() - m_at; }
-    qsizetype at() const { return m_at; }
-
-    template<typename T>
-    bool number(T &value)
-    {
-        if (left() < qsizetype(sizeof(T)))
-            return false;
-        value = qFromLittleEndian<T>(m_bytes.data() + m_at);
-        m_at += qsizetype(sizeof(T));
-        return true;
-    }
-    bool string(QString &text)
-    {
-        quint32 length = 0;
-        if (!number(length) || qsizetype(length) > left() / 2)
-            return false;
-        text.resize(qsizetype(length));
-        qFromLittleEndian<char16_t>(m_bytes.data() + m_at, length, text.data());
-        m_at += qsizetype(length) * 2;
-        return true;
-    }
-    bool skip(qsizetype bytes)
-    {
-        if (bytes < 0 || bytes > left())
-            return false;
-        m_at += bytes;
-        return true;
-    }
-
-private:
-    QByteArrayView m_bytes;
-    qsizetype m_at = 0;
-};
-
 void encode(const LinkCheck::PageLinks &page, QByteArray &out)
 {
-    Writer writer(out);
+    LittleEndianWriter writer(out);
     writer.number(quint8(page.readable ? 1 : 0));
     writer.number(quint64(page.droppedLinks));
     writer.number(quint32(page.links.size()));
@@ -118,7 +54,7 @@ void encode(const LinkCheck::PageLinks &page, QByteArray &out)
 
 std::optional<LinkCheck::PageLinks> decode(QByteArrayView payload)
 {
-    Reader reader(payload);
+    LittleEndianReader reader(payload);
     LinkCheck::PageLinks page;
     quint8 readable = 0;
     quint64 dropped = 0;
@@ -185,7 +121,7 @@ PageLinkCache::PageLinkCache(QString file) : m_file(std::move(file))
     if (!in.open(QIODevice::ReadOnly) || in.size() > kMaxFileBytes)
         return;
     m_bytes = in.read(kMaxFileBytes + 1);
-    Reader reader(m_bytes);
+    LittleEndianReader reader(m_bytes);
     quint32 layout = 0;
     quint32 extraction = 0;
     const bool known = m_bytes.size() <= kMaxFileBytes &&
@@ -244,8 +180,8 @@ void PageLinkCache::save(const QList<Entry> &entries) const
     if (!out.open(QIODevice::WriteOnly))
         return;
     QByteArray bytes(kMagic, sizeof(kMagic));
-    Writer(bytes).number(kLayoutVersion);
-    Writer(bytes).number(LinkCheck::kExtractionVersion);
+    LittleEndianWriter(bytes).number(kLayoutVersion);
+    LittleEndianWriter(bytes).number(LinkCheck::kExtractionVersion);
     qint64 total = 0;
     seen.clear();
     QByteArray piece;
@@ -257,7 +193,7 @@ void PageLinkCache::save(const QList<Entry> &entries) const
         if (entry.fresh != nullptr) {
             QByteArray payload;
             encode(*entry.fresh, payload);
-            Writer writer(piece);
+            LittleEndianWriter writer(piece);
             writer.number(entry.key.low);
             writer.number(entry.key.high);
             writer.number(quint32(payload.size()));

@@ -12,23 +12,14 @@
 #include <QString>
 
 #include "generator/linkcheck.h"
+#include "generator/pagekey.h"
 
 namespace velmo::gen {
 
 class PageLinkCache
 {
 public:
-    // 128 bits of XXH3 over a page's bytes.
-    struct Key
-    {
-        quint64 low = 0;
-        quint64 high = 0;
-        friend bool operator==(const Key &, const Key &) = default;
-        friend size_t qHash(const Key &key, size_t seed = 0) noexcept
-        {
-            return qHashMulti(seed, key.low, key.high);
-        }
-    };
+    using Key = PageKey;
     // What one run checked: a page's key, and its parse when it was not found in the cache.
     struct Entry
     {

@@ -41,6 +41,12 @@ void PageWriter::write(const QString &path, QString text)
     });
 }
 
+void PageWriter::keep(const QString &path)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_done.append({path, Outcome::Unchanged, {}});
+}
+
 PageWriter::Done PageWriter::put(const QString &path, const QByteArray &bytes)
 {
     Done done{path, Outcome::Unchanged, {}};

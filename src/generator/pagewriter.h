@@ -38,6 +38,9 @@ public:
     // (a few megabytes): enough that a writer the system leaves waiting a moment does not stop
     // the assembly.
     void write(const QString &path, QString text);
+    // Counts path, a page known to be on disk as it would be written, as unchanged, in its
+    // place among the pages handed over.
+    void keep(const QString &path);
     // Waits for every page handed over and returns what became of each, in handing order.
     QList<Done> finish();
     // Puts bytes at path at once, unless the file holds exactly them already; a file cut short

@@ -31,6 +31,7 @@
 #include "model/objectcopy.h"
 #include "model/page.h"
 #include "model/site.h"
+#include "model/templatelibrary.h"
 
 using namespace Qt::StringLiterals;
 
@@ -715,11 +716,28 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     // A page whose file an earlier page writes would replace that page without a word: the
     // first keeps the file, and the user hears of the other.
     const PageFiles files(site);
-    // The link check reads each page the writer has on disk, on the writer's thread.
+    // Pages whose inputs are all as the last run found them are taken from disk. The record
+    // holds only what a run said nothing about: a page that failed or was complained of is
+    // made again, and says so again.
+    std::optional<AssemblyRecord> record;
+    m_recordedPages.clear();
+    m_assembledTraces.clear();
+    if (!m_assemblyRecordFile.isEmpty() && m_global.getCurrentSite() == &site) {
+        record.emplace(m_assemblyRecordFile);
+        m_runKey = assemblyRunKey(site, SitePaths::workingFolder(m_global, site));
+        m_record = &*record;
+    }
+    const qsizetype messagesBefore = m_statistics.messages.size();
+    // The link check reads each page the writer has on disk, on the writer's thread; the
+    // record knows the page by the same bytes.
     LinkCheck *check = m_linkCheck;
-    PageWriter writer([check](const QString &path, const QByteArray &bytes) {
+    QHash<QString, PageKey> writtenKeys;
+    QHash<QString, PageKey> *keys = record ? &writtenKeys : nullptr;
+    PageWriter writer([check, keys](const QString &path, const QByteArray &bytes) {
         if (check != nullptr)
             check->addPage(path, bytes);
+        if (keys != nullptr)
+            keys->insert(path, PageLinkCache::keyOf(bytes));
     });
     m_pageWriter = &writer;
     m_handedEntries.clear();
@@ -749,6 +767,8 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     }
     takeWrittenPages(writer, std::exchange(m_handedEntries, {}));
     m_pageWriter = nullptr;
+    if (record)
+        recordWrittenPages(writtenKeys);
     if (!stopped)
         writeSiteFeeds(site, SitePaths::workingFolder(m_global, site));
     m_runSite = nullptr;
@@ -757,19 +777,38 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     m_linkPathsFolder.clear();
     m_runCategoryFolders.clear();
     m_menuOutputs.clear();
+    m_record = nullptr;
     if (cancelled) {
         m_scaler->cancel();
+        if (record)
+            record->forget();
         return Result::Cancelled;
     }
+    // Pages that clash and pages without a template are named whether or not the others are
+    // assembled; what the templates said is heard only from pages assembled.
+    bool quiet = m_statistics.messages.size() == messagesBefore;
     if (const QString message = files.skippedMessage(); !message.isEmpty())
         report(message);
     // A level renamed in the site leaves the templates that read the old name with empty menus.
     if (const QString message = LevelNameUse::unknownNamesMessage(site, m_cache);
-        !message.isEmpty())
+        !message.isEmpty()) {
         report(message);
+        quiet = false;
+    }
     reportPagesWithoutTemplate();
+    const qsizetype messagesAfterPages = m_statistics.messages.size();
     reportRefusedTemplates(true);
     reportExpansionFailures(0);
+    quiet &= m_statistics.messages.size() == messagesAfterPages;
+    if (record) {
+        if (quiet && !stopped && m_statistics.writeFailures.isEmpty() &&
+            m_statistics.expansionFailures.isEmpty())
+            record->save(m_runKey, m_recordedPages);
+        else
+            record->forget();
+    }
+    m_recordedPages.clear();
+    m_assembledTraces.clear();
     return stopped ? Result::Stopped : Result::Done;
 }
 
@@ -950,6 +989,78 @@ void SiteOutput::updateLinkPaths(Site &site, const QString &workingFolder,
     m_linkPathsByFolder.insert(folder, paths);
 }
 
+AssemblyRecord::Key SiteOutput::assemblyRunKey(Site &site, const QString &workingFolder)
+{
+    // The lists of templates a page may name are read afresh, so that they are what the
+    // folders below hold now.
+    TemplateLibrary::listTemplates(m_global);
+    PageContext context;
+    context.global = &m_global;
+    context.site = &site;
+    context.siteWorkingFolder = workingFolder;
+    const ImageOutput::Folders folders = context.imageFolders();
+    QStringList values{workingFolder,
+                       site.templatePath,
+                       folders.userImageFolder,
+                       folders.siteImageFolder,
+                       folders.cacheFolder,
+                       m_cache.year(),
+                       QString::number(m_global.previewAreaFlag)};
+    for (const PreviewArea &area : std::as_const(m_global.previewAreas))
+        values << area.pattern << QString::number(area.on);
+    for (const QStringList *list :
+         {&m_global.menuTemplates, &m_global.pageTemplates, &m_global.contentTemplates})
+        values << QString::number(list->size()) << *list;
+    // A category's link from the last page made is stored with it, but every page sets it
+    // afresh before reading it: it is not an input.
+    const QList<Category *> categories = collectCategories(site);
+    QStringList links;
+    for (Category *category : categories)
+        links << std::exchange(category->auxText, QString());
+    const QString &base = site.templatePath;
+    const AssemblyRecord::Key key = AssemblyRecord::runKey(
+        site, values,
+        {base + Document::pageTemplateFolderName(), base + Document::menuTemplateFolderName(),
+         base + Document::contentTemplateFolderName(), base + Document::cssFolderName()});
+    for (qsizetype i = 0; i < categories.size(); ++i)
+        categories[i]->auxText = links[i];
+    return key;
+}
+
+bool SiteOutput::keepRecordedPage(const PageContext &context, bool isHome)
+{
+    const AssemblyRecord::Page *kept = m_record->find(m_runKey, context.outputPath);
+    if (kept == nullptr)
+        return false;
+    PageContext replaying = context;
+    replaying.trace = nullptr;
+    if (!PageAssembly::replay(replaying, kept->trace))
+        return false;
+    m_handedEntries << SiteFeeds::entryFor(
+        *context.page, context.outputPath.mid(context.siteWorkingFolder.size() + 1), isHome);
+    m_pageWriter->keep(context.outputPath);
+    if (m_linkCheck != nullptr)
+        m_linkCheck->addKnownPage(context.outputPath, kept->bytes);
+    m_recordedPages.insert(context.outputPath, *kept);
+    ++m_statistics.pagesKept;
+    return true;
+}
+
+void SiteOutput::recordWrittenPages(const QHash<QString, PageKey> &written)
+{
+    for (auto it = m_assembledTraces.begin(); it != m_assembledTraces.end(); ++it) {
+        const auto key = written.constFind(it.key());
+        AssemblyRecord::Page page;
+        if (key == written.cend() || m_statistics.failedFiles.contains(it.key()) ||
+            !AssemblyRecord::stat(it.key(), &page.size, &page.changed))
+            continue;
+        page.bytes = *key;
+        page.trace = std::move(it.value());
+        m_recordedPages.insert(it.key(), std::move(page));
+    }
+    m_assembledTraces.clear();
+}
+
 int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &,
                              ObjectChain &chain)
 {
@@ -1005,32 +1116,45 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
                 report(problem);
             m_shownTemplateProblem = problem;
         }
-        QString text;
-        if (SitePaths::isPlainName(page->templateName))
-            text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +
-                                    page->templateName,
-                                site.templatePath);
-        updateLinkPaths(site, workingFolder, outputPath);
-        const PageContext pageContext{&m_global,     &site,          page,
-                                      workingFolder, outputPath,     &m_cache,
-                                      &m_statistics, &m_menuOutputs, m_scaler.get()};
-        const qsizetype failuresBefore = m_statistics.expansionFailures.size();
-        PageAssembly::assemble(pageContext, text);
-        if (m_runSite != &site)
-            reportPreviewFailures(failuresBefore);
-        QString reason;
-        if (!m_cache.createFolderPath(outputPath, &reason)) {
-            m_statistics.noteWriteFailure(outputPath, reason);
-        } else if (m_runSite == &site && m_pageWriter != nullptr) {
-            // Written while the next page is assembled; counted once the run has them all.
-            m_handedEntries << SiteFeeds::entryFor(*page, outputPath.mid(workingFolder.size() + 1),
-                                                   page == home);
-            m_pageWriter->write(outputPath, std::move(text));
+        AssemblyTrace trace;
+        const bool recording = m_record != nullptr && m_runSite == &site && m_pageWriter != nullptr;
+        const PageContext pageContext{
+            &m_global, &site,         page,           workingFolder,  outputPath,
+            &m_cache,  &m_statistics, &m_menuOutputs, m_scaler.get(), recording ? &trace : nullptr};
+        if (recording && keepRecordedPage(pageContext, page == home)) {
+            context.outputPath = outputPath;
             written = 1;
         } else {
-            written = countPage(PageWriter::put(outputPath, text.toUtf8())) ? 1 : 0;
+            QString text;
+            if (SitePaths::isPlainName(page->templateName))
+                text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +
+                                        page->templateName,
+                                    site.templatePath);
+            updateLinkPaths(site, workingFolder, outputPath);
+            const qsizetype failuresBefore = m_statistics.expansionFailures.size();
+            const qsizetype messagesBefore = m_statistics.messages.size();
+            const qsizetype writeFailuresBefore = m_statistics.writeFailures.size();
+            PageAssembly::assemble(pageContext, text);
+            if (m_runSite != &site)
+                reportPreviewFailures(failuresBefore);
+            if (recording && m_statistics.expansionFailures.size() == failuresBefore &&
+                m_statistics.messages.size() == messagesBefore &&
+                m_statistics.writeFailures.size() == writeFailuresBefore)
+                m_assembledTraces.insert(outputPath, std::move(trace));
+            QString reason;
+            if (!m_cache.createFolderPath(outputPath, &reason)) {
+                m_statistics.noteWriteFailure(outputPath, reason);
+            } else if (m_runSite == &site && m_pageWriter != nullptr) {
+                // Written while the next page is assembled; counted once the run has them all.
+                m_handedEntries << SiteFeeds::entryFor(
+                    *page, outputPath.mid(workingFolder.size() + 1), page == home);
+                m_pageWriter->write(outputPath, std::move(text));
+                written = 1;
+            } else {
+                written = countPage(PageWriter::put(outputPath, text.toUtf8())) ? 1 : 0;
+            }
+            context.outputPath = outputPath;
         }
-        context.outputPath = outputPath;
     }
 
     if (home != nullptr) {

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 
+#include "generator/assemblyrecord.h"
 #include "generator/imagescaler.h"
 #include "generator/linkcheck.h"
 #include "generator/menuoutputcache.h"
@@ -29,6 +30,8 @@ class Site;
 } // namespace velmo
 
 namespace velmo::gen {
+
+struct PageContext;
 
 class SiteOutput : public velmo::PageGenerator
 {
@@ -120,6 +123,10 @@ public:
     // from it. Its result is linkCheck().
     void setLinkCheck(LinkCheck *check) { m_linkCheck = check; }
     const LinkCheck::Result &linkCheck() const { return m_linkCheckResult; }
+    // Keeps in file (AssemblyRecord::fileFor names one per site) what each page's assembly
+    // in a whole-site run did, so that the next run takes a page whose inputs are all as they
+    // were from disk instead of assembling it again. Empty: every page is assembled.
+    void setAssemblyRecordFile(const QString &file) { m_assemblyRecordFile = file; }
     // The file in a published folder that lists what the last publication wrote there.
     static QString publishedListName();
     // The file that stands in a published folder while a publication is under way: found at
@@ -172,6 +179,13 @@ private:
     // as there already.
     void countPublished(const QString &file, bool written);
     void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
+    // The key of everything but the page's own file that the pages of site are made from.
+    AssemblyRecord::Key assemblyRunKey(Site &site, const QString &workingFolder);
+    // Takes the page as the last run left it, when the record has it and its pictures still go
+    // where they went; false: it must be assembled.
+    bool keepRecordedPage(const PageContext &context, bool isHome);
+    // Records the pages this run assembled cleanly, once the writer is done with them.
+    void recordWrittenPages(const QHash<QString, PageKey> &written);
     // Removes from published the files of the last publication (owned) that this one no
     // longer writes, then lists what this one wrote. Files in kept (paths below the published
     // folder) stay where they are, and on the list when they were on it. A stopped publication
@@ -224,6 +238,13 @@ private:
     QString m_shownTemplateProblem;
     QStringList m_shownExpansionFailures;
     QStringList m_shownRefusedTemplates;
+    QString m_assemblyRecordFile;
+    // Within a whole-site run that keeps a record: the last run's, this run's key, the pages
+    // this run took from it or assembled without a word, and what the assembled ones did.
+    const AssemblyRecord *m_record = nullptr;
+    AssemblyRecord::Key m_runKey;
+    QHash<QString, AssemblyRecord::Page> m_recordedPages;
+    QHash<QString, AssemblyTrace> m_assembledTraces;
 };
 
 } // namespace velmo::gen

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "generator/assemblytrace.h"
 #include "generator/htmlcontext.h"
 #include "generator/imageoutput.h"
 #include "generator/markedtext.h"
@@ -151,8 +152,11 @@ CallResult expandImage(const PageContext &context, const QString &matched)
     const ImageOutput::Folders folders = context.imageFolders();
     QString why;
     if (const std::optional<QString> address = ImageOutput::placeImage(
-            folders, pieces[1], width, height, context.outputPath, context.statistics, &why))
+            folders, pieces[1], width, height, context.outputPath, context.statistics, &why)) {
+        if (context.trace != nullptr)
+            context.trace->pictures.append({pieces[1], width, height, *address});
         return {*address, {}};
+    }
     // The page refers to where the picture would be, so that putting it into the user image
     // folder (or a picture that can be read) and generating again mends the page.
     return failed(

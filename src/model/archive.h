@@ -3,6 +3,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <vector>
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -135,6 +136,7 @@ private:
     void append(const char *data, qsizetype size);
     // Bytes written so far, for the offset of a write error.
     qint64 writtenBytes() const;
+    void writeToDevice(const char *data, qsizetype size);
 
     const uchar *m_begin = nullptr;
     const uchar *m_cur = nullptr;
@@ -144,7 +146,8 @@ private:
     // Writing to a device: the buffer is reused, so a large document never needs its whole
     // size in memory (nor the page faults of first touching it).
     QIODevice *m_device = nullptr;
-    QByteArray m_buffer;
+    std::vector<char> m_buffer;
+    qsizetype m_used = 0;
     qint64 m_flushed = 0;
     int m_depth = 0;
 };

@@ -1211,6 +1211,88 @@ private Q_SLOTS:
         QVERIFY(f.reporter.messages.contains(
             QStringLiteral("SiteOutput() 指定のサイト情報が取得できませんでした。")));
     }
+
+    // A run takes from disk the pages whose inputs are all as the last run found them, with the
+    // pictures they place, and makes every page again once anything they are made from changes:
+    // the site's data, a template, the page's file on disk, or a record that cannot be read.
+    void unchangedPagesAreNotAssembledAgain()
+    {
+        QTemporaryDir root;
+        SiteFixture f(root.path());
+        const QString source = root.path() + u"/user_image/front.png"_s;
+        QVERIFY(createFolderPath(source));
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(source, "PNG"));
+        f.addGroup(f.shopPage, u"aside.template"_s,
+                   u"<img src=\"_image(front.png,20,15)\"><a href=\"gone.html\">x</a>"_s);
+        const QString record = root.path() + u"/cache/site.pages"_s;
+        QStringList broken;
+        const auto run = [&f, &root, &record, &broken](int *kept = nullptr) {
+            SiteOutput output(f.global);
+            output.setAssemblyRecordFile(record);
+            gen::LinkCheck check;
+            check.setCacheFile(root.path() + u"/cache/site.links"_s);
+            output.setLinkCheck(&check);
+            QString published;
+            if (output.outputSite(&published) != SiteOutput::Result::Done)
+                return QHash<QString, QByteArray>();
+            if (kept != nullptr)
+                *kept = output.statistics().pagesKept;
+            broken.clear();
+            for (const gen::LinkCheck::Broken &link : output.linkCheck().broken)
+                broken << link.file + u' ' + link.link.url;
+            return filesBelow(published);
+        };
+        int kept = -1;
+        const QHash<QString, QByteArray> first = run(&kept);
+        QCOMPARE(kept, 0);
+        QVERIFY(first.contains(u"/image/front_w20_h15.png"_s));
+        QVERIFY(QFile::exists(record));
+        // The scaled picture is placed again by the page taken from disk, not swept away.
+        QVERIFY(QFile::remove(f.working() + u"/image/front_w20_h15.png"_s));
+        QCOMPARE(broken, QStringList{u"shop/access.html gone.html"_s});
+        QCOMPARE(run(&kept), first);
+        QCOMPARE(kept, 4);
+        // Links of pages taken from disk are resolved all the same.
+        QCOMPARE(broken, QStringList{u"shop/access.html gone.html"_s});
+
+        f.second->contentGroups.first()->contents.first()->value = u"<p>新しいお知らせ</p>"_s;
+        QHash<QString, QByteArray> changed = run(&kept);
+        QCOMPARE(kept, 0);
+        QVERIFY(changed.value(u"/news.html"_s).contains("新しいお知らせ"));
+        QCOMPARE(run(&kept), changed);
+        QCOMPARE(kept, 4);
+
+        writeFile(f.site->templatePath + u"/ページテンプレート/page.html"_s,
+                  kPageTemplate + u"<!-- v2 -->"_s);
+        changed = run(&kept);
+        QCOMPARE(kept, 0);
+        QVERIFY(changed.value(u"/news.html"_s).contains("<!-- v2 -->"));
+
+        // A page file changed on disk is made again; the others are taken.
+        writeFile(f.working() + u"/news.html"_s, u"壊れたページ"_s);
+        QCOMPARE(run(&kept), changed);
+        QCOMPARE(kept, 3);
+
+        QFile damaged(record);
+        QVERIFY(damaged.open(QIODevice::ReadWrite));
+        damaged.seek(damaged.size() / 2);
+        damaged.write("\xff\xff\xff\xff");
+        damaged.close();
+        QCOMPARE(run(&kept), changed);
+        QCOMPARE(kept, 0);
+
+        // A run that had something to say keeps no record: the next one says it again.
+        f.addGroup(f.home, u"aside.template"_s, u"<img src=\"_image(gone.png,0,0)\">"_s);
+        f.reporter.messages.clear();
+        run();
+        const qsizetype said = f.reporter.messages.size();
+        QVERIFY(said > 0);
+        run(&kept);
+        QCOMPARE(kept, 0);
+        QCOMPARE(f.reporter.messages.size(), 2 * said);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSiteOutput)
