@@ -265,28 +265,42 @@ class FolderResolver
 public:
     explicit FolderResolver(SiteFiles &site) : m_site(site) {}
 
+    // Checks the link at index of file's links.
     void checkLink(const QString &file, const QString &relativeFile, const LinkCheck::Link &link,
-                   LinkCheck::Result &result)
+                   qsizetype index, LinkCheck::Result &result)
     {
-        const QString url = link.url.trimmed();
-        if (isIgnored(url))
-            return;
-        if (isExternal(url)) {
-            result.unchecked.append({relativeFile, link, QStringLiteral("外部リンク")});
+        // The pages of a folder come one after the other, and most of their links are their
+        // menus' links, the very same strings at the same places: such a link's outcome is the
+        // last page's, without looking its text up. The strings outlive the resolver.
+        if (index < m_lastOutcomes.size() && m_lastOutcomes[index].url == link.url.constData() &&
+            m_lastOutcomes[index].size == link.url.size()) {
+            apply(m_lastOutcomes[index], relativeFile, link, result);
             return;
         }
-        QString reason;
-        if (url.startsWith(u'#')) {
+        Outcome outcome{link.url.constData(), link.url.size(), Outcome::Checked, nullptr};
+        const QString url = link.url.trimmed();
+        if (isIgnored(url)) {
+            outcome.kind = Outcome::Ignored;
+        } else if (isExternal(url)) {
+            outcome.kind = Outcome::External;
+        } else if (url.startsWith(u'#')) {
             // Leads into the page itself: the same text means another place on every page.
-            reason = reasonFor(file, url);
+            if (index < m_lastOutcomes.size())
+                m_lastOutcomes[index] = {};
+            const QString reason = reasonFor(file, url);
+            if (!reason.isEmpty())
+                result.broken.append({relativeFile, link, reason});
+            return;
         } else {
             auto it = m_reasons.find(url);
             if (it == m_reasons.end())
-                it = m_reasons.insert(url, reasonFor(file, url));
-            reason = *it;
+                it = m_reasons.emplace(url, reasonFor(file, url)).first;
+            outcome.reason = &it->second;
         }
-        if (!reason.isEmpty())
-            result.broken.append({relativeFile, link, reason});
+        if (index >= m_lastOutcomes.size())
+            m_lastOutcomes.resize(index + 1);
+        m_lastOutcomes[index] = outcome;
+        apply(outcome, relativeFile, link, result);
     }
 
 private:
@@ -321,8 +335,29 @@ private:
         return {};
     }
 
+    struct Outcome
+    {
+        // The link's text, known by where its characters are.
+        const QChar *url = nullptr;
+        qsizetype size = 0;
+        enum Kind { Ignored, External, Checked } kind = Checked;
+        // In m_reasons, whose values stay where they are while it only grows.
+        const QString *reason = nullptr;
+    };
+
+    static void apply(const Outcome &outcome, const QString &relativeFile,
+                      const LinkCheck::Link &link, LinkCheck::Result &result)
+    {
+        if (outcome.kind == Outcome::External)
+            result.unchecked.append({relativeFile, link, QStringLiteral("外部リンク")});
+        else if (outcome.kind == Outcome::Checked && !outcome.reason->isEmpty())
+            result.broken.append({relativeFile, link, *outcome.reason});
+    }
+
     SiteFiles &m_site;
-    QHash<QString, QString> m_reasons;
+    // std::unordered_map keeps its values in place as it grows; QHash moves them.
+    std::unordered_map<QString, QString> m_reasons;
+    QList<Outcome> m_lastOutcomes;
 
 public:
     // The style sheets that the links read so far lead to.
@@ -1167,6 +1202,18 @@ ParsedPage parsePage(const PageLinkCache *cache, const QByteArray &bytes)
     return page;
 }
 
+// A page known by its key, its strings shared with those of the last page this thread took
+// from the cache: pages come folder by folder, and those of a folder share their menus.
+std::optional<LinkCheck::PageLinks> findKnown(const PageLinkCache &cache,
+                                              const PageLinkCache::Key &key)
+{
+    thread_local QList<LinkCheck::Link> last;
+    std::optional<LinkCheck::PageLinks> links = cache.find(key, &last);
+    if (links)
+        last = links->links;
+    return links;
+}
+
 } // namespace
 
 // The pages handed over by the output, parsed on a pool of their own so that finish() can wait
@@ -1274,10 +1321,26 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
 void LinkCheck::addKnownPage(const QString &path, const PageKey &key)
 {
     const QString cleanPath = QDir::cleanPath(path);
-    const QMutexLocker lock(&d->mutex);
-    const quint64 order = ++d->handedOver;
-    d->latest.insert(cleanPath, order);
-    d->known.insert(cleanPath, {order, key});
+    quint64 order = 0;
+    {
+        const QMutexLocker lock(&d->mutex);
+        order = ++d->handedOver;
+        d->latest.insert(cleanPath, order);
+        d->known.insert(cleanPath, {order, key});
+    }
+    // Taken from the cache on a parser's thread while the output goes on, or by finish().
+    if (d->cache == nullptr || !d->slots.tryAcquire())
+        return;
+    Added *added = d.get();
+    d->pool.start([added, cache = d->cache, cleanPath, key, order] {
+        if (std::optional<PageLinks> links = findKnown(*cache, key)) {
+            ParsedPage page{key, false, std::move(*links)};
+            const QMutexLocker lock(&added->mutex);
+            if (added->latest.value(cleanPath) == order)
+                added->pages.insert(cleanPath, {order, std::move(page)});
+        }
+        added->slots.release();
+    });
 }
 
 LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &files)
@@ -1334,8 +1397,7 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
                     return result;
                 }
                 if (const auto it = known.constFind(file); it != known.cend() && cache) {
-                    if (std::optional<PageLinks> links = cache->find(it->second)) {
-                        d->strings.share(*links);
+                    if (std::optional<PageLinks> links = findKnown(*cache, it->second)) {
                         result.exists = result.read = true;
                         result.links = std::move(*links);
                         result.key = it->second;
@@ -1395,41 +1457,38 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         Result result;
         QSet<QString> linkedStyleSheets;
     };
-    const QList<Found> perFolder = QtConcurrent::blockingMapped<QList<Found>>(
-        folders, [&parsed, &site](const std::pair<qsizetype, qsizetype> &range) {
-            Found found;
-            FolderResolver resolver(site);
-            for (qsizetype i = range.first; i < range.second; ++i) {
-                const Parsed &entry = parsed.at(i);
-                const QString relativeFile = site.relative(entry.file);
-                if (entry.tooLarge)
-                    found.result.broken.append(
-                        {relativeFile,
-                         {},
-                         QStringLiteral(
-                             "%1 MB を超えるため、このファイルのリンクは確認していません")
-                             .arg(kMaxTextFileBytes / (1024 * 1024))});
-                if (!entry.read)
-                    continue;
-                if (!entry.links.readable)
-                    found.result.broken.append(
-                        {relativeFile,
-                         {},
-                         QStringLiteral("要素の入れ子が深すぎるため確認できません")});
-                if (entry.links.droppedLinks > 0)
-                    found.result.broken.append(
-                        {relativeFile,
-                         {},
-                         QStringLiteral("リンクが多すぎるため、最初の %1 件だけ確認しました"
-                                        "（残り %2 件は確認していません）")
-                             .arg(kMaxLinksPerPage)
-                             .arg(entry.links.droppedLinks)});
-                for (const Link &link : entry.links.links)
-                    resolver.checkLink(entry.file, relativeFile, link, found.result);
-            }
-            found.linkedStyleSheets = std::move(resolver.m_linkedStyleSheets);
-            return found;
-        });
+    const QList<Found> perFolder = QtConcurrent::blockingMapped<
+        QList<Found>>(folders, [&parsed, &site](const std::pair<qsizetype, qsizetype> &range) {
+        Found found;
+        FolderResolver resolver(site);
+        for (qsizetype i = range.first; i < range.second; ++i) {
+            const Parsed &entry = parsed.at(i);
+            const QString relativeFile = site.relative(entry.file);
+            if (entry.tooLarge)
+                found.result.broken.append(
+                    {relativeFile,
+                     {},
+                     QStringLiteral("%1 MB を超えるため、このファイルのリンクは確認していません")
+                         .arg(kMaxTextFileBytes / (1024 * 1024))});
+            if (!entry.read)
+                continue;
+            if (!entry.links.readable)
+                found.result.broken.append(
+                    {relativeFile, {}, QStringLiteral("要素の入れ子が深すぎるため確認できません")});
+            if (entry.links.droppedLinks > 0)
+                found.result.broken.append(
+                    {relativeFile,
+                     {},
+                     QStringLiteral("リンクが多すぎるため、最初の %1 件だけ確認しました"
+                                    "（残り %2 件は確認していません）")
+                         .arg(kMaxLinksPerPage)
+                         .arg(entry.links.droppedLinks)});
+            for (qsizetype k = 0; k < entry.links.links.size(); ++k)
+                resolver.checkLink(entry.file, relativeFile, entry.links.links[k], k, found.result);
+        }
+        found.linkedStyleSheets = std::move(resolver.m_linkedStyleSheets);
+        return found;
+    });
     QSet<QString> linked;
     for (const Found &found : perFolder)
         linked.unite(found.linkedStyleSheets);

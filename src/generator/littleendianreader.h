@@ -2,6 +2,8 @@
 // never allocates more than the bytes left could hold.
 #pragma once
 
+#include <cstring>
+
 #include <QByteArrayView>
 #include <QString>
 #include <QtEndian>
@@ -24,6 +26,22 @@ public:
         value = qFromLittleEndian<T>(m_bytes.data() + m_at);
         m_at += qsizetype(sizeof(T));
         return true;
+    }
+    // The same, but a text equal to like is shared with it rather than copied: the pages of a
+    // site repeat their menus' strings.
+    bool string(QString &text, const QString &like)
+    {
+        quint32 length = 0;
+        if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && left() >= 4) {
+            length = qFromLittleEndian<quint32>(m_bytes.data() + m_at);
+            if (qsizetype(length) == like.size() && qsizetype(length) <= (left() - 4) / 2 &&
+                std::memcmp(m_bytes.data() + m_at + 4, like.utf16(), size_t(length) * 2) == 0) {
+                text = like;
+                m_at += 4 + qsizetype(length) * 2;
+                return true;
+            }
+        }
+        return string(text);
     }
     bool string(QString &text)
     {

@@ -52,8 +52,10 @@ void encode(const LinkCheck::PageLinks &page, QByteArray &out)
         writer.string(anchor);
 }
 
-std::optional<LinkCheck::PageLinks> decode(QByteArrayView payload)
+std::optional<LinkCheck::PageLinks> decode(QByteArrayView payload,
+                                           const QList<LinkCheck::Link> *like)
 {
+    static const QString none;
     LittleEndianReader reader(payload);
     LinkCheck::PageLinks page;
     quint8 readable = 0;
@@ -66,11 +68,14 @@ std::optional<LinkCheck::PageLinks> decode(QByteArrayView payload)
     page.readable = readable != 0;
     page.droppedLinks = qsizetype(dropped);
     page.links.resize(qsizetype(links));
-    for (LinkCheck::Link &link : page.links) {
+    for (qsizetype i = 0; i < page.links.size(); ++i) {
+        LinkCheck::Link &link = page.links[i];
+        const LinkCheck::Link *same = like != nullptr && i < like->size() ? &like->at(i) : nullptr;
         qint32 line = 0;
         qint32 column = 0;
-        if (!reader.number(line) || !reader.number(column) || !reader.string(link.url) ||
-            !reader.string(link.text))
+        if (!reader.number(line) || !reader.number(column) ||
+            !reader.string(link.url, same != nullptr ? same->url : none) ||
+            !reader.string(link.text, same != nullptr ? same->text : none))
             return std::nullopt;
         link.line = line;
         link.column = column;
@@ -148,7 +153,8 @@ PageLinkCache::PageLinkCache(QString file) : m_file(std::move(file))
     }
 }
 
-std::optional<LinkCheck::PageLinks> PageLinkCache::find(const Key &key) const
+std::optional<LinkCheck::PageLinks> PageLinkCache::find(const Key &key,
+                                                        const QList<LinkCheck::Link> *like) const
 {
     const auto it = m_entries.constFind(key);
     if (it == m_entries.cend())
@@ -157,7 +163,7 @@ std::optional<LinkCheck::PageLinks> PageLinkCache::find(const Key &key) const
     const QByteArrayView payload = entry.sliced(kEntryHeaderBytes);
     if (qFromLittleEndian<quint64>(entry.data() + 20) != checksumOf(payload))
         return std::nullopt;
-    return decode(payload);
+    return decode(payload, like);
 }
 
 void PageLinkCache::save(const QList<Entry> &entries) const

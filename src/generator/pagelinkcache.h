@@ -41,7 +41,9 @@ public:
     explicit PageLinkCache(QString file);
 
     // Safe from several threads at once. An entry whose bytes were damaged is not found.
-    std::optional<LinkCheck::PageLinks> find(const Key &key) const;
+    // Strings equal to those of like at the same place are shared with them, not copied.
+    std::optional<LinkCheck::PageLinks> find(const Key &key,
+                                             const QList<LinkCheck::Link> *like = nullptr) const;
     qsizetype size() const { return m_entries.size(); }
 
     // Writes exactly entries, each once (the pages of this run: those of pages gone are
