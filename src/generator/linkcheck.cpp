@@ -1266,10 +1266,15 @@ struct LinkCheck::Added
     // Pages are numbered as they are handed over. A path's parse is good only while it is of
     // the path's latest page: one handed over later but left unparsed must be read instead.
     quint64 handedOver = 0;
-    QHash<QString, quint64> latest;
+    // The number of each path's latest page, and for a page on disk as an earlier run wrote
+    // it, the key of its bytes.
+    struct Handed
+    {
+        quint64 order = 0;
+        std::optional<PageLinkCache::Key> known;
+    };
+    QHash<QString, Handed> latest;
     QHash<QString, std::pair<quint64, ParsedPage>> pages;
-    // Pages on disk as an earlier run wrote them, by the key of their bytes.
-    QHash<QString, std::pair<quint64, PageLinkCache::Key>> known;
     SharedStrings strings;
     // Shared with the parses and the write of the cache, which may outlive a later setting.
     std::shared_ptr<const PageLinkCache> cache;
@@ -1300,7 +1305,7 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
     {
         const QMutexLocker lock(&d->mutex);
         order = ++d->handedOver;
-        d->latest.insert(cleanPath, order);
+        d->latest.insert(cleanPath, {order, std::nullopt});
     }
     // A page over the limit is not checked at all (finish() says so).
     if (bytes.size() > kMaxTextFileBytes || !d->slots.tryAcquire())
@@ -1311,7 +1316,7 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
         added->strings.share(page.links);
         {
             const QMutexLocker lock(&added->mutex);
-            if (added->latest.value(cleanPath) == order)
+            if (added->latest.value(cleanPath).order == order)
                 added->pages.insert(cleanPath, {order, std::move(page)});
         }
         added->slots.release();
@@ -1325,8 +1330,7 @@ void LinkCheck::addKnownPage(const QString &path, const PageKey &key)
     {
         const QMutexLocker lock(&d->mutex);
         order = ++d->handedOver;
-        d->latest.insert(cleanPath, order);
-        d->known.insert(cleanPath, {order, key});
+        d->latest.insert(cleanPath, {order, key});
     }
     // Taken from the cache on a parser's thread while the output goes on, or by finish().
     if (d->cache == nullptr || !d->slots.tryAcquire())
@@ -1336,7 +1340,7 @@ void LinkCheck::addKnownPage(const QString &path, const PageKey &key)
         if (std::optional<PageLinks> links = findKnown(*cache, key)) {
             ParsedPage page{key, false, std::move(*links)};
             const QMutexLocker lock(&added->mutex);
-            if (added->latest.value(cleanPath) == order)
+            if (added->latest.value(cleanPath).order == order)
                 added->pages.insert(cleanPath, {order, std::move(page)});
         }
         added->slots.release();
@@ -1354,12 +1358,10 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
     QHash<QString, std::pair<quint64, ParsedPage>> added = std::exchange(d->pages, {});
     const std::shared_ptr<const PageLinkCache> cache = d->cache;
     // A parse that finished before a later page of its path was handed over and left unparsed.
-    const QHash<QString, quint64> latest = std::exchange(d->latest, {});
-    added.removeIf(
-        [&latest](const auto &entry) { return latest.value(entry.key()) != entry.value().first; });
-    QHash<QString, std::pair<quint64, PageLinkCache::Key>> known = std::exchange(d->known, {});
-    known.removeIf(
-        [&latest](const auto &entry) { return latest.value(entry.key()) != entry.value().first; });
+    const QHash<QString, Added::Handed> latest = std::exchange(d->latest, {});
+    added.removeIf([&latest](const auto &entry) {
+        return latest.value(entry.key()).order != entry.value().first;
+    });
 
     QStringList sorted;
     sorted.reserve(files.size());
@@ -1385,7 +1387,7 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         bool fresh = false;
     };
     QList<Parsed> parsed = QtConcurrent::blockingMapped<QList<Parsed>>(
-        sorted, [this, &added, &known, &cache](const QString &file) {
+        sorted, [this, &added, &latest, &cache](const QString &file) {
             Parsed result{file, false, false, false, {}, {}, {}, false};
             const bool page = isPage(file);
             if (page) {
@@ -1396,11 +1398,12 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
                     result.fresh = it->second.fresh;
                     return result;
                 }
-                if (const auto it = known.constFind(file); it != known.cend() && cache) {
-                    if (std::optional<PageLinks> links = findKnown(*cache, it->second)) {
+                if (const auto it = latest.constFind(file);
+                    it != latest.cend() && it->known && cache) {
+                    if (std::optional<PageLinks> links = findKnown(*cache, *it->known)) {
                         result.exists = result.read = true;
                         result.links = std::move(*links);
-                        result.key = it->second;
+                        result.key = *it->known;
                         return result;
                     }
                 }

@@ -31,8 +31,8 @@ bool isOn(const PageContext &context, const QString &pattern)
 }
 
 // Copies the site's style sheet to css/style.css of the working folder (an empty one when the
-// template has none) and returns the page's link to it as "href=\"…".
-QString writeStyleSheet(const PageContext &context)
+// template has none), once per run, and returns where it goes.
+QString copyStyleSheet(const PageContext &context)
 {
     const QString target = context.siteWorkingFolder + QStringLiteral("/css/style.css");
     if (context.trace != nullptr)
@@ -79,6 +79,13 @@ QString writeStyleSheet(const PageContext &context)
                 context.statistics->noteWriteFailure(target, reason);
         }
     }
+    return target;
+}
+
+// Copies the style sheet and returns the page's link to it as "href=\"…".
+QString writeStyleSheet(const PageContext &context)
+{
+    const QString target = copyStyleSheet(context);
     const QString link = context.cache != nullptr
                              ? context.cache->relativeLink(target, context.outputPath)
                              : relativePath(target, context.outputPath);
@@ -194,7 +201,7 @@ QString PageAssembly::keywords(const PageContext &context)
 bool PageAssembly::replay(const PageContext &context, const AssemblyTrace &trace)
 {
     if (trace.styleSheet)
-        writeStyleSheet(context);
+        copyStyleSheet(context);
     if (trace.pictures.isEmpty())
         return true;
     const ImageOutput::Folders folders = context.imageFolders();

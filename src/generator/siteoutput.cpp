@@ -726,6 +726,7 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
         record.emplace(m_assemblyRecordFile);
         m_runKey = assemblyRunKey(site, SitePaths::workingFolder(m_global, site));
         m_record = &*record;
+        m_runWorkingFolder = SitePaths::workingFolder(m_global, site);
     }
     const qsizetype messagesBefore = m_statistics.messages.size();
     // The link check reads each page the writer has on disk, on the writer's thread; the
@@ -1093,10 +1094,20 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
         }
     }
 
-    const QString workingFolder = SitePaths::workingFolder(m_global, site);
+    const bool recording = m_record != nullptr && m_runSite == &site && m_pageWriter != nullptr;
+    const QString workingFolder =
+        recording ? m_runWorkingFolder : SitePaths::workingFolder(m_global, site);
     const QString outputPath = SitePaths::pageFile(site, *page, workingFolder);
+    AssemblyTrace trace;
+    const PageContext pageContext{
+        &m_global, &site,         page,           workingFolder,  outputPath,
+        &m_cache,  &m_statistics, &m_menuOutputs, m_scaler.get(), recording ? &trace : nullptr};
     int written = 0;
-    if (outputPath.isEmpty()) {
+    // A recorded page had its template, and the template folder is as it was then.
+    if (recording && !outputPath.isEmpty() && keepRecordedPage(pageContext, page == home)) {
+        context.outputPath = outputPath;
+        written = 1;
+    } else if (outputPath.isEmpty()) {
         report(QStringLiteral("ページ「%1」を出力できません。ファイル名またはフォルダ名が不正です。"
                               "\r\n%2")
                    .arg(page->name, page->fileName));
@@ -1116,15 +1127,7 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
                 report(problem);
             m_shownTemplateProblem = problem;
         }
-        AssemblyTrace trace;
-        const bool recording = m_record != nullptr && m_runSite == &site && m_pageWriter != nullptr;
-        const PageContext pageContext{
-            &m_global, &site,         page,           workingFolder,  outputPath,
-            &m_cache,  &m_statistics, &m_menuOutputs, m_scaler.get(), recording ? &trace : nullptr};
-        if (recording && keepRecordedPage(pageContext, page == home)) {
-            context.outputPath = outputPath;
-            written = 1;
-        } else {
+        {
             QString text;
             if (SitePaths::isPlainName(page->templateName))
                 text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +

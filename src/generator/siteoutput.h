@@ -243,6 +243,7 @@ private:
     // this run took from it or assembled without a word, and what the assembled ones did.
     const AssemblyRecord *m_record = nullptr;
     AssemblyRecord::Key m_runKey;
+    QString m_runWorkingFolder;
     QHash<QString, AssemblyRecord::Page> m_recordedPages;
     QHash<QString, AssemblyTrace> m_assembledTraces;
 };
