@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <future>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -704,6 +705,16 @@ void SiteOutput::reportExpansionFailures(qsizetype from)
 SiteOutput::Result SiteOutput::generateAll(Site &site)
 {
     m_cache.clear();
+    // Pages whose inputs are all as the last run found them are taken from disk. The record
+    // holds only what a run said nothing about: a page that failed or was complained of is
+    // made again, and says so again. The key is made while the run gets ready.
+    std::optional<AssemblyRecord> record;
+    QList<std::pair<Category *, QString>> storedLinks;
+    std::future<AssemblyRecord::Key> runKey;
+    m_recordedPages.clear();
+    m_assembledTraces.clear();
+    if (!m_assemblyRecordFile.isEmpty() && m_global.getCurrentSite() == &site)
+        runKey = startAssemblyRunKey(site, SitePaths::workingFolder(m_global, site), storedLinks);
     prepareWorkingFolder(m_global, &site, &m_statistics);
     m_runSite = &site;
     m_feedEntries.clear();
@@ -716,15 +727,11 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     // A page whose file an earlier page writes would replace that page without a word: the
     // first keeps the file, and the user hears of the other.
     const PageFiles files(site);
-    // Pages whose inputs are all as the last run found them are taken from disk. The record
-    // holds only what a run said nothing about: a page that failed or was complained of is
-    // made again, and says so again.
-    std::optional<AssemblyRecord> record;
-    m_recordedPages.clear();
-    m_assembledTraces.clear();
-    if (!m_assemblyRecordFile.isEmpty() && m_global.getCurrentSite() == &site) {
+    if (runKey.valid()) {
         record.emplace(m_assemblyRecordFile);
-        m_runKey = assemblyRunKey(site, SitePaths::workingFolder(m_global, site));
+        m_runKey = runKey.get();
+        for (auto &[category, link] : storedLinks)
+            category->auxText = std::move(link);
         m_record = &*record;
         m_runWorkingFolder = SitePaths::workingFolder(m_global, site);
     }
@@ -990,7 +997,9 @@ void SiteOutput::updateLinkPaths(Site &site, const QString &workingFolder,
     m_linkPathsByFolder.insert(folder, paths);
 }
 
-AssemblyRecord::Key SiteOutput::assemblyRunKey(Site &site, const QString &workingFolder)
+std::future<AssemblyRecord::Key>
+SiteOutput::startAssemblyRunKey(Site &site, const QString &workingFolder,
+                                QList<std::pair<Category *, QString>> &storedLinks)
 {
     // The lists of templates a page may name are read afresh, so that they are what the
     // folders below hold now.
@@ -1013,19 +1022,18 @@ AssemblyRecord::Key SiteOutput::assemblyRunKey(Site &site, const QString &workin
          {&m_global.menuTemplates, &m_global.pageTemplates, &m_global.contentTemplates})
         values << QString::number(list->size()) << *list;
     // A category's link from the last page made is stored with it, but every page sets it
-    // afresh before reading it: it is not an input.
-    const QList<Category *> categories = collectCategories(site);
-    QStringList links;
-    for (Category *category : categories)
-        links << std::exchange(category->auxText, QString());
+    // afresh before reading it: it is not an input. The caller puts the links back.
+    for (Category *category : collectCategories(site))
+        storedLinks.append({category, std::exchange(category->auxText, QString())});
     const QString &base = site.templatePath;
-    const AssemblyRecord::Key key = AssemblyRecord::runKey(
-        site, values,
-        {base + Document::pageTemplateFolderName(), base + Document::menuTemplateFolderName(),
-         base + Document::contentTemplateFolderName(), base + Document::cssFolderName()});
-    for (qsizetype i = 0; i < categories.size(); ++i)
-        categories[i]->auxText = links[i];
-    return key;
+    QStringList templateFolders{
+        base + Document::pageTemplateFolderName(), base + Document::menuTemplateFolderName(),
+        base + Document::contentTemplateFolderName(), base + Document::cssFolderName()};
+    // Only read until the key is taken: the site's data, and files nothing else writes.
+    return std::async(std::launch::async, [&site, values = std::move(values),
+                                           templateFolders = std::move(templateFolders)] {
+        return AssemblyRecord::runKey(site, values, templateFolders);
+    });
 }
 
 bool SiteOutput::keepRecordedPage(const PageContext &context, bool isHome)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <utility>
 
@@ -179,8 +180,12 @@ private:
     // as there already.
     void countPublished(const QString &file, bool written);
     void updateLinkPaths(Site &site, const QString &workingFolder, const QString &outputPath);
-    // The key of everything but the page's own file that the pages of site are made from.
-    AssemblyRecord::Key assemblyRunKey(Site &site, const QString &workingFolder);
+    // Starts making the key of everything but the page's own file that the pages of site are
+    // made from, on a thread of its own; the site's data must not change until it is taken,
+    // nor its categories' links, which are moved to storedLinks meanwhile.
+    std::future<AssemblyRecord::Key>
+    startAssemblyRunKey(Site &site, const QString &workingFolder,
+                        QList<std::pair<Category *, QString>> &storedLinks);
     // Takes the page as the last run left it, when the record has it and its pictures still go
     // where they went; false: it must be assembled.
     bool keepRecordedPage(const PageContext &context, bool isHome);
