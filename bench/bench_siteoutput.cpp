@@ -50,16 +50,20 @@ struct BenchSite
     velmo::Document global{root.path()};
     SilentReporter reporter;
     SyntheticSite site;
-    // The link check's cache, inside the benchmark's folder rather than the user's.
+    // The link check's cache and the record of assembled pages, inside the benchmark's folder
+    // rather than the user's.
     QString cacheFile = root.filePath(QStringLiteral("linkcheck.links"));
+    QString recordFile = root.filePath(QStringLiteral("assembly.pages"));
 };
 
-// How a benchmark runs the link check: not at all, without a cache, or with its cache.
-enum CheckMode : int64_t { kNoCheck = 0, kUncached = 1, kCached = 2 };
+// How a benchmark runs the link check: not at all, without a cache, or with its cache; and
+// with its cache and the record of assembled pages, as the window and velmo-cli run it.
+enum CheckMode : int64_t { kNoCheck = 0, kUncached = 1, kCached = 2, kRecorded = 3 };
 
 // "HTML出力" of a site whose output is already there; with a second argument of 1 together
-// with its link check, and of 2 with the check and its cache as the window and velmo-cli run it
-// (warm: the pages are those of the run before), so that the differences are what the check adds.
+// with its link check, of 2 with the check and its cache (warm: the pages are those of the run
+// before), so that the differences are what the check adds, and of 3 as the window and
+// velmo-cli run it, taking the unchanged pages from disk.
 void BM_SiteOutput(benchmark::State &state)
 {
     BenchSite bench(int(state.range(0)));
@@ -73,32 +77,41 @@ void BM_SiteOutput(benchmark::State &state)
         velmo::gen::LinkCheck check;
         check.setCacheFile(bench.cacheFile);
         output.setLinkCheck(&check);
+        if (state.range(1) == kRecorded)
+            output.setAssemblyRecordFile(bench.recordFile);
         output.outputSite();
     }
     int pages = 0;
+    int kept = 0;
     int pagesChecked = 0;
     for (auto _ : state) {
         velmo::gen::SiteOutput output(global);
         velmo::gen::LinkCheck check;
-        if (state.range(1) == kCached)
+        if (state.range(1) >= kCached)
             check.setCacheFile(bench.cacheFile);
         if (checked)
             output.setLinkCheck(&check);
+        if (state.range(1) == kRecorded)
+            output.setAssemblyRecordFile(bench.recordFile);
         output.outputSite();
         pagesChecked = output.linkCheck().pagesChecked;
+        kept = output.statistics().pagesKept;
         pages = output.statistics().pagesWritten + output.statistics().pagesUnchanged;
     }
     if (reporter.count != 0 || pages != state.range(0) || (checked && pagesChecked != pages))
         state.SkipWithError("the site did not generate cleanly");
     state.counters["pages"] = pages;
+    state.counters["kept"] = kept;
 }
 BENCHMARK(BM_SiteOutput)
     ->Args({2000, kNoCheck})
     ->Args({2000, kUncached})
     ->Args({2000, kCached})
+    ->Args({2000, kRecorded})
     ->Args({10000, kNoCheck})
     ->Args({10000, kUncached})
     ->Args({10000, kCached})
+    ->Args({10000, kRecorded})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
@@ -118,8 +131,10 @@ void BM_SiteOutputAllChanged(benchmark::State &state)
         bench.site.site->summary = summary + QString::number(++run);
         velmo::gen::SiteOutput output(global);
         velmo::gen::LinkCheck check;
-        if (state.range(1) == kCached)
+        if (state.range(1) >= kCached)
             check.setCacheFile(bench.cacheFile);
+        if (state.range(1) == kRecorded)
+            output.setAssemblyRecordFile(bench.recordFile);
         output.setLinkCheck(&check);
         output.outputSite();
         pages = output.linkCheck().pagesChecked;
@@ -132,6 +147,7 @@ void BM_SiteOutputAllChanged(benchmark::State &state)
 BENCHMARK(BM_SiteOutputAllChanged)
     ->Args({2000, kUncached})
     ->Args({2000, kCached})
+    ->Args({2000, kRecorded})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
