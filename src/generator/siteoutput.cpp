@@ -1135,37 +1135,35 @@ int SiteOutput::generatePage(Site &site, OutputContext &context, const QString &
                 report(problem);
             m_shownTemplateProblem = problem;
         }
-        {
-            QString text;
-            if (SitePaths::isPlainName(page->templateName))
-                text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +
-                                        page->templateName,
-                                    site.templatePath);
-            updateLinkPaths(site, workingFolder, outputPath);
-            const qsizetype failuresBefore = m_statistics.expansionFailures.size();
-            const qsizetype messagesBefore = m_statistics.messages.size();
-            const qsizetype writeFailuresBefore = m_statistics.writeFailures.size();
-            PageAssembly::assemble(pageContext, text);
-            if (m_runSite != &site)
-                reportPreviewFailures(failuresBefore);
-            if (recording && m_statistics.expansionFailures.size() == failuresBefore &&
-                m_statistics.messages.size() == messagesBefore &&
-                m_statistics.writeFailures.size() == writeFailuresBefore)
-                m_assembledTraces.insert(outputPath, std::move(trace));
-            QString reason;
-            if (!m_cache.createFolderPath(outputPath, &reason)) {
-                m_statistics.noteWriteFailure(outputPath, reason);
-            } else if (m_runSite == &site && m_pageWriter != nullptr) {
-                // Written while the next page is assembled; counted once the run has them all.
-                m_handedEntries << SiteFeeds::entryFor(
-                    *page, outputPath.mid(workingFolder.size() + 1), page == home);
-                m_pageWriter->write(outputPath, std::move(text));
-                written = 1;
-            } else {
-                written = countPage(PageWriter::put(outputPath, text.toUtf8())) ? 1 : 0;
-            }
-            context.outputPath = outputPath;
+        QString text;
+        if (SitePaths::isPlainName(page->templateName))
+            text = m_cache.text(site.templatePath + Document::pageTemplateFolderName() + u'/' +
+                                    page->templateName,
+                                site.templatePath);
+        updateLinkPaths(site, workingFolder, outputPath);
+        const qsizetype failuresBefore = m_statistics.expansionFailures.size();
+        const qsizetype messagesBefore = m_statistics.messages.size();
+        const qsizetype writeFailuresBefore = m_statistics.writeFailures.size();
+        PageAssembly::assemble(pageContext, text);
+        if (m_runSite != &site)
+            reportPreviewFailures(failuresBefore);
+        if (recording && m_statistics.expansionFailures.size() == failuresBefore &&
+            m_statistics.messages.size() == messagesBefore &&
+            m_statistics.writeFailures.size() == writeFailuresBefore)
+            m_assembledTraces.insert(outputPath, std::move(trace));
+        QString reason;
+        if (!m_cache.createFolderPath(outputPath, &reason)) {
+            m_statistics.noteWriteFailure(outputPath, reason);
+        } else if (m_runSite == &site && m_pageWriter != nullptr) {
+            // Written while the next page is assembled; counted once the run has them all.
+            m_handedEntries << SiteFeeds::entryFor(*page, outputPath.mid(workingFolder.size() + 1),
+                                                   page == home);
+            m_pageWriter->write(outputPath, std::move(text));
+            written = 1;
+        } else {
+            written = countPage(PageWriter::put(outputPath, text.toUtf8())) ? 1 : 0;
         }
+        context.outputPath = outputPath;
     }
 
     if (home != nullptr) {
