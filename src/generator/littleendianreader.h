@@ -34,7 +34,8 @@ public:
         quint32 length = 0;
         if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && left() >= 4) {
             length = qFromLittleEndian<quint32>(m_bytes.data() + m_at);
-            if (qsizetype(length) == like.size() && qsizetype(length) <= (left() - 4) / 2 &&
+            if (length > 0 && qsizetype(length) == like.size() &&
+                qsizetype(length) <= (left() - 4) / 2 &&
                 std::memcmp(m_bytes.data() + m_at + 4, like.utf16(), size_t(length) * 2) == 0) {
                 text = like;
                 m_at += 4 + qsizetype(length) * 2;

@@ -94,7 +94,10 @@ void Archive::append(const char *data, qsizetype size)
         return;
     }
     // Most pieces are a few bytes: copied straight into the buffer's room rather than through
-    // QByteArray::append, which cost storing a large site a third of its time.
+    // QByteArray::append, which cost storing a large site a third of its time. An empty text
+    // may have no characters to point to at all.
+    if (size == 0)
+        return;
     if (m_used + size > qsizetype(m_buffer.size())) {
         flush();
         if (size > qsizetype(m_buffer.size())) {
