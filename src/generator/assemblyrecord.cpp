@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QtEndian>
 
 #include <sys/stat.h>
@@ -183,12 +182,10 @@ void writePage(LittleEndianWriter &writer, const QString &path, const AssemblyRe
 
 QString AssemblyRecord::fileFor(const QString &folder)
 {
-    const Key key =
-        PageLinkCache::keyOf(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()).toUtf8());
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QStringLiteral("/velmo/assembly/%1%2.pages")
-               .arg(key.high, 16, 16, QLatin1Char('0'))
-               .arg(key.low, 16, 16, QLatin1Char('0'));
+    // Named as the link check's cache of the same site is, in a folder beside its folder.
+    const QFileInfo links(PageLinkCache::fileFor(folder));
+    return QDir::cleanPath(links.path() + QStringLiteral("/../assembly/")) + u'/' +
+           links.completeBaseName() + QStringLiteral(".pages");
 }
 
 AssemblyRecord::Key AssemblyRecord::runKey(const Site &site, const QStringList &values,

@@ -1260,6 +1260,26 @@ struct LinkCheck::Added
         pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount() - 1));
     }
 
+    // Numbers a page handed over for cleanPath; known is the key of a page on disk as an
+    // earlier run wrote it.
+    quint64 handOver(const QString &cleanPath, std::optional<PageLinkCache::Key> known)
+    {
+        const QMutexLocker lock(&mutex);
+        latest.insert(cleanPath, {++handedOver, known});
+        return handedOver;
+    }
+    // Keeps a parse made on the pool, unless a later page of its path was handed over, and
+    // frees the parse's slot.
+    void keep(const QString &cleanPath, quint64 order, ParsedPage page)
+    {
+        {
+            const QMutexLocker lock(&mutex);
+            if (latest.value(cleanPath).order == order)
+                pages.insert(cleanPath, {order, std::move(page)});
+        }
+        slots.release();
+    }
+
     // Pages handed over but not parsed yet.
     QSemaphore slots;
     QMutex mutex;
@@ -1301,12 +1321,7 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
     // parses it on every core: the output never waits for the check, and pages do not pile up
     // in memory.
     const QString cleanPath = QDir::cleanPath(path);
-    quint64 order = 0;
-    {
-        const QMutexLocker lock(&d->mutex);
-        order = ++d->handedOver;
-        d->latest.insert(cleanPath, {order, std::nullopt});
-    }
+    const quint64 order = d->handOver(cleanPath, std::nullopt);
     // A page over the limit is not checked at all (finish() says so).
     if (bytes.size() > kMaxTextFileBytes || !d->slots.tryAcquire())
         return;
@@ -1314,36 +1329,25 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
     d->pool.start([added, cache = d->cache, cleanPath, bytes, order] {
         ParsedPage page = parsePage(cache.get(), bytes);
         added->strings.share(page.links);
-        {
-            const QMutexLocker lock(&added->mutex);
-            if (added->latest.value(cleanPath).order == order)
-                added->pages.insert(cleanPath, {order, std::move(page)});
-        }
-        added->slots.release();
+        added->keep(cleanPath, order, std::move(page));
     });
 }
 
 void LinkCheck::addKnownPage(const QString &path, const PageKey &key)
 {
     const QString cleanPath = QDir::cleanPath(path);
-    quint64 order = 0;
-    {
-        const QMutexLocker lock(&d->mutex);
-        order = ++d->handedOver;
-        d->latest.insert(cleanPath, {order, key});
-    }
+    const quint64 order = d->handOver(cleanPath, key);
     // Taken from the cache on a parser's thread while the output goes on, or by finish().
     if (d->cache == nullptr || !d->slots.tryAcquire())
         return;
     Added *added = d.get();
     d->pool.start([added, cache = d->cache, cleanPath, key, order] {
-        if (std::optional<PageLinks> links = findKnown(*cache, key)) {
-            ParsedPage page{key, false, std::move(*links)};
-            const QMutexLocker lock(&added->mutex);
-            if (added->latest.value(cleanPath).order == order)
-                added->pages.insert(cleanPath, {order, std::move(page)});
+        std::optional<PageLinks> links = findKnown(*cache, key);
+        if (!links) {
+            added->slots.release();
+            return;
         }
-        added->slots.release();
+        added->keep(cleanPath, order, {key, false, std::move(*links)});
     });
 }
 
