@@ -1310,6 +1310,13 @@ LinkCheck::~LinkCheck()
     d->pool.waitForDone();
 }
 
+void LinkCheck::expectPages(qsizetype count)
+{
+    const QMutexLocker lock(&d->mutex);
+    d->latest.reserve(count);
+    d->pages.reserve(count);
+}
+
 void LinkCheck::setCacheFile(const QString &file)
 {
     d->cache = file.isEmpty() ? nullptr : std::make_shared<const PageLinkCache>(file);
@@ -1362,7 +1369,7 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
     QHash<QString, std::pair<quint64, ParsedPage>> added = std::exchange(d->pages, {});
     const std::shared_ptr<const PageLinkCache> cache = d->cache;
     // A parse that finished before a later page of its path was handed over and left unparsed.
-    const QHash<QString, Added::Handed> latest = std::exchange(d->latest, {});
+    QHash<QString, Added::Handed> latest = std::exchange(d->latest, {});
     added.removeIf([&latest](const auto &entry) {
         return latest.value(entry.key()).order != entry.value().first;
     });
@@ -1436,7 +1443,9 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         });
 
     d->strings.clear();
-    SiteFiles site(QDir::cleanPath(folder));
+    // Shared, to be freed with the rest after the check (it holds a mutex).
+    auto sitePointer = std::make_shared<SiteFiles>(QDir::cleanPath(folder));
+    SiteFiles &site = *sitePointer;
     Result result;
     result.folder = folder;
     // The files of one folder, next to each other in the sorted list, are resolved together.
@@ -1532,9 +1541,11 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
         }
     }
     // Written while the caller goes on (publishing, the report); the destructor and the next
-    // finish() wait for it.
-    if (cache != nullptr) {
-        d->pool.start([cache, parsed = std::move(parsed)] {
+    // finish() wait for it. What the check built is freed there too: a large site's parses
+    // take longer to free than to resolve.
+    d->pool.start([cache, parsed = std::move(parsed), added = std::move(added),
+                   latest = std::move(latest), site = std::move(sitePointer)]() mutable {
+        if (cache != nullptr) {
             QList<PageLinkCache::Entry> entries;
             entries.reserve(parsed.size());
             for (const Parsed &entry : parsed) {
@@ -1542,8 +1553,12 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
                     entries.append({entry.key, entry.fresh ? &entry.links : nullptr});
             }
             cache->save(entries);
-        });
-    }
+        }
+        site.reset();
+        added.clear();
+        latest.clear();
+        parsed.clear();
+    });
     return result;
 }
 

@@ -91,6 +91,8 @@ public:
     // goes on, so that finish() need not read it again; a later page of the same path replaces
     // it. Never waits: while the parsers are behind, the page is left for finish().
     void addPage(const QString &path, const QByteArray &bytes);
+    // Makes room for this many pages to be added, a hint that spares growing the tables.
+    void expectPages(qsizetype count);
     // Takes a page the output left on disk as an earlier run wrote it, whose bytes hash to key:
     // finish() takes its parse from the cache file, or reads the page where that has none.
     void addKnownPage(const QString &path, const PageKey &key);

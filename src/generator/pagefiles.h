@@ -38,6 +38,8 @@ public:
     // The file page is written to, relative to the working folder; empty when it is not
     // written or its name cannot be a file name.
     QString fileOf(const Page *page) const { return m_files.value(page); }
+    // How many pages are written (or, for Pages::All, listed).
+    qsizetype count() const { return m_files.size(); }
     // The page that writes page's file before it, or null.
     const Page *keptInsteadOf(const Page *page) const;
     // The other page that writes page's file, before or after it, or null.

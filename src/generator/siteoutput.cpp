@@ -314,16 +314,33 @@ SiteOutput::Result SiteOutput::runWholeSite(bool publish, QString *publishedFold
         report(QStringLiteral("テンポラリファイルがクリアできませんでした。"));
         return Result::NotCleared;
     }
-    finishLinkCheck(workingFolder);
+    const QString published = publish ? SitePaths::publishedFolder(m_global, *site) : QString();
+    // The check reads the working folder while the publication copies out of it, on another
+    // core; a published folder inside the working folder is written there, so the check waits.
+    std::future<LinkCheck::Result> checking;
+    if (m_linkCheck != nullptr && !published.isEmpty() &&
+        !publishesIntoWorkingFolder(workingFolder, published)) {
+        const QSet<QString> &produced = m_statistics.producedFiles;
+        checking =
+            std::async(std::launch::async, [check = m_linkCheck, workingFolder,
+                                            files = QStringList(produced.begin(), produced.end())] {
+                return check->finish(workingFolder, files);
+            });
+    } else {
+        finishLinkCheck(workingFolder);
+    }
     if (!publish)
         return reportWriteFailures(result);
-    const QString published = SitePaths::publishedFolder(m_global, *site);
     if (published.isEmpty()) {
         report(QStringLiteral("サイト名「%1」は公開フォルダの名前に使えません。\r\n"
                               "サイトは作業フォルダ %2 に出力されました。")
                    .arg(site->name, workingFolder));
     } else {
         this->publish(workingFolder, published, files);
+    }
+    if (checking.valid()) {
+        m_linkCheckResult = checking.get();
+        mergeExpansionFailures(workingFolder);
     }
     if (publishedFolder != nullptr)
         *publishedFolder = published;
@@ -465,12 +482,41 @@ void SiteOutput::prunePublishedFolder(const ConfinedFolder &published, const QSe
         m_statistics.noteWriteFailure(published.root() + u'/' + publishedListName(), reason);
 }
 
+namespace {
+
+// The path with links resolved, for a folder that may not be made yet: the nearest folder
+// above it that exists, resolved, and the rest as it is. Empty where nothing resolves.
+QString resolvedPath(const QString &path)
+{
+    QString existing = QDir::cleanPath(path);
+    QString rest;
+    while (!existing.isEmpty()) {
+        if (const QString resolved = QFileInfo(existing).canonicalFilePath(); !resolved.isEmpty())
+            return rest.isEmpty() ? resolved : QDir::cleanPath(resolved + u'/' + rest);
+        const qsizetype slash = existing.lastIndexOf(u'/');
+        if (slash < 0 || existing == u"/")
+            break;
+        rest = rest.isEmpty() ? existing.mid(slash + 1) : existing.mid(slash + 1) + u'/' + rest;
+        existing.truncate(slash == 0 ? 1 : slash);
+    }
+    return {};
+}
+
+} // namespace
+
+bool SiteOutput::publishesIntoWorkingFolder(const QString &workingFolder, const QString &published)
+{
+    // Either unknown counts as inside: the general copy is the one that cannot go wrong.
+    const QString sourceRoot = resolvedPath(workingFolder);
+    const QString destinationRoot = resolvedPath(published);
+    return destinationRoot.isEmpty() || sourceRoot.isEmpty() || destinationRoot == sourceRoot ||
+           destinationRoot.startsWith(sourceRoot + u'/');
+}
+
 QStringList SiteOutput::publishFiles(const QString &workingFolder, const ConfinedFolder &published,
                                      const QStringList &files, const QSet<QString> &skipped,
                                      const QSet<QString> &owned, QList<WriteFailure> *failures)
 {
-    const QString sourceRoot = QFileInfo(workingFolder).canonicalFilePath();
-    const QString destinationRoot = QFileInfo(published.root()).canonicalFilePath();
     const qsizetype prefix = QDir::cleanPath(workingFolder).size() + 1;
     QStringList relative;
     relative.reserve(files.size());
@@ -478,8 +524,7 @@ QStringList SiteOutput::publishFiles(const QString &workingFolder, const Confine
         relative << QDir::cleanPath(file).mid(prefix);
     // A published folder that is the working folder or lies inside it takes the general copy,
     // which leaves its own subtree out; every file counts as published.
-    if (destinationRoot.isEmpty() || sourceRoot.isEmpty() || destinationRoot == sourceRoot ||
-        destinationRoot.startsWith(sourceRoot + u'/')) {
+    if (publishesIntoWorkingFolder(workingFolder, published.root())) {
         copyFolderTree(workingFolder, published.root(), skipped, failures);
         for (const QString &file : std::as_const(relative))
             countPublished(file, true);
@@ -735,6 +780,11 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
         m_record = &*record;
         m_runWorkingFolder = SitePaths::workingFolder(m_global, site);
     }
+    if (m_linkCheck != nullptr)
+        m_linkCheck->expectPages(files.count());
+    m_recordedPages.reserve(files.count());
+    m_statistics.producedFiles.reserve(files.count());
+    m_statistics.keptFiles.reserve(files.count());
     const qsizetype messagesBefore = m_statistics.messages.size();
     // The link check reads each page the writer has on disk, on the writer's thread; the
     // record knows the page by the same bytes.

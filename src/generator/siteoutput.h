@@ -173,6 +173,8 @@ private:
     // not be written. A file that stands in published without being in owned (what Velmo wrote
     // there before) is the user's and stays. Returns the paths, relative to both folders, of
     // the files published folder now holds from this output.
+    // Whether published is, or lies in, the working folder (or either cannot be resolved).
+    static bool publishesIntoWorkingFolder(const QString &workingFolder, const QString &published);
     QStringList publishFiles(const QString &workingFolder, const ConfinedFolder &published,
                              const QStringList &files, const QSet<QString> &skipped,
                              const QSet<QString> &owned, QList<WriteFailure> *failures);

@@ -183,19 +183,14 @@ void Archive::writeString(QStringView text)
 
 // ---- reading ----
 
-const uchar *Archive::take(qint64 bytes)
+void Archive::failTruncated(qint64 bytes) const
 {
-    if (bytes > remaining()) {
-        fail(QStringLiteral("ファイルが途中で終わっています（%1 バイト目に %2 バイトが必要ですが、"
-                            "残りは %3 バイトです）。")
-                 .arg(position())
-                 .arg(bytes)
-                 .arg(remaining()),
-             position(), ArchiveError::Kind::Truncated);
-    }
-    const uchar *p = m_cur;
-    m_cur += bytes;
-    return p;
+    fail(QStringLiteral("ファイルが途中で終わっています（%1 バイト目に %2 バイトが必要ですが、"
+                        "残りは %3 バイトです）。")
+             .arg(position())
+             .arg(bytes)
+             .arg(remaining()),
+         position(), ArchiveError::Kind::Truncated);
 }
 
 quint16 Archive::readU16()

@@ -127,7 +127,16 @@ private:
         qint64 length = 0;
     };
     StringHeader readStringHeader();
-    const uchar *take(qint64 bytes);
+    // Inline: every field of a document goes through it, and the failure is out of the way.
+    const uchar *take(qint64 bytes)
+    {
+        if (bytes > remaining()) [[unlikely]]
+            failTruncated(bytes);
+        const uchar *p = m_cur;
+        m_cur += bytes;
+        return p;
+    }
+    [[noreturn]] void failTruncated(qint64 bytes) const;
     quint8 readU8() { return *take(1); }
     quint16 readU16();
     quint32 readU32();

@@ -28,9 +28,12 @@ bool isAcceptedClassCode(qint32 code)
     }
 }
 
-Object::Object() : id(ObjectId::fresh()), parentId(ObjectId::fresh())
+Object::Object()
 {
+    // One reading of the clock: a document's load constructs every object it holds.
     const qint64 now = currentTime();
+    id = ObjectId::fresh(now);
+    parentId = ObjectId::fresh(now);
     createdTime = now;
     updatedTime = now;
 }

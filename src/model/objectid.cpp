@@ -45,9 +45,14 @@ qint32 takeSequenceNumber()
 
 ObjectId ObjectId::fresh()
 {
+    return fresh(currentTime());
+}
+
+ObjectId ObjectId::fresh(qint64 now)
+{
     // Only the low 32 bits of the clock are kept, as in the file.
-    const auto now = static_cast<qint32>(static_cast<quint32>(currentTime() & 0xFFFFFFFF));
-    return ObjectId(now, takeSequenceNumber());
+    return ObjectId(static_cast<qint32>(static_cast<quint32>(now & 0xFFFFFFFF)),
+                    takeSequenceNumber());
 }
 
 QString ObjectId::toText() const

@@ -40,6 +40,8 @@ public:
 
     // A new identity: the current second and the next counter value.
     static ObjectId fresh();
+    // The same with the clock read by the caller (seconds since the epoch).
+    static ObjectId fresh(qint64 now);
 
     bool isNull() const { return time == 0 && seq == 0; }
     QString toText() const;
