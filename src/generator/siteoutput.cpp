@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentMap>
@@ -634,18 +633,13 @@ void SiteOutput::countPublished(const QString &file, bool written)
 bool SiteOutput::sweepWorkingFolder(const QString &workingFolder, QStringList *kept)
 {
     bool ok = true;
-    QStringList folders;
-    QDirIterator it(workingFolder,
-                    QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        const std::optional<qint64> writer = temporaryWriter(it.fileName());
-        if (info.isDir() && !info.isSymLink()) {
-            folders << path;
-        } else if (writer && *writer != QCoreApplication::applicationPid() &&
-                   processIsRunning(*writer)) {
+    FolderTree tree = listFolderTree(workingFolder);
+    if (kept != nullptr)
+        kept->reserve(tree.files.size());
+    for (const QString &path : std::as_const(tree.files)) {
+        const std::optional<qint64> writer =
+            temporaryWriter(QStringView(path).sliced(path.lastIndexOf(u'/') + 1));
+        if (writer && *writer != QCoreApplication::applicationPid() && processIsRunning(*writer)) {
             // A copy another program (a preview in a second window) has under way.
             continue;
         } else if (!m_statistics.producedFiles.contains(path)) {
@@ -654,10 +648,9 @@ bool SiteOutput::sweepWorkingFolder(const QString &workingFolder, QStringList *k
             *kept << path;
         }
     }
-    // Deepest first, so that emptied parents go too; folders still holding output stay.
-    std::sort(folders.begin(), folders.end(),
-              [](const QString &a, const QString &b) { return a.size() > b.size(); });
-    for (const QString &folder : std::as_const(folders))
+    // Each after what it held, so that emptied parents go too; folders still holding output
+    // stay.
+    for (const QString &folder : std::as_const(tree.folders))
         QDir().rmdir(folder);
     return ok;
 }

@@ -310,6 +310,58 @@ QStringList undecodableNames(const QString &folder)
     return names;
 }
 
+namespace {
+
+// Takes fd, a folder open for reading, and closes it.
+void listFolderInto(int fd, const QString &path, FolderTree &tree)
+{
+    DIR *dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        ::close(fd);
+        return;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        bool folder = entry->d_type == DT_DIR;
+        // Some file systems do not say what an entry is.
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat status;
+            folder = ::fstatat(::dirfd(dir), name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                     S_ISDIR(status.st_mode);
+        }
+        QString child = path + u'/' + QFile::decodeName(name);
+        if (!folder) {
+            tree.files << std::move(child);
+            continue;
+        }
+        // O_NOFOLLOW: a folder replaced by a link meanwhile is not entered.
+        const int childFd =
+            ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (childFd >= 0)
+            listFolderInto(childFd, child, tree);
+        tree.folders << std::move(child);
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
+FolderTree listFolderTree(const QString &folder)
+{
+    FolderTree tree;
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Paths are written as QDir writes them: one slash between components, the root's too.
+    QString prefix = folder;
+    while (prefix.endsWith(u'/'))
+        prefix.chop(1);
+    if (fd >= 0)
+        listFolderInto(fd, prefix, tree);
+    return tree;
+}
+
 QStringList listFolders(const QString &pattern)
 {
     return listEntries(pattern, QDir::Dirs);

@@ -84,6 +84,16 @@ std::optional<qint64> temporaryWriter(QStringView name);
 bool isAbandonedTemporary(QStringView name);
 // Whether the process runs, under any user.
 bool processIsRunning(qint64 pid);
+// What lies below a folder, links not followed: the paths of everything that is not a folder
+// (links to folders included), and of the folders, each after what it holds.
+struct FolderTree
+{
+    QStringList files;
+    QStringList folders;
+};
+// Lists the tree below folder, the folder itself not included. A folder that cannot be read
+// lists as empty.
+FolderTree listFolderTree(const QString &folder);
 // Copies a folder tree, rewriting only files that are missing or differ. Files whose path
 // below source is in skipped are left out; what could not be written goes into failures.
 void copyFolderTree(const QString &source, const QString &destination,

@@ -98,6 +98,7 @@ private Q_SLOTS:
 
     void listFiles();
     void listFolders();
+    void listFolderTree();
 
     void copyFolderTree();
     void copyFolderTreeIntoItself();
@@ -320,6 +321,32 @@ void TestFileUtil::listFolders()
 
     QCOMPARE(velmo::listFolders(path(u"t/*.*"_s)),
              (QStringList{u"alpha"_s, u"Beta"_s, u"サンプル１"_s}));
+}
+
+void TestFileUtil::listFolderTree()
+{
+    writeBytes(path(u"tree/a.html"_s), "a");
+    writeBytes(path(u"tree/お知らせ/b.html"_s), "b");
+    writeBytes(path(u"tree/お知らせ/deep/c.css"_s), "c");
+    writeBytes(path(u"elsewhere/d.html"_s), "d");
+    QVERIFY(QDir().mkpath(path(u"tree/empty"_s)));
+    QVERIFY(QFile::link(path(u"elsewhere"_s), path(u"tree/linked"_s)));
+
+    // A link is listed as what it is, not entered; a trailing slash changes no path.
+    velmo::FolderTree tree = velmo::listFolderTree(path(u"tree/"_s));
+    const QString root = path(u"tree"_s);
+    QStringList files = tree.files;
+    files.sort();
+    QCOMPARE(files, (QStringList{root + u"/a.html"_s, root + u"/linked"_s,
+                                 root + u"/お知らせ/b.html"_s, root + u"/お知らせ/deep/c.css"_s}));
+    // Each folder after the folders it holds, so that emptied ones can go deepest first.
+    QCOMPARE(tree.folders.size(), 3);
+    QVERIFY(tree.folders.indexOf(root + u"/お知らせ/deep"_s) <
+            tree.folders.indexOf(root + u"/お知らせ"_s));
+    QVERIFY(tree.folders.contains(root + u"/empty"_s));
+
+    tree = velmo::listFolderTree(path(u"missing"_s));
+    QVERIFY(tree.files.isEmpty() && tree.folders.isEmpty());
 }
 
 void TestFileUtil::copyFolderTree()
