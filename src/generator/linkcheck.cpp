@@ -1273,11 +1273,49 @@ struct LinkCheck::Added
     void keep(const QString &cleanPath, quint64 order, ParsedPage page)
     {
         {
-            const QMutexLocker lock(&mutex);
-            if (latest.value(cleanPath).order == order)
-                pages.insert(cleanPath, {order, std::move(page)});
+            const QMutexLocker lock(&pagesMutex);
+            keepLocked(cleanPath, order, std::move(page));
         }
         slots.release();
+    }
+    // Whether a later page of the path was handed over is left to finish(), which drops such
+    // parses: looking it up here would hold the lock the output's thread numbers pages with.
+    void keepLocked(const QString &cleanPath, quint64 order, ParsedPage page)
+    {
+        const auto it = pages.constFind(cleanPath);
+        if (it == pages.cend() || it->first < order)
+            pages.insert(cleanPath, {order, std::move(page)});
+    }
+
+    // Pages on disk as an earlier run wrote them go to the pool in batches: one page is too
+    // little work for a task, whose start, end and lock cost the output's thread as much.
+    struct Known
+    {
+        QString cleanPath;
+        PageLinkCache::Key key;
+        quint64 order = 0;
+    };
+    static constexpr qsizetype kKnownBatch = 32;
+    void startKnownBatch()
+    {
+        QList<Known> batch = std::exchange(pendingKnown, {});
+        // While the parsers are behind, the pages are left for finish().
+        if (batch.isEmpty() || !slots.tryAcquire())
+            return;
+        pool.start([this, batch = std::move(batch), cache = cache] {
+            QList<std::pair<const Known *, PageLinks>> found;
+            found.reserve(batch.size());
+            for (const Known &page : batch) {
+                if (std::optional<PageLinks> links = findKnown(*cache, page.key))
+                    found.append({&page, std::move(*links)});
+            }
+            {
+                const QMutexLocker lock(&pagesMutex);
+                for (auto &[page, links] : found)
+                    keepLocked(page->cleanPath, page->order, {page->key, false, std::move(links)});
+            }
+            slots.release();
+        });
     }
 
     // Pages handed over but not parsed yet.
@@ -1294,7 +1332,11 @@ struct LinkCheck::Added
         std::optional<PageLinkCache::Key> known;
     };
     QHash<QString, Handed> latest;
+    // The parses made on the pool.
+    QMutex pagesMutex;
     QHash<QString, std::pair<quint64, ParsedPage>> pages;
+    // Known pages not handed to the pool yet; only the thread handing pages over uses it.
+    QList<Known> pendingKnown;
     SharedStrings strings;
     // Shared with the parses and the write of the cache, which may outlive a later setting.
     std::shared_ptr<const PageLinkCache> cache;
@@ -1312,8 +1354,11 @@ LinkCheck::~LinkCheck()
 
 void LinkCheck::expectPages(qsizetype count)
 {
-    const QMutexLocker lock(&d->mutex);
-    d->latest.reserve(count);
+    {
+        const QMutexLocker lock(&d->mutex);
+        d->latest.reserve(count);
+    }
+    const QMutexLocker lock(&d->pagesMutex);
     d->pages.reserve(count);
 }
 
@@ -1345,17 +1390,11 @@ void LinkCheck::addKnownPage(const QString &path, const PageKey &key)
     const QString cleanPath = QDir::cleanPath(path);
     const quint64 order = d->handOver(cleanPath, key);
     // Taken from the cache on a parser's thread while the output goes on, or by finish().
-    if (d->cache == nullptr || !d->slots.tryAcquire())
+    if (d->cache == nullptr)
         return;
-    Added *added = d.get();
-    d->pool.start([added, cache = d->cache, cleanPath, key, order] {
-        std::optional<PageLinks> links = findKnown(*cache, key);
-        if (!links) {
-            added->slots.release();
-            return;
-        }
-        added->keep(cleanPath, order, {key, false, std::move(*links)});
-    });
+    d->pendingKnown.append({cleanPath, key, order});
+    if (d->pendingKnown.size() >= Added::kKnownBatch)
+        d->startKnownBatch();
 }
 
 LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &files)
@@ -1365,6 +1404,8 @@ LinkCheck::Result LinkCheck::check(const QString &folder, const QStringList &fil
 
 LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &files)
 {
+    // The last known pages, fewer than a batch, are taken below with the rest.
+    d->pendingKnown.clear();
     d->pool.waitForDone();
     QHash<QString, std::pair<quint64, ParsedPage>> added = std::exchange(d->pages, {});
     const std::shared_ptr<const PageLinkCache> cache = d->cache;
