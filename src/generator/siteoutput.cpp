@@ -811,6 +811,8 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
             OutputContext context{this, {}};
             QString path;
             ObjectChain chain;
+            // Group, page and the categories above: room for the usual depth at once.
+            chain.reserve(8);
             first->outputThroughSite(context, path, chain);
         }
         if (stopped)

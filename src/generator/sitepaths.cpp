@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include <QStringList>
+#include <QVarLengthArray>
 
 #include "model/category.h"
 #include "model/classification.h"
@@ -51,45 +52,79 @@ bool SitePaths::isRelativeInside(const QString &path)
                         [](const QString &part) { return part == u".."; });
 }
 
-QString SitePaths::categoryFolder(const Site &site, const Category &category,
-                                  const QString &workingFolder)
+namespace {
+
+bool holdsSeparator(QStringView name)
 {
-    const Category *home = homeCategory(site);
-    QStringList names;
+    return std::any_of(name.begin(), name.end(),
+                       [](QChar c) { return c == u'/' || c == u'\\' || c == QChar(0); });
+}
+
+// The folder names from the top down to category, the home category's left out. Every page
+// asks for these: they are gathered without copying a name.
+using FolderNames = QVarLengthArray<const QString *, 8>;
+FolderNames folderNames(const Site &site, const Category &category)
+{
+    const Category *home = SitePaths::homeCategory(site);
+    FolderNames names;
     for (const Object *up = &category; up != nullptr; up = up->parent()) {
         const auto *c = object_cast<Category>(up);
         if (c == nullptr)
             break;
-        if (c != home)
-            names.prepend(c->folderName);
-    }
-    QString folder = workingFolder;
-    for (const QString &name : names) {
         // An empty folder name adds no level.
-        if (!name.isEmpty())
-            folder += u'/' + name;
+        if (c != home && !c->folderName.isEmpty())
+            names.append(&c->folderName);
     }
-    return folder;
+    std::reverse(names.begin(), names.end());
+    return names;
+}
+
+QString joined(const QString &workingFolder, const FolderNames &names, const QString &fileName)
+{
+    qsizetype size = workingFolder.size() + fileName.size() + 6;
+    for (const QString *name : names)
+        size += name->size() + 1;
+    QString path;
+    path.reserve(size);
+    path += workingFolder;
+    for (const QString *name : names) {
+        path += u'/';
+        path += *name;
+    }
+    if (!fileName.isEmpty()) {
+        path += u'/';
+        path += fileName;
+        path += u".html";
+    }
+    return path;
+}
+
+} // namespace
+
+QString SitePaths::categoryFolder(const Site &site, const Category &category,
+                                  const QString &workingFolder)
+{
+    return joined(workingFolder, folderNames(site, category), QString());
 }
 
 QString SitePaths::pageFile(const Site &site, const Page &page, const QString &workingFolder)
 {
     if (page.outputFlags & Page::kOutputHomePage)
         return workingFolder + QStringLiteral("/index.html");
-    if (!isPlainName(page.fileName + QStringLiteral(".html")) || page.fileName.isEmpty())
+    // With ".html" after it, the name cannot be "." or "..".
+    if (page.fileName.isEmpty() || holdsSeparator(page.fileName))
         return QString();
-    QString folder = workingFolder;
-    if (const auto *category = object_cast<Category>(page.parent())) {
-        for (const Object *up = category; up != nullptr; up = up->parent()) {
-            const auto *c = object_cast<Category>(up);
-            if (c == nullptr)
-                break;
-            if (!c->folderName.isEmpty() && !isPlainName(c->folderName))
-                return QString();
-        }
-        folder = categoryFolder(site, *category, workingFolder);
+    const auto *category = object_cast<Category>(page.parent());
+    if (category == nullptr)
+        return workingFolder + u'/' + page.fileName + QStringLiteral(".html");
+    for (const Object *up = category; up != nullptr; up = up->parent()) {
+        const auto *c = object_cast<Category>(up);
+        if (c == nullptr)
+            break;
+        if (!c->folderName.isEmpty() && !isPlainName(c->folderName))
+            return QString();
     }
-    return folder + u'/' + page.fileName + QStringLiteral(".html");
+    return joined(workingFolder, folderNames(site, *category), page.fileName);
 }
 
 } // namespace velmo::gen
