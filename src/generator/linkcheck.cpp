@@ -1340,6 +1340,8 @@ struct LinkCheck::Added
     SharedStrings strings;
     // Shared with the parses and the write of the cache, which may outlive a later setting.
     std::shared_ptr<const PageLinkCache> cache;
+    // The file set and not read yet.
+    QString cacheFile;
     // Last, so that it is destroyed first: its destructor waits for the parses that use the
     // members above.
     QThreadPool pool;
@@ -1364,7 +1366,15 @@ void LinkCheck::expectPages(qsizetype count)
 
 void LinkCheck::setCacheFile(const QString &file)
 {
-    d->cache = file.isEmpty() ? nullptr : std::make_shared<const PageLinkCache>(file);
+    d->cache = nullptr;
+    d->cacheFile = file;
+}
+
+void LinkCheck::readCacheFile()
+{
+    // A large site's file takes tens of milliseconds to read.
+    if (!d->cacheFile.isEmpty())
+        d->cache = std::make_shared<const PageLinkCache>(std::exchange(d->cacheFile, {}));
 }
 
 void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
@@ -1372,6 +1382,7 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
     // When the parsers are behind, the page is left to finish(), which reads it again and
     // parses it on every core: the output never waits for the check, and pages do not pile up
     // in memory.
+    readCacheFile();
     const QString cleanPath = QDir::cleanPath(path);
     const quint64 order = d->handOver(cleanPath, std::nullopt);
     // A page over the limit is not checked at all (finish() says so).
@@ -1387,6 +1398,7 @@ void LinkCheck::addPage(const QString &path, const QByteArray &bytes)
 
 void LinkCheck::addKnownPage(const QString &path, const PageKey &key)
 {
+    readCacheFile();
     const QString cleanPath = QDir::cleanPath(path);
     const quint64 order = d->handOver(cleanPath, key);
     // Taken from the cache on a parser's thread while the output goes on, or by finish().
@@ -1407,6 +1419,7 @@ LinkCheck::Result LinkCheck::finish(const QString &folder, const QStringList &fi
     // The last known pages, fewer than a batch, are taken below with the rest.
     d->pendingKnown.clear();
     d->pool.waitForDone();
+    readCacheFile();
     QHash<QString, std::pair<quint64, ParsedPage>> added = std::exchange(d->pages, {});
     const std::shared_ptr<const PageLinkCache> cache = d->cache;
     // A parse that finished before a later page of its path was handed over and left unparsed.

@@ -84,8 +84,11 @@ public:
     // Keeps what the parse of each page yields in file between runs (PageLinkCache::fileFor
     // names one per site), so that a page whose bytes were parsed before is not parsed again;
     // its links are still resolved on every run, as other pages may have changed. Set before
-    // pages are added; empty for none.
+    // pages are added; empty for none. The file is read when first needed.
     void setCacheFile(const QString &file);
+    // Reads the cache file now rather than with the first page, for a caller that has time to
+    // spare (waiting for another thread).
+    void readCacheFile();
 
     // Takes a page the output has just written, to be parsed on another core while the output
     // goes on, so that finish() need not read it again; a later page of the same path replaces

@@ -767,6 +767,9 @@ SiteOutput::Result SiteOutput::generateAll(Site &site)
     const PageFiles files(site);
     if (runKey.valid()) {
         record.emplace(m_assemblyRecordFile);
+        // While the key is still being made.
+        if (m_linkCheck != nullptr)
+            m_linkCheck->readCacheFile();
         m_runKey = runKey.get();
         for (auto &[category, link] : storedLinks)
             category->auxText = std::move(link);
