@@ -19,6 +19,7 @@ class TestPageLinkCache : public QObject
 private Q_SLOTS:
     void aChangedPageIsParsedAgain();
     void resolutionIsNeverCached();
+    void pagesKnownByTheirKeyKeepTheLatest();
     void aDamagedCacheIsNone_data();
     void aDamagedCacheIsNone();
 };
@@ -93,6 +94,43 @@ void TestPageLinkCache::resolutionIsNeverCached()
     const QStringList broken = brokenLinks(dir, cache);
     QCOMPARE(broken.size(), 2);
     QVERIFY(broken.first().startsWith(u"index.html:2:4 a.html#sec to a "_s));
+}
+
+void TestPageLinkCache::pagesKnownByTheirKeyKeepTheLatest()
+{
+    // More pages than go to the parsers at once, each linking to the next; one nowhere.
+    QTemporaryDir dir;
+    const QString cache = dir.filePath(u"site.links"_s);
+    constexpr int kPages = 70;
+    QStringList files;
+    for (int i = 0; i < kPages; ++i) {
+        const QString name = u"p%1.html"_s.arg(i);
+        const QString next = i == 40 ? u"missing.html"_s : u"p%1.html"_s.arg((i + 1) % kPages);
+        QVERIFY(write(dir, name, u"<a href=\"%1\">next</a>"_s.arg(next)));
+        files << dir.filePath(name);
+    }
+    {
+        LinkCheck first;
+        first.setCacheFile(cache);
+        QCOMPARE(first.finish(dir.path(), files).broken.size(), 1);
+    }
+
+    // Every page handed over as known; one of them is then written again, and its new page
+    // handed over after: its new link counts, whichever parse ends first.
+    LinkCheck check;
+    check.setCacheFile(cache);
+    for (const QString &file : std::as_const(files))
+        check.addKnownPage(file, keyOfFile(file));
+    const QString changed = u"<a href=\"gone.html\">next</a>"_s;
+    QVERIFY(write(dir, u"p10.html"_s, changed));
+    check.addPage(dir.filePath(u"p10.html"_s), changed.toUtf8());
+    const LinkCheck::Result result = check.finish(dir.path(), files);
+    QCOMPARE(result.pagesChecked, kPages);
+    QStringList broken;
+    for (const LinkCheck::Broken &link : result.broken)
+        broken << link.file + u' ' + link.link.url;
+    broken.sort();
+    QCOMPARE(broken, (QStringList{u"p10.html gone.html"_s, u"p40.html missing.html"_s}));
 }
 
 void TestPageLinkCache::aDamagedCacheIsNone_data()
