@@ -1268,8 +1268,7 @@ struct LinkCheck::Added
         latest.insert(cleanPath, {++handedOver, known});
         return handedOver;
     }
-    // Keeps a parse made on the pool, unless a later page of its path was handed over, and
-    // frees the parse's slot.
+    // Keeps a parse made on the pool and frees the parse's slot.
     void keep(const QString &cleanPath, quint64 order, ParsedPage page)
     {
         {
@@ -1278,8 +1277,9 @@ struct LinkCheck::Added
         }
         slots.release();
     }
-    // Whether a later page of the path was handed over is left to finish(), which drops such
-    // parses: looking it up here would hold the lock the output's thread numbers pages with.
+    // An earlier page's parse never replaces a later one's. Whether a later page of the path
+    // was handed over but not parsed is left to finish(), which drops such parses: looking it
+    // up here would hold the lock the output's thread numbers pages with.
     void keepLocked(const QString &cleanPath, quint64 order, ParsedPage page)
     {
         const auto it = pages.constFind(cleanPath);
